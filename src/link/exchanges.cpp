@@ -1,0 +1,148 @@
+#include "link/exchanges.h"
+
+#include "link/comm_error.h"
+#include "link/frame_trace.h"
+#include "link/frames.h"
+#include "link/port.h"
+#include "link/protocol.h"
+#include "link/pump_wait.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace tvx::link {
+
+namespace {
+
+constexpr std::array<ExchangeTiming, 10> Timings{{
+    {PollOrder::WaitThenCompare, 1, 1500, true, 10, ReadParameterCode},
+    {PollOrder::WaitThenCompare, 1, 1500, false, 10, WriteRegisterCode},
+    {PollOrder::WaitThenCompare, 2, 750, true, 0, ReadRegisterCode},
+    {PollOrder::CancelCompareWait, 1, 1500, false, 0, ReadTraceChunkCode},
+    {PollOrder::CompareThenWait, 1, 2500, false, 10, ReadBlockCode},
+    {PollOrder::CompareThenWait, 1, 2500, false, 10, ReadProfileBankCode},
+    {PollOrder::CompareThenWait, 1, 2500, false, 10, ReadLinTableCode},
+    {PollOrder::CompareThenWait, 1, 2500, false, 10, ReadSerialNumberCode},
+    {PollOrder::CompareThenWait, 1, 2500, false, 10, ReadDeviceTypeCode},
+    {PollOrder::WaitThenCompare, 10, 250, true, 10, SendCommandCode},
+}};
+
+bool ReplyComplete(std::size_t expected) {
+  return ReplyLength.load(std::memory_order_acquire) == expected;
+}
+
+// The common skeleton: reset, send, poll, check. Copies the reply into `reply`
+// (at least `expected` bytes). Returns false only when cancelled.
+bool Exchange(const Frame& request, std::size_t expected, const ExchangeTiming& t, std::uint8_t* reply,
+              const bool* cancel = nullptr) {
+  ResetReplyBuffer();
+  for (std::uint8_t b : request) WritePortByte(b);
+  TraceFrame(FrameDirection::Sent, request.data(), request.size());
+
+  bool matched = false;
+  for (int poll = 0; poll < t.polls && !matched; ++poll) {
+    switch (t.order) {
+      case PollOrder::WaitThenCompare:
+        PumpWait(t.waitMs);
+        matched = ReplyComplete(expected);
+        break;
+      case PollOrder::CancelCompareWait:
+        if (cancel && *cancel) {
+          TraceNote("cancelled");
+          return false;
+        }
+        [[fallthrough]];
+      case PollOrder::CompareThenWait:
+        matched = ReplyComplete(expected);
+        if (!matched) PumpWait(t.waitMs);
+        break;
+    }
+  }
+  if (!matched) {
+    std::size_t got = std::min<std::size_t>(ReplyLength.load(std::memory_order_acquire), ReplyBufferSize);
+    TraceFrame(FrameDirection::TimedOut, ReplyBuffer, got);
+    CommError(t.code);
+  }
+  std::memcpy(reply, ReplyBuffer, expected);
+  TraceFrame(FrameDirection::Received, reply, expected);
+  if (t.framed && !FramedReplyIntact(reply)) CommError(t.code);
+  return true;
+}
+
+std::uint32_t FramedValue(const std::uint8_t* reply) {
+  auto value = FramedReplyValue(reply);
+  if (!value) throw ConversionError("'" + FramedReplyDigits(reply) + "' is not a valid integer value");
+  return *value;
+}
+
+std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, ExchangeCode code) {
+  const ExchangeTiming& t = TimingOf(code);
+  Frame request = word ? ValueRequest(letter, reg, *word) : ShortRequest(letter, reg);
+  std::uint8_t reply[proto::FramedReplyLength];
+  Exchange(request, proto::FramedReplyLength, t, reply);
+  std::uint32_t value = t.framed ? FramedValue(reply) : 0;
+  if (t.pauseMs) PumpWait(t.pauseMs);
+  return value;
+}
+
+void RawExchange(const Frame& request, std::size_t expected, ExchangeCode code, std::uint8_t* buffer) {
+  const ExchangeTiming& t = TimingOf(code);
+  Exchange(request, expected, t, buffer);
+  if (t.pauseMs) PumpWait(t.pauseMs);
+}
+
+std::string TextExchange(int reg, ExchangeCode code) {
+  std::uint8_t text[proto::TextReplyLength];
+  RawExchange(ShortRequest(proto::ReadStateLetter, reg), sizeof text, code, text);
+  return TextFromReply(text, sizeof text);
+}
+
+}  // namespace
+
+const ExchangeTiming& TimingOf(ExchangeCode code) { return Timings[static_cast<std::size_t>(code) - 1]; }
+
+std::uint32_t ReadParameter(int reg) {
+  return FramedExchange(proto::ReadParameterLetter, reg, nullptr, ReadParameterCode);
+}
+
+std::uint32_t ReadRegister(int reg) {
+  return FramedExchange(proto::ReadStateLetter, reg, nullptr, ReadRegisterCode);
+}
+
+float ReadRegisterFloat(int reg) { return WordToFloat(ReadRegister(reg)); }
+
+void WriteRegister(int reg, std::uint32_t word) {
+  FramedExchange(proto::WriteLetter, reg, &word, WriteRegisterCode);
+}
+
+void WriteRegisterFloat(int reg, float value) { WriteRegister(reg, FloatToWord(value)); }
+
+std::uint32_t SendCommand(int command, std::uint32_t word) {
+  return FramedExchange(proto::CommandLetter, command, &word, SendCommandCode);
+}
+
+void ReadBlock(int reg, std::uint8_t* buffer) {
+  RawExchange(ShortRequest(proto::ReadStateLetter, reg), proto::BlockLength(reg), ReadBlockCode, buffer);
+}
+
+bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel) {
+  return Exchange(ShortRequest(proto::ReadStateLetter, proto::TraceChunkRegister), proto::TraceChunkLength,
+                  TimingOf(ReadTraceChunkCode), buffer, &cancel);
+}
+
+void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer) {
+  RawExchange(ValueRequest(proto::CommandLetter, proto::ProfileBankCommand, proto::ProfileBankArgument(bank, length)),
+              length, ReadProfileBankCode, buffer);
+}
+
+void ReadLinTable(int table, std::uint8_t* buffer) {
+  RawExchange(ShortRequest(proto::ReadStateLetter, proto::LinTableRegisterFirst + table - 1),
+              proto::LinTableLength, ReadLinTableCode, buffer);
+}
+
+std::string ReadSerialNumber() { return TextExchange(proto::SerialNumberRegister, ReadSerialNumberCode); }
+
+std::string ReadDeviceType() { return TextExchange(proto::DeviceTypeRegister, ReadDeviceTypeCode); }
+
+}  // namespace tvx::link

@@ -1,0 +1,66 @@
+// The exchanges with the valve. Each one resets the reply buffer, writes its
+// request byte by byte, polls the reply count with PumpWait, checks and
+// converts the reply, and pauses where the valve needs it. Every failure ends
+// in CommError (UsbError) except a cancelled ReadTraceChunk; a non-hex digit in
+// a framed reply raises ConversionError without the CommError message.
+// One exchange at a time, user-interface thread only; nothing queues or retries.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tvx::link {
+
+enum ExchangeCode : int {
+  ReadParameterCode = 1,
+  WriteRegisterCode = 2,
+  ReadRegisterCode = 3,
+  ReadTraceChunkCode = 4,
+  ReadBlockCode = 5,
+  ReadProfileBankCode = 6,
+  ReadLinTableCode = 7,
+  ReadSerialNumberCode = 8,
+  ReadDeviceTypeCode = 9,
+  SendCommandCode = 10,
+};
+
+enum class PollOrder {
+  WaitThenCompare,
+  CompareThenWait,
+  CancelCompareWait,  // look at the cancel flag, compare, then wait
+};
+
+struct ExchangeTiming {
+  PollOrder order;
+  unsigned waitMs;   // PumpWait between polls
+  int polls;         // at most this many
+  bool framed;       // STX/ETX checked
+  unsigned pauseMs;  // PumpWait after success
+  int code;          // reported by CommError
+};
+
+// The timing rules of each kind of exchange.
+const ExchangeTiming& TimingOf(ExchangeCode code);
+
+std::uint32_t ReadParameter(int reg);
+std::uint32_t ReadRegister(int reg);
+float ReadRegisterFloat(int reg);
+void WriteRegister(int reg, std::uint32_t word);
+// WriteRegister with the IEEE-754 single bit pattern of the value.
+void WriteRegisterFloat(int reg, float value);
+// Sends a command with its argument; returns the word the valve answers.
+std::uint32_t SendCommand(int command, std::uint32_t word);
+// Raw block of 512 (register 31), 1024 (32) or 2048 bytes (any other);
+// `buffer` holds at least that many.
+void ReadBlock(int reg, std::uint8_t* buffer);
+// 60 bytes of the trace recording; false at once when `cancel` is found set.
+bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel);
+// `length` raw bytes of profile bank 0, 1 or 2.
+void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer);
+// 88 bytes of linearisation table 1, 2 or 3.
+void ReadLinTable(int table, std::uint8_t* buffer);
+std::string ReadSerialNumber();
+std::string ReadDeviceType();
+
+}  // namespace tvx::link

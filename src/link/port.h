@@ -1,0 +1,76 @@
+// The valve's serial port and the reply buffer that the Receiver fills.
+//
+// One instance of each item exists for the whole process: there is one valve
+// and one link per run. The user-interface thread and the Receiver share the
+// port handle, the reply buffer and its count; PortLock, taken by an atomic
+// test-and-set, serialises every call on the handle.
+#pragma once
+
+#include "platform/serial_port.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace tvx::link {
+
+inline constexpr std::size_t ReplyBufferSize = 2048;
+inline constexpr std::uint32_t InputQueueSize = 8192;
+inline constexpr std::uint32_t OutputQueueSize = 2048;
+
+extern platform::SerialHandle PortHandle;
+extern std::atomic<bool> PortOpen;
+extern std::atomic_flag PortLock;
+extern std::uint8_t ReplyBuffer[ReplyBufferSize];
+extern std::atomic<std::uint16_t> ReplyLength;
+extern std::atomic<bool> ReceiverRun;
+extern std::uint8_t LastByte;
+
+// Taking the lock. The user-interface thread spins without sleeping (the lock
+// is only ever held for one single-byte call); the Receiver sleeps 1 ms between
+// attempts.
+void TakePortLock();
+bool TryTakePortLock();
+void ReleasePortLock();
+
+class PortLockGuard {
+ public:
+  PortLockGuard() { TakePortLock(); }
+  ~PortLockGuard() { ReleasePortLock(); }
+  PortLockGuard(const PortLockGuard&) = delete;
+  PortLockGuard& operator=(const PortLockGuard&) = delete;
+};
+
+// Shows the port state (green "R&ozłącz" when open, red "&Połącz" when closed).
+// The program installs the main window's SetPortIndicator.
+void SetPortIndicatorHook(std::function<void(bool open)> hook);
+void ShowPortIndicator(bool open);
+
+// The message shown when the device cannot be opened.
+std::string PortUnavailableText(int portNumber);
+inline constexpr const char* PortUnavailableCaption = " Informacja o błędzie";
+
+// Opens COMn with the valve's line settings; the caller holds PortLock. A port
+// that cannot be opened is reported with PortUnavailableText; a configuration
+// step that fails ends the sequence without a message and closes the handle.
+// Stores the result in PortOpen and shows it on the indicator.
+bool OpenPort(int portNumber);
+
+// Closes the handle and marks the port closed; the caller holds PortLock.
+void ClosePort();
+
+// Closes the handle whatever its state (used when the program ends).
+void ClosePortHandle();
+
+// Reads one waiting byte into LastByte; false when the port is closed, the
+// read fails or nothing is waiting. Never waits. The caller holds PortLock.
+bool ReadPortByte();
+
+// Writes one byte when the port is open, taking PortLock around the call.
+void WritePortByte(std::uint8_t byte);
+
+// ReplyLength := 0, under PortLock.
+void ResetReplyBuffer();
+
+}  // namespace tvx::link

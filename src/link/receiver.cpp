@@ -1,0 +1,59 @@
+#include "link/receiver.h"
+
+#include "link/port.h"
+#include "platform/clock.h"
+
+namespace tvx::link {
+
+Receiver::~Receiver() { Stop(); }
+
+void Receiver::Start() {
+  if (thread_.joinable()) return;
+  // ReceiverRun is false until Execute has set it; waiting for that here means
+  // a shutdown that follows at once still finds the thread inside its loop.
+  ReceiverRun.store(false);
+  thread_ = std::thread(&Receiver::Execute);
+  while (!ReceiverRun.load()) std::this_thread::yield();
+}
+
+void Receiver::Stop(const std::function<void()>& pump) {
+  if (!thread_.joinable()) return;
+  ReceiverRun.store(false);
+  while (!ReceiverRun.load()) {
+    if (pump) pump();
+    std::this_thread::yield();
+  }
+  thread_.join();
+}
+
+void Receiver::Execute() {
+  ReceiverRun.store(true);
+
+  // Discard whatever is pending from before.
+  while (!TryTakePortLock()) platform::SleepOneMillisecond();
+  while (ReadPortByte()) {
+  }
+  ReleasePortLock();
+
+  while (ReceiverRun.load()) {
+    if (PortLock.test(std::memory_order_relaxed) || !TryTakePortLock()) {
+      platform::SleepOneMillisecond();
+      continue;
+    }
+    if (ReadPortByte()) {
+      std::uint16_t length = ReplyLength.load(std::memory_order_relaxed);
+      if (length < ReplyBufferSize) {
+        ReplyBuffer[length] = LastByte;
+        ReplyLength.store(static_cast<std::uint16_t>(length + 1), std::memory_order_release);
+      }
+      ReleasePortLock();
+      continue;  // drain a burst at full speed
+    }
+    ReleasePortLock();
+    platform::SleepOneMillisecond();
+  }
+
+  ReceiverRun.store(true);  // the acknowledgement the closing window waits for
+}
+
+}  // namespace tvx::link

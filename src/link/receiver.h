@@ -1,0 +1,35 @@
+// The Receiver thread: moves every byte that arrives from the valve into the
+// reply buffer. It never interprets the bytes; the waiting exchange polls the
+// count. It keeps its 1 ms pace while the port is closed.
+#pragma once
+
+#include <functional>
+#include <thread>
+
+namespace tvx::link {
+
+class Receiver {
+ public:
+  Receiver() = default;
+  ~Receiver();
+  Receiver(const Receiver&) = delete;
+  Receiver& operator=(const Receiver&) = delete;
+
+  // Creates the thread already running: returns once Execute has started.
+  void Start();
+
+  // The shutdown handshake: ReceiverRun := false, then process messages
+  // (through `pump`) until the thread has set it back to true; then the thread
+  // is joined. Safe to call when the thread never started or already ended.
+  void Stop(const std::function<void()>& pump = {});
+
+  bool running() const { return thread_.joinable(); }
+
+  // The thread body.
+  static void Execute();
+
+ private:
+  std::thread thread_;
+};
+
+}  // namespace tvx::link

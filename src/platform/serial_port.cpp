@@ -1,0 +1,162 @@
+#include "platform/serial_port.h"
+
+#ifndef _WIN32
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace tvx::platform {
+
+#ifdef _WIN32
+
+SerialHandle InvalidSerialHandle() { return INVALID_HANDLE_VALUE; }
+
+SerialHandle OpenSerialDevice(const std::string& deviceName) {
+  return CreateFileA(deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */, nullptr,
+                     OPEN_EXISTING, 0 /* no overlapped I/O */, nullptr);
+}
+
+bool SetSerialQueueSizes(SerialHandle handle, std::uint32_t inputBytes, std::uint32_t outputBytes) {
+  return SetupComm(handle, inputBytes, outputBytes) != 0;
+}
+
+bool GetLineSettings(SerialHandle handle, LineSettings& settings) {
+  settings.dcb.DCBlength = sizeof(DCB);
+  return GetCommState(handle, &settings.dcb) != 0;
+}
+
+bool SetLineSettings(SerialHandle handle, const LineSettings& settings) {
+  DCB dcb = settings.dcb;
+  return SetCommState(handle, &dcb) != 0;
+}
+
+bool SetImmediateReadTimeouts(SerialHandle handle) {
+  COMMTIMEOUTS t{};
+  t.ReadIntervalTimeout = MAXDWORD;  // with both totals 0: return at once
+  t.ReadTotalTimeoutMultiplier = 0;
+  t.ReadTotalTimeoutConstant = 0;
+  t.WriteTotalTimeoutMultiplier = 0;
+  t.WriteTotalTimeoutConstant = 0;
+  return SetCommTimeouts(handle, &t) != 0;
+}
+
+void ApplyValveLineSettings(LineSettings& settings) {
+  DCB& d = settings.dcb;
+  d.BaudRate = CBR_115200;
+  d.ByteSize = 8;
+  d.Parity = EVENPARITY;
+  d.StopBits = ONESTOPBIT;
+  d.fBinary = TRUE;  // the only mode Windows supports
+  d.fParity = FALSE;
+  d.fOutxCtsFlow = FALSE;
+  d.fOutxDsrFlow = FALSE;
+  d.fDtrControl = DTR_CONTROL_DISABLE;
+  d.fDsrSensitivity = FALSE;
+  d.fTXContinueOnXoff = FALSE;
+  d.fOutX = FALSE;
+  d.fInX = FALSE;
+  d.fErrorChar = FALSE;
+  d.fNull = FALSE;
+  d.fRtsControl = RTS_CONTROL_DISABLE;
+  d.fAbortOnError = FALSE;
+}
+
+ReadResult ReadSerialByte(SerialHandle handle, std::uint8_t& byte) {
+  DWORD got = 0;
+  if (!ReadFile(handle, &byte, 1, &got, nullptr)) return ReadResult::Failed;
+  return got == 1 ? ReadResult::Byte : ReadResult::NoByte;
+}
+
+bool WriteSerialByte(SerialHandle handle, std::uint8_t byte) {
+  DWORD written = 0;
+  return WriteFile(handle, &byte, 1, &written, nullptr) && written == 1;
+}
+
+void CloseSerialDevice(SerialHandle handle) { CloseHandle(handle); }
+
+#else  // POSIX
+
+SerialHandle InvalidSerialHandle() { return -1; }
+
+SerialHandle OpenSerialDevice(const std::string& deviceName) {
+  int fd = ::open(deviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  // Exclusive use: TIOCEXCL keeps other opens out (except root's); the flock
+  // also keeps out other programs that lock, as serial tools commonly do.
+  if (::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool SetSerialQueueSizes(SerialHandle handle, std::uint32_t, std::uint32_t) {
+  // The tty layer's buffers are fixed (4 KiB and more); nothing to set, but the
+  // handle must be a terminal.
+  return ::isatty(handle) == 1;
+}
+
+bool GetLineSettings(SerialHandle handle, LineSettings& settings) {
+  return ::tcgetattr(handle, &settings.tio) == 0;
+}
+
+bool SetLineSettings(SerialHandle handle, const LineSettings& settings) {
+  return ::tcsetattr(handle, TCSANOW, &settings.tio) == 0;
+}
+
+bool SetImmediateReadTimeouts(SerialHandle handle) {
+  // VMIN 0 / VTIME 0 are part of the line settings; reads must also never
+  // block when the driver holds nothing.
+  int flags = ::fcntl(handle, F_GETFL);
+  if (flags < 0) return false;
+  return ::fcntl(handle, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+void ApplyValveLineSettings(LineSettings& settings) {
+  termios& t = settings.tio;
+  // Raw: no input translation, no parity check or marking, no software flow control.
+  t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR |
+                                      IGNCR | ICRNL | IXON | IXOFF | IXANY | IMAXBEL);
+  t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
+  // 8 data bits, even parity, 1 stop bit, no hardware flow control.
+  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB | CRTSCTS);
+  t.c_cflag |= CS8 | PARENB | CREAD | CLOCAL;
+  cfsetispeed(&t, B115200);
+  cfsetospeed(&t, B115200);
+  // A read returns at once with whatever has arrived.
+  t.c_cc[VMIN] = 0;
+  t.c_cc[VTIME] = 0;
+}
+
+ReadResult ReadSerialByte(SerialHandle handle, std::uint8_t& byte) {
+  ssize_t n = ::read(handle, &byte, 1);
+  if (n == 1) return ReadResult::Byte;
+  if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return ReadResult::NoByte;
+  return ReadResult::Failed;  // EIO after an unplug, EBADF on a closed handle
+}
+
+bool WriteSerialByte(SerialHandle handle, std::uint8_t byte) {
+  // A write blocks until the byte is taken; a device that takes nothing for a
+  // second is dead and the byte is given up rather than hanging the program.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    ssize_t n = ::write(handle, &byte, 1);
+    if (n == 1) return true;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+    pollfd p{handle, POLLOUT, 0};
+    ::poll(&p, 1, 100);
+  }
+  return false;
+}
+
+void CloseSerialDevice(SerialHandle handle) {
+  if (handle >= 0) ::close(handle);
+}
+
+#endif
+
+}  // namespace tvx::platform

@@ -1,0 +1,65 @@
+// The serial device of the valve: opening, line settings, single-byte I/O.
+//
+// POSIX: a tty opened read/write, without becoming the controlling terminal,
+// exclusively (TIOCEXCL and an flock), raw, 115200 baud 8E1, no flow control,
+// reads that return at once. Win32: CreateFile on "\\.\COMn", SetupComm,
+// Get/SetCommState, SetCommTimeouts, ReadFile/WriteFile of one byte.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <termios.h>
+#endif
+
+namespace tvx::platform {
+
+#ifdef _WIN32
+using SerialHandle = HANDLE;
+#else
+using SerialHandle = int;
+#endif
+
+// The value of a handle that refers to no device.
+SerialHandle InvalidSerialHandle();
+
+// The driver's view of the line, read first and changed only where the valve
+// needs it.
+struct LineSettings {
+#ifdef _WIN32
+  DCB dcb{};
+#else
+  termios tio{};
+#endif
+};
+
+// Opens the device; InvalidSerialHandle() when it cannot be opened (missing,
+// no permission, or in use by another program).
+SerialHandle OpenSerialDevice(const std::string& deviceName);
+
+// The configuration steps, in the order they are made after opening. Each
+// returns false when the system refuses it.
+bool SetSerialQueueSizes(SerialHandle handle, std::uint32_t inputBytes, std::uint32_t outputBytes);
+bool GetLineSettings(SerialHandle handle, LineSettings& settings);
+bool SetLineSettings(SerialHandle handle, const LineSettings& settings);
+bool SetImmediateReadTimeouts(SerialHandle handle);
+
+// Changes exactly what the valve needs: 115200 baud, 8 data bits, even parity,
+// 1 stop bit, every flow-control and translation flag cleared, raw reads that
+// return at once. Everything else is left as the driver reported it.
+void ApplyValveLineSettings(LineSettings& settings);
+
+enum class ReadResult { Byte, NoByte, Failed };
+
+// Asks for exactly one byte and never waits.
+ReadResult ReadSerialByte(SerialHandle handle, std::uint8_t& byte);
+// Writes exactly one byte; returns whether the system took it.
+bool WriteSerialByte(SerialHandle handle, std::uint8_t byte);
+// Closes the handle; an invalid or already closed handle is passed on all the
+// same and the failure ignored.
+void CloseSerialDevice(SerialHandle handle);
+
+}  // namespace tvx::platform
