@@ -1,0 +1,99 @@
+// Serves the simulated valve on a pseudo-terminal from a thread of its own, the
+// way the valve's USB serial port would answer: the tool opens the slave side like
+// any tty. Optional line pacing at 115200 baud 8E1, injected faults, unsolicited
+// bytes and a timestamped log of every request frame.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/frame_server.h"
+#include "sim/valve_model.h"
+
+namespace sim {
+
+struct PtyOptions {
+  // Pace both directions like a 115200 baud 8E1 line (11 bits a byte): a request
+  // counts as received when its last byte would have arrived, and reply bytes
+  // leave at the line's rate.
+  bool pacing = false;
+  std::string logFile;  // also append every request to this file (empty: no file)
+};
+
+struct LoggedRequest {
+  std::chrono::steady_clock::time_point time;  // when it counted as received
+  std::vector<std::uint8_t> raw;               // with STX and ETX
+  std::string text;                            // without STX and ETX, e.g. "G003"
+};
+
+class PtyServer {
+ public:
+  // 11 bits at 115200 baud, in nanoseconds (95486.1 ns).
+  static constexpr std::int64_t kBitsPerByte = 11;
+  static constexpr std::int64_t kBaud = 115200;
+
+  explicit PtyServer(ValveModel& model, PtyOptions options = {});
+  ~PtyServer();  // stops
+  PtyServer(const PtyServer&) = delete;
+  PtyServer& operator=(const PtyServer&) = delete;
+
+  // Opens a fresh pty (raw mode) and starts serving it. Throws std::system_error.
+  void start();
+  // Joins the serving thread and closes the pty. Safe to call twice.
+  void stop();
+  bool running() const { return thread_.joinable(); }
+  // The device the tool opens, e.g. "/dev/pts/4".
+  std::string slavePath() const;
+  // True after a HangUp fault closed the line (until the next start).
+  bool hungUp() const { return hungUp_.load(); }
+
+  void setPacing(bool on) { pacing_.store(on); }
+  bool pacing() const { return pacing_.load(); }
+
+  void injectFault(Fault fault);
+  void clearFaults();
+  // Queues bytes to be sent unsolicited, after any reply still being sent.
+  void sendRaw(std::vector<std::uint8_t> bytes);
+
+  // The request log.
+  std::vector<LoggedRequest> requests() const;
+  std::vector<std::string> requestTexts() const;
+  std::vector<std::vector<std::uint8_t>> requestBytes() const;
+  std::size_t requestCount() const;
+  void clearLog();
+  // Waits until at least n requests are logged; false on timeout.
+  bool waitForRequests(std::size_t n, std::chrono::milliseconds timeout) const;
+
+ private:
+  struct Loop;
+  void run();
+
+  ValveModel& model_;
+  PtyOptions options_;
+  std::atomic<bool> pacing_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> hungUp_{false};
+  int master_ = -1;
+  int wake_[2] = {-1, -1};
+  std::string slavePath_;
+  std::thread thread_;
+
+  mutable std::mutex mu_;
+  mutable std::condition_variable logged_;
+  std::vector<LoggedRequest> log_;
+  FaultPlan faults_;
+  std::deque<std::vector<std::uint8_t>> rawOut_;
+  std::FILE* logFile_ = nullptr;
+  std::chrono::steady_clock::time_point started_;
+};
+
+}  // namespace sim

@@ -1,0 +1,1017 @@
+#include "sim/valve_model.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "sim/wire.h"
+#include "sim/state_file.h"
+
+namespace sim {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kAmpsPerCount = 3.3 / 4096.0;
+constexpr std::int64_t kMaxStepNs = 200'000;          // integration step, 0.2 ms
+constexpr double kCoilTau = 0.012;                    // L/R of a solenoid, s
+constexpr double kSpoolOmega = 2 * kPi * 9.0;         // natural frequency of the spool
+constexpr double kSpoolZeta = 0.75;
+constexpr double kHeatTau = 90.0;                     // coil heating of the board, s
+constexpr std::uint32_t kPwmMax = 5000;
+constexpr std::uint32_t kPidScale = 1000;
+
+std::uint32_t floatBits(float f) { return std::bit_cast<std::uint32_t>(f); }
+float bitsFloat(std::uint32_t w) { return std::bit_cast<float>(w); }
+std::uint32_t yesNo(bool b) { return b ? proto::MarkerTrue : proto::MarkerFalse; }
+
+void putLe(std::vector<std::uint8_t>& out, std::uint32_t w) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
+}
+
+// Configuration-word bits the model acts on.
+enum CfgBit : int {
+  kBit3Pos = 0, kBitVoltage = 1, kBitLvdt = 2, kBitDither = 4, kBitWatchdog = 6,
+  kBitReportDac = 7, kBitDynPid = 9, kBitRamp = 10, kBitMedian = 17, kBitXpidLvdt = 19,
+  kBitRampOnly = 20, kBitRemote = 21, kBitService = 31,
+};
+
+// Switch commands: command number -> configuration-word bit.
+int switchBit(int command) {
+  switch (command) {
+    case 7: return 15;   // PID version 2
+    case 8: return 17;   // median filter
+    case 10: return 19;  // dynamic PID near the LVDT zero
+    case 12: return 10;  // ramp
+    case 13: return 22;  // integrator limits
+    case 14: return 23;  // fast filtering
+    case 15: return 20;  // near-zero PID only in ramp mode
+    case 20: return 24;  // current monitor follows the sign
+    case 21: return 16;  // hold on low supply
+    case 22: return 7;   // trace shows the monitor source
+    case 23: return 8;   // DAC smoothing
+    case 24: return 9;   // dynamic PID for a large error
+    case 26: return 18;  // ramp delay for a set-value change
+    case 27: return 4;   // dither
+    case 28: return 11;  // power stage sequence
+    case 30: return 5;   // DAC averaged over the dither period
+    case 31: return 6;   // watchdog
+    case 110: return 31; // service mode
+    default: return -1;
+  }
+}
+
+std::string defaultDeviceType(const ValveConfig& c) {
+  std::string t = "PRV-06 ";
+  t += c.threePositions ? "3P" : "2P";
+  t += c.voltageInput ? " U" : " I";
+  if (c.lvdt) t += " LVDT";
+  t += " 24V";
+  return t;
+}
+
+void putText(std::array<std::uint8_t, 40>& dst, const std::string& s) {
+  dst.fill(0);
+  std::memcpy(dst.data(), s.data(), std::min(s.size(), dst.size()));
+}
+
+std::string getText(const std::array<std::uint8_t, 40>& src) {
+  std::string s(src.begin(), src.end());
+  while (!s.empty() && s.back() == '\0') s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+struct ValveModel::Impl {
+  mutable std::mutex mu;
+  ValveConfig cfg;
+  Clock clock;
+
+  std::array<std::uint32_t, 129> params{};  // index 1..128
+  std::array<Bank, 3> user{}, factory{};
+  int active = 0;
+  std::array<std::uint8_t, 40> serial{}, type{};
+
+  // Stored state.
+  bool remote = false;
+  float remoteSet = 0.0f;
+  float analogInput = 0.0f;
+  double peakA = 0, peakB = 0;  // in counts
+  std::uint32_t diagMax = 0;
+  std::uint32_t diagNumber = 0;
+  std::vector<std::uint32_t> history{20, 14};
+  std::size_t historyPos = 0;
+  std::uint32_t stop = kNoStop;
+  float critical = 0.0f;
+  bool manualDac = false;
+  std::uint32_t dacManual = 2048;
+  bool breakpoint = false;
+  std::uint32_t pwmValues = 0, pwmEnable = 0;
+  float calibration = 0.0f;
+  double usupplyMax = 0.0;
+  float tempMax = -100.0f;
+  std::map<int, std::uint32_t> overrides;
+  std::map<int, std::uint32_t> extraState;
+  std::map<int, std::vector<std::uint8_t>> rawBlocks;
+  std::map<int, std::uint32_t> commandCounts;
+  std::vector<std::uint32_t> loadBuffer;
+
+  // Dynamics, advanced to time tNs.
+  std::int64_t tNs = 0;
+  double iA = 0, iB = 0, pos = 0, vel = 0, heat = 0;
+
+  // Trace recorder.
+  std::vector<std::array<std::uint8_t, 12>> samples;
+  std::int64_t nextSampleNs = 0;
+  std::int64_t periodNs = 500'000;
+  std::size_t readPtr = 0;
+
+  std::int64_t now() const { return clock().count(); }
+  bool bit(int b) const { return (params[1] >> b) & 1u; }
+  float pf(int reg) const { return bitsFloat(params[reg]); }
+
+  // ---- set value and targets ----------------------------------------------
+  double setValueAt(std::int64_t t) const {
+    if (!remote) return analogInput;
+    const std::uint32_t wave = params[108] & 7u;
+    if (wave == 0 || !bit(kBitVoltage)) return remoteSet;
+    const double ts = t * 1e-9;
+    const double amp = pf(105), freq = pf(106), off = pf(107);
+    if (!std::isfinite(amp) || !std::isfinite(freq) || !std::isfinite(off)) return remoteSet;
+    double phase = std::fmod(ts * freq, 1.0);
+    if (phase < 0) phase += 1.0;
+    double w = 0;
+    if (wave == 1) w = std::sin(2 * kPi * phase);
+    else if (wave == 2) w = phase < 0.5 ? 1.0 : -1.0;
+    else if (wave == 4) w = phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase;
+    return std::clamp(off + amp * w, -10.0, 10.0);
+  }
+
+  // Set value normalised to -1..1 (0..1 for a two-position valve).
+  double normalised(double s) const {
+    const bool three = bit(kBit3Pos);
+    double n;
+    if (bit(kBitVoltage)) {
+      const double zone = pf(22);
+      if (std::isfinite(zone) && std::fabs(s) * 1000.0 < zone) s = 0;
+      n = s / 10.0;
+    } else {
+      n = three ? (s - 12.0) / 8.0 : (s - 4.0) / 16.0;
+    }
+    if (!std::isfinite(n)) n = 0;
+    return std::clamp(n, three ? -1.0 : 0.0, 1.0);
+  }
+
+  static double safe(float f, double fallback) { return std::isfinite(f) ? f : fallback; }
+
+  double currentFor(double frac, int minReg, int maxReg, int deadReg) const {
+    if (frac <= 0) return 0;
+    const double dead = safe(pf(deadReg), 0.0);
+    if (frac * 100.0 < dead) return 0;
+    const double lo = safe(pf(minReg), 0.0), hi = safe(pf(maxReg), 0.0);
+    return lo + (hi - lo) * frac;
+  }
+
+  void targets(std::int64_t t, double& tA, double& tB, double& tPos) const {
+    const double n = normalised(setValueAt(t));
+    tA = currentFor(n, 3, 4, 12);
+    tB = bit(kBit3Pos) ? currentFor(-n, 5, 6, 13) : 0.0;
+    if (calibration >= 1000.0f) {
+      tA = tB = 0;
+      if (calibration >= 3000.0f) tB = calibration - 3000.0f;
+      else if (calibration >= 2000.0f) tA = calibration - 2000.0f;
+    }
+    const double imaxA = safe(pf(4), 1.0), imaxB = safe(pf(6), 1.0);
+    if (pwmEnable & 1u) tA = imaxA * 1.25 * (pwmValues >> 16) / kPwmMax;
+    if (pwmEnable & 2u) tB = imaxB * 1.25 * (pwmValues & 0xFFFFu) / kPwmMax;
+    if (stop != kNoStop) tA = tB = 0;
+    const double limit = safe(pf(11), 0.0);
+    if (limit > 0) {
+      tA = std::min(tA, limit);
+      tB = std::min(tB, limit);
+    }
+    tA = std::max(tA, 0.0);
+    tB = std::max(tB, 0.0);
+    // The spool moves with the magnetic force, i.e. with the current above Imin.
+    auto frac = [&](double i, int minReg, int maxReg) {
+      const double lo = safe(pf(minReg), 0.0), hi = safe(pf(maxReg), 1.0);
+      if (hi - lo <= 1e-6 || i <= lo * 0.5) return 0.0;
+      return std::clamp((i - lo) / (hi - lo), 0.0, 1.2);
+    };
+    tPos = 10.0 * (frac(tA, 3, 4) - frac(tB, 5, 6));
+  }
+
+  // ---- integration ------------------------------------------------------------
+  void step(std::int64_t dtNs, std::int64_t tEnd) {
+    double tA, tB, tPos;
+    targets(tEnd, tA, tB, tPos);
+    const double dt = dtNs * 1e-9;
+    const double k = std::exp(-dt / kCoilTau);
+    iA = tA + (iA - tA) * k;
+    iB = tB + (iB - tB) * k;
+    heat = 4.0 * (iA * iA + iB * iB) + (heat - 4.0 * (iA * iA + iB * iB)) * std::exp(-dt / kHeatTau);
+    if (dt > 0.002) {  // a long quiet stretch: the spool has long settled
+      pos = tPos;
+      vel = 0;
+    } else {
+      vel += dt * (kSpoolOmega * kSpoolOmega * (tPos - pos) - 2 * kSpoolZeta * kSpoolOmega * vel);
+      pos += dt * vel;
+    }
+    peakA = std::max(peakA, iA / kAmpsPerCount);
+    peakB = std::max(peakB, iB / kAmpsPerCount);
+    usupplyMax = std::max(usupplyMax, usupplyAt(tEnd));
+  }
+
+  bool settled(std::int64_t t) const {
+    if (remote && (params[108] & 7u) != 0) return false;
+    double tA, tB, tPos;
+    targets(t, tA, tB, tPos);
+    return std::fabs(iA - tA) < 1e-7 && std::fabs(iB - tB) < 1e-7 &&
+           std::fabs(pos - tPos) < 1e-7 && std::fabs(vel) < 1e-7;
+  }
+
+  bool recording() const { return samples.size() < proto::TraceSamples; }
+
+  void advanceTo(std::int64_t t) {
+    // After a long unobserved stretch only the last second matters for the state.
+    if (!recording() && t - tNs > 2'000'000'000) {
+      const double gap = (t - 1'000'000'000 - tNs) * 1e-9;
+      const double h = 4.0 * (iA * iA + iB * iB);
+      heat = h + (heat - h) * std::exp(-gap / kHeatTau);
+      tNs = t - 1'000'000'000;
+    }
+    while (tNs < t) {
+      std::int64_t next = std::min(t, tNs + kMaxStepNs);
+      if (recording()) next = std::min(next, nextSampleNs);
+      if (next == tNs + kMaxStepNs && settled(tNs)) {
+        // Nothing moves but supply and temperature: jump to the next event.
+        next = recording() ? std::min(t, nextSampleNs) : t;
+      }
+      if (next > tNs) {
+        step(next - tNs, next);
+        tNs = next;
+      }
+      if (recording() && tNs >= nextSampleNs) {
+        record();
+        nextSampleNs += periodNs;
+      }
+    }
+  }
+
+  void update() { advanceTo(now()); }
+
+  // ---- live values ------------------------------------------------------------
+  double usupplyAt(std::int64_t t) const {
+    const double s = t * 1e-9;
+    return 24.05 + 0.11 * std::sin(2 * kPi * 0.37 * s) + 0.03 * std::sin(2 * kPi * 5.3 * s) -
+           0.04 * (iA + iB);
+  }
+  double upower() const { return usupplyAt(tNs) - 0.45 - 0.25 * (iA + iB); }
+  double temperature() const {
+    const double s = tNs * 1e-9;
+    return 31.0 + 6.5 * (1 - std::exp(-s / 600.0)) + 0.25 * std::sin(2 * kPi * s / 53.0) + heat;
+  }
+  double correction(int reg) const {
+    const double c = safe(pf(reg), 1.0);
+    return (c > 0.5 && c < 2.0) ? c : 1.0;
+  }
+  double ripple(double freq, double amp) const {
+    return amp * std::sin(2 * kPi * freq * (tNs * 1e-9));
+  }
+  double coilA() const {
+    double i = iA * correction(14);
+    if (bit(kBitDither) && iA > 0) i += ripple(7.1, 0.0015);
+    return std::max(i, 0.0);
+  }
+  double coilB() const {
+    double i = iB * correction(15);
+    if (bit(kBitDither) && iB > 0) i += ripple(6.7, 0.0015);
+    return std::max(i, 0.0);
+  }
+  double lvdt() const { return cfg.lvdt ? pos + ripple(11.0, 0.0008) : 0.0; }
+  std::uint32_t dacState() const {
+    if (manualDac) return dacManual;
+    const double full = safe(pf(121), 1.0);
+    const double x = full > 1e-6 ? (iA - iB) / full : 0.0;
+    return static_cast<std::uint32_t>(std::clamp(std::lround(2048 + x * 1986), 0L, 4095L));
+  }
+  std::uint32_t pwmCount(double i, int maxReg, int enableBit, std::uint32_t manual) const {
+    if (pwmEnable & enableBit) return std::min(manual, kPwmMax);
+    const double hi = safe(pf(maxReg), 1.0);
+    if (hi <= 1e-6) return 0;
+    return static_cast<std::uint32_t>(std::clamp(i / hi * 0.8 * kPwmMax, 0.0, double(kPwmMax)));
+  }
+  std::uint32_t cycleTime() const {
+    std::uint32_t base = 96;
+    if (bit(kBitMedian)) base += 18;
+    if (bit(kBitDynPid) || bit(kBitXpidLvdt)) base += 11;
+    if (cfg.lvdt && bit(kBitLvdt)) base += 7;
+    const std::uint64_t ms = static_cast<std::uint64_t>(tNs / 1'000'000);
+    return base + static_cast<std::uint32_t>((ms * 2654435761u >> 7) % 19u);
+  }
+  std::uint32_t pidMode() const {
+    if (bit(kBitDynPid)) {
+      const double limit = safe(pf(114), 2.0);
+      double tA, tB, tPos;
+      targets(tNs, tA, tB, tPos);
+      if (std::fabs(tPos - pos) > limit) return 2;
+    }
+    if (bit(kBitXpidLvdt) && std::fabs(pos) < 0.5) return 1;
+    if (bit(kBitRamp) && std::fabs(vel) > 1.0) return 3;
+    return 0;
+  }
+
+  void record() {
+    std::array<std::uint8_t, 12> s{};
+    auto raw = [](double amps) {
+      return static_cast<std::uint16_t>(std::clamp(std::lround(amps / kAmpsPerCount), 0L, 0xFFFEL));
+    };
+    const std::uint16_t a = raw(iA * correction(14)), b = raw(iB * correction(15));
+    std::uint32_t p;
+    if (bit(kBitReportDac)) {
+      std::uint32_t v = 0;
+      const std::uint32_t pa = pwmCount(iA, 4, 1, pwmValues >> 16);
+      const std::uint32_t pb = pwmCount(iB, 6, 2, pwmValues & 0xFFFFu);
+      switch (params[120]) {
+        case 2: v = std::max(pa, pb); break;
+        case 3: v = pa; break;
+        case 4: v = pb; break;
+        case 5: v = static_cast<std::uint32_t>(kPidScale * std::min(1.0, iA / std::max(1e-6, safe(pf(4), 1.0)))); break;
+        case 6: v = static_cast<std::uint32_t>(kPidScale * std::min(1.0, iB / std::max(1e-6, safe(pf(6), 1.0)))); break;
+        default: v = dacState(); break;
+      }
+      p = (pidMode() << 16) | (v & 0xFFFFu);
+    } else {
+      p = floatBits(static_cast<float>(lvdt()));
+    }
+    const double n = normalised(setValueAt(tNs));
+    const std::uint32_t sv = floatBits(static_cast<float>(n * 10.0));
+    s[0] = a & 0xFF; s[1] = a >> 8;
+    s[2] = b & 0xFF; s[3] = b >> 8;
+    for (int i = 0; i < 4; ++i) {
+      s[4 + i] = static_cast<std::uint8_t>(p >> (8 * i));
+      s[8 + i] = static_cast<std::uint8_t>(sv >> (8 * i));
+    }
+    samples.push_back(s);
+  }
+
+  void restartRecorder() {
+    update();
+    std::uint32_t divider = params[96] ? params[96] : 1;
+    std::uint32_t pwm = params[2] ? params[2] : 2000;
+    periodNs = static_cast<std::int64_t>(divider) * 1'000'000'000LL / pwm;
+    if (periodNs <= 0) periodNs = 1;
+    samples.clear();
+    readPtr = 0;
+    nextSampleNs = tNs;
+    advanceTo(tNs);  // sample 0 is taken at the restart itself
+  }
+
+  std::vector<std::uint8_t> traceChunk() {
+    update();
+    std::vector<std::uint8_t> out;
+    out.reserve(proto::TraceChunkLength);
+    for (int i = 0; i < 5; ++i, ++readPtr) {
+      if (readPtr < samples.size()) {
+        out.insert(out.end(), samples[readPtr].begin(), samples[readPtr].end());
+      } else {
+        out.push_back(0xFF);
+        out.push_back(0xFF);
+        out.insert(out.end(), 10, 0);
+      }
+    }
+    readPtr = std::min(readPtr, proto::TraceSamples);
+    return out;
+  }
+
+  // ---- state registers ----------------------------------------------------------
+  std::uint32_t state(int reg, bool consume) {
+    update();
+    if (auto it = overrides.find(reg); it != overrides.end()) {
+      if (reg == 6 && consume) ++historyPos;
+      return it->second;
+    }
+    double tA, tB, tPos;
+    switch (reg) {
+      case 1: return yesNo(remote);
+      case 2: return floatBits(static_cast<float>(setValueAt(tNs)));
+      case 3: return static_cast<std::uint32_t>(std::lround(peakA));
+      case 4: return static_cast<std::uint32_t>(std::lround(peakB));
+      case 5: diagMax = std::max(diagMax, cycleTime()); return diagMax;
+      case 6: {
+        std::uint32_t code = historyPos < history.size() ? history[historyPos] : 0;
+        if (consume && historyPos < history.size()) ++historyPos;
+        return code;
+      }
+      case 7:
+      case 8: {
+        targets(tNs, tA, tB, tPos);
+        double v;
+        if (bit(kBitLvdt)) v = reg == 7 ? std::max(tPos, 0.0) : std::max(-tPos, 0.0);
+        else v = reg == 7 ? tA : tB;
+        return floatBits(static_cast<float>(v));
+      }
+      case 11: return stop;
+      case 12: {
+        auto raw = [&](int r) {
+          return static_cast<std::uint32_t>(std::clamp(std::lround(safe(pf(r), 0.0) / kAmpsPerCount), 0L, 0xFFFFL));
+        };
+        return raw(4) | (raw(6) << 16);
+      }
+      case 13: return dacState();
+      case 14: return yesNo(manualDac);
+      case 15: return floatBits(static_cast<float>(usupplyAt(tNs)));
+      case 16: return floatBits(static_cast<float>(upower()));
+      case 18: return floatBits(static_cast<float>(temperature()));
+      case 19: return floatBits(static_cast<float>(coilA()));
+      case 20: return floatBits(static_cast<float>(coilB()));
+      case 21: return floatBits(static_cast<float>(lvdt()));
+      case 22: return floatBits(static_cast<float>(usupplyMax));
+      case 23: {
+        if (!cfg.in2Present) return floatBits(0.0f);
+        const double v = bit(kBitVoltage) ? 2.5 + ripple(0.21, 0.004) : 8.0 + ripple(0.21, 0.006);
+        return floatBits(static_cast<float>(v));
+      }
+      case 25: return diagNumber;
+      case 26: return floatBits(critical);
+      case 27: return (kPwmMax << 16) | (pwmEnable & 0xFFFFu);
+      case 28: return pwmValues;
+      case 29: return static_cast<std::uint32_t>(active);
+      case 30: return cfg.firmware;
+      case 34: {
+        const double gain = safe(pf(110), 1.0), off = safe(pf(100), 0.0);
+        return floatBits(static_cast<float>(cfg.lvdt ? lvdt() * gain + off : 0.0));
+      }
+      case 38: return kPwmMax | (kPidScale << 16);
+      case 39: return yesNo(cfg.boardVariant);
+      case 42: return yesNo(cfg.in2Present);
+      case 43: {
+        const double t = temperature();
+        const double limit = static_cast<double>(params[115] ? params[115] : 65);
+        if (t >= limit) tempMax = std::max(tempMax, static_cast<float>(t));
+        return floatBits(tempMax);
+      }
+      default: {
+        auto it = extraState.find(reg);
+        return it == extraState.end() ? 0 : it->second;
+      }
+    }
+  }
+
+  void setStoredState(int reg, std::uint32_t v) {
+    update();
+    switch (reg) {
+      case 1: setRemote(v == proto::MarkerTrue); return;
+      case 2: (remote ? remoteSet : analogInput) = bitsFloat(v); return;
+      case 3: peakA = v; return;
+      case 4: peakB = v; return;
+      case 5: diagMax = v; return;
+      case 11: stop = v; return;
+      case 14: manualDac = v == proto::MarkerTrue; return;
+      case 22: usupplyMax = bitsFloat(v); return;
+      case 25: diagNumber = v; return;
+      case 26: critical = bitsFloat(v); return;
+      case 27: pwmEnable = v & 3u; return;
+      case 28: pwmValues = v; return;
+      case 29: if (v <= 2) active = static_cast<int>(v); else overrides[reg] = v; return;
+      case 30: cfg.firmware = v; return;
+      case 39: cfg.boardVariant = v == proto::MarkerTrue; return;
+      case 42: cfg.in2Present = v == proto::MarkerTrue; return;
+      case 43: tempMax = bitsFloat(v); return;
+      default: break;
+    }
+    static const int kLive[] = {6, 7, 8, 12, 13, 15, 16, 18, 19, 20, 21, 23, 34, 38};
+    if (std::find(std::begin(kLive), std::end(kLive), reg) != std::end(kLive)) {
+      overrides[reg] = v;
+    } else {
+      extraState[reg] = v;
+    }
+  }
+
+  void setRemote(bool on) {
+    // Taking over starts from the set value the analogue input gives now.
+    if (on && !remote) remoteSet = analogInput;
+    remote = on;
+    syncRemoteBit();
+  }
+
+  void syncRemoteBit() {
+    if (remote) params[1] |= 1u << kBitRemote;
+    else params[1] &= ~(1u << kBitRemote);
+  }
+
+  // ---- EEPROM -------------------------------------------------------------------
+  Bank working() const { return ValveModel::imageOf(params); }
+  void loadWorking(const Bank& b) {
+    update();
+    for (int k = 1; k <= 128; ++k) {
+      std::uint32_t w = 0;
+      for (int i = 0; i < 4; ++i) w |= std::uint32_t(b[4 * (k - 1) + i]) << (8 * i);
+      params[k] = w;
+    }
+  }
+
+  void factoryReset() {
+    const Bank img = ValveModel::imageOf(ValveModel::factoryParameters(cfg));
+    for (auto& b : user) b = img;
+    for (auto& b : factory) b = img;
+    active = 0;
+    putText(serial, cfg.serialNumber);
+    putText(type, cfg.deviceType.empty() ? defaultDeviceType(cfg) : cfg.deviceType);
+  }
+
+  bool save() {
+    if (cfg.stateFile.empty()) return true;
+    StateImage img{user, factory, active, serial, type};
+    std::string error;
+    if (!writeStateFile(cfg.stateFile, img, error)) {
+      std::cerr << "valve-sim: cannot save the EEPROM state to " << cfg.stateFile << ": " << error
+                << "\n";
+      return false;
+    }
+    return true;
+  }
+
+  void load() {
+    factoryReset();
+    if (cfg.stateFile.empty()) return;
+    StateImage img;
+    std::string error;
+    const StateLoad r = readStateFile(cfg.stateFile, img, error);
+    if (r == StateLoad::Loaded) {
+      user = img.user;
+      factory = img.factory;
+      active = img.active;
+      serial = img.serial;
+      type = img.type;
+    } else if (r == StateLoad::Corrupt) {
+      std::cerr << "valve-sim: EEPROM state file " << cfg.stateFile << " is unusable (" << error
+                << "); starting from factory defaults\n";
+    }
+  }
+
+  std::uint32_t compareBanks() const {
+    std::uint32_t bits = 0;
+    for (int i = 0; i < 3; ++i)
+      if (user[i] != factory[i]) bits |= 1u << i;
+    return 0xAAAA0000u | bits;
+  }
+
+  void resetValve() {
+    update();
+    loadWorking(user[active]);
+    remote = false;
+    syncRemoteBit();
+    remoteSet = 0;
+    manualDac = false;
+    pwmEnable = 0;
+    pwmValues = 0;
+    calibration = 0;
+    breakpoint = false;
+    historyPos = 0;
+    diagMax = 0;
+    loadBuffer.clear();
+    restartRecorder();
+  }
+
+  std::uint32_t command(int n, std::uint32_t arg) {
+    update();
+    ++commandCounts[n];
+    if (int b = switchBit(n); b >= 0) {
+      if (arg == proto::MarkerTrue) params[1] |= 1u << b;
+      else params[1] &= ~(1u << b);
+      return arg;
+    }
+    if (n >= 90 && n <= 109) {
+      auto& text = n < 100 ? serial : type;
+      const int k = (n < 100 ? n - 90 : n - 100) * 4;
+      for (int i = 0; i < 4; ++i) text[k + i] = static_cast<std::uint8_t>(arg >> (8 * i));
+      save();
+      return arg;
+    }
+    switch (n) {
+      case 1:
+        setRemote(arg == proto::MarkerTrue);
+        return arg;
+      case 2: restartRecorder(); return arg;
+      case 3: remoteSet = bitsFloat(arg); restartRecorder(); return arg;
+      case 17: remoteSet = bitsFloat(arg); return arg;
+      case 4: dacManual = std::min<std::uint32_t>(arg, 4095); return dacManual;
+      case 5: manualDac = arg == proto::MarkerTrue; return arg;
+      case 6: breakpoint = arg == proto::MarkerTrue; return arg;
+      case 9:
+        if (stop == 11 || stop == 12 || stop == 21) {
+          stop = kNoStop;
+          critical = 0;
+          return proto::MarkerTrue;
+        }
+        return proto::MarkerFalse;
+      case 11: readPtr = 0; return arg;
+      case 18: pwmValues = std::min(arg >> 16, kPwmMax) << 16 | std::min(arg & 0xFFFFu, kPwmMax); return arg;
+      case 19: pwmEnable = arg & 3u; return arg;
+      case 25: diagNumber = cycleTime(); return arg;
+      case 29: {
+        const float f = bitsFloat(arg);
+        calibration = std::isfinite(f) && f >= 1000.0f ? f : 0.0f;
+        return arg;
+      }
+      case 984: return arg == 0xAAAA5503u ? compareBanks() : arg;
+      case 985:
+        if (arg == 0xAAAA5555u) { factory = user; save(); }
+        return arg;
+      case 986:
+        if (arg == 0xAAAA5555u) { user = factory; save(); }
+        return arg;
+      case 987:
+        if ((arg & 0xFFFFFF00u) == 0xAAAA5500u && (arg & 0xFFu) <= 2) {
+          user[arg & 0xFFu] = factory[arg & 0xFFu];
+          save();
+        }
+        return arg;
+      case 988:
+        if (arg == 0xAAAA5555u) loadBuffer.clear();
+        return arg;
+      case 989:
+        if (loadBuffer.size() < proto::ParameterWords) loadBuffer.push_back(arg);
+        return arg;
+      case 990:
+        if ((arg & 0xFFFFFF00u) == 0xAA55AA00u && (arg & 0xFFu) <= 2) {
+          Bank& b = user[arg & 0xFFu];
+          for (std::size_t k = 0; k < loadBuffer.size(); ++k)
+            for (int i = 0; i < 4; ++i) b[4 * k + i] = static_cast<std::uint8_t>(loadBuffer[k] >> (8 * i));
+          loadBuffer.clear();
+          save();
+        }
+        return arg;
+      case 992: tempMax = -100.0f; return arg;
+      case 993:
+        if (arg == proto::OneShot) peakA = 0;
+        else if (arg == 0xAAAA5555u) peakB = 0;
+        return arg;
+      case 994:
+        if (arg == proto::OneShot) {
+          params = ValveModel::factoryParameters(cfg);
+          syncRemoteBit();
+        }
+        return arg;
+      case 995:
+        if ((arg & 0xFFFFFF00u) == 0xAA55AA00u && (arg & 0xFFu) <= 2) {
+          active = static_cast<int>(arg & 0xFFu);
+          loadWorking(user[active]);
+          syncRemoteBit();
+          save();
+        }
+        return arg;
+      case 996: usupplyMax = 0; return arg;
+      case 997: historyPos = 0; return arg;
+      case 998:
+        if (arg == proto::OneShot) resetValve();
+        return arg;
+      case 999:
+        if (arg == proto::OneShot) {
+          user[active] = working();
+          save();
+        }
+        return arg;
+      default: return arg;
+    }
+  }
+};
+
+// ---- construction ---------------------------------------------------------------
+
+ValveModel::ValveModel(ValveConfig config, Clock clock) : d_(std::make_unique<Impl>()) {
+  d_->cfg = std::move(config);
+  if (!clock) {
+    const auto epoch = std::chrono::steady_clock::now();
+    clock = [epoch] { return std::chrono::steady_clock::now() - epoch; };
+  }
+  d_->clock = std::move(clock);
+  d_->tNs = d_->now();
+  d_->load();
+  d_->loadWorking(d_->user[d_->active]);
+  d_->analogInput = d_->cfg.voltageInput ? 0.0f : (d_->cfg.threePositions ? 12.0f : 4.0f);
+  d_->restartRecorder();  // a valve records from power-on
+}
+
+ValveModel::~ValveModel() = default;
+
+std::array<std::uint32_t, 129> ValveModel::factoryParameters(const ValveConfig& c) {
+  std::array<std::uint32_t, 129> p{};
+  auto f = [&](int reg, float v) { p[reg] = floatBits(v); };
+  std::uint32_t word = 0;
+  if (c.threePositions) word |= 1u << kBit3Pos;
+  if (c.voltageInput) word |= 1u << kBitVoltage;
+  if (c.lvdt) word |= 1u << kBitLvdt;
+  word |= 1u << kBitDither;
+  word |= 1u << kBitWatchdog;
+  word |= 1u << 22;  // integrator limits
+  p[1] = word;
+  p[2] = 2000;
+  f(3, 0.200f);
+  f(4, 1.600f);
+  f(5, c.threePositions ? 0.200f : 0.0f);
+  f(6, c.threePositions ? 1.600f : 0.0f);
+  f(11, 2.500f);
+  f(12, 2.0f);
+  f(13, 2.0f);
+  f(14, 1.0f);
+  f(15, 1.0f);
+  f(16, c.voltageInput ? 160.0f : 100.0f);
+  f(17, c.voltageInput ? 160.0f : 100.0f);
+  f(18, 2.5f);
+  f(19, 0.8f);
+  f(20, 0.05f);
+  p[21] = 128;
+  f(22, 50.0f);
+  for (int i = 0; i <= 10; ++i) {
+    f(23 + i, 10.0f * i);
+    f(34 + i, 10.0f * i);
+    f(45 + i, 10.0f * i);
+    f(56 + i, 10.0f * i);
+    f(74 + i, -100.0f + 20.0f * i);
+    f(85 + i, -100.0f + 20.0f * i);
+  }
+  p[67] = 0x003FFFFFu;  // errors 1 to 22 handled
+  f(68, 1.0f);
+  f(69, 1.0f);
+  f(70, 250.0f);
+  f(71, 250.0f);
+  f(72, 250.0f);
+  f(73, 250.0f);
+  p[96] = 1;
+  f(97, 0.0f);
+  f(98, 1.0f);
+  f(99, 1.0f);
+  f(100, 0.0f);
+  f(101, 0.3f);
+  f(102, 0.3f);
+  f(103, 1.5f);
+  f(104, 0.4f);
+  f(105, 5.0f);
+  f(106, 1.0f);
+  f(107, 0.0f);
+  p[108] = 0;
+  p[109] = 0x1F;
+  f(110, 1.0f);
+  f(111, 4.0f);
+  f(112, 1.2f);
+  f(113, 1.2f);
+  f(114, 2.0f);
+  p[115] = 65;
+  p[116] = 70;
+  p[117] = 100;
+  p[118] = 100;
+  p[119] = 100;
+  p[120] = 1;
+  f(121, 1.6f);
+  p[122] = 100;
+  return p;
+}
+
+Bank ValveModel::imageOf(const std::array<std::uint32_t, 129>& params) {
+  Bank b{};
+  for (int k = 1; k <= 128; ++k)
+    for (int i = 0; i < 4; ++i) b[4 * (k - 1) + i] = static_cast<std::uint8_t>(params[k] >> (8 * i));
+  return b;
+}
+
+// ---- requests ---------------------------------------------------------------------
+
+std::uint32_t ValveModel::readParameter(int reg) {
+  std::lock_guard lk(d_->mu);
+  return reg >= 1 && reg <= 128 ? d_->params[reg] : 0;
+}
+
+std::uint32_t ValveModel::writeParameter(int reg, std::uint32_t v) {
+  std::lock_guard lk(d_->mu);
+  if (reg >= 1 && reg <= 128) {
+    d_->update();
+    d_->params[reg] = v;
+    if (reg == 1) d_->setRemote((v >> kBitRemote) & 1u);  // bit 21 carries the remote state
+  }
+  return v;
+}
+
+std::uint32_t ValveModel::readState(int reg) {
+  std::lock_guard lk(d_->mu);
+  return d_->state(reg, true);
+}
+
+std::uint32_t ValveModel::command(int number, std::uint32_t arg) {
+  std::lock_guard lk(d_->mu);
+  return d_->command(number, arg);
+}
+
+std::optional<std::vector<std::uint8_t>> ValveModel::readRawState(int reg) {
+  std::lock_guard lk(d_->mu);
+  if (auto it = d_->rawBlocks.find(reg); it != d_->rawBlocks.end()) return it->second;
+  std::vector<std::uint8_t> out;
+  switch (reg) {
+    case proto::TraceChunkRegister: return d_->traceChunk();
+    case proto::ParameterBlockRegister: {
+      const Bank b = d_->working();
+      return std::vector<std::uint8_t>(b.begin(), b.end());
+    }
+    case proto::SecondBlockRegister: {
+      // The working set followed by the factory copy of the active profile.
+      const Bank b = d_->working();
+      out.assign(b.begin(), b.end());
+      out.insert(out.end(), d_->factory[d_->active].begin(), d_->factory[d_->active].end());
+      return out;
+    }
+    case 35:
+    case 36:
+    case 37: {
+      static const int kBase[] = {23, 45, 74};
+      const int base = kBase[reg - 35];
+      for (int i = 0; i < 22; ++i) putLe(out, d_->params[base + i]);
+      return out;
+    }
+    case proto::SerialNumberRegister: return std::vector<std::uint8_t>(d_->serial.begin(), d_->serial.end());
+    case proto::DeviceTypeRegister: return std::vector<std::uint8_t>(d_->type.begin(), d_->type.end());
+    default: return std::nullopt;
+  }
+}
+
+std::optional<std::vector<std::uint8_t>> ValveModel::readProfileBank(std::uint32_t arg) {
+  std::lock_guard lk(d_->mu);
+  if ((arg & 0xFFFF0000u) != proto::ProfileBankBase) return std::nullopt;
+  ++d_->commandCounts[proto::ProfileBankCommand];
+  const std::size_t length = arg & 0xFFFu;
+  const std::size_t bank = (arg >> 12) & 3u;
+  std::vector<std::uint8_t> out(length, 0xFF);  // beyond the bank: erased EEPROM
+  if (bank < 3) std::copy_n(d_->user[bank].begin(), std::min(length, kBankBytes), out.begin());
+  return out;
+}
+
+// ---- scripting ---------------------------------------------------------------------
+
+std::uint32_t ValveModel::parameter(int reg) const {
+  std::lock_guard lk(d_->mu);
+  return reg >= 1 && reg <= 128 ? d_->params[reg] : 0;
+}
+
+void ValveModel::setParameter(int reg, std::uint32_t value) {
+  std::lock_guard lk(d_->mu);
+  if (reg >= 1 && reg <= 128) {
+    d_->update();
+    d_->params[reg] = value;
+  }
+}
+
+void ValveModel::setParameterFloat(int reg, float value) { setParameter(reg, floatBits(value)); }
+
+std::uint32_t ValveModel::peekState(int reg) {
+  std::lock_guard lk(d_->mu);
+  return d_->state(reg, false);
+}
+
+float ValveModel::peekStateFloat(int reg) { return bitsFloat(peekState(reg)); }
+
+void ValveModel::setState(int reg, std::uint32_t value) {
+  std::lock_guard lk(d_->mu);
+  d_->setStoredState(reg, value);
+}
+
+void ValveModel::setStateFloat(int reg, float value) { setState(reg, floatBits(value)); }
+
+void ValveModel::overrideState(int reg, std::uint32_t value) {
+  std::lock_guard lk(d_->mu);
+  d_->overrides[reg] = value;
+}
+
+void ValveModel::clearOverride(int reg) {
+  std::lock_guard lk(d_->mu);
+  d_->overrides.erase(reg);
+}
+
+void ValveModel::setRawBlock(int reg, std::vector<std::uint8_t> bytes) {
+  std::lock_guard lk(d_->mu);
+  d_->rawBlocks[reg] = std::move(bytes);
+}
+
+void ValveModel::clearRawBlock(int reg) {
+  std::lock_guard lk(d_->mu);
+  d_->rawBlocks.erase(reg);
+}
+
+void ValveModel::setErrorHistory(std::vector<std::uint32_t> codes) {
+  std::lock_guard lk(d_->mu);
+  d_->history = std::move(codes);
+  d_->historyPos = 0;
+}
+
+std::vector<std::uint32_t> ValveModel::errorHistory() const {
+  std::lock_guard lk(d_->mu);
+  return d_->history;
+}
+
+void ValveModel::setStop(std::uint32_t code, float criticalValue) {
+  std::lock_guard lk(d_->mu);
+  d_->update();
+  d_->stop = code;
+  d_->critical = code == kNoStop ? 0.0f : criticalValue;
+}
+
+std::uint32_t ValveModel::stopCode() const {
+  std::lock_guard lk(d_->mu);
+  return d_->stop;
+}
+
+std::string ValveModel::serialNumber() const {
+  std::lock_guard lk(d_->mu);
+  return getText(d_->serial);
+}
+
+std::string ValveModel::deviceType() const {
+  std::lock_guard lk(d_->mu);
+  return getText(d_->type);
+}
+
+void ValveModel::setSerialNumber(const std::string& text) {
+  std::lock_guard lk(d_->mu);
+  putText(d_->serial, text);
+}
+
+void ValveModel::setDeviceType(const std::string& text) {
+  std::lock_guard lk(d_->mu);
+  putText(d_->type, text);
+}
+
+int ValveModel::activeProfile() const {
+  std::lock_guard lk(d_->mu);
+  return d_->active;
+}
+
+Bank ValveModel::userBank(int bank) const {
+  std::lock_guard lk(d_->mu);
+  return d_->user.at(static_cast<std::size_t>(bank));
+}
+
+Bank ValveModel::factoryBank(int bank) const {
+  std::lock_guard lk(d_->mu);
+  return d_->factory.at(static_cast<std::size_t>(bank));
+}
+
+void ValveModel::setUserBank(int bank, const Bank& image) {
+  std::lock_guard lk(d_->mu);
+  d_->user.at(static_cast<std::size_t>(bank)) = image;
+}
+
+void ValveModel::setFactoryBank(int bank, const Bank& image) {
+  std::lock_guard lk(d_->mu);
+  d_->factory.at(static_cast<std::size_t>(bank)) = image;
+}
+
+Bank ValveModel::workingImage() const {
+  std::lock_guard lk(d_->mu);
+  return d_->working();
+}
+
+bool ValveModel::remote() const {
+  std::lock_guard lk(d_->mu);
+  return d_->remote;
+}
+
+float ValveModel::setValue() const {
+  std::lock_guard lk(d_->mu);
+  return static_cast<float>(d_->setValueAt(d_->now()));
+}
+
+bool ValveModel::breakpoint() const {
+  std::lock_guard lk(d_->mu);
+  return d_->breakpoint;
+}
+
+std::uint32_t ValveModel::commandCount(int number) const {
+  std::lock_guard lk(d_->mu);
+  auto it = d_->commandCounts.find(number);
+  return it == d_->commandCounts.end() ? 0 : it->second;
+}
+
+std::size_t ValveModel::recordedSamples() {
+  std::lock_guard lk(d_->mu);
+  d_->update();
+  return d_->samples.size();
+}
+
+std::chrono::nanoseconds ValveModel::samplePeriod() const {
+  std::lock_guard lk(d_->mu);
+  return std::chrono::nanoseconds(d_->periodNs);
+}
+
+bool ValveModel::saveState() {
+  std::lock_guard lk(d_->mu);
+  return d_->save();
+}
+
+}  // namespace sim

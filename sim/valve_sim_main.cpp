@@ -1,0 +1,225 @@
+// valve-sim: runs the simulated valve on a pseudo-terminal and registers it in the
+// port-map folder like a plugged-in valve. The first line of standard output is
+// the pty's device path; everything else goes to standard error.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <pthread.h>
+
+#include "sim/frame_server.h"
+#include "sim/port_registry.h"
+#include "sim/pty_server.h"
+#include "sim/valve_model.h"
+
+namespace {
+
+const char* kUsage =
+    "Usage: valve-sim [options]\n"
+    "Simulated proportional-valve electronics on a pseudo-terminal.\n"
+    "\n"
+    "  --com N            COM number to register, 1..16 (default 3)\n"
+    "  --ports DIR        port-map folder (default $TARVELMUNDIX_PORTS, else\n"
+    "                     $XDG_CONFIG_HOME/tarvelmundix/ports or ~/.config/tarvelmundix/ports)\n"
+    "  --no-register      do not register the port at all\n"
+    "  --state FILE       keep the valve's EEPROM (profiles, texts) in FILE\n"
+    "  --positions 2|3    valve with one or two solenoids (default 3)\n"
+    "  --input voltage|current   set-value input (default voltage)\n"
+    "  --lvdt, --no-lvdt  with or without LVDT position sensor (default with)\n"
+    "  --firmware N       firmware code of state register 30 (default 14031122)\n"
+    "  --board-variant    report the hardware variant flag\n"
+    "  --no-in2           no second input WE2\n"
+    "  --serial TEXT      serial number on first start (no state file yet)\n"
+    "  --type TEXT        valve type text on first start\n"
+    "  --stop CODE[:VALUE]  start with this stop code and critical value\n"
+    "  --history A,B,...  error history codes\n"
+    "  --pacing, --no-pacing   pace the line at 115200 baud 8E1 (default on)\n"
+    "  --fault SPEC       inject a fault, repeatable. SPEC is KIND[:N][@REQUEST][xCOUNT]\n"
+    "                     with KIND drop, delay:MS, stx, etx, stray[:BYTE], truncate:N,\n"
+    "                     garbage or hangup; REQUEST the start of a request text such as\n"
+    "                     G003 or S999; e.g. --fault delay:2000@G003x2\n"
+    "  --log FILE         append every request, timestamped, to FILE\n"
+    "  --help             this text\n";
+
+bool parseUnsigned(const char* s, unsigned long& out) {
+  if (!s || !*s) return false;
+  char* end = nullptr;
+  errno = 0;
+  out = std::strtoul(s, &end, 10);
+  return errno == 0 && end && *end == '\0' && s[0] != '-';
+}
+
+int usageError(const std::string& what) {
+  std::cerr << "valve-sim: " << what << "\n" << "Try 'valve-sim --help'.\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  sim::ValveConfig config;
+  int com = 3;
+  std::string portsFolder;
+  bool registerPort = true;
+  sim::PtyOptions ptyOptions;
+  ptyOptions.pacing = true;
+  std::vector<sim::Fault> faults;
+  std::optional<std::pair<std::uint32_t, float>> stop;
+  std::optional<std::vector<std::uint32_t>> history;
+
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    unsigned long n = 0;
+    if (a == "--help" || a == "-h") {
+      std::cout << kUsage;
+      return 0;
+    } else if (a == "--com") {
+      if (!parseUnsigned(value(), n) || n < 1 || n > 16) return usageError("--com needs 1..16");
+      com = static_cast<int>(n);
+    } else if (a == "--ports") {
+      const char* v = value();
+      if (!v) return usageError("--ports needs a folder");
+      portsFolder = v;
+    } else if (a == "--no-register") {
+      registerPort = false;
+    } else if (a == "--state") {
+      const char* v = value();
+      if (!v) return usageError("--state needs a file");
+      config.stateFile = v;
+    } else if (a == "--positions") {
+      const char* v = value();
+      if (!v || (std::strcmp(v, "2") != 0 && std::strcmp(v, "3") != 0))
+        return usageError("--positions needs 2 or 3");
+      config.threePositions = std::strcmp(v, "3") == 0;
+    } else if (a == "--input") {
+      const char* v = value();
+      if (!v || (std::strcmp(v, "voltage") != 0 && std::strcmp(v, "current") != 0))
+        return usageError("--input needs voltage or current");
+      config.voltageInput = std::strcmp(v, "voltage") == 0;
+    } else if (a == "--lvdt") {
+      config.lvdt = true;
+    } else if (a == "--no-lvdt") {
+      config.lvdt = false;
+    } else if (a == "--firmware") {
+      if (!parseUnsigned(value(), n) || n > 0xFFFFFFFFul) return usageError("--firmware needs a number");
+      config.firmware = static_cast<std::uint32_t>(n);
+    } else if (a == "--board-variant") {
+      config.boardVariant = true;
+    } else if (a == "--no-in2") {
+      config.in2Present = false;
+    } else if (a == "--serial" || a == "--type") {
+      const char* v = value();
+      if (!v) return usageError(a + " needs a text");
+      (a == "--serial" ? config.serialNumber : config.deviceType) = v;
+    } else if (a == "--stop") {
+      const char* v = value();
+      if (!v) return usageError("--stop needs a code");
+      std::string s = v, code = s, val = "0";
+      if (auto c = s.find(':'); c != std::string::npos) {
+        code = s.substr(0, c);
+        val = s.substr(c + 1);
+      }
+      char* end = nullptr;
+      const float f = std::strtof(val.c_str(), &end);
+      if (!parseUnsigned(code.c_str(), n) || n > 255 || !end || *end) return usageError("bad --stop");
+      stop = {static_cast<std::uint32_t>(n), f};
+    } else if (a == "--history") {
+      const char* v = value();
+      if (!v) return usageError("--history needs codes");
+      std::vector<std::uint32_t> codes;
+      std::string s = v;
+      std::size_t p = 0;
+      while (p <= s.size() && !s.empty()) {
+        const std::size_t q = s.find(',', p);
+        const std::string item = s.substr(p, q == std::string::npos ? std::string::npos : q - p);
+        if (!parseUnsigned(item.c_str(), n) || n > 0xFFFFFFFFul) return usageError("bad --history");
+        codes.push_back(static_cast<std::uint32_t>(n));
+        if (q == std::string::npos) break;
+        p = q + 1;
+      }
+      history = codes;
+    } else if (a == "--pacing") {
+      ptyOptions.pacing = true;
+    } else if (a == "--no-pacing") {
+      ptyOptions.pacing = false;
+    } else if (a == "--fault") {
+      const char* v = value();
+      auto f = v ? sim::parseFault(v) : std::nullopt;
+      if (!f) return usageError(std::string("bad --fault ") + (v ? v : ""));
+      faults.push_back(*f);
+    } else if (a == "--log") {
+      const char* v = value();
+      if (!v) return usageError("--log needs a file");
+      ptyOptions.logFile = v;
+    } else {
+      return usageError("unknown option " + a);
+    }
+  }
+
+  // SIGINT and SIGTERM are taken by sigwait below; block them before any thread
+  // starts so that every thread inherits the mask.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  sim::ValveModel model(config);
+  if (stop) model.setStop(stop->first, stop->second);
+  if (history) model.setErrorHistory(*history);
+
+  sim::PtyServer server(model, ptyOptions);
+  try {
+    server.start();
+  } catch (const std::exception& e) {
+    std::cerr << "valve-sim: cannot open a pseudo-terminal: " << e.what() << "\n";
+    return 1;
+  }
+  for (const auto& f : faults) server.injectFault(f);
+
+  std::cout << server.slavePath() << std::endl;  // alone on the first line, flushed
+
+  std::unique_ptr<sim::PortRegistration> registration;
+  if (registerPort) {
+    const std::filesystem::path folder =
+        portsFolder.empty() ? sim::defaultPortsFolder() : std::filesystem::path(portsFolder);
+    try {
+      registration = std::make_unique<sim::PortRegistration>(folder, com, server.slavePath());
+      std::cerr << "valve-sim: registered as COM" << com << " (" << registration->linkPath().string()
+                << " -> " << server.slavePath() << ")\n";
+    } catch (const std::exception& e) {
+      std::cerr << "valve-sim: cannot register COM" << com << " in " << folder.string() << ": "
+                << e.what() << "\n";
+      server.stop();
+      return 1;
+    }
+  }
+  std::cerr << "valve-sim: " << (config.threePositions ? "3" : "2") << " positions, "
+            << (config.voltageInput ? "voltage" : "current") << " input, "
+            << (config.lvdt ? "with" : "without") << " LVDT, firmware " << config.firmware
+            << ", line pacing " << (ptyOptions.pacing ? "on" : "off") << "\n";
+  std::cerr << "valve-sim: serial number \"" << model.serialNumber() << "\", type \""
+            << model.deviceType() << "\", active profile " << model.activeProfile() + 1 << "\n";
+  if (!config.stateFile.empty()) std::cerr << "valve-sim: EEPROM state in " << config.stateFile << "\n";
+  for (const auto& f : faults) std::cerr << "valve-sim: fault " << sim::describeFault(f) << "\n";
+  std::cerr << "valve-sim: serving; Ctrl+C ends\n";
+
+  int sig = 0;
+  while (sigwait(&signals, &sig) != 0) {
+  }
+  std::cerr << "valve-sim: " << strsignal(sig) << ", shutting down\n";
+  server.stop();
+  if (registration) registration->release();
+  const bool saved = model.saveState();
+  std::cerr << "valve-sim: served " << server.requestCount() << " requests\n";
+  return saved ? 0 : 1;
+}
