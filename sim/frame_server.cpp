@@ -136,8 +136,18 @@ bool parseInt(const std::string& s, int& v) {
 
 std::optional<Fault> parseFault(const std::string& text) {
   Fault f;
-  std::string rest = text;
-  // Count: a trailing "x<digits>".
+  std::string rest;
+  bool known = false;
+  for (const auto& k : kKinds) {
+    const std::string name = k.name;
+    if (text.compare(0, name.size(), name) == 0) {
+      f.kind = k.kind;
+      rest = text.substr(name.size());
+      known = true;
+    }
+  }
+  if (!known) return std::nullopt;
+  // Count: a trailing "x<digits>" (request texts are upper case, so no clash).
   if (auto x = rest.rfind('x'); x != std::string::npos) {
     if (!parseInt(rest.substr(x + 1), f.count) || f.count < 1) return std::nullopt;
     rest.erase(x);
@@ -147,22 +157,9 @@ std::optional<Fault> parseFault(const std::string& text) {
     rest.erase(at);
     if (f.match.empty()) return std::nullopt;
   }
-  std::string kind = rest, param;
-  if (auto colon = rest.find(':'); colon != std::string::npos) {
-    kind = rest.substr(0, colon);
-    param = rest.substr(colon + 1);
-  }
-  bool known = false;
-  for (const auto& k : kKinds) {
-    if (kind == k.name) {
-      f.kind = k.kind;
-      known = true;
-    }
-  }
-  if (!known) return std::nullopt;
   const bool needsParam = f.kind == FaultKind::Delay || f.kind == FaultKind::Truncate;
-  if (!param.empty()) {
-    if (!parseInt(param, f.param)) return std::nullopt;
+  if (!rest.empty()) {
+    if (rest[0] != ':' || !parseInt(rest.substr(1), f.param)) return std::nullopt;
   } else if (needsParam) {
     return std::nullopt;
   }

@@ -288,12 +288,12 @@ struct ValveModel::Impl {
   }
   double coilA() const {
     double i = iA * correction(14);
-    if (bit(kBitDither) && iA > 0) i += ripple(7.1, 0.0015);
+    if (bit(kBitDither) && iA > 0.01) i += ripple(7.1, 0.0015);
     return std::max(i, 0.0);
   }
   double coilB() const {
     double i = iB * correction(15);
-    if (bit(kBitDither) && iB > 0) i += ripple(6.7, 0.0015);
+    if (bit(kBitDither) && iB > 0.01) i += ripple(6.7, 0.0015);
     return std::max(i, 0.0);
   }
   double lvdt() const { return cfg.lvdt ? pos + ripple(11.0, 0.0008) : 0.0; }
@@ -371,8 +371,8 @@ struct ValveModel::Impl {
     if (periodNs <= 0) periodNs = 1;
     samples.clear();
     readPtr = 0;
-    nextSampleNs = tNs;
-    advanceTo(tNs);  // sample 0 is taken at the restart itself
+    record();  // sample 0 is taken at the restart itself
+    nextSampleNs = tNs + periodNs;
   }
 
   std::vector<std::uint8_t> traceChunk() {
