@@ -1,0 +1,106 @@
+// The register table, the configuration word and its items.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "params/config_word.h"
+#include "params/register_map.h"
+
+namespace tvx::params {
+namespace {
+
+TEST(ParamsRegisterMap, ReadAndSendOrdersAgreeWithTheTable) {
+  std::vector<int> read, sent;
+  std::vector<const ParameterRegister*> bySendOrder;
+  for (const auto& r : kParameterSet) {
+    if (r.number != reg::Configuration && r.read) read.push_back(r.number);
+    if (r.sent && r.sendOrder > 0) bySendOrder.push_back(&r);
+    EXPECT_EQ(r.sent, r.sendOrder >= 0) << r.number;
+    EXPECT_TRUE(r.encoding != Encoding::Float || r.decimals == 3 || r.decimals == 6) << r.number;
+  }
+  std::sort(bySendOrder.begin(), bySendOrder.end(),
+            [](auto* a, auto* b) { return a->sendOrder < b->sendOrder; });
+  for (auto* r : bySendOrder) sent.push_back(r->number);
+
+  EXPECT_EQ(read, std::vector<int>(kReadOrder.begin(), kReadOrder.end()));
+  EXPECT_EQ(sent, std::vector<int>(kSendOrder.begin(), kSendOrder.end()));
+  // The send writes in register order, 2 first and 121 last, without the held PID constants.
+  EXPECT_TRUE(std::is_sorted(kSendOrder.begin(), kSendOrder.end()));
+  EXPECT_EQ(kSendOrder.front(), 2);
+  EXPECT_EQ(kSendOrder.back(), 121);
+  for (int held : {103, 104, 111, 112}) {
+    EXPECT_EQ(std::count(kSendOrder.begin(), kSendOrder.end(), held), 0) << held;
+    EXPECT_EQ(std::count(kReadOrder.begin(), kReadOrder.end(), held), 1) << held;
+  }
+}
+
+TEST(ParamsRegisterMap, LookupsAndDecimals) {
+  ASSERT_NE(FindParameterByField("IN1_4_20_Offset"), nullptr);
+  EXPECT_EQ(FindParameterByField("IN1_4_20_Offset")->decimals, 6);
+  EXPECT_EQ(FindParameterByField("Coil_A_Imin")->decimals, 3);
+  EXPECT_EQ(FindParameter(reg::DigiPot_Value)->encoding, Encoding::UnsignedInt);
+  EXPECT_EQ(FindParameter(reg::Dither_Freq)->holder, Holder::OptionsDialog);
+  EXPECT_EQ(FindParameter(reg::ErrorMask)->holder, Holder::Held);
+  EXPECT_EQ(FindParameter(7), nullptr);
+  EXPECT_EQ(FindParameterByField(""), nullptr);
+  for (int six : {97, 98, 99, 100, 110}) EXPECT_EQ(FindParameter(six)->decimals, 6) << six;
+}
+
+TEST(ParamsRegisterMap, OptionBoxesMatchTheirConfigurationBits) {
+  std::set<int> bits, commands;
+  for (const auto& box : kOptionBoxes) {
+    bits.insert(box.bit);
+    commands.insert(box.command);
+    const auto it = std::find_if(kConfigBits.begin(), kConfigBits.end(),
+                                 [&](const ConfigBit& b) { return b.bit == box.bit; });
+    ASSERT_NE(it, kConfigBits.end()) << box.name;
+    EXPECT_EQ(it->name, box.name);
+    EXPECT_EQ(it->holder, BitHolder::OptionsCheckBox);
+  }
+  EXPECT_EQ(bits.size(), 15u);
+  EXPECT_EQ(commands.size(), 15u);
+  EXPECT_EQ(FindOptionBox("Dither_Mode")->command, 27);
+  EXPECT_NE(Q51SequenceHint(true).find("Q5 i"), std::string_view::npos);
+  EXPECT_NE(Q51SequenceHint(false).find("Q1 i"), std::string_view::npos);
+}
+
+TEST(ParamsConfigWord, ServiceModeAloneClearsEverythingElse) {
+  const ConfigWord c = ConfigWord::Decode(0x80000000u);
+  EXPECT_TRUE(c.serviceMode);
+  ConfigWord expected;
+  expected.serviceMode = true;
+  EXPECT_EQ(c, expected);
+  EXPECT_EQ(c.Build(), 0x80000000u);
+}
+
+TEST(ParamsConfigWord, RemoteControlIsSentButNeverRead) {
+  EXPECT_EQ(ConfigWord::Decode(BitMask(cfg::RemoteControl)), ConfigWord{});
+  ConfigWord c;
+  c.remoteControl = true;
+  EXPECT_EQ(c.Build(), 0x00200000u);
+  // Unused bits 25..30 are ignored as well.
+  EXPECT_EQ(ConfigWord::Decode(0x7E000000u), ConfigWord{});
+  EXPECT_EQ(ConfigWord::Decode(0xFFFFFFFFu).Build(), 0xFFFFFFFFu & ~0x7E200000u);
+}
+
+TEST(ParamsConfigWord, EveryNamedBitRoundTrips) {
+  for (const auto& b : kConfigBits) {
+    ConfigWord c;
+    ASSERT_TRUE(c.SetByName(b.name, true)) << b.name;
+    EXPECT_EQ(c.Build(), BitMask(b.bit)) << b.name;
+    bool value = false;
+    ASSERT_TRUE(c.GetByName(b.name, value));
+    EXPECT_TRUE(value);
+    if (b.bit != cfg::RemoteControl) {
+      EXPECT_EQ(ConfigWord::Decode(BitMask(b.bit)), c) << b.name;
+    }
+  }
+  ConfigWord c;
+  EXPECT_FALSE(c.SetByName("Enable_PWM2", true));
+  EXPECT_EQ(c, ConfigWord{});
+}
+
+}  // namespace
+}  // namespace tvx::params
