@@ -4,7 +4,6 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -65,8 +64,10 @@ DecimalDigits ToDecimal(double x, int precision, int decimals) {
   DecimalDigits r;
   if (x == 0.0) return r;
 
+  // d.ddddddddddddddddde±XX, independent of the process locale.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17e", std::fabs(x));  // d.ddddddddddddddddde±XX
+  const auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(x), std::chars_format::scientific, 17);
+  *res.ptr = '\0';
   std::string d(1, buf[0]);
   d.append(buf + 2, 17);
   const char* e = std::strchr(buf, 'e');
@@ -167,6 +168,11 @@ std::string ArithmeticErrorText(ArithmeticError error) {
     case ArithmeticError::Other: break;
   }
   return "2";
+}
+
+std::string FieldText(const ParameterRegister& reg, std::uint32_t word, char sep) {
+  if (reg.encoding == Encoding::Float) return FormatFixed(WordToFloat(word), reg.decimals, sep);
+  return std::to_string(word);
 }
 
 // ---- text to number ---------------------------------------------------------
@@ -318,6 +324,11 @@ std::uint32_t ParseUnsigned(std::string_view text) {
   const std::int64_t v = ParseInteger(text);
   if (v < 0) throw ConversionError(kRangeErrorMessage);
   return static_cast<std::uint32_t>(v);
+}
+
+std::uint32_t FieldWord(const ParameterRegister& reg, std::string_view text) {
+  if (reg.encoding == Encoding::Float) return ParseFloatWord(text);
+  return ParseUnsigned(text);
 }
 
 }  // namespace tvx::params

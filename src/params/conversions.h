@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "params/register_map.h"
+
 namespace tvx::params {
 
 // ---- words -----------------------------------------------------------------
@@ -56,6 +58,10 @@ std::string FormatFloatFixed(double x, int precision, int decimals, char decimal
 enum class ArithmeticError { DivisionByZero, Overflow, Other };
 std::string ArithmeticErrorText(ArithmeticError error);
 
+// The text of a register's field after a read: a float with the register's
+// decimals, anything else in unsigned decimal.
+std::string FieldText(const ParameterRegister& reg, std::uint32_t word, char decimalSeparator);
+
 // ---- text to number ---------------------------------------------------------
 
 // Every "." replaced by ",".
@@ -84,6 +90,10 @@ std::optional<std::int64_t> TryParseInteger(std::string_view text);
 // An unsigned field (register value): an integer from 0 to 4294967295; a
 // negative number is a range error ("Range check error").
 std::uint32_t ParseUnsigned(std::string_view text);
+
+// The word the send writes for a field's text: a float field as ParseFloatWord,
+// any other as ParseUnsigned. Throws ConversionError.
+std::uint32_t FieldWord(const ParameterRegister& reg, std::string_view text);
 
 // The messages, for callers that report a failure of their own.
 std::string InvalidFloatMessage(std::string_view text);

@@ -205,6 +205,8 @@ int SetBarPosition(double value) {
   return static_cast<int>(position);
 }
 
+int CentredLeft(int groupWidth, int textWidth) { return (groupWidth - textWidth) / 2; }
+
 // ---- options texts ---------------------------------------------------------------------
 
 std::array<std::uint32_t, 10> TextToWords(std::string_view bytes) {

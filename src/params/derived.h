@@ -144,6 +144,10 @@ ProfileCaption ProfileFromRegister(std::uint32_t register29);
 // puts the bar at 0.
 int SetBarPosition(double value);
 
+// Left edge of the valve-type label centred in its group: (group width - text
+// width) / 2, the fraction dropped toward zero.
+int CentredLeft(int groupWidth, int textWidth);
+
 // ---- options texts ---------------------------------------------------------------------
 
 // A text of the options dialog as ten words: zero-padded (or cut) to 40 bytes,

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "link/comm_error.h"
 #include "params/conversions.h"
 
 namespace tvx::status {
@@ -168,6 +169,13 @@ bool TemperatureRed(double temperature, std::int32_t limit) {
 std::string TemperatureMaxHint(double recordedMax, char sep) {
   if (recordedMax < -99) return " Nie zarejestrowano przekroczenia progu dopuszczalnej temperatury ";
   return " Maksymalna zarejestrowana temperatura: " + FormatFixed(recordedMax, 1, sep) + " °C ";
+}
+
+// ---- error history ----------------------------------------------------------------------
+
+std::uint8_t ErrorHistoryCode(std::uint32_t word) {
+  if (word > 255) throw tvx::link::ConversionError(tvx::params::kRangeErrorMessage);
+  return static_cast<std::uint8_t>(word);
 }
 
 // ---- service gain check ------------------------------------------------------------------

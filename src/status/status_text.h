@@ -107,6 +107,14 @@ bool TemperatureRed(double temperature, std::int32_t limit);
 // Hint of Info_Temp from the highest recorded temperature (state register 43).
 std::string TemperatureMaxHint(double recordedMax, char decimalSeparator);
 
+// ---- error history ----------------------------------------------------------------------
+
+// The valve's error history holds at most this many codes; the first 0 ends it.
+inline constexpr int kErrorHistoryLength = 256;
+// One code of the history (state register 6). A word above 255 is no code:
+// ConversionError (range error), which ends the refresh.
+std::uint8_t ErrorHistoryCode(std::uint32_t word);
+
 // ---- service gain check ------------------------------------------------------------------
 
 // DAC_Gain, ADC_Gain, LVDT_Gain: red when the value is exactly 0, normal for

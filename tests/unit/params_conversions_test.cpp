@@ -90,6 +90,24 @@ TEST(ParamsFormat, SeparatorAndWordShortcuts) {
   EXPECT_EQ(ArithmeticErrorText(ArithmeticError::Other), "2");
 }
 
+TEST(ParamsFormat, FieldTextsOfRegisterWords) {
+  const auto& imin = *FindParameter(reg::Coil_A_Imin);
+  const auto& offset = *FindParameter(reg::IN1_4_20_Offset);
+  const auto& pot = *FindParameter(reg::DigiPot_Value);
+  EXPECT_EQ(FieldText(imin, 0x3FC00000u, ','), "1,500");
+  EXPECT_EQ(FieldText(offset, 0x3FC00000u, ','), "1,500000");
+  EXPECT_EQ(FieldText(pot, 300, ','), "300");  // no clamp to the hint's 255
+  EXPECT_EQ(FieldText(pot, 0xFFFFFFFFu, ','), "4294967295");
+  EXPECT_EQ(FieldText(imin, 0x7FC00000u, ','), "NAN");
+  EXPECT_EQ(FieldText(imin, 0xFF800000u, ','), "-INF");
+  // A value the field shows in full goes back as the same word.
+  for (std::uint32_t w : {FloatToWord(1.5f), FloatToWord(0.1f), FloatToWord(2.35f), FloatToWord(-123.456f), 0u}) {
+    EXPECT_EQ(FieldWord(imin, FieldText(imin, w, ',')), w) << w;
+  }
+  EXPECT_EQ(FieldWord(pot, FieldText(pot, 0xFFFFFFFFu, ',')), 0xFFFFFFFFu);
+  EXPECT_THROW(FieldWord(pot, "---"), tvx::link::ConversionError);
+}
+
 struct WordCase {
   const char* text;
   std::uint32_t word;

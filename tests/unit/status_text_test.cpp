@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "link/comm_error.h"
 #include "status/status_text.h"
 
 namespace tvx::status {
@@ -121,6 +122,12 @@ TEST(StatusTemperature, ColourAndHint) {
             " Nie zarejestrowano przekroczenia progu dopuszczalnej temperatury ");
   EXPECT_EQ(TemperatureMaxHint(-99.0f, ','), " Maksymalna zarejestrowana temperatura: -99,0 °C ");
   EXPECT_EQ(TemperatureMaxHint(71.26f, ','), " Maksymalna zarejestrowana temperatura: 71,3 °C ");
+}
+
+TEST(StatusHistory, CodesAboveAByteEndTheRefresh) {
+  EXPECT_EQ(ErrorHistoryCode(0), 0);
+  EXPECT_EQ(ErrorHistoryCode(255), 255);
+  EXPECT_THROW(ErrorHistoryCode(256), tvx::link::ConversionError);
 }
 
 TEST(StatusServiceGains, ZeroIsRed) {
