@@ -98,7 +98,7 @@ TEST(ParamsConfigWord, EveryNamedBitRoundTrips) {
     }
   }
   ConfigWord c;
-  EXPECT_FALSE(c.SetByName("Enable_PWM2", true));
+  EXPECT_FALSE(c.SetByName("NoSuchOption", true));
   EXPECT_EQ(c, ConfigWord{});
 }
 
