@@ -6,6 +6,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -104,8 +106,21 @@ bool GetLineSettings(SerialHandle handle, LineSettings& settings) {
   return ::tcgetattr(handle, &settings.tio) == 0;
 }
 
+namespace {
+// Unix98 pseudo-terminal slaves (majors 136 to 143). A pty has no line: Linux
+// keeps CS8 and refuses or drops parity there, so parity is not asked of it.
+bool IsPseudoTerminal(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+  unsigned m = major(st.st_rdev);
+  return m >= 136 && m <= 143;
+}
+}  // namespace
+
 bool SetLineSettings(SerialHandle handle, const LineSettings& settings) {
-  return ::tcsetattr(handle, TCSANOW, &settings.tio) == 0;
+  termios t = settings.tio;
+  if (IsPseudoTerminal(handle)) t.c_cflag &= ~static_cast<tcflag_t>(PARENB);
+  return ::tcsetattr(handle, TCSANOW, &t) == 0;
 }
 
 bool SetImmediateReadTimeouts(SerialHandle handle) {

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds and runs every test:
+#   1. the normal build: unit, simulator, link and GUI tests (offscreen);
+#   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   3. the simulator and link tests under ThreadSanitizer (Qt-free code only:
+#      Debian's Qt is not built for TSan).
+# TVX_SKIP_SANITIZERS=1 runs step 1 only.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+
+jobs=$(nproc)
+configure_and_build() {
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+run_tests() {
+  local dir=$1; shift
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@"
+}
+
+echo "== Build and test"
+configure_and_build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_tests "$root/build/release"
+
+if [ "${TVX_SKIP_SANITIZERS:-0}" != 1 ]; then
+  echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+  configure_and_build "$root/build/asan" -DCMAKE_BUILD_TYPE=Debug "-DTVX_SANITIZE=address;undefined" \
+    -DTVX_BUILD_BENCH=OFF
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+  LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    run_tests "$root/build/asan"
+
+  echo "== ThreadSanitizer (simulator and link)"
+  configure_and_build "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DTVX_SANITIZE=thread \
+    -DTVX_BUILD_GUI=OFF -DTVX_BUILD_BENCH=OFF
+  TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" run_tests "$root/build/tsan" -L "sim|link"
+fi

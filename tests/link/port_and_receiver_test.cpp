@@ -1,0 +1,170 @@
+// The port, the Receiver and the reply buffer over a real pty: timeouts, late
+// and excess bytes, hang-ups, the shutdown handshake and port numbering.
+#include "link/comm_error.h"
+#include "link/exchanges.h"
+#include "link/port.h"
+#include "link/protocol.h"
+#include "link/pump_wait.h"
+#include "link/receiver.h"
+#include "support/simulated_valve.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace tvx::link {
+namespace {
+
+using testing::LinkSession;
+using testing::SimulatedValve;
+
+// Waits (without an exchange) until the Receiver has collected `count` bytes.
+bool WaitForReplyLength(std::uint16_t count) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (ReplyLength.load() == count) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+class ReportCollector {
+ public:
+  ReportCollector() {
+    SetErrorReporter([this](const std::string& text, const std::string&) { texts.push_back(text); });
+  }
+  ~ReportCollector() { SetErrorReporter({}); }
+  std::vector<std::string> texts;
+};
+
+int CodeOf(const std::function<void()>& exchange) {
+  try {
+    exchange();
+  } catch (const UsbError& e) {
+    return e.code();
+  }
+  return 0;
+}
+
+// Timeout cases, grouped: each waits out its exchange's full poll count.
+TEST(LinkTimeouts, StrayByteClosedPortLateReplyAndHangUp) {
+  SimulatedValve valve;
+  ReportCollector reports;
+  LinkSession session(valve.comNumber());
+  ASSERT_TRUE(session.open());
+
+  // A stray byte before a 15-byte reply: the count passes 15 without being seen
+  // there (or is seen with a wrong first byte); either way code 3.
+  valve.server().injectFault(sim::Fault{sim::FaultKind::StrayByte, 0x55, "G003", 1});
+  EXPECT_EQ(CodeOf([] { ReadRegister(3); }), ReadRegisterCode);
+  EXPECT_EQ(ReplyLength.load(), 16);
+
+  // A reply later than the timeout stays in the buffer until the next exchange.
+  // (The exchange gives up after 750 polls of 2 ms; a loaded machine stretches
+  // that, so the reply comes well after.)
+  valve.server().injectFault(sim::Fault{sim::FaultKind::Delay, 3000, "G005", 1});
+  EXPECT_EQ(CodeOf([] { ReadRegister(5); }), ReadRegisterCode);
+  ASSERT_TRUE(WaitForReplyLength(15));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(ReplyBuffer), 5), "\x02G005");
+  EXPECT_NO_THROW(ReadRegister(30));  // resets the buffer and succeeds
+  EXPECT_EQ(ReplyLength.load(), 15);
+
+  // With the port closed nothing is sent and the exchange times out.
+  session.close();
+  valve.clearRequests();
+  EXPECT_EQ(CodeOf([] { ReadParameter(1); }), ReadParameterCode);
+  EXPECT_TRUE(valve.requests().empty());
+
+  // A hung-up line: no bytes ever come; one report, the Receiver goes on.
+  {
+    PortLockGuard lock;
+    ASSERT_TRUE(OpenPort(valve.comNumber()));
+  }
+  valve.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "", 1});
+  std::size_t before = reports.texts.size();
+  EXPECT_EQ(CodeOf([] { SendCommand(25, proto::MarkerTrue); }), SendCommandCode);
+  EXPECT_EQ(reports.texts.size(), before + 1);
+  EXPECT_EQ(reports.texts.back(), CommErrorText(SendCommandCode));
+  EXPECT_TRUE(valve.server().hungUp());
+  EXPECT_EQ(reports.texts.size(), 4u);
+}
+
+TEST(ReplyBuffer, KeepsTheFirst2048BytesOfAnOverflow) {
+  SimulatedValve valve;
+  LinkSession session(valve.comNumber());
+  ASSERT_TRUE(session.open());
+  ResetReplyBuffer();
+  std::vector<std::uint8_t> flood(2100);
+  for (std::size_t i = 0; i < flood.size(); ++i) flood[i] = static_cast<std::uint8_t>(i % 253);
+  valve.server().sendRaw(flood);
+  ASSERT_TRUE(WaitForReplyLength(2048));
+  // The 52 bytes beyond the buffer are dropped, the count stays at 2048.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(ReplyLength.load(), 2048);
+  EXPECT_TRUE(std::equal(flood.begin(), flood.begin() + 2048, ReplyBuffer));
+}
+
+TEST(Receiver, HandshakeCompletesWithThePortClosed) {
+  ASSERT_FALSE(PortOpen.load());
+  Receiver receiver;
+  receiver.Start();
+  EXPECT_TRUE(receiver.running());
+  EXPECT_TRUE(ReceiverRun.load());
+  int pumped = 0;
+  receiver.Stop([&] { ++pumped; });
+  EXPECT_FALSE(receiver.running());
+  EXPECT_TRUE(ReceiverRun.load());  // the thread's acknowledgement
+  ClosePortHandle();                // passes the invalid handle on; no crash
+  EXPECT_EQ(PortHandle, platform::InvalidSerialHandle());
+}
+
+TEST(Receiver, DiscardsWhatWasPendingBeforeItStarted) {
+  SimulatedValve valve;
+  {
+    PortLockGuard lock;
+    ASSERT_TRUE(OpenPort(valve.comNumber()));
+  }
+  valve.server().sendRaw(std::vector<std::uint8_t>(10, 'x'));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ResetReplyBuffer();
+  Receiver receiver;
+  receiver.Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(ReplyLength.load(), 0);
+  EXPECT_NO_THROW(ReadRegister(30));
+  receiver.Stop();
+  PortLockGuard lock;
+  ClosePort();
+}
+
+TEST(PortNumbers, TenToSixteenOpen) {
+  SimulatedValve valve(sim::ValveConfig{}, 10);
+  Receiver receiver;
+  receiver.Start();
+  for (int n = 10; n <= 16; ++n) {
+    valve.addComEntry(n);
+    {
+      PortLockGuard lock;
+      ASSERT_TRUE(OpenPort(n)) << n;
+    }
+    EXPECT_EQ(ReadRegister(30), 14031122u) << n;
+    PortLockGuard lock;
+    ClosePort();
+  }
+  receiver.Stop();
+}
+
+TEST(PumpWait, ProcessesMessagesAtLeastOnce) {
+  int calls = 0;
+  SetPumpHook([&] { ++calls; });
+  PumpWait(0);
+  EXPECT_GE(calls, 1);
+  calls = 0;
+  PumpWait(2);
+  EXPECT_GT(calls, 1);
+  SetPumpHook({});
+}
+
+}  // namespace
+}  // namespace tvx::link
