@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -133,6 +134,13 @@ void PtyServer::start() {
   }
   ::close(s);
   ::fcntl(m, F_SETFL, ::fcntl(m, F_GETFL) | O_NONBLOCK);
+  // Opening the slave gives no event on the master; inotify does. Without it the
+  // loop looks again every 2 ms while nobody has the port open.
+  watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watch_ >= 0 && ::inotify_add_watch(watch_, name, IN_OPEN) < 0) {
+    ::close(watch_);
+    watch_ = -1;
+  }
   if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
     const int e = errno;
     ::close(m);
@@ -165,6 +173,8 @@ void PtyServer::stop() {
     if (fd >= 0) ::close(fd);
     fd = -1;
   }
+  if (watch_ >= 0) ::close(watch_);
+  watch_ = -1;
   std::lock_guard lk(mu_);
   if (logFile_) std::fclose(logFile_);
   logFile_ = nullptr;
@@ -270,6 +280,32 @@ void PtyServer::run() {
     L.out.push_back({std::max(p.due, now) + std::int64_t(delayMs) * 1'000'000, std::move(*reply)});
   };
 
+  // A tool opened the port: what was queued for an earlier session (a late reply,
+  // unsolicited bytes) and anything still in the tty from then is dropped, so that
+  // a new session starts clean. Checked before every read and write of the master,
+  // so an open is always seen before the bytes the new client sends.
+  auto newSession = [&]() -> bool {
+    if (watch_ < 0) return false;
+    alignas(inotify_event) char ev[1024];
+    bool opened = false;
+    while (::read(watch_, ev, sizeof ev) > 0) opened = true;
+    if (opened) {
+      // Requests of the earlier session still take effect, unanswered.
+      while (!L.pending.empty() && master_ >= 0) {
+        handle(L.pending.front(), monoNs());
+        if (master_ < 0) return true;
+        L.pending.pop_front();
+      }
+      L.frames.reset();
+      L.rx.reset();
+      L.dropOutput();
+      L.writeBlocked = false;
+      L.peerGone = false;
+      if (master_ >= 0) ::tcflush(master_, TCOFLUSH);
+    }
+    return opened;
+  };
+
   // Writes every output byte that is due; returns the time the next one is due
   // (or -1 when nothing waits, or when it waits for the line to drain).
   auto flush = [&](std::int64_t now) -> std::int64_t {
@@ -295,6 +331,7 @@ void PtyServer::run() {
       // the next one that opens it; a closed port loses them instead.
       pollfd hup{master_, 0, 0};
       if (::poll(&hup, 1, 0) == 1 && (hup.revents & POLLHUP)) return -1;
+      if (newSession()) return -1;
       const ssize_t w = ::write(master_, c.bytes.data() + c.sent, n);
       if (w < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
@@ -334,14 +371,14 @@ void PtyServer::run() {
       wakeAt = wakeAt < 0 ? d : std::min(wakeAt, d);
     }
 
-    pollfd fds[2] = {{wake_[0], POLLIN, 0}, {master_, 0, 0}};
-    nfds_t nfds = 1;
+    pollfd fds[3] = {{wake_[0], POLLIN, 0}, {watch_, POLLIN, 0}, {master_, 0, 0}};
+    nfds_t nfds = 2;
     if (master_ >= 0 && !L.peerGone) {
-      fds[1].events = POLLIN | (L.writeBlocked ? POLLOUT : 0);
-      nfds = 2;
+      fds[2].events = POLLIN | (L.writeBlocked ? POLLOUT : 0);
+      nfds = 3;
     }
-    if (L.peerGone && master_ >= 0) {
-      // No tool has the port open; Linux gives no event when one opens it, so look
+    if (L.peerGone && master_ >= 0 && watch_ < 0) {
+      // No tool has the port open and no event will say when one opens it: look
       // again shortly.
       const std::int64_t d = now + 2'000'000;
       wakeAt = wakeAt < 0 ? d : std::min(wakeAt, d);
@@ -365,10 +402,12 @@ void PtyServer::run() {
       while (::read(wake_[0], drain, sizeof drain) > 0) {
       }
     }
-    if (nfds < 2 || fds[1].revents == 0) continue;
-    if (fds[1].revents & POLLOUT) L.writeBlocked = false;
-    if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+    if (master_ >= 0) newSession();
+    if (nfds < 3 || fds[2].revents == 0) continue;
+    if (fds[2].revents & POLLOUT) L.writeBlocked = false;
+    if (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) {
       for (;;) {
+        newSession();
         const ssize_t n = ::read(master_, buf.data(), buf.size());
         if (n > 0) {
           const std::int64_t t = monoNs();

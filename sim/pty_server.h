@@ -84,6 +84,7 @@ class PtyServer {
   std::atomic<bool> hungUp_{false};
   int master_ = -1;
   int wake_[2] = {-1, -1};
+  int watch_ = -1;  // inotify on the slave device: tells when a tool opens it
   std::string slavePath_;
   std::thread thread_;
 
