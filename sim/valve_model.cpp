@@ -553,8 +553,12 @@ struct ValveModel::Impl {
       serial = img.serial;
       type = img.type;
     } else if (r == StateLoad::Corrupt) {
+      // Keep the damaged file for inspection instead of overwriting it later.
+      const std::string aside = cfg.stateFile + ".corrupt";
+      const bool kept = std::rename(cfg.stateFile.c_str(), aside.c_str()) == 0;
       std::cerr << "valve-sim: EEPROM state file " << cfg.stateFile << " is unusable (" << error
-                << "); starting from factory defaults\n";
+                << "); starting from factory defaults"
+                << (kept ? ", the damaged file is kept as " + aside : std::string()) << "\n";
     }
   }
 

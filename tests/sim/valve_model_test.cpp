@@ -441,6 +441,7 @@ TEST(ValveModelState, MissingOrCorruptFileFallsBackToFactoryDefaults) {
   std::ofstream(cfg.stateFile) << text;
   sim::ValveModel damaged(cfg, clock.clock());
   EXPECT_EQ(damaged.parameter(2), 2000u);
+  EXPECT_TRUE(fs::exists(cfg.stateFile + ".corrupt"));  // kept aside, not overwritten
 
   std::ofstream(cfg.stateFile) << "garbage\n";
   sim::ValveModel garbage(cfg, clock.clock());
