@@ -1,0 +1,40 @@
+// Program-wide state shared by the main window and the modules behind it.
+//
+// There is one valve and one link per run, so this is plain global state owned
+// by the main window's module. Everything here runs on the user-interface
+// thread; the link's own shared state (PortOpen, PortLock, ...) is in link/port.h.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tvx::app {
+
+// The user's level for the whole run (0 to 4), set by the login dialog.
+extern int AccessLevel;
+// The name of that level, shown in the hint of the About picture.
+extern std::string AccessLevelName;
+// Toggled by F10; shown as "+ " in the software label.
+extern bool DetailMode;
+// The first parameter read after start ends with one status refresh.
+extern bool FirstReadPending;
+// True while a status refresh runs.
+extern bool RefreshBusy;
+// The stop code shown last; -1 means no stop.
+extern std::int32_t LastStopCode;
+// The firmware-version text last built from state register 30.
+extern std::string FirmwareText;
+// State register 39 holds MarkerTrue: a hardware variant flag.
+extern bool BoardVariant;
+// State register 42 holds MarkerTrue: the valve has the second input "We2".
+extern bool In2Present;
+// The valve's longest control-cycle time in microseconds (state register 5).
+extern std::uint32_t DiagnosticMax;
+// Error codes reported by the valve, in the order read; the first 0 ends the list.
+extern std::array<std::uint8_t, 256> ErrorHistory;
+
+// Resets the flags the main window sets when it is created.
+void ResetMainWindowFlags();
+
+}  // namespace tvx::app

@@ -1,0 +1,25 @@
+// The program's entry: the login first, then the main window and the hidden
+// options dialog, then the message loop until the main window closes.
+#include "app/main_window.h"
+#include "app/password_form.h"
+#include "program_info.h"
+#include "service/options_form.h"
+#include "ui/application.h"
+
+int main(int argc, char** argv) {
+  tvx::ui::Application app(argc, argv);
+  tvx::ui::ApplyProgramFont(app);
+  tvx::ui::InstallLinkHooks();
+
+  tvx::ui::Application::setTitle(QString::fromUtf8(tvx::LoginTitle));
+  {
+    tvx::app::TPasswordForm login;
+    login.exec();
+  }
+
+  tvx::ui::Application::setTitle(QString::fromUtf8(tvx::ApplicationTitle));
+  tvx::app::TPgm pgm;
+  tvx::service::TOptionsForm options(&pgm);
+  pgm.show();
+  return app.exec();
+}

@@ -1,0 +1,265 @@
+// TPgm: creation, closing, keyboard shortcuts and the access rules.
+#include "app/main_window.h"
+
+#include "app/caption_layout.h"
+#include "app/definitions.h"
+#include "app/program_resources.h"
+#include "link/port.h"
+#include "link/pump_wait.h"
+#include "program_info.h"
+#include "ui/application.h"
+#include "ui/numeric_key_filter.h"
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace tvx::app {
+
+TPgm* Pgm = nullptr;
+
+namespace {
+
+// Controls on which a mouse press switches the periodic status refresh off.
+constexpr const char* StopAutoTimerControls[] = {
+    "DisConnect",      "Reset_Usupply_Max", "Coil_A_Peak",     "Coil_B_Peak",      "Reset_Temp_Max",
+    "Send_IN1_Offset", "Send_DigiPot",      "Send_DAC_Gain",   "Send_DAC",         "Send_ADC_Gain",
+    "Send_LVDT_Offset", "PWM_Manual",       "ErrorSetup",      "ServiceOptions",   "RampSetup",
+    "Send_LVDT_Gain",  "Dynamic_PID",       "EnableDAC_Override", "EnableBreakpoint", "ServiceMode",
+    "LinTable_B",      "LinTable_A",        "ReadParameters",  "WriteParameters",  "Reset",
+    "ShowChart",       "AutoMode",          "RemoteControl",   "SendParameters",   "SelectSetup"};
+
+// Parameter fields of the main window with the unsigned numeric key filter.
+constexpr const char* UnsignedNumericFields[] = {
+    "PWM",          "DAC_Imax",     "I_Limit",          "Near_Zero_Zone",   "PID_P",          "PID_I",
+    "PID_D",        "Coil_A_Imin",  "Coil_A_Imax",      "Coil_A_GainL",     "Coil_A_GainI",   "Coil_A_Dead_Band",
+    "Coil_A_Correct", "Coil_B_Imin", "Coil_B_Imax",     "Coil_B_GainL",     "Coil_B_GainI",   "Coil_B_Dead_Band",
+    "Coil_B_Correct"};
+
+}  // namespace
+
+TPgm::TPgm(QWidget* parent) : QWidget(parent) {
+  InitProgramResources();
+  Pgm = this;
+  setObjectName(QStringLiteral("Pgm"));
+  setWindowIcon(QIcon(QString::fromLatin1(IconResource)));
+  // A fixed window with a system menu and a minimise button.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+  CreateDeviceGroup();
+  CreateParameterGroup();
+  CreateRemoteGroup();
+  CreateBottomRow();
+  CreatePageControl();
+  CreateOtherComponents();
+  ConnectHandlers();
+
+  link::SetPortIndicatorHook([this](bool open) { SetPortIndicator(open); });
+  ui::SetAccessStateSource([this] { return AccessStates(); });
+  qApp->installEventFilter(this);
+  FormCreate();
+
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(OuterWidth / 2, ClientHeight / 2));
+  }
+}
+
+TPgm::~TPgm() {
+  if (!closed_) FormClose();
+  link::SetPortIndicatorHook({});
+  ui::SetAccessStateSource({});
+  if (Pgm == this) Pgm = nullptr;
+}
+
+void TPgm::ConnectHandlers() {
+  auto guarded = [this](void (TPgm::*handler)()) { return [this, handler] { ui::RunGuarded([&] { (this->*handler)(); }); }; };
+  connect(DisConnect, &QPushButton::clicked, this, guarded(&TPgm::DisConnectClick));
+  connect(ReadParameters, &QPushButton::clicked, this, guarded(&TPgm::ReadParametersClick));
+  connect(InfoRefresh, &QPushButton::clicked, this, guarded(&TPgm::InfoRefreshClick));
+  connect(FirmVer, &ui::Label::clicked, this, guarded(&TPgm::FirmVerClick));
+  for (ui::Label* l : {FirmVer, SoftVer, Coil_A_Set, Coil_B_Set})
+    connect(l, &ui::Label::mouseMoved, this, guarded(&TPgm::FirmVerMouseMove));
+  connect(PortState, &ui::Shape::mouseReleased, this, guarded(&TPgm::PortStateMouseUp));
+  connect(AboutImage, &ui::Image::mouseReleased, this,
+          [this](QMouseEvent* e) { ui::RunGuarded([&] { AboutImageMouseUp(e->button()); }); });
+  connect(Timer1, &QTimer::timeout, this, guarded(&TPgm::Timer1Timer));
+  connect(Timer2, &QTimer::timeout, this, guarded(&TPgm::Timer2Timer));
+
+  for (const char* name : StopAutoTimerControls) {
+    if (auto* w = qobject_cast<QWidget*>(components_.object(QString::fromLatin1(name)))) w->installEventFilter(this);
+  }
+  for (const char* name : UnsignedNumericFields) {
+    if (auto* field = qobject_cast<QLineEdit*>(components_.object(QString::fromLatin1(name))))
+      ui::InstallNumericKeyFilter(field);
+  }
+}
+
+void TPgm::FormCreate() {
+  AssignAccessTags();
+  BankPanel->setColor(palette().color(QPalette::Button));
+  DAC_Value->setText(QStringLiteral("---"));
+  setFixedSize(ClientWidth, ClientHeight);
+  DetailMode = false;
+  SoftVer->setText(QString::fromUtf8(SoftwareLabel(DetailMode)));
+  Options->setCurrentIndex(0);
+  SetHintPause();
+  setWindowTitle(BuildCaption());
+  AssignRuntimeHints();
+  PreselectUsbPort();
+  SetPortIndicator(false);
+  link::ReleasePortLock();
+  ResetMainWindowFlags();
+  receiver_.Start();
+  Timer2->start();
+  ApplyAccessRules();
+}
+
+void TPgm::SetHintPause() {
+  for (QWidget* w : findChildren<QWidget*>()) w->setToolTipDuration(HintHidePause);
+  setToolTipDuration(HintHidePause);
+}
+
+QString TPgm::BuildCaption() {
+  const QFont system = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  QFont font(system.family());
+  font.setPointSize(QApplication::font().pointSize() > 0 ? QApplication::font().pointSize() : 8);
+  font.setBold(system.weight() == QFont::Bold);
+  const QFontMetrics metrics(font);
+  const int iconWidth = QApplication::style()->pixelMetric(QStyle::PM_LargeIconSize);
+  const std::string caption =
+      LayOutCaption(CaptionTitle, CaptionNotice, OuterWidth, iconWidth, [&](const std::string& text) {
+        return metrics.horizontalAdvance(QString::fromStdString(text));
+      });
+  return QString::fromStdString(caption);
+}
+
+void TPgm::closeEvent(QCloseEvent* event) {
+  if (!closed_) FormClose();
+  event->accept();
+}
+
+void TPgm::FormClose() {
+  closed_ = true;
+  Timer1->stop();
+  receiver_.Stop([] { QCoreApplication::processEvents(); });
+  link::ClosePortHandle();
+}
+
+bool TPgm::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      // The window sees its keys before its controls do.
+      auto* w = qobject_cast<QWidget*>(watched);
+      if (!w || w->window() != this) break;
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (event->type() == QEvent::KeyPress) {
+        if (FormShortCut(key->key())) return true;
+      } else if (key->key() == Qt::Key_F1 && !key->isAutoRepeat()) {
+        ui::RunGuarded([&] { FormKeyUp(key->key()); });
+        return true;
+      }
+      break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      if (watched != this && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+        for (const char* name : StopAutoTimerControls) {
+          if (watched->objectName() == QLatin1String(name)) {
+            StopAutoTimer();
+            break;
+          }
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool TPgm::FormShortCut(int key) {
+  if (key != Qt::Key_F10) return false;
+  DetailMode = !DetailMode;
+  SoftVer->setText(QString::fromUtf8(SoftwareLabel(DetailMode)));
+  return true;
+}
+
+void TPgm::FormKeyUp(int key) {
+  if (key == Qt::Key_F1) AboutImageMouseUp(Qt::LeftButton);
+}
+
+void TPgm::AboutImageMouseUp(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) OpenAboutBox();
+  // Any other button switches the program's hints off or on; that comes with
+  // the About box.
+}
+
+void TPgm::OpenAboutBox() {
+  // The About box is added with the driver export; this is where it opens.
+}
+
+void TPgm::StopAutoTimer() { Timer1->stop(); }
+
+void TPgm::Timer1Timer() {
+  if (RefreshBusy) return;
+  InfoRefreshClick();
+}
+
+void TPgm::Timer2Timer() {
+  // The colour check of the three service gain fields runs here.
+}
+
+void TPgm::ReadParametersClick() {
+  // Reading the parameter set. The connection calls this at access level 0.
+}
+
+void TPgm::InfoRefreshClick() {
+  // The status refresh.
+}
+
+access::States TPgm::AccessStates() const {
+  access::States s;
+  s.accessLevel = AccessLevel;
+  s.portOpen = link::PortOpen.load();
+  s.twoSolenoids = ThreePositions();
+  s.lvdt = LvdtFitted();
+  s.remoteControl = RemoteControl->isChecked();
+  return s;
+}
+
+bool TPgm::ThreePositions() const { return components_.stateBit(QStringLiteral("Positions_3")); }
+bool TPgm::VoltageInput() const { return components_.stateBit(QStringLiteral("Voltage_Mode")); }
+bool TPgm::LvdtFitted() const { return components_.stateBit(QStringLiteral("LVDT_Mode")); }
+void TPgm::SetThreePositions(bool on) { components_.setStateBit(QStringLiteral("Positions_3"), on); }
+void TPgm::SetVoltageInput(bool on) { components_.setStateBit(QStringLiteral("Voltage_Mode"), on); }
+void TPgm::SetLvdtFitted(bool on) { components_.setStateBit(QStringLiteral("LVDT_Mode"), on); }
+
+void TPgm::ApplyAccessRules() {
+  const access::States states = AccessStates();
+  components_.apply(states);
+  // Once a connection has told whether the second input exists, its two labels
+  // stay grey without it, whatever their tag allows.
+  if (in2Known_) {
+    for (ui::Label* l : {IN2_Type_Label, Info_IN2_Value}) {
+      const std::uint16_t tag = components_.tag(l->objectName());
+      l->setEnabled(access::IsUsable(tag, states) && In2Present);
+    }
+  }
+}
+
+}  // namespace tvx::app

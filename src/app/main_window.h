@@ -1,0 +1,341 @@
+// The main window, TPgm: the frame of the program. It holds every control of
+// the main window under its own component name, assigns and applies the access
+// tags, owns the connect button, the port indicator and the Receiver thread,
+// and hosts the handlers that the other modules fill in.
+#pragma once
+
+#include "link/receiver.h"
+#include "ui/access_rules.h"
+#include "ui/form_components.h"
+
+#include <QWidget>
+
+#include <cstdint>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QMouseEvent;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QTimer;
+
+namespace tvx::ui {
+class Image;
+class Label;
+class Panel;
+class SaveDialog;
+class Shape;
+}  // namespace tvx::ui
+
+namespace tvx::app {
+
+class TPgm : public QWidget {
+  Q_OBJECT
+ public:
+  // Client area of the fixed-size window; the outer width is 710 pixels with a
+  // 4-pixel frame on each side.
+  static constexpr int OuterWidth = 710;
+  static constexpr int FrameWidth = 4;
+  static constexpr int ClientWidth = OuterWidth - 2 * FrameWidth;
+  static constexpr int ClientHeight = 522;
+  static constexpr int HintHidePause = 15000;
+
+  explicit TPgm(QWidget* parent = nullptr);
+  ~TPgm() override;
+
+  // The managed components in creation order, with their access tags.
+  ui::FormComponents& components() { return components_; }
+  const ui::FormComponents& components() const { return components_; }
+
+  // The states the access tags read: AccessLevel, PortOpen, the configuration
+  // labels' states and RemoteControl.
+  access::States AccessStates() const;
+
+  // Mode states of the configuration labels, bit 6 of their tags.
+  bool ThreePositions() const;  // Positions_3
+  bool VoltageInput() const;    // Voltage_Mode
+  bool LvdtFitted() const;      // LVDT_Mode
+  void SetThreePositions(bool on);
+  void SetVoltageInput(bool on);
+  void SetLvdtFitted(bool on);
+
+  // Stores the firmware text built from state register 30 and shows it in FirmVer.
+  void ShowFirmware(std::uint32_t word);
+
+  // The caption built in the system caption font (see caption_layout.h).
+  static QString BuildCaption();
+
+  // ---- group " Rozdzielacz " -----------------------------------------------------
+  QGroupBox* DeviceType = nullptr;
+  ui::Label* Positions_3 = nullptr;
+  ui::Label* Voltage_Mode = nullptr;
+  ui::Label* LVDT_Mode = nullptr;
+  ui::Label* Device_Type = nullptr;
+  QCheckBox* LVDT_CrossWire = nullptr;
+  ui::Panel* BankPanel = nullptr;
+  QPushButton* SelectSetup = nullptr;
+
+  // ---- group " Parametry pracy " ---------------------------------------------------
+  ui::Image* USABImage = nullptr;
+  QGroupBox* Parameters = nullptr;
+  ui::Label* PWM_Label = nullptr;
+  QLineEdit* PWM = nullptr;
+  ui::Label* Label7 = nullptr;
+  QLineEdit* DAC_Imax = nullptr;
+  ui::Label* Label27 = nullptr;
+  QLineEdit* I_Limit = nullptr;
+  ui::Label* Label8 = nullptr;
+  QLineEdit* Near_Zero_Zone = nullptr;
+  QGroupBox* PID_Parameters = nullptr;
+  ui::Label* Label16 = nullptr;
+  ui::Label* Label17 = nullptr;
+  ui::Label* Label18 = nullptr;
+  QLineEdit* PID_P = nullptr;
+  QLineEdit* PID_I = nullptr;
+  QLineEdit* PID_D = nullptr;
+  QGroupBox* Solenoid_A_GBox = nullptr;
+  ui::Label* Coil_A_Min = nullptr;
+  QLineEdit* Coil_A_Imin = nullptr;
+  ui::Label* Coil_A_Max = nullptr;
+  QLineEdit* Coil_A_Imax = nullptr;
+  ui::Label* Label21 = nullptr;
+  QPushButton* Coil_A_Gain = nullptr;
+  QPushButton* LinTable_A = nullptr;
+  ui::Label* Label28 = nullptr;
+  QLineEdit* Coil_A_GainL = nullptr;
+  ui::Label* Gain_A_Label_L = nullptr;
+  ui::Label* Label29 = nullptr;
+  QLineEdit* Coil_A_GainI = nullptr;
+  ui::Label* Gain_A_Label_I = nullptr;
+  ui::Label* Label14 = nullptr;
+  QLineEdit* Coil_A_Dead_Band = nullptr;
+  ui::Label* Label6 = nullptr;
+  QLineEdit* Coil_A_Correct = nullptr;
+  QGroupBox* Solenoid_B_GBox = nullptr;
+  ui::Label* Coil_B_Min = nullptr;
+  QLineEdit* Coil_B_Imin = nullptr;
+  ui::Label* Coil_B_Max = nullptr;
+  QLineEdit* Coil_B_Imax = nullptr;
+  ui::Label* Label26 = nullptr;
+  QPushButton* Coil_B_Gain = nullptr;
+  QPushButton* LinTable_B = nullptr;
+  ui::Label* Label30 = nullptr;
+  QLineEdit* Coil_B_GainL = nullptr;
+  ui::Label* Gain_B_Label_L = nullptr;
+  ui::Label* Label31 = nullptr;
+  QLineEdit* Coil_B_GainI = nullptr;
+  ui::Label* Gain_B_Label_I = nullptr;
+  ui::Label* Label15 = nullptr;
+  QLineEdit* Coil_B_Dead_Band = nullptr;
+  ui::Label* Label13 = nullptr;
+  QLineEdit* Coil_B_Correct = nullptr;
+
+  // ---- group " Sterowanie zdalne " --------------------------------------------------
+  QGroupBox* ManualControl = nullptr;
+  QCheckBox* RemoteControl = nullptr;
+  ui::Label* Set_Low = nullptr;
+  ui::Label* Set_Mid = nullptr;
+  ui::Label* Set_Hi = nullptr;
+  QSlider* Set_Bar = nullptr;
+  ui::Label* Set_Val = nullptr;
+  QPushButton* SendSetValue = nullptr;
+  QPushButton* AutoMode = nullptr;
+  QPushButton* ShowChart = nullptr;
+  ui::Label* SimulationHint = nullptr;
+
+  // ---- bottom row ----------------------------------------------------------------------
+  QPushButton* ReadParameters = nullptr;
+  QPushButton* SendParameters = nullptr;
+  QPushButton* WriteParameters = nullptr;
+  QPushButton* Reset = nullptr;
+  ui::Shape* PortState = nullptr;
+  QPushButton* DisConnect = nullptr;
+
+  // ---- page control --------------------------------------------------------------------
+  QTabWidget* Options = nullptr;
+  QWidget* TabSheet1 = nullptr;  // "Pomiary"
+  QWidget* TabSheet2 = nullptr;  // "Serwis"
+  QWidget* TabSheet3 = nullptr;  // "Port COM"
+
+  // "Pomiary"
+  QGroupBox* CurrentState = nullptr;
+  ui::Label* Label32 = nullptr;
+  ui::Label* Label35 = nullptr;
+  ui::Label* Info_Usupply = nullptr;
+  ui::Label* Label33 = nullptr;
+  ui::Label* Label45 = nullptr;
+  ui::Label* Info_Upower = nullptr;
+  ui::Label* Label40 = nullptr;
+  ui::Label* Label41 = nullptr;
+  ui::Label* Info_Usupply_Max = nullptr;
+  QPushButton* Reset_Usupply_Max = nullptr;
+  ui::Label* Label36 = nullptr;
+  ui::Label* Label44 = nullptr;
+  ui::Label* Info_Temp = nullptr;
+  QPushButton* Reset_Temp_Max = nullptr;
+  ui::Label* Label47 = nullptr;
+  ui::Label* Label39 = nullptr;
+  ui::Label* Info_Coil_A_Iavg = nullptr;
+  ui::Label* Label37 = nullptr;
+  ui::Label* Label48 = nullptr;
+  ui::Label* Info_Coil_B_Iavg = nullptr;
+  ui::Label* Label49 = nullptr;
+  ui::Label* Label11 = nullptr;
+  ui::Label* Coil_A_Peak = nullptr;
+  ui::Label* Label12 = nullptr;
+  ui::Label* Label51 = nullptr;
+  ui::Label* Coil_B_Peak = nullptr;
+  ui::Label* Coil_A_Set_Type = nullptr;
+  ui::Label* Label52 = nullptr;
+  ui::Label* Coil_A_Set = nullptr;
+  ui::Label* Coil_B_Set_Type = nullptr;
+  ui::Label* Label53 = nullptr;
+  ui::Label* Coil_B_Set = nullptr;
+  ui::Label* LvdtLabel = nullptr;
+  ui::Label* Label46 = nullptr;
+  ui::Label* Info_Lvdt = nullptr;
+  ui::Label* LvdtPidLabel = nullptr;
+  ui::Label* Label63 = nullptr;
+  ui::Label* Info_Lvdt_PID = nullptr;
+  ui::Label* IN2_Type_Label = nullptr;
+  ui::Label* Label57 = nullptr;
+  ui::Label* Info_IN2_Value = nullptr;
+  QPushButton* InfoRefresh = nullptr;
+  ui::Label* StopCodeLabel = nullptr;
+  ui::Label* StopInfo = nullptr;
+  ui::Label* FirmVer = nullptr;
+  ui::Label* SoftVer = nullptr;
+
+  // "Serwis"
+  ui::Label* Label43 = nullptr;
+  QLineEdit* IN1_4_20_Offset = nullptr;
+  QPushButton* Send_IN1_Offset = nullptr;
+  ui::Label* Label10 = nullptr;
+  QLineEdit* DigiPot_Value = nullptr;
+  QPushButton* Send_DigiPot = nullptr;
+  ui::Label* Label50 = nullptr;
+  QLineEdit* DAC_Gain = nullptr;
+  QPushButton* Send_DAC_Gain = nullptr;
+  ui::Label* Label9 = nullptr;
+  QLineEdit* ADC_Gain = nullptr;
+  QPushButton* Send_ADC_Gain = nullptr;
+  ui::Label* Label55 = nullptr;
+  QLineEdit* LVDT_Offset = nullptr;
+  QPushButton* Send_LVDT_Offset = nullptr;
+  ui::Label* Label42 = nullptr;
+  QLineEdit* LVDT_Gain = nullptr;
+  QPushButton* Send_LVDT_Gain = nullptr;
+  ui::Label* Label60 = nullptr;
+  QLineEdit* DAC_Value = nullptr;
+  QCheckBox* EnableDAC_Override = nullptr;
+  QPushButton* Send_DAC = nullptr;
+  QPushButton* RampSetup = nullptr;
+  ui::Label* Label2 = nullptr;
+  QPushButton* ServiceOptions = nullptr;
+  ui::Label* Label58 = nullptr;
+  QPushButton* ErrorSetup = nullptr;
+  ui::Label* Label56 = nullptr;
+  QPushButton* PWM_Manual = nullptr;
+  ui::Label* Label61 = nullptr;
+  QPushButton* Dynamic_PID = nullptr;
+  ui::Label* Label62 = nullptr;
+  QPushButton* LVDT_Setup = nullptr;
+  ui::Label* Label65 = nullptr;
+
+  // "Port COM"
+  ui::Label* Label59 = nullptr;
+  QComboBox* ComPort = nullptr;
+  QCheckBox* EnableBreakpoint = nullptr;
+  QCheckBox* ServiceMode = nullptr;
+  ui::Panel* DebugPanel = nullptr;
+  QPushButton* Drivers = nullptr;
+
+  // ---- elsewhere -----------------------------------------------------------------------
+  ui::Image* AboutImage = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;  // beyond the window width
+  QTimer* Timer1 = nullptr;         // periodic status refresh, 1500 ms, off at start
+  QTimer* Timer2 = nullptr;         // service field check, 750 ms
+  ui::SaveDialog* SaveDialog = nullptr;
+  QMenu* DAC_Cal = nullptr;
+  QAction* Bottom = nullptr;
+  QAction* Zero = nullptr;
+  QAction* Top = nullptr;
+
+ public slots:
+  // Shows the port state: green and "R&ozłącz" when open, red and "&Połącz"
+  // when closed; then applies the access rules.
+  void SetPortIndicator(bool open);
+  // Applies the access tags to every component of the window.
+  void ApplyAccessRules();
+
+  // Connect / disconnect toggle.
+  void DisConnectClick();
+  // Reading the parameter set; the connection runs it at access level 0.
+  void ReadParametersClick();
+  // The status refresh.
+  void InfoRefreshClick();
+  // Command 25, then a status refresh.
+  void FirmVerClick();
+  // Rebuilds the diagnostic hint of FirmVer.
+  void FirmVerMouseMove();
+  // At access level 4 the mouse release over PortState writes the component list.
+  void PortStateMouseUp();
+  // The About picture: the left button opens the About box, another button
+  // switches the hints; F1 acts as the left button.
+  void AboutImageMouseUp(Qt::MouseButton button);
+  void OpenAboutBox();
+  // Switches the periodic status refresh off (mouse down on action controls).
+  void StopAutoTimer();
+  void Timer1Timer();
+  void Timer2Timer();
+
+  // Keyboard: F10 toggles DetailMode (the key is consumed); F1 opens the About box.
+  bool FormShortCut(int key);
+  void FormKeyUp(int key);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormClose();
+
+  // Construction, by area of the window.
+  void CreateDeviceGroup();
+  void CreateParameterGroup();
+  void CreateSolenoidGroup(char coil, QGroupBox* group);
+  void CreateRemoteGroup();
+  void CreateBottomRow();
+  void CreatePageControl();
+  void CreateMeasurementsTab();
+  void CreateServiceTab();
+  void CreatePortTab();
+  void CreateOtherComponents();
+  void ConnectHandlers();
+
+  // FormCreate steps.
+  void AssignAccessTags();
+  void AssignRuntimeHints();
+  void PreselectUsbPort();
+  void SetHintPause();
+
+  // The developers' listing of this window's components.
+  void WriteComponentList();
+
+  ui::FormComponents components_;
+  link::Receiver receiver_;
+  bool closed_ = false;
+  bool in2Known_ = false;
+};
+
+// The main window while it exists.
+extern TPgm* Pgm;
+
+}  // namespace tvx::app

@@ -1,0 +1,88 @@
+// TPgm: the port list, the port indicator, connecting and disconnecting, and
+// the firmware label.
+#include "app/definitions.h"
+#include "app/main_window.h"
+#include "app/usb_port_match.h"
+#include "link/exchanges.h"
+#include "link/port.h"
+#include "link/protocol.h"
+#include "params/identity_text.h"
+#include "platform/valve_port_lookup.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace tvx::app {
+
+namespace {
+constexpr int BoardVariantRegister = 39;
+constexpr int In2PresentRegister = 42;
+constexpr int FirmwareCommand = 25;
+}  // namespace
+
+void TPgm::PreselectUsbPort() {
+  const std::optional<std::string> valvePort = platform::ValvePortName();
+  for (int i = 0; i < ComPort->count(); ++i) {
+    if (IsUsbPort(ComPort->itemText(i).toStdString(), valvePort)) {
+      ComPort->setItemText(i, ComPort->itemText(i) + QString::fromLatin1(UsbEntrySuffix));
+      ComPort->setCurrentIndex(i);
+      break;
+    }
+  }
+}
+
+void TPgm::SetPortIndicator(bool open) {
+  PortState->setBrushColor(open ? QColor(0, 255, 0) : QColor(255, 0, 0));
+  DisConnect->setText(open ? QStringLiteral("R&ozłącz") : QStringLiteral("&Połącz"));
+  ApplyAccessRules();
+}
+
+void TPgm::DisConnectClick() {
+  {
+    // The lock is held only around opening or closing the handle, never
+    // during an exchange.
+    link::PortLockGuard lock;
+    if (link::PortOpen.load()) {
+      // Nothing is sent to the valve about remote control.
+      {
+        const QSignalBlocker blocker(RemoteControl);
+        RemoteControl->setChecked(false);
+      }
+      link::ClosePort();
+    } else {
+      // The entry's position counts, not its text: "COM3 USB" opens port 3.
+      link::OpenPort(ComPort->currentIndex() + 1);
+    }
+  }
+  if (!link::PortOpen.load()) {
+    Timer1->stop();
+  } else {
+    if (AccessLevel == 0) ReadParametersClick();
+    BoardVariant = link::ReadRegister(BoardVariantRegister) == proto::MarkerTrue;
+    In2Present = link::ReadRegister(In2PresentRegister) == proto::MarkerTrue;
+    in2Known_ = true;
+    IN2_Type_Label->setEnabled(In2Present);
+    Info_IN2_Value->setEnabled(In2Present);
+  }
+  ApplyAccessRules();
+}
+
+void TPgm::ShowFirmware(std::uint32_t word) {
+  FirmwareText = params::FirmwareText(word);
+  FirmVer->setText(QString::fromStdString(FirmwareText));
+}
+
+void TPgm::FirmVerClick() {
+  link::SendCommand(FirmwareCommand, proto::MarkerTrue);
+  InfoRefreshClick();
+}
+
+void TPgm::FirmVerMouseMove() {
+  FirmVer->setToolTip(QString::fromStdString(params::DiagnosticHint(DiagnosticMax, ErrorHistory)));
+}
+
+}  // namespace tvx::app

@@ -1,0 +1,83 @@
+// The options dialog: the valve's switchable firmware features, the ramp start
+// delay, the dither amplitude and frequency, the serial number and the valve
+// type. Created once at start-up and kept for the whole run: its check boxes
+// and fields are the program's store of these settings.
+#pragma once
+
+#include "ui/form_components.h"
+
+#include <QDialog>
+
+#include <cstdint>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tvx::ui {
+class Label;
+}
+
+namespace tvx::service {
+
+class TOptionsForm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TOptionsForm(QWidget* parent = nullptr);
+  ~TOptionsForm() override;
+
+  ui::FormComponents& components() { return components_; }
+  const ui::FormComponents& components() const { return components_; }
+
+  // Applies the dialog's access tags (done each time the dialog becomes active).
+  void ApplyAccessRules();
+
+  // The fifteen option check boxes, top to bottom.
+  QCheckBox* Enable_PID2 = nullptr;
+  QCheckBox* XPID_LVDT = nullptr;
+  QCheckBox* Dynamic_PID_Mode = nullptr;
+  QCheckBox* New_Ki_Limits = nullptr;
+  QCheckBox* No_Filter_Delay = nullptr;
+  QCheckBox* MedianFilter = nullptr;
+  QCheckBox* LowPowerHold = nullptr;
+  QCheckBox* SetValDacMode = nullptr;
+  ui::Label* Label6 = nullptr;  // over SetValDacMode, with the same hint
+  QCheckBox* Report_DAC = nullptr;
+  QCheckBox* Filter_DAC = nullptr;
+  QCheckBox* Q51_PWM_Sequence = nullptr;
+  QCheckBox* IWDT_Enabled = nullptr;
+  QCheckBox* Ramp_Set_Val_Delay = nullptr;
+  QLineEdit* Ramp_Start_Delay = nullptr;
+  ui::Label* Ramp_Delay_Units = nullptr;
+  QCheckBox* Dither_Mode = nullptr;
+  ui::Label* Label1 = nullptr;  // "amplituda pwm"
+  QLineEdit* Dither_Ampl = nullptr;
+  ui::Label* Label2 = nullptr;  // "częstotliwość"
+  QLineEdit* Dither_Freq = nullptr;
+  ui::Label* Label3 = nullptr;  // "Hz"
+  QCheckBox* Dither_DAC_Average = nullptr;
+  ui::Label* Label4 = nullptr;  // "Rodzaj rozdzielacza:"
+  QLineEdit* Device_Type = nullptr;
+  ui::Label* Label5 = nullptr;  // "Numer seryjny:"
+  QLineEdit* Serial_Number = nullptr;
+  QPushButton* SendConfig = nullptr;
+  QPushButton* Cancel = nullptr;
+
+  // State kept between the events of one showing.
+  bool DitherAtActivation = false;
+  std::uint32_t PwmMaximum = 5000;
+
+ protected:
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void FormActivate();
+  void AssignAccessTags();
+
+  ui::FormComponents components_;
+};
+
+// The options dialog while it exists (created right after the main window).
+extern TOptionsForm* OptionsForm;
+
+}  // namespace tvx::service

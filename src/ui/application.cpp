@@ -1,0 +1,74 @@
+#include "ui/application.h"
+
+#include "link/comm_error.h"
+#include "link/pump_wait.h"
+#include "program_info.h"
+#include "ui/prompts.h"
+
+#include <QFont>
+#include <QWidget>
+
+#include <exception>
+
+namespace tvx::ui {
+
+namespace {
+QString& TitleStore() {
+  static QString title = QString::fromUtf8(tvx::ApplicationTitle);
+  return title;
+}
+
+QWidget* DialogParent() { return QApplication::activeWindow(); }
+}  // namespace
+
+QString EscapedErrorText(const QString& what) {
+  if (what.endsWith(QLatin1Char('.'))) return what;
+  return what + QLatin1Char('.');
+}
+
+void ShowEscapedError(const QString& what) {
+  CurrentPrompts().message(DialogParent(), EscapedErrorText(what), Application::title(), Prompts::Icon::Error);
+}
+
+void RunGuarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ShowEscapedError(QString::fromUtf8(error.what()));
+  }
+}
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("tarvelmundix"));
+}
+
+QString Application::title() { return TitleStore(); }
+
+void Application::setTitle(const QString& title) { TitleStore() = title; }
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    ShowEscapedError(QString::fromUtf8(error.what()));
+  } catch (...) {
+    ShowEscapedError(QStringLiteral("Unknown error"));
+  }
+  return true;
+}
+
+void InstallLinkHooks() {
+  link::SetPumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+  link::SetErrorReporter([](const std::string& text, const std::string& caption) {
+    CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
+                             Prompts::Icon::Error);
+  });
+}
+
+void ApplyProgramFont(QApplication& app) {
+  QFont font = app.font();
+  font.setPointSize(8);
+  app.setFont(font);
+}
+
+}  // namespace tvx::ui

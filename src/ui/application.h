@@ -1,0 +1,49 @@
+// The program's application object.
+//
+// Errors that escape an event handler (a "USB error" after a failed exchange, a
+// conversion error, a failed file write) are caught in notify() and shown as the
+// program's standard error box: the error text with a full stop added, the
+// application title as caption and an error icon. The program goes on.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace tvx::ui {
+
+// The text of the standard error box: `what` plus "." unless it ends in one.
+QString EscapedErrorText(const QString& what);
+
+// Shows the standard error box for an error text through Prompts.
+void ShowEscapedError(const QString& what);
+
+// Runs a handler and shows an error that escapes it as the standard error box,
+// right where the handler was called. Handlers connected to signals go through
+// this, so an error never unwinds through the toolkit's own code; notify() is
+// the net for everything else.
+void RunGuarded(const std::function<void()>& handler);
+
+class Application : public QApplication {
+  Q_OBJECT
+ public:
+  Application(int& argc, char** argv);
+
+  // The application title: the caption of the standard error box (the program
+  // shows "Logowanie" during login and "Tarvelmundix" afterwards).
+  static QString title();
+  static void setTitle(const QString& title);
+
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Connects the link to the user interface: the pump hook of PumpWait processes
+// pending events, and the link's error reports become error message boxes.
+void InstallLinkHooks();
+
+// The program's default font: the toolkit's sans font at 8 points.
+void ApplyProgramFont(QApplication& app);
+
+}  // namespace tvx::ui

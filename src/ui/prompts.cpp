@@ -1,0 +1,134 @@
+#include "ui/prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tvx::ui {
+
+namespace {
+
+std::unique_ptr<Prompts>& Installed() {
+  static std::unique_ptr<Prompts> prompts;
+  return prompts;
+}
+
+QMessageBox::Icon ToQt(Prompts::Icon icon) {
+  switch (icon) {
+    case Prompts::Icon::Information: return QMessageBox::Information;
+    case Prompts::Icon::Warning: return QMessageBox::Warning;
+    case Prompts::Icon::Error: return QMessageBox::Critical;
+    case Prompts::Icon::Question: return QMessageBox::Question;
+    case Prompts::Icon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+Prompts::Answer FirstAnswer(Prompts::Buttons buttons) {
+  return buttons == Prompts::Buttons::Ok || buttons == Prompts::Buttons::OkCancel ? Prompts::Answer::Ok
+                                                                                  : Prompts::Answer::Yes;
+}
+
+}  // namespace
+
+Prompts& CurrentPrompts() {
+  if (!Installed()) Installed() = std::make_unique<QtPrompts>();
+  return *Installed();
+}
+
+void InstallPrompts(std::unique_ptr<Prompts> prompts) { Installed() = std::move(prompts); }
+
+Prompts::Answer QtPrompts::message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                                   Buttons buttons) {
+  QMessageBox box(ToQt(icon), caption, text, QMessageBox::NoButton, parent);
+  switch (buttons) {
+    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+  }
+}
+
+std::optional<QString> QtPrompts::saveFileName(QWidget* parent, const FileRequest& request) {
+  QFileDialog dialog(parent, request.caption, request.directory, request.filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(request.defaultSuffix);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtPrompts::openFileName(QWidget* parent, const FileRequest& request) {
+  QFileDialog dialog(parent, request.caption, request.directory, request.filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setDefaultSuffix(request.defaultSuffix);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtPrompts::directory(QWidget* parent, const QString& caption, const QString& start) {
+  const QString chosen = QFileDialog::getExistingDirectory(parent, caption, start);
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen;
+}
+
+std::vector<ScriptedPrompts::Shown> ScriptedPrompts::messages() const {
+  std::vector<Shown> result;
+  for (const Shown& s : shown_) {
+    if (s.kind == Shown::Kind::Message) result.push_back(s);
+  }
+  return result;
+}
+
+Prompts::Answer ScriptedPrompts::message(QWidget*, const QString& text, const QString& caption, Icon icon,
+                                         Buttons buttons) {
+  shown_.push_back({Shown::Kind::Message, text, caption, icon, buttons, {}});
+  if (answers_.empty()) return FirstAnswer(buttons);
+  Answer answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+std::optional<QString> ScriptedPrompts::saveFileName(QWidget*, const FileRequest& request) {
+  shown_.push_back({Shown::Kind::SaveFile, request.fileName, request.caption, Icon::None, Buttons::Ok, request});
+  if (files_.empty()) return std::nullopt;
+  std::optional<QString> path = files_.front();
+  files_.pop_front();
+  return path;
+}
+
+std::optional<QString> ScriptedPrompts::openFileName(QWidget*, const FileRequest& request) {
+  shown_.push_back({Shown::Kind::OpenFile, request.fileName, request.caption, Icon::None, Buttons::Ok, request});
+  if (files_.empty()) return std::nullopt;
+  std::optional<QString> path = files_.front();
+  files_.pop_front();
+  return path;
+}
+
+std::optional<QString> ScriptedPrompts::directory(QWidget*, const QString& caption, const QString& start) {
+  shown_.push_back({Shown::Kind::Directory, start, caption, Icon::None, Buttons::Ok, {}});
+  if (directories_.empty()) return std::nullopt;
+  std::optional<QString> path = directories_.front();
+  directories_.pop_front();
+  return path;
+}
+
+ScopedScriptedPrompts::ScopedScriptedPrompts() {
+  auto prompts = std::make_unique<ScriptedPrompts>();
+  prompts_ = prompts.get();
+  InstallPrompts(std::move(prompts));
+}
+
+ScopedScriptedPrompts::~ScopedScriptedPrompts() { InstallPrompts(nullptr); }
+
+}  // namespace tvx::ui

@@ -1,0 +1,108 @@
+// Every question and message the program puts to the user goes through Prompts:
+// message boxes, file dialogs and the directory chooser. The program installs
+// the Qt implementation; tests install ScriptedPrompts, which records what was
+// shown and answers from a script, so every path that asks is testable.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace tvx::ui {
+
+class Prompts {
+ public:
+  enum class Icon { None, Information, Warning, Error, Question };
+  enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+  enum class Answer { Ok, Cancel, Yes, No };
+
+  struct FileRequest {
+    QString caption;
+    QString directory;
+    QString fileName;       // proposed name
+    QString filter;         // e.g. "Pliki konfiguracji (*.cfg)"
+    QString defaultSuffix;  // without the dot
+  };
+
+  virtual ~Prompts() = default;
+
+  // A message box. Texts may hold "\n" line breaks.
+  virtual Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                         Buttons buttons = Buttons::Ok) = 0;
+  // Nothing when the user cancels.
+  virtual std::optional<QString> saveFileName(QWidget* parent, const FileRequest& request) = 0;
+  virtual std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) = 0;
+  virtual std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) = 0;
+};
+
+// The prompts in use (a QtPrompts unless one was installed).
+Prompts& CurrentPrompts();
+// Installs `prompts` (ownership passes); an empty pointer restores the Qt one.
+void InstallPrompts(std::unique_ptr<Prompts> prompts);
+
+class QtPrompts : public Prompts {
+ public:
+  Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                 Buttons buttons) override;
+  std::optional<QString> saveFileName(QWidget* parent, const FileRequest& request) override;
+  std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) override;
+  std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) override;
+};
+
+// Records every prompt and answers from queues. A message without a queued
+// answer gets the first button's answer (Ok or Yes); a file or directory
+// question without a queued answer is cancelled.
+class ScriptedPrompts : public Prompts {
+ public:
+  struct Shown {
+    enum class Kind { Message, SaveFile, OpenFile, Directory } kind;
+    QString text;  // message text, or the proposed file name / start directory
+    QString caption;
+    Icon icon = Icon::None;
+    Buttons buttons = Buttons::Ok;
+    FileRequest request;
+  };
+
+  void queueAnswer(Answer answer) { answers_.push_back(answer); }
+  // An empty optional queues a cancel.
+  void queueFileName(std::optional<QString> path) { files_.push_back(std::move(path)); }
+  void queueDirectory(std::optional<QString> path) { directories_.push_back(std::move(path)); }
+
+  const std::vector<Shown>& shown() const { return shown_; }
+  std::vector<Shown> messages() const;
+  void clear() { shown_.clear(); }
+
+  Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                 Buttons buttons) override;
+  std::optional<QString> saveFileName(QWidget* parent, const FileRequest& request) override;
+  std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) override;
+  std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) override;
+
+ private:
+  std::vector<Shown> shown_;
+  std::deque<Answer> answers_;
+  std::deque<std::optional<QString>> files_;
+  std::deque<std::optional<QString>> directories_;
+};
+
+// Installs a ScriptedPrompts for the lifetime of the object and gives access to it.
+class ScopedScriptedPrompts {
+ public:
+  ScopedScriptedPrompts();
+  ~ScopedScriptedPrompts();
+  ScopedScriptedPrompts(const ScopedScriptedPrompts&) = delete;
+  ScopedScriptedPrompts& operator=(const ScopedScriptedPrompts&) = delete;
+  ScriptedPrompts* operator->() const { return prompts_; }
+  ScriptedPrompts& operator*() const { return *prompts_; }
+
+ private:
+  ScriptedPrompts* prompts_;
+};
+
+}  // namespace tvx::ui
