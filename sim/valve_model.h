@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -40,19 +41,19 @@ struct ValveConfig {
 using Clock = std::function<std::chrono::nanoseconds()>;
 
 // A clock for deterministic tests: starts at 0 and moves only when advanced.
-// Copies share the same time.
+// Copies share the same time; it may be advanced while a server thread reads it.
 class ManualClock {
  public:
-  ManualClock() : now_(std::make_shared<std::int64_t>(0)) {}
+  ManualClock() : now_(std::make_shared<std::atomic<std::int64_t>>(0)) {}
   void advance(std::chrono::nanoseconds d) { *now_ += d.count(); }
-  std::chrono::nanoseconds now() const { return std::chrono::nanoseconds(*now_); }
+  std::chrono::nanoseconds now() const { return std::chrono::nanoseconds(now_->load()); }
   Clock clock() const {
     auto p = now_;
-    return [p] { return std::chrono::nanoseconds(*p); };
+    return [p] { return std::chrono::nanoseconds(p->load()); };
   }
 
  private:
-  std::shared_ptr<std::int64_t> now_;
+  std::shared_ptr<std::atomic<std::int64_t>> now_;
 };
 
 inline constexpr std::size_t kBankBytes = 512;

@@ -290,6 +290,36 @@ TEST_F(ModelTest, CurrentsAndPositionFollowTheSetValue) {
   EXPECT_NEAR(model.readState(4) * 3.3 / 4096, 0.9, 0.01);
 }
 
+TEST_F(ModelTest, TestSignalDrivesTheSetValueUnderRemoteControl) {
+  model.writeParameter(105, bits(4.0f));  // amplitude
+  model.writeParameter(106, bits(2.0f));  // frequency
+  model.writeParameter(107, bits(1.0f));  // offset
+  model.writeParameter(108, 1);           // sine
+  EXPECT_FLOAT_EQ(asFloat(model.peekState(2)), 0.0f);  // not without remote control
+  model.command(1, kTrue);
+  clock.advance(125ms);  // a quarter period: the crest
+  EXPECT_NEAR(asFloat(model.peekState(2)), 5.0f, 1e-3f);
+  model.writeParameter(108, 0);
+  EXPECT_FLOAT_EQ(asFloat(model.peekState(2)), 0.0f);
+}
+
+TEST(ValveModelConfig, TwoPositionCurrentInputDrivesCoilAOnly) {
+  sim::ManualClock clock;
+  sim::ValveConfig cfg;
+  cfg.threePositions = false;
+  cfg.voltageInput = false;
+  cfg.lvdt = false;
+  sim::ValveModel model(cfg, clock.clock());
+  EXPECT_FLOAT_EQ(asFloat(model.peekState(2)), 4.0f);  // the analogue input at its bottom
+  model.command(1, kTrue);
+  model.command(17, bits(20.0f));
+  clock.advance(1s);
+  EXPECT_NEAR(model.peekStateFloat(19), 1.6f, 0.01f);
+  EXPECT_NEAR(model.peekStateFloat(8), 0.0f, 1e-6f);   // set current B
+  EXPECT_NEAR(model.peekStateFloat(7), 1.6f, 1e-3f);   // set current A, no LVDT
+  EXPECT_FLOAT_EQ(model.peekStateFloat(21), 0.0f);     // no sensor, no signal
+}
+
 TEST_F(ModelTest, StopDropsTheCurrents) {
   model.command(1, kTrue);
   model.command(17, bits(10.0f));
