@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
+  g++-mingw-w64-x86-64-posix
   xvfb xauth x11-apps fonts-dejavu-core
 )
 

@@ -20,6 +20,9 @@ run_tests() {
   ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@"
 }
 
+echo "== Windows compile check of the platform and link layers"
+bash "$root/scripts/check-windows-build.sh"
+
 echo "== Build and test"
 configure_and_build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_tests "$root/build/release"
