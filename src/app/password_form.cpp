@@ -13,7 +13,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRegion>
-#include <QStyle>
 #include <QWindow>
 
 namespace tvx::app {
@@ -97,7 +96,9 @@ void TPasswordForm::FormActivate() {
   // Without border and title bar the client area takes the whole window, so it
   // grows by what the frame took; the label then sits near the bottom edge.
   QSize frame = frameGeometry().size() - size();
-  if (frame.height() <= 0) frame = QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4);
+  // Without a window manager (or on a platform that reports only a thin
+  // border) there is no title bar to measure: take a usual one.
+  if (frame.height() < 20) frame = QSize(6, 29);
   const QPoint outerTopLeft = frameGeometry().topLeft();
   if (QWindow* window = windowHandle()) window->setFlags(window->flags() | Qt::FramelessWindowHint);
   setFixedSize(size() + frame);
