@@ -8,7 +8,7 @@
 namespace tvx::app {
 
 inline constexpr const char* CaptionTitle = " Tarvelmundix rozdzielaczy";
-inline constexpr const char* CaptionNotice = "Tarvelmundix Hydraulika sp. z o.o.";
+inline constexpr const char* CaptionNotice = "Tarvelmundix Hydraulika";
 inline constexpr int CaptionMaxCharacters = 250;
 
 // Number of characters (code points) of a UTF-8 text.

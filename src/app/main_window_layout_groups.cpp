@@ -59,7 +59,7 @@ void TPgm::CreateParameterGroup() {
   Parameters = MakeGroup(f, this, "Parameters", {13, 118, 481, 253}, DesignText(" Parametry pracy "));
   Parameters->setAutoFillBackground(true);
   PWM_Label = MakeLabel(f, Parameters, "PWM_Label", 8, 21, DesignText("PWM [Hz]"));
-  PWM = MakeEdit(f, Parameters, "PWM", {60, 18, 50, 21}, ParameterFieldLength, NotRead);
+  PWM = MakeEdit(f, Parameters, "PWM", {63, 18, 48, 21}, ParameterFieldLength, NotRead);
   Label7 = MakeLabel(f, Parameters, "Label7", 122, 21, DesignText("I DAC [A]"));
   DAC_Imax = MakeEdit(f, Parameters, "DAC_Imax", {176, 18, 50, 21}, ParameterFieldLength, NotRead,
                       DesignText(" Prąd cewki dla maksymalnej wartości na wyjściu monitora"));

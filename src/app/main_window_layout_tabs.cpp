@@ -38,6 +38,9 @@ void TPgm::CreatePageControl() {
   Options = new QTabWidget(this);
   Options->setObjectName(QStringLiteral("Options"));
   Options->setGeometry(508, 21, 182, 452);
+  // Compact tabs, so that all three fit the control's width as the layout intends.
+  Options->setUsesScrollButtons(false);
+  Options->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
   components_.add(Options, "TPageControl");
   TabSheet1 = new QWidget;
   TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
@@ -160,6 +163,11 @@ void TPgm::CreateServiceTab() {
     r.send = MakeButton(f, t, r.sendName, {106, y + 14, 28, 23}, DesignText("»"), DesignText(r.sendHint));
     y += 41;
   }
+  // The longest caption is set a little narrower so that it fits the tab.
+  QFont narrow = Label43->font();
+  narrow.setStretch(QFont::SemiCondensed);
+  Label43->setFont(narrow);
+  Label43->adjustSize();
   Label60 = MakeLabel(f, t, "Label60", 6, y, DesignText("Stan wyjścia DAC"));
   DAC_Value = MakeEdit(f, t, "DAC_Value", {6, y + 15, 48, 21}, 4, NotRead);
   ui::InstallNumericKeyFilter(DAC_Value);
