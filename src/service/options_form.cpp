@@ -79,6 +79,7 @@ TOptionsForm::TOptionsForm(QWidget* parent) : QDialog(parent) {
   setFixedSize(440, 432);
   auto& f = components_;
   constexpr int Step = 20;
+  constexpr int FieldX = 290;  // the number fields line up in one column
   int row = 0;
   for (const Option& o : Options) {
     const QString hint = o.hint ? DesignText(o.hint) : SequenceHint(app::BoardVariant);
@@ -91,12 +92,13 @@ TOptionsForm::TOptionsForm(QWidget* parent) : QDialog(parent) {
       // A thin label over the box carries the same hint.
       Label6 = ui::MakeLabel(f, this, "Label6", {10, box->y(), 3, 19}, QString(), hint);
     } else if (o.member == &TOptionsForm::Ramp_Set_Val_Delay) {
-      Ramp_Start_Delay = ui::MakeEdit(f, this, "Ramp_Start_Delay", {box->x() + box->width() + 6, box->y() - 1, 44, 21},
-                                      4, QStringLiteral("100"));
+      Ramp_Start_Delay = ui::MakeEdit(f, this, "Ramp_Start_Delay",
+                                      {qMax(FieldX, box->x() + box->width() + 6), box->y() - 1, 44, 21}, 4,
+                                      QStringLiteral("100"));
       Ramp_Delay_Units = ui::MakeLabel(f, this, "Ramp_Delay_Units", Ramp_Start_Delay->geometry().right() + 5,
                                        box->y() + 2, DesignText("ms"));
     } else if (o.member == &TOptionsForm::Dither_Mode) {
-      const int x = box->x() + box->width() + 2;
+      const int x = qMax(FieldX - 90, box->x() + box->width() + 2);
       Label1 = ui::MakeLabel(f, this, "Label1", x, box->y() + 2, DesignText("amplituda pwm"), DesignText(DitherHint));
       Dither_Ampl = ui::MakeEdit(f, this, "Dither_Ampl", {x + 90, box->y() - 1, 44, 21}, 4, QStringLiteral("100"),
                                  DesignText(" Amplituda przebiegu nakładanego na wyjścia PWM "));
