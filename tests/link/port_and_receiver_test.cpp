@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ioctl.h>
+
 #include <chrono>
 #include <thread>
 
@@ -94,6 +96,9 @@ TEST(ReplyBuffer, KeepsTheFirst2048BytesOfAnOverflow) {
   SimulatedValve valve;
   LinkSession session(valve.comNumber());
   ASSERT_TRUE(session.open());
+  // One exchange first: the valve then surely knows the port is in use and
+  // does not throw the unsolicited bytes away as meant for nobody.
+  ReadRegister(30);
   ResetReplyBuffer();
   std::vector<std::uint8_t> flood(2100);
   for (std::size_t i = 0; i < flood.size(); ++i) flood[i] = static_cast<std::uint8_t>(i % 253);
@@ -125,8 +130,15 @@ TEST(Receiver, DiscardsWhatWasPendingBeforeItStarted) {
     PortLockGuard lock;
     ASSERT_TRUE(OpenPort(valve.comNumber()));
   }
-  valve.server().sendRaw(std::vector<std::uint8_t>(10, 'x'));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // The valve learns of the opening asynchronously; send until ten bytes are
+  // waiting in the driver.
+  int waiting = 0;
+  for (int attempt = 0; attempt < 500 && waiting < 10; ++attempt) {
+    if (attempt % 50 == 0) valve.server().sendRaw(std::vector<std::uint8_t>(10, 'x'));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ::ioctl(PortHandle, FIONREAD, &waiting);
+  }
+  ASSERT_GE(waiting, 10);
   ResetReplyBuffer();
   Receiver receiver;
   receiver.Start();
