@@ -181,7 +181,8 @@ std::uint8_t ErrorHistoryCode(std::uint32_t word) {
 // ---- service gain check ------------------------------------------------------------------
 
 std::optional<bool> ServiceGainRed(std::string_view text) {
-  const auto v = tvx::params::TryParseFloat(text);
+  // Either separator: the field shows the locale's one.
+  const auto v = tvx::params::TryParseFloat(tvx::params::DotsToCommas(text));
   if (!v) return std::nullopt;
   return *v == 0.0;
 }

@@ -135,6 +135,10 @@ TEST(StatusServiceGains, ZeroIsRed) {
   EXPECT_EQ(ServiceGainRed("0,000000"), true);
   EXPECT_EQ(ServiceGainRed("1,000000"), false);
   EXPECT_EQ(ServiceGainRed("---"), std::nullopt);
+  // A locale with a decimal point shows the same numbers with dots.
+  EXPECT_EQ(ServiceGainRed("0.000000"), true);
+  EXPECT_EQ(ServiceGainRed("1.000000"), false);
+  EXPECT_EQ(ServiceGainRed(""), std::nullopt);
 }
 
 }  // namespace
