@@ -1,6 +1,8 @@
 #include "sim/valve_model.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -1011,6 +1013,31 @@ std::size_t ValveModel::recordedSamples() {
 std::chrono::nanoseconds ValveModel::samplePeriod() const {
   std::lock_guard lk(d_->mu);
   return std::chrono::nanoseconds(d_->periodNs);
+}
+
+std::optional<std::pair<int, std::uint32_t>> parseStateHold(const std::string& text) {
+  const auto eq = text.find('=');
+  if (eq == std::string::npos || eq == 0 || eq + 1 >= text.size()) return std::nullopt;
+  const std::string reg = text.substr(0, eq), value = text.substr(eq + 1);
+  if (reg.find_first_not_of("0123456789") != std::string::npos || reg.size() > 3) return std::nullopt;
+  const int number = std::stoi(reg);
+  if (number < 1) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  std::string lower = value;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const bool isFloat = value.find('.') != std::string::npos || lower.find("nan") != std::string::npos ||
+                       lower.find("inf") != std::string::npos;
+  if (isFloat) {
+    const float f = std::strtof(value.c_str(), &end);
+    if (errno != 0 || !end || *end) return std::nullopt;
+    return std::make_pair(number, floatBits(f));
+  }
+  const bool hex = lower.rfind("0x", 0) == 0;
+  if (value[0] == '-' || value[0] == '+' || (hex && value.size() == 2)) return std::nullopt;
+  const unsigned long long w = std::strtoull(value.c_str(), &end, hex ? 16 : 10);
+  if (errno != 0 || !end || *end || w > 0xFFFFFFFFull) return std::nullopt;
+  return std::make_pair(number, static_cast<std::uint32_t>(w));
 }
 
 bool ValveModel::saveState() {

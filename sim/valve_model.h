@@ -18,6 +18,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -59,6 +60,12 @@ class ManualClock {
 inline constexpr std::size_t kBankBytes = 512;
 using Bank = std::array<std::uint8_t, kBankBytes>;
 inline constexpr std::uint32_t kNoStop = 0xFFFFFFFFu;
+
+// A state register held at a value from the command line: "REG=VALUE", where
+// a VALUE with a "." (or "nan", "inf") is a float, "0x..." a hexadecimal word
+// and anything else an unsigned decimal word. Nothing for a malformed text or
+// a register outside 1..999.
+std::optional<std::pair<int, std::uint32_t>> parseStateHold(const std::string& text);
 
 class ValveModel {
  public:

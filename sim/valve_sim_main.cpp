@@ -39,6 +39,8 @@ const char* kUsage =
     "  --type TEXT        valve type text on first start\n"
     "  --stop CODE[:VALUE]  start with this stop code and critical value\n"
     "  --history A,B,...  error history codes\n"
+    "  --hold REG=VALUE   set state register REG to VALUE, repeatable: a float when\n"
+    "                     it has a '.', a word in decimal or 0x hex; e.g. --hold 18=85.5\n"
     "  --pacing, --no-pacing   pace the line at 115200 baud 8E1 (default on)\n"
     "  --fault SPEC       inject a fault, repeatable. SPEC is KIND[:N][@REQUEST][xCOUNT]\n"
     "                     with KIND drop, delay:MS, stx, etx, stray[:BYTE], truncate:N,\n"
@@ -72,6 +74,7 @@ int main(int argc, char** argv) {
   std::vector<sim::Fault> faults;
   std::optional<std::pair<std::uint32_t, float>> stop;
   std::optional<std::vector<std::uint32_t>> history;
+  std::vector<std::pair<int, std::uint32_t>> holds;
 
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -145,6 +148,11 @@ int main(int argc, char** argv) {
         p = q + 1;
       }
       history = codes;
+    } else if (a == "--hold") {
+      const char* v = value();
+      const auto hold = v ? sim::parseStateHold(v) : std::nullopt;
+      if (!hold) return usageError(std::string("bad --hold ") + (v ? v : ""));
+      holds.push_back(*hold);
     } else if (a == "--pacing") {
       ptyOptions.pacing = true;
     } else if (a == "--no-pacing") {
@@ -176,6 +184,7 @@ int main(int argc, char** argv) {
   sim::ValveModel model(config);
   if (stop) model.setStop(stop->first, stop->second);
   if (history) model.setErrorHistory(*history);
+  for (const auto& [reg, word] : holds) model.setState(reg, word);
 
   sim::PtyServer server(model, ptyOptions);
   try {
