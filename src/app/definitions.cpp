@@ -14,6 +14,9 @@ bool In2Present = false;
 std::uint32_t DiagnosticMax = 0;
 std::array<std::uint8_t, 256> ErrorHistory{};
 
+params::HeldParameters Held;
+int CurrentProfile = 0;
+
 void ResetMainWindowFlags() {
   RefreshBusy = false;
   FirstReadPending = true;

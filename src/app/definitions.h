@@ -5,6 +5,8 @@
 // thread; the link's own shared state (PortOpen, PortLock, ...) is in link/port.h.
 #pragma once
 
+#include "params/held_parameters.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -33,6 +35,15 @@ extern bool In2Present;
 extern std::uint32_t DiagnosticMax;
 // Error codes reported by the valve, in the order read; the first 0 ends the list.
 extern std::array<std::uint8_t, 256> ErrorHistory;
+
+// ---- parameter set
+// The parameter-set values without a field on the main window (error mask,
+// trace interval, near-zero and large-error PID values, the flags of the ramp,
+// the linearisation tables and the near-zero PID), kept from a read to the
+// next send; the service dialogs change them here.
+extern params::HeldParameters Held;
+// The active profile (1-based) as the last parameter read found it; 0 before.
+extern int CurrentProfile;
 
 // Resets the flags the main window sets when it is created.
 void ResetMainWindowFlags();

@@ -106,6 +106,7 @@ void TPgm::ConnectHandlers() {
     if (auto* field = qobject_cast<QLineEdit*>(components_.object(QString::fromLatin1(name))))
       ui::InstallNumericKeyFilter(field);
   }
+  ConnectParameterHandlers();
 }
 
 void TPgm::FormCreate() {
@@ -222,10 +223,6 @@ void TPgm::Timer1Timer() {
 
 void TPgm::Timer2Timer() {
   // The colour check of the three service gain fields runs here.
-}
-
-void TPgm::ReadParametersClick() {
-  // Reading the parameter set. The connection calls this at access level 0.
 }
 
 void TPgm::InfoRefreshClick() {

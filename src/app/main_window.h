@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <string_view>
 
 class QAction;
 class QCheckBox;
@@ -298,6 +299,59 @@ class TPgm : public QWidget {
   // Keyboard: F10 toggles DetailMode (the key is consumed); F1 opens the About box.
   bool FormShortCut(int key);
   void FormKeyUp(int key);
+
+  // ---- parameter set
+ public:
+  // The two send buttons: "WriteParameters" also stores the set in the
+  // valve's non-volatile memory, any other sender only sends it.
+  void SendWriteParamsClick(QObject* sender);
+  // Writes the configuration word (read back for a check), then the other
+  // registers of the set in their order; `store` adds the EEPROM command.
+  void SendParameterSet(bool store);
+  // Remote control off, command 998, then disconnect.
+  void ResetClick();
+
+  // Valve modes. A click on the mode's own label toggles it; any other sender
+  // (the window itself, Device_Type) only redraws it. Each ends with
+  // MainConfigurationClick, which adapts the window to the modes.
+  void Positions_3Click(QObject* sender);
+  void Voltage_ModeClick(QObject* sender);
+  void LVDTClick(QObject* sender);
+  void MainConfigurationClick();
+  void LVDT_CrossWireClick();
+  // Captions of the monitor-output menu DAC_Cal for current or voltage input.
+  void SetMonitorRangeLabels(bool current);
+
+  // Checks while the parameter fields change; none of them sends anything.
+  void Coil_I_Change(QLineEdit* sender);
+  void Coil_GainClick(QPushButton* sender);
+  void I_LimitChange(QLineEdit* sender);
+  void DAC_ImaxChange(QLineEdit* sender);
+  void PWMChange();
+
+  // Remote control switch, set-value bar and the switch check boxes.
+  void RemoteControlClick();
+  void Set_BarChange();
+  void EnableDAC_OverrideClick();
+  void EnableBreakpointClick();
+  void ServiceModeClick();
+  // Opens the options dialog modally; OK sends its numbers and texts.
+  void ServiceOptionsClick();
+  // The options dialog switched dither on below level 2: PWM becomes "2000".
+  void SetDitherPwm();
+
+ private:
+  void ConnectParameterHandlers();
+  // Steps of the parameter read inside its guarded section.
+  void ReadParameterSteps();
+  void ReadConfigurationWord(std::uint32_t word);
+  void ReadSetValue();
+  void CentreDeviceType();
+  // Changes a check box from code and runs its reaction when the state really
+  // changes. The reaction runs unguarded, so its error ends the caller's action.
+  void SetCheckedAndReact(QCheckBox* box, bool checked, void (TPgm::*reaction)());
+  // The field of a parameter register on the main window or the options dialog.
+  QLineEdit* ParameterField(std::string_view name) const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,13 @@
 #include "service/options_form.h"
 
 #include "app/definitions.h"
+#include "link/comm_error.h"
+#include "link/exchanges.h"
+#include "params/conversions.h"
+#include "params/derived.h"
+#include "params/register_map.h"
+#include "ui/application.h"
+#include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
 #include "ui/widgets.h"
 
@@ -119,8 +126,14 @@ TOptionsForm::TOptionsForm(QWidget* parent) : QDialog(parent) {
   SendConfig = ui::MakeButton(f, this, "SendConfig", {254, y, 80, 25}, DesignText("  OK "));
   Cancel = ui::MakeButton(f, this, "Cancel", {346, y, 80, 25}, DesignText(" Anuluj  "));
   setFixedSize(440, y + 37);
-  connect(SendConfig, &QPushButton::clicked, this, &QDialog::accept);
+  connect(SendConfig, &QPushButton::clicked, this, [this] { ui::RunGuarded([this] { SendConfigClick(); }); });
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
+  for (const Option& o : Options) {
+    QCheckBox* box = this->*o.member;
+    connect(box, &QCheckBox::toggled, this, [this, box] { ui::RunGuarded([this, box] { OptionClick(box); }); });
+  }
+  connect(Dither_Ampl, &QLineEdit::textChanged, this, [this] { Dither_AmplChange(); });
+  connect(Dither_Freq, &QLineEdit::textChanged, this, [this] { Dither_FreqChange(); });
 
   for (QLineEdit* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) ui::InstallNumericKeyFilter(field);
   AssignAccessTags();
@@ -148,10 +161,61 @@ void TOptionsForm::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
+void TOptionsForm::showEvent(QShowEvent* event) {
+  pwmReadFailed_ = false;
+  QDialog::showEvent(event);
+}
+
 void TOptionsForm::FormActivate() {
   ApplyAccessRules();
-  // Recording the dither state and reading the PWM maximum come with the
-  // dialog's sending steps.
+  DitherAtActivation = Dither_Mode->isChecked();
+  if (pwmReadFailed_) return;  // back from the error message of this showing
+  try {
+    PwmMaximum = params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables));
+  } catch (const link::UsbError&) {
+    // Reported by CommError already.
+    pwmReadFailed_ = true;
+    PwmMaximum = params::kDefaultPwmMax;
+  }
+}
+
+void TOptionsForm::OptionClick(QCheckBox* box) {
+  if (!isActiveWindow()) return;  // set by the parameter read
+  const params::OptionBox* option = params::FindOptionBox(box->objectName().toStdString());
+  if (!option) return;
+  link::SendCommand(option->command, params::YesNoToWord(box->isChecked()));
+}
+
+void TOptionsForm::Dither_AmplChange() {
+  if (!isActiveWindow()) return;
+  if (const auto red = params::DitherAmplitudeRed(Dither_Ampl->text().toStdString(), PwmMaximum))
+    ui::SetFieldRed(Dither_Ampl, *red);
+}
+
+void TOptionsForm::Dither_FreqChange() {
+  if (const auto red = params::DitherFrequencyRed(Dither_Freq->text().toStdString()))
+    ui::SetFieldRed(Dither_Freq, *red);
+}
+
+void TOptionsForm::SendConfigClick() {
+  if (params::OptionsOkSetsDitherPwm(DitherAtActivation, Dither_Mode->isChecked(), app::AccessLevel))
+    emit DitherPwmRequested();
+  accept();
+}
+
+void TOptionsForm::SendSettings() {
+  for (QLineEdit* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) {
+    const params::ParameterRegister* row = params::FindParameterByField(field->objectName().toStdString());
+    link::WriteRegister(row->number, params::FieldWord(*row, field->text().toStdString()));
+  }
+  // One byte per character; the valve's texts are single-byte.
+  const auto sendText = [](const QLineEdit* field, int firstCommand) {
+    const QByteArray bytes = field->text().toLatin1();
+    const auto words = params::TextToWords(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    for (int k = 0; k < params::kTextWords; ++k) link::SendCommand(firstCommand + k, words[static_cast<std::size_t>(k)]);
+  };
+  sendText(Serial_Number, params::cmd::SerialNumberFirst);
+  sendText(Device_Type, params::cmd::DeviceTypeFirst);
 }
 
 }  // namespace tvx::service

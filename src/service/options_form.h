@@ -32,6 +32,12 @@ class TOptionsForm : public QDialog {
   // Applies the dialog's access tags (done each time the dialog becomes active).
   void ApplyAccessRules();
 
+  // After the dialog closed with OK: registers 117 to 119 from the three
+  // number fields, then the serial number (commands 90 to 99) and the valve
+  // type (commands 100 to 109) as ten words each. A field that does not hold
+  // an integer stops the sequence there.
+  void SendSettings();
+
   // The fifteen option check boxes, top to bottom.
   QCheckBox* Enable_PID2 = nullptr;
   QCheckBox* XPID_LVDT = nullptr;
@@ -67,12 +73,30 @@ class TOptionsForm : public QDialog {
   bool DitherAtActivation = false;
   std::uint32_t PwmMaximum = 5000;
 
+  // Check box click: the switch command, only while the dialog is active.
+  void OptionClick(QCheckBox* box);
+  // Colour checks of the dither fields.
+  void Dither_AmplChange();
+  void Dither_FreqChange();
+  // OK: checks the dither switch, then closes with the OK result.
+  void SendConfigClick();
+
+ signals:
+  // Dither was switched on during this showing below access level 2: the
+  // main window's PWM frequency is to show "2000".
+  void DitherPwmRequested();
+
  protected:
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void FormActivate();
   void AssignAccessTags();
+
+  // A failed read of the PWM maximum is reported with a message box; closing
+  // that box activates the dialog again, which must not read (and fail) again.
+  bool pwmReadFailed_ = false;
 
   ui::FormComponents components_;
 };

@@ -1,0 +1,225 @@
+// Sending and storing the parameter set, and the reset, against the simulated
+// valve's request log.
+#include "params_fixture.h"
+
+#include "params/conversions.h"
+
+#include <QSlider>
+
+#include <bit>
+#include <cstdio>
+
+namespace tvx::apptest {
+namespace {
+
+// Every register of the set after the configuration word, in the order the
+// valve is to receive them.
+const Requests SendSequence{"W001", "R001", "W002", "W003", "W004", "W005", "W006", "W011", "W012",
+                            "W013", "W014", "W015", "W016", "W017", "W018", "W019", "W020", "W021",
+                            "W022", "W067", "W068", "W069", "W096", "W097", "W098", "W099", "W100",
+                            "W110", "W117", "W118", "W119", "W121"};
+
+std::string Hex(std::uint32_t word) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", word);
+  return text;
+}
+
+class SendTest : public ParamsTest {};
+
+TEST_F(SendTest, WriteParametersSendsTheSetInOrderThenStoresIt) {
+  OpenAndRead(2);
+  const auto before = valve_.model().workingImage();
+  valve_.clearRequests();
+  QTest::mouseClick(pgm_->WriteParameters, Qt::LeftButton);
+  Requests expected = SendSequence;
+  expected.push_back("S999");
+  EXPECT_EQ(RequestNames(), expected);
+  EXPECT_EQ(valve_.requests().back(), "S999=5555AAAA");
+  EXPECT_TRUE(prompts_->messages().empty());
+  // What was read goes back unchanged.
+  EXPECT_EQ(valve_.model().workingImage(), before);
+  EXPECT_TRUE(pgm_->WriteParameters->isEnabled());
+}
+
+TEST_F(SendTest, SendParametersDoesNotStore) {
+  OpenAndRead(2);
+  valve_.clearRequests();
+  QTest::mouseClick(pgm_->SendParameters, Qt::LeftButton);
+  EXPECT_EQ(RequestNames(), SendSequence);
+  EXPECT_EQ(valve_.model().commandCount(999), 0u);
+}
+
+TEST_F(SendTest, ValuesAsTheFieldsShowThem) {
+  OpenAndRead(2);
+  pgm_->PID_P->setText(QStringLiteral("1.25"));
+  pgm_->PID_I->setText(QStringLiteral("1,25"));
+  pgm_->DigiPot_Value->setText(QStringLiteral("300"));
+  app::Held.errorMask = 0x00ABCDEF;
+  app::Held.traceInterval = 50;
+  valve_.clearRequests();
+  pgm_->SendParameters->click();
+  EXPECT_TRUE(Sent("W018=3FA00000"));
+  EXPECT_TRUE(Sent("W019=3FA00000"));
+  EXPECT_TRUE(Sent("W021=0000012C"));
+  EXPECT_TRUE(Sent("W067=00ABCDEF"));
+  EXPECT_TRUE(Sent("W096=00000032"));
+  // The field texts stay as they were.
+  EXPECT_EQ(pgm_->PID_P->text(), QStringLiteral("1.25"));
+}
+
+TEST_F(SendTest, ConfigurationWordFromModesOptionsHeldFlagsAndSwitches) {
+  OpenAndRead(4);
+  app::Held = {};
+  app::Held.rampEnable = true;
+  app::Held.useTableLvdt = true;
+  for (QCheckBox* box : options_->findChildren<QCheckBox*>()) box->setChecked(false);
+  options_->MedianFilter->setChecked(true);   // bit 17
+  options_->SetValDacMode->setChecked(true);  // bit 24
+  {
+    const QSignalBlocker blocker(pgm_->ServiceMode);
+    pgm_->ServiceMode->setChecked(true);  // bit 31
+  }
+  // 3 positions, voltage input, LVDT (bits 0 to 2); no cross-wire with 3 positions.
+  std::uint32_t expected = 0x7u | (1u << 10) | (1u << 14) | (1u << 17) | (1u << 24) | (1u << 31);
+  valve_.clearRequests();
+  pgm_->SendParameters->click();
+  EXPECT_EQ(valve_.requests().front(), "W001=" + Hex(expected));
+
+  // Bit 21 follows RemoteControl.
+  QTest::mouseClick(pgm_->RemoteControl, Qt::LeftButton);
+  ASSERT_TRUE(pgm_->RemoteControl->isChecked());
+  valve_.clearRequests();
+  pgm_->SendParameters->click();
+  EXPECT_EQ(valve_.requests().front(), "W001=" + Hex(expected | (1u << 21)));
+}
+
+TEST_F(SendTest, ReadBackMismatchIsShownOnceAndTheSendGoesOn) {
+  OpenAndRead(2);
+  valve_.clearRequests();
+  {
+    ReplaceReply wrong(valve_.server(), "R001", 0x12345678);
+    pgm_->WriteParameters->click();
+  }
+  const auto shown = prompts_->messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, QString::fromUtf8(" Błąd zapisu konfiguracji do pamięci nieulotnej rozdzielacza!   "));
+  EXPECT_EQ(shown[0].caption, QString::fromUtf8(" Błąd konfiguracji"));
+  EXPECT_EQ(shown[0].icon, ui::Prompts::Icon::Error);
+  EXPECT_EQ(valve_.requests().back(), "S999=5555AAAA");
+}
+
+TEST_F(SendTest, UnreadFieldStopsAfterTheReadBackOfTheConfigurationWord) {
+  Open(2);  // every field still shows "---"
+  valve_.clearRequests();
+  pgm_->WriteParameters->click();
+  EXPECT_EQ(RequestNames(), Requests({"W001", "R001"}));
+  EXPECT_EQ(MessageTexts(), std::vector<QString>({QStringLiteral("'---' is not a valid integer value.")}));
+  EXPECT_TRUE(pgm_->SendParameters->isEnabled());
+  EXPECT_TRUE(pgm_->ReadParameters->isEnabled());
+  EXPECT_TRUE(pgm_->WriteParameters->isEnabled());
+}
+
+TEST_F(SendTest, BadFieldsStopTheSendAtTheirRegister) {
+  OpenAndRead(2);
+  struct Case {
+    QLineEdit* field;
+    QString text;
+    std::string lastWrite;
+    QString message;
+  };
+  const Case cases[] = {
+      // Only pasting gets a "-" there: the key filter refuses it.
+      {pgm_->DigiPot_Value, QStringLiteral("-5"), "W020", QStringLiteral("Range check error.")},
+      {pgm_->PID_D, QString(), "W019", QStringLiteral("'' is not a valid floating point value.")},
+      // Beyond the range of a single: never sent as infinity.
+      {pgm_->Near_Zero_Zone, QStringLiteral("1e39"), "W021", QStringLiteral("Range check error.")},
+      {options_->Dither_Freq, QStringLiteral("1,5"), "W118", QStringLiteral("'1,5' is not a valid integer value.")},
+  };
+  for (const Case& c : cases) {
+    const QString old = c.field->text();
+    c.field->setText(c.text);
+    valve_.clearRequests();
+    prompts_->clear();
+    pgm_->WriteParameters->click();
+    const Requests names = RequestNames();
+    EXPECT_EQ(names.back(), c.lastWrite) << c.lastWrite;
+    EXPECT_EQ(valve_.model().commandCount(999), 0u);
+    EXPECT_EQ(MessageTexts(), std::vector<QString>({c.message})) << c.lastWrite;
+    c.field->setText(old);
+  }
+}
+
+TEST_F(SendTest, FailedExchangeStopsTheSendAndTheButtonsComeBack) {
+  OpenAndRead(2);
+  valve_.server().injectFault(sim::Fault{sim::FaultKind::CorruptStx, 0, "R001", 1});
+  valve_.clearRequests();
+  pgm_->WriteParameters->click();
+  EXPECT_EQ(RequestNames(), Requests({"W001", "R001"}));
+  ASSERT_EQ(prompts_->messages().size(), 2u);  // the USB message, then the error
+  EXPECT_EQ(prompts_->messages()[1].text, QStringLiteral("USB error."));
+  EXPECT_TRUE(pgm_->WriteParameters->isEnabled());
+}
+
+TEST_F(SendTest, ResetSwitchesRemoteControlOffResetsAndDisconnects) {
+  OpenAndRead(2);
+  QTest::mouseClick(pgm_->RemoteControl, Qt::LeftButton);
+  ASSERT_TRUE(valve_.model().remote());
+  valve_.clearRequests();
+  QTest::mouseClick(pgm_->Reset, Qt::LeftButton);
+  EXPECT_EQ(valve_.requests(), Requests({"S001=55555555", "G002", "S998=5555AAAA"}));
+  EXPECT_FALSE(pgm_->RemoteControl->isChecked());
+  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_EQ(pgm_->DisConnect->text(), QStringLiteral("&Połącz"));
+
+  // With remote control off the reset sends only its command.
+  ClickDisConnect(*pgm_);
+  valve_.clearRequests();
+  pgm_->Reset->click();
+  EXPECT_EQ(valve_.requests(), Requests({"S998=5555AAAA"}));
+  EXPECT_FALSE(pgm_->SendSetValue->isEnabled());
+}
+
+// The round trip a technician makes: edit at level 2, store, restart the valve
+// from its EEPROM state file, read again.
+TEST(ParamsRoundTrip, StoredValuesSurviveARestartOfTheValve) {
+  ScopedLocale locale(QLocale(QLocale::Polish, QLocale::Poland));
+  IsolatedSysfs sysfs;
+  ui::ScopedScriptedPrompts prompts;
+  testing::TempFolder folder;
+  sim::ValveConfig config;
+  config.stateFile = (folder.path() / "valve.state").string();
+  {
+    testing::SimulatedValve valve(config);
+    auto pgm = MainWindowAt(2);
+    service::TOptionsForm options(pgm.get());
+    ClickDisConnect(*pgm);
+    pgm->ReadParameters->click();
+    pgm->Coil_A_Imax->setText(QStringLiteral("1,250"));
+    pgm->Coil_B_Imin->setText(QStringLiteral("0,150"));
+    pgm->PID_P->setText(QStringLiteral("3,5"));
+    pgm->Coil_A_GainL->setText(QStringLiteral("1,125"));
+    options.Dither_Freq->setText(QStringLiteral("180"));
+    options.MedianFilter->setChecked(true);
+    options.Serial_Number->setText(QStringLiteral("unchanged"));  // only OK of the dialog sends it
+    QTest::mouseClick(pgm->WriteParameters, Qt::LeftButton);
+    ClickDisConnect(*pgm);
+    ASSERT_TRUE(prompts->messages().empty());
+  }
+  testing::SimulatedValve valve(config);
+  auto pgm = MainWindowAt(2);
+  service::TOptionsForm options(pgm.get());
+  ClickDisConnect(*pgm);
+  pgm->ReadParameters->click();
+  EXPECT_EQ(pgm->Coil_A_Imax->text(), QStringLiteral("1,250"));
+  EXPECT_EQ(pgm->Coil_B_Imin->text(), QStringLiteral("0,150"));
+  EXPECT_EQ(pgm->PID_P->text(), QStringLiteral("3,500"));
+  EXPECT_EQ(pgm->Coil_A_GainL->text(), QStringLiteral("1,125"));
+  EXPECT_EQ(options.Dither_Freq->text(), QStringLiteral("180"));
+  EXPECT_TRUE(options.MedianFilter->isChecked());
+  EXPECT_NE(options.Serial_Number->text(), QStringLiteral("unchanged"));
+  ClickDisConnect(*pgm);
+}
+
+}  // namespace
+}  // namespace tvx::apptest
