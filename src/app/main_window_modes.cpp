@@ -33,6 +33,12 @@ void DotsToCommas(QLineEdit* field) {
   field->setText(text);
 }
 
+// A caption that sizes its label (the labels are sized to their design captions).
+void SetCaption(ui::Label* label, const QString& caption) {
+  label->setText(caption);
+  label->adjustSize();
+}
+
 void SetTextColour(QWidget* w, const QColor& colour) {
   QPalette p = w->palette();
   p.setColor(QPalette::WindowText, colour);
@@ -47,19 +53,19 @@ void SetTextColour(QWidget* w, const QColor& colour) {
 
 void TPgm::Positions_3Click(QObject* sender) {
   if (sender == Positions_3) SetThreePositions(!ThreePositions());
-  Positions_3->setText(Text(params::ModeCaption(params::Mode::Positions3, ThreePositions())));
+  SetCaption(Positions_3, Text(params::ModeCaption(params::Mode::Positions3, ThreePositions())));
   MainConfigurationClick();
 }
 
 void TPgm::Voltage_ModeClick(QObject* sender) {
   if (sender == Voltage_Mode) SetVoltageInput(!VoltageInput());
-  Voltage_Mode->setText(Text(params::ModeCaption(params::Mode::VoltageInput, VoltageInput())));
+  SetCaption(Voltage_Mode, Text(params::ModeCaption(params::Mode::VoltageInput, VoltageInput())));
   MainConfigurationClick();
 }
 
 void TPgm::LVDTClick(QObject* sender) {
   if (sender == LVDT_Mode) SetLvdtFitted(!LvdtFitted());
-  LVDT_Mode->setText(Text(params::ModeCaption(params::Mode::Lvdt, LvdtFitted())));
+  SetCaption(LVDT_Mode, Text(params::ModeCaption(params::Mode::Lvdt, LvdtFitted())));
   const QColor colour = LvdtFitted() ? QColor(Qt::blue) : palette().color(QPalette::WindowText);
   LVDT_Mode->setFontColor(colour);
   SetTextColour(LVDT_CrossWire, colour);
@@ -79,15 +85,15 @@ void TPgm::MainConfigurationClick() {
 
   const bool voltage = VoltageInput();
   const params::SetValueScale scale = params::ScaleFor(voltage, ThreePositions());
-  Set_Low->setText(Text(scale.low));
-  Set_Mid->setText(Text(scale.mid));
-  Set_Hi->setText(Text(scale.high));
+  SetCaption(Set_Low, Text(scale.low));
+  SetCaption(Set_Mid, Text(scale.mid));
+  SetCaption(Set_Hi, Text(scale.high));
   // Minimum first: each step clamps the position into the range so far.
   Set_Bar->setMinimum(scale.barMin);
   Set_Bar->setMaximum(scale.barMax);
-  for (ui::Label* l : {Gain_A_Label_I, Gain_B_Label_I}) l->setText(Text(scale.gainUnitI));
-  for (ui::Label* l : {Gain_A_Label_L, Gain_B_Label_L}) l->setText(Text(scale.gainUnitL));
-  IN2_Type_Label->setText(Text(scale.in2Label));
+  for (ui::Label* l : {Gain_A_Label_I, Gain_B_Label_I}) SetCaption(l, Text(scale.gainUnitI));
+  for (ui::Label* l : {Gain_A_Label_L, Gain_B_Label_L}) SetCaption(l, Text(scale.gainUnitL));
+  SetCaption(IN2_Type_Label, Text(scale.in2Label));
 
   const QFontMetrics metrics(font());
   Info_IN2_Value->move(params::In2ValueLeft(voltage, metrics.horizontalAdvance(QStringLiteral("mA")),

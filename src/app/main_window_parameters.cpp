@@ -157,7 +157,9 @@ void TPgm::ReadParameterSteps() {
       continue;
     }
     if (row->holder == Holder::OptionsDialog && !service::OptionsForm) continue;
-    ParameterField(row->field)->setText(QString::fromStdString(params::FieldText(*row, word(reg), sep)));
+    QLineEdit* field = ParameterField(row->field);
+    field->setText(QString::fromStdString(params::FieldText(*row, word(reg), sep)));
+    field->setCursorPosition(0);  // a text wider than its field shows its beginning
   }
 
   SetCheckedAndReact(RemoteControl, link::ReadRegister(params::state::RemoteControl) == proto::MarkerTrue,
