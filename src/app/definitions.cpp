@@ -13,6 +13,7 @@ bool BoardVariant = false;
 bool In2Present = false;
 std::uint32_t DiagnosticMax = 0;
 std::array<std::uint8_t, 256> ErrorHistory{};
+std::int32_t TemperatureLimit = 999;
 
 params::HeldParameters Held;
 int CurrentProfile = 0;

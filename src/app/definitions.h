@@ -45,6 +45,11 @@ extern params::HeldParameters Held;
 // The active profile (1-based) as the last parameter read found it; 0 before.
 extern int CurrentProfile;
 
+// ---- status
+// Temperature at or above which the status display shows it in red; 999 at
+// the start of every status refresh, parameter register 115 when enabled.
+extern std::int32_t TemperatureLimit;
+
 // Resets the flags the main window sets when it is created.
 void ResetMainWindowFlags();
 

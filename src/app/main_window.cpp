@@ -107,6 +107,7 @@ void TPgm::ConnectHandlers() {
       ui::InstallNumericKeyFilter(field);
   }
   ConnectParameterHandlers();
+  ConnectStatusHandlers();
 }
 
 void TPgm::FormCreate() {
@@ -215,19 +216,6 @@ void TPgm::OpenAboutBox() {
 }
 
 void TPgm::StopAutoTimer() { Timer1->stop(); }
-
-void TPgm::Timer1Timer() {
-  if (RefreshBusy) return;
-  InfoRefreshClick();
-}
-
-void TPgm::Timer2Timer() {
-  // The colour check of the three service gain fields runs here.
-}
-
-void TPgm::InfoRefreshClick() {
-  // The status refresh.
-}
 
 access::States TPgm::AccessStates() const {
   access::States s;

@@ -353,6 +353,28 @@ class TPgm : public QWidget {
   // The field of a parameter register on the main window or the options dialog.
   QLineEdit* ParameterField(std::string_view name) const;
 
+  // ---- status
+ public:
+  // Mouse release on InfoRefresh: the right button switches the periodic
+  // refresh (Timer1) on or off.
+  void InfoRefreshMouseUp(Qt::MouseButton button);
+  // Resets of the valve's memories, each followed by a status refresh.
+  void Reset_Temp_MaxClick();
+  void Reset_Usupply_MaxClick();
+  // Shared by Coil_A_Peak and Coil_B_Peak; the sender's name tells the coil.
+  void Coil_A_PeakClick(QObject* sender);
+  // Shows the stop code of state register 11 (kNoStop hides the labels) and,
+  // for a stop, the critical value of state register 26.
+  void ShowStop(std::uint32_t code);
+  // Clears a SOFT stop where the valve allows it, then refreshes.
+  void StopInfoClick();
+
+ private:
+  void ConnectStatusHandlers();
+  // The reads of one status refresh, between disabling and re-enabling InfoRefresh.
+  void StatusRefreshSteps();
+  void ReadErrorHistory();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -129,7 +129,12 @@ TEST_F(ConnectionTest, FirmwareClickSendsCommand25) {
   ClickDisConnect(*pgm);
   valve_.clearRequests();
   QTest::mouseClick(pgm->FirmVer, Qt::LeftButton);
-  EXPECT_EQ(valve_.requests(), Requests({"S025=AAAAAAAA"}));
+  // The command, then a status refresh.
+  const Requests sent = valve_.requests();
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(sent[0], "S025=AAAAAAAA");
+  EXPECT_EQ(sent[1], "R067");
+  EXPECT_EQ(sent.back(), "G043");
   ClickDisConnect(*pgm);
 }
 
