@@ -24,58 +24,39 @@ using ui::DesignText;
 
 namespace {
 
+// The check boxes in their order from top to bottom; names, captions, hints,
+// commands, bits and tags come from the register map.
 struct Option {
   QCheckBox* TOptionsForm::*member;
-  const char* name;
-  const char* caption;
-  const char* hint;  // nullptr: chosen at creation
-  std::uint16_t tag;
+  const params::OptionBox& box;
 };
 
+const params::OptionBox& Box(std::string_view name) { return *params::FindOptionBox(name); }
+
 const Option Options[] = {
-    {&TOptionsForm::Enable_PID2, "Enable_PID2", "regulator PID V2 dla LVDT 3P",
-     " Nowy regulator PID dla rozdzielacza 3-położeniowego z czujnikiem LVDT ", 0x0200},
-    {&TOptionsForm::XPID_LVDT, "XPID_LVDT", "dynamiczny regulator PID w pobliżu zera LVDT",
-     " Wartość współczynników Kp i Ki regulatora PID dla LVDT korygowana w pobliżu położenia zerowego ", 0x0200},
-    {&TOptionsForm::Dynamic_PID_Mode, "Dynamic_PID_Mode", "dynamiczny regulator PID dla dużego błędu",
-     " Wartość współczynników Kp i Ki regulatora PID korygowana dla dużego błędu regulacji ", 0x0200},
-    {&TOptionsForm::New_Ki_Limits, "New_Ki_Limits", "ograniczanie składnika PID Integrator",
-     " Elastyczne ograniczanie składowej I regulatora PID, ze zmiennym Kp i Ki po przekroczeniu Imax ", 0x0200},
-    {&TOptionsForm::No_Filter_Delay, "No_Filter_Delay", "szybka filtracja krytycznych wejść regulatora PID",
-     " Krytyczne wejścia regulatora PID filtrowane bez opóźnienia pogarszającego dynamikę regulacji ", 0x0200},
-    {&TOptionsForm::MedianFilter, "MedianFilter", "filtracja z użyciem mediany",
-     " Filtr wartości mierzonych oparty na medianie ", 0x0200},
-    {&TOptionsForm::LowPowerHold, "LowPowerHold", "wstrzymanie dla Uzas < limit",
-     " Wstrzymanie pracy rozdzielacza dla zbyt niskiego napięcia zasilania ", 0x0200},
-    {&TOptionsForm::SetValDacMode, "SetValDacMode", "monitor prądu uwzględnia tylko znak wartości zadanej",
-     " Dla rozdzielacza 3P znak wartości zadanej wybiera monitorowany elektromagnes ", 0x3200},
-    {&TOptionsForm::Report_DAC, "Report_DAC", "na wykresach wyjście DAC zamiast LVDT",
-     " Rejestrator przebiegów pokazuje stan wyjścia DAC zamiast położenia LVDT ", 0x0200},
-    {&TOptionsForm::Filter_DAC, "Filter_DAC", "cyfrowe wygładzanie wyjścia DAC",
-     " Sygnał na wyjściu DAC wygładzony cyfrowo ", 0x0200},
-    {&TOptionsForm::Q51_PWM_Sequence, "Q51_PWM_Sequence", "stopień mocy włączany / wyłączany sekwencyjnie", nullptr,
-     0x3200},
-    {&TOptionsForm::IWDT_Enabled, "IWDT_Enabled", "mechanizm IWDT Watchdog mikroprocesora aktywny",
-     " Uaktywnione dodatkowe zabezpieczenie przed zawieszeniem się algorytmu sterowania ", 0x3200},
-    {&TOptionsForm::Ramp_Set_Val_Delay, "Ramp_Set_Val_Delay", "zwłoka rampy dla zmiany wartości zadanej ",
-     " Dla aktywnej rampy wejścia wartości zadanych skanowane z przyjętą zwłoką ", 0x0200},
-    {&TOptionsForm::Dither_Mode, "Dither_Mode", "mechanizm Dither aktywny, ",
-     " Przebieg PWM modulowany sygnałem typu Dither o podanej częstotliwości i amplitudzie ", 0x0100},
-    {&TOptionsForm::Dither_DAC_Average, "Dither_DAC_Average", "uśrednianie wyjścia DAC",
-     " Monitor prądu pokazuje wartość średnią za okres mechanizmu Dither ", 0x0200},
+    {&TOptionsForm::Enable_PID2, Box("Enable_PID2")},
+    {&TOptionsForm::XPID_LVDT, Box("XPID_LVDT")},
+    {&TOptionsForm::Dynamic_PID_Mode, Box("Dynamic_PID_Mode")},
+    {&TOptionsForm::New_Ki_Limits, Box("New_Ki_Limits")},
+    {&TOptionsForm::No_Filter_Delay, Box("No_Filter_Delay")},
+    {&TOptionsForm::MedianFilter, Box("MedianFilter")},
+    {&TOptionsForm::LowPowerHold, Box("LowPowerHold")},
+    {&TOptionsForm::SetValDacMode, Box("SetValDacMode")},
+    {&TOptionsForm::Report_DAC, Box("Report_DAC")},
+    {&TOptionsForm::Filter_DAC, Box("Filter_DAC")},
+    {&TOptionsForm::Q51_PWM_Sequence, Box("Q51_PWM_Sequence")},
+    {&TOptionsForm::IWDT_Enabled, Box("IWDT_Enabled")},
+    {&TOptionsForm::Ramp_Set_Val_Delay, Box("Ramp_Set_Val_Delay")},
+    {&TOptionsForm::Dither_Mode, Box("Dither_Mode")},
+    {&TOptionsForm::Dither_DAC_Average, Box("Dither_DAC_Average")},
 };
+
+QString Text(std::string_view text) { return DesignText(std::string(text).c_str()); }
 
 constexpr const char* DitherHint =
     " Przebieg PWM modulowany sygnałem typu Dither o podanej częstotliwości i amplitudzie ";
 constexpr const char* TextHint = " Maksymalnie 40 dowolnych znaków ";
 
-QString SequenceHint(bool boardVariant) {
-  return DesignText(boardVariant
-                        ? " Po każdej zmianie stanu sygnału  ENABLE  tranzystor Q5 i sterowanie \r elektromagnesami "
-                          "włączane i wyłączane zgodnie z określoną sekwencją "
-                        : " Po każdej zmianie stanu sygnału  ENABLE  tranzystor Q1 i sterowanie \r elektromagnesami "
-                          "włączane i wyłączane zgodnie z określoną sekwencją ");
-}
 
 }  // namespace
 
@@ -89,8 +70,9 @@ TOptionsForm::TOptionsForm(QWidget* parent) : QDialog(parent) {
   constexpr int FieldX = 290;  // the number fields line up in one column
   int row = 0;
   for (const Option& o : Options) {
-    const QString hint = o.hint ? DesignText(o.hint) : SequenceHint(app::BoardVariant);
-    QCheckBox* box = ui::MakeCheckBox(f, this, o.name, {12, 12 + Step * row, 0, 19}, DesignText(o.caption), hint);
+    const QString hint = o.box.hint.empty() ? Text(params::Q51SequenceHint(app::BoardVariant)) : Text(o.box.hint);
+    QCheckBox* box = ui::MakeCheckBox(f, this, std::string(o.box.name).c_str(), {12, 12 + Step * row, 0, 19},
+                                      Text(o.box.caption), hint);
     box->adjustSize();
     box->resize(box->width(), 19);
     this->*o.member = box;
@@ -144,7 +126,8 @@ TOptionsForm::~TOptionsForm() {
 }
 
 void TOptionsForm::AssignAccessTags() {
-  for (const Option& o : Options) components_.setTag(QString::fromLatin1(o.name), o.tag);
+  for (const Option& o : Options)
+    components_.setTag(QString::fromLatin1(o.box.name.data(), static_cast<int>(o.box.name.size())), o.box.tag);
   components_.setTag(QStringLiteral("Label6"), 0x3200);
   components_.setTag(QStringLiteral("Ramp_Start_Delay"), 0x0200);
   components_.setTag(QStringLiteral("Ramp_Delay_Units"), 0x0200);
