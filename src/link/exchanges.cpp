@@ -28,6 +28,24 @@ constexpr std::array<ExchangeTiming, 10> Timings{{
     {PollOrder::WaitThenCompare, 10, 250, true, 10, SendCommandCode},
 }};
 
+bool Busy = false;
+
+// Marks one exchange as under way for its whole length, reset to pause, and
+// refuses a second one started from inside its waits.
+class ExchangeScope {
+ public:
+  ExchangeScope() {
+    if (Busy) {
+      TraceNote("nested exchange refused");
+      throw ExchangeBusy();
+    }
+    Busy = true;
+  }
+  ~ExchangeScope() { Busy = false; }
+  ExchangeScope(const ExchangeScope&) = delete;
+  ExchangeScope& operator=(const ExchangeScope&) = delete;
+};
+
 bool ReplyComplete(std::size_t expected) {
   return ReplyLength.load(std::memory_order_acquire) == expected;
 }
@@ -77,6 +95,7 @@ std::uint32_t FramedValue(const std::uint8_t* reply) {
 }
 
 std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, ExchangeCode code) {
+  ExchangeScope scope;
   const ExchangeTiming& t = TimingOf(code);
   Frame request = word ? ValueRequest(letter, reg, *word) : ShortRequest(letter, reg);
   std::uint8_t reply[proto::FramedReplyLength];
@@ -87,6 +106,7 @@ std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, Ex
 }
 
 void RawExchange(const Frame& request, std::size_t expected, ExchangeCode code, std::uint8_t* buffer) {
+  ExchangeScope scope;
   const ExchangeTiming& t = TimingOf(code);
   Exchange(request, expected, t, buffer);
   if (t.pauseMs) PumpWait(t.pauseMs);
@@ -101,6 +121,8 @@ std::string TextExchange(int reg, ExchangeCode code) {
 }  // namespace
 
 const ExchangeTiming& TimingOf(ExchangeCode code) { return Timings[static_cast<std::size_t>(code) - 1]; }
+
+bool ExchangeInProgress() { return Busy; }
 
 std::uint32_t ReadParameter(int reg) {
   return FramedExchange(proto::ReadParameterLetter, reg, nullptr, ReadParameterCode);
@@ -127,6 +149,7 @@ void ReadBlock(int reg, std::uint8_t* buffer) {
 }
 
 bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel) {
+  ExchangeScope scope;
   return Exchange(ShortRequest(proto::ReadStateLetter, proto::TraceChunkRegister), proto::TraceChunkLength,
                   TimingOf(ReadTraceChunkCode), buffer, &cancel);
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 namespace tvx::link {
@@ -42,6 +43,19 @@ struct ExchangeTiming {
 
 // The timing rules of each kind of exchange.
 const ExchangeTiming& TimingOf(ExchangeCode code);
+
+// True from the moment an exchange resets the reply buffer until it returns
+// (pause included). Timers that exchange skip their tick while it is set; the
+// program's message pump holds user input back meanwhile.
+bool ExchangeInProgress();
+
+// Thrown when an exchange is started while another one waits (from a message
+// processed inside the first one's waits). The running exchange's reply buffer
+// is left untouched and nothing is sent.
+class ExchangeBusy : public std::runtime_error {
+ public:
+  ExchangeBusy() : std::runtime_error("Valve link busy") {}
+};
 
 std::uint32_t ReadParameter(int reg);
 std::uint32_t ReadRegister(int reg);

@@ -5,6 +5,7 @@
 #include "link/frames.h"
 #include "link/port.h"
 #include "link/protocol.h"
+#include "link/pump_wait.h"
 #include "support/simulated_valve.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,27 @@ TEST_F(Exchanges, WriteRegisterSendsTheFloatBitPattern) {
   EXPECT_EQ(raw[0], Bytes("\x02W003=3FC00000\x03"));
   EXPECT_EQ(valve_.model().parameter(3), 0x3FC00000u);
   EXPECT_EQ(valve_.requests()[1], "W103=00000007");
+}
+
+TEST_F(Exchanges, ANestedExchangeIsRefusedWithoutDisturbingTheRunningOne) {
+  valve_.model().setParameter(5, 0x12345678u);
+  int refused = 0;
+  bool seenBusy = false;
+  SetPumpHook([&] {
+    seenBusy = seenBusy || ExchangeInProgress();
+    try {
+      ReadRegister(67);
+    } catch (const ExchangeBusy&) {
+      ++refused;
+    }
+  });
+  EXPECT_EQ(ReadParameter(5), 0x12345678u);
+  SetPumpHook({});
+  EXPECT_TRUE(seenBusy);
+  EXPECT_GT(refused, 0);
+  EXPECT_FALSE(ExchangeInProgress());
+  EXPECT_EQ(valve_.requests(), (std::vector<std::string>{"R005"}));
+  EXPECT_TRUE(reports_.empty());
 }
 
 TEST_F(Exchanges, SendCommandReturnsTheValvesWord) {
