@@ -9,6 +9,7 @@
 #include "program_info.h"
 #include "ui/application.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -103,7 +104,7 @@ void TPgm::ConnectHandlers() {
     if (auto* w = qobject_cast<QWidget*>(components_.object(QString::fromLatin1(name)))) w->installEventFilter(this);
   }
   for (const char* name : UnsignedNumericFields) {
-    if (auto* field = qobject_cast<QLineEdit*>(components_.object(QString::fromLatin1(name))))
+    if (auto* field = qobject_cast<ui::ValveField*>(components_.object(QString::fromLatin1(name))))
       ui::InstallNumericKeyFilter(field);
   }
   ConnectParameterHandlers();

@@ -7,6 +7,7 @@
 #include "link/receiver.h"
 #include "ui/access_rules.h"
 #include "ui/form_components.h"
+#include "ui/valve_field.h"
 
 #include <QWidget>
 
@@ -86,56 +87,56 @@ class TPgm : public QWidget {
   ui::Image* USABImage = nullptr;
   QGroupBox* Parameters = nullptr;
   ui::Label* PWM_Label = nullptr;
-  QLineEdit* PWM = nullptr;
+  ui::ValveField* PWM = nullptr;
   ui::Label* Label7 = nullptr;
-  QLineEdit* DAC_Imax = nullptr;
+  ui::ValveField* DAC_Imax = nullptr;
   ui::Label* Label27 = nullptr;
-  QLineEdit* I_Limit = nullptr;
+  ui::ValveField* I_Limit = nullptr;
   ui::Label* Label8 = nullptr;
-  QLineEdit* Near_Zero_Zone = nullptr;
+  ui::ValveField* Near_Zero_Zone = nullptr;
   QGroupBox* PID_Parameters = nullptr;
   ui::Label* Label16 = nullptr;
   ui::Label* Label17 = nullptr;
   ui::Label* Label18 = nullptr;
-  QLineEdit* PID_P = nullptr;
-  QLineEdit* PID_I = nullptr;
-  QLineEdit* PID_D = nullptr;
+  ui::ValveField* PID_P = nullptr;
+  ui::ValveField* PID_I = nullptr;
+  ui::ValveField* PID_D = nullptr;
   QGroupBox* Solenoid_A_GBox = nullptr;
   ui::Label* Coil_A_Min = nullptr;
-  QLineEdit* Coil_A_Imin = nullptr;
+  ui::ValveField* Coil_A_Imin = nullptr;
   ui::Label* Coil_A_Max = nullptr;
-  QLineEdit* Coil_A_Imax = nullptr;
+  ui::ValveField* Coil_A_Imax = nullptr;
   ui::Label* Label21 = nullptr;
   QPushButton* Coil_A_Gain = nullptr;
   QPushButton* LinTable_A = nullptr;
   ui::Label* Label28 = nullptr;
-  QLineEdit* Coil_A_GainL = nullptr;
+  ui::ValveField* Coil_A_GainL = nullptr;
   ui::Label* Gain_A_Label_L = nullptr;
   ui::Label* Label29 = nullptr;
-  QLineEdit* Coil_A_GainI = nullptr;
+  ui::ValveField* Coil_A_GainI = nullptr;
   ui::Label* Gain_A_Label_I = nullptr;
   ui::Label* Label14 = nullptr;
-  QLineEdit* Coil_A_Dead_Band = nullptr;
+  ui::ValveField* Coil_A_Dead_Band = nullptr;
   ui::Label* Label6 = nullptr;
-  QLineEdit* Coil_A_Correct = nullptr;
+  ui::ValveField* Coil_A_Correct = nullptr;
   QGroupBox* Solenoid_B_GBox = nullptr;
   ui::Label* Coil_B_Min = nullptr;
-  QLineEdit* Coil_B_Imin = nullptr;
+  ui::ValveField* Coil_B_Imin = nullptr;
   ui::Label* Coil_B_Max = nullptr;
-  QLineEdit* Coil_B_Imax = nullptr;
+  ui::ValveField* Coil_B_Imax = nullptr;
   ui::Label* Label26 = nullptr;
   QPushButton* Coil_B_Gain = nullptr;
   QPushButton* LinTable_B = nullptr;
   ui::Label* Label30 = nullptr;
-  QLineEdit* Coil_B_GainL = nullptr;
+  ui::ValveField* Coil_B_GainL = nullptr;
   ui::Label* Gain_B_Label_L = nullptr;
   ui::Label* Label31 = nullptr;
-  QLineEdit* Coil_B_GainI = nullptr;
+  ui::ValveField* Coil_B_GainI = nullptr;
   ui::Label* Gain_B_Label_I = nullptr;
   ui::Label* Label15 = nullptr;
-  QLineEdit* Coil_B_Dead_Band = nullptr;
+  ui::ValveField* Coil_B_Dead_Band = nullptr;
   ui::Label* Label13 = nullptr;
-  QLineEdit* Coil_B_Correct = nullptr;
+  ui::ValveField* Coil_B_Correct = nullptr;
 
   // ---- group " Sterowanie zdalne " --------------------------------------------------
   QGroupBox* ManualControl = nullptr;
@@ -215,25 +216,25 @@ class TPgm : public QWidget {
 
   // "Serwis"
   ui::Label* Label43 = nullptr;
-  QLineEdit* IN1_4_20_Offset = nullptr;
+  ui::ValveField* IN1_4_20_Offset = nullptr;
   QPushButton* Send_IN1_Offset = nullptr;
   ui::Label* Label10 = nullptr;
-  QLineEdit* DigiPot_Value = nullptr;
+  ui::ValveField* DigiPot_Value = nullptr;
   QPushButton* Send_DigiPot = nullptr;
   ui::Label* Label50 = nullptr;
-  QLineEdit* DAC_Gain = nullptr;
+  ui::ValveField* DAC_Gain = nullptr;
   QPushButton* Send_DAC_Gain = nullptr;
   ui::Label* Label9 = nullptr;
-  QLineEdit* ADC_Gain = nullptr;
+  ui::ValveField* ADC_Gain = nullptr;
   QPushButton* Send_ADC_Gain = nullptr;
   ui::Label* Label55 = nullptr;
-  QLineEdit* LVDT_Offset = nullptr;
+  ui::ValveField* LVDT_Offset = nullptr;
   QPushButton* Send_LVDT_Offset = nullptr;
   ui::Label* Label42 = nullptr;
-  QLineEdit* LVDT_Gain = nullptr;
+  ui::ValveField* LVDT_Gain = nullptr;
   QPushButton* Send_LVDT_Gain = nullptr;
   ui::Label* Label60 = nullptr;
-  QLineEdit* DAC_Value = nullptr;
+  ui::ValveField* DAC_Value = nullptr;
   QCheckBox* EnableDAC_Override = nullptr;
   QPushButton* Send_DAC = nullptr;
   QPushButton* RampSetup = nullptr;

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/program_resources.h"
 #include "ui/form_components.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>
@@ -100,9 +101,9 @@ void TPgm::CreateSolenoidGroup(char coil, QGroupBox* g) {
   const QString gainHint = DesignText(" Oblicz wzmocnienie z wartości granicznych ");
 
   ui::Label* min = label(a ? "Coil_A_Min" : "Coil_B_Min", 0, "Imin [A]");
-  QLineEdit* imin = field(a ? "Coil_A_Imin" : "Coil_B_Imin", 0);
+  ui::ValveField* imin = field(a ? "Coil_A_Imin" : "Coil_B_Imin", 0);
   ui::Label* max = label(a ? "Coil_A_Max" : "Coil_B_Max", 1, "Imax [A]");
-  QLineEdit* imax = field(a ? "Coil_A_Imax" : "Coil_B_Imax", 1);
+  ui::ValveField* imax = field(a ? "Coil_A_Imax" : "Coil_B_Imax", 1);
   ui::Label* gainLabel = label(a ? "Label21" : "Label26", 2, "Wzmocnienie");
   QPushButton* gain = MakeButton(f, g, a ? "Coil_A_Gain" : "Coil_B_Gain", {FieldX, row(2) - 1, FieldW, 23},
                                  DesignText("Oblicz"), gainHint);
@@ -110,15 +111,15 @@ void TPgm::CreateSolenoidGroup(char coil, QGroupBox* g) {
                                 a ? DesignText(" Edycja tabeli linearyzacji charakterystyki elektromagnesu A ")
                                   : DesignText(" Edycja tabeli linearyzacji charakterystyki elektromagnesu B "));
   ui::Label* lLabel = label(a ? "Label28" : "Label30", 3, "z LVDT");
-  QLineEdit* gainL = field(a ? "Coil_A_GainL" : "Coil_B_GainL", 3);
+  ui::ValveField* gainL = field(a ? "Coil_A_GainL" : "Coil_B_GainL", 3);
   ui::Label* unitL = MakeLabel(f, g, a ? "Gain_A_Label_L" : "Gain_B_Label_L", UnitX, row(3) + 3, DesignText("[V/V]"));
   ui::Label* iLabel = label(a ? "Label29" : "Label31", 4, "bez LVDT");
-  QLineEdit* gainI = field(a ? "Coil_A_GainI" : "Coil_B_GainI", 4);
+  ui::ValveField* gainI = field(a ? "Coil_A_GainI" : "Coil_B_GainI", 4);
   ui::Label* unitI = MakeLabel(f, g, a ? "Gain_A_Label_I" : "Gain_B_Label_I", UnitX, row(4) + 3, DesignText("[mA/V]"));
   ui::Label* bandLabel = label(a ? "Label14" : "Label15", 5, "Próg czułości [%]");
-  QLineEdit* band = field(a ? "Coil_A_Dead_Band" : "Coil_B_Dead_Band", 5);
+  ui::ValveField* band = field(a ? "Coil_A_Dead_Band" : "Coil_B_Dead_Band", 5);
   ui::Label* correctLabel = label(a ? "Label6" : "Label13", 6, "Korekta prądu");
-  QLineEdit* correct = field(a ? "Coil_A_Correct" : "Coil_B_Correct", 6);
+  ui::ValveField* correct = field(a ? "Coil_A_Correct" : "Coil_B_Correct", 6);
 
   if (a) {
     Coil_A_Min = min, Coil_A_Imin = imin, Coil_A_Max = max, Coil_A_Imax = imax, Label21 = gainLabel;

@@ -6,6 +6,7 @@
 #include "program_info.h"
 #include "ui/form_components.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -126,10 +127,10 @@ void TPgm::CreateServiceTab() {
     ui::Label*& label;
     const char* labelName;
     const char* caption;
-    QLineEdit*& field;
+    ui::ValveField*& field;
     const char* fieldName;
     const char* fieldHint;
-    int maxLength;
+    int typedLimit;
     ui::NumericKeys keys;
     QPushButton*& send;
     const char* sendName;
@@ -158,7 +159,7 @@ void TPgm::CreateServiceTab() {
   int y = 4;
   for (const Row& r : rows) {
     r.label = MakeLabel(f, t, r.labelName, 6, y, DesignText(r.caption));
-    r.field = MakeEdit(f, t, r.fieldName, {6, y + 15, 96, 21}, r.maxLength, NotRead, DesignText(r.fieldHint));
+    r.field = MakeEdit(f, t, r.fieldName, {6, y + 15, 96, 21}, r.typedLimit, NotRead, DesignText(r.fieldHint));
     ui::InstallNumericKeyFilter(r.field, r.keys);
     r.send = MakeButton(f, t, r.sendName, {106, y + 14, 28, 23}, DesignText("»"), DesignText(r.sendHint));
     y += 41;

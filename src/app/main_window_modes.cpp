@@ -6,6 +6,7 @@
 #include "params/derived.h"
 #include "service/options_form.h"
 #include "ui/number_fields.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QAction>

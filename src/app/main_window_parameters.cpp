@@ -13,6 +13,7 @@
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/prompts.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>

@@ -15,6 +15,7 @@
 #include "status/status_text.h"
 #include "ui/application.h"
 #include "ui/number_fields.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QApplication>

@@ -5,11 +5,11 @@
 #include "app/login_table.h"
 #include "app/program_resources.h"
 #include "ui/jpeg_image.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QEvent>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRegion>
@@ -58,9 +58,9 @@ TPasswordForm::TPasswordForm(QWidget* parent) : QDialog(parent) {
   Prompt->adjustSize();
   Prompt->move((ClientWidth - Prompt->width()) / 2, 118);
 
-  Password = new QLineEdit(this);
+  Password = new ui::ValveField(this);
   Password->setObjectName(QStringLiteral("Password"));
-  Password->setMaxLength(8);
+  Password->setTypedLimit(8);
   Password->setEchoMode(QLineEdit::Password);
   Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
   Password->setGeometry(100, 140, 90, 21);

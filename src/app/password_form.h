@@ -3,13 +3,13 @@
 
 #include <QDialog>
 
-class QLineEdit;
 class QPushButton;
 
 namespace tvx::ui {
 class Image;
 class Label;
 class Panel;
+class ValveField;
 }  // namespace tvx::ui
 
 namespace tvx::app {
@@ -25,7 +25,7 @@ class TPasswordForm : public QDialog {
   ui::Panel* PicturePanel = nullptr;
   ui::Image* Logo = nullptr;
   ui::Label* Prompt = nullptr;
-  QLineEdit* Password = nullptr;
+  ui::ValveField* Password = nullptr;
   QPushButton* Done = nullptr;
   ui::Label* Version = nullptr;
 

@@ -331,4 +331,22 @@ std::uint32_t FieldWord(const ParameterRegister& reg, std::string_view text) {
   return ParseUnsigned(text);
 }
 
+// ---- field values -----------------------------------------------------------
+
+float ParseSingle(const FieldValue& value) {
+  return value.keptWord ? WordToFloat(*value.keptWord) : ParseSingle(value.text);
+}
+
+std::uint32_t ParseFloatWord(const FieldValue& value) {
+  return value.keptWord ? *value.keptWord : ParseFloatWord(value.text);
+}
+
+std::uint32_t ParseUnsigned(const FieldValue& value) {
+  return value.keptWord ? *value.keptWord : ParseUnsigned(value.text);
+}
+
+std::uint32_t FieldWord(const ParameterRegister& reg, const FieldValue& value) {
+  return value.keptWord ? *value.keptWord : FieldWord(reg, value.text);
+}
+
 }  // namespace tvx::params

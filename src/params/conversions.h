@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "params/field_value.h"
 #include "params/register_map.h"
 
 namespace tvx::params {
@@ -94,6 +95,14 @@ std::uint32_t ParseUnsigned(std::string_view text);
 // The word the send writes for a field's text: a float field as ParseFloatWord,
 // any other as ParseUnsigned. Throws ConversionError.
 std::uint32_t FieldWord(const ParameterRegister& reg, std::string_view text);
+
+// ---- field values -----------------------------------------------------------
+// The same conversions for a field: a kept word is returned as it is (for a
+// float, WordToFloat of it), an edited text is converted as above.
+float ParseSingle(const FieldValue& value);
+std::uint32_t ParseFloatWord(const FieldValue& value);
+std::uint32_t ParseUnsigned(const FieldValue& value);
+std::uint32_t FieldWord(const ParameterRegister& reg, const FieldValue& value);
 
 // The messages, for callers that report a failure of their own.
 std::string InvalidFloatMessage(std::string_view text);

@@ -9,6 +9,7 @@
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>
@@ -117,7 +118,7 @@ TOptionsForm::TOptionsForm(QWidget* parent) : QDialog(parent) {
   connect(Dither_Ampl, &QLineEdit::textChanged, this, [this] { Dither_AmplChange(); });
   connect(Dither_Freq, &QLineEdit::textChanged, this, [this] { Dither_FreqChange(); });
 
-  for (QLineEdit* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) ui::InstallNumericKeyFilter(field);
+  for (ui::ValveField* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) ui::InstallNumericKeyFilter(field);
   AssignAccessTags();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ui/form_components.h"
+#include "ui/valve_field.h"
 
 #include <QDialog>
 
@@ -16,7 +17,7 @@ class QPushButton;
 
 namespace tvx::ui {
 class Label;
-}
+}  // namespace tvx::ui
 
 namespace tvx::service {
 
@@ -53,19 +54,19 @@ class TOptionsForm : public QDialog {
   QCheckBox* Q51_PWM_Sequence = nullptr;
   QCheckBox* IWDT_Enabled = nullptr;
   QCheckBox* Ramp_Set_Val_Delay = nullptr;
-  QLineEdit* Ramp_Start_Delay = nullptr;
+  ui::ValveField* Ramp_Start_Delay = nullptr;
   ui::Label* Ramp_Delay_Units = nullptr;
   QCheckBox* Dither_Mode = nullptr;
   ui::Label* Label1 = nullptr;  // "amplituda pwm"
-  QLineEdit* Dither_Ampl = nullptr;
+  ui::ValveField* Dither_Ampl = nullptr;
   ui::Label* Label2 = nullptr;  // "częstotliwość"
-  QLineEdit* Dither_Freq = nullptr;
+  ui::ValveField* Dither_Freq = nullptr;
   ui::Label* Label3 = nullptr;  // "Hz"
   QCheckBox* Dither_DAC_Average = nullptr;
   ui::Label* Label4 = nullptr;  // "Rodzaj rozdzielacza:"
-  QLineEdit* Device_Type = nullptr;
+  ui::ValveField* Device_Type = nullptr;
   ui::Label* Label5 = nullptr;  // "Numer seryjny:"
-  QLineEdit* Serial_Number = nullptr;
+  ui::ValveField* Serial_Number = nullptr;
   QPushButton* SendConfig = nullptr;
   QPushButton* Cancel = nullptr;
 

@@ -1,11 +1,11 @@
 #include "ui/form_components.h"
 
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
 
 #include <stdexcept>
@@ -127,12 +127,12 @@ QPushButton* MakeButton(FormComponents& form, QWidget* parent, const char* name,
   return form.add(button, "TButton");
 }
 
-QLineEdit* MakeEdit(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
-                    int maxLength, const QString& text, const QString& hint) {
-  auto* edit = Named(new QLineEdit(parent), name, hint);
+ValveField* MakeEdit(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
+                     int typedLimit, const QString& text, const QString& hint) {
+  auto* edit = Named(new ValveField(parent), name, hint);
   edit->setGeometry(geometry);
-  if (maxLength > 0) edit->setMaxLength(maxLength);
-  edit->setText(text);
+  edit->setTypedLimit(typedLimit);
+  edit->setProgramText(text);
   return form.add(edit, "TEdit");
 }
 

@@ -25,6 +25,7 @@ namespace tvx::ui {
 
 class Label;
 class Panel;
+class ValveField;
 
 struct Component {
   QPointer<QObject> object;
@@ -78,8 +79,9 @@ Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, const 
                  const QString& caption, const QString& hint = {});
 QPushButton* MakeButton(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
                         const QString& caption, const QString& hint = {});
-QLineEdit* MakeEdit(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
-                    int maxLength, const QString& text, const QString& hint = {});
+// `typedLimit` caps what a person types (0: no cap); `text` is the program's.
+ValveField* MakeEdit(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
+                     int typedLimit, const QString& text, const QString& hint = {});
 QCheckBox* MakeCheckBox(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
                         const QString& caption, const QString& hint = {});
 QGroupBox* MakeGroup(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,

@@ -1,34 +1,59 @@
 #include "ui/numeric_key_filter.h"
 
+#include "ui/valve_field.h"
+
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
 namespace tvx::ui {
 
-NumericKeyFilter::NumericKeyFilter(NumericKeys keys, QObject* parent) : QObject(parent), keys_(keys) {}
+namespace {
 
-bool NumericKeyFilter::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress) return false;
-  auto* key = static_cast<QKeyEvent*>(event);
-  const QString text = key->text();
-  if (text.isEmpty()) return false;  // navigation keys type nothing
-  const QChar c = text.at(0);
-  if (c.isDigit() && c.unicode() < 128) return false;
-  if (c == QLatin1Char(',') || c == QLatin1Char('\b') || c == QChar(0x1B)) return false;
-  // Enter passes on as a key the field ignores, so a dialog's default button
-  // still answers it.
-  if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) return false;
-  if (c == QLatin1Char('-') && keys_ == NumericKeys::Signed) return false;
+bool Passes(QChar c, NumericKeys keys) {
+  if (c.isDigit() && c.unicode() < 128) return true;
+  if (c == QLatin1Char(',') || c == QLatin1Char('.')) return true;
+  return c == QLatin1Char('-') && keys == NumericKeys::Signed;
+}
+
+bool TypesCharacter(const QKeyEvent& key) {
+  if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  const QString text = key.text();
+  return !text.isEmpty() && text.at(0).isPrint();
+}
+
+}  // namespace
+
+bool NumericalFieldKeyPress(QLineEdit& field, QKeyEvent& key, NumericKeys keys) {
+  if (!TypesCharacter(key)) return false;
+  const QChar c = key.text().at(0);
+  if (!Passes(c, keys)) return true;  // dropped
   if (c == QLatin1Char('.')) {
-    if (auto* field = qobject_cast<QLineEdit*>(watched)) field->insert(QStringLiteral(","));
+    // Typed again as ",", so the field's own rules (its typed length) apply.
+    QKeyEvent comma(QEvent::KeyPress, Qt::Key_Comma, key.modifiers(), QStringLiteral(","));
+    QCoreApplication::sendEvent(&field, &comma);
     return true;
   }
-  // Anything else is dropped.
-  return true;
+  return false;
 }
 
-void InstallNumericKeyFilter(QLineEdit* field, NumericKeys keys) {
-  field->installEventFilter(new NumericKeyFilter(keys, field));
+bool NumericalFieldKeyPress(QLineEdit& field, QKeyEvent& key) {
+  return NumericalFieldKeyPress(field, key, NumericKeys::Unsigned);
 }
+
+bool NumericalFieldKeyPressX(QLineEdit& field, QKeyEvent& key) {
+  return NumericalFieldKeyPress(field, key, NumericKeys::Signed);
+}
+
+QString NumericalFieldText(const QString& text, NumericKeys keys) {
+  QString out;
+  for (QChar c : text) {
+    if (!Passes(c, keys)) continue;
+    out.append(c == QLatin1Char('.') ? QLatin1Char(',') : c);
+  }
+  return out;
+}
+
+void InstallNumericKeyFilter(ValveField* field, NumericKeys keys) { field->setNumericKeys(keys); }
 
 }  // namespace tvx::ui

@@ -1,30 +1,34 @@
-// Key filters of the numeric fields: digits, "," and ".", Backspace, Enter and
-// Esc pass (and "-" where negative numbers are allowed); a typed "." becomes
-// ","; Enter types nothing into the field (a dialog's default button still
-// answers it).
-// Every other character is dropped. Keys that type nothing (arrows, Delete,
-// Home, End) are not characters and pass.
+// Key filters of the numeric fields. NumericalFieldKeyPress lets digits, ","
+// and "." through (a typed "." becomes ","); NumericalFieldKeyPressX also
+// lets "-" through. Every other printable character is dropped. Keys that type
+// no printable character pass: Backspace, Enter, Esc, Tab and Shift+Tab,
+// Delete, arrows, Home, End and the field's own shortcuts (Ctrl+C, Ctrl+V...).
+// Enter types nothing into the field, so a dialog's default button still
+// answers it.
 #pragma once
 
-#include <QObject>
+#include <QString>
 
+class QKeyEvent;
 class QLineEdit;
 
 namespace tvx::ui {
 
 enum class NumericKeys { Unsigned, Signed };
 
-class NumericKeyFilter : public QObject {
-  Q_OBJECT
- public:
-  NumericKeyFilter(NumericKeys keys, QObject* parent);
-  bool eventFilter(QObject* watched, QEvent* event) override;
+// Each returns true when it has dealt with the key (dropped it, or typed ","
+// for "."), false when the key goes on to the field.
+bool NumericalFieldKeyPress(QLineEdit& field, QKeyEvent& key);
+bool NumericalFieldKeyPressX(QLineEdit& field, QKeyEvent& key);
+bool NumericalFieldKeyPress(QLineEdit& field, QKeyEvent& key, NumericKeys keys);
 
- private:
-  NumericKeys keys_;
-};
+// What a paste or a drop may put into such a field: the characters the filter
+// lets through, each "." as ",".
+QString NumericalFieldText(const QString& text, NumericKeys keys);
 
-// Installs the filter on a field (the filter is owned by the field).
-void InstallNumericKeyFilter(QLineEdit* field, NumericKeys keys = NumericKeys::Unsigned);
+class ValveField;
+
+// Gives a field its numeric key filter; pastes and drops are filtered the same way.
+void InstallNumericKeyFilter(ValveField* field, NumericKeys keys = NumericKeys::Unsigned);
 
 }  // namespace tvx::ui

@@ -1,6 +1,7 @@
 #include "app/definitions.h"
 #include "app/login_table.h"
 #include "app/password_form.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QLineEdit>
@@ -58,7 +59,7 @@ TEST(PasswordForm, LevelNamesAreDistinctAndReadable) {
 TEST(PasswordForm, Controls) {
   TPasswordForm form;
   EXPECT_EQ(form.windowTitle(), QStringLiteral(" Tarvelmundix"));
-  EXPECT_EQ(form.Password->maxLength(), 8);
+  EXPECT_EQ(form.Password->typedLimit(), 8);
   EXPECT_EQ(form.Password->echoMode(), QLineEdit::Password);
   EXPECT_EQ(form.Done->text(), QStringLiteral(" Loguj"));
   EXPECT_TRUE(form.Done->isDefault());

