@@ -73,4 +73,28 @@ void WritePortByte(std::uint8_t byte);
 // ReplyLength := 0, under PortLock.
 void ResetReplyBuffer();
 
+// ---- between the port and the Receiver ---------------------------------------
+// The Receiver sleeps in the system until a byte comes (WaitForSerialInput),
+// outside PortLock. Whoever changes the handle under PortLock first wakes it
+// and waits until it has left that wait, so that it never waits on a handle
+// that is being closed.
+
+// Set by the Receiver, under PortLock, just before it goes to sleep on the port;
+// cleared as soon as it wakes up.
+extern std::atomic<bool> ReceiverWaiting;
+// How many times the Receiver has gone to sleep so far: a quiet line or a lost
+// device must not make it go round without sleeping.
+extern std::atomic<std::uint64_t> ReceiverSleeps;
+// Wakes the Receiver's wait (Stop, a new port).
+void WakeReceiver();
+platform::SerialWakeUp& ReceiverWakeUp();
+
+// Reads one waiting byte into LastByte, telling apart "nothing waiting" and "the
+// read failed". The caller holds PortLock.
+platform::ReadResult ReceivePortByte();
+
+// True once the device has been found gone while open (a hang-up or a failed
+// read); cleared when a port is opened.
+extern std::atomic<bool> LineLost;
+
 }  // namespace tvx::link

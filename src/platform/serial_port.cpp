@@ -18,8 +18,11 @@ namespace tvx::platform {
 SerialHandle InvalidSerialHandle() { return INVALID_HANDLE_VALUE; }
 
 SerialHandle OpenSerialDevice(const std::string& deviceName) {
+  // Overlapped, so that the Receiver can sleep in WaitCommEvent until a byte
+  // comes and still be woken; reads and writes wait for their own completion,
+  // so to the rest of the program they behave as plain blocking calls.
   return CreateFileA(deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */, nullptr,
-                     OPEN_EXISTING, 0 /* no overlapped I/O */, nullptr);
+                     OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
 }
 
 bool SetSerialQueueSizes(SerialHandle handle, std::uint32_t inputBytes, std::uint32_t outputBytes) {
@@ -67,18 +70,75 @@ void ApplyValveLineSettings(LineSettings& settings) {
   d.fAbortOnError = FALSE;
 }
 
+namespace {
+// One overlapped transfer of one byte, waited for to its end. Each thread has
+// its own event (the Receiver reads, the user-interface thread writes).
+bool TransferOneByte(SerialHandle handle, std::uint8_t& byte, bool write, DWORD& done) {
+  thread_local HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  OVERLAPPED ov{};
+  ov.hEvent = event;
+  done = 0;
+  BOOL ok = write ? WriteFile(handle, &byte, 1, &done, &ov) : ReadFile(handle, &byte, 1, &done, &ov);
+  if (!ok) {
+    if (GetLastError() != ERROR_IO_PENDING) return false;
+    if (!GetOverlappedResult(handle, &ov, &done, TRUE)) return false;
+  }
+  return true;
+}
+}  // namespace
+
 ReadResult ReadSerialByte(SerialHandle handle, std::uint8_t& byte) {
   DWORD got = 0;
-  if (!ReadFile(handle, &byte, 1, &got, nullptr)) return ReadResult::Failed;
+  if (!TransferOneByte(handle, byte, false, got)) return ReadResult::Failed;
   return got == 1 ? ReadResult::Byte : ReadResult::NoByte;
 }
 
 bool WriteSerialByte(SerialHandle handle, std::uint8_t byte) {
   DWORD written = 0;
-  return WriteFile(handle, &byte, 1, &written, nullptr) && written == 1;
+  return TransferOneByte(handle, byte, true, written) && written == 1;
 }
 
 void CloseSerialDevice(SerialHandle handle) { CloseHandle(handle); }
+
+SerialWakeUp::SerialWakeUp() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+SerialWakeUp::~SerialWakeUp() {
+  if (event_) CloseHandle(event_);
+}
+
+void SerialWakeUp::wake() { SetEvent(event_); }
+
+WaitResult WaitForSerialInput(SerialHandle handle, SerialWakeUp& wake) {
+  if (handle == INVALID_HANDLE_VALUE) {
+    WaitForSingleObject(wake.event_, INFINITE);
+    return WaitResult::WokenUp;
+  }
+  // The mask first: a byte that arrives from here on completes the wait below
+  // at once, so none slips between the look at the queue and the wait.
+  if (!SetCommMask(handle, EV_RXCHAR | EV_ERR)) return WaitResult::Lost;
+  DWORD errors = 0;
+  COMSTAT stat{};
+  // After a surprise removal the driver refuses this (ERROR_BAD_COMMAND,
+  // ERROR_ACCESS_DENIED and the like).
+  if (!ClearCommError(handle, &errors, &stat)) return WaitResult::Lost;
+  if (stat.cbInQue > 0) return WaitResult::Input;
+  thread_local HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  OVERLAPPED ov{};
+  ov.hEvent = event;
+  DWORD mask = 0;
+  if (WaitCommEvent(handle, &mask, &ov)) return WaitResult::Input;
+  if (GetLastError() != ERROR_IO_PENDING) return WaitResult::Lost;
+  HANDLE events[2] = {ov.hEvent, wake.event_};
+  const DWORD which = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+  DWORD unused = 0;
+  if (which != WAIT_OBJECT_0) {
+    CancelIoEx(handle, &ov);
+    GetOverlappedResult(handle, &ov, &unused, TRUE);
+    return WaitResult::WokenUp;
+  }
+  if (!GetOverlappedResult(handle, &ov, &unused, FALSE)) return WaitResult::Lost;
+  return WaitResult::Input;
+}
 
 #else  // POSIX
 
@@ -170,6 +230,39 @@ bool WriteSerialByte(SerialHandle handle, std::uint8_t byte) {
 
 void CloseSerialDevice(SerialHandle handle) {
   if (handle >= 0) ::close(handle);
+}
+
+SerialWakeUp::SerialWakeUp() {
+  if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) pipe_[0] = pipe_[1] = -1;
+}
+
+SerialWakeUp::~SerialWakeUp() {
+  for (int fd : pipe_)
+    if (fd >= 0) ::close(fd);
+}
+
+void SerialWakeUp::wake() {
+  const char c = 1;
+  // A full pipe already holds a wake-up.
+  [[maybe_unused]] ssize_t n = ::write(pipe_[1], &c, 1);
+}
+
+WaitResult WaitForSerialInput(SerialHandle handle, SerialWakeUp& wake) {
+  pollfd fds[2] = {{wake.pipe_[0], POLLIN, 0}, {handle, POLLIN, 0}};
+  const nfds_t count = handle >= 0 ? 2 : 1;
+  while (::poll(fds, count, -1) < 0) {
+    if (errno != EINTR) return WaitResult::Lost;
+  }
+  if (fds[0].revents != 0) {
+    char drain[64];
+    while (::read(wake.pipe_[0], drain, sizeof drain) > 0) {
+    }
+    return WaitResult::WokenUp;
+  }
+  // A USB tty after an unplug, and a pty whose other side has closed, report a
+  // hang-up (with POLLIN, reads then give EIO or end of file) for good.
+  if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) return WaitResult::Lost;
+  return WaitResult::Input;
 }
 
 #endif

@@ -62,4 +62,34 @@ bool WriteSerialByte(SerialHandle handle, std::uint8_t byte);
 // same and the failure ignored.
 void CloseSerialDevice(SerialHandle handle);
 
+enum class WaitResult {
+  Input,    // a byte is waiting (or the device says something happened)
+  WokenUp,  // wake() was called
+  Lost,     // the device is gone: hung up, unplugged, or reporting errors
+};
+
+// Ends a WaitForSerialInput from another thread: wake() is remembered until the
+// next wait has seen it.
+class SerialWakeUp {
+ public:
+  SerialWakeUp();
+  ~SerialWakeUp();
+  SerialWakeUp(const SerialWakeUp&) = delete;
+  SerialWakeUp& operator=(const SerialWakeUp&) = delete;
+  void wake();
+
+ private:
+  friend WaitResult WaitForSerialInput(SerialHandle, SerialWakeUp&);
+#ifdef _WIN32
+  HANDLE event_ = nullptr;
+#else
+  int pipe_[2] = {-1, -1};
+#endif
+};
+
+// Sleeps in the system until a byte can be read from `handle`, the device is
+// lost, or `wake` is woken. With an invalid handle it waits for the wake-up
+// only. Never busy: no time passes in the caller while nothing happens.
+WaitResult WaitForSerialInput(SerialHandle handle, SerialWakeUp& wake);
+
 }  // namespace tvx::platform

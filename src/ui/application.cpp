@@ -5,9 +5,12 @@
 #include "program_info.h"
 #include "ui/prompts.h"
 
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
 #include <QFont>
 #include <QWidget>
 
+#include <atomic>
 #include <exception>
 
 namespace tvx::ui {
@@ -58,7 +61,26 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void InstallLinkHooks() {
-  link::SetPumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+  // PumpWait's idle time is spent asleep in the event loop: the alarm wakes the
+  // loop at the time PumpWait gave, with a precision Qt's millisecond timers
+  // do not have.
+  // (The alarm fires only while a wait below is under way, so the dispatcher
+  // is alive then.)
+  static std::atomic<QAbstractEventDispatcher*> dispatcher;
+  dispatcher.store(QAbstractEventDispatcher::instance());
+  static link::PumpAlarm alarm([] {
+    if (QAbstractEventDispatcher* d = dispatcher.load()) d->wakeUp();
+  });
+  link::SetPumpHook([](std::chrono::nanoseconds maxWait) {
+    QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents;
+    if (maxWait <= std::chrono::nanoseconds::zero()) {
+      QCoreApplication::processEvents(flags);
+      return;
+    }
+    alarm.arm(maxWait);
+    QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
+    alarm.disarm();
+  });
   link::SetErrorReporter([](const std::string& text, const std::string& caption) {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
                              Prompts::Icon::Error);

@@ -12,8 +12,10 @@
 
 #include <sys/ioctl.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace tvx::link {
 namespace {
@@ -167,15 +169,74 @@ TEST(PortNumbers, TenToSixteenOpen) {
   receiver.Stop();
 }
 
-TEST(PumpWait, ProcessesMessagesAtLeastOnce) {
-  int calls = 0;
-  SetPumpHook([&] { ++calls; });
-  PumpWait(0);
-  EXPECT_GE(calls, 1);
-  calls = 0;
-  PumpWait(2);
-  EXPECT_GT(calls, 1);
-  SetPumpHook({});
+// The Receiver sleeps while nothing comes, and once the device is gone it no
+// longer waits on it (a hung-up tty reports its hang-up at once, for ever).
+TEST(Receiver, SleepsWhileTheLineIsQuietAndAfterItsDeviceIsGone) {
+  auto sleepsOver = [](std::chrono::milliseconds span) {
+    const std::uint64_t before = ReceiverSleeps.load();
+    std::this_thread::sleep_for(span);
+    return ReceiverSleeps.load() - before;
+  };
+  SimulatedValve valve;
+  LinkSession session(valve.comNumber());
+  ASSERT_TRUE(session.open());
+  EXPECT_EQ(ReadRegister(30), 14031122u);
+  EXPECT_LE(sleepsOver(std::chrono::milliseconds(100)), 2u);
+
+  valve.server().stop();  // the other side of the line closes, as an unplug does
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!LineLost.load() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(LineLost.load());
+  EXPECT_LE(sleepsOver(std::chrono::milliseconds(100)), 2u);
+}
+
+TEST(PumpWait, EndsNoEarlierThanItsDeadlineAndWaitsInTheHook) {
+  using std::chrono::nanoseconds;
+  for (unsigned ms : {0u, 1u, 2u, 10u}) {
+    std::vector<nanoseconds> asked;
+    SetPumpHook([&](nanoseconds maxWait) {
+      asked.push_back(maxWait);
+      if (maxWait > nanoseconds::zero()) std::this_thread::sleep_for(maxWait);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    PumpWait(ms);
+    const auto took = std::chrono::steady_clock::now() - start;
+    SetPumpHook({});
+    EXPECT_GE(took, std::chrono::milliseconds(ms)) << ms;
+    // Pending messages first, then waits that never reach past the deadline.
+    ASSERT_FALSE(asked.empty()) << ms;
+    EXPECT_EQ(asked.front(), nanoseconds::zero()) << ms;
+    for (nanoseconds w : asked) EXPECT_LT(w, std::chrono::milliseconds(ms) + nanoseconds(1)) << ms;
+    if (ms >= 2) {
+      EXPECT_GT(asked.size(), 1u) << ms;
+      EXPECT_LT(asked.size(), 50u) << ms;  // it waits in the hook rather than going round
+    }
+  }
+  // Without a hook it sleeps by itself.
+  const auto start = std::chrono::steady_clock::now();
+  PumpWait(3);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3));
+}
+
+TEST(PumpAlarm, CallsAtItsTimeUnlessCalledOff) {
+  std::atomic<int> calls{0};
+  std::atomic<std::int64_t> calledAt{0};
+  PumpAlarm alarm([&] {
+    calledAt = std::chrono::steady_clock::now().time_since_epoch().count();
+    ++calls;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  alarm.arm(std::chrono::milliseconds(3));
+  for (int i = 0; i < 5000 && calls.load() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(calls.load(), 1);
+  EXPECT_GE(std::chrono::steady_clock::duration(calledAt.load()), start.time_since_epoch() + std::chrono::milliseconds(3));
+
+  alarm.arm(std::chrono::milliseconds(30));  // far off: called off in time
+  alarm.arm(std::chrono::milliseconds(1));   // near: called off during its last stretch
+  alarm.disarm();
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  EXPECT_EQ(calls.load(), 1);
 }
 
 }  // namespace
