@@ -1,6 +1,7 @@
 #include "ui/application.h"
 
 #include "link/comm_error.h"
+#include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "program_info.h"
 #include "ui/prompts.h"
@@ -72,7 +73,11 @@ void InstallLinkHooks() {
     if (QAbstractEventDispatcher* d = dispatcher.load()) d->wakeUp();
   });
   link::SetPumpHook([](std::chrono::nanoseconds maxWait) {
-    QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents;
+    // Inside an exchange, clicks and keys stay queued and Qt delivers them once
+    // it has ended, so none can start a second exchange; timers and repaints
+    // run. The waits between exchanges take user input as it comes.
+    const QEventLoop::ProcessEventsFlags flags =
+        link::ExchangeInProgress() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
     if (maxWait <= std::chrono::nanoseconds::zero()) {
       QCoreApplication::processEvents(flags);
       return;
@@ -80,6 +85,12 @@ void InstallLinkHooks() {
     alarm.arm(maxWait);
     QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
     alarm.disarm();
+  });
+  // Qt looks at the window system's queue only when its event loop has been
+  // woken since it last did; input held back during the exchange would wait
+  // for the next event to come.
+  link::SetExchangeEndHook([] {
+    if (QAbstractEventDispatcher* d = dispatcher.load()) d->wakeUp();
   });
   link::SetErrorReporter([](const std::string& text, const std::string& caption) {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
