@@ -9,31 +9,33 @@
 #include <cstdint>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <termios.h>
-#endif
-
 namespace tvx::platform {
 
-#ifdef _WIN32
-using SerialHandle = HANDLE;
-#else
-using SerialHandle = int;
-#endif
+// An open serial device, opaque to the rest of the program: a file descriptor
+// on POSIX, a HANDLE on Windows.
+struct SerialHandle {
+  std::intptr_t native = -1;
+  friend bool operator==(const SerialHandle&, const SerialHandle&) = default;
+};
 
 // The value of a handle that refers to no device.
 SerialHandle InvalidSerialHandle();
 
-// The driver's view of the line, read first and changed only where the valve
-// needs it.
+enum class Parity { None, Odd, Even, Other };
+
+// The line as the driver reports it, and as the program asks for it. Setting it
+// changes these items only; everything else stays as the driver had it.
 struct LineSettings {
-#ifdef _WIN32
-  DCB dcb{};
-#else
-  termios tio{};
-#endif
+  std::uint32_t baudRate = 0;          // bits per second; 0 when the driver's rate has no number here
+  int dataBits = 8;
+  Parity parity = Parity::None;
+  int stopBits = 1;
+  bool checkParity = false;            // input parity checking and error marking
+  bool hardwareFlowControl = false;    // CTS/RTS (and DSR/DTR on Windows) handshaking
+  bool softwareFlowControl = false;    // XON/XOFF in either direction
+  bool translations = false;           // any character translation or stripping on input or output
+  bool dtr = false;                    // DTR raised (Windows: DTR control enabled)
+  bool rts = false;                    // RTS raised (Windows: RTS control enabled)
 };
 
 // Opens the device; InvalidSerialHandle() when it cannot be opened (missing,
@@ -80,11 +82,8 @@ class SerialWakeUp {
 
  private:
   friend WaitResult WaitForSerialInput(SerialHandle, SerialWakeUp&);
-#ifdef _WIN32
-  HANDLE event_ = nullptr;
-#else
-  int pipe_[2] = {-1, -1};
-#endif
+  // POSIX: the read and write ends of a pipe; Windows: an event, then unused.
+  std::intptr_t native_[2] = {-1, -1};
 };
 
 // Sleeps in the system until a byte can be read from `handle`, the device is

@@ -138,7 +138,7 @@ TEST(Receiver, DiscardsWhatWasPendingBeforeItStarted) {
   for (int attempt = 0; attempt < 500 && waiting < 10; ++attempt) {
     if (attempt % 50 == 0) valve.server().sendRaw(std::vector<std::uint8_t>(10, 'x'));
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    ::ioctl(PortHandle, FIONREAD, &waiting);
+    ::ioctl(static_cast<int>(PortHandle.native), FIONREAD, &waiting);
   }
   ASSERT_GE(waiting, 10);
   ResetReplyBuffer();
