@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+
+#include <utility>
 #endif
 
 namespace tvx::platform {
@@ -281,6 +283,21 @@ void ApplyToTermios(const LineSettings& s, termios& t) {
   t.c_cc[VTIME] = 0;
 }
 
+ModemLines ModemLinesFor(const LineSettings& s) {
+  ModemLines lines;
+  (s.dtr ? lines.raise : lines.lower) |= TIOCM_DTR;
+  (s.rts ? lines.raise : lines.lower) |= TIOCM_RTS;
+  return lines;
+}
+
+bool SetModemLines(int fd, ModemLines lines) {
+  for (auto [request, bits] : {std::pair{TIOCMBIS, lines.raise}, std::pair{TIOCMBIC, lines.lower}}) {
+    if (bits == 0) continue;
+    if (::ioctl(fd, request, &bits) != 0 && errno != ENOTTY && errno != EINVAL) return false;
+  }
+  return true;
+}
+
 }  // namespace native
 
 bool GetLineSettings(SerialHandle handle, LineSettings& settings) {
@@ -297,7 +314,9 @@ bool SetLineSettings(SerialHandle handle, const LineSettings& settings) {
   if (::tcgetattr(fd, &t) != 0) return false;
   native::ApplyToTermios(settings, t);
   if (IsPseudoTerminal(fd)) t.c_cflag &= ~static_cast<tcflag_t>(PARENB);
-  return ::tcsetattr(fd, TCSANOW, &t) == 0;
+  // The valve wants DTR and RTS low (opening the tty raised them); the rate
+  // never drops to B0 and back, which would raise them again.
+  return ::tcsetattr(fd, TCSANOW, &t) == 0 && native::SetModemLines(fd, native::ModemLinesFor(settings));
 }
 
 bool SetImmediateReadTimeouts(SerialHandle handle) {

@@ -27,6 +27,17 @@ LineSettings FromTermios(const termios& t);
 // Changes the flags of `t` that LineSettings covers, and leaves the rest; the
 // reads it sets up are raw and return at once (VMIN 0, VTIME 0).
 void ApplyToTermios(const LineSettings& settings, termios& t);
+
+// The modem control lines (TIOCM_DTR, TIOCM_RTS) to raise and to lower; POSIX
+// keeps them outside termios. Opening a tty raises both.
+struct ModemLines {
+  int raise = 0;
+  int lower = 0;
+};
+ModemLines ModemLinesFor(const LineSettings& settings);
+// Sets them. A terminal without modem lines (a pseudo-terminal answers ENOTTY)
+// is no failure.
+bool SetModemLines(int fd, ModemLines lines);
 #endif
 
 }  // namespace tvx::platform::native

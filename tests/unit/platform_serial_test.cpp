@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -58,6 +62,26 @@ TEST(LineSettings, ValveSettingsOverJunk) {
   // What the valve does not care about stays as the driver had it.
   EXPECT_TRUE(t.c_cflag & HUPCL);
   EXPECT_EQ(t.c_cc[VINTR], 0xFF);
+}
+
+// DTR and RTS go low when the port opens; a pty has no modem lines and says
+// so with ENOTTY, which is no failure.
+TEST(LineSettings, ValveAsksForDtrAndRtsLow) {
+  LineSettings s;
+  s.dtr = s.rts = true;
+  ApplyValveLineSettings(s);
+  const native::ModemLines lines = native::ModemLinesFor(s);
+  EXPECT_EQ(lines.lower, TIOCM_DTR | TIOCM_RTS);
+  EXPECT_EQ(lines.raise, 0);
+
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
+  const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(slave, 0);
+  EXPECT_TRUE(native::SetModemLines(slave, lines));
+  ::close(slave);
+  ::close(master);
 }
 
 TEST(PortNames, EntryWinsElseTtyACM) {
