@@ -90,6 +90,7 @@ void ClosePort() {
   HandOverPort();
   platform::CloseSerialDevice(PortHandle);
   PortHandle = platform::InvalidSerialHandle();
+  LineLost.store(false);
   PortOpen.store(false);
   ShowPortIndicator(false);
 }
@@ -99,6 +100,7 @@ void ClosePortHandle() {
   HandOverPort();
   platform::CloseSerialDevice(PortHandle);
   PortHandle = platform::InvalidSerialHandle();
+  LineLost.store(false);
   PortOpen.store(false);
 }
 
@@ -109,6 +111,8 @@ platform::ReadResult ReceivePortByte() {
   if (result == platform::ReadResult::Byte) LastByte = byte;
   return result;
 }
+
+bool PortLost() { return PortOpen.load() && LineLost.load(); }
 
 bool ReadPortByte() { return ReceivePortByte() == platform::ReadResult::Byte; }
 

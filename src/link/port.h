@@ -67,6 +67,16 @@ void ClosePortHandle();
 // read fails or nothing is waiting. Never waits. The caller holds PortLock.
 bool ReadPortByte();
 
+// True while the port is open but its device is gone: the tty reported a
+// hang-up or an error, or a read from it failed (POSIX: POLLHUP, POLLERR or EIO,
+// as after a USB unplug and on a pty whose other side has closed; Windows: the
+// errors ReadFile, ClearCommError or WaitCommEvent give after a surprise
+// removal). The Receiver sets it within moments of the loss, whether or not an
+// exchange is under way; an exchange on such a port ends as every failed one
+// does (timeout, one CommError). A port that is there but silent (a valve that
+// does not answer) is not lost. Cleared by OpenPort and ClosePort. Any thread.
+bool PortLost();
+
 // Writes one byte when the port is open, taking PortLock around the call.
 void WritePortByte(std::uint8_t byte);
 
@@ -93,8 +103,8 @@ platform::SerialWakeUp& ReceiverWakeUp();
 // read failed". The caller holds PortLock.
 platform::ReadResult ReceivePortByte();
 
-// True once the device has been found gone while open (a hang-up or a failed
-// read); cleared when a port is opened.
+// Set by the Receiver when it finds the open port's device gone; cleared when
+// a port is opened or closed. PortLost() reads it.
 extern std::atomic<bool> LineLost;
 
 }  // namespace tvx::link

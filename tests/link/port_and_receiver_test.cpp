@@ -70,6 +70,7 @@ TEST(LinkTimeouts, StrayByteClosedPortLateReplyAndHangUp) {
   valve.server().injectFault(sim::Fault{sim::FaultKind::Delay, 3000, "G005", 1});
   EXPECT_EQ(CodeOf([] { ReadRegister(5); }), ReadRegisterCode);
   ASSERT_TRUE(WaitForReplyLength(15));
+  EXPECT_FALSE(PortLost());  // a valve that is slow to answer is still there
   EXPECT_EQ(std::string(reinterpret_cast<char*>(ReplyBuffer), 5), "\x02G005");
   EXPECT_NO_THROW(ReadRegister(30));  // resets the buffer and succeeds
   EXPECT_EQ(ReplyLength.load(), 15);
@@ -91,6 +92,7 @@ TEST(LinkTimeouts, StrayByteClosedPortLateReplyAndHangUp) {
   EXPECT_EQ(reports.texts.size(), before + 1);
   EXPECT_EQ(reports.texts.back(), CommErrorText(SendCommandCode));
   EXPECT_TRUE(valve.server().hungUp());
+  EXPECT_TRUE(PortLost());
   EXPECT_EQ(reports.texts.size(), 4u);
 }
 
@@ -169,9 +171,18 @@ TEST(PortNumbers, TenToSixteenOpen) {
   receiver.Stop();
 }
 
-// The Receiver sleeps while nothing comes, and once the device is gone it no
-// longer waits on it (a hung-up tty reports its hang-up at once, for ever).
-TEST(Receiver, SleepsWhileTheLineIsQuietAndAfterItsDeviceIsGone) {
+bool WaitForPortLost() {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!PortLost() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return PortLost();
+}
+
+// Ending the simulator is what pulling the cable does to a real port: the
+// Receiver finds the port lost without an exchange, stops waiting on it (a
+// hung-up tty reports its hang-up at once, for ever), and a new port opens
+// clean. While the line is merely quiet it sleeps.
+TEST(Receiver, SeesTheDeviceGoAndSleepsWhileQuietOrLost) {
   auto sleepsOver = [](std::chrono::milliseconds span) {
     const std::uint64_t before = ReceiverSleeps.load();
     std::this_thread::sleep_for(span);
@@ -182,13 +193,23 @@ TEST(Receiver, SleepsWhileTheLineIsQuietAndAfterItsDeviceIsGone) {
   ASSERT_TRUE(session.open());
   EXPECT_EQ(ReadRegister(30), 14031122u);
   EXPECT_LE(sleepsOver(std::chrono::milliseconds(100)), 2u);
+  EXPECT_FALSE(PortLost());
 
-  valve.server().stop();  // the other side of the line closes, as an unplug does
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!LineLost.load() && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(LineLost.load());
+  valve.server().stop();
+  ASSERT_TRUE(WaitForPortLost());
   EXPECT_LE(sleepsOver(std::chrono::milliseconds(100)), 2u);
+
+  // Closed, the valve back, opened again.
+  session.close();
+  EXPECT_FALSE(PortLost());
+  valve.server().start();
+  valve.addComEntry(valve.comNumber());
+  {
+    PortLockGuard lock;
+    ASSERT_TRUE(OpenPort(valve.comNumber()));
+  }
+  EXPECT_FALSE(PortLost());
+  EXPECT_EQ(ReadRegister(30), 14031122u);
 }
 
 TEST(PumpWait, EndsNoEarlierThanItsDeadlineAndWaitsInTheHook) {
