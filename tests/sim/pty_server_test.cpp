@@ -207,16 +207,16 @@ TEST(PtyLimits, AClientThatNeverReadsCannotGrowTheSimulator) {
   server.start();
   Client client(server.slavePath());
   ASSERT_TRUE(client.ok());
-  constexpr std::size_t kRequests = 2000;  // 30 kB of replies, far more than the tty holds
+  constexpr std::size_t Requests = 2000;  // 30 kB of replies, far more than the tty holds
   std::string burst;
   for (std::size_t i = 0; i < 100; ++i) burst += frame("G030");
-  for (std::size_t i = 0; i < kRequests / 100; ++i) {
+  for (std::size_t i = 0; i < Requests / 100; ++i) {
     client.send(burst);
     ASSERT_TRUE(server.waitForRequests((i + 1) * 100, 5s));
   }
-  EXPECT_EQ(server.requestCount(), kRequests);
+  EXPECT_EQ(server.requestCount(), Requests);
   EXPECT_EQ(server.requestTexts(), std::vector<std::string>(10, "G030"));
-  EXPECT_EQ(server.droppedRequests(), kRequests - 10);
+  EXPECT_EQ(server.droppedRequests(), Requests - 10);
   EXPECT_GT(server.droppedReplies(), 0u);
 
   const std::string got = client.drain(200ms);
