@@ -3,7 +3,9 @@
 #   1. the normal build: unit, simulator, link and GUI tests (offscreen);
 #   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the simulator and link tests under ThreadSanitizer (Qt-free code only:
-#      Debian's Qt is not built for TSan).
+#      Debian's Qt is not built for TSan);
+#   4. every libFuzzer target in tests/fuzz for a bounded time (TVX_FUZZ_SECONDS,
+#      default 20), when clang is installed.
 # TVX_SKIP_SANITIZERS=1 runs step 1 only.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,4 +42,23 @@ if [ "${TVX_SKIP_SANITIZERS:-0}" != 1 ]; then
   configure_and_build "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DTVX_SANITIZE=thread \
     -DTVX_BUILD_GUI=OFF -DTVX_BUILD_BENCH=OFF
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" run_tests "$root/build/tsan" -L "sim|link"
+
+  fuzz_seconds=${TVX_FUZZ_SECONDS:-20}
+  echo "== Fuzz targets, ${fuzz_seconds} s each"
+  if command -v clang++ >/dev/null 2>&1; then
+    CXX=clang++ configure_and_build "$root/build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTVX_BUILD_FUZZ=ON \
+      -DTVX_BUILD_GUI=OFF -DTVX_BUILD_TESTS=OFF -DTVX_BUILD_BENCH=OFF
+    for target in "$root"/build/fuzz/bin/fuzz_*; do
+      log="$target.log"
+      if "$target" -max_total_time="$fuzz_seconds" -artifact_prefix="$root/build/fuzz/" >"$log" 2>&1; then
+        echo "$(basename "$target"): $(grep -E '^Done [0-9]+ runs' "$log" || echo done)"
+      else
+        tail -n 40 "$log"
+        echo "$(basename "$target") failed; the input that did it is in $root/build/fuzz/"
+        exit 1
+      fi
+    done
+  else
+    echo "clang++ not found: fuzz targets skipped"
+  fi
 fi

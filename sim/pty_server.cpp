@@ -84,6 +84,20 @@ struct PtyServer::Loop {
   bool peerGone = false;          // no tool has the slave open
   bool writeBlocked = false;      // the slave's input queue is full
 
+  // Queues bytes to send; beyond `limit` blocks the oldest one not yet begun
+  // is dropped. Returns how many were dropped.
+  std::size_t queue(Chunk chunk, std::size_t limit) {
+    out.push_back(std::move(chunk));
+    std::size_t dropped = 0;
+    while (out.size() > std::max<std::size_t>(limit, 1)) {
+      const std::size_t oldest = out.front().sent > 0 ? 1 : 0;  // never cut one in the middle
+      if (oldest >= out.size() - 1) break;
+      out.erase(out.begin() + static_cast<std::ptrdiff_t>(oldest));
+      ++dropped;
+    }
+    return dropped;
+  }
+
   void dropOutput() {
     out.clear();
     nextByteDue = -1;
@@ -208,7 +222,7 @@ void PtyServer::sendRaw(std::vector<std::uint8_t> bytes) {
 
 std::vector<LoggedRequest> PtyServer::requests() const {
   std::lock_guard lk(mu_);
-  return log_;
+  return {log_.begin(), log_.end()};
 }
 
 std::vector<std::string> PtyServer::requestTexts() const {
@@ -227,17 +241,23 @@ std::vector<std::vector<std::uint8_t>> PtyServer::requestBytes() const {
 
 std::size_t PtyServer::requestCount() const {
   std::lock_guard lk(mu_);
-  return log_.size();
+  return log_.size() + logDropped_;
+}
+
+std::size_t PtyServer::droppedRequests() const {
+  std::lock_guard lk(mu_);
+  return logDropped_;
 }
 
 void PtyServer::clearLog() {
   std::lock_guard lk(mu_);
   log_.clear();
+  logDropped_ = 0;
 }
 
 bool PtyServer::waitForRequests(std::size_t n, std::chrono::milliseconds timeout) const {
   std::unique_lock lk(mu_);
-  return logged_.wait_for(lk, timeout, [&] { return log_.size() >= n; });
+  return logged_.wait_for(lk, timeout, [&] { return log_.size() + logDropped_ >= n; });
 }
 
 void PtyServer::run() {
@@ -255,6 +275,10 @@ void PtyServer::run() {
         const double t = std::chrono::duration<double>(log_.back().time - started_).count();
         std::fprintf(logFile_, "%.6f %s\n", t, printable(p.request.raw).c_str());
         std::fflush(logFile_);
+      }
+      while (log_.size() > std::max<std::size_t>(options_.maxLoggedRequests, 1)) {
+        log_.pop_front();
+        ++logDropped_;
       }
       fault = faults_.take(p.request.text);
       logged_.notify_all();
@@ -277,7 +301,8 @@ void PtyServer::run() {
       delayMs = o.delayMs;
     }
     if (reply->empty()) return;
-    L.out.push_back({std::max(p.due, now) + std::int64_t(delayMs) * 1'000'000, std::move(*reply)});
+    droppedReplies_ += L.queue({std::max(p.due, now) + std::int64_t(delayMs) * 1'000'000, std::move(*reply)},
+                               options_.maxQueuedReplies);
   };
 
   // A tool opened the port: what was queued for an earlier session (a late reply,
@@ -354,7 +379,8 @@ void PtyServer::run() {
     {
       std::lock_guard lk(mu_);
       while (!rawOut_.empty()) {
-        if (!L.peerGone && master_ >= 0) L.out.push_back({now, std::move(rawOut_.front())});
+        if (!L.peerGone && master_ >= 0)
+          droppedReplies_ += L.queue({now, std::move(rawOut_.front())}, options_.maxQueuedReplies);
         rawOut_.pop_front();
       }
     }

@@ -27,6 +27,10 @@ struct PtyOptions {
   // leave at the line's rate.
   bool pacing = false;
   std::string logFile;  // also append every request to this file (empty: no file)
+  // A client that sends and never reads must not make the simulator grow for
+  // ever: beyond these the oldest entries are dropped and counted.
+  std::size_t maxLoggedRequests = 100'000;
+  std::size_t maxQueuedReplies = 256;  // replies and unsolicited blocks not yet sent
 };
 
 struct LoggedRequest {
@@ -64,11 +68,16 @@ class PtyServer {
   // Queues bytes to be sent unsolicited, after any reply still being sent.
   void sendRaw(std::vector<std::uint8_t> bytes);
 
-  // The request log.
+  // The request log: the latest requests, at most maxLoggedRequests of them.
   std::vector<LoggedRequest> requests() const;
   std::vector<std::string> requestTexts() const;
   std::vector<std::vector<std::uint8_t>> requestBytes() const;
+  // Requests logged since the start or clearLog(), those dropped included.
   std::size_t requestCount() const;
+  // Requests dropped from the log to keep it within its limit.
+  std::size_t droppedRequests() const;
+  // Replies (and unsolicited blocks) dropped unsent because too many waited.
+  std::size_t droppedReplies() const { return droppedReplies_.load(); }
   void clearLog();
   // Waits until at least n requests are logged; false on timeout.
   bool waitForRequests(std::size_t n, std::chrono::milliseconds timeout) const;
@@ -90,7 +99,9 @@ class PtyServer {
 
   mutable std::mutex mu_;
   mutable std::condition_variable logged_;
-  std::vector<LoggedRequest> log_;
+  std::deque<LoggedRequest> log_;
+  std::size_t logDropped_ = 0;
+  std::atomic<std::size_t> droppedReplies_{0};
   FaultPlan faults_;
   std::deque<std::vector<std::uint8_t>> rawOut_;
   std::FILE* logFile_ = nullptr;

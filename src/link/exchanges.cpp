@@ -30,6 +30,11 @@ constexpr std::array<ExchangeTiming, 10> Timings{{
 
 bool Busy = false;
 
+std::function<void()>& EndHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
 // Marks one exchange as under way for its whole length, reset to pause, and
 // refuses a second one started from inside its waits.
 class ExchangeScope {
@@ -41,7 +46,10 @@ class ExchangeScope {
     }
     Busy = true;
   }
-  ~ExchangeScope() { Busy = false; }
+  ~ExchangeScope() {
+    Busy = false;
+    if (EndHook()) EndHook()();
+  }
   ExchangeScope(const ExchangeScope&) = delete;
   ExchangeScope& operator=(const ExchangeScope&) = delete;
 };
@@ -123,6 +131,8 @@ std::string TextExchange(int reg, ExchangeCode code) {
 const ExchangeTiming& TimingOf(ExchangeCode code) { return Timings[static_cast<std::size_t>(code) - 1]; }
 
 bool ExchangeInProgress() { return Busy; }
+
+void SetExchangeEndHook(std::function<void()> hook) { EndHook() = std::move(hook); }
 
 std::uint32_t ReadParameter(int reg) {
   return FramedExchange(proto::ReadParameterLetter, reg, nullptr, ReadParameterCode);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -48,6 +49,11 @@ const ExchangeTiming& TimingOf(ExchangeCode code);
 // (pause included). Timers that exchange skip their tick while it is set; the
 // program's message pump holds user input back meanwhile.
 bool ExchangeInProgress();
+
+// Called each time an exchange has ended, also by an error. The program wakes
+// its event loop there, so that the input held back meanwhile is delivered now
+// rather than with the next event that happens to come.
+void SetExchangeEndHook(std::function<void()> hook);
 
 // Thrown when an exchange is started while another one waits (from a message
 // processed inside the first one's waits). The running exchange's reply buffer

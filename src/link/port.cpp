@@ -3,6 +3,8 @@
 #include "link/comm_error.h"
 #include "platform/port_names.h"
 
+#include <thread>
+
 namespace tvx::link {
 
 platform::SerialHandle PortHandle = platform::InvalidSerialHandle();
@@ -12,13 +14,30 @@ std::uint8_t ReplyBuffer[ReplyBufferSize];
 std::atomic<std::uint16_t> ReplyLength{0};
 std::atomic<bool> ReceiverRun{false};
 std::uint8_t LastByte = 0;
+std::atomic<bool> ReceiverWaiting{false};
+std::atomic<std::uint64_t> ReceiverSleeps{0};
+std::atomic<bool> LineLost{false};
 
 namespace {
 std::function<void(bool)>& IndicatorHook() {
   static std::function<void(bool)> hook;
   return hook;
 }
+
+// The handle is about to change (the caller holds PortLock): get the Receiver
+// out of its wait on the old one, and have it look at the new one.
+void HandOverPort() {
+  WakeReceiver();
+  while (ReceiverWaiting.load(std::memory_order_acquire)) std::this_thread::yield();
+}
 }  // namespace
+
+platform::SerialWakeUp& ReceiverWakeUp() {
+  static platform::SerialWakeUp wakeUp;
+  return wakeUp;
+}
+
+void WakeReceiver() { ReceiverWakeUp().wake(); }
 
 void TakePortLock() {
   while (PortLock.test_and_set(std::memory_order_acquire)) {
@@ -41,6 +60,7 @@ std::string PortUnavailableText(int portNumber) {
 }
 
 bool OpenPort(int portNumber) {
+  HandOverPort();
   platform::SerialHandle handle = platform::OpenSerialDevice(platform::ComDeviceName(portNumber));
   bool ok = false;
   if (handle == platform::InvalidSerialHandle()) {
@@ -60,32 +80,41 @@ bool OpenPort(int portNumber) {
     }
   }
   PortHandle = handle;
+  LineLost.store(false);
   PortOpen.store(ok);
   ShowPortIndicator(ok);
   return ok;
 }
 
 void ClosePort() {
+  HandOverPort();
   platform::CloseSerialDevice(PortHandle);
   PortHandle = platform::InvalidSerialHandle();
+  LineLost.store(false);
   PortOpen.store(false);
   ShowPortIndicator(false);
 }
 
 void ClosePortHandle() {
   PortLockGuard lock;
+  HandOverPort();
   platform::CloseSerialDevice(PortHandle);
   PortHandle = platform::InvalidSerialHandle();
+  LineLost.store(false);
   PortOpen.store(false);
 }
 
-bool ReadPortByte() {
-  if (!PortOpen.load(std::memory_order_relaxed)) return false;
+platform::ReadResult ReceivePortByte() {
+  if (!PortOpen.load(std::memory_order_relaxed)) return platform::ReadResult::NoByte;
   std::uint8_t byte = 0;
-  if (platform::ReadSerialByte(PortHandle, byte) != platform::ReadResult::Byte) return false;
-  LastByte = byte;
-  return true;
+  const platform::ReadResult result = platform::ReadSerialByte(PortHandle, byte);
+  if (result == platform::ReadResult::Byte) LastByte = byte;
+  return result;
 }
+
+bool PortLost() { return PortOpen.load() && LineLost.load(); }
+
+bool ReadPortByte() { return ReceivePortByte() == platform::ReadResult::Byte; }
 
 void WritePortByte(std::uint8_t byte) {
   if (!PortOpen.load()) return;

@@ -67,10 +67,44 @@ void ClosePortHandle();
 // read fails or nothing is waiting. Never waits. The caller holds PortLock.
 bool ReadPortByte();
 
+// True while the port is open but its device is gone: the tty reported a
+// hang-up or an error, or a read from it failed (POSIX: POLLHUP, POLLERR or EIO,
+// as after a USB unplug and on a pty whose other side has closed; Windows: the
+// errors ReadFile, ClearCommError or WaitCommEvent give after a surprise
+// removal). The Receiver sets it within moments of the loss, whether or not an
+// exchange is under way; an exchange on such a port ends as every failed one
+// does (timeout, one CommError). A port that is there but silent (a valve that
+// does not answer) is not lost. Cleared by OpenPort and ClosePort. Any thread.
+bool PortLost();
+
 // Writes one byte when the port is open, taking PortLock around the call.
 void WritePortByte(std::uint8_t byte);
 
 // ReplyLength := 0, under PortLock.
 void ResetReplyBuffer();
+
+// ---- between the port and the Receiver ---------------------------------------
+// The Receiver sleeps in the system until a byte comes (WaitForSerialInput),
+// outside PortLock. Whoever changes the handle under PortLock first wakes it
+// and waits until it has left that wait, so that it never waits on a handle
+// that is being closed.
+
+// Set by the Receiver, under PortLock, just before it goes to sleep on the port;
+// cleared as soon as it wakes up.
+extern std::atomic<bool> ReceiverWaiting;
+// How many times the Receiver has gone to sleep so far: a quiet line or a lost
+// device must not make it go round without sleeping.
+extern std::atomic<std::uint64_t> ReceiverSleeps;
+// Wakes the Receiver's wait (Stop, a new port).
+void WakeReceiver();
+platform::SerialWakeUp& ReceiverWakeUp();
+
+// Reads one waiting byte into LastByte, telling apart "nothing waiting" and "the
+// read failed". The caller holds PortLock.
+platform::ReadResult ReceivePortByte();
+
+// Set by the Receiver when it finds the open port's device gone; cleared when
+// a port is opened or closed. PortLost() reads it.
+extern std::atomic<bool> LineLost;
 
 }  // namespace tvx::link

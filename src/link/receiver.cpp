@@ -19,6 +19,7 @@ void Receiver::Start() {
 void Receiver::Stop(const std::function<void()>& pump) {
   if (!thread_.joinable()) return;
   ReceiverRun.store(false);
+  WakeReceiver();
   while (!ReceiverRun.load()) {
     if (pump) pump();
     std::this_thread::yield();
@@ -40,7 +41,8 @@ void Receiver::Execute() {
       platform::SleepOneMillisecond();
       continue;
     }
-    if (ReadPortByte()) {
+    const platform::ReadResult read = ReceivePortByte();
+    if (read == platform::ReadResult::Byte) {
       std::uint16_t length = ReplyLength.load(std::memory_order_relaxed);
       if (length < ReplyBufferSize) {
         ReplyBuffer[length] = LastByte;
@@ -49,8 +51,18 @@ void Receiver::Execute() {
       ReleasePortLock();
       continue;  // drain a burst at full speed
     }
+    // Nothing waiting: sleep in the system until a byte comes, the port changes
+    // or Stop. A device found gone is not waited on again (it would report its
+    // hang-up at once, for ever) until a port is opened anew.
+    if (read == platform::ReadResult::Failed) LineLost.store(true);
+    const bool watch = PortOpen.load(std::memory_order_relaxed) && !LineLost.load();
+    const platform::SerialHandle handle = watch ? PortHandle : platform::InvalidSerialHandle();
+    ReceiverWaiting.store(true, std::memory_order_release);
+    ReceiverSleeps.fetch_add(1, std::memory_order_relaxed);
     ReleasePortLock();
-    platform::SleepOneMillisecond();
+    if (platform::WaitForSerialInput(handle, ReceiverWakeUp()) == platform::WaitResult::Lost)
+      LineLost.store(true);  // before the handle may change: HandOverPort waits for the next line
+    ReceiverWaiting.store(false, std::memory_order_release);
   }
 
   ReceiverRun.store(true);  // the acknowledgement the closing window waits for

@@ -1,6 +1,8 @@
 // The Receiver thread: moves every byte that arrives from the valve into the
 // reply buffer. It never interprets the bytes; the waiting exchange polls the
-// count. It keeps its 1 ms pace while the port is closed.
+// count. Between bursts it sleeps in the system until a byte comes, the port
+// is opened or closed, or it is stopped; while the port is closed or its
+// device is gone it only waits to be woken.
 #pragma once
 
 #include <functional>
@@ -18,7 +20,7 @@ class Receiver {
   // Creates the thread already running: returns once Execute has started.
   void Start();
 
-  // The shutdown handshake: ReceiverRun := false, then process messages
+  // The shutdown handshake: ReceiverRun := false, wake the thread, then process messages
   // (through `pump`) until the thread has set it back to true; then the thread
   // is joined. Safe to call when the thread never started or already ended.
   void Stop(const std::function<void()>& pump = {});

@@ -3,10 +3,21 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <cerrno>
+#include <sys/prctl.h>
 #include <time.h>
 #endif
 
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+#include <immintrin.h>
+#define TVX_PAUSE() _mm_pause()
+#else
+#define TVX_PAUSE() ((void)0)
+#endif
+
 namespace tvx::platform {
+
+void CpuRelax() { TVX_PAUSE(); }
 
 #ifdef _WIN32
 
@@ -24,6 +35,32 @@ std::int64_t PerformanceCounter() {
 std::int64_t CoarseMilliseconds() { return static_cast<std::int64_t>(GetTickCount64()); }
 
 void SleepOneMillisecond() { Sleep(1); }
+
+void LowerTimerSlack() {}
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+void SleepUntilCounter(std::int64_t counter) {
+  const std::int64_t frequency = PerformanceFrequency();
+  const std::int64_t now = PerformanceCounter();
+  if (frequency == 0 || counter <= now) return;
+  // A high-resolution waitable timer sleeps to a fraction of a millisecond;
+  // Sleep() would round up to the scheduler's 15.6 ms tick.
+  thread_local HANDLE timer =
+      CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+  const std::int64_t hundredNs = (counter - now) * 10'000'000 / frequency;
+  if (timer) {
+    LARGE_INTEGER due;
+    due.QuadPart = -hundredNs;  // relative
+    if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+      WaitForSingleObject(timer, INFINITE);
+      return;
+    }
+  }
+  if (hundredNs >= 20'000) Sleep(static_cast<DWORD>(hundredNs / 10'000 - 1));
+}
 
 #else
 
@@ -48,6 +85,19 @@ std::int64_t CoarseMilliseconds() {
 void SleepOneMillisecond() {
   timespec t{0, 1'000'000};
   while (nanosleep(&t, &t) != 0) {
+  }
+}
+
+void LowerTimerSlack() {
+#ifdef PR_SET_TIMERSLACK
+  ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
+}
+
+void SleepUntilCounter(std::int64_t counter) {
+  // The counter is CLOCK_MONOTONIC in nanoseconds: sleep to that absolute time.
+  timespec t{static_cast<time_t>(counter / 1'000'000'000), static_cast<long>(counter % 1'000'000'000)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
   }
 }
 

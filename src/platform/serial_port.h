@@ -9,31 +9,33 @@
 #include <cstdint>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <termios.h>
-#endif
-
 namespace tvx::platform {
 
-#ifdef _WIN32
-using SerialHandle = HANDLE;
-#else
-using SerialHandle = int;
-#endif
+// An open serial device, opaque to the rest of the program: a file descriptor
+// on POSIX, a HANDLE on Windows.
+struct SerialHandle {
+  std::intptr_t native = -1;
+  friend bool operator==(const SerialHandle&, const SerialHandle&) = default;
+};
 
 // The value of a handle that refers to no device.
 SerialHandle InvalidSerialHandle();
 
-// The driver's view of the line, read first and changed only where the valve
-// needs it.
+enum class Parity { None, Odd, Even, Other };
+
+// The line as the driver reports it, and as the program asks for it. Setting it
+// changes these items only; everything else stays as the driver had it.
 struct LineSettings {
-#ifdef _WIN32
-  DCB dcb{};
-#else
-  termios tio{};
-#endif
+  std::uint32_t baudRate = 0;          // bits per second; 0 when the driver's rate has no number here
+  int dataBits = 8;
+  Parity parity = Parity::None;
+  int stopBits = 1;
+  bool checkParity = false;            // input parity checking and error marking
+  bool hardwareFlowControl = false;    // CTS/RTS (and DSR/DTR on Windows) handshaking
+  bool softwareFlowControl = false;    // XON/XOFF in either direction
+  bool translations = false;           // any character translation or stripping on input or output
+  bool dtr = false;                    // DTR raised (Windows: DTR control enabled)
+  bool rts = false;                    // RTS raised (Windows: RTS control enabled)
 };
 
 // Opens the device; InvalidSerialHandle() when it cannot be opened (missing,
@@ -61,5 +63,32 @@ bool WriteSerialByte(SerialHandle handle, std::uint8_t byte);
 // Closes the handle; an invalid or already closed handle is passed on all the
 // same and the failure ignored.
 void CloseSerialDevice(SerialHandle handle);
+
+enum class WaitResult {
+  Input,    // a byte is waiting (or the device says something happened)
+  WokenUp,  // wake() was called
+  Lost,     // the device is gone: hung up, unplugged, or reporting errors
+};
+
+// Ends a WaitForSerialInput from another thread: wake() is remembered until the
+// next wait has seen it.
+class SerialWakeUp {
+ public:
+  SerialWakeUp();
+  ~SerialWakeUp();
+  SerialWakeUp(const SerialWakeUp&) = delete;
+  SerialWakeUp& operator=(const SerialWakeUp&) = delete;
+  void wake();
+
+ private:
+  friend WaitResult WaitForSerialInput(SerialHandle, SerialWakeUp&);
+  // POSIX: the read and write ends of a pipe; Windows: an event, then unused.
+  std::intptr_t native_[2] = {-1, -1};
+};
+
+// Sleeps in the system until a byte can be read from `handle`, the device is
+// lost, or `wake` is woken. With an invalid handle it waits for the wake-up
+// only. Never busy: no time passes in the caller while nothing happens.
+WaitResult WaitForSerialInput(SerialHandle handle, SerialWakeUp& wake);
 
 }  // namespace tvx::platform

@@ -1,13 +1,17 @@
 #include "ui/application.h"
 
 #include "link/comm_error.h"
+#include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "program_info.h"
 #include "ui/prompts.h"
 
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
 #include <QFont>
 #include <QWidget>
 
+#include <atomic>
 #include <exception>
 
 namespace tvx::ui {
@@ -58,7 +62,36 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void InstallLinkHooks() {
-  link::SetPumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+  // PumpWait's idle time is spent asleep in the event loop: the alarm wakes the
+  // loop at the time PumpWait gave, with a precision Qt's millisecond timers
+  // do not have.
+  // (The alarm fires only while a wait below is under way, so the dispatcher
+  // is alive then.)
+  static std::atomic<QAbstractEventDispatcher*> dispatcher;
+  dispatcher.store(QAbstractEventDispatcher::instance());
+  static link::PumpAlarm alarm([] {
+    if (QAbstractEventDispatcher* d = dispatcher.load()) d->wakeUp();
+  });
+  link::SetPumpHook([](std::chrono::nanoseconds maxWait) {
+    // Inside an exchange, clicks and keys stay queued and Qt delivers them once
+    // it has ended, so none can start a second exchange; timers and repaints
+    // run. The waits between exchanges take user input as it comes.
+    const QEventLoop::ProcessEventsFlags flags =
+        link::ExchangeInProgress() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
+    if (maxWait <= std::chrono::nanoseconds::zero()) {
+      QCoreApplication::processEvents(flags);
+      return;
+    }
+    alarm.arm(maxWait);
+    QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
+    alarm.disarm();
+  });
+  // Qt looks at the window system's queue only when its event loop has been
+  // woken since it last did; input held back during the exchange would wait
+  // for the next event to come.
+  link::SetExchangeEndHook([] {
+    if (QAbstractEventDispatcher* d = dispatcher.load()) d->wakeUp();
+  });
   link::SetErrorReporter([](const std::string& text, const std::string& caption) {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
                              Prompts::Icon::Error);

@@ -40,7 +40,8 @@ class Application : public QApplication {
 };
 
 // Connects the link to the user interface: the pump hook of PumpWait processes
-// pending events, and the link's error reports become error message boxes.
+// pending events and sleeps in the event loop for the time PumpWait allows, and
+// the link's error reports become error message boxes.
 void InstallLinkHooks();
 
 // The program's default font: the toolkit's sans font at 8 points.

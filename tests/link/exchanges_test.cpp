@@ -62,7 +62,7 @@ TEST_F(Exchanges, ANestedExchangeIsRefusedWithoutDisturbingTheRunningOne) {
   valve_.model().setParameter(5, 0x12345678u);
   int refused = 0;
   bool seenBusy = false;
-  SetPumpHook([&] {
+  SetPumpHook([&](std::chrono::nanoseconds) {
     seenBusy = seenBusy || ExchangeInProgress();
     try {
       ReadRegister(67);

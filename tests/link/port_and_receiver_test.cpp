@@ -12,8 +12,10 @@
 
 #include <sys/ioctl.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace tvx::link {
 namespace {
@@ -68,6 +70,7 @@ TEST(LinkTimeouts, StrayByteClosedPortLateReplyAndHangUp) {
   valve.server().injectFault(sim::Fault{sim::FaultKind::Delay, 3000, "G005", 1});
   EXPECT_EQ(CodeOf([] { ReadRegister(5); }), ReadRegisterCode);
   ASSERT_TRUE(WaitForReplyLength(15));
+  EXPECT_FALSE(PortLost());  // a valve that is slow to answer is still there
   EXPECT_EQ(std::string(reinterpret_cast<char*>(ReplyBuffer), 5), "\x02G005");
   EXPECT_NO_THROW(ReadRegister(30));  // resets the buffer and succeeds
   EXPECT_EQ(ReplyLength.load(), 15);
@@ -89,6 +92,7 @@ TEST(LinkTimeouts, StrayByteClosedPortLateReplyAndHangUp) {
   EXPECT_EQ(reports.texts.size(), before + 1);
   EXPECT_EQ(reports.texts.back(), CommErrorText(SendCommandCode));
   EXPECT_TRUE(valve.server().hungUp());
+  EXPECT_TRUE(PortLost());
   EXPECT_EQ(reports.texts.size(), 4u);
 }
 
@@ -136,7 +140,7 @@ TEST(Receiver, DiscardsWhatWasPendingBeforeItStarted) {
   for (int attempt = 0; attempt < 500 && waiting < 10; ++attempt) {
     if (attempt % 50 == 0) valve.server().sendRaw(std::vector<std::uint8_t>(10, 'x'));
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    ::ioctl(PortHandle, FIONREAD, &waiting);
+    ::ioctl(static_cast<int>(PortHandle.native), FIONREAD, &waiting);
   }
   ASSERT_GE(waiting, 10);
   ResetReplyBuffer();
@@ -167,15 +171,93 @@ TEST(PortNumbers, TenToSixteenOpen) {
   receiver.Stop();
 }
 
-TEST(PumpWait, ProcessesMessagesAtLeastOnce) {
-  int calls = 0;
-  SetPumpHook([&] { ++calls; });
-  PumpWait(0);
-  EXPECT_GE(calls, 1);
-  calls = 0;
-  PumpWait(2);
-  EXPECT_GT(calls, 1);
-  SetPumpHook({});
+bool WaitForPortLost() {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!PortLost() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return PortLost();
+}
+
+// Ending the simulator is what pulling the cable does to a real port: the
+// Receiver finds the port lost without an exchange, stops waiting on it (a
+// hung-up tty reports its hang-up at once, for ever), and a new port opens
+// clean. While the line is merely quiet it sleeps.
+TEST(Receiver, SeesTheDeviceGoAndSleepsWhileQuietOrLost) {
+  auto sleepsOver = [](std::chrono::milliseconds span) {
+    const std::uint64_t before = ReceiverSleeps.load();
+    std::this_thread::sleep_for(span);
+    return ReceiverSleeps.load() - before;
+  };
+  SimulatedValve valve;
+  LinkSession session(valve.comNumber());
+  ASSERT_TRUE(session.open());
+  EXPECT_EQ(ReadRegister(30), 14031122u);
+  EXPECT_LE(sleepsOver(std::chrono::milliseconds(100)), 2u);
+  EXPECT_FALSE(PortLost());
+
+  valve.server().stop();
+  ASSERT_TRUE(WaitForPortLost());
+  EXPECT_LE(sleepsOver(std::chrono::milliseconds(100)), 2u);
+
+  // Closed, the valve back, opened again.
+  session.close();
+  EXPECT_FALSE(PortLost());
+  valve.server().start();
+  valve.addComEntry(valve.comNumber());
+  {
+    PortLockGuard lock;
+    ASSERT_TRUE(OpenPort(valve.comNumber()));
+  }
+  EXPECT_FALSE(PortLost());
+  EXPECT_EQ(ReadRegister(30), 14031122u);
+}
+
+TEST(PumpWait, EndsNoEarlierThanItsDeadlineAndWaitsInTheHook) {
+  using std::chrono::nanoseconds;
+  for (unsigned ms : {0u, 1u, 2u, 10u}) {
+    std::vector<nanoseconds> asked;
+    SetPumpHook([&](nanoseconds maxWait) {
+      asked.push_back(maxWait);
+      if (maxWait > nanoseconds::zero()) std::this_thread::sleep_for(maxWait);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    PumpWait(ms);
+    const auto took = std::chrono::steady_clock::now() - start;
+    SetPumpHook({});
+    EXPECT_GE(took, std::chrono::milliseconds(ms)) << ms;
+    // Pending messages first, then waits that never reach past the deadline.
+    ASSERT_FALSE(asked.empty()) << ms;
+    EXPECT_EQ(asked.front(), nanoseconds::zero()) << ms;
+    for (nanoseconds w : asked) EXPECT_LT(w, std::chrono::milliseconds(ms) + nanoseconds(1)) << ms;
+    if (ms >= 2) {
+      EXPECT_GT(asked.size(), 1u) << ms;
+      EXPECT_LT(asked.size(), 50u) << ms;  // it waits in the hook rather than going round
+    }
+  }
+  // Without a hook it sleeps by itself.
+  const auto start = std::chrono::steady_clock::now();
+  PumpWait(3);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3));
+}
+
+TEST(PumpAlarm, CallsAtItsTimeUnlessCalledOff) {
+  std::atomic<int> calls{0};
+  std::atomic<std::int64_t> calledAt{0};
+  PumpAlarm alarm([&] {
+    calledAt = std::chrono::steady_clock::now().time_since_epoch().count();
+    ++calls;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  alarm.arm(std::chrono::milliseconds(3));
+  for (int i = 0; i < 5000 && calls.load() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(calls.load(), 1);
+  EXPECT_GE(std::chrono::steady_clock::duration(calledAt.load()), start.time_since_epoch() + std::chrono::milliseconds(3));
+
+  alarm.arm(std::chrono::milliseconds(30));  // far off: called off in time
+  alarm.arm(std::chrono::milliseconds(1));   // near: called off during its last stretch
+  alarm.disarm();
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  EXPECT_EQ(calls.load(), 1);
 }
 
 }  // namespace

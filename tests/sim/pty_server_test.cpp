@@ -195,6 +195,37 @@ TEST(PtyLogFile, RequestsAreWrittenToTheFile) {
   fs::remove(file);
 }
 
+// A client that keeps sending and never reads: the replies waiting to go out
+// and the request log stay within their limits, the oldest dropped and
+// counted; what does go out is still whole replies.
+TEST(PtyLimits, AClientThatNeverReadsCannotGrowTheSimulator) {
+  sim::ValveModel model;
+  sim::PtyOptions options;
+  options.maxLoggedRequests = 10;
+  options.maxQueuedReplies = 4;
+  sim::PtyServer server(model, options);
+  server.start();
+  Client client(server.slavePath());
+  ASSERT_TRUE(client.ok());
+  constexpr std::size_t Requests = 2000;  // 30 kB of replies, far more than the tty holds
+  std::string burst;
+  for (std::size_t i = 0; i < 100; ++i) burst += frame("G030");
+  for (std::size_t i = 0; i < Requests / 100; ++i) {
+    client.send(burst);
+    ASSERT_TRUE(server.waitForRequests((i + 1) * 100, 5s));
+  }
+  EXPECT_EQ(server.requestCount(), Requests);
+  EXPECT_EQ(server.requestTexts(), std::vector<std::string>(10, "G030"));
+  EXPECT_EQ(server.droppedRequests(), Requests - 10);
+  EXPECT_GT(server.droppedReplies(), 0u);
+
+  const std::string got = client.drain(200ms);
+  ASSERT_FALSE(got.empty());
+  ASSERT_EQ(got.size() % 15, 0u);
+  for (std::size_t i = 0; i < got.size(); i += 15) EXPECT_EQ(got.substr(i, 15), frame("G030=00D61912")) << i;
+  server.stop();
+}
+
 TEST(PortRegistry, LinksAndAnnouncesThenRemovesOnlyItsOwn) {
   const fs::path dir = fs::temp_directory_path() / ("tvx-ports-" + std::to_string(::getpid())) / "sub";
   fs::remove_all(dir.parent_path());

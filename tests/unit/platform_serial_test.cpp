@@ -2,9 +2,14 @@
 #include "link/port.h"
 #include "platform/port_names.h"
 #include "platform/serial_port.h"
+#include "platform/serial_port_native.h"
 #include "platform/valve_port_lookup.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -33,11 +38,12 @@ class TempDir {
 };
 
 TEST(LineSettings, ValveSettingsOverJunk) {
-  LineSettings s;
   // Start from everything set, as a driver with odd defaults might report.
-  std::memset(&s.tio, 0xFF, sizeof s.tio);
+  termios t;
+  std::memset(&t, 0xFF, sizeof t);
+  LineSettings s = native::FromTermios(t);
   ApplyValveLineSettings(s);
-  const termios& t = s.tio;
+  native::ApplyToTermios(s, t);
   EXPECT_EQ(cfgetispeed(&t), B115200);
   EXPECT_EQ(cfgetospeed(&t), B115200);
   EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -53,6 +59,29 @@ TEST(LineSettings, ValveSettingsOverJunk) {
   for (tcflag_t flag : {ICANON, ECHO, ISIG, IEXTEN}) EXPECT_FALSE(t.c_lflag & flag) << flag;
   EXPECT_EQ(t.c_cc[VMIN], 0);
   EXPECT_EQ(t.c_cc[VTIME], 0);
+  // What the valve does not care about stays as the driver had it.
+  EXPECT_TRUE(t.c_cflag & HUPCL);
+  EXPECT_EQ(t.c_cc[VINTR], 0xFF);
+}
+
+// DTR and RTS go low when the port opens; a pty has no modem lines and says
+// so with ENOTTY, which is no failure.
+TEST(LineSettings, ValveAsksForDtrAndRtsLow) {
+  LineSettings s;
+  s.dtr = s.rts = true;
+  ApplyValveLineSettings(s);
+  const native::ModemLines lines = native::ModemLinesFor(s);
+  EXPECT_EQ(lines.lower, TIOCM_DTR | TIOCM_RTS);
+  EXPECT_EQ(lines.raise, 0);
+
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
+  const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+  ASSERT_GE(slave, 0);
+  EXPECT_TRUE(native::SetModemLines(slave, lines));
+  ::close(slave);
+  ::close(master);
 }
 
 TEST(PortNames, EntryWinsElseTtyACM) {

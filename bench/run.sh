@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs every benchmark once and prints all their results:
+#   bash bench/run.sh [build dir, default build/release]
+# Build it with -DCMAKE_BUILD_TYPE=RelWithDebInfo (the default of scripts/test.sh).
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=${1:-$root/build/release}/bin
+status=0
+"$bin/link_bench" || status=$?
+echo
+"$bin/program_bench" || status=$?
+exit $status
