@@ -352,7 +352,7 @@ class TPgm : public QWidget {
   // changes. The reaction runs unguarded, so its error ends the caller's action.
   void SetCheckedAndReact(QCheckBox* box, bool checked, void (TPgm::*reaction)());
   // The field of a parameter register on the main window or the options dialog.
-  QLineEdit* ParameterField(std::string_view name) const;
+  ui::ValveField* ParameterField(std::string_view name) const;
 
   // ---- status
  public:

@@ -99,11 +99,11 @@ void TPgm::SetCheckedAndReact(QCheckBox* box, bool checked, void (TPgm::*reactio
   (this->*reaction)();
 }
 
-QLineEdit* TPgm::ParameterField(std::string_view name) const {
+ui::ValveField* TPgm::ParameterField(std::string_view name) const {
   const QString n = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-  if (auto* field = qobject_cast<QLineEdit*>(components_.object(n))) return field;
+  if (auto* field = qobject_cast<ui::ValveField*>(components_.object(n))) return field;
   if (service::OptionsForm) {
-    if (auto* field = qobject_cast<QLineEdit*>(service::OptionsForm->components().object(n))) return field;
+    if (auto* field = qobject_cast<ui::ValveField*>(service::OptionsForm->components().object(n))) return field;
   }
   throw std::logic_error("No field " + std::string(name));
 }
@@ -158,8 +158,8 @@ void TPgm::ReadParameterSteps() {
       continue;
     }
     if (row->holder == Holder::OptionsDialog && !service::OptionsForm) continue;
-    QLineEdit* field = ParameterField(row->field);
-    field->setText(QString::fromStdString(params::FieldText(*row, word(reg), sep)));
+    ui::ValveField* field = ParameterField(row->field);
+    field->setValveText(QString::fromStdString(params::FieldText(*row, word(reg), sep)), word(reg));
     field->setCursorPosition(0);  // a text wider than its field shows its beginning
   }
 
@@ -167,7 +167,8 @@ void TPgm::ReadParameterSteps() {
                      &TPgm::RemoteControlClick);
   ReadSetValue();
 
-  DAC_Value->setText(QString::number(link::ReadRegister(params::state::DAC_Value)));
+  const std::uint32_t dac = link::ReadRegister(params::state::DAC_Value);
+  DAC_Value->setValveText(QString::number(dac), dac);
   SetCheckedAndReact(EnableDAC_Override, link::ReadRegister(params::state::DacOverride) == proto::MarkerTrue,
                      &TPgm::EnableDAC_OverrideClick);
   DebugPanel->setText(QString::number(link::ReadRegister(params::state::DebugNumber)));
@@ -280,7 +281,7 @@ void TPgm::SendParameterSet(bool store) {
     if (row->holder == Holder::Held) {
       value = *Held.WordOf(reg);
     } else {
-      value = params::FieldWord(*row, ParameterField(row->field)->text().toStdString());
+      value = params::FieldWord(*row, ParameterField(row->field)->value());
     }
     link::WriteRegister(reg, value);
   }

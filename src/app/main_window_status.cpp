@@ -151,7 +151,8 @@ void TPgm::StatusRefreshSteps() {
 
   ShowStop(link::ReadRegister(state::StopCode));
 
-  DAC_Value->setText(QString::number(link::ReadRegister(state::DAC_Value)));
+  const std::uint32_t dac = link::ReadRegister(state::DAC_Value);
+  DAC_Value->setValveText(QString::number(dac), dac);
 
   status::StatusFlags flags;
   flags.lvdt = lvdt;

@@ -188,9 +188,9 @@ void TOptionsForm::SendConfigClick() {
 }
 
 void TOptionsForm::SendSettings() {
-  for (QLineEdit* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) {
+  for (ui::ValveField* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) {
     const params::ParameterRegister* row = params::FindParameterByField(field->objectName().toStdString());
-    link::WriteRegister(row->number, params::FieldWord(*row, field->text().toStdString()));
+    link::WriteRegister(row->number, params::FieldWord(*row, field->value()));
   }
   // One byte per character; the valve's texts are single-byte.
   const auto sendText = [](const QLineEdit* field, int firstCommand) {

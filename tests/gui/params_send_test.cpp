@@ -50,6 +50,28 @@ TEST_F(SendTest, SendParametersDoesNotStore) {
   EXPECT_EQ(valve_.model().commandCount(999), 0u);
 }
 
+TEST_F(SendTest, WordsReadGoBackBitForBitWhateverTheFieldsShow) {
+  // Values a field cannot show exactly: beyond its typed length, beyond its
+  // decimals, in exponent form, not a number.
+  const std::pair<int, std::uint32_t> words[] = {
+      {18, std::bit_cast<std::uint32_t>(12345678.0f)}, {21, 1000u},  {100, std::bit_cast<std::uint32_t>(-0.123457f)},
+      {117, 12000u}, {19, 0x7FC01234u}, {20, std::bit_cast<std::uint32_t>(0.0004f)},
+  };
+  for (const auto& [reg, word] : words) valve_.model().setParameter(reg, word);
+  OpenAndRead(2);
+  EXPECT_EQ(pgm_->PID_P->text(), QStringLiteral("1,234568E007"));
+  for (QPushButton* button : {pgm_->SendParameters, pgm_->WriteParameters}) {
+    valve_.clearRequests();
+    button->click();
+    for (const auto& [reg, word] : words) {
+      char request[16];
+      std::snprintf(request, sizeof request, "W%03d=%s", reg, Hex(word).c_str());
+      EXPECT_TRUE(Sent(request)) << request;
+    }
+  }
+  EXPECT_EQ(valve_.model().commandCount(999), 1u);
+}
+
 TEST_F(SendTest, ValuesAsTheFieldsShowThem) {
   OpenAndRead(2);
   pgm_->PID_P->setText(QStringLiteral("1.25"));
