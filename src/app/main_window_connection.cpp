@@ -7,6 +7,7 @@
 #include "link/port.h"
 #include "link/protocol.h"
 #include "params/identity_text.h"
+#include "params/register_map.h"
 #include "platform/valve_port_lookup.h"
 #include "ui/widgets.h"
 
@@ -17,12 +18,6 @@
 #include <QTimer>
 
 namespace tvx::app {
-
-namespace {
-constexpr int BoardVariantRegister = 39;
-constexpr int In2PresentRegister = 42;
-constexpr int FirmwareCommand = 25;
-}  // namespace
 
 void TPgm::PreselectUsbPort() {
   const std::optional<std::string> valvePort = platform::ValvePortName();
@@ -62,8 +57,8 @@ void TPgm::DisConnectClick() {
     Timer1->stop();
   } else {
     if (AccessLevel == 0) ReadParametersClick();
-    BoardVariant = link::ReadRegister(BoardVariantRegister) == proto::MarkerTrue;
-    In2Present = link::ReadRegister(In2PresentRegister) == proto::MarkerTrue;
+    BoardVariant = link::ReadRegister(params::state::BoardVariant) == proto::MarkerTrue;
+    In2Present = link::ReadRegister(params::state::In2Present) == proto::MarkerTrue;
     in2Known_ = true;
     IN2_Type_Label->setEnabled(In2Present);
     Info_IN2_Value->setEnabled(In2Present);
@@ -77,7 +72,7 @@ void TPgm::ShowFirmware(std::uint32_t word) {
 }
 
 void TPgm::FirmVerClick() {
-  link::SendCommand(FirmwareCommand, proto::MarkerTrue);
+  link::SendCommand(params::cmd::FirmwareLabel, proto::MarkerTrue);
   InfoRefreshClick();
 }
 
