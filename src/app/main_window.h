@@ -364,7 +364,7 @@ class TPgm : public QWidget {
   void Reset_Usupply_MaxClick();
   // Shared by Coil_A_Peak and Coil_B_Peak; the sender's name tells the coil.
   void Coil_A_PeakClick(QObject* sender);
-  // Shows the stop code of state register 11 (kNoStop hides the labels) and,
+  // Shows the stop code of state register 11 (NoStop hides the labels) and,
   // for a stop, the critical value of state register 26.
   void ShowStop(std::uint32_t code);
   // Clears a SOFT stop where the valve allows it, then refreshes.

@@ -165,10 +165,10 @@ void TPgm::DAC_ImaxChange(QLineEdit* sender) {
 void TPgm::PWMChange() {
   const bool dither = service::OptionsForm && service::OptionsForm->Dither_Mode->isChecked();
   if (params::PwmForcedToDitherValue(isActiveWindow(), AccessLevel, dither))
-    PWM->setText(Text(params::kDitherPwmText));
+    PWM->setText(Text(params::DitherPwmText));
   if (const auto red = params::PwmFieldRed(PWM->text().toStdString())) ui::SetFieldRed(PWM, *red);
 }
 
-void TPgm::SetDitherPwm() { PWM->setText(Text(params::kDitherPwmText)); }
+void TPgm::SetDitherPwm() { PWM->setText(Text(params::DitherPwmText)); }
 
 }  // namespace tvx::app

@@ -151,7 +151,7 @@ void TPgm::ReadParameterSteps() {
 
   // Words to fields and held values. Writing a field runs its change check.
   const char sep = ui::DecimalSeparator();
-  for (int reg : params::kReadOrder) {
+  for (int reg : params::ReadOrder) {
     const params::ParameterRegister* row = params::FindParameter(reg);
     if (row->holder == Holder::Held) {
       *Held.WordOf(reg) = word(reg);
@@ -205,7 +205,7 @@ void TPgm::ReadConfigurationWord(std::uint32_t word) {
 
   // The options dialog sends nothing while it is not the active window.
   if (service::TOptionsForm* options = service::OptionsForm) {
-    for (const params::OptionBox& box : params::kOptionBoxes) {
+    for (const params::OptionBox& box : params::OptionBoxes) {
       if (auto* check = qobject_cast<QCheckBox*>(options->components().object(QString::fromLatin1(box.name.data(),
                                                                                                  box.name.size()))))
         check->setChecked(c.Get(box.bit));
@@ -257,7 +257,7 @@ void TPgm::SendParameterSet(bool store) {
   c.voltageMode = VoltageInput();
   c.lvdtMode = LvdtFitted();
   c.lvdtCrossWire = LVDT_CrossWire->isChecked();
-  for (const params::OptionBox& box : params::kOptionBoxes) {
+  for (const params::OptionBox& box : params::OptionBoxes) {
     auto* check =
         qobject_cast<QCheckBox*>(options.components().object(QString::fromLatin1(box.name.data(), box.name.size())));
     c.Set(box.bit, check && check->isChecked());
@@ -275,7 +275,7 @@ void TPgm::SendParameterSet(bool store) {
 
   // Each value is converted just before its write: a field that does not
   // convert stops the send there, after the writes before it.
-  for (int reg : params::kSendOrder) {
+  for (int reg : params::SendOrder) {
     const params::ParameterRegister* row = params::FindParameter(reg);
     std::uint32_t value;
     if (row->holder == Holder::Held) {

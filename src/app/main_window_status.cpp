@@ -102,7 +102,7 @@ void TPgm::ConnectStatusHandlers() {
 
 void TPgm::InfoRefreshClick() {
   MaskFloatingPointExceptions();
-  TemperatureLimit = status::kDefaultTemperatureLimit;
+  TemperatureLimit = status::DefaultTemperatureLimit;
   InfoRefresh->setEnabled(false);
   RefreshBusy = true;
   try {
@@ -159,7 +159,7 @@ void TPgm::StatusRefreshSteps() {
   flags.voltageInput = VoltageInput();
   flags.boardVariant = BoardVariant;
   flags.in2Present = In2Present;
-  for (const status::StatusFloat& value : status::kStatusFloats) {
+  for (const status::StatusFloat& value : status::StatusFloats) {
     const float x = link::ReadRegisterFloat(value.stateRegister);
     auto* label = qobject_cast<ui::Label*>(
         components_.object(QString::fromLatin1(value.label.data(), static_cast<qsizetype>(value.label.size()))));
@@ -186,7 +186,7 @@ void TPgm::ReadErrorHistory() {
 
 void TPgm::ShowStop(std::uint32_t code) {
   LastStopCode = static_cast<std::int32_t>(code);
-  if (code == status::kNoStop) {
+  if (code == status::NoStop) {
     StopCodeLabel->setVisible(false);
     StopInfo->setVisible(false);
     return;
@@ -238,8 +238,8 @@ void TPgm::Reset_Usupply_MaxClick() {
 
 void TPgm::Coil_A_PeakClick(QObject* sender) {
   const bool coilA = sender->objectName() == QLatin1String("Coil_A_Peak");
-  if (auto* label = qobject_cast<ui::Label*>(sender)) label->setText(Text(std::string(status::kPeakResetText)));
-  link::SendCommand(cmd::ResetPeak, coilA ? params::kResetPeakA : params::kResetPeakB);
+  if (auto* label = qobject_cast<ui::Label*>(sender)) label->setText(Text(std::string(status::PeakResetText)));
+  link::SendCommand(cmd::ResetPeak, coilA ? params::ResetPeakA : params::ResetPeakB);
   link::PumpWait(ResetSettleMs);
   InfoRefreshClick();
 }

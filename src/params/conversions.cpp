@@ -283,8 +283,8 @@ float ParseSingle(std::string_view fieldText) {
   const double v = ParseFloat(text);
   // Halfway between the largest single and the next power of two rounds to
   // infinity; from there on the value does not fit a single.
-  constexpr double kSingleOverflow = 0x1.ffffffp127;
-  if (std::fabs(v) >= kSingleOverflow) throw ConversionError(kRangeErrorMessage);
+  constexpr double SingleOverflow = 0x1.ffffffp127;
+  if (std::fabs(v) >= SingleOverflow) throw ConversionError(RangeErrorMessage);
   return static_cast<float>(v);
 }
 
@@ -322,7 +322,7 @@ std::int64_t ParseInteger(std::string_view text) {
 
 std::uint32_t ParseUnsigned(std::string_view text) {
   const std::int64_t v = ParseInteger(text);
-  if (v < 0) throw ConversionError(kRangeErrorMessage);
+  if (v < 0) throw ConversionError(RangeErrorMessage);
   return static_cast<std::uint32_t>(v);
 }
 

@@ -107,6 +107,6 @@ std::uint32_t FieldWord(const ParameterRegister& reg, const FieldValue& value);
 // The messages, for callers that report a failure of their own.
 std::string InvalidFloatMessage(std::string_view text);
 std::string InvalidIntegerMessage(std::string_view text);
-inline constexpr const char* kRangeErrorMessage = "Range check error";
+inline constexpr const char* RangeErrorMessage = "Range check error";
 
 }  // namespace tvx::params

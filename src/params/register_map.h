@@ -22,7 +22,7 @@ namespace tvx::params {
 // Parameter set (parameter registers 1..128, read at once with the 512-byte
 // block of state register 31)
 
-inline constexpr int kParameterWords = static_cast<int>(proto::ParameterWords);
+inline constexpr int ParameterWords = static_cast<int>(proto::ParameterWords);
 
 // How a register's 32-bit word is to be understood.
 enum class Encoding : std::uint8_t {
@@ -112,19 +112,19 @@ inline constexpr int StartDelay = 122;
 
 // A linearisation table of eleven points: register base + p holds the measured
 // value of point p, base + 11 + p its corrected value.
-inline constexpr int kLinTablePoints = 11;
+inline constexpr int LinTablePoints = 11;
 constexpr int LinTableMeasuredRegister(int base, int point) { return base + point; }
 constexpr int LinTableCorrectedRegister(int base, int point) {
-  return base + kLinTablePoints + point;
+  return base + LinTablePoints + point;
 }
 
 // Bit of the error mask (register 67) that makes the temperature limit come
 // from register 115.
-inline constexpr std::uint32_t kErrorMaskTemperatureLimitBit = 0x8000u;
+inline constexpr std::uint32_t ErrorMaskTemperatureLimitBit = 0x8000u;
 
 // Every register the whole-set read and send carry, in register order, which is
 // also the order in which the read fills the fields and the send writes them.
-inline constexpr std::array<ParameterRegister, 35> kParameterSet{{
+inline constexpr std::array<ParameterRegister, 35> ParameterSet{{
     {reg::Configuration, "configuration word", Encoding::BitSet, 0, Holder::ConfigWord, "", true, true},
     {reg::PWM, "PWM frequency of the solenoid drive [Hz]", Encoding::UnsignedInt, 0, Holder::MainWindow, "PWM", true, true},
     {reg::Coil_A_Imin, "solenoid A minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imin", true, true},
@@ -167,20 +167,20 @@ inline constexpr std::array<ParameterRegister, 35> kParameterSet{{
 // written and read back first; each field is converted just before its write).
 constexpr std::size_t CountAfterConfiguration(bool ParameterRegister::*column) {
   std::size_t n = 0;
-  for (const ParameterRegister& r : kParameterSet) n += (r.number != reg::Configuration && r.*column) ? 1 : 0;
+  for (const ParameterRegister& r : ParameterSet) n += (r.number != reg::Configuration && r.*column) ? 1 : 0;
   return n;
 }
 template <std::size_t N>
 constexpr std::array<int, N> OrderAfterConfiguration(bool ParameterRegister::*column) {
   std::array<int, N> order{};
   std::size_t i = 0;
-  for (const ParameterRegister& r : kParameterSet)
+  for (const ParameterRegister& r : ParameterSet)
     if (r.number != reg::Configuration && r.*column) order[i++] = r.number;
   return order;
 }
-inline constexpr auto kReadOrder =
+inline constexpr auto ReadOrder =
     OrderAfterConfiguration<CountAfterConfiguration(&ParameterRegister::read)>(&ParameterRegister::read);
-inline constexpr auto kSendOrder =
+inline constexpr auto SendOrder =
     OrderAfterConfiguration<CountAfterConfiguration(&ParameterRegister::sent)>(&ParameterRegister::sent);
 
 // The table row of a register of the whole set, or nullptr.
@@ -238,7 +238,7 @@ struct ConfigBit {
 
 // Every bit the program reads or writes, bit order. Bits 25 to 30 are unused
 // (sent as 0, ignored when read).
-inline constexpr std::array<ConfigBit, 26> kConfigBits{{
+inline constexpr std::array<ConfigBit, 26> ConfigBits{{
     {cfg::Positions_3, "Positions_3", BitHolder::ModeLabel},
     {cfg::Voltage_Mode, "Voltage_Mode", BitHolder::ModeLabel},
     {cfg::LVDT_Mode, "LVDT_Mode", BitHolder::ModeLabel},
@@ -279,7 +279,7 @@ struct OptionBox {
   std::string_view hint;  // empty for Q51_PWM_Sequence: see Q51SequenceHint
 };
 
-inline constexpr std::array<OptionBox, 15> kOptionBoxes{{
+inline constexpr std::array<OptionBox, 15> OptionBoxes{{
     {"Enable_PID2", 7, cfg::Enable_PID2, 0x0200, "regulator PID V2 dla LVDT 3P",
      " Nowy regulator PID dla rozdzielacza 3-położeniowego z czujnikiem LVDT "},
     {"XPID_LVDT", 10, cfg::XPID_LVDT, 0x0200, "dynamiczny regulator PID w pobliżu zera LVDT",
@@ -403,21 +403,21 @@ inline constexpr int StoreParameters = 999;     // one-shot: working parameters 
 }  // namespace cmd
 
 // Arguments of the multi-purpose commands.
-inline constexpr std::uint32_t kResetPeakA = 0x5555AAAAu;
-inline constexpr std::uint32_t kResetPeakB = 0xAAAA5555u;
-inline constexpr std::uint32_t kProfileArgumentBase = 0xAA55AA00u;    // 995, 990
-inline constexpr std::uint32_t kRestoreProfileBase = 0xAAAA5500u;     // 987
-inline constexpr std::uint32_t kProfileBulkArgument = 0xAAAA5555u;    // 985, 986, 988
-inline constexpr std::uint32_t kCompareProfilesArgument = 0xAAAA5503u;
+inline constexpr std::uint32_t ResetPeakA = 0x5555AAAAu;
+inline constexpr std::uint32_t ResetPeakB = 0xAAAA5555u;
+inline constexpr std::uint32_t ProfileArgumentBase = 0xAA55AA00u;    // 995, 990
+inline constexpr std::uint32_t RestoreProfileBase = 0xAAAA5500u;     // 987
+inline constexpr std::uint32_t ProfileBulkArgument = 0xAAAA5555u;    // 985, 986, 988
+inline constexpr std::uint32_t CompareProfilesArgument = 0xAAAA5503u;
 
 // LVDT calibration (command 29): mode base plus the current in amperes.
-inline constexpr float kCalibrationInactive = 0.0f;
-inline constexpr float kCalibrationZeroCurrent = 1000.0f;
-inline constexpr float kCalibrationCoilA = 2000.0f;
-inline constexpr float kCalibrationCoilB = 3000.0f;
+inline constexpr float CalibrationInactive = 0.0f;
+inline constexpr float CalibrationZeroCurrent = 1000.0f;
+inline constexpr float CalibrationCoilA = 2000.0f;
+inline constexpr float CalibrationCoilB = 3000.0f;
 
 // The two texts sent with OK of the options dialog: 40 characters as ten words.
-inline constexpr int kTextWords = 10;
-inline constexpr std::size_t kTextLength = proto::TextReplyLength;
+inline constexpr int TextWords = 10;
+inline constexpr std::size_t TextLength = proto::TextReplyLength;
 
 }  // namespace tvx::params

@@ -159,7 +159,7 @@ void TOptionsForm::FormActivate() {
   } catch (const link::UsbError&) {
     // Reported by CommError already.
     pwmReadFailed_ = true;
-    PwmMaximum = params::kDefaultPwmMax;
+    PwmMaximum = params::DefaultPwmMax;
   }
 }
 
@@ -196,7 +196,7 @@ void TOptionsForm::SendSettings() {
   const auto sendText = [](const QLineEdit* field, int firstCommand) {
     const QByteArray bytes = field->text().toLatin1();
     const auto words = params::TextToWords(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    for (int k = 0; k < params::kTextWords; ++k) link::SendCommand(firstCommand + k, words[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < params::TextWords; ++k) link::SendCommand(firstCommand + k, words[static_cast<std::size_t>(k)]);
   };
   sendText(Serial_Number, params::cmd::SerialNumberFirst);
   sendText(Device_Type, params::cmd::DeviceTypeFirst);

@@ -34,7 +34,7 @@ TEST_F(StatusTest, OneRefreshReadsEverythingInItsOrder) {
   // Without bit 15 the limit stays at 999 and parameter 115 is not read; no
   // stop, no register 26.
   model().setParameter(params::reg::ErrorMask, 0x7FFF);
-  model().setStop(sim::kNoStop, 0);
+  model().setStop(sim::NoStop, 0);
   model().setErrorHistory({});
   valve_.clearRequests();
   Refresh();
