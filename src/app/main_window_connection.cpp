@@ -3,11 +3,10 @@
 #include "app/definitions.h"
 #include "app/main_window.h"
 #include "app/usb_port_match.h"
-#include "link/exchanges.h"
 #include "link/port.h"
-#include "link/protocol.h"
 #include "params/identity_text.h"
-#include "params/register_map.h"
+#include "params/parameter_set.h"
+#include "status/status_refresh.h"
 #include "platform/valve_port_lookup.h"
 #include "ui/widgets.h"
 
@@ -57,8 +56,7 @@ void TPgm::DisConnectClick() {
     Timer1->stop();
   } else {
     if (AccessLevel == 0) ReadParametersClick();
-    BoardVariant = link::ReadRegister(params::state::BoardVariant) == proto::MarkerTrue;
-    In2Present = link::ReadRegister(params::state::In2Present) == proto::MarkerTrue;
+    params::ReadHardwareFlags();
     in2Known_ = true;
     IN2_Type_Label->setEnabled(In2Present);
     Info_IN2_Value->setEnabled(In2Present);
@@ -72,7 +70,7 @@ void TPgm::ShowFirmware(std::uint32_t word) {
 }
 
 void TPgm::FirmVerClick() {
-  link::SendCommand(params::cmd::FirmwareLabel, proto::MarkerTrue);
+  status::SendFirmwareLabelCommand();
   InfoRefreshClick();
 }
 

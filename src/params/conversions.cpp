@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -42,6 +43,11 @@ std::array<std::uint32_t, 128> DecodeParameterBlock(std::span<const std::uint8_t
   std::array<std::uint32_t, 128> words{};
   for (int k = 1; k <= 128; ++k) words[static_cast<std::size_t>(k - 1)] = BlockWord(block, k);
   return words;
+}
+
+void MaskFloatingPointExceptions() {
+  std::fenv_t environment;
+  std::feholdexcept(&environment);
 }
 
 // ---- number to text ---------------------------------------------------------
