@@ -161,7 +161,7 @@ void TPgm::DAC_ImaxChange(QLineEdit* sender) {
 }
 
 void TPgm::PWMChange() {
-  const bool dither = service::OptionsForm && service::OptionsForm->Dither_Mode->isChecked();
+  const bool dither = service::OptionsForm && service::OptionsForm->ditherOn();
   if (params::PwmForcedToDitherValue(isActiveWindow(), AccessLevel, dither))
     PWM->setText(FromUtf8(params::DitherPwmText));
   if (const auto red = params::PwmFieldRed(PWM->text().toStdString())) ui::SetFieldRed(PWM, *red);

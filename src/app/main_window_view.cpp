@@ -115,7 +115,7 @@ void MainWindowView::showSerialNumber(const std::string& bytes) {
 void MainWindowView::showDeviceType(const std::string& bytes) {
   const QString type = Latin1(bytes);
   if (service::OptionsForm) service::OptionsForm->setDeviceType(type);
-  pgm_.ShowDeviceType(service::OptionsForm ? service::OptionsForm->Device_Type->text() : type);
+  pgm_.ShowDeviceType(service::OptionsForm ? service::OptionsForm->deviceType() : type);
 }
 
 }  // namespace tvx::app

@@ -205,4 +205,8 @@ void TOptionsForm::setSerialNumber(const QString& text) { Serial_Number->setProg
 
 void TOptionsForm::setDeviceType(const QString& text) { Device_Type->setProgramText(text); }
 
+QString TOptionsForm::deviceType() const { return Device_Type->text(); }
+
+bool TOptionsForm::ditherOn() const { return Dither_Mode->isChecked(); }
+
 }  // namespace tvx::service

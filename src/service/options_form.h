@@ -53,6 +53,9 @@ class TOptionsForm : public QDialog {
   // The identity texts as the valve sent them.
   void setSerialNumber(const QString& text);
   void setDeviceType(const QString& text);
+  QString deviceType() const;
+  // Dither_Mode is checked.
+  bool ditherOn() const;
 
   // The fifteen option check boxes, top to bottom.
   QCheckBox* Enable_PID2 = nullptr;
