@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds and runs every test:
+# Sets up the machine, checks the layering of the includes, builds and runs
+# every test:
 #   1. the normal build: unit, simulator, link and GUI tests (offscreen);
 #   2. every test again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the simulator and link tests under ThreadSanitizer (Qt-free code only:
@@ -21,6 +22,9 @@ run_tests() {
   local dir=$1; shift
   ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@"
 }
+
+echo "== Layering of the includes"
+bash "$root/scripts/check-layers.sh"
 
 echo "== Windows compile check of the platform and link layers"
 bash "$root/scripts/check-windows-build.sh"

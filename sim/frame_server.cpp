@@ -119,7 +119,7 @@ struct KindName {
   FaultKind kind;
   const char* name;
 };
-constexpr KindName kKinds[] = {
+constexpr KindName Kinds[] = {
     {FaultKind::Drop, "drop"},         {FaultKind::Delay, "delay"},
     {FaultKind::CorruptStx, "stx"},    {FaultKind::CorruptEtx, "etx"},
     {FaultKind::StrayByte, "stray"},   {FaultKind::Truncate, "truncate"},
@@ -138,7 +138,7 @@ std::optional<Fault> parseFault(const std::string& text) {
   Fault f;
   std::string rest;
   bool known = false;
-  for (const auto& k : kKinds) {
+  for (const auto& k : Kinds) {
     const std::string name = k.name;
     if (text.compare(0, name.size(), name) == 0) {
       f.kind = k.kind;
@@ -169,7 +169,7 @@ std::optional<Fault> parseFault(const std::string& text) {
 
 std::string describeFault(const Fault& f) {
   std::string s;
-  for (const auto& k : kKinds)
+  for (const auto& k : Kinds)
     if (k.kind == f.kind) s = k.name;
   if (f.kind == FaultKind::Delay || f.kind == FaultKind::Truncate || f.kind == FaultKind::StrayByte)
     s += ":" + std::to_string(f.param);

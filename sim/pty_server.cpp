@@ -37,7 +37,7 @@ class LineClock {
       count_ = 0;
     }
     ++count_;
-    busyUntil_ = base_ + count_ * PtyServer::kBitsPerByte * 1'000'000'000 / PtyServer::kBaud;
+    busyUntil_ = base_ + count_ * PtyServer::BitsPerByte * 1'000'000'000 / PtyServer::Baud;
     return busyUntil_;
   }
   void reset() { busyUntil_ = 0; }

@@ -42,8 +42,8 @@ struct LoggedRequest {
 class PtyServer {
  public:
   // 11 bits at 115200 baud, in nanoseconds (95486.1 ns).
-  static constexpr std::int64_t kBitsPerByte = 11;
-  static constexpr std::int64_t kBaud = 115200;
+  static constexpr std::int64_t BitsPerByte = 11;
+  static constexpr std::int64_t Baud = 115200;
 
   explicit PtyServer(ValveModel& model, PtyOptions options = {});
   ~PtyServer();  // stops

@@ -14,7 +14,7 @@
 namespace sim {
 namespace {
 
-constexpr const char* kMagic = "tarvelmundix-valve-eeprom 1";
+constexpr const char* StateFileMagic = "tarvelmundix-valve-eeprom 1";
 
 std::string toHex(const std::uint8_t* p, std::size_t n) {
   static const char* digits = "0123456789ABCDEF";
@@ -61,11 +61,11 @@ std::uint32_t checksum(const StateImage& im) {
 
 std::string render(const StateImage& im) {
   std::ostringstream o;
-  o << kMagic << "\n";
+  o << StateFileMagic << "\n";
   o << "active " << im.active << "\n";
-  for (int i = 0; i < 3; ++i) o << "user" << i << " " << toHex(im.user[i].data(), kBankBytes) << "\n";
+  for (int i = 0; i < 3; ++i) o << "user" << i << " " << toHex(im.user[i].data(), BankBytes) << "\n";
   for (int i = 0; i < 3; ++i)
-    o << "factory" << i << " " << toHex(im.factory[i].data(), kBankBytes) << "\n";
+    o << "factory" << i << " " << toHex(im.factory[i].data(), BankBytes) << "\n";
   o << "serial " << toHex(im.serial.data(), im.serial.size()) << "\n";
   o << "type " << toHex(im.type.data(), im.type.size()) << "\n";
   char sum[16];
@@ -84,7 +84,7 @@ StateLoad readStateFile(const std::string& path, StateImage& out, std::string& e
     return StateLoad::Corrupt;
   }
   std::string line;
-  if (!std::getline(in, line) || line != kMagic) {
+  if (!std::getline(in, line) || line != StateFileMagic) {
     error = "unknown format";
     return StateLoad::Corrupt;
   }
@@ -107,8 +107,8 @@ StateLoad readStateFile(const std::string& path, StateImage& out, std::string& e
     return true;
   };
   for (int i = 0; i < 3; ++i) {
-    if (!need("user" + std::to_string(i), im.user[i].data(), kBankBytes)) return StateLoad::Corrupt;
-    if (!need("factory" + std::to_string(i), im.factory[i].data(), kBankBytes)) return StateLoad::Corrupt;
+    if (!need("user" + std::to_string(i), im.user[i].data(), BankBytes)) return StateLoad::Corrupt;
+    if (!need("factory" + std::to_string(i), im.factory[i].data(), BankBytes)) return StateLoad::Corrupt;
   }
   if (!need("serial", im.serial.data(), im.serial.size()) || !need("type", im.type.data(), im.type.size()))
     return StateLoad::Corrupt;

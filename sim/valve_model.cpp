@@ -20,15 +20,15 @@
 namespace sim {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kAmpsPerCount = 3.3 / 4096.0;
-constexpr std::int64_t kMaxStepNs = 200'000;          // integration step, 0.2 ms
-constexpr double kCoilTau = 0.012;                    // L/R of a solenoid, s
-constexpr double kSpoolOmega = 2 * kPi * 9.0;         // natural frequency of the spool
-constexpr double kSpoolZeta = 0.75;
-constexpr double kHeatTau = 90.0;                     // coil heating of the board, s
-constexpr std::uint32_t kPwmMax = 5000;
-constexpr std::uint32_t kPidScale = 1000;
+constexpr double Pi = 3.14159265358979323846;
+constexpr double AmpsPerCount = 3.3 / 4096.0;
+constexpr std::int64_t MaxStepNs = 200'000;          // integration step, 0.2 ms
+constexpr double CoilTau = 0.012;                    // L/R of a solenoid, s
+constexpr double SpoolOmega = 2 * Pi * 9.0;         // natural frequency of the spool
+constexpr double SpoolZeta = 0.75;
+constexpr double HeatTau = 90.0;                     // coil heating of the board, s
+constexpr std::uint32_t PwmMax = 5000;
+constexpr std::uint32_t PidScale = 1000;
 
 std::uint32_t floatBits(float f) { return std::bit_cast<std::uint32_t>(f); }
 float bitsFloat(std::uint32_t w) { return std::bit_cast<float>(w); }
@@ -40,9 +40,9 @@ void putLe(std::vector<std::uint8_t>& out, std::uint32_t w) {
 
 // Configuration-word bits the model acts on.
 enum CfgBit : int {
-  kBit3Pos = 0, kBitVoltage = 1, kBitLvdt = 2, kBitDither = 4, kBitWatchdog = 6,
-  kBitReportDac = 7, kBitDynPid = 9, kBitRamp = 10, kBitMedian = 17, kBitXpidLvdt = 19,
-  kBitRampOnly = 20, kBitRemote = 21, kBitService = 31,
+  Bit3Pos = 0, BitVoltage = 1, BitLvdt = 2, BitDither = 4, BitWatchdog = 6,
+  BitReportDac = 7, BitDynPid = 9, BitRamp = 10, BitMedian = 17, BitXpidLvdt = 19,
+  BitRampOnly = 20, BitRemote = 21, BitService = 31,
 };
 
 // Switch commands: command number -> configuration-word bit.
@@ -111,7 +111,7 @@ struct ValveModel::Impl {
   std::uint32_t diagNumber = 0;
   std::vector<std::uint32_t> history{20, 14};
   std::size_t historyPos = 0;
-  std::uint32_t stop = kNoStop;
+  std::uint32_t stop = NoStop;
   float critical = 0.0f;
   bool manualDac = false;
   std::uint32_t dacManual = 2048;
@@ -144,14 +144,14 @@ struct ValveModel::Impl {
   double setValueAt(std::int64_t t) const {
     if (!remote) return analogInput;
     const std::uint32_t wave = params[108] & 7u;
-    if (wave == 0 || !bit(kBitVoltage)) return remoteSet;
+    if (wave == 0 || !bit(BitVoltage)) return remoteSet;
     const double ts = t * 1e-9;
     const double amp = pf(105), freq = pf(106), off = pf(107);
     if (!std::isfinite(amp) || !std::isfinite(freq) || !std::isfinite(off)) return remoteSet;
     double phase = std::fmod(ts * freq, 1.0);
     if (phase < 0) phase += 1.0;
     double w = 0;
-    if (wave == 1) w = std::sin(2 * kPi * phase);
+    if (wave == 1) w = std::sin(2 * Pi * phase);
     else if (wave == 2) w = phase < 0.5 ? 1.0 : -1.0;
     else if (wave == 4) w = phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase;
     return std::clamp(off + amp * w, -10.0, 10.0);
@@ -159,9 +159,9 @@ struct ValveModel::Impl {
 
   // Set value normalised to -1..1 (0..1 for a two-position valve).
   double normalised(double s) const {
-    const bool three = bit(kBit3Pos);
+    const bool three = bit(Bit3Pos);
     double n;
-    if (bit(kBitVoltage)) {
+    if (bit(BitVoltage)) {
       const double zone = pf(22);
       if (std::isfinite(zone) && std::fabs(s) * 1000.0 < zone) s = 0;
       n = s / 10.0;
@@ -185,16 +185,16 @@ struct ValveModel::Impl {
   void targets(std::int64_t t, double& tA, double& tB, double& tPos) const {
     const double n = normalised(setValueAt(t));
     tA = currentFor(n, 3, 4, 12);
-    tB = bit(kBit3Pos) ? currentFor(-n, 5, 6, 13) : 0.0;
+    tB = bit(Bit3Pos) ? currentFor(-n, 5, 6, 13) : 0.0;
     if (calibration >= 1000.0f) {
       tA = tB = 0;
       if (calibration >= 3000.0f) tB = calibration - 3000.0f;
       else if (calibration >= 2000.0f) tA = calibration - 2000.0f;
     }
     const double imaxA = safe(pf(4), 1.0), imaxB = safe(pf(6), 1.0);
-    if (pwmEnable & 1u) tA = imaxA * 1.25 * (pwmValues >> 16) / kPwmMax;
-    if (pwmEnable & 2u) tB = imaxB * 1.25 * (pwmValues & 0xFFFFu) / kPwmMax;
-    if (stop != kNoStop) tA = tB = 0;
+    if (pwmEnable & 1u) tA = imaxA * 1.25 * (pwmValues >> 16) / PwmMax;
+    if (pwmEnable & 2u) tB = imaxB * 1.25 * (pwmValues & 0xFFFFu) / PwmMax;
+    if (stop != NoStop) tA = tB = 0;
     const double limit = safe(pf(11), 0.0);
     if (limit > 0) {
       tA = std::min(tA, limit);
@@ -216,19 +216,19 @@ struct ValveModel::Impl {
     double tA, tB, tPos;
     targets(tEnd, tA, tB, tPos);
     const double dt = dtNs * 1e-9;
-    const double k = std::exp(-dt / kCoilTau);
+    const double k = std::exp(-dt / CoilTau);
     iA = tA + (iA - tA) * k;
     iB = tB + (iB - tB) * k;
-    heat = 4.0 * (iA * iA + iB * iB) + (heat - 4.0 * (iA * iA + iB * iB)) * std::exp(-dt / kHeatTau);
+    heat = 4.0 * (iA * iA + iB * iB) + (heat - 4.0 * (iA * iA + iB * iB)) * std::exp(-dt / HeatTau);
     if (dt > 0.002) {  // a long quiet stretch: the spool has long settled
       pos = tPos;
       vel = 0;
     } else {
-      vel += dt * (kSpoolOmega * kSpoolOmega * (tPos - pos) - 2 * kSpoolZeta * kSpoolOmega * vel);
+      vel += dt * (SpoolOmega * SpoolOmega * (tPos - pos) - 2 * SpoolZeta * SpoolOmega * vel);
       pos += dt * vel;
     }
-    peakA = std::max(peakA, iA / kAmpsPerCount);
-    peakB = std::max(peakB, iB / kAmpsPerCount);
+    peakA = std::max(peakA, iA / AmpsPerCount);
+    peakB = std::max(peakB, iB / AmpsPerCount);
     usupplyMax = std::max(usupplyMax, usupplyAt(tEnd));
   }
 
@@ -247,13 +247,13 @@ struct ValveModel::Impl {
     if (!recording() && t - tNs > 2'000'000'000) {
       const double gap = (t - 1'000'000'000 - tNs) * 1e-9;
       const double h = 4.0 * (iA * iA + iB * iB);
-      heat = h + (heat - h) * std::exp(-gap / kHeatTau);
+      heat = h + (heat - h) * std::exp(-gap / HeatTau);
       tNs = t - 1'000'000'000;
     }
     while (tNs < t) {
-      std::int64_t next = std::min(t, tNs + kMaxStepNs);
+      std::int64_t next = std::min(t, tNs + MaxStepNs);
       if (recording()) next = std::min(next, nextSampleNs);
-      if (next == tNs + kMaxStepNs && settled(tNs)) {
+      if (next == tNs + MaxStepNs && settled(tNs)) {
         // Nothing moves but supply and temperature: jump to the next event.
         next = recording() ? std::min(t, nextSampleNs) : t;
       }
@@ -273,29 +273,29 @@ struct ValveModel::Impl {
   // ---- live values ------------------------------------------------------------
   double usupplyAt(std::int64_t t) const {
     const double s = t * 1e-9;
-    return 24.05 + 0.11 * std::sin(2 * kPi * 0.37 * s) + 0.03 * std::sin(2 * kPi * 5.3 * s) -
+    return 24.05 + 0.11 * std::sin(2 * Pi * 0.37 * s) + 0.03 * std::sin(2 * Pi * 5.3 * s) -
            0.04 * (iA + iB);
   }
   double upower() const { return usupplyAt(tNs) - 0.45 - 0.25 * (iA + iB); }
   double temperature() const {
     const double s = tNs * 1e-9;
-    return 31.0 + 6.5 * (1 - std::exp(-s / 600.0)) + 0.25 * std::sin(2 * kPi * s / 53.0) + heat;
+    return 31.0 + 6.5 * (1 - std::exp(-s / 600.0)) + 0.25 * std::sin(2 * Pi * s / 53.0) + heat;
   }
   double correction(int reg) const {
     const double c = safe(pf(reg), 1.0);
     return (c > 0.5 && c < 2.0) ? c : 1.0;
   }
   double ripple(double freq, double amp) const {
-    return amp * std::sin(2 * kPi * freq * (tNs * 1e-9));
+    return amp * std::sin(2 * Pi * freq * (tNs * 1e-9));
   }
   double coilA() const {
     double i = iA * correction(14);
-    if (bit(kBitDither) && iA > 0.01) i += ripple(7.1, 0.0015);
+    if (bit(BitDither) && iA > 0.01) i += ripple(7.1, 0.0015);
     return std::max(i, 0.0);
   }
   double coilB() const {
     double i = iB * correction(15);
-    if (bit(kBitDither) && iB > 0.01) i += ripple(6.7, 0.0015);
+    if (bit(BitDither) && iB > 0.01) i += ripple(6.7, 0.0015);
     return std::max(i, 0.0);
   }
   double lvdt() const { return cfg.lvdt ? pos + ripple(11.0, 0.0008) : 0.0; }
@@ -306,39 +306,39 @@ struct ValveModel::Impl {
     return static_cast<std::uint32_t>(std::clamp(std::lround(2048 + x * 1986), 0L, 4095L));
   }
   std::uint32_t pwmCount(double i, int maxReg, int enableBit, std::uint32_t manual) const {
-    if (pwmEnable & enableBit) return std::min(manual, kPwmMax);
+    if (pwmEnable & enableBit) return std::min(manual, PwmMax);
     const double hi = safe(pf(maxReg), 1.0);
     if (hi <= 1e-6) return 0;
-    return static_cast<std::uint32_t>(std::clamp(i / hi * 0.8 * kPwmMax, 0.0, double(kPwmMax)));
+    return static_cast<std::uint32_t>(std::clamp(i / hi * 0.8 * PwmMax, 0.0, double(PwmMax)));
   }
   std::uint32_t cycleTime() const {
     std::uint32_t base = 96;
-    if (bit(kBitMedian)) base += 18;
-    if (bit(kBitDynPid) || bit(kBitXpidLvdt)) base += 11;
-    if (cfg.lvdt && bit(kBitLvdt)) base += 7;
+    if (bit(BitMedian)) base += 18;
+    if (bit(BitDynPid) || bit(BitXpidLvdt)) base += 11;
+    if (cfg.lvdt && bit(BitLvdt)) base += 7;
     const std::uint64_t ms = static_cast<std::uint64_t>(tNs / 1'000'000);
     return base + static_cast<std::uint32_t>((ms * 2654435761u >> 7) % 19u);
   }
   std::uint32_t pidMode() const {
-    if (bit(kBitDynPid)) {
+    if (bit(BitDynPid)) {
       const double limit = safe(pf(114), 2.0);
       double tA, tB, tPos;
       targets(tNs, tA, tB, tPos);
       if (std::fabs(tPos - pos) > limit) return 2;
     }
-    if (bit(kBitXpidLvdt) && std::fabs(pos) < 0.5) return 1;
-    if (bit(kBitRamp) && std::fabs(vel) > 1.0) return 3;
+    if (bit(BitXpidLvdt) && std::fabs(pos) < 0.5) return 1;
+    if (bit(BitRamp) && std::fabs(vel) > 1.0) return 3;
     return 0;
   }
 
   void record() {
     std::array<std::uint8_t, 12> s{};
     auto raw = [](double amps) {
-      return static_cast<std::uint16_t>(std::clamp(std::lround(amps / kAmpsPerCount), 0L, 0xFFFEL));
+      return static_cast<std::uint16_t>(std::clamp(std::lround(amps / AmpsPerCount), 0L, 0xFFFEL));
     };
     const std::uint16_t a = raw(iA * correction(14)), b = raw(iB * correction(15));
     std::uint32_t p;
-    if (bit(kBitReportDac)) {
+    if (bit(BitReportDac)) {
       std::uint32_t v = 0;
       const std::uint32_t pa = pwmCount(iA, 4, 1, pwmValues >> 16);
       const std::uint32_t pb = pwmCount(iB, 6, 2, pwmValues & 0xFFFFu);
@@ -346,8 +346,8 @@ struct ValveModel::Impl {
         case 2: v = std::max(pa, pb); break;
         case 3: v = pa; break;
         case 4: v = pb; break;
-        case 5: v = static_cast<std::uint32_t>(kPidScale * std::min(1.0, iA / std::max(1e-6, safe(pf(4), 1.0)))); break;
-        case 6: v = static_cast<std::uint32_t>(kPidScale * std::min(1.0, iB / std::max(1e-6, safe(pf(6), 1.0)))); break;
+        case 5: v = static_cast<std::uint32_t>(PidScale * std::min(1.0, iA / std::max(1e-6, safe(pf(4), 1.0)))); break;
+        case 6: v = static_cast<std::uint32_t>(PidScale * std::min(1.0, iB / std::max(1e-6, safe(pf(6), 1.0)))); break;
         default: v = dacState(); break;
       }
       p = (pidMode() << 16) | (v & 0xFFFFu);
@@ -417,14 +417,14 @@ struct ValveModel::Impl {
       case 8: {
         targets(tNs, tA, tB, tPos);
         double v;
-        if (bit(kBitLvdt)) v = reg == 7 ? std::max(tPos, 0.0) : std::max(-tPos, 0.0);
+        if (bit(BitLvdt)) v = reg == 7 ? std::max(tPos, 0.0) : std::max(-tPos, 0.0);
         else v = reg == 7 ? tA : tB;
         return floatBits(static_cast<float>(v));
       }
       case 11: return stop;
       case 12: {
         auto raw = [&](int r) {
-          return static_cast<std::uint32_t>(std::clamp(std::lround(safe(pf(r), 0.0) / kAmpsPerCount), 0L, 0xFFFFL));
+          return static_cast<std::uint32_t>(std::clamp(std::lround(safe(pf(r), 0.0) / AmpsPerCount), 0L, 0xFFFFL));
         };
         return raw(4) | (raw(6) << 16);
       }
@@ -439,12 +439,12 @@ struct ValveModel::Impl {
       case 22: return floatBits(static_cast<float>(usupplyMax));
       case 23: {
         if (!cfg.in2Present) return floatBits(0.0f);
-        const double v = bit(kBitVoltage) ? 2.5 + ripple(0.21, 0.004) : 8.0 + ripple(0.21, 0.006);
+        const double v = bit(BitVoltage) ? 2.5 + ripple(0.21, 0.004) : 8.0 + ripple(0.21, 0.006);
         return floatBits(static_cast<float>(v));
       }
       case 25: return diagNumber;
       case 26: return floatBits(critical);
-      case 27: return (kPwmMax << 16) | (pwmEnable & 0xFFFFu);
+      case 27: return (PwmMax << 16) | (pwmEnable & 0xFFFFu);
       case 28: return pwmValues;
       case 29: return static_cast<std::uint32_t>(active);
       case 30: return cfg.firmware;
@@ -452,7 +452,7 @@ struct ValveModel::Impl {
         const double gain = safe(pf(110), 1.0), off = safe(pf(100), 0.0);
         return floatBits(static_cast<float>(cfg.lvdt ? lvdt() * gain + off : 0.0));
       }
-      case 38: return kPwmMax | (kPidScale << 16);
+      case 38: return PwmMax | (PidScale << 16);
       case 39: return yesNo(cfg.boardVariant);
       case 42: return yesNo(cfg.in2Present);
       case 43: {
@@ -490,8 +490,8 @@ struct ValveModel::Impl {
       case 43: tempMax = bitsFloat(v); return;
       default: break;
     }
-    static const int kLive[] = {6, 7, 8, 12, 13, 15, 16, 18, 19, 20, 21, 23, 34, 38};
-    if (std::find(std::begin(kLive), std::end(kLive), reg) != std::end(kLive)) {
+    static const int Live[] = {6, 7, 8, 12, 13, 15, 16, 18, 19, 20, 21, 23, 34, 38};
+    if (std::find(std::begin(Live), std::end(Live), reg) != std::end(Live)) {
       overrides[reg] = v;
     } else {
       extraState[reg] = v;
@@ -506,8 +506,8 @@ struct ValveModel::Impl {
   }
 
   void syncRemoteBit() {
-    if (remote) params[1] |= 1u << kBitRemote;
-    else params[1] &= ~(1u << kBitRemote);
+    if (remote) params[1] |= 1u << BitRemote;
+    else params[1] &= ~(1u << BitRemote);
   }
 
   // ---- EEPROM -------------------------------------------------------------------
@@ -615,13 +615,13 @@ struct ValveModel::Impl {
       case 6: breakpoint = arg == proto::MarkerTrue; return arg;
       case 9:
         if (stop == 11 || stop == 12 || stop == 21) {
-          stop = kNoStop;
+          stop = NoStop;
           critical = 0;
           return proto::MarkerTrue;
         }
         return proto::MarkerFalse;
       case 11: readPtr = 0; return arg;
-      case 18: pwmValues = std::min(arg >> 16, kPwmMax) << 16 | std::min(arg & 0xFFFFu, kPwmMax); return arg;
+      case 18: pwmValues = std::min(arg >> 16, PwmMax) << 16 | std::min(arg & 0xFFFFu, PwmMax); return arg;
       case 19: pwmEnable = arg & 3u; return arg;
       case 25: diagNumber = cycleTime(); return arg;
       case 29: {
@@ -714,11 +714,11 @@ std::array<std::uint32_t, 129> ValveModel::factoryParameters(const ValveConfig& 
   std::array<std::uint32_t, 129> p{};
   auto f = [&](int reg, float v) { p[reg] = floatBits(v); };
   std::uint32_t word = 0;
-  if (c.threePositions) word |= 1u << kBit3Pos;
-  if (c.voltageInput) word |= 1u << kBitVoltage;
-  if (c.lvdt) word |= 1u << kBitLvdt;
-  word |= 1u << kBitDither;
-  word |= 1u << kBitWatchdog;
+  if (c.threePositions) word |= 1u << Bit3Pos;
+  if (c.voltageInput) word |= 1u << BitVoltage;
+  if (c.lvdt) word |= 1u << BitLvdt;
+  word |= 1u << BitDither;
+  word |= 1u << BitWatchdog;
   word |= 1u << 22;  // integrator limits
   p[1] = word;
   p[2] = 2000;
@@ -802,7 +802,7 @@ std::uint32_t ValveModel::writeParameter(int reg, std::uint32_t v) {
   if (reg >= 1 && reg <= 128) {
     d_->update();
     d_->params[reg] = v;
-    if (reg == 1) d_->setRemote((v >> kBitRemote) & 1u);  // bit 21 carries the remote state
+    if (reg == 1) d_->setRemote((v >> BitRemote) & 1u);  // bit 21 carries the remote state
   }
   return v;
 }
@@ -837,8 +837,8 @@ std::optional<std::vector<std::uint8_t>> ValveModel::readRawState(int reg) {
     case 35:
     case 36:
     case 37: {
-      static const int kBase[] = {23, 45, 74};
-      const int base = kBase[reg - 35];
+      static const int Base[] = {23, 45, 74};
+      const int base = Base[reg - 35];
       for (int i = 0; i < 22; ++i) putLe(out, d_->params[base + i]);
       return out;
     }
@@ -855,7 +855,7 @@ std::optional<std::vector<std::uint8_t>> ValveModel::readProfileBank(std::uint32
   const std::size_t length = arg & 0xFFFu;
   const std::size_t bank = (arg >> 12) & 3u;
   std::vector<std::uint8_t> out(length, 0xFF);  // beyond the bank: erased EEPROM
-  if (bank < 3) std::copy_n(d_->user[bank].begin(), std::min(length, kBankBytes), out.begin());
+  if (bank < 3) std::copy_n(d_->user[bank].begin(), std::min(length, BankBytes), out.begin());
   return out;
 }
 
@@ -925,7 +925,7 @@ void ValveModel::setStop(std::uint32_t code, float criticalValue) {
   std::lock_guard lk(d_->mu);
   d_->update();
   d_->stop = code;
-  d_->critical = code == kNoStop ? 0.0f : criticalValue;
+  d_->critical = code == NoStop ? 0.0f : criticalValue;
 }
 
 std::uint32_t ValveModel::stopCode() const {

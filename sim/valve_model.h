@@ -57,9 +57,9 @@ class ManualClock {
   std::shared_ptr<std::atomic<std::int64_t>> now_;
 };
 
-inline constexpr std::size_t kBankBytes = 512;
-using Bank = std::array<std::uint8_t, kBankBytes>;
-inline constexpr std::uint32_t kNoStop = 0xFFFFFFFFu;
+inline constexpr std::size_t BankBytes = 512;
+using Bank = std::array<std::uint8_t, BankBytes>;
+inline constexpr std::uint32_t NoStop = 0xFFFFFFFFu;
 
 // A state register held at a value from the command line: "REG=VALUE", where
 // a VALUE with a "." (or "nan", "inf") is a float, "0x..." a hexadecimal word
@@ -107,7 +107,7 @@ class ValveModel {
 
   void setErrorHistory(std::vector<std::uint32_t> codes);
   std::vector<std::uint32_t> errorHistory() const;
-  void setStop(std::uint32_t code, float criticalValue);  // kNoStop clears
+  void setStop(std::uint32_t code, float criticalValue);  // NoStop clears
   std::uint32_t stopCode() const;
 
   std::string serialNumber() const;  // trailing NULs removed

@@ -20,7 +20,7 @@
 
 namespace {
 
-const char* kUsage =
+const char* UsageText =
     "Usage: valve-sim [options]\n"
     "Simulated proportional-valve electronics on a pseudo-terminal.\n"
     "\n"
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     unsigned long n = 0;
     if (a == "--help" || a == "-h") {
-      std::cout << kUsage;
+      std::cout << UsageText;
       return 0;
     } else if (a == "--com") {
       if (!parseUnsigned(value(), n) || n < 1 || n > 16) return usageError("--com needs 1..16");

@@ -87,18 +87,18 @@ TPgm::~TPgm() {
 }
 
 void TPgm::ConnectHandlers() {
-  auto guarded = [this](void (TPgm::*handler)()) { return [this, handler] { ui::RunGuarded([&] { (this->*handler)(); }); }; };
-  connect(DisConnect, &QPushButton::clicked, this, guarded(&TPgm::DisConnectClick));
-  connect(ReadParameters, &QPushButton::clicked, this, guarded(&TPgm::ReadParametersClick));
-  connect(InfoRefresh, &QPushButton::clicked, this, guarded(&TPgm::InfoRefreshClick));
-  connect(FirmVer, &ui::Label::clicked, this, guarded(&TPgm::FirmVerClick));
+  using ui::Guarded;
+  connect(DisConnect, &QPushButton::clicked, this, Guarded(this, &TPgm::DisConnectClick));
+  connect(ReadParameters, &QPushButton::clicked, this, Guarded(this, &TPgm::ReadParametersClick));
+  connect(InfoRefresh, &QPushButton::clicked, this, Guarded(this, &TPgm::InfoRefreshClick));
+  connect(FirmVer, &ui::Label::clicked, this, Guarded(this, &TPgm::FirmVerClick));
   for (ui::Label* l : {FirmVer, SoftVer, Coil_A_Set, Coil_B_Set})
-    connect(l, &ui::Label::mouseMoved, this, guarded(&TPgm::FirmVerMouseMove));
-  connect(PortState, &ui::Shape::mouseReleased, this, guarded(&TPgm::PortStateMouseUp));
+    connect(l, &ui::Label::mouseMoved, this, Guarded(this, &TPgm::FirmVerMouseMove));
+  connect(PortState, &ui::Shape::mouseReleased, this, Guarded(this, &TPgm::PortStateMouseUp));
   connect(AboutImage, &ui::Image::mouseReleased, this,
           [this](QMouseEvent* e) { ui::RunGuarded([&] { AboutImageMouseUp(e->button()); }); });
-  connect(Timer1, &QTimer::timeout, this, guarded(&TPgm::Timer1Timer));
-  connect(Timer2, &QTimer::timeout, this, guarded(&TPgm::Timer2Timer));
+  connect(Timer1, &QTimer::timeout, this, Guarded(this, &TPgm::Timer1Timer));
+  connect(Timer2, &QTimer::timeout, this, Guarded(this, &TPgm::Timer2Timer));
 
   for (const char* name : StopAutoTimerControls) {
     if (auto* w = qobject_cast<QWidget*>(components_.object(QString::fromLatin1(name)))) w->installEventFilter(this);

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 class QAction;
@@ -306,9 +307,6 @@ class TPgm : public QWidget {
   // The two send buttons: "WriteParameters" also stores the set in the
   // valve's non-volatile memory, any other sender only sends it.
   void SendWriteParamsClick(QObject* sender);
-  // Writes the configuration word (read back for a check), then the other
-  // registers of the set in their order; `store` adds the EEPROM command.
-  void SendParameterSet(bool store);
   // Remote control off, command 998, then disconnect.
   void ResetClick();
 
@@ -341,18 +339,22 @@ class TPgm : public QWidget {
   // The options dialog switched dither on below level 2: PWM becomes "2000".
   void SetDitherPwm();
 
+  // What the sequences set through the window (see MainWindowView): a mode
+  // label or a switch check box by name, its reaction running when the state
+  // changes; the set value on Set_Bar and Set_Val (none: the bar goes to 0);
+  // the valve type, centred in its group.
+  void SetChecked(const QString& name, bool checked);
+  bool IsChecked(const QString& name) const;
+  void ShowSetValue(std::optional<float> value);
+  void ShowDeviceType(const QString& text);
+
  private:
   void ConnectParameterHandlers();
-  // Steps of the parameter read inside its guarded section.
-  void ReadParameterSteps();
-  void ReadConfigurationWord(std::uint32_t word);
-  void ReadSetValue();
-  void CentreDeviceType();
   // Changes a check box from code and runs its reaction when the state really
   // changes. The reaction runs unguarded, so its error ends the caller's action.
   void SetCheckedAndReact(QCheckBox* box, bool checked, void (TPgm::*reaction)());
-  // The field of a parameter register on the main window or the options dialog.
-  QLineEdit* ParameterField(std::string_view name) const;
+  // A parameter field of the main window by name.
+  ui::ValveField* ParameterField(std::string_view name) const;
 
   // ---- status
  public:
@@ -362,19 +364,14 @@ class TPgm : public QWidget {
   // Resets of the valve's memories, each followed by a status refresh.
   void Reset_Temp_MaxClick();
   void Reset_Usupply_MaxClick();
-  // Shared by Coil_A_Peak and Coil_B_Peak; the sender's name tells the coil.
-  void Coil_A_PeakClick(QObject* sender);
-  // Shows the stop code of state register 11 (kNoStop hides the labels) and,
-  // for a stop, the critical value of state register 26.
-  void ShowStop(std::uint32_t code);
+  void Coil_A_PeakClick();
+  void Coil_B_PeakClick();
   // Clears a SOFT stop where the valve allows it, then refreshes.
   void StopInfoClick();
 
  private:
   void ConnectStatusHandlers();
-  // The reads of one status refresh, between disabling and re-enabling InfoRefresh.
-  void StatusRefreshSteps();
-  void ReadErrorHistory();
+  void ResetPeakAndRefresh(char coil);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -3,10 +3,10 @@
 #include "app/definitions.h"
 #include "app/main_window.h"
 #include "app/usb_port_match.h"
-#include "link/exchanges.h"
 #include "link/port.h"
-#include "link/protocol.h"
 #include "params/identity_text.h"
+#include "params/parameter_set.h"
+#include "status/status_refresh.h"
 #include "platform/valve_port_lookup.h"
 #include "ui/widgets.h"
 
@@ -17,12 +17,6 @@
 #include <QTimer>
 
 namespace tvx::app {
-
-namespace {
-constexpr int BoardVariantRegister = 39;
-constexpr int In2PresentRegister = 42;
-constexpr int FirmwareCommand = 25;
-}  // namespace
 
 void TPgm::PreselectUsbPort() {
   const std::optional<std::string> valvePort = platform::ValvePortName();
@@ -62,8 +56,7 @@ void TPgm::DisConnectClick() {
     Timer1->stop();
   } else {
     if (AccessLevel == 0) ReadParametersClick();
-    BoardVariant = link::ReadRegister(BoardVariantRegister) == proto::MarkerTrue;
-    In2Present = link::ReadRegister(In2PresentRegister) == proto::MarkerTrue;
+    params::ReadHardwareFlags();
     in2Known_ = true;
     IN2_Type_Label->setEnabled(In2Present);
     Info_IN2_Value->setEnabled(In2Present);
@@ -77,7 +70,7 @@ void TPgm::ShowFirmware(std::uint32_t word) {
 }
 
 void TPgm::FirmVerClick() {
-  link::SendCommand(FirmwareCommand, proto::MarkerTrue);
+  status::SendFirmwareLabelCommand();
   InfoRefreshClick();
 }
 

@@ -17,13 +17,14 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <stdexcept>
 #include <string>
 
 namespace tvx::app {
 
 namespace {
 
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+using ui::FromUtf8;
 
 // Replaces every "." in a field by "," (writing the text back only when it
 // changes, so the field's own change signal does not come again for nothing).
@@ -40,36 +41,28 @@ void SetCaption(ui::Label* label, const QString& caption) {
   label->adjustSize();
 }
 
-void SetTextColour(QWidget* w, const QColor& colour) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::WindowText, colour);
-  p.setColor(QPalette::ButtonText, colour);
-  p.setColor(QPalette::Text, colour);
-  w->setPalette(p);
-}
-
 }  // namespace
 
 // ---- mode labels -------------------------------------------------------------------
 
 void TPgm::Positions_3Click(QObject* sender) {
   if (sender == Positions_3) SetThreePositions(!ThreePositions());
-  SetCaption(Positions_3, Text(params::ModeCaption(params::Mode::Positions3, ThreePositions())));
+  SetCaption(Positions_3, FromUtf8(params::ModeCaption(params::Mode::Positions3, ThreePositions())));
   MainConfigurationClick();
 }
 
 void TPgm::Voltage_ModeClick(QObject* sender) {
   if (sender == Voltage_Mode) SetVoltageInput(!VoltageInput());
-  SetCaption(Voltage_Mode, Text(params::ModeCaption(params::Mode::VoltageInput, VoltageInput())));
+  SetCaption(Voltage_Mode, FromUtf8(params::ModeCaption(params::Mode::VoltageInput, VoltageInput())));
   MainConfigurationClick();
 }
 
 void TPgm::LVDTClick(QObject* sender) {
   if (sender == LVDT_Mode) SetLvdtFitted(!LvdtFitted());
-  SetCaption(LVDT_Mode, Text(params::ModeCaption(params::Mode::Lvdt, LvdtFitted())));
+  SetCaption(LVDT_Mode, FromUtf8(params::ModeCaption(params::Mode::Lvdt, LvdtFitted())));
   const QColor colour = LvdtFitted() ? QColor(Qt::blue) : palette().color(QPalette::WindowText);
   LVDT_Mode->setFontColor(colour);
-  SetTextColour(LVDT_CrossWire, colour);
+  ui::SetTextColour(LVDT_CrossWire, colour);
   LVDT_CrossWireClick();
   MainConfigurationClick();
 }
@@ -86,15 +79,15 @@ void TPgm::MainConfigurationClick() {
 
   const bool voltage = VoltageInput();
   const params::SetValueScale scale = params::ScaleFor(voltage, ThreePositions());
-  SetCaption(Set_Low, Text(scale.low));
-  SetCaption(Set_Mid, Text(scale.mid));
-  SetCaption(Set_Hi, Text(scale.high));
+  SetCaption(Set_Low, FromUtf8(scale.low));
+  SetCaption(Set_Mid, FromUtf8(scale.mid));
+  SetCaption(Set_Hi, FromUtf8(scale.high));
   // Minimum first: each step clamps the position into the range so far.
   Set_Bar->setMinimum(scale.barMin);
   Set_Bar->setMaximum(scale.barMax);
-  for (ui::Label* l : {Gain_A_Label_I, Gain_B_Label_I}) SetCaption(l, Text(scale.gainUnitI));
-  for (ui::Label* l : {Gain_A_Label_L, Gain_B_Label_L}) SetCaption(l, Text(scale.gainUnitL));
-  SetCaption(IN2_Type_Label, Text(scale.in2Label));
+  for (ui::Label* l : {Gain_A_Label_I, Gain_B_Label_I}) SetCaption(l, FromUtf8(scale.gainUnitI));
+  for (ui::Label* l : {Gain_A_Label_L, Gain_B_Label_L}) SetCaption(l, FromUtf8(scale.gainUnitL));
+  SetCaption(IN2_Type_Label, FromUtf8(scale.in2Label));
 
   const QFontMetrics metrics(font());
   Info_IN2_Value->move(params::In2ValueLeft(voltage, metrics.horizontalAdvance(QStringLiteral("mA")),
@@ -117,13 +110,18 @@ void TPgm::MainConfigurationClick() {
 void TPgm::SetMonitorRangeLabels(bool current) {
   const QFontMetrics metrics(font());
   const auto labels = params::MonitorRangeLabels(
-      current, [&](std::string_view text) { return metrics.horizontalAdvance(Text(text)); });
+      current, [&](std::string_view text) { return metrics.horizontalAdvance(FromUtf8(text)); });
   Bottom->setText(QString::fromStdString(labels[0]));
   Zero->setText(QString::fromStdString(labels[1]));
   Top->setText(QString::fromStdString(labels[2]));
 }
 
 // ---- field checks --------------------------------------------------------------------
+
+ui::ValveField* TPgm::ParameterField(std::string_view name) const {
+  if (auto* field = qobject_cast<ui::ValveField*>(components_.object(ui::FromUtf8(name)))) return field;
+  throw std::logic_error("No field " + std::string(name));
+}
 
 void TPgm::Coil_I_Change(QLineEdit* sender) {
   DotsToCommas(sender);
@@ -163,12 +161,12 @@ void TPgm::DAC_ImaxChange(QLineEdit* sender) {
 }
 
 void TPgm::PWMChange() {
-  const bool dither = service::OptionsForm && service::OptionsForm->Dither_Mode->isChecked();
+  const bool dither = service::OptionsForm && service::OptionsForm->ditherOn();
   if (params::PwmForcedToDitherValue(isActiveWindow(), AccessLevel, dither))
-    PWM->setText(Text(params::kDitherPwmText));
+    PWM->setText(FromUtf8(params::DitherPwmText));
   if (const auto red = params::PwmFieldRed(PWM->text().toStdString())) ui::SetFieldRed(PWM, *red);
 }
 
-void TPgm::SetDitherPwm() { PWM->setText(Text(params::kDitherPwmText)); }
+void TPgm::SetDitherPwm() { PWM->setText(FromUtf8(params::DitherPwmText)); }
 
 }  // namespace tvx::app

@@ -1,15 +1,11 @@
-// TPgm: reading the parameter set from the valve, sending it back (with or
-// without storing it in the valve's EEPROM) and resetting the valve.
+// TPgm: the handlers of the parameter set (read, send, store, reset), the
+// switches the sequences set through the window, and the set-value bar.
 #include "app/definitions.h"
 #include "app/main_window.h"
-#include "link/comm_error.h"
-#include "link/exchanges.h"
-#include "link/protocol.h"
-#include "params/config_word.h"
-#include "params/conversions.h"
+#include "app/main_window_view.h"
 #include "params/derived.h"
-#include "params/register_map.h"
-#include "service/options_form.h"
+#include "params/parameter_set.h"
+#include "scope_guard.h"
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/prompts.h"
@@ -19,76 +15,46 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 
-#include <array>
-#include <cfenv>
 #include <exception>
 #include <stdexcept>
-#include <string>
 
 namespace tvx::app {
 
-namespace {
-
-using params::Holder;
-
-constexpr const char* ConfigWriteError = " Błąd zapisu konfiguracji do pamięci nieulotnej rozdzielacza!   ";
-constexpr const char* ConfigWriteCaption = " Błąd konfiguracji";
-
-// Values read from the valve may be any bit pattern: a NaN or an infinity must
-// show as a text and never stop the read. Floating-point exceptions are masked
-// by default on our targets (x86-64 Linux and Windows start every thread that
-// way), but a foreign library may unmask them; the non-stop mode set here
-// keeps them masked for the rest of the run.
-void MaskFloatingPointExceptions() {
-  std::fenv_t environment;
-  std::feholdexcept(&environment);
-}
-
-// The options dialog holds the options, the dither and ramp numbers and the
-// two texts; the program creates it right after the main window.
-service::TOptionsForm& OptionsStore() {
-  if (!service::OptionsForm) throw std::logic_error("The options dialog does not exist");
-  return *service::OptionsForm;
-}
-
-QString TextOfBytes(const std::string& bytes) { return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())); }
-
-}  // namespace
-
 void TPgm::ConnectParameterHandlers() {
-  auto guarded = [this](auto handler) { return [this, handler] { ui::RunGuarded(handler); }; };
-  connect(SendParameters, &QPushButton::clicked, this, guarded([this] { SendWriteParamsClick(SendParameters); }));
-  connect(WriteParameters, &QPushButton::clicked, this, guarded([this] { SendWriteParamsClick(WriteParameters); }));
-  connect(Reset, &QPushButton::clicked, this, guarded([this] { ResetClick(); }));
+  using ui::Guarded;
+  connect(SendParameters, &QPushButton::clicked, this, Guarded([this] { SendWriteParamsClick(SendParameters); }));
+  connect(WriteParameters, &QPushButton::clicked, this, Guarded([this] { SendWriteParamsClick(WriteParameters); }));
+  connect(Reset, &QPushButton::clicked, this, Guarded(this, &TPgm::ResetClick));
 
   // Modes and the checks of the parameter fields (main_window_modes.cpp).
-  connect(Positions_3, &ui::Label::clicked, this, guarded([this] { Positions_3Click(Positions_3); }));
-  connect(Voltage_Mode, &ui::Label::clicked, this, guarded([this] { Voltage_ModeClick(Voltage_Mode); }));
-  connect(LVDT_Mode, &ui::Label::clicked, this, guarded([this] { LVDTClick(LVDT_Mode); }));
-  connect(Device_Type, &ui::Label::clicked, this, guarded([this] { Positions_3Click(Device_Type); }));
-  connect(LVDT_CrossWire, &QCheckBox::toggled, this, guarded([this] { LVDT_CrossWireClick(); }));
-  for (QLineEdit* field : {Coil_A_Imin, Coil_A_Imax, Coil_B_Imin, Coil_B_Imax})
-    connect(field, &QLineEdit::textChanged, this, guarded([this, field] { Coil_I_Change(field); }));
+  connect(Positions_3, &ui::Label::clicked, this, Guarded([this] { Positions_3Click(Positions_3); }));
+  connect(Voltage_Mode, &ui::Label::clicked, this, Guarded([this] { Voltage_ModeClick(Voltage_Mode); }));
+  connect(LVDT_Mode, &ui::Label::clicked, this, Guarded([this] { LVDTClick(LVDT_Mode); }));
+  connect(Device_Type, &ui::Label::clicked, this, Guarded([this] { Positions_3Click(Device_Type); }));
+  connect(LVDT_CrossWire, &QCheckBox::toggled, this, Guarded(this, &TPgm::LVDT_CrossWireClick));
+  for (ui::ValveField* field : {Coil_A_Imin, Coil_A_Imax, Coil_B_Imin, Coil_B_Imax})
+    connect(field, &QLineEdit::textChanged, this, Guarded([this, field] { Coil_I_Change(field); }));
   for (QPushButton* button : {Coil_A_Gain, Coil_B_Gain})
-    connect(button, &QPushButton::clicked, this, guarded([this, button] { Coil_GainClick(button); }));
-  connect(I_Limit, &QLineEdit::textChanged, this, guarded([this] { I_LimitChange(I_Limit); }));
-  connect(DAC_Imax, &QLineEdit::textChanged, this, guarded([this] { DAC_ImaxChange(DAC_Imax); }));
-  connect(PWM, &QLineEdit::textChanged, this, guarded([this] { PWMChange(); }));
+    connect(button, &QPushButton::clicked, this, Guarded([this, button] { Coil_GainClick(button); }));
+  connect(I_Limit, &QLineEdit::textChanged, this, Guarded([this] { I_LimitChange(I_Limit); }));
+  connect(DAC_Imax, &QLineEdit::textChanged, this, Guarded([this] { DAC_ImaxChange(DAC_Imax); }));
+  connect(PWM, &QLineEdit::textChanged, this, Guarded(this, &TPgm::PWMChange));
 
   // Remote control, the set-value bar and the switch check boxes
   // (main_window_remote.cpp).
-  connect(RemoteControl, &QCheckBox::toggled, this, guarded([this] { RemoteControlClick(); }));
-  connect(Set_Bar, &QSlider::valueChanged, this, guarded([this] { Set_BarChange(); }));
-  connect(EnableDAC_Override, &QCheckBox::toggled, this, guarded([this] { EnableDAC_OverrideClick(); }));
-  connect(EnableBreakpoint, &QCheckBox::toggled, this, guarded([this] { EnableBreakpointClick(); }));
-  connect(ServiceMode, &QCheckBox::toggled, this, guarded([this] { ServiceModeClick(); }));
-  connect(ServiceOptions, &QPushButton::clicked, this, guarded([this] { ServiceOptionsClick(); }));
+  connect(RemoteControl, &QCheckBox::toggled, this, Guarded(this, &TPgm::RemoteControlClick));
+  connect(Set_Bar, &QSlider::valueChanged, this, Guarded(this, &TPgm::Set_BarChange));
+  connect(EnableDAC_Override, &QCheckBox::toggled, this, Guarded(this, &TPgm::EnableDAC_OverrideClick));
+  connect(EnableBreakpoint, &QCheckBox::toggled, this, Guarded(this, &TPgm::EnableBreakpointClick));
+  connect(ServiceMode, &QCheckBox::toggled, this, Guarded(this, &TPgm::ServiceModeClick));
+  connect(ServiceOptions, &QPushButton::clicked, this, Guarded(this, &TPgm::ServiceOptionsClick));
 }
+
+// ---- what the sequences set through the window ----------------------------------
 
 void TPgm::SetCheckedAndReact(QCheckBox* box, bool checked, void (TPgm::*reaction)()) {
   if (box->isChecked() == checked) return;
@@ -99,26 +65,79 @@ void TPgm::SetCheckedAndReact(QCheckBox* box, bool checked, void (TPgm::*reactio
   (this->*reaction)();
 }
 
-QLineEdit* TPgm::ParameterField(std::string_view name) const {
-  const QString n = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-  if (auto* field = qobject_cast<QLineEdit*>(components_.object(n))) return field;
-  if (service::OptionsForm) {
-    if (auto* field = qobject_cast<QLineEdit*>(service::OptionsForm->components().object(n))) return field;
+void TPgm::SetChecked(const QString& name, bool checked) {
+  // A mode label always redraws, the window being the sender.
+  if (name == QLatin1String("Positions_3")) {
+    SetThreePositions(checked);
+    Positions_3Click(this);
+    return;
   }
-  throw std::logic_error("No field " + std::string(name));
+  if (name == QLatin1String("Voltage_Mode")) {
+    SetVoltageInput(checked);
+    Voltage_ModeClick(this);
+    return;
+  }
+  if (name == QLatin1String("LVDT_Mode")) {
+    SetLvdtFitted(checked);
+    LVDTClick(this);
+    return;
+  }
+  const std::pair<QCheckBox*, void (TPgm::*)()> boxes[] = {
+      {LVDT_CrossWire, &TPgm::LVDT_CrossWireClick},   {RemoteControl, &TPgm::RemoteControlClick},
+      {EnableDAC_Override, &TPgm::EnableDAC_OverrideClick}, {EnableBreakpoint, &TPgm::EnableBreakpointClick},
+      {ServiceMode, &TPgm::ServiceModeClick}};
+  for (const auto& [box, reaction] : boxes) {
+    if (box->objectName() == name) {
+      SetCheckedAndReact(box, checked, reaction);
+      return;
+    }
+  }
+  throw std::logic_error("No switch " + name.toStdString());
 }
 
-// ---- reading ---------------------------------------------------------------------
+bool TPgm::IsChecked(const QString& name) const {
+  if (name == QLatin1String("Positions_3")) return ThreePositions();
+  if (name == QLatin1String("Voltage_Mode")) return VoltageInput();
+  if (name == QLatin1String("LVDT_Mode")) return LvdtFitted();
+  if (auto* box = qobject_cast<QCheckBox*>(components_.object(name))) return box->isChecked();
+  throw std::logic_error("No switch " + name.toStdString());
+}
+
+// One function for the parameter read, the status refresh and the remote
+// switch. They differ only when reading the value fails: the read then puts
+// the bar at 0 and goes on, the other two end (see their sequences).
+void TPgm::ShowSetValue(std::optional<float> value) {
+  try {
+    if (!value) throw std::invalid_argument("no set value");
+    // Moving the bar runs its change reaction, which writes Set_Val too; the
+    // exact value follows.
+    Set_Bar->setValue(params::SetBarPosition(*value));
+    Set_Val->setText(ui::FixedText(*value, 3));
+  } catch (const std::exception&) {
+    Set_Bar->setValue(0);
+  }
+}
+
+void TPgm::ShowDeviceType(const QString& text) {
+  Device_Type->setText(text);
+  QFont bold = font();
+  bold.setBold(true);
+  const int width = QFontMetrics(bold).horizontalAdvance(Device_Type->text());
+  Device_Type->adjustSize();
+  Device_Type->move(params::CentredLeft(DeviceType->width(), width), Device_Type->y());
+}
+
+// ---- handlers ----------------------------------------------------------------------
 
 void TPgm::ReadParametersClick() {
-  MaskFloatingPointExceptions();
   for (QWidget* w : std::initializer_list<QWidget*>{SendParameters, ReadParameters, WriteParameters, AutoMode,
                                                     SendSetValue, ShowChart, Solenoid_A_GBox, Solenoid_B_GBox})
     w->setEnabled(false);
 
   std::exception_ptr failure;
   try {
-    ReadParameterSteps();
+    MainWindowView view(*this);
+    params::ReadParameterSet(view);
   } catch (...) {
     failure = std::current_exception();
   }
@@ -141,158 +160,22 @@ void TPgm::ReadParametersClick() {
   if (failure) std::rethrow_exception(failure);
 }
 
-void TPgm::ReadParameterSteps() {
-  std::array<std::uint8_t, proto::ParameterBlockLength> block{};
-  link::ReadBlock(params::state::ParameterBlock, block.data());
-  const auto words = params::DecodeParameterBlock(block);
-  auto word = [&](int reg) { return words[static_cast<std::size_t>(reg - 1)]; };
-
-  ReadConfigurationWord(word(params::reg::Configuration));
-
-  // Words to fields and held values. Writing a field runs its change check.
-  const char sep = ui::DecimalSeparator();
-  for (int reg : params::kReadOrder) {
-    const params::ParameterRegister* row = params::FindParameter(reg);
-    if (row->holder == Holder::Held) {
-      *Held.WordOf(reg) = word(reg);
-      continue;
-    }
-    if (row->holder == Holder::OptionsDialog && !service::OptionsForm) continue;
-    QLineEdit* field = ParameterField(row->field);
-    field->setText(QString::fromStdString(params::FieldText(*row, word(reg), sep)));
-    field->setCursorPosition(0);  // a text wider than its field shows its beginning
-  }
-
-  SetCheckedAndReact(RemoteControl, link::ReadRegister(params::state::RemoteControl) == proto::MarkerTrue,
-                     &TPgm::RemoteControlClick);
-  ReadSetValue();
-
-  DAC_Value->setText(QString::number(link::ReadRegister(params::state::DAC_Value)));
-  SetCheckedAndReact(EnableDAC_Override, link::ReadRegister(params::state::DacOverride) == proto::MarkerTrue,
-                     &TPgm::EnableDAC_OverrideClick);
-  DebugPanel->setText(QString::number(link::ReadRegister(params::state::DebugNumber)));
-
-  const params::ProfileCaption profile = params::ProfileFromRegister(link::ReadRegister(params::state::ActiveProfile));
-  CurrentProfile = profile.number;
-  SelectSetup->setText(QString::fromStdString(profile.caption));
-  SelectSetup->setEnabled(profile.enabled);
-
-  ShowFirmware(link::ReadRegister(params::state::Firmware));
-  BoardVariant = link::ReadRegister(params::state::BoardVariant) == proto::MarkerTrue;
-  In2Present = link::ReadRegister(params::state::In2Present) == proto::MarkerTrue;
-
-  const QString serial = TextOfBytes(link::ReadSerialNumber());
-  const QString type = TextOfBytes(link::ReadDeviceType());
-  if (service::OptionsForm) {
-    service::OptionsForm->Serial_Number->setText(serial);
-    service::OptionsForm->Device_Type->setText(type);
-  }
-  Device_Type->setText(service::OptionsForm ? service::OptionsForm->Device_Type->text() : type);
-  CentreDeviceType();
-}
-
-void TPgm::ReadConfigurationWord(std::uint32_t word) {
-  const params::ConfigWord c = params::ConfigWord::Decode(word);
-  SetThreePositions(c.positions3);
-  Positions_3Click(this);
-  SetVoltageInput(c.voltageMode);
-  Voltage_ModeClick(this);
-  SetLvdtFitted(c.lvdtMode);
-  LVDTClick(this);
-  // Its own reaction clears the box again without an LVDT.
-  SetCheckedAndReact(LVDT_CrossWire, c.lvdtCrossWire, &TPgm::LVDT_CrossWireClick);
-
-  // The options dialog sends nothing while it is not the active window.
-  if (service::TOptionsForm* options = service::OptionsForm) {
-    for (const params::OptionBox& box : params::kOptionBoxes) {
-      if (auto* check = qobject_cast<QCheckBox*>(options->components().object(QString::fromLatin1(box.name.data(),
-                                                                                                 box.name.size()))))
-        check->setChecked(c.Get(box.bit));
-    }
-  }
-  Held.TakeFlags(c);
-  SetCheckedAndReact(ServiceMode, c.serviceMode, &TPgm::ServiceModeClick);
-  // Bit 21 is ignored: remote control comes from state register 1.
-}
-
-void TPgm::ReadSetValue() {
-  // Anything failing here leaves the bar at 0 and the read goes on.
-  try {
-    const float value = link::ReadRegisterFloat(params::state::SetValue);
-    Set_Bar->setValue(params::SetBarPosition(value));
-    Set_Val->setText(ui::FixedText(value, 3));
-  } catch (const std::exception&) {
-    Set_Bar->setValue(0);
-  }
-}
-
-void TPgm::CentreDeviceType() {
-  QFont bold = font();
-  bold.setBold(true);
-  const int width = QFontMetrics(bold).horizontalAdvance(Device_Type->text());
-  Device_Type->adjustSize();
-  Device_Type->move(params::CentredLeft(DeviceType->width(), width), Device_Type->y());
-}
-
-// ---- sending ---------------------------------------------------------------------
-
 void TPgm::SendWriteParamsClick(QObject* sender) {
   const std::array<QPushButton*, 3> buttons{SendParameters, ReadParameters, WriteParameters};
   for (QPushButton* b : buttons) b->setEnabled(false);
-  try {
-    SendParameterSet(sender && sender->objectName() == QLatin1String("WriteParameters"));
-  } catch (...) {
+  const ScopeGuard enable([&] {
     for (QPushButton* b : buttons) b->setEnabled(true);
-    throw;
-  }
-  for (QPushButton* b : buttons) b->setEnabled(true);
-}
-
-void TPgm::SendParameterSet(bool store) {
-  service::TOptionsForm& options = OptionsStore();
-
-  params::ConfigWord c;
-  c.positions3 = ThreePositions();
-  c.voltageMode = VoltageInput();
-  c.lvdtMode = LvdtFitted();
-  c.lvdtCrossWire = LVDT_CrossWire->isChecked();
-  for (const params::OptionBox& box : params::kOptionBoxes) {
-    auto* check =
-        qobject_cast<QCheckBox*>(options.components().object(QString::fromLatin1(box.name.data(), box.name.size())));
-    c.Set(box.bit, check && check->isChecked());
-  }
-  Held.PutFlags(c);
-  c.remoteControl = RemoteControl->isChecked();
-  c.serviceMode = ServiceMode->isChecked();
-  const std::uint32_t word = c.Build();
-
-  link::WriteRegister(params::reg::Configuration, word);
-  if (link::ReadParameter(params::reg::Configuration) != word) {
-    ui::CurrentPrompts().message(this, QString::fromUtf8(ConfigWriteError), QString::fromUtf8(ConfigWriteCaption),
-                                 ui::Prompts::Icon::Error);
-  }
-
-  // Each value is converted just before its write: a field that does not
-  // convert stops the send there, after the writes before it.
-  for (int reg : params::kSendOrder) {
-    const params::ParameterRegister* row = params::FindParameter(reg);
-    std::uint32_t value;
-    if (row->holder == Holder::Held) {
-      value = *Held.WordOf(reg);
-    } else {
-      value = params::FieldWord(*row, ParameterField(row->field)->text().toStdString());
-    }
-    link::WriteRegister(reg, value);
-  }
-
-  if (store) link::SendCommand(params::cmd::StoreParameters, proto::OneShot);
+  });
+  MainWindowView view(*this);
+  params::SendParameterSet(view, ui::CurrentPrompts(),
+                           sender && sender->objectName() == QLatin1String("WriteParameters"));
 }
 
 void TPgm::ResetClick() {
   SetCheckedAndReact(RemoteControl, false, &TPgm::RemoteControlClick);
   SendSetValue->setEnabled(false);
   AutoMode->setEnabled(false);
-  link::SendCommand(params::cmd::ResetValve, proto::OneShot);
+  params::ResetValve();
   DisConnect->click();
 }
 

@@ -3,10 +3,8 @@
 // opening of the options dialog.
 #include "app/definitions.h"
 #include "app/main_window.h"
-#include "link/exchanges.h"
-#include "params/conversions.h"
-#include "params/derived.h"
-#include "params/register_map.h"
+#include "app/main_window_view.h"
+#include "remote/switches.h"
 #include "service/options_form.h"
 #include "ui/number_fields.h"
 #include "ui/widgets.h"
@@ -16,29 +14,16 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include <cfenv>
 #include <stdexcept>
 
 namespace tvx::app {
 
 void TPgm::RemoteControlClick() {
-  // Values read from the valve may be any bit pattern (see the parameter read).
-  std::fenv_t environment;
-  std::feholdexcept(&environment);
-
   const bool on = RemoteControl->isChecked();
   SendSetValue->setEnabled(on);
   AutoMode->setEnabled(on && VoltageInput() && AccessLevel > 1);
-  link::SendCommand(params::cmd::RemoteControl, params::YesNoToWord(on));
-
-  // Adopt the set value the valve uses now.
-  const float value = link::ReadRegisterFloat(params::state::SetValue);
-  try {
-    Set_Bar->setValue(params::SetBarPosition(value));
-    Set_Val->setText(ui::FixedText(value, 3));
-  } catch (const std::exception&) {
-    Set_Bar->setValue(0);
-  }
+  MainWindowView view(*this);
+  remote::SwitchRemoteControl(view, on);
 }
 
 void TPgm::Set_BarChange() {
@@ -49,16 +34,12 @@ void TPgm::Set_BarChange() {
 void TPgm::EnableDAC_OverrideClick() {
   const bool on = EnableDAC_Override->isChecked();
   Send_DAC->setEnabled(on);
-  link::SendCommand(params::cmd::DacOverride, params::YesNoToWord(on));
+  remote::SwitchDacOverride(on);
 }
 
-void TPgm::EnableBreakpointClick() {
-  link::SendCommand(params::cmd::Breakpoint, params::YesNoToWord(EnableBreakpoint->isChecked()));
-}
+void TPgm::EnableBreakpointClick() { remote::SwitchBreakpoint(EnableBreakpoint->isChecked()); }
 
-void TPgm::ServiceModeClick() {
-  link::SendCommand(params::cmd::ServiceMode, params::YesNoToWord(ServiceMode->isChecked()));
-}
+void TPgm::ServiceModeClick() { remote::SwitchServiceMode(ServiceMode->isChecked()); }
 
 void TPgm::ServiceOptionsClick() {
   service::TOptionsForm* options = service::OptionsForm;

@@ -12,7 +12,7 @@ namespace {
 using Member = bool ConfigWord::*;
 
 // The member of each bit, bit order; bits 25..30 carry nothing.
-constexpr std::array<Member, 32> kMembers{
+constexpr std::array<Member, 32> Members{
     &ConfigWord::positions3,      &ConfigWord::voltageMode,     &ConfigWord::lvdtMode,
     &ConfigWord::lvdtCrossWire,   &ConfigWord::ditherMode,      &ConfigWord::ditherDacAverage,
     &ConfigWord::iwdtEnabled,     &ConfigWord::reportDac,       &ConfigWord::filterDac,
@@ -27,7 +27,7 @@ constexpr std::array<Member, 32> kMembers{
 };
 
 int BitOfName(std::string_view name) {
-  for (const auto& b : kConfigBits) {
+  for (const auto& b : ConfigBits) {
     if (b.name == name) return b.bit;
   }
   return -1;
@@ -37,13 +37,13 @@ int BitOfName(std::string_view name) {
 
 bool ConfigWord::Get(int bit) const {
   if (bit < 0 || bit > 31) return false;
-  const Member m = kMembers[static_cast<std::size_t>(bit)];
+  const Member m = Members[static_cast<std::size_t>(bit)];
   return m != nullptr && this->*m;
 }
 
 void ConfigWord::Set(int bit, bool on) {
   if (bit < 0 || bit > 31) return;
-  const Member m = kMembers[static_cast<std::size_t>(bit)];
+  const Member m = Members[static_cast<std::size_t>(bit)];
   if (m != nullptr) this->*m = on;
 }
 

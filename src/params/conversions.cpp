@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -42,6 +43,11 @@ std::array<std::uint32_t, 128> DecodeParameterBlock(std::span<const std::uint8_t
   std::array<std::uint32_t, 128> words{};
   for (int k = 1; k <= 128; ++k) words[static_cast<std::size_t>(k - 1)] = BlockWord(block, k);
   return words;
+}
+
+void MaskFloatingPointExceptions() {
+  std::fenv_t environment;
+  std::feholdexcept(&environment);
 }
 
 // ---- number to text ---------------------------------------------------------
@@ -283,8 +289,8 @@ float ParseSingle(std::string_view fieldText) {
   const double v = ParseFloat(text);
   // Halfway between the largest single and the next power of two rounds to
   // infinity; from there on the value does not fit a single.
-  constexpr double kSingleOverflow = 0x1.ffffffp127;
-  if (std::fabs(v) >= kSingleOverflow) throw ConversionError(kRangeErrorMessage);
+  constexpr double SingleOverflow = 0x1.ffffffp127;
+  if (std::fabs(v) >= SingleOverflow) throw ConversionError(RangeErrorMessage);
   return static_cast<float>(v);
 }
 
@@ -322,7 +328,7 @@ std::int64_t ParseInteger(std::string_view text) {
 
 std::uint32_t ParseUnsigned(std::string_view text) {
   const std::int64_t v = ParseInteger(text);
-  if (v < 0) throw ConversionError(kRangeErrorMessage);
+  if (v < 0) throw ConversionError(RangeErrorMessage);
   return static_cast<std::uint32_t>(v);
 }
 

@@ -36,6 +36,13 @@ std::uint32_t BlockWord(std::span<const std::uint8_t> block, int k);
 // All 128 words of a parameter block; index 0 holds word 1.
 std::array<std::uint32_t, 128> DecodeParameterBlock(std::span<const std::uint8_t> block);
 
+// Values read from the valve may be any bit pattern: a NaN or an infinity must
+// show as a text and never raise. Floating-point exceptions are masked by
+// default on our targets, but a foreign library may unmask them; this keeps
+// them masked (non-stop mode) for the rest of the run. Every sequence that
+// converts valve words calls it first.
+void MaskFloatingPointExceptions();
+
 // ---- number to text ---------------------------------------------------------
 
 // Fixed notation as the program shows every float: at most 7 significant digits,
@@ -107,6 +114,6 @@ std::uint32_t FieldWord(const ParameterRegister& reg, const FieldValue& value);
 // The messages, for callers that report a failure of their own.
 std::string InvalidFloatMessage(std::string_view text);
 std::string InvalidIntegerMessage(std::string_view text);
-inline constexpr const char* kRangeErrorMessage = "Range check error";
+inline constexpr const char* RangeErrorMessage = "Range check error";
 
 }  // namespace tvx::params

@@ -62,10 +62,10 @@ std::array<std::string, 3> MonitorRangeLabels(bool currentInput, const TextWidth
   const int target = textWidth(items[2]);
   // A font whose blank has no width could never reach the target; a caption is
   // not padded beyond any sensible length.
-  constexpr std::size_t kMaxPadding = 64;
+  constexpr std::size_t MaxPadding = 64;
   for (int i = 0; i < 2; ++i) {
     std::string& item = items[static_cast<std::size_t>(i)];
-    for (std::size_t pad = 0; pad < kMaxPadding && textWidth(item) < target; ++pad) {
+    for (std::size_t pad = 0; pad < MaxPadding && textWidth(item) < target; ++pad) {
       item.insert(0, 1, ' ');
     }
   }
@@ -176,9 +176,9 @@ std::optional<char> FilterNumericKey(char32_t key, bool allowMinus) {
   switch (key) {
     case U',':
     case U'.': return ',';
-    case kEnter: return static_cast<char>(kTab);
-    case kBackspace:
-    case kEscape: return static_cast<char>(key);
+    case KeyEnter: return static_cast<char>(KeyTab);
+    case KeyBackspace:
+    case KeyEscape: return static_cast<char>(key);
     case U'-':
       if (allowMinus) return '-';
       break;
@@ -190,7 +190,7 @@ std::optional<char> FilterNumericKey(char32_t key, bool allowMinus) {
 // ---- profile and set value ------------------------------------------------------------
 
 ProfileCaption ProfileFromRegister(std::uint32_t register29) {
-  if (register29 >= 0x7FFFFFFFu) throw ConversionError(kRangeErrorMessage);
+  if (register29 >= 0x7FFFFFFFu) throw ConversionError(RangeErrorMessage);
   const int number = static_cast<int>(register29) + 1;
   if (number < 11) return {number, "Profil nr " + std::to_string(number) + " ", true};
   return {number, "F", false};
@@ -211,7 +211,7 @@ int CentredLeft(int groupWidth, int textWidth) { return (groupWidth - textWidth)
 
 std::array<std::uint32_t, 10> TextToWords(std::string_view bytes) {
   std::array<std::uint32_t, 10> words{};
-  const std::size_t n = bytes.size() < kTextLength ? bytes.size() : kTextLength;
+  const std::size_t n = bytes.size() < TextLength ? bytes.size() : TextLength;
   for (std::size_t i = 0; i < n; ++i) {
     const auto b = static_cast<std::uint8_t>(bytes[i]);
     words[i / 4] |= std::uint32_t{b} << (8 * (i % 4));

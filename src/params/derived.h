@@ -17,7 +17,7 @@ namespace tvx::params {
 // ---- valve modes -------------------------------------------------------------
 
 // Each mode is bit 6 of the Tag of its label.
-inline constexpr std::uint16_t kModeTagBit = 0x40;
+inline constexpr std::uint16_t ModeTagBit = 0x40;
 
 enum class Mode { Positions3, VoltageInput, Lvdt };
 
@@ -96,7 +96,7 @@ bool CurrentLimitFieldRed(std::string_view text);
 
 // ---- PWM and dither -------------------------------------------------------------
 
-inline constexpr std::string_view kDitherPwmText = "2000";
+inline constexpr std::string_view DitherPwmText = "2000";
 
 // PWM: red below 50 or above 5000; nothing (colour unchanged) for no integer.
 std::optional<bool> PwmFieldRed(std::string_view text);
@@ -108,7 +108,7 @@ bool PwmForcedToDitherValue(bool mainWindowActive, int accessLevel, bool ditherM
 bool OptionsOkSetsDitherPwm(bool ditherAtActivation, bool ditherNow, int accessLevel);
 
 // PWM maximum: the upper half of state register 27, or 5000 when unread.
-inline constexpr std::uint32_t kDefaultPwmMax = 5000;
+inline constexpr std::uint32_t DefaultPwmMax = 5000;
 std::uint32_t PwmMaxOf(std::uint32_t register27);
 
 // Dither amplitude: red above PWM maximum / 4 (exact division). Nothing for no integer.
@@ -118,10 +118,10 @@ std::optional<bool> DitherFrequencyRed(std::string_view text);
 
 // ---- key filters -------------------------------------------------------------------
 
-inline constexpr char32_t kBackspace = 8;
-inline constexpr char32_t kTab = 9;
-inline constexpr char32_t kEnter = 13;
-inline constexpr char32_t kEscape = 27;
+inline constexpr char32_t KeyBackspace = 8;
+inline constexpr char32_t KeyTab = 9;
+inline constexpr char32_t KeyEnter = 13;
+inline constexpr char32_t KeyEscape = 27;
 
 // What a typed character becomes in a numeric field: digits, ",", Backspace and
 // Esc pass; "." becomes ","; Enter becomes Tab; "-" passes only with

@@ -3,7 +3,7 @@
 namespace tvx::params {
 
 const ParameterRegister* FindParameter(int number) {
-  for (const auto& r : kParameterSet) {
+  for (const auto& r : ParameterSet) {
     if (r.number == number) return &r;
   }
   return nullptr;
@@ -11,7 +11,7 @@ const ParameterRegister* FindParameter(int number) {
 
 const ParameterRegister* FindParameterByField(std::string_view field) {
   if (field.empty()) return nullptr;
-  for (const auto& r : kParameterSet) {
+  for (const auto& r : ParameterSet) {
     if (r.field == field) return &r;
   }
   return nullptr;
@@ -26,7 +26,7 @@ std::string_view Q51SequenceHint(bool boardVariant) {
 }
 
 const OptionBox* FindOptionBox(std::string_view name) {
-  for (const auto& box : kOptionBoxes) {
+  for (const auto& box : OptionBoxes) {
     if (box.name == name) return &box;
   }
   return nullptr;

@@ -3,8 +3,8 @@
 // commands and the parameter registers that dialogs read and write one at a
 // time. Every other module takes its numbers from here.
 //
-// Header-only data with no dependency beyond the standard library, so that the
-// valve simulator can share it. Parameter registers, state registers and
+// Header-only data; the wire constants (block registers, text registers, the
+// profile-bank command) come from the link's protocol header. Parameter registers, state registers and
 // commands are three separate number spaces: parameter register 110 (LVDT gain)
 // has nothing to do with command 110 (service mode).
 #pragma once
@@ -14,13 +14,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "link/protocol.h"
+
 namespace tvx::params {
 
 // ---------------------------------------------------------------------------
 // Parameter set (parameter registers 1..128, read at once with the 512-byte
 // block of state register 31)
 
-inline constexpr int kParameterWords = 128;
+inline constexpr int ParameterWords = static_cast<int>(proto::ParameterWords);
 
 // How a register's 32-bit word is to be understood.
 enum class Encoding : std::uint8_t {
@@ -47,7 +49,6 @@ struct ParameterRegister {
   std::string_view field;  // component name of the field, or the held item's name
   bool read;               // taken from the block by the whole-set read
   bool sent;               // written by the whole-set send
-  int sendOrder;           // 0 for register 1 (written first), 1..30 after it, -1 not sent
 };
 
 // Parameter registers. Named so that nobody writes the numbers as literals.
@@ -111,76 +112,76 @@ inline constexpr int StartDelay = 122;
 
 // A linearisation table of eleven points: register base + p holds the measured
 // value of point p, base + 11 + p its corrected value.
-inline constexpr int kLinTablePoints = 11;
+inline constexpr int LinTablePoints = 11;
 constexpr int LinTableMeasuredRegister(int base, int point) { return base + point; }
 constexpr int LinTableCorrectedRegister(int base, int point) {
-  return base + kLinTablePoints + point;
+  return base + LinTablePoints + point;
 }
 
 // Bit of the error mask (register 67) that makes the temperature limit come
 // from register 115.
-inline constexpr std::uint32_t kErrorMaskTemperatureLimitBit = 0x8000u;
+inline constexpr std::uint32_t ErrorMaskTemperatureLimitBit = 0x8000u;
 
 // Every register the whole-set read and send carry, in register order, which is
 // also the order in which the read fills the fields and the send writes them.
-inline constexpr std::array<ParameterRegister, 35> kParameterSet{{
-    {reg::Configuration, "configuration word", Encoding::BitSet, 0, Holder::ConfigWord, "", true, true, 0},
-    {reg::PWM, "PWM frequency of the solenoid drive [Hz]", Encoding::UnsignedInt, 0, Holder::MainWindow, "PWM", true, true, 1},
-    {reg::Coil_A_Imin, "solenoid A minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imin", true, true, 2},
-    {reg::Coil_A_Imax, "solenoid A maximum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imax", true, true, 3},
-    {reg::Coil_B_Imin, "solenoid B minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Imin", true, true, 4},
-    {reg::Coil_B_Imax, "solenoid B maximum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Imax", true, true, 5},
-    {reg::I_Limit, "short-circuit current threshold [A]", Encoding::Float, 3, Holder::MainWindow, "I_Limit", true, true, 6},
-    {reg::Coil_A_Dead_Band, "solenoid A sensitivity threshold [%]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Dead_Band", true, true, 7},
-    {reg::Coil_B_Dead_Band, "solenoid B sensitivity threshold [%]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Dead_Band", true, true, 8},
-    {reg::Coil_A_Correct, "solenoid A current-reading correction", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Correct", true, true, 9},
-    {reg::Coil_B_Correct, "solenoid B current-reading correction", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Correct", true, true, 10},
-    {reg::Coil_A_GainI, "solenoid A gain without LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_A_GainI", true, true, 11},
-    {reg::Coil_B_GainI, "solenoid B gain without LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_B_GainI", true, true, 12},
-    {reg::PID_P, "regulator Kp", Encoding::Float, 3, Holder::MainWindow, "PID_P", true, true, 13},
-    {reg::PID_I, "regulator Ki", Encoding::Float, 3, Holder::MainWindow, "PID_I", true, true, 14},
-    {reg::PID_D, "regulator Kd", Encoding::Float, 3, Holder::MainWindow, "PID_D", true, true, 15},
-    {reg::DigiPot_Value, "digital potentiometer setting (0..255)", Encoding::UnsignedInt, 0, Holder::MainWindow, "DigiPot_Value", true, true, 16},
-    {reg::Near_Zero_Zone, "near-zero creep filter zone of the set value [mV]", Encoding::Float, 3, Holder::MainWindow, "Near_Zero_Zone", true, true, 17},
-    {reg::ErrorMask, "critical-error enable mask", Encoding::BitSet, 0, Holder::Held, "ErrorMask", true, true, 18},
-    {reg::Coil_A_GainL, "solenoid A gain with LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_A_GainL", true, true, 19},
-    {reg::Coil_B_GainL, "solenoid B gain with LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_B_GainL", true, true, 20},
-    {reg::TraceInterval, "trace recording interval", Encoding::UnsignedInt, 0, Holder::Held, "TraceInterval", true, true, 21},
-    {reg::IN1_4_20_Offset, "zero correction of input WE1 4-20 mA [mA]", Encoding::Float, 6, Holder::MainWindow, "IN1_4_20_Offset", true, true, 22},
-    {reg::DAC_Gain, "gain correction of the DAC output", Encoding::Float, 6, Holder::MainWindow, "DAC_Gain", true, true, 23},
-    {reg::ADC_Gain, "gain correction of input WE1 4-20 mA", Encoding::Float, 6, Holder::MainWindow, "ADC_Gain", true, true, 24},
-    {reg::LVDT_Offset, "zero correction of the LVDT input [V]", Encoding::Float, 6, Holder::MainWindow, "LVDT_Offset", true, true, 25},
-    {reg::NearZeroKp, "Kp near the LVDT zero position", Encoding::Float, 3, Holder::Held, "NearZeroKp", true, false, -1},
-    {reg::NearZeroKi, "Ki near the LVDT zero position", Encoding::Float, 3, Holder::Held, "NearZeroKi", true, false, -1},
-    {reg::LVDT_Gain, "gain correction of the LVDT input", Encoding::Float, 6, Holder::MainWindow, "LVDT_Gain", true, true, 26},
-    {reg::LargeErrorKp, "Kp for a large regulation error", Encoding::Float, 3, Holder::Held, "LargeErrorKp", true, false, -1},
-    {reg::LargeErrorKi, "Ki for a large regulation error", Encoding::Float, 3, Holder::Held, "LargeErrorKi", true, false, -1},
-    {reg::Ramp_Start_Delay, "ramp start delay [ms]", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Ramp_Start_Delay", true, true, 27},
-    {reg::Dither_Ampl, "dither amplitude", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Dither_Ampl", true, true, 28},
-    {reg::Dither_Freq, "dither frequency [Hz]", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Dither_Freq", true, true, 29},
-    {reg::DAC_Imax, "coil current for full scale on the monitor output [A]", Encoding::Float, 3, Holder::MainWindow, "DAC_Imax", true, true, 30},
+inline constexpr std::array<ParameterRegister, 35> ParameterSet{{
+    {reg::Configuration, "configuration word", Encoding::BitSet, 0, Holder::ConfigWord, "", true, true},
+    {reg::PWM, "PWM frequency of the solenoid drive [Hz]", Encoding::UnsignedInt, 0, Holder::MainWindow, "PWM", true, true},
+    {reg::Coil_A_Imin, "solenoid A minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imin", true, true},
+    {reg::Coil_A_Imax, "solenoid A maximum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imax", true, true},
+    {reg::Coil_B_Imin, "solenoid B minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Imin", true, true},
+    {reg::Coil_B_Imax, "solenoid B maximum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Imax", true, true},
+    {reg::I_Limit, "short-circuit current threshold [A]", Encoding::Float, 3, Holder::MainWindow, "I_Limit", true, true},
+    {reg::Coil_A_Dead_Band, "solenoid A sensitivity threshold [%]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Dead_Band", true, true},
+    {reg::Coil_B_Dead_Band, "solenoid B sensitivity threshold [%]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Dead_Band", true, true},
+    {reg::Coil_A_Correct, "solenoid A current-reading correction", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Correct", true, true},
+    {reg::Coil_B_Correct, "solenoid B current-reading correction", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Correct", true, true},
+    {reg::Coil_A_GainI, "solenoid A gain without LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_A_GainI", true, true},
+    {reg::Coil_B_GainI, "solenoid B gain without LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_B_GainI", true, true},
+    {reg::PID_P, "regulator Kp", Encoding::Float, 3, Holder::MainWindow, "PID_P", true, true},
+    {reg::PID_I, "regulator Ki", Encoding::Float, 3, Holder::MainWindow, "PID_I", true, true},
+    {reg::PID_D, "regulator Kd", Encoding::Float, 3, Holder::MainWindow, "PID_D", true, true},
+    {reg::DigiPot_Value, "digital potentiometer setting (0..255)", Encoding::UnsignedInt, 0, Holder::MainWindow, "DigiPot_Value", true, true},
+    {reg::Near_Zero_Zone, "near-zero creep filter zone of the set value [mV]", Encoding::Float, 3, Holder::MainWindow, "Near_Zero_Zone", true, true},
+    {reg::ErrorMask, "critical-error enable mask", Encoding::BitSet, 0, Holder::Held, "ErrorMask", true, true},
+    {reg::Coil_A_GainL, "solenoid A gain with LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_A_GainL", true, true},
+    {reg::Coil_B_GainL, "solenoid B gain with LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_B_GainL", true, true},
+    {reg::TraceInterval, "trace recording interval", Encoding::UnsignedInt, 0, Holder::Held, "TraceInterval", true, true},
+    {reg::IN1_4_20_Offset, "zero correction of input WE1 4-20 mA [mA]", Encoding::Float, 6, Holder::MainWindow, "IN1_4_20_Offset", true, true},
+    {reg::DAC_Gain, "gain correction of the DAC output", Encoding::Float, 6, Holder::MainWindow, "DAC_Gain", true, true},
+    {reg::ADC_Gain, "gain correction of input WE1 4-20 mA", Encoding::Float, 6, Holder::MainWindow, "ADC_Gain", true, true},
+    {reg::LVDT_Offset, "zero correction of the LVDT input [V]", Encoding::Float, 6, Holder::MainWindow, "LVDT_Offset", true, true},
+    {reg::NearZeroKp, "Kp near the LVDT zero position", Encoding::Float, 3, Holder::Held, "NearZeroKp", true, false},
+    {reg::NearZeroKi, "Ki near the LVDT zero position", Encoding::Float, 3, Holder::Held, "NearZeroKi", true, false},
+    {reg::LVDT_Gain, "gain correction of the LVDT input", Encoding::Float, 6, Holder::MainWindow, "LVDT_Gain", true, true},
+    {reg::LargeErrorKp, "Kp for a large regulation error", Encoding::Float, 3, Holder::Held, "LargeErrorKp", true, false},
+    {reg::LargeErrorKi, "Ki for a large regulation error", Encoding::Float, 3, Holder::Held, "LargeErrorKi", true, false},
+    {reg::Ramp_Start_Delay, "ramp start delay [ms]", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Ramp_Start_Delay", true, true},
+    {reg::Dither_Ampl, "dither amplitude", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Dither_Ampl", true, true},
+    {reg::Dither_Freq, "dither frequency [Hz]", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Dither_Freq", true, true},
+    {reg::DAC_Imax, "coil current for full scale on the monitor output [A]", Encoding::Float, 3, Holder::MainWindow, "DAC_Imax", true, true},
 }};
 
-// The registers after the configuration word in the order in which the read
-// fills them into fields and held values.
-inline constexpr std::array<int, 34> kReadOrder{
-    reg::PWM, reg::Coil_A_Imin, reg::Coil_A_Imax, reg::Coil_B_Imin, reg::Coil_B_Imax, reg::I_Limit,
-    reg::Coil_A_Dead_Band, reg::Coil_B_Dead_Band, reg::Coil_A_Correct, reg::Coil_B_Correct,
-    reg::Coil_A_GainI, reg::Coil_B_GainI, reg::PID_P, reg::PID_I, reg::PID_D, reg::DigiPot_Value,
-    reg::Near_Zero_Zone, reg::ErrorMask, reg::Coil_A_GainL, reg::Coil_B_GainL, reg::TraceInterval,
-    reg::IN1_4_20_Offset, reg::DAC_Gain, reg::ADC_Gain, reg::LVDT_Offset, reg::NearZeroKp,
-    reg::NearZeroKi, reg::LVDT_Gain, reg::LargeErrorKp, reg::LargeErrorKi, reg::Ramp_Start_Delay,
-    reg::Dither_Ampl, reg::Dither_Freq, reg::DAC_Imax};
-
-// The registers the send writes after register 1 (written and read back
-// first), in this order; each field is converted just before its write.
-inline constexpr std::array<int, 30> kSendOrder{
-    reg::PWM, reg::Coil_A_Imin, reg::Coil_A_Imax, reg::Coil_B_Imin, reg::Coil_B_Imax, reg::I_Limit,
-    reg::Coil_A_Dead_Band, reg::Coil_B_Dead_Band, reg::Coil_A_Correct, reg::Coil_B_Correct,
-    reg::Coil_A_GainI, reg::Coil_B_GainI, reg::PID_P, reg::PID_I, reg::PID_D, reg::DigiPot_Value,
-    reg::Near_Zero_Zone, reg::ErrorMask, reg::Coil_A_GainL, reg::Coil_B_GainL, reg::TraceInterval,
-    reg::IN1_4_20_Offset, reg::DAC_Gain, reg::ADC_Gain, reg::LVDT_Offset, reg::LVDT_Gain,
-    reg::Ramp_Start_Delay, reg::Dither_Ampl, reg::Dither_Freq, reg::DAC_Imax};
+// The registers after the configuration word, in table order, that the read
+// fills into fields and held values, and that the send writes (register 1 is
+// written and read back first; each field is converted just before its write).
+constexpr std::size_t CountAfterConfiguration(bool ParameterRegister::*column) {
+  std::size_t n = 0;
+  for (const ParameterRegister& r : ParameterSet) n += (r.number != reg::Configuration && r.*column) ? 1 : 0;
+  return n;
+}
+template <std::size_t N>
+constexpr std::array<int, N> OrderAfterConfiguration(bool ParameterRegister::*column) {
+  std::array<int, N> order{};
+  std::size_t i = 0;
+  for (const ParameterRegister& r : ParameterSet)
+    if (r.number != reg::Configuration && r.*column) order[i++] = r.number;
+  return order;
+}
+inline constexpr auto ReadOrder =
+    OrderAfterConfiguration<CountAfterConfiguration(&ParameterRegister::read)>(&ParameterRegister::read);
+inline constexpr auto SendOrder =
+    OrderAfterConfiguration<CountAfterConfiguration(&ParameterRegister::sent)>(&ParameterRegister::sent);
 
 // The table row of a register of the whole set, or nullptr.
 const ParameterRegister* FindParameter(int number);
@@ -237,7 +238,7 @@ struct ConfigBit {
 
 // Every bit the program reads or writes, bit order. Bits 25 to 30 are unused
 // (sent as 0, ignored when read).
-inline constexpr std::array<ConfigBit, 26> kConfigBits{{
+inline constexpr std::array<ConfigBit, 26> ConfigBits{{
     {cfg::Positions_3, "Positions_3", BitHolder::ModeLabel},
     {cfg::Voltage_Mode, "Voltage_Mode", BitHolder::ModeLabel},
     {cfg::LVDT_Mode, "LVDT_Mode", BitHolder::ModeLabel},
@@ -278,7 +279,7 @@ struct OptionBox {
   std::string_view hint;  // empty for Q51_PWM_Sequence: see Q51SequenceHint
 };
 
-inline constexpr std::array<OptionBox, 15> kOptionBoxes{{
+inline constexpr std::array<OptionBox, 15> OptionBoxes{{
     {"Enable_PID2", 7, cfg::Enable_PID2, 0x0200, "regulator PID V2 dla LVDT 3P",
      " Nowy regulator PID dla rozdzielacza 3-położeniowego z czujnikiem LVDT "},
     {"XPID_LVDT", 10, cfg::XPID_LVDT, 0x0200, "dynamiczny regulator PID w pobliżu zera LVDT",
@@ -328,7 +329,7 @@ inline constexpr int DiagnosticMax = 5;       // longest control cycle, us
 inline constexpr int ErrorHistory = 6;        // next history code (after command 997)
 inline constexpr int SetCoilA = 7;            // float: set current (A) or position (V)
 inline constexpr int SetCoilB = 8;
-inline constexpr int TraceChunk = 10;         // 60-byte chunk of the trace recording
+inline constexpr int TraceChunk = proto::TraceChunkRegister;  // 60-byte chunk of the trace recording
 inline constexpr int StopCode = 11;           // 0xFFFFFFFF: no stop
 inline constexpr int TraceCurrentScale = 12;  // low / high 16 bits
 inline constexpr int DAC_Value = 13;          // 0..4095
@@ -347,16 +348,16 @@ inline constexpr int PwmMaxAndEnables = 27;   // high 16 bits PWM maximum, low b
 inline constexpr int ManualPwm = 28;          // high 16 bits coil A, low 16 bits coil B
 inline constexpr int ActiveProfile = 29;      // profile number less one
 inline constexpr int Firmware = 30;           // firmware version code
-inline constexpr int ParameterBlock = 31;     // 512-byte block of parameter registers 1..128
-inline constexpr int SecondBlock = 32;        // 1024-byte block
+inline constexpr int ParameterBlock = proto::ParameterBlockRegister;  // 512-byte block of parameter registers 1..128
+inline constexpr int SecondBlock = proto::SecondBlockRegister;  // 1024-byte block
 inline constexpr int LvdtPid = 34;            // float, V
-inline constexpr int LinTable1 = 35;          // 88-byte blocks of tables 1..3
-inline constexpr int LinTable2 = 36;
-inline constexpr int LinTable3 = 37;
+inline constexpr int LinTable1 = proto::LinTableRegisterFirst;  // 88-byte blocks of tables 1..3
+inline constexpr int LinTable2 = LinTable1 + 1;
+inline constexpr int LinTable3 = LinTable1 + 2;
 inline constexpr int TraceMonitorScale = 38;  // low / high 16 bits
 inline constexpr int BoardVariant = 39;       // yes/no
-inline constexpr int SerialNumber = 40;       // 40-byte text
-inline constexpr int DeviceType = 41;         // 40-byte text
+inline constexpr int SerialNumber = proto::SerialNumberRegister;  // 40-byte text
+inline constexpr int DeviceType = proto::DeviceTypeRegister;  // 40-byte text
 inline constexpr int In2Present = 42;         // yes/no
 inline constexpr int TemperatureMax = 43;     // float, °C
 }  // namespace state
@@ -390,7 +391,7 @@ inline constexpr int RestoreProfile = 987;      // 0xAAAA5500 + (profile - 1)
 inline constexpr int BeginProfileLoad = 988;    // argument 0xAAAA5555
 inline constexpr int ProfileWord = 989;         // one data word
 inline constexpr int StoreProfileBank = 990;    // 0xAA55AA00 + bank
-inline constexpr int ReadProfileBank = 991;     // 0xAA550000 + bank × 4096 + length
+inline constexpr int ReadProfileBank = proto::ProfileBankCommand;  // 0xAA550000 + bank × 4096 + length
 inline constexpr int ResetTemperatureMax = 992; // one-shot
 inline constexpr int ResetPeak = 993;           // one-shot: 0x5555AAAA coil A, 0xAAAA5555 coil B
 inline constexpr int TypicalValues = 994;       // one-shot
@@ -402,21 +403,21 @@ inline constexpr int StoreParameters = 999;     // one-shot: working parameters 
 }  // namespace cmd
 
 // Arguments of the multi-purpose commands.
-inline constexpr std::uint32_t kResetPeakA = 0x5555AAAAu;
-inline constexpr std::uint32_t kResetPeakB = 0xAAAA5555u;
-inline constexpr std::uint32_t kProfileArgumentBase = 0xAA55AA00u;    // 995, 990
-inline constexpr std::uint32_t kRestoreProfileBase = 0xAAAA5500u;     // 987
-inline constexpr std::uint32_t kProfileBulkArgument = 0xAAAA5555u;    // 985, 986, 988
-inline constexpr std::uint32_t kCompareProfilesArgument = 0xAAAA5503u;
+inline constexpr std::uint32_t ResetPeakA = 0x5555AAAAu;
+inline constexpr std::uint32_t ResetPeakB = 0xAAAA5555u;
+inline constexpr std::uint32_t ProfileArgumentBase = 0xAA55AA00u;    // 995, 990
+inline constexpr std::uint32_t RestoreProfileBase = 0xAAAA5500u;     // 987
+inline constexpr std::uint32_t ProfileBulkArgument = 0xAAAA5555u;    // 985, 986, 988
+inline constexpr std::uint32_t CompareProfilesArgument = 0xAAAA5503u;
 
 // LVDT calibration (command 29): mode base plus the current in amperes.
-inline constexpr float kCalibrationInactive = 0.0f;
-inline constexpr float kCalibrationZeroCurrent = 1000.0f;
-inline constexpr float kCalibrationCoilA = 2000.0f;
-inline constexpr float kCalibrationCoilB = 3000.0f;
+inline constexpr float CalibrationInactive = 0.0f;
+inline constexpr float CalibrationZeroCurrent = 1000.0f;
+inline constexpr float CalibrationCoilA = 2000.0f;
+inline constexpr float CalibrationCoilB = 3000.0f;
 
 // The two texts sent with OK of the options dialog: 40 characters as ten words.
-inline constexpr int kTextWords = 10;
-inline constexpr std::size_t kTextLength = 40;
+inline constexpr int TextWords = 10;
+inline constexpr std::size_t TextLength = proto::TextReplyLength;
 
 }  // namespace tvx::params

@@ -1,11 +1,11 @@
 #include "service/options_form.h"
 
-#include "app/definitions.h"
 #include "link/comm_error.h"
-#include "link/exchanges.h"
-#include "params/conversions.h"
+#include "params/config_word.h"
 #include "params/derived.h"
 #include "params/register_map.h"
+#include "params/valve_state.h"
+#include "service/options_settings.h"
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
@@ -52,7 +52,7 @@ const Option Options[] = {
     {&TOptionsForm::Dither_DAC_Average, Box("Dither_DAC_Average")},
 };
 
-QString Text(std::string_view text) { return DesignText(std::string(text).c_str()); }
+QString Text(std::string_view text) { return ui::FromUtf8(text); }
 
 constexpr const char* DitherHint =
     " Przebieg PWM modulowany sygnałem typu Dither o podanej częstotliwości i amplitudzie ";
@@ -61,7 +61,7 @@ constexpr const char* TextHint = " Maksymalnie 40 dowolnych znaków ";
 
 }  // namespace
 
-TOptionsForm::TOptionsForm(QWidget* parent) : QDialog(parent) {
+TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : QDialog(parent) {
   OptionsForm = this;
   setObjectName(QStringLiteral("OptionsForm"));
   setWindowTitle(DesignText(" Opcje konfiguracji rozdzielacza"));
@@ -71,7 +71,7 @@ TOptionsForm::TOptionsForm(QWidget* parent) : QDialog(parent) {
   constexpr int FieldX = 290;  // the number fields line up in one column
   int row = 0;
   for (const Option& o : Options) {
-    const QString hint = o.box.hint.empty() ? Text(params::Q51SequenceHint(app::BoardVariant)) : Text(o.box.hint);
+    const QString hint = o.box.hint.empty() ? Text(params::Q51SequenceHint(boardVariant)) : Text(o.box.hint);
     QCheckBox* box = ui::MakeCheckBox(f, this, std::string(o.box.name).c_str(), {12, 12 + Step * row, 0, 19},
                                       Text(o.box.caption), hint);
     box->adjustSize();
@@ -109,11 +109,11 @@ TOptionsForm::TOptionsForm(QWidget* parent) : QDialog(parent) {
   SendConfig = ui::MakeButton(f, this, "SendConfig", {254, y, 80, 25}, DesignText("  OK "));
   Cancel = ui::MakeButton(f, this, "Cancel", {346, y, 80, 25}, DesignText(" Anuluj  "));
   setFixedSize(440, y + 37);
-  connect(SendConfig, &QPushButton::clicked, this, [this] { ui::RunGuarded([this] { SendConfigClick(); }); });
+  connect(SendConfig, &QPushButton::clicked, this, ui::Guarded(this, &TOptionsForm::SendConfigClick));
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
   for (const Option& o : Options) {
     QCheckBox* box = this->*o.member;
-    connect(box, &QCheckBox::toggled, this, [this, box] { ui::RunGuarded([this, box] { OptionClick(box); }); });
+    connect(box, &QCheckBox::toggled, this, ui::Guarded([this, box] { OptionClick(box); }));
   }
   connect(Dither_Ampl, &QLineEdit::textChanged, this, [this] { Dither_AmplChange(); });
   connect(Dither_Freq, &QLineEdit::textChanged, this, [this] { Dither_FreqChange(); });
@@ -155,19 +155,17 @@ void TOptionsForm::FormActivate() {
   DitherAtActivation = Dither_Mode->isChecked();
   if (pwmReadFailed_) return;  // back from the error message of this showing
   try {
-    PwmMaximum = params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables));
+    PwmMaximum = ReadPwmMaximum();
   } catch (const link::UsbError&) {
     // Reported by CommError already.
     pwmReadFailed_ = true;
-    PwmMaximum = params::kDefaultPwmMax;
+    PwmMaximum = params::DefaultPwmMax;
   }
 }
 
 void TOptionsForm::OptionClick(QCheckBox* box) {
   if (!isActiveWindow()) return;  // set by the parameter read
-  const params::OptionBox* option = params::FindOptionBox(box->objectName().toStdString());
-  if (!option) return;
-  link::SendCommand(option->command, params::YesNoToWord(box->isChecked()));
+  SendOptionSwitch(box->objectName().toStdString(), box->isChecked());
 }
 
 void TOptionsForm::Dither_AmplChange() {
@@ -182,24 +180,33 @@ void TOptionsForm::Dither_FreqChange() {
 }
 
 void TOptionsForm::SendConfigClick() {
-  if (params::OptionsOkSetsDitherPwm(DitherAtActivation, Dither_Mode->isChecked(), app::AccessLevel))
+  if (params::OptionsOkSetsDitherPwm(DitherAtActivation, Dither_Mode->isChecked(),
+                                     ui::CurrentAccessStates().accessLevel))
     emit DitherPwmRequested();
   accept();
 }
 
 void TOptionsForm::SendSettings() {
-  for (QLineEdit* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) {
-    const params::ParameterRegister* row = params::FindParameterByField(field->objectName().toStdString());
-    link::WriteRegister(row->number, params::FieldWord(*row, field->text().toStdString()));
-  }
   // One byte per character; the valve's texts are single-byte.
-  const auto sendText = [](const QLineEdit* field, int firstCommand) {
-    const QByteArray bytes = field->text().toLatin1();
-    const auto words = params::TextToWords(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    for (int k = 0; k < params::kTextWords; ++k) link::SendCommand(firstCommand + k, words[static_cast<std::size_t>(k)]);
-  };
-  sendText(Serial_Number, params::cmd::SerialNumberFirst);
-  sendText(Device_Type, params::cmd::DeviceTypeFirst);
+  SendOptionSettings({Ramp_Start_Delay->value(), Dither_Ampl->value(), Dither_Freq->value(),
+                      Serial_Number->text().toLatin1().toStdString(), Device_Type->text().toLatin1().toStdString()});
 }
+
+void TOptionsForm::showOptionBits(const params::ConfigWord& word) {
+  // The boxes send nothing while the dialog is not the active window.
+  for (const Option& o : Options) (this->*o.member)->setChecked(word.Get(o.box.bit));
+}
+
+void TOptionsForm::putOptionBits(params::ConfigWord& word) const {
+  for (const Option& o : Options) word.Set(o.box.bit, (this->*o.member)->isChecked());
+}
+
+void TOptionsForm::setSerialNumber(const QString& text) { Serial_Number->setProgramText(text); }
+
+void TOptionsForm::setDeviceType(const QString& text) { Device_Type->setProgramText(text); }
+
+QString TOptionsForm::deviceType() const { return Device_Type->text(); }
+
+bool TOptionsForm::ditherOn() const { return Dither_Mode->isChecked(); }
 
 }  // namespace tvx::service

@@ -4,6 +4,7 @@
 // and fields are the program's store of these settings.
 #pragma once
 
+#include "params/valve_state.h"
 #include "ui/form_components.h"
 #include "ui/valve_field.h"
 
@@ -15,6 +16,10 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
+namespace tvx::params {
+struct ConfigWord;
+}
+
 namespace tvx::ui {
 class Label;
 }  // namespace tvx::ui
@@ -24,7 +29,9 @@ namespace tvx::service {
 class TOptionsForm : public QDialog {
   Q_OBJECT
  public:
-  explicit TOptionsForm(QWidget* parent = nullptr);
+  // The hint of Q51_PWM_Sequence names the transistor of the board variant
+  // known when the dialog is created.
+  explicit TOptionsForm(QWidget* parent = nullptr, bool boardVariant = params::BoardVariant);
   ~TOptionsForm() override;
 
   ui::FormComponents& components() { return components_; }
@@ -38,6 +45,17 @@ class TOptionsForm : public QDialog {
   // type (commands 100 to 109) as ten words each. A field that does not hold
   // an integer stops the sequence there.
   void SendSettings();
+
+  // The configuration word's option bits: shown on the boxes (a read) and
+  // put back (a send).
+  void showOptionBits(const params::ConfigWord& word);
+  void putOptionBits(params::ConfigWord& word) const;
+  // The identity texts as the valve sent them.
+  void setSerialNumber(const QString& text);
+  void setDeviceType(const QString& text);
+  QString deviceType() const;
+  // Dither_Mode is checked.
+  bool ditherOn() const;
 
   // The fifteen option check boxes, top to bottom.
   QCheckBox* Enable_PID2 = nullptr;

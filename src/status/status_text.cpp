@@ -12,7 +12,7 @@ using tvx::params::FormatFloatFixed;
 
 namespace {
 
-constexpr std::array<std::string_view, kStopCodeCount> kStopTexts{
+constexpr std::array<std::string_view, StopCodeCount> StopTexts{
     "przeciążenie prądowe cewki elektromagnesu",
     "błąd zapisu ustawień do pamięci EEPROM",
     "RESET: błąd sumy kontrolnej ustawień w pamięci EEPROM",
@@ -58,19 +58,19 @@ std::string Count(double x, char sep) {
 }  // namespace
 
 std::string_view StopCodeText(std::uint32_t code) {
-  if (code < 1 || code > static_cast<std::uint32_t>(kStopCodeCount)) return {};
-  return kStopTexts[code - 1];
+  if (code < 1 || code > static_cast<std::uint32_t>(StopCodeCount)) return {};
+  return StopTexts[code - 1];
 }
 
 std::string StopCodeHint() {
   std::string hint;
-  for (int code = 1; code <= kStopCodeCount; ++code) {
+  for (int code = 1; code <= StopCodeCount; ++code) {
     if (code > 1) hint += '\n';
     hint += ' ';
     if (code < 10) hint += '0';
     hint += std::to_string(code);
     hint += " - ";
-    hint += kStopTexts[static_cast<std::size_t>(code - 1)];
+    hint += StopTexts[static_cast<std::size_t>(code - 1)];
     hint += ' ';
   }
   return hint;
@@ -155,7 +155,7 @@ std::string PeakText(std::uint32_t count, char sep) {
 // ---- temperature ------------------------------------------------------------------------
 
 bool TemperatureLimitFromRegister(std::uint32_t errorMask) {
-  return (errorMask & tvx::params::kErrorMaskTemperatureLimitBit) != 0;
+  return (errorMask & tvx::params::ErrorMaskTemperatureLimitBit) != 0;
 }
 
 std::int32_t TemperatureLimitOf(std::uint32_t register115) {
@@ -174,7 +174,7 @@ std::string TemperatureMaxHint(double recordedMax, char sep) {
 // ---- error history ----------------------------------------------------------------------
 
 std::uint8_t ErrorHistoryCode(std::uint32_t word) {
-  if (word > 255) throw tvx::link::ConversionError(tvx::params::kRangeErrorMessage);
+  if (word > 255) throw tvx::link::ConversionError(tvx::params::RangeErrorMessage);
   return static_cast<std::uint8_t>(word);
 }
 

@@ -17,8 +17,8 @@ namespace tvx::status {
 // ---- stop codes ----------------------------------------------------------------------
 
 // State register 11 holds this word while the valve is not stopped.
-inline constexpr std::uint32_t kNoStop = 0xFFFFFFFFu;
-inline constexpr int kStopCodeCount = 22;
+inline constexpr std::uint32_t NoStop = 0xFFFFFFFFu;
+inline constexpr int StopCodeCount = 22;
 
 // Description of a stop code 1..22; empty for any other code.
 std::string_view StopCodeText(std::uint32_t code);
@@ -26,7 +26,7 @@ std::string_view StopCodeText(std::uint32_t code);
 // The list of all stop codes, the hint of StopCodeLabel above access level 1:
 // " 01 - <text> " lines joined by line breaks.
 std::string StopCodeHint();
-inline constexpr std::string_view kStopCodeDesignHint = " Kod błędu powodującego zatrzymanie ";
+inline constexpr std::string_view StopCodeDesignHint = " Kod błędu powodującego zatrzymanie ";
 
 // Caption of StopCodeLabel: "STOP  " and the code in unsigned decimal.
 std::string StopCodeCaption(std::uint32_t code);
@@ -59,7 +59,7 @@ struct StatusFloat {
 };
 
 // The float registers of a status refresh after the stop code, in read order.
-inline constexpr std::array<StatusFloat, 9> kStatusFloats{{
+inline constexpr std::array<StatusFloat, 9> StatusFloats{{
     {tvx::params::state::Usupply, "Info_Usupply", StatusFormat::Volts2},
     {tvx::params::state::Upower, "Info_Upower", StatusFormat::Volts2},
     {tvx::params::state::Temperature, "Info_Temp", StatusFormat::Celsius1},
@@ -92,11 +92,11 @@ std::string SetValueText(double x, char decimalSeparator);
 // Peak current from its count: count × 3.3 / 4096 with 3 decimals + " A".
 std::string PeakText(std::uint32_t count, char decimalSeparator);
 // What a peak label shows at once when it is reset.
-inline constexpr std::string_view kPeakResetText = "0.000 A";
+inline constexpr std::string_view PeakResetText = "0.000 A";
 
 // ---- temperature ------------------------------------------------------------------------
 
-inline constexpr std::int32_t kDefaultTemperatureLimit = 999;
+inline constexpr std::int32_t DefaultTemperatureLimit = 999;
 
 // Whether the limit comes from parameter register 115 (bit 15 of the error mask).
 bool TemperatureLimitFromRegister(std::uint32_t errorMask);
@@ -110,7 +110,7 @@ std::string TemperatureMaxHint(double recordedMax, char decimalSeparator);
 // ---- error history ----------------------------------------------------------------------
 
 // The valve's error history holds at most this many codes; the first 0 ends it.
-inline constexpr int kErrorHistoryLength = 256;
+inline constexpr int ErrorHistoryLength = 256;
 // One code of the history (state register 6). A word above 255 is no code:
 // ConversionError (range error), which ends the refresh.
 std::uint8_t ErrorHistoryCode(std::uint32_t word);

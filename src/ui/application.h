@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace tvx::ui {
 
@@ -25,6 +26,18 @@ void ShowEscapedError(const QString& what);
 // this, so an error never unwinds through the toolkit's own code; notify() is
 // the net for everything else.
 void RunGuarded(const std::function<void()>& handler);
+
+// A slot that runs `handler` guarded: connect(button, &QPushButton::clicked,
+// this, Guarded([this] { ...Click(); })).
+template <class F>
+auto Guarded(F handler) {
+  return [handler = std::move(handler)] { RunGuarded(handler); };
+}
+// The same for a handler method of an object.
+template <class T>
+auto Guarded(T* object, void (T::*method)()) {
+  return [object, method] { RunGuarded([object, method] { (object->*method)(); }); };
+}
 
 class Application : public QApplication {
   Q_OBJECT

@@ -108,6 +108,7 @@ Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, int x,
   label->setText(caption);
   label->adjustSize();
   label->move(x, y);
+  label->setProperty(AutoSizeProperty, true);
   return form.add(label, "TLabel");
 }
 

@@ -70,6 +70,9 @@ class FormComponents {
 void SetAccessStateSource(std::function<access::States()> source);
 access::States CurrentAccessStates();
 
+// Set on a label made at a point: it sizes itself to a caption the logic gives it.
+inline constexpr const char* AutoSizeProperty = "autoSize";
+
 // Creation helpers: make the widget, name it, place it, give it its caption and
 // hint, and append it to the form's list (tag 0; tags are assigned afterwards).
 Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, int x, int y, const QString& caption,

@@ -18,14 +18,21 @@ QString FixedText(double value, int decimals) {
   return QString::fromStdString(params::FormatFixed(value, decimals, DecimalSeparator()));
 }
 
-void SetFieldRed(QWidget* field, bool red) {
-  QPalette p = field->palette();
-  const QColor colour = red ? QColor(Qt::red) : QApplication::palette().color(QPalette::WindowText);
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor WindowTextColour() { return QApplication::palette().color(QPalette::WindowText); }
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+  QPalette p = widget->palette();
   p.setColor(QPalette::Text, colour);
   p.setColor(QPalette::WindowText, colour);
   p.setColor(QPalette::ButtonText, colour);
-  field->setPalette(p);
+  widget->setPalette(p);
 }
+
+void SetFieldRed(QWidget* field, bool red) { SetTextColour(field, red ? QColor(Qt::red) : WindowTextColour()); }
 
 bool FieldIsRed(const QWidget* field) { return field->palette().color(QPalette::Text) == QColor(Qt::red); }
 

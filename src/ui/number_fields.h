@@ -1,10 +1,13 @@
-// Numbers on screen: the decimal separator every displayed number uses, taken
-// from the locale in one place, and the red / normal colour of number fields.
+// Numbers and texts on screen: the decimal separator every displayed number
+// uses, taken from the locale in one place; UTF-8 texts of the logic as
+// QString; text colours (red / normal and any other).
 #pragma once
 
+#include <QColor>
 #include <QString>
 
-class QLineEdit;
+#include <string_view>
+
 class QWidget;
 
 namespace tvx::ui {
@@ -16,6 +19,14 @@ char DecimalSeparator();
 
 // FormatFixed with the locale's separator.
 QString FixedText(double value, int decimals);
+
+// A UTF-8 text of the logic (texts, captions, hints) as a QString.
+QString FromUtf8(std::string_view text);
+
+// The system's window-text colour, the normal colour of every text.
+QColor WindowTextColour();
+// The colour of a widget's texts (label, field, button and check-box texts).
+void SetTextColour(QWidget* widget, const QColor& colour);
 
 // Field text colours: red for a value outside its limits, the system's
 // window-text colour otherwise.

@@ -1,5 +1,6 @@
 #include "ui/prompts.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -29,6 +30,37 @@ Prompts::Answer FirstAnswer(Prompts::Buttons buttons) {
 }
 
 }  // namespace
+
+namespace {
+
+QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+std::optional<std::string> ToStd(const std::optional<QString>& text) {
+  if (!text) return std::nullopt;
+  return text->toStdString();
+}
+
+Prompts::FileRequest ToRequest(const view::Questions::FileQuestion& q) {
+  return {Q(q.caption), Q(q.directory), Q(q.fileName), Q(q.filter), Q(q.defaultSuffix)};
+}
+
+}  // namespace
+
+Prompts::Answer Prompts::ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
+  return message(QApplication::activeWindow(), Q(text), Q(caption), icon, buttons);
+}
+
+std::optional<std::string> Prompts::askSaveFile(const FileQuestion& question) {
+  return ToStd(saveFileName(QApplication::activeWindow(), ToRequest(question)));
+}
+
+std::optional<std::string> Prompts::askOpenFile(const FileQuestion& question) {
+  return ToStd(openFileName(QApplication::activeWindow(), ToRequest(question)));
+}
+
+std::optional<std::string> Prompts::askDirectory(const std::string& caption, const std::string& start) {
+  return ToStd(directory(QApplication::activeWindow(), Q(caption), Q(start)));
+}
 
 Prompts& CurrentPrompts() {
   if (!Installed()) Installed() = std::make_unique<QtPrompts>();

@@ -2,7 +2,11 @@
 // message boxes, file dialogs and the directory chooser. The program installs
 // the Qt implementation; tests install ScriptedPrompts, which records what was
 // shown and answers from a script, so every path that asks is testable.
+// Prompts are also the Questions of the sequences below the windows: those
+// come here with the active window as parent.
 #pragma once
+
+#include "view/questions.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,11 +20,8 @@ class QWidget;
 
 namespace tvx::ui {
 
-class Prompts {
+class Prompts : public view::Questions {
  public:
-  enum class Icon { None, Information, Warning, Error, Question };
-  enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-  enum class Answer { Ok, Cancel, Yes, No };
 
   struct FileRequest {
     QString caption;
@@ -30,7 +31,7 @@ class Prompts {
     QString defaultSuffix;  // without the dot
   };
 
-  virtual ~Prompts() = default;
+  ~Prompts() override = default;
 
   // A message box. Texts may hold "\n" line breaks.
   virtual Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
@@ -39,6 +40,12 @@ class Prompts {
   virtual std::optional<QString> saveFileName(QWidget* parent, const FileRequest& request) = 0;
   virtual std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) = 0;
   virtual std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) = 0;
+
+  // The sequences' questions, parented to the active window.
+  Answer ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) final;
+  std::optional<std::string> askSaveFile(const FileQuestion& question) final;
+  std::optional<std::string> askOpenFile(const FileQuestion& question) final;
+  std::optional<std::string> askDirectory(const std::string& caption, const std::string& start) final;
 };
 
 // The prompts in use (a QtPrompts unless one was installed).

@@ -1,6 +1,6 @@
-// One status refresh against the simulated valve: the order of its requests,
-// the texts and colours it puts on the "Pomiary" tab, the error history, and
-// what a failed exchange leaves behind.
+// The status refresh on the window, against the simulated valve: the texts
+// and colours it puts on the "Pomiary" tab, the button around a failure, and
+// the resets' wiring. The order of the requests is tested below the window.
 #include "status_fixture.h"
 
 #include "link/comm_error.h"
@@ -15,34 +15,6 @@ namespace tvx::apptest {
 namespace {
 
 namespace state = params::state;
-
-TEST_F(StatusTest, OneRefreshReadsEverythingInItsOrder) {
-  model().setParameter(params::reg::ErrorMask, 0x8000);
-  model().setErrorHistory({17, 20});
-  model().setStop(15, 2001.65f);
-  Refresh();
-  EXPECT_EQ(valve_.requests(), Requests({"R067", "R115", "G002", "G003", "G004", "G005", "S997=5555AAAA", "G006",
-                                         "G006", "G006", "G007", "G008", "G011", "G026", "G013", "G015", "G016",
-                                         "G018", "G019", "G020", "G021", "G022", "G023", "G034", "G043"}));
-  EXPECT_TRUE(prompts_->shown().empty());
-  EXPECT_TRUE(pgm_->InfoRefresh->isEnabled());
-  EXPECT_FALSE(app::RefreshBusy);
-  EXPECT_EQ(app::ErrorHistory[0], 17);
-  EXPECT_EQ(app::ErrorHistory[1], 20);
-  EXPECT_EQ(app::ErrorHistory[2], 0);
-
-  // Without bit 15 the limit stays at 999 and parameter 115 is not read; no
-  // stop, no register 26.
-  model().setParameter(params::reg::ErrorMask, 0x7FFF);
-  model().setStop(sim::kNoStop, 0);
-  model().setErrorHistory({});
-  valve_.clearRequests();
-  Refresh();
-  EXPECT_EQ(valve_.requests(), Requests({"R067", "G002", "G003", "G004", "G005", "S997=5555AAAA", "G006", "G007",
-                                         "G008", "G011", "G013", "G015", "G016", "G018", "G019", "G020", "G021",
-                                         "G022", "G023", "G034", "G043"}));
-  EXPECT_EQ(app::TemperatureLimit, 999);
-}
 
 TEST_F(StatusTest, ValuesWithTheirUnitsInTheSystemFormat) {
   Float(state::Usupply, 24.126f);
@@ -181,46 +153,6 @@ TEST_F(StatusTest, NotANumberShowsAsTextAndTheRefreshGoesOn) {
   EXPECT_EQ(pgm_->Info_Coil_A_Iavg->text(), Utf8("INF A"));
   EXPECT_EQ(pgm_->Info_Upower->text(), Utf8("12,50 V"));
   EXPECT_EQ(valve_.requests().back(), "G043");
-}
-
-TEST_F(StatusTest, ErrorHistoryEndsAtZeroOrAfter256Codes) {
-  app::ErrorHistory.fill(9);
-  model().setErrorHistory({});
-  Refresh();
-  EXPECT_EQ(Count(valve_.requests(), "G006"), 1u);
-  for (std::uint8_t code : app::ErrorHistory) ASSERT_EQ(code, 0);
-
-  std::vector<std::uint32_t> codes(300);
-  for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = 1 + i % 255;
-  model().setErrorHistory(codes);
-  valve_.clearRequests();
-  Refresh();
-  EXPECT_EQ(Count(valve_.requests(), "G006"), 256u);
-  EXPECT_EQ(app::ErrorHistory[0], 1);
-  EXPECT_EQ(app::ErrorHistory[254], 255);
-  EXPECT_EQ(app::ErrorHistory[255], 1);
-  EXPECT_EQ(From(valve_.requests(), "G006")[256], "G007");
-}
-
-TEST_F(StatusTest, HistoryCodeAbove255EndsTheRefreshWithAnError) {
-  Float(state::Usupply, 11.0f);
-  Refresh();
-  ASSERT_EQ(pgm_->Info_Usupply->text(), Utf8("11,00 V"));
-  model().overrideState(state::PeakA, 4096);
-  model().setErrorHistory({5, 256, 7});
-  Float(state::Usupply, 12.0f);
-  valve_.clearRequests();
-  Refresh();
-  const auto shown = prompts_->messages();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, Utf8("Range check error."));
-  EXPECT_EQ(valve_.requests().back(), "G006");
-  EXPECT_EQ(Count(valve_.requests(), "G006"), 2u);
-  // What was read before is shown; the rest keeps its old text.
-  EXPECT_EQ(pgm_->Coil_A_Peak->text(), Utf8("3,300 A"));
-  EXPECT_EQ(pgm_->Info_Usupply->text(), Utf8("11,00 V"));
-  EXPECT_TRUE(pgm_->InfoRefresh->isEnabled());
-  EXPECT_FALSE(app::RefreshBusy);
 }
 
 TEST_F(StatusTest, FailedExchangeReEnablesTheButton) {

@@ -63,7 +63,7 @@ TEST_F(StatusTest, StopCodesWithTheirCriticalValues) {
   EXPECT_TRUE(prompts_->shown().empty());
 
   // The stop is over: both labels hide, register 26 is not read.
-  model().setStop(sim::kNoStop, 0);
+  model().setStop(sim::NoStop, 0);
   valve_.clearRequests();
   Refresh();
   EXPECT_EQ(app::LastStopCode, -1);

@@ -17,9 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uint32_t kTrue = 0xAAAAAAAAu;
-constexpr std::uint32_t kFalse = 0x55555555u;
-constexpr std::uint32_t kOneShot = 0x5555AAAAu;
+constexpr std::uint32_t YesWord = 0xAAAAAAAAu;
+constexpr std::uint32_t NoWord = 0x55555555u;
+constexpr std::uint32_t OneShotWord = 0x5555AAAAu;
 
 std::uint32_t bits(float f) { return std::bit_cast<std::uint32_t>(f); }
 float asFloat(std::uint32_t w) { return std::bit_cast<float>(w); }
@@ -64,11 +64,11 @@ TEST_F(ModelTest, FactoryParametersFollowTheConfiguration) {
 
 TEST_F(ModelTest, IdentityRegisters) {
   EXPECT_EQ(model.readState(30), 14031122u);
-  EXPECT_EQ(model.readState(39), kFalse);
-  EXPECT_EQ(model.readState(42), kTrue);
+  EXPECT_EQ(model.readState(39), NoWord);
+  EXPECT_EQ(model.readState(42), YesWord);
   EXPECT_EQ(model.readState(29), 0u);
-  EXPECT_EQ(model.readState(11), sim::kNoStop);
-  EXPECT_EQ(model.readState(1), kFalse);
+  EXPECT_EQ(model.readState(11), sim::NoStop);
+  EXPECT_EQ(model.readState(1), NoWord);
 }
 
 TEST_F(ModelTest, SwitchCommandsSetAndClearTheirBit) {
@@ -78,38 +78,38 @@ TEST_F(ModelTest, SwitchCommandsSetAndClearTheirBit) {
                                           {30, 5},  {31, 6},  {110, 31}};
   for (auto [command, bit] : switches) {
     SCOPED_TRACE(command);
-    EXPECT_EQ(model.command(command, kTrue), kTrue);
+    EXPECT_EQ(model.command(command, YesWord), YesWord);
     EXPECT_TRUE(model.parameter(1) >> bit & 1u);
-    model.command(command, kFalse);
+    model.command(command, NoWord);
     EXPECT_FALSE(model.parameter(1) >> bit & 1u);
   }
   // Any word other than the yes marker switches off.
-  model.command(7, kTrue);
+  model.command(7, YesWord);
   model.command(7, 1);
   EXPECT_FALSE(model.parameter(1) >> 15 & 1u);
 }
 
 TEST_F(ModelTest, RemoteControlAndSetValue) {
-  model.command(1, kTrue);
-  EXPECT_EQ(model.readState(1), kTrue);
+  model.command(1, YesWord);
+  EXPECT_EQ(model.readState(1), YesWord);
   EXPECT_TRUE(model.parameter(1) >> 21 & 1u);
   model.command(17, bits(2.5f));
   EXPECT_FLOAT_EQ(asFloat(model.readState(2)), 2.5f);
-  model.command(1, kFalse);
-  EXPECT_EQ(model.readState(1), kFalse);
+  model.command(1, NoWord);
+  EXPECT_EQ(model.readState(1), NoWord);
   EXPECT_FLOAT_EQ(asFloat(model.readState(2)), 0.0f);  // back on the analogue input
   // Writing the configuration word carries the remote state along.
   model.writeParameter(1, model.parameter(1) | 1u << 21);
-  EXPECT_EQ(model.readState(1), kTrue);
+  EXPECT_EQ(model.readState(1), YesWord);
 }
 
 TEST_F(ModelTest, ManualOutputs) {
   EXPECT_EQ(model.command(4, 5000), 4095u);
   EXPECT_EQ(model.command(4, 1234), 1234u);
-  model.command(5, kTrue);
-  EXPECT_EQ(model.readState(14), kTrue);
+  model.command(5, YesWord);
+  EXPECT_EQ(model.readState(14), YesWord);
   EXPECT_EQ(model.readState(13), 1234u);
-  model.command(5, kFalse);
+  model.command(5, NoWord);
   EXPECT_NE(model.readState(13), 1234u);
 
   model.command(18, 1200u << 16 | 300u);
@@ -117,7 +117,7 @@ TEST_F(ModelTest, ManualOutputs) {
   EXPECT_EQ(model.readState(28), 1200u << 16 | 300u);
   EXPECT_EQ(model.readState(27), 5000u << 16 | 3u);
 
-  model.command(6, kTrue);
+  model.command(6, YesWord);
   EXPECT_TRUE(model.breakpoint());
 }
 
@@ -125,11 +125,11 @@ TEST_F(ModelTest, StopCodesClearOnlyWhenSoft) {
   for (std::uint32_t code : {11u, 12u, 21u}) {
     model.setStop(code, 3.5f);
     EXPECT_FLOAT_EQ(asFloat(model.readState(26)), 3.5f);
-    EXPECT_EQ(model.command(9, kTrue), kTrue);
-    EXPECT_EQ(model.readState(11), sim::kNoStop);
+    EXPECT_EQ(model.command(9, YesWord), YesWord);
+    EXPECT_EQ(model.readState(11), sim::NoStop);
   }
   model.setStop(13, 1.0f);
-  EXPECT_EQ(model.command(9, kTrue), kFalse);
+  EXPECT_EQ(model.command(9, YesWord), NoWord);
   EXPECT_EQ(model.readState(11), 13u);
 }
 
@@ -141,7 +141,7 @@ TEST_F(ModelTest, ErrorHistoryReaderRestartsOn997) {
   EXPECT_EQ(model.readState(6), 300u);
   EXPECT_EQ(model.readState(6), 0u);
   EXPECT_EQ(model.readState(6), 0u);
-  model.command(997, kOneShot);
+  model.command(997, OneShotWord);
   EXPECT_EQ(model.readState(6), 5u);
 }
 
@@ -187,7 +187,7 @@ TEST_F(ModelTest, BlocksAndTables) {
 TEST_F(ModelTest, ProfileOperations) {
   // Store the working set into the active profile, then change profiles.
   model.writeParameter(2, 3000);
-  EXPECT_EQ(model.command(999, kOneShot), kOneShot);
+  EXPECT_EQ(model.command(999, OneShotWord), OneShotWord);
   const sim::Bank b0 = model.userBank(0);
   EXPECT_EQ(word(std::vector<std::uint8_t>(b0.begin(), b0.end()), 1), 3000u);
   EXPECT_EQ(model.command(984, 0xAAAA5503u), 0xAAAA0001u);
@@ -236,16 +236,16 @@ TEST_F(ModelTest, ProfileCommandsIgnoreWrongArguments) {
 
 TEST_F(ModelTest, TypicalValuesAndReset) {
   model.writeParameter(2, 3000);
-  model.command(994, kOneShot);
+  model.command(994, OneShotWord);
   EXPECT_EQ(model.parameter(2), 2000u);
 
   model.writeParameter(2, 4000);
-  model.command(1, kTrue);
-  model.command(5, kTrue);
-  model.command(998, kOneShot);  // working memory comes back from the active profile
+  model.command(1, YesWord);
+  model.command(5, YesWord);
+  model.command(998, OneShotWord);  // working memory comes back from the active profile
   EXPECT_EQ(model.parameter(2), 2000u);
-  EXPECT_EQ(model.readState(1), kFalse);
-  EXPECT_EQ(model.readState(14), kFalse);
+  EXPECT_EQ(model.readState(1), NoWord);
+  EXPECT_EQ(model.readState(14), NoWord);
 }
 
 TEST_F(ModelTest, StateScriptingAndOverrides) {
@@ -262,7 +262,7 @@ TEST_F(ModelTest, StateScriptingAndOverrides) {
 }
 
 TEST_F(ModelTest, CurrentsAndPositionFollowTheSetValue) {
-  model.command(1, kTrue);
+  model.command(1, YesWord);
   model.command(17, bits(10.0f));  // full scale towards A
   clock.advance(5ms);
   const float early = model.peekStateFloat(19);
@@ -282,7 +282,7 @@ TEST_F(ModelTest, CurrentsAndPositionFollowTheSetValue) {
 
   // Peaks hold the maxima until their reset command.
   EXPECT_NEAR(model.readState(3) * 3.3 / 4096, 1.6, 0.01);
-  model.command(993, kOneShot);
+  model.command(993, OneShotWord);
   EXPECT_EQ(model.readState(3), 0u);
   EXPECT_GT(model.readState(4), 0u);
   model.command(993, 0xAAAA5555u);
@@ -296,7 +296,7 @@ TEST_F(ModelTest, TestSignalDrivesTheSetValueUnderRemoteControl) {
   model.writeParameter(107, bits(1.0f));  // offset
   model.writeParameter(108, 1);           // sine
   EXPECT_FLOAT_EQ(asFloat(model.peekState(2)), 0.0f);  // not without remote control
-  model.command(1, kTrue);
+  model.command(1, YesWord);
   clock.advance(125ms);  // a quarter period: the crest
   EXPECT_NEAR(asFloat(model.peekState(2)), 5.0f, 1e-3f);
   model.writeParameter(108, 0);
@@ -311,7 +311,7 @@ TEST(ValveModelConfig, TwoPositionCurrentInputDrivesCoilAOnly) {
   cfg.lvdt = false;
   sim::ValveModel model(cfg, clock.clock());
   EXPECT_FLOAT_EQ(asFloat(model.peekState(2)), 4.0f);  // the analogue input at its bottom
-  model.command(1, kTrue);
+  model.command(1, YesWord);
   model.command(17, bits(20.0f));
   clock.advance(1s);
   EXPECT_NEAR(model.peekStateFloat(19), 1.6f, 0.01f);
@@ -321,7 +321,7 @@ TEST(ValveModelConfig, TwoPositionCurrentInputDrivesCoilAOnly) {
 }
 
 TEST_F(ModelTest, StopDropsTheCurrents) {
-  model.command(1, kTrue);
+  model.command(1, YesWord);
   model.command(17, bits(10.0f));
   clock.advance(300ms);
   model.setStop(20, 1000.5f);
@@ -347,7 +347,7 @@ TEST_F(ModelTest, SupplyTemperatureAndTheirMaxima) {
   clock.advance(1500ms);
   EXPECT_NE(model.peekStateFloat(15), u);  // ripple
   EXPECT_GE(model.peekStateFloat(22), model.peekStateFloat(15) - 1e-4f);
-  model.command(996, kOneShot);
+  model.command(996, OneShotWord);
   EXPECT_LT(model.peekStateFloat(22), 1.0f);
 
   const float t0 = model.peekStateFloat(18);
@@ -356,14 +356,14 @@ TEST_F(ModelTest, SupplyTemperatureAndTheirMaxima) {
   EXPECT_FLOAT_EQ(model.peekStateFloat(43), -100.0f);  // never above the warning limit
   model.setParameter(115, 20);
   EXPECT_GT(model.peekStateFloat(43), 20.0f);
-  model.command(992, kOneShot);
+  model.command(992, OneShotWord);
   model.setParameter(115, 65);
   EXPECT_FLOAT_EQ(model.peekStateFloat(43), -100.0f);
 }
 
 TEST_F(ModelTest, TraceRecorderFillsInRealTime) {
   // 2000 Hz and divider 1: one sample every 0.5 ms, 250 ms for the recording.
-  model.command(1, kTrue);
+  model.command(1, YesWord);
   model.command(3, bits(5.0f));  // set value and restart
   EXPECT_EQ(model.samplePeriod(), 500us);
   EXPECT_EQ(model.recordedSamples(), 1u);
@@ -406,9 +406,9 @@ TEST_F(ModelTest, TraceRecorderFillsInRealTime) {
 TEST_F(ModelTest, TraceRecorderPeriodAndMonitorSource) {
   model.writeParameter(96, 10);
   model.writeParameter(2, 1000);
-  model.command(22, kTrue);  // report the monitor source instead of the LVDT
+  model.command(22, YesWord);  // report the monitor source instead of the LVDT
   model.writeParameter(120, 1);
-  model.command(5, kTrue);
+  model.command(5, YesWord);
   model.command(4, 3000);
   model.command(2, 0);
   EXPECT_EQ(model.samplePeriod(), 10ms);
@@ -433,7 +433,7 @@ TEST(ValveModelState, EepromSurvivesARestart) {
   {
     sim::ValveModel m(cfg, clock.clock());
     m.writeParameter(2, 2500);
-    m.command(999, kOneShot);
+    m.command(999, OneShotWord);
     m.command(95, 0x34333231u);  // serial number bytes 20..23
     m.command(995, 0xAA55AA01u);
   }
@@ -458,7 +458,7 @@ TEST(ValveModelState, MissingOrCorruptFileFallsBackToFactoryDefaults) {
   {
     sim::ValveModel m(cfg, clock.clock());
     m.writeParameter(2, 2500);
-    m.command(999, kOneShot);
+    m.command(999, OneShotWord);
   }
   // Flip one data character: the checksum no longer matches.
   std::string text;

@@ -12,8 +12,8 @@
 namespace tvx::params {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double Inf = std::numeric_limits<double>::infinity();
 
 TEST(ParamsWords, FloatAndYesNoWords) {
   EXPECT_EQ(FloatToWord(1.5f), 0x3FC00000u);
@@ -78,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
         FixedCase{12345.678f, 5, 3, "12346,000"}, FixedCase{123456.0, 5, 3, "1,2346E005"},
         FixedCase{1023.0, 4, 0, "1023"}, FixedCase{12.6f, 4, 0, "13"}, FixedCase{12345.0, 4, 0, "1,235E4"},
         // Words that are no number.
-        FixedCase{kNaN, 7, 3, "NAN"}, FixedCase{-kNaN, 7, 3, "NAN"}, FixedCase{kInf, 7, 1, "INF"},
-        FixedCase{-kInf, 7, 2, "-INF"}));
+        FixedCase{NaN, 7, 3, "NAN"}, FixedCase{-NaN, 7, 3, "NAN"}, FixedCase{Inf, 7, 1, "INF"},
+        FixedCase{-Inf, 7, 2, "-INF"}));
 
 TEST(ParamsFormat, SeparatorAndWordShortcuts) {
   EXPECT_EQ(FormatFixed(1.5, 3, '.'), "1.500");

@@ -141,8 +141,8 @@ TEST(ParamsDerived, KeyFilters) {
   };
   const Key keys[] = {
       {U'0', '0', '0'},           {U'9', '9', '9'},         {U'.', ',', ','},
-      {U',', ',', ','},           {kBackspace, '\b', '\b'}, {kEnter, '\t', '\t'},
-      {kEscape, '\x1b', '\x1b'},  {U'-', std::nullopt, '-'}, {U'a', std::nullopt, std::nullopt},
+      {U',', ',', ','},           {KeyBackspace, '\b', '\b'}, {KeyEnter, '\t', '\t'},
+      {KeyEscape, '\x1b', '\x1b'},  {U'-', std::nullopt, '-'}, {U'a', std::nullopt, std::nullopt},
       {U'+', std::nullopt, std::nullopt}, {U' ', std::nullopt, std::nullopt},
       {U'ą', std::nullopt, std::nullopt}, {U'\t', std::nullopt, std::nullopt},
   };

@@ -10,7 +10,7 @@ namespace {
 
 TEST(HeldParameters, KeepsExactlyTheRegistersWithoutAField) {
   HeldParameters held;
-  for (const ParameterRegister& row : kParameterSet) {
+  for (const ParameterRegister& row : ParameterSet) {
     const bool isHeld = row.holder == Holder::Held;
     EXPECT_EQ(held.WordOf(row.number) != nullptr, isHeld) << row.number;
   }

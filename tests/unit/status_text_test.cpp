@@ -11,7 +11,7 @@
 namespace tvx::status {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 TEST(StatusStopCodes, HintListsAllCodes) {
   const std::string hint = StopCodeHint();
@@ -23,7 +23,7 @@ TEST(StatusStopCodes, HintListsAllCodes) {
   EXPECT_NE(hint.find("\n 10 - RESET: błąd zakresu wartości zadanej 4..20mA \n"), std::string::npos);
   EXPECT_EQ(StopCodeText(0), "");
   EXPECT_EQ(StopCodeText(23), "");
-  EXPECT_EQ(StopCodeText(kNoStop), "");
+  EXPECT_EQ(StopCodeText(NoStop), "");
   EXPECT_EQ(StopCodeCaption(4), "STOP  4");
   EXPECT_EQ(StopCodeCaption(21), "STOP  21");
 }
@@ -81,7 +81,7 @@ TEST(StatusValues, LabelTexts) {
   EXPECT_EQ(StatusValueText(StatusFormat::Volts2, 24.456f, noLvdt, ','), "24,46 V");
   EXPECT_EQ(StatusValueText(StatusFormat::Celsius1, 25.04f, noLvdt, ','), "25,0 °C");
   EXPECT_EQ(StatusValueText(StatusFormat::Amperes3, 0.75f, noLvdt, ','), "0,750 A");
-  EXPECT_EQ(StatusValueText(StatusFormat::Volts2, kNaN, noLvdt, ','), "NAN V");
+  EXPECT_EQ(StatusValueText(StatusFormat::Volts2, NaN, noLvdt, ','), "NAN V");
   EXPECT_EQ(StatusValueText(StatusFormat::LvdtVolts3, 1.25f, noLvdt, ','), "--- V");
   EXPECT_EQ(StatusValueText(StatusFormat::LvdtVolts3, 1.25f, lvdt, ','), "1,250 V");
 
@@ -108,12 +108,12 @@ TEST(StatusValues, Peaks) {
 }
 
 TEST(StatusTemperature, ColourAndHint) {
-  EXPECT_TRUE(TemperatureRed(999.0f, kDefaultTemperatureLimit));
-  EXPECT_TRUE(TemperatureRed(1200.0f, kDefaultTemperatureLimit));
-  EXPECT_FALSE(TemperatureRed(998.9f, kDefaultTemperatureLimit));
+  EXPECT_TRUE(TemperatureRed(999.0f, DefaultTemperatureLimit));
+  EXPECT_TRUE(TemperatureRed(1200.0f, DefaultTemperatureLimit));
+  EXPECT_FALSE(TemperatureRed(998.9f, DefaultTemperatureLimit));
   EXPECT_TRUE(TemperatureRed(80.0f, 80));
   EXPECT_FALSE(TemperatureRed(79.9f, 80));
-  EXPECT_FALSE(TemperatureRed(kNaN, 80));
+  EXPECT_FALSE(TemperatureRed(NaN, 80));
   EXPECT_TRUE(TemperatureLimitFromRegister(0x8000u));
   EXPECT_FALSE(TemperatureLimitFromRegister(0xFFFF7FFFu));
   EXPECT_EQ(TemperatureLimitOf(0xFFFFFFFFu), -1);

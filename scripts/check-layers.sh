@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Checks the include lines against the layers of the program:
+#   app -> service, trace, remote, status, params -> link -> platform;
+#   ui (shared Qt pieces) is used by the forms; view holds the interfaces the
+#   sequences show and ask through.
+# It fails when
+#   - platform or link include anything of the program above them;
+#   - view includes anything of the program but view;
+#   - a logic file of a subsystem (not *_form.*) includes ui/, app/ or a Qt
+#     Widgets header;
+#   - anything but app includes app/;
+#   - the simulator includes anything of src/ but the link's protocol constants.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+widgets_dir=${TVX_QT_WIDGETS_INCLUDE:-}
+if [ -z "$widgets_dir" ]; then
+  for d in /usr/include/*/qt6/QtWidgets /usr/include/qt6/QtWidgets; do
+    [ -d "$d" ] && widgets_dir=$d && break
+  done
+fi
+
+violations=0
+checked=0
+report() {
+  echo "layering: $1: includes $2 ($3)"
+  violations=$((violations + 1))
+}
+
+# The program's own includes of a file, one per line.
+own_includes() { sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$1"; }
+system_includes() { sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<\([^>]*\)>.*/\1/p' "$1"; }
+
+is_widgets_header() {
+  local h=$1
+  case "$h" in QtWidgets/*) return 0 ;; esac
+  [ -n "$widgets_dir" ] && [ -e "$widgets_dir/$h" ]
+}
+
+while IFS= read -r file; do
+  checked=$((checked + 1))
+  rel=${file#src/}
+  layer=${rel%%/*}
+  [ "$layer" = "$rel" ] && layer=root
+  base=$(basename "$file")
+  while IFS= read -r inc; do
+    [ -z "$inc" ] && continue
+    target=${inc%%/*}
+    [ "$target" = "$inc" ] && target=root
+    case "$layer" in
+      platform)
+        [ "$target" = platform ] || report "$file" "$inc" "platform includes only platform" ;;
+      link)
+        case "$target" in link|platform) ;; *) report "$file" "$inc" "link includes only link and platform" ;; esac ;;
+      view)
+        [ "$target" = view ] || report "$file" "$inc" "view includes only view" ;;
+    esac
+    if [ "$target" = app ] && [ "$layer" != app ]; then report "$file" "$inc" "only app includes app"; fi
+    case "$layer" in
+      params|status|remote|trace|service)
+        case "$base" in
+          *_form.*) ;;
+          *) case "$target" in ui|app) report "$file" "$inc" "a logic file includes neither ui nor app" ;; esac ;;
+        esac ;;
+    esac
+  done < <(own_includes "$file")
+  case "$layer" in
+    params|status|remote|trace|service|view|link|platform|root)
+      case "$base" in
+        *_form.*) ;;
+        *) while IFS= read -r inc; do
+             [ -z "$inc" ] && continue
+             if is_widgets_header "$inc"; then report "$file" "<$inc>" "a logic file includes no Qt Widgets header"; fi
+           done < <(system_includes "$file") ;;
+      esac ;;
+  esac
+done < <(find src -name '*.h' -o -name '*.cpp' | sort)
+
+while IFS= read -r file; do
+  checked=$((checked + 1))
+  while IFS= read -r inc; do
+    case "$inc" in
+      sim/*|link/protocol.h) ;;
+      *) [ -e "src/$inc" ] && report "$file" "$inc" "the simulator shares only the protocol constants" ;;
+    esac
+  done < <(own_includes "$file")
+done < <(find sim -name '*.h' -o -name '*.cpp' | sort)
+
+if [ "$violations" -ne 0 ]; then
+  echo "layering: $violations violation(s) in $checked files"
+  exit 1
+fi
+echo "layering: OK ($checked files)"

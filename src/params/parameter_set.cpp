@@ -1,0 +1,117 @@
+#include "params/parameter_set.h"
+
+#include "link/exchanges.h"
+#include "link/protocol.h"
+#include "params/conversions.h"
+#include "params/derived.h"
+#include "params/register_map.h"
+#include "params/valve_state.h"
+
+#include <array>
+#include <exception>
+
+namespace tvx::params {
+
+namespace {
+
+constexpr const char* ConfigWriteError = " Błąd zapisu konfiguracji do pamięci nieulotnej rozdzielacza!   ";
+constexpr const char* ConfigWriteCaption = " Błąd konfiguracji";
+
+bool Yes(int stateRegister) { return link::ReadRegister(stateRegister) == proto::MarkerTrue; }
+
+}  // namespace
+
+void ShowConfigurationWord(ParameterView& view, std::uint32_t word) {
+  const ConfigWord c = ConfigWord::Decode(word);
+  view.setChecked("Positions_3", c.positions3);
+  view.setChecked("Voltage_Mode", c.voltageMode);
+  view.setChecked("LVDT_Mode", c.lvdtMode);
+  // Its own reaction clears the box again without an LVDT.
+  view.setChecked("LVDT_CrossWire", c.lvdtCrossWire);
+  view.showOptionBits(c);
+  Held.TakeFlags(c);
+  view.setChecked("ServiceMode", c.serviceMode);
+}
+
+std::uint32_t ConfigurationWordOf(const ParameterView& view) {
+  ConfigWord c;
+  c.positions3 = view.isChecked("Positions_3");
+  c.voltageMode = view.isChecked("Voltage_Mode");
+  c.lvdtMode = view.isChecked("LVDT_Mode");
+  c.lvdtCrossWire = view.isChecked("LVDT_CrossWire");
+  view.putOptionBits(c);
+  Held.PutFlags(c);
+  c.remoteControl = view.isChecked("RemoteControl");
+  c.serviceMode = view.isChecked("ServiceMode");
+  return c.Build();
+}
+
+void ReadParameterSet(ParameterView& view) {
+  MaskFloatingPointExceptions();
+  std::array<std::uint8_t, proto::ParameterBlockLength> block{};
+  link::ReadBlock(state::ParameterBlock, block.data());
+  const auto words = DecodeParameterBlock(block);
+  auto word = [&](int reg) { return words[static_cast<std::size_t>(reg - 1)]; };
+
+  ShowConfigurationWord(view, word(reg::Configuration));
+
+  // Words to fields and held values. Filling a field runs its change check.
+  const char sep = view.decimalSeparator();
+  for (int reg : ReadOrder) {
+    const ParameterRegister* row = FindParameter(reg);
+    if (row->holder == Holder::Held) {
+      *Held.WordOf(reg) = word(reg);
+      continue;
+    }
+    if (row->holder == Holder::OptionsDialog && !view.hasComponent(row->field)) continue;
+    view.setValveText(row->field, FieldText(*row, word(reg), sep), word(reg));
+  }
+
+  view.setChecked("RemoteControl", Yes(state::RemoteControl));
+  // Anything failing here, the exchange included, leaves the bar at 0 and the
+  // read goes on.
+  try {
+    view.setSetValue(link::ReadRegisterFloat(state::SetValue));
+  } catch (const std::exception&) {
+    view.clearSetValue();
+  }
+
+  const std::uint32_t dac = link::ReadRegister(state::DAC_Value);
+  view.setValveText("DAC_Value", std::to_string(dac), dac);
+  view.setChecked("EnableDAC_Override", Yes(state::DacOverride));
+  view.setText("DebugPanel", std::to_string(link::ReadRegister(state::DebugNumber)));
+
+  const ProfileCaption profile = ProfileFromRegister(link::ReadRegister(state::ActiveProfile));
+  CurrentProfile = profile.number;
+  view.setText("SelectSetup", profile.caption);
+  view.setEnabled("SelectSetup", profile.enabled);
+
+  view.showFirmware(link::ReadRegister(state::Firmware));
+  ReadHardwareFlags();
+  // Each text is shown as soon as it is read.
+  view.showSerialNumber(link::ReadSerialNumber());
+  view.showDeviceType(link::ReadDeviceType());
+}
+
+void SendParameterSet(const ParameterView& view, view::Questions& questions, bool store) {
+  const std::uint32_t word = ConfigurationWordOf(view);
+  link::WriteRegister(reg::Configuration, word);
+  if (link::ReadParameter(reg::Configuration) != word)
+    questions.ask(ConfigWriteError, ConfigWriteCaption, view::Questions::Icon::Error);
+
+  for (int reg : SendOrder) {
+    const ParameterRegister* row = FindParameter(reg);
+    const std::uint32_t value = row->holder == Holder::Held ? *Held.WordOf(reg) : FieldWord(*row, view.fieldValue(row->field));
+    link::WriteRegister(reg, value);
+  }
+  if (store) link::SendCommand(cmd::StoreParameters, proto::OneShot);
+}
+
+void ReadHardwareFlags() {
+  BoardVariant = Yes(state::BoardVariant);
+  In2Present = Yes(state::In2Present);
+}
+
+void ResetValve() { link::SendCommand(cmd::ResetValve, proto::OneShot); }
+
+}  // namespace tvx::params

@@ -1,0 +1,60 @@
+// Reading the parameter set from the valve and sending it back, with or
+// without storing it in the valve's EEPROM. No widget here: the values go to a
+// ParameterView, keyed by the component names of the register map, each as
+// soon as it is read; a send takes the fields back from it.
+#pragma once
+
+#include "params/config_word.h"
+#include "params/field_value.h"
+#include "view/component_sink.h"
+#include "view/questions.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tvx::params {
+
+class ParameterView : public view::ComponentSink {
+ public:
+  // Whether a component exists (the options dialog's fields may not).
+  virtual bool hasComponent(std::string_view component) const = 0;
+  // A parameter field's text and, while it is unedited, the word it was filled from.
+  virtual FieldValue fieldValue(std::string_view component) const = 0;
+  // A check box or mode label.
+  virtual bool isChecked(std::string_view component) const = 0;
+
+  // The option bits of the configuration word, held by the options dialog.
+  virtual void showOptionBits(const ConfigWord& word) = 0;
+  virtual void putOptionBits(ConfigWord& word) const = 0;
+  // The firmware version word (state register 30).
+  virtual void showFirmware(std::uint32_t word) = 0;
+  // The identity texts as the valve sends them, one byte per character.
+  virtual void showSerialNumber(const std::string& bytes) = 0;
+  virtual void showDeviceType(const std::string& bytes) = 0;
+};
+
+// The configuration word: the modes, the cross-wire box, the option bits and
+// the service-mode box; the held flags go to Held. Remote control is not taken
+// from it (state register 1 tells).
+void ShowConfigurationWord(ParameterView& view, std::uint32_t word);
+// The configuration word as the view and Held give it.
+std::uint32_t ConfigurationWordOf(const ParameterView& view);
+
+// The whole-set read: the 512-byte block, then the switches, the set value,
+// the profile, firmware, hardware flags and the identity texts.
+void ReadParameterSet(ParameterView& view);
+
+// Writes the configuration word and reads it back (a mismatch is reported and
+// the send goes on), then every other register of the set in its order, each
+// field converted just before its write: a field that does not convert stops
+// the send there, after the writes before it. `store` adds the EEPROM command.
+void SendParameterSet(const ParameterView& view, view::Questions& questions, bool store);
+
+// State registers 39 and 42 into BoardVariant and In2Present.
+void ReadHardwareFlags();
+
+// Command 998: the valve restarts.
+void ResetValve();
+
+}  // namespace tvx::params

@@ -1,0 +1,10 @@
+#include "params/valve_state.h"
+
+namespace tvx::params {
+
+HeldParameters Held;
+int CurrentProfile = 0;
+bool BoardVariant = false;
+bool In2Present = false;
+
+}  // namespace tvx::params

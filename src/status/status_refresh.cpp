@@ -1,0 +1,113 @@
+#include "status/status_refresh.h"
+
+#include "link/exchanges.h"
+#include "link/protocol.h"
+#include "link/pump_wait.h"
+#include "params/conversions.h"
+#include "params/register_map.h"
+#include "params/valve_state.h"
+#include "status/status_state.h"
+#include "status/status_text.h"
+
+namespace tvx::status {
+
+namespace {
+
+namespace state = params::state;
+namespace cmd = params::cmd;
+
+// Pause between a reset command and the refresh that shows its effect.
+constexpr unsigned ResetSettleMs = 100;
+
+void ReadErrorHistory() {
+  ErrorHistory.fill(0);
+  link::SendCommand(cmd::RestartErrorHistory, proto::OneShot);
+  for (std::size_t i = 0; i < ErrorHistory.size(); ++i) {
+    // A word above 255 is no code and ends the refresh.
+    ErrorHistory[i] = ErrorHistoryCode(link::ReadRegister(state::ErrorHistory));
+    if (ErrorHistory[i] == 0) break;
+  }
+}
+
+}  // namespace
+
+void RefreshStatus(view::ComponentSink& view, const RefreshModes& modes) {
+  params::MaskFloatingPointExceptions();
+  TemperatureLimit = DefaultTemperatureLimit;
+  const char sep = view.decimalSeparator();
+
+  const std::uint32_t errorMask = link::ReadParameter(params::reg::ErrorMask);
+  if (TemperatureLimitFromRegister(errorMask))
+    TemperatureLimit = TemperatureLimitOf(link::ReadParameter(params::reg::TemperatureWarning));
+
+  // Unlike the parameter read, a failed exchange here ends the refresh.
+  view.setSetValue(link::ReadRegisterFloat(state::SetValue));
+
+  view.setText("Coil_A_Peak", PeakText(link::ReadRegister(state::PeakA), sep));
+  view.setText("Coil_B_Peak", PeakText(link::ReadRegister(state::PeakB), sep));
+
+  DiagnosticMax = link::ReadRegister(state::DiagnosticMax);
+  ReadErrorHistory();
+
+  view.setText("Coil_A_Set", SetCoilText(link::ReadRegisterFloat(state::SetCoilA), modes.lvdt, sep));
+  view.setText("Coil_A_Set_Type", SetCoilCaption('A', modes.lvdt));
+  view.setText("Coil_B_Set", SetCoilText(link::ReadRegisterFloat(state::SetCoilB), modes.lvdt, sep));
+  view.setText("Coil_B_Set_Type", SetCoilCaption('B', modes.lvdt));
+
+  ShowStop(view, link::ReadRegister(state::StopCode));
+
+  const std::uint32_t dac = link::ReadRegister(state::DAC_Value);
+  view.setValveText("DAC_Value", std::to_string(dac), dac);
+
+  StatusFlags flags;
+  flags.lvdt = modes.lvdt;
+  flags.voltageInput = modes.voltageInput;
+  flags.boardVariant = params::BoardVariant;
+  flags.in2Present = params::In2Present;
+  for (const StatusFloat& value : StatusFloats) {
+    const float x = link::ReadRegisterFloat(value.stateRegister);
+    view.setText(value.label, StatusValueText(value.format, x, flags, sep));
+    if (value.stateRegister == state::Temperature) view.setRed(value.label, TemperatureRed(x, TemperatureLimit));
+  }
+
+  view.setHint("Info_Temp", TemperatureMaxHint(link::ReadRegisterFloat(state::TemperatureMax), sep));
+}
+
+void ShowStop(view::ComponentSink& view, std::uint32_t code) {
+  LastStopCode = static_cast<std::int32_t>(code);
+  if (code == NoStop) {
+    view.setVisible("StopCodeLabel", false);
+    view.setVisible("StopInfo", false);
+    return;
+  }
+  view.setText("StopCodeLabel", StopCodeCaption(code));
+  view.setVisible("StopCodeLabel", true);
+  const float critical = link::ReadRegisterFloat(state::CriticalValue);
+  view.setText("StopInfo", StopInfoText(code, critical, params::BoardVariant, view.decimalSeparator()));
+  view.setVisible("StopInfo", true);
+}
+
+void ClearSoftStop() {
+  if (StopInfoClickClears(LastStopCode)) link::SendCommand(cmd::ClearStop, proto::MarkerTrue);
+}
+
+void ResetTemperatureMax() {
+  link::SendCommand(cmd::ResetTemperatureMax, proto::OneShot);
+  link::PumpWait(ResetSettleMs);
+}
+
+void ResetUsupplyMax() {
+  link::SendCommand(cmd::ResetUsupplyMax, proto::OneShot);
+  link::PumpWait(ResetSettleMs);
+}
+
+void ResetPeak(view::ComponentSink& view, char coil) {
+  const bool a = coil == 'A';
+  view.setText(a ? "Coil_A_Peak" : "Coil_B_Peak", std::string(PeakResetText));
+  link::SendCommand(cmd::ResetPeak, a ? params::ResetPeakA : params::ResetPeakB);
+  link::PumpWait(ResetSettleMs);
+}
+
+void SendFirmwareLabelCommand() { link::SendCommand(cmd::FirmwareLabel, proto::MarkerTrue); }
+
+}  // namespace tvx::status

@@ -1,0 +1,39 @@
+// The status refresh and the actions around it: the reads of one refresh in
+// their fixed order with their texts pushed to a component sink as they come,
+// the stop labels, the resets of the valve's memories and the stop clear. No
+// widget here; the window's handlers guard, call these and re-enable.
+#pragma once
+
+#include "view/component_sink.h"
+
+#include <cstdint>
+
+namespace tvx::status {
+
+// The valve modes the texts depend on (the window's mode labels).
+struct RefreshModes {
+  bool lvdt = false;
+  bool voltageInput = false;
+};
+
+// One status refresh. A failed exchange ends it: the values read so far stay shown.
+void RefreshStatus(view::ComponentSink& view, const RefreshModes& modes);
+
+// The stop labels for the stop code of state register 11 (NoStop hides them);
+// for a stop, the critical value of state register 26 is read and shown.
+void ShowStop(view::ComponentSink& view, std::uint32_t code);
+
+// A click on the stop text: command 9 clears a SOFT stop where the valve allows it.
+void ClearSoftStop();
+
+// Resets of the valve's memories, each followed by the pause that lets the
+// valve settle before the refresh that shows its effect. The peak label shows
+// its reset text at once.
+void ResetTemperatureMax();
+void ResetUsupplyMax();
+void ResetPeak(view::ComponentSink& view, char coil);
+
+// A click on the firmware label: command 25.
+void SendFirmwareLabelCommand();
+
+}  // namespace tvx::status

@@ -1,0 +1,63 @@
+// The options dialog's exchanges and the switch commands against the simulated
+// valve, below the windows.
+#include "link/comm_error.h"
+#include "params/register_map.h"
+#include "remote/switches.h"
+#include "service/options_settings.h"
+#include "support/recording_view.h"
+#include "support/simulated_valve.h"
+
+#include <gtest/gtest.h>
+
+namespace tvx::service {
+namespace {
+
+using Requests = std::vector<std::string>;
+
+class ServiceSequences : public ::testing::Test {
+ protected:
+  ServiceSequences() : session_(valve_.comNumber()) {}
+  void SetUp() override {
+    ASSERT_TRUE(session_.open());
+    valve_.clearRequests();
+  }
+
+  testing::SimulatedValve valve_;
+  testing::LinkSession session_;
+};
+
+TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
+  // A kept word goes back as it was read, whatever the field shows.
+  SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"9999", 99u}, "", "ABCDE"});
+  Requests expected{"W117=000000FA", "W118=000003E8", "W119=00000063"};
+  for (int k = 0; k < 10; ++k) expected.push_back("S0" + std::to_string(90 + k) + "=00000000");
+  expected.push_back("S100=44434241");
+  expected.push_back("S101=00000045");
+  for (int k = 2; k < 10; ++k) expected.push_back("S10" + std::to_string(k) + "=00000000");
+  EXPECT_EQ(valve_.requests(), expected);
+  EXPECT_EQ(valve_.model().deviceType(), "ABCDE");
+
+  // A field that holds no integer stops the sequence at it.
+  valve_.clearRequests();
+  EXPECT_THROW(SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"", std::nullopt}, "", ""}),
+               link::ConversionError);
+  EXPECT_EQ(valve_.requests(), Requests({"W117=000000FA", "W118=000003E8"}));
+}
+
+TEST_F(ServiceSequences, SwitchesSendTheirCommandsAndRemoteControlAdoptsTheSetValue) {
+  valve_.model().setStateFloat(params::state::SetValue, 2.5f);
+  testing::RecordingView view;
+  remote::SwitchRemoteControl(view, true);
+  SendOptionSwitch("MedianFilter", true);
+  SendOptionSwitch("NoSuchBox", true);
+  remote::SwitchDacOverride(false);
+  remote::SwitchBreakpoint(true);
+  remote::SwitchServiceMode(false);
+  EXPECT_EQ(valve_.requests(), Requests({"S001=AAAAAAAA", "G002", "S008=AAAAAAAA", "S005=55555555", "S006=AAAAAAAA",
+                                         "S110=55555555"}));
+  EXPECT_EQ(view.setValue, 2.5f);
+  EXPECT_EQ(ReadPwmMaximum(), 5000u);
+}
+
+}  // namespace
+}  // namespace tvx::service
