@@ -106,6 +106,13 @@ int main(int argc, char** argv) {
 
   {
     bench::CpuMeter meter;
+    for (int i = 0; i < 100; ++i) link::ReadTraceChunk(b, noCancel);
+    char name[64];
+    std::snprintf(name, sizeof name, "CPU, 100 ReadTraceChunk, %.1f s", meter.wallSeconds());
+    met = bench::Report(name, meter.percent(), "%", 10.0) && met;
+  }
+  {
+    bench::CpuMeter meter;
     std::this_thread::sleep_for(std::chrono::duration<double>(idleSeconds));
     char name[64];
     std::snprintf(name, sizeof name, "CPU, port open and idle, %.0f s", meter.wallSeconds());

@@ -7,12 +7,10 @@
 // ends on time.
 #pragma once
 
+#include "platform/wake_timer.h"
+
 #include <chrono>
-#include <condition_variable>
-#include <cstdint>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 namespace tvx::link {
 
@@ -27,29 +25,9 @@ void SetPumpHook(PumpHook hook);
 void PumpMessages();
 void PumpWait(unsigned milliseconds);
 
-// A wake-up call at a precise time, for pump hooks whose event loop can only
-// wait until it is woken: arm() it with the time, wait in the event loop,
-// disarm(). `wake` runs on the alarm's own thread and must be thread-safe (for
-// example waking the event dispatcher). Sleeps with the timer slack lowered.
-class PumpAlarm {
- public:
-  explicit PumpAlarm(std::function<void()> wake);
-  ~PumpAlarm();
-  PumpAlarm(const PumpAlarm&) = delete;
-  PumpAlarm& operator=(const PumpAlarm&) = delete;
-
-  void arm(std::chrono::nanoseconds fromNow);
-  void disarm();
-
- private:
-  void run();
-
-  std::function<void()> wake_;
-  std::mutex mu_;
-  std::condition_variable changed_;
-  std::int64_t due_ = -1;  // performance counter; -1: not armed
-  bool quit_ = false;
-  std::thread thread_;
-};
+// A precise wake-up for pump hooks: a system timer that the program's event
+// loop watches (its wait handle), armed with the time the hook may wait and
+// disarmed when the wait is over.
+using PumpTimer = platform::WakeTimer;
 
 }  // namespace tvx::link

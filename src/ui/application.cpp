@@ -9,9 +9,13 @@
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
 #include <QFont>
+#include <QSocketNotifier>
+#ifdef Q_OS_WIN
+#include <QWinEventNotifier>
+#include <windows.h>
+#endif
 #include <QWidget>
 
-#include <atomic>
 #include <exception>
 
 namespace tvx::ui {
@@ -62,35 +66,38 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void InstallLinkHooks() {
-  // PumpWait's idle time is spent asleep in the event loop: the alarm wakes the
-  // loop at the time PumpWait gave, with a precision Qt's millisecond timers
-  // do not have.
-  // (The alarm fires only while a wait below is under way, so the dispatcher
-  // is alive then.)
-  static std::atomic<QAbstractEventDispatcher*> dispatcher;
-  dispatcher.store(QAbstractEventDispatcher::instance());
-  static link::PumpAlarm alarm([] {
-    if (QAbstractEventDispatcher* d = dispatcher.load()) d->wakeUp();
-  });
+  // PumpWait's idle time is spent asleep in the event loop, which also watches
+  // a precise system timer set to the time PumpWait allows (Qt's own timers
+  // count whole milliseconds).
+  static link::PumpTimer timer;
+  static QObject* timerWatch = nullptr;
+  if (!timerWatch && timer.valid()) {
+    // Its signal alone ends the wait; the hook disarms it right after.
+#ifdef Q_OS_WIN
+    timerWatch = new QWinEventNotifier(reinterpret_cast<HANDLE>(timer.waitHandle()), qApp);
+#else
+    timerWatch = new QSocketNotifier(static_cast<qintptr>(timer.waitHandle()), QSocketNotifier::Read, qApp);
+#endif
+  }
   link::SetPumpHook([](std::chrono::nanoseconds maxWait) {
     // Inside an exchange, clicks and keys stay queued and Qt delivers them once
     // it has ended, so none can start a second exchange; timers and repaints
     // run. The waits between exchanges take user input as it comes.
     const QEventLoop::ProcessEventsFlags flags =
         link::ExchangeInProgress() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
-    if (maxWait <= std::chrono::nanoseconds::zero()) {
+    if (maxWait <= std::chrono::nanoseconds::zero() || !timerWatch) {
       QCoreApplication::processEvents(flags);
       return;
     }
-    alarm.arm(maxWait);
+    timer.arm(maxWait);
     QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
-    alarm.disarm();
+    timer.disarm();
   });
   // Qt looks at the window system's queue only when its event loop has been
   // woken since it last did; input held back during the exchange would wait
   // for the next event to come.
   link::SetExchangeEndHook([] {
-    if (QAbstractEventDispatcher* d = dispatcher.load()) d->wakeUp();
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance()) d->wakeUp();
   });
   link::SetErrorReporter([](const std::string& text, const std::string& caption) {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
