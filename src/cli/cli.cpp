@@ -1,0 +1,488 @@
+#include "cli/cli.h"
+
+#include "app/login_levels.h"
+#include "app/login_table.h"
+#include "app/usb_port_match.h"
+#include "cli/cli_view.h"
+#include "cli/parameter_file.h"
+#include "link/comm_error.h"
+#include "link/exchanges.h"
+#include "link/port.h"
+#include "link/receiver.h"
+#include "params/conversions.h"
+#include "params/identity_text.h"
+#include "params/parameter_set.h"
+#include "params/register_map.h"
+#include "params/valve_state.h"
+#include "platform/port_names.h"
+#include "platform/valve_port_lookup.h"
+#include "status/status_refresh.h"
+#include "status/status_state.h"
+#include "status/status_text.h"
+#include "view/questions.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <map>
+#include <sstream>
+#include <thread>
+
+namespace tvx::cli {
+
+namespace {
+
+// ---- the command table -----------------------------------------------------
+
+struct Option {
+  std::string_view name;
+  std::string_view value;  // "" for a switch; in brackets when it may be left out
+  std::string_view help;
+};
+
+struct Context;
+
+struct Command {
+  std::string_view name;
+  std::string_view arguments;
+  std::string_view summary;
+  std::vector<Option> options;
+  int (*run)(Context&);
+};
+
+struct Context {
+  Io& io;
+  const Command& command;
+  std::map<std::string, std::string, std::less<>> options;
+  std::vector<std::string> arguments;
+  bool quiet = false;
+
+  bool has(std::string_view option) const { return options.contains(option); }
+  void note(const std::string& text) const {
+    if (!quiet) io.err << text << '\n';
+  }
+};
+
+int Ports(Context& c);
+int Info(Context& c);
+int Read(Context& c);
+int Write(Context& c);
+int Status(Context& c);
+
+const Option PortOption{"--port", "COMn", "the valve's port (default: the valve's USB port)"};
+const Option QuietOption{"--quiet", "", "no notes on standard error, only errors"};
+const Option HelpOption{"--help", "", "this help"};
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"ports", "", "the COM names, the valve's marked, with the device each resolves to", {}, Ports},
+      {"info", "", "firmware, serial number, type, configuration and active profile of the valve", {}, Info},
+      {"read", "", "the parameter set with names, values and units",
+       {{"--json", "", "the set as a JSON file for write (the items editable at your level)"}}, Read},
+      {"write", "FILE.json", "sends a parameter set; a file with unknown names or bad values is refused "
+                             "before anything is sent",
+       {{"--store", "", "store the set in the valve's EEPROM after sending it"}}, Write},
+      {"status", "", "one status refresh, or one every SECONDS until Ctrl+C",
+       {{"--watch", "[SECONDS]", "refresh every SECONDS (default 1.5), one row each"},
+        {"--csv", "FILE", "append the rows to FILE, with a header when it is new"}}, Status},
+  };
+  return commands;
+}
+
+std::vector<Option> OptionsOf(const Command& command) {
+  std::vector<Option> all = command.options;
+  if (command.name != "ports") all.push_back(PortOption);
+  all.push_back(QuietOption);
+  all.push_back(HelpOption);
+  return all;
+}
+
+void GeneralHelp(std::ostream& out) {
+  out << "Usage: " << ProgramName << " COMMAND [OPTIONS]\n"
+      << "Service tool for proportional valve electronics, from the command line.\n\nCommands:\n";
+  for (const Command& c : Commands()) out << "  " << std::left << std::setw(8) << c.name << c.summary << '\n';
+  out << "\n'" << ProgramName << " COMMAND --help' describes a command.\n"
+      << "Exit codes: 0 done, 1 usage, 2 link failure, 3 file or data error, 4 refused.\n"
+      << "The password of an access level is taken from " << PasswordVariable
+      << " or asked for on the terminal.\n";
+}
+
+void CommandHelp(const Command& c, std::ostream& out) {
+  out << "Usage: " << ProgramName << ' ' << c.name;
+  if (!c.arguments.empty()) out << ' ' << c.arguments;
+  out << " [OPTIONS]\n" << c.summary << "\n\nOptions:\n";
+  for (const Option& o : OptionsOf(c)) {
+    std::string left = std::string(o.name) + (o.value.empty() ? "" : " " + std::string(o.value));
+    out << "  " << std::left << std::setw(20) << left << o.help << '\n';
+  }
+}
+
+int UsageError(Io& io, const std::string& what, std::string_view command = {}) {
+  io.err << ProgramName << ": " << what << "\nTry '" << ProgramName << (command.empty() ? "" : " ")
+         << command << " --help'.\n";
+  return ExitUsage;
+}
+
+bool ParseSeconds(const std::string& text, double& seconds) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  return ec == std::errc() && end == text.data() + text.size() && seconds > 0 && seconds <= 86400;
+}
+
+// ---- the link ----------------------------------------------------------------
+
+// COMn as the window lists it (COM1 to COM16), or 0.
+int ComNumber(std::string_view name) {
+  if (name.size() < 4 || name.substr(0, 3) != "COM") return 0;
+  int n = 0;
+  const auto [end, ec] = std::from_chars(name.data() + 3, name.data() + name.size(), n);
+  return ec == std::errc() && end == name.data() + name.size() && n >= 1 && n <= 16 ? n : 0;
+}
+
+// The Receiver runs and the port is open for the life of the object.
+class Session {
+ public:
+  explicit Session(int com) {
+    receiver_.Start();
+    link::PortLockGuard lock;
+    link::OpenPort(com);
+  }
+  ~Session() {
+    receiver_.Stop();
+    link::ClosePortHandle();
+  }
+  bool open() const { return link::PortOpen.load(); }
+
+ private:
+  link::Receiver receiver_;
+};
+
+// Questions of the sequences, answered as the window's first button does; the
+// errors among them are counted, so the tool does not end as if all was well.
+class CliQuestions : public view::Questions {
+ public:
+  explicit CliQuestions(std::ostream& err) : err_(err) {}
+  int errors = 0;
+
+  Answer ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
+    err_ << Trimmed(caption) << ": " << Trimmed(text) << '\n';
+    if (icon == Icon::Error) ++errors;
+    return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+  }
+  std::optional<std::string> askSaveFile(const FileQuestion&) override { return std::nullopt; }
+  std::optional<std::string> askOpenFile(const FileQuestion&) override { return std::nullopt; }
+  std::optional<std::string> askDirectory(const std::string&, const std::string&) override { return std::nullopt; }
+
+  static std::string Trimmed(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+  }
+
+ private:
+  std::ostream& err_;
+};
+
+// Runs `body` with the port open: the port from --port, else the valve's USB
+// port found as the window finds it. A link failure (already reported) gives 2.
+template <typename Body>
+int WithLink(Context& c, Body body) {
+  int com = 0;
+  if (const auto it = c.options.find("--port"); it != c.options.end()) {
+    com = ComNumber(it->second);
+    if (com == 0) return UsageError(c.io, "--port needs COM1 to COM16", c.command.name);
+  } else {
+    const std::optional<std::string> valve = platform::ValvePortName();
+    com = valve ? ComNumber(*valve) : 0;
+    if (com == 0) {
+      c.io.err << ProgramName << ": no valve found on a USB port; name its port with --port COMn\n";
+      return ExitLinkFailure;
+    }
+  }
+  link::SetErrorReporter([&io = c.io](const std::string& text, const std::string& caption) {
+    io.err << CliQuestions::Trimmed(caption) << ": " << CliQuestions::Trimmed(text) << '\n';
+  });
+  Session session(com);
+  if (!session.open()) return ExitLinkFailure;
+  try {
+    return body();
+  } catch (const link::UsbError&) {
+    return ExitLinkFailure;
+  } catch (const link::ConversionError& e) {
+    c.io.err << ProgramName << ": " << e.what() << '\n';
+    return ExitFileError;
+  }
+}
+
+// ---- access ------------------------------------------------------------------
+
+// The access level of the password in the environment or, when `ask`, of the
+// one typed on the terminal; 0 without a password.
+int AccessLevel(Io& io, bool ask) {
+  std::optional<std::string> password;
+  if (const char* p = std::getenv(PasswordVariable)) password = p;
+  else if (ask) password = io.askPassword();
+  if (!password) return 0;
+  return app::LevelForPassword(*password, [](int i) {
+    return app::Unscramble(app::login_table::Passwords[i], app::login_table::Positions);
+  });
+}
+
+// ---- commands ----------------------------------------------------------------
+
+int Ports(Context& c) {
+  const std::optional<std::string> valve = platform::ValvePortName();
+  for (int n = 1; n <= 16; ++n) {
+    const std::string name = "COM" + std::to_string(n);
+    const std::string device = platform::ComDeviceName(n);
+    const bool isValve = app::IsUsbPort(name, valve);
+    std::error_code ec;
+    if (!isValve && !std::filesystem::exists(device, ec)) continue;
+    c.io.out << std::left << std::setw(10) << (name + (isValve ? app::UsbEntrySuffix : "")) << device << '\n';
+  }
+  return ExitDone;
+}
+
+std::string Yes(bool on) { return on ? "yes" : "no"; }
+
+int Info(Context& c) {
+  return WithLink(c, [&] {
+    CliView view;
+    params::ReadParameterSet(view);
+    auto& out = c.io.out;
+    out << params::FirmwareText(view.firmware) << '\n'
+        << "Serial number: " << IdentityText(view.serialNumber) << '\n'
+        << "Type: " << IdentityText(view.deviceType) << '\n'
+        << "Positions: " << (view.isChecked("Positions_3") ? 3 : 2) << '\n'
+        << "Input: " << (view.isChecked("Voltage_Mode") ? "voltage" : "current") << '\n'
+        << "LVDT: " << Yes(view.isChecked("LVDT_Mode")) << '\n'
+        << "Remote control: " << Yes(view.isChecked("RemoteControl")) << '\n'
+        << "Profile: " << CliQuestions::Trimmed(view.text("SelectSetup")) << '\n';
+    return int{ExitDone};
+  });
+}
+
+void ParameterTable(const CliView& view, int level, std::ostream& out) {
+  out << std::left << std::setw(20) << "NAME" << std::setw(6) << "REG" << std::setw(16) << "VALUE"
+      << std::setw(6) << "UNIT" << "MEANING\n";
+  for (const params::ParameterRegister& row : params::ParameterSet) {
+    if (row.number == params::reg::Configuration) continue;
+    if (ShowLevel(row.field) > level) continue;
+    std::string value;
+    if (row.holder == params::Holder::Held) {
+      value = params::FieldText(row, *params::Held.WordOf(row.number), view.decimalSeparator());
+    } else {
+      const auto it = view.fields.find(row.field);
+      if (it == view.fields.end()) continue;
+      value = it->second.text;
+    }
+    out << std::setw(20) << row.field << std::setw(6) << row.number << std::setw(16) << value << std::setw(6)
+        << UnitOf(row) << row.meaning << '\n';
+  }
+}
+
+int Read(Context& c) {
+  const int level = AccessLevel(c.io, true);
+  return WithLink(c, [&] {
+    CliView view;
+    params::ReadParameterSet(view);
+    if (c.has("--json"))
+      c.io.out << ParameterFileJson(view, level);
+    else
+      ParameterTable(view, level, c.io.out);
+    if (level == 0) c.note("Access level 0 shows no parameters; give the password in " + std::string(PasswordVariable) + ".");
+    return int{ExitDone};
+  });
+}
+
+int Write(Context& c) {
+  const std::string& path = c.arguments.front();
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  if (!in || !(text << in.rdbuf())) {
+    c.io.err << ProgramName << ": cannot read " << path << '\n';
+    return ExitFileError;
+  }
+  ParameterFile file;
+  try {
+    file = ParseParameterFile(text.str());
+  } catch (const FileError& e) {
+    c.io.err << ProgramName << ": " << path << ": " << e.what() << "; nothing was sent\n";
+    return ExitFileError;
+  }
+  const int needed = file.level();
+  if (needed > 0 && AccessLevel(c.io, true) < needed) {
+    c.io.err << ProgramName << ": refused: changing these parameters needs access level " << needed
+             << " (set " << PasswordVariable << "); nothing was sent\n";
+    return ExitRefused;
+  }
+  return WithLink(c, [&] {
+    // The send writes the whole set: what the file leaves out goes back as read.
+    CliView view;
+    params::ReadParameterSet(view);
+    if (file.configuration) params::ShowConfigurationWord(view, *file.configuration);
+    for (const ParameterValue& v : file.values) {
+      if (v.row->holder == params::Holder::Held)
+        *params::Held.WordOf(v.row->number) = v.word;
+      else
+        view.fields[std::string(v.row->field)] = {params::FieldText(*v.row, v.word, '.'), v.word};
+    }
+    CliQuestions questions(c.io.err);
+    const bool store = c.has("--store");
+    params::SendParameterSet(view, questions, store);
+    if (questions.errors > 0) return int{ExitFileError};
+    c.note(store ? "Parameters sent and stored." : "Parameters sent (not stored).");
+    return int{ExitDone};
+  });
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char ch : text) {
+    if (ch == '"') out += '"';
+    out += ch;
+  }
+  return out + "\"";
+}
+
+std::string Timestamp() {
+  return QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toStdString();
+}
+
+inline constexpr const char* StopTextColumn = "StopText";
+
+// The columns of the status rows: what the first refresh showed, and the stop labels.
+std::vector<std::string> StatusColumns(const CliView& view) {
+  std::vector<std::string> columns = view.order;
+  for (const char* stop : {"StopCodeLabel", "StopInfo", StopTextColumn})
+    if (std::find(columns.begin(), columns.end(), stop) == columns.end()) columns.push_back(stop);
+  return columns;
+}
+
+std::string StatusRow(const CliView& view, const std::vector<std::string>& columns) {
+  std::string row = Timestamp();
+  for (const std::string& column : columns) row += "," + CsvField(CliQuestions::Trimmed(view.text(column)));
+  return row + "\n";
+}
+
+int Status(Context& c) {
+  double period = 0;
+  const bool watch = c.has("--watch");
+  if (watch) {
+    const std::string& value = c.options.at("--watch");
+    period = 1.5;
+    if (!value.empty() && !ParseSeconds(value, period))
+      return UsageError(c.io, "--watch needs a number of seconds", "status");
+  }
+  std::ofstream csv;
+  bool csvIsNew = false;
+  if (const auto it = c.options.find("--csv"); it != c.options.end()) {
+    std::error_code ec;
+    csvIsNew = !std::filesystem::exists(it->second, ec) || std::filesystem::file_size(it->second, ec) == 0;
+    csv.open(it->second, std::ios::app | std::ios::binary);
+    if (!csv) {
+      c.io.err << ProgramName << ": cannot write " << it->second << '\n';
+      return ExitFileError;
+    }
+  }
+  return WithLink(c, [&] {
+    const params::ConfigWord config = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration));
+    params::ReadHardwareFlags();
+    const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
+    CliView view;
+    std::vector<std::string> columns;
+    int rows = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+      view.clearTexts();
+      status::RefreshStatus(view, modes);
+      // The stop code in words, as the stop label's hint lists it.
+      if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
+        view.setText(StopTextColumn, std::string(status::StopCodeText(static_cast<std::uint32_t>(status::LastStopCode))));
+      else
+        view.setVisible(StopTextColumn, false);
+      if (columns.empty()) columns = StatusColumns(view);
+      if (!watch && !csv.is_open()) {
+        for (const std::string& name : view.order)
+          if (!view.hidden.contains(name)) c.io.out << name << ": " << CliQuestions::Trimmed(view.text(name)) << '\n';
+      } else {
+        std::ostream& sink = csv.is_open() ? static_cast<std::ostream&>(csv) : c.io.out;
+        if (rows == 0 && (csvIsNew || !csv.is_open())) {
+          sink << "time";
+          for (const std::string& column : columns) sink << ',' << column;
+          sink << '\n';
+        }
+        sink << StatusRow(view, columns) << std::flush;
+        if (!sink) {
+          c.io.err << ProgramName << ": cannot write the status row\n";
+          return int{ExitFileError};
+        }
+      }
+      ++rows;
+      if (!watch) return int{ExitDone};
+      // The next row at its place on the grid from the start, so rows do not drift.
+      const auto next = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                    std::chrono::duration<double>(period * rows));
+      while (std::chrono::steady_clock::now() < next) {
+        if (c.io.stopRequested(rows)) return int{ExitDone};
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            next - std::chrono::steady_clock::now(), std::chrono::milliseconds(100)));
+      }
+      if (c.io.stopRequested(rows)) return int{ExitDone};
+    }
+  });
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, Io& io) {
+  if (args.empty()) return UsageError(io, "no command given");
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    GeneralHelp(io.out);
+    return ExitDone;
+  }
+  const auto& commands = Commands();
+  const auto command = std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == args[0]; });
+  if (command == commands.end()) return UsageError(io, "unknown command '" + args[0] + "'");
+
+  Context c{io, *command, {}, {}};
+  const std::vector<Option> options = OptionsOf(*command);
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() > 1 && a[0] == '-') {
+      const auto o = std::find_if(options.begin(), options.end(), [&](const Option& o) { return o.name == a; });
+      if (o == options.end()) return UsageError(io, "unknown option '" + a + "'", command->name);
+      std::string value;
+      if (!o->value.empty()) {
+        const bool optional = o->value.front() == '[';
+        double ignored;
+        if (i + 1 < args.size() && (!optional || ParseSeconds(args[i + 1], ignored)))
+          value = args[++i];
+        else if (!optional)
+          return UsageError(io, a + " needs " + std::string(o->value), command->name);
+      }
+      c.options[a] = value;
+    } else {
+      c.arguments.push_back(a);
+    }
+  }
+  if (c.has("--help")) {
+    CommandHelp(*command, io.out);
+    return ExitDone;
+  }
+  const std::size_t wanted = command->arguments.empty() ? 0 : 1;
+  if (c.arguments.size() != wanted)
+    return UsageError(io, wanted ? "expected " + std::string(command->arguments) : "unexpected '" + c.arguments[0] + "'",
+                      command->name);
+  c.quiet = c.has("--quiet");
+  return command->run(c);
+}
+
+}  // namespace tvx::cli

@@ -1,0 +1,61 @@
+// The parameter set as a JSON file, as `read --json` writes it and `write`
+// takes it:
+//
+//   {"valve": {...}, "configuration": "0x00000005",
+//    "parameters": {"PWM": 1000, "Coil_A_Imin": 0.25, ...}}
+//
+// Parameters are named by their field; a float that is no finite number is
+// given as its word ("0x7FC00000"), so every word goes back bit for bit.
+// "valve" describes where the set came from and is not sent.
+#pragma once
+
+#include "cli/cli_view.h"
+#include "params/register_map.h"
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tvx::cli {
+
+// A file that cannot be used; nothing of it may be sent.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The access level at which the window lets a person change an item: its
+// field must be shown and usable. "configuration" names the configuration word.
+inline constexpr const char* ConfigurationName = "configuration";
+int EditLevel(std::string_view name);
+// The level at which the window shows it.
+int ShowLevel(std::string_view name);
+
+struct ParameterValue {
+  const params::ParameterRegister* row;
+  std::uint32_t word;
+};
+
+struct ParameterFile {
+  std::optional<std::uint32_t> configuration;
+  std::vector<ParameterValue> values;  // in the file's order
+  // The highest edit level among the items of the file.
+  int level() const;
+};
+
+// Parses and checks a file's text: unknown names, values that are no number
+// of the register's kind or out of its range are refused with FileError.
+ParameterFile ParseParameterFile(const std::string& json);
+
+// The set a read showed, with the items editable at `level`.
+std::string ParameterFileJson(const CliView& view, int level);
+
+// The registers `write` may carry: those the send writes, from a field or held.
+bool Writable(const params::ParameterRegister& row);
+
+// The unit of a register, from the brackets of its meaning ("" for none).
+std::string_view UnitOf(const params::ParameterRegister& row);
+
+}  // namespace tvx::cli
