@@ -1,0 +1,174 @@
+// The command line tool against the simulated valve, in process: what each
+// command sends (the simulator's request log) and what it refuses to send.
+#include "cli/cli.h"
+#include "link/protocol.h"
+#include "params/conversions.h"
+#include "params/register_map.h"
+#include "support/simulated_valve.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <sstream>
+
+namespace tvx::cli {
+namespace {
+
+class CommandLine : public ::testing::Test {
+ protected:
+  struct Result {
+    int code;
+    std::string out, err;
+  };
+
+  Result run(std::vector<std::string> args, const std::optional<std::string>& typed = std::nullopt) {
+    std::ostringstream out, err;
+    Io io{out, err};
+    io.askPassword = [typed] { return typed; };
+    io.stopRequested = [this](int rows) { return rows >= stopAfterRows_; };
+    if (args.size() > 0 && args[0] != "ports") args.insert(args.end(), {"--port", "COM" + std::to_string(valve_.comNumber())});
+    const int code = cli::Run(args, io);
+    return {code, out.str(), err.str()};
+  }
+  std::string file(const std::string& name, const std::string& text) {
+    const std::string path = (folder_.path() / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  std::array<std::uint32_t, 129> parameters() {
+    std::array<std::uint32_t, 129> words{};
+    for (int r = 1; r <= 128; ++r) words[static_cast<std::size_t>(r)] = valve_.model().parameter(r);
+    return words;
+  }
+
+  testing::SimulatedValve valve_;
+  testing::TempFolder folder_;
+  int stopAfterRows_ = 1;
+};
+
+TEST_F(CommandLine, JsonReadWrittenBackLeavesTheValveUnchangedWordForWord) {
+  testing::ScopedEnvironment password(PasswordVariable, "tvx2022");
+  // A float word that is no number must go back bit for bit as well.
+  valve_.model().setParameter(params::reg::PID_D, 0x7FC00123u);
+  valve_.model().setParameterFloat(params::reg::Coil_A_Imin, 0.1f);
+  const Result read = run({"read", "--json"});
+  ASSERT_EQ(read.code, ExitDone) << read.err;
+  const auto before = parameters();
+
+  valve_.clearRequests();
+  const Result write = run({"write", file("set.json", read.out)});
+  ASSERT_EQ(write.code, ExitDone) << write.err;
+  EXPECT_EQ(parameters(), before);
+  int writes = 0;
+  for (const std::string& r : valve_.requests()) {
+    if (r[0] != 'W') continue;
+    ++writes;
+    const int reg = std::stoi(r.substr(1, 3));
+    EXPECT_EQ(std::stoul(r.substr(5), nullptr, 16), before[static_cast<std::size_t>(reg)]) << r;
+  }
+  EXPECT_GT(writes, 20);
+}
+
+TEST_F(CommandLine, ChangedValueIsSentAndStored) {
+  testing::ScopedEnvironment password(PasswordVariable, "serwis");  // level 1
+  const Result r = run({"write", file("pwm.json", R"({"parameters": {"PWM": 1500, "PID_P": 3.25}})"), "--store"});
+  ASSERT_EQ(r.code, ExitDone) << r.err;
+  EXPECT_EQ(valve_.model().parameter(params::reg::PWM), 1500u);
+  EXPECT_EQ(valve_.model().parameter(params::reg::PID_P), params::FloatToWord(3.25f));
+  EXPECT_EQ(valve_.requests().back().substr(0, 4), "S999");
+}
+
+TEST_F(CommandLine, BadFileSendsNothing) {
+  testing::ScopedEnvironment password(PasswordVariable, "tvx2022");
+  const char* files[] = {
+      R"({"parameters": {"PWMX": 1}})",            // unknown name
+      R"({"parameters": {"NearZeroKp": 1}})",      // read, but never sent
+      R"({"parameters": {"PWM": -1}})",            // below an unsigned register
+      R"({"parameters": {"PWM": 4294967296}})",    // beyond 32 bits
+      R"({"parameters": {"PWM": 1.5}})",           // no whole number
+      R"({"parameters": {"PID_P": 1e39}})",        // beyond a single
+      R"({"parameters": {"PID_P": "fast"}})",      // no number
+      R"({"parameters": {"PID_P": true}})",
+      R"({"configuration": 5})",                   // a word is given in hex
+      R"({"parameter": {}})",                      // unknown item
+      R"({"parameters": {"PWM": 1000})",           // no JSON
+      R"([1, 2])",
+  };
+  for (const char* text : files) {
+    valve_.clearRequests();
+    const Result r = run({"write", file("bad.json", text)});
+    EXPECT_EQ(r.code, ExitFileError) << text;
+    EXPECT_NE(r.err.find("nothing was sent"), std::string::npos) << text << r.err;
+    EXPECT_TRUE(valve_.requests().empty()) << text;
+  }
+  valve_.clearRequests();
+  EXPECT_EQ(run({"write", (folder_.path() / "missing.json").string()}).code, ExitFileError);
+  EXPECT_TRUE(valve_.requests().empty());
+}
+
+TEST_F(CommandLine, WriteBeyondTheAccessLevelIsRefusedAndSendsNothing) {
+  const std::string pwm = file("pwm.json", R"({"parameters": {"PWM": 1500}})");
+  const std::string gain = file("gain.json", R"({"parameters": {"DAC_Gain": 1.01}})");
+  const std::string limit = file("limit.json", R"({"parameters": {"I_Limit": 3}})");
+  struct Case {
+    const char* password;  // nullptr: none in the environment
+    std::optional<std::string> typed;
+    std::string file;
+  } cases[] = {
+      {nullptr, std::nullopt, pwm},  // no terminal to ask on
+      {nullptr, "wrong", pwm},
+      {"serwis", std::nullopt, gain},  // level 1, the field needs 2
+      {"technik", std::nullopt, limit},  // level 2, the field needs 3
+  };
+  for (const Case& c : cases) {
+    std::optional<testing::ScopedEnvironment> env;
+    env.emplace(PasswordVariable, c.password ? c.password : "");
+    if (!c.password) unsetenv(PasswordVariable);
+    valve_.clearRequests();
+    const Result r = run({"write", c.file}, c.typed);
+    EXPECT_EQ(r.code, ExitRefused) << c.file;
+    EXPECT_NE(r.err.find("refused"), std::string::npos) << r.err;
+    EXPECT_TRUE(valve_.requests().empty()) << c.file;
+  }
+  // The typed password of the right level is enough.
+  unsetenv(PasswordVariable);
+  EXPECT_EQ(run({"write", pwm}, "serwis").code, ExitDone);
+}
+
+TEST_F(CommandLine, StatusWatchAppendsOneRowPerRefreshWithTheStopInWords) {
+  valve_.model().setState(params::state::StopCode, 15);
+  const std::string csv = (folder_.path() / "status.csv").string();
+  stopAfterRows_ = 3;
+  ASSERT_EQ(run({"status", "--watch", "0.05", "--csv", csv}).code, ExitDone);
+  stopAfterRows_ = 2;
+  ASSERT_EQ(run({"status", "--watch", "0.05", "--csv", csv, "--quiet"}).code, ExitDone);
+
+  std::ifstream in(csv);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 6u);  // one header, then the rows of both runs
+  EXPECT_EQ(lines[0].substr(0, 5), "time,");
+  const auto fields = [](const std::string& s) { return std::count(s.begin(), s.end(), ','); };
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    EXPECT_EQ(fields(lines[i]), fields(lines[0])) << lines[i];
+    EXPECT_NE(lines[i].find("STOP  15"), std::string::npos);
+    EXPECT_NE(lines[i].find("napięcia odniesienia"), std::string::npos);
+  }
+}
+
+TEST_F(CommandLine, UsageErrorsSendNothing) {
+  const std::vector<std::vector<std::string>> lines = {
+      {"bogus"}, {"read", "--nope"}, {"write"}, {"status", "--csv"}, {"info", "extra"}, {"read", "--port", "COM17"},
+  };
+  for (const auto& args : lines) {
+    valve_.clearRequests();
+    std::ostringstream out, err;
+    Io io{out, err};
+    EXPECT_EQ(cli::Run(args, io), ExitUsage) << args[0];
+    EXPECT_TRUE(valve_.requests().empty());
+  }
+}
+
+}  // namespace
+}  // namespace tvx::cli
