@@ -8,7 +8,8 @@
 #   - view includes anything of the program but view;
 #   - a logic file of a subsystem (not *_form.*) includes ui/, app/ or a Qt
 #     Widgets header;
-#   - anything but app includes app/;
+#   - anything but app and cli (the command line program, beside the window)
+#     includes app/; cli includes neither ui/ nor app's forms nor Qt Widgets;
 #   - the simulator includes anything of src/ but the link's protocol constants.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -56,7 +57,14 @@ while IFS= read -r file; do
       view)
         [ "$target" = view ] || report "$file" "$inc" "view includes only view" ;;
     esac
-    if [ "$target" = app ] && [ "$layer" != app ]; then report "$file" "$inc" "only app includes app"; fi
+    if [ "$target" = app ] && [ "$layer" != app ] && [ "$layer" != cli ]; then report "$file" "$inc" "only app and cli include app"; fi
+    if [ "$layer" = cli ]; then
+      case "$inc" in
+        ui/*) report "$file" "$inc" "the command line program uses no widget" ;;
+        app/*) [ -e "src/${inc%.h}.cpp" ] && grep -q 'QtWidgets\|<Q[A-Z][A-Za-z]*Widget\|QDialog\|QMainWindow' "src/$inc" "src/${inc%.h}.cpp" \
+                 && report "$file" "$inc" "the command line program uses no widget" ;;
+      esac
+    fi
     case "$layer" in
       params|status|remote|trace|service)
         case "$base" in
@@ -66,7 +74,7 @@ while IFS= read -r file; do
     esac
   done < <(own_includes "$file")
   case "$layer" in
-    params|status|remote|trace|service|view|link|platform|root)
+    params|status|remote|trace|service|view|link|platform|root|cli)
       case "$base" in
         *_form.*) ;;
         *) while IFS= read -r inc; do
