@@ -11,6 +11,18 @@ if(UNIX AND NOT APPLE)
   # udev reads rules from /usr/lib/udev/rules.d (packaged) or /etc/udev/rules.d.
   set(TVX_UDEV_RULES_DIR "lib/udev/rules.d" CACHE STRING "Where the udev rule is installed")
   install(FILES ${PROJECT_SOURCE_DIR}/resources/linux/70-tarvelmundix.rules DESTINATION ${TVX_UDEV_RULES_DIR})
+
+  # The command line program's manual page, compressed as Debian wants it
+  # (gzip -9n: no name or time stamp).
+  find_program(TVX_GZIP gzip)
+  if(TVX_GZIP)
+    set(_tvx_cli_page ${PROJECT_SOURCE_DIR}/resources/linux/tarvelmundix-cli.1)
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
+    execute_process(COMMAND ${TVX_GZIP} -9n -c ${_tvx_cli_page}
+                    OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/tarvelmundix-cli.1.gz)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_tvx_cli_page})
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/tarvelmundix-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME "tarvelmundix")
