@@ -85,8 +85,7 @@ const std::vector<Command>& Commands() {
       {"info", "", "firmware, serial number, type, configuration and active profile of the valve", {}, Info},
       {"read", "", "the parameter set with names, values and units",
        {{"--json", "", "the set as a JSON file for write (the items editable at your level)"}}, Read},
-      {"write", "FILE.json", "sends a parameter set; a file with unknown names or bad values is refused "
-                             "before anything is sent",
+      {"write", "FILE.json", "sends a parameter set (a bad file is refused before anything is sent)",
        {{"--store", "", "store the set in the valve's EEPROM after sending it"}}, Write},
       {"status", "", "one status refresh, or one every SECONDS until Ctrl+C",
        {{"--watch", "[SECONDS]", "refresh every SECONDS (default 1.5), one row each"},
