@@ -157,6 +157,13 @@ TEST_F(CommandLine, StatusWatchAppendsOneRowPerRefreshWithTheStopInWords) {
   }
 }
 
+TEST_F(CommandLine, FailedExchangeIsALinkFailure) {
+  testing::ScriptedReply garbage(valve_.server(), std::string("\x02GARBAGE\x03"));
+  const Result r = run({"info"});
+  EXPECT_EQ(r.code, ExitLinkFailure);
+  EXPECT_NE(r.err.find("Kod błędu"), std::string::npos) << r.err;
+}
+
 TEST_F(CommandLine, UsageErrorsSendNothing) {
   const std::vector<std::vector<std::string>> lines = {
       {"bogus"}, {"read", "--nope"}, {"write"}, {"status", "--csv"}, {"info", "extra"}, {"read", "--port", "COM17"},
