@@ -4,6 +4,7 @@
 #include "app/caption_layout.h"
 #include "app/definitions.h"
 #include "app/program_resources.h"
+#include "link/exchanges.h"
 #include "link/port.h"
 #include "link/pump_wait.h"
 #include "program_info.h"
@@ -180,7 +181,9 @@ bool TPgm::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-      if (watched != this && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+      // A disabled control gets no mouse reaction.
+      if (watched != this && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this &&
+          static_cast<QWidget*>(watched)->isEnabled()) {
         for (const char* name : StopAutoTimerControls) {
           if (watched->objectName() == QLatin1String(name)) {
             StopAutoTimer();
@@ -217,6 +220,8 @@ void TPgm::OpenAboutBox() {
 }
 
 void TPgm::StopAutoTimer() { Timer1->stop(); }
+
+bool TPgm::Exchanging() const { return RefreshBusy || link::ExchangeInProgress(); }
 
 access::States TPgm::AccessStates() const {
   access::States s;

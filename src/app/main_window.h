@@ -295,6 +295,10 @@ class TPgm : public QWidget {
   void OpenAboutBox();
   // Switches the periodic status refresh off (mouse down on action controls).
   void StopAutoTimer();
+  // A status refresh or an exchange is under way. The handlers and the timer
+  // that exchange do nothing then: a click or tick that gets through while an
+  // exchange waits must not start another exchange inside it.
+  bool Exchanging() const;
   void Timer1Timer();
   void Timer2Timer();
 
