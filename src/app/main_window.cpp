@@ -132,10 +132,7 @@ void TPgm::FormCreate() {
   ApplyAccessRules();
 }
 
-void TPgm::SetHintPause() {
-  for (QWidget* w : findChildren<QWidget*>()) w->setToolTipDuration(HintHidePause);
-  setToolTipDuration(HintHidePause);
-}
+void TPgm::SetHintPause() { ui::SetHintPause(HintHidePause); }
 
 QString TPgm::BuildCaption() {
   const QFont system = QFontDatabase::systemFont(QFontDatabase::TitleFont);

@@ -7,6 +7,7 @@
 #include "ui/prompts.h"
 
 #include <QAbstractEventDispatcher>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFont>
 #include <QWidget>
@@ -23,6 +24,20 @@ QString& TitleStore() {
 }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+// Gives every widget the hint pause when it is polished, before it is first shown.
+class HintPause : public QObject {
+ public:
+  explicit HintPause(int ms) : QObject(qApp), ms_(ms) {}
+  void setPause(int ms) { ms_ = ms; }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Polish && watched->isWidgetType()) static_cast<QWidget*>(watched)->setToolTipDuration(ms_);
+    return false;
+  }
+
+ private:
+  int ms_;
+};
 }  // namespace
 
 QString EscapedErrorText(const QString& what) {
@@ -96,6 +111,16 @@ void InstallLinkHooks() {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
                              Prompts::Icon::Error);
   });
+}
+
+void SetHintPause(int milliseconds) {
+  static HintPause* filter = nullptr;
+  if (!filter) {
+    filter = new HintPause(milliseconds);
+    qApp->installEventFilter(filter);
+  }
+  filter->setPause(milliseconds);
+  for (QWidget* w : QApplication::allWidgets()) w->setToolTipDuration(milliseconds);
 }
 
 void ApplyProgramFont(QApplication& app) {

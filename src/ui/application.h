@@ -57,6 +57,10 @@ class Application : public QApplication {
 // the link's error reports become error message boxes.
 void InstallLinkHooks();
 
+// How long a hint stays shown, for every widget of the program: those that
+// exist now and those created later (dialogs included).
+void SetHintPause(int milliseconds);
+
 // The program's default font: the toolkit's sans font at 8 points.
 void ApplyProgramFont(QApplication& app);
 
