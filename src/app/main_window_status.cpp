@@ -85,7 +85,7 @@ void TPgm::InfoRefreshClick() {
     RefreshBusy = false;
   });
   MainWindowView view(*this);
-  status::RefreshStatus(view, {LvdtFitted(), VoltageInput()});
+  status::StatusRefresh(view, {LvdtFitted(), VoltageInput()});
 }
 
 void TPgm::StopInfoClick() {
