@@ -71,6 +71,7 @@ TPgm::TPgm(QWidget* parent) : QWidget(parent) {
 
   link::SetPortIndicatorHook([this](bool open) { SetPortIndicator(open); });
   ui::SetAccessStateSource([this] { return AccessStates(); });
+  ui::SetAfterEscapedErrorHook([this] { ui::RunGuarded([this] { CloseLostPort(); }); });
   qApp->installEventFilter(this);
   FormCreate();
 
@@ -84,6 +85,7 @@ TPgm::~TPgm() {
   if (!closed_) FormClose();
   link::SetPortIndicatorHook({});
   ui::SetAccessStateSource({});
+  ui::SetAfterEscapedErrorHook({});
   if (Pgm == this) Pgm = nullptr;
 }
 

@@ -279,6 +279,8 @@ class TPgm : public QWidget {
 
   // Connect / disconnect toggle.
   void DisConnectClick();
+  // Closes the port when its device is gone (after a failed exchange's error).
+  void CloseLostPort();
   // Reading the parameter set; the connection runs it at access level 0.
   void ReadParametersClick();
   // The status refresh.

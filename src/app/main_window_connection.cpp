@@ -71,6 +71,12 @@ void TPgm::DisConnectClick() {
   ApplyAccessRules();
 }
 
+void TPgm::CloseLostPort() {
+  // After the error of a failed exchange: a port whose device is gone (the
+  // valve unplugged) is closed as the button closes it.
+  if (link::PortLost() && !Exchanging()) DisConnectClick();
+}
+
 void TPgm::ShowFirmware(std::uint32_t word) {
   FirmwareText = params::FirmwareText(word);
   FirmVer->setText(QString::fromStdString(FirmwareText));

@@ -45,8 +45,18 @@ QString EscapedErrorText(const QString& what) {
   return what + QLatin1Char('.');
 }
 
+namespace {
+std::function<void()>& AfterErrorHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+}  // namespace
+
+void SetAfterEscapedErrorHook(std::function<void()> hook) { AfterErrorHook() = std::move(hook); }
+
 void ShowEscapedError(const QString& what) {
   CurrentPrompts().message(DialogParent(), EscapedErrorText(what), Application::title(), Prompts::Icon::Error);
+  if (AfterErrorHook()) AfterErrorHook()();
 }
 
 void RunGuarded(const std::function<void()>& handler) {

@@ -18,8 +18,10 @@ namespace tvx::ui {
 // The text of the standard error box: `what` plus "." unless it ends in one.
 QString EscapedErrorText(const QString& what);
 
-// Shows the standard error box for an error text through Prompts.
+// Shows the standard error box for an error text through Prompts, then runs
+// the hook installed below (the main window closes a port whose device is gone).
 void ShowEscapedError(const QString& what);
+void SetAfterEscapedErrorHook(std::function<void()> hook);
 
 // Runs a handler and shows an error that escapes it as the standard error box,
 // right where the handler was called. Handlers connected to signals go through

@@ -85,6 +85,15 @@ TEST_F(OneExchangeTest, ARightClickOnTheDisabledRefreshButtonDoesNothing) {
   pgm_->Timer1->stop();
 }
 
+TEST_F(OneExchangeTest, AnExchangeThatFindsTheDeviceGoneClosesThePort) {
+  valve_.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "", 1});
+  Refresh();
+  ASSERT_EQ(prompts_->messages().size(), 2u);  // the USB message, then the error
+  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_EQ(pgm_->DisConnect->text(), QStringLiteral("&Połącz"));
+  EXPECT_FALSE(pgm_->InfoRefresh->isEnabled());
+}
+
 TEST(OneExchange, FailedConnectShowsItsMessageWithoutTheLockAndNoRefreshRunsDuringIt) {
   IsolatedPorts ports;  // COM1 absent
   ui::ScopedScriptedPrompts prompts;
