@@ -1,5 +1,7 @@
 #include "app/component_listing.h"
 
+#include "ui/access_rules.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -23,13 +25,14 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 std::string TagFlagNames(std::uint16_t tag) {
   if (tag == 0) return "0";
   std::string text;
-  if (tag & 0x0004) text += "USB_ENABLED";
-  if (tag & 0x0002) {
-    if (tag & 0x0004) text += " + ";
+  using namespace access;
+  if (tag & USB_ENABLED) text += "USB_ENABLED";
+  if (tag & COIL_B_TAG_ENB) {
+    if (tag & USB_ENABLED) text += " + ";
     text += "COIL_B_TAG_ENB";
   }
-  if (tag & 0x0001) {
-    if (tag & 0x0006) text += " + ";
+  if (tag & COIL_B_TAG_VIS) {
+    if (tag & (USB_ENABLED | COIL_B_TAG_ENB)) text += " + ";
     text += "COIL_B_TAG_VIS";
   }
   return text;

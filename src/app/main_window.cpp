@@ -4,6 +4,7 @@
 #include "app/caption_layout.h"
 #include "app/definitions.h"
 #include "app/program_resources.h"
+#include "link/exchanges.h"
 #include "link/port.h"
 #include "link/pump_wait.h"
 #include "program_info.h"
@@ -70,6 +71,7 @@ TPgm::TPgm(QWidget* parent) : QWidget(parent) {
 
   link::SetPortIndicatorHook([this](bool open) { SetPortIndicator(open); });
   ui::SetAccessStateSource([this] { return AccessStates(); });
+  ui::SetAfterEscapedErrorHook([this] { ui::RunGuarded([this] { CloseLostPort(); }); });
   qApp->installEventFilter(this);
   FormCreate();
 
@@ -83,6 +85,7 @@ TPgm::~TPgm() {
   if (!closed_) FormClose();
   link::SetPortIndicatorHook({});
   ui::SetAccessStateSource({});
+  ui::SetAfterEscapedErrorHook({});
   if (Pgm == this) Pgm = nullptr;
 }
 
@@ -131,10 +134,7 @@ void TPgm::FormCreate() {
   ApplyAccessRules();
 }
 
-void TPgm::SetHintPause() {
-  for (QWidget* w : findChildren<QWidget*>()) w->setToolTipDuration(HintHidePause);
-  setToolTipDuration(HintHidePause);
-}
+void TPgm::SetHintPause() { ui::SetHintPause(HintHidePause); }
 
 QString TPgm::BuildCaption() {
   const QFont system = QFontDatabase::systemFont(QFontDatabase::TitleFont);
@@ -180,7 +180,9 @@ bool TPgm::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-      if (watched != this && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+      // A disabled control gets no mouse reaction.
+      if (watched != this && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this &&
+          static_cast<QWidget*>(watched)->isEnabled()) {
         for (const char* name : StopAutoTimerControls) {
           if (watched->objectName() == QLatin1String(name)) {
             StopAutoTimer();
@@ -217,6 +219,8 @@ void TPgm::OpenAboutBox() {
 }
 
 void TPgm::StopAutoTimer() { Timer1->stop(); }
+
+bool TPgm::Exchanging() const { return RefreshBusy || link::ExchangeInProgress(); }
 
 access::States TPgm::AccessStates() const {
   access::States s;

@@ -279,6 +279,8 @@ class TPgm : public QWidget {
 
   // Connect / disconnect toggle.
   void DisConnectClick();
+  // Closes the port when its device is gone (after a failed exchange's error).
+  void CloseLostPort();
   // Reading the parameter set; the connection runs it at access level 0.
   void ReadParametersClick();
   // The status refresh.
@@ -295,6 +297,10 @@ class TPgm : public QWidget {
   void OpenAboutBox();
   // Switches the periodic status refresh off (mouse down on action controls).
   void StopAutoTimer();
+  // A status refresh or an exchange is under way. The handlers and the timer
+  // that exchange do nothing then: a click or tick that gets through while an
+  // exchange waits must not start another exchange inside it.
+  bool Exchanging() const;
   void Timer1Timer();
   void Timer2Timer();
 

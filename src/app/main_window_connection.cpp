@@ -3,6 +3,7 @@
 #include "app/definitions.h"
 #include "app/main_window.h"
 #include "app/usb_port_match.h"
+#include "link/exchanges.h"
 #include "link/port.h"
 #include "params/identity_text.h"
 #include "params/parameter_set.h"
@@ -36,9 +37,13 @@ void TPgm::SetPortIndicator(bool open) {
 }
 
 void TPgm::DisConnectClick() {
+  if (Exchanging()) return;
+  // The entry's position counts, not its text: "COM3 USB" opens port 3.
+  const int port = ComPort->currentIndex() + 1;
+  bool unavailable = false;
   {
     // The lock is held only around opening or closing the handle, never
-    // during an exchange.
+    // during an exchange, and no message box opens while it is held.
     link::PortLockGuard lock;
     if (link::PortOpen.load()) {
       // Nothing is sent to the valve about remote control.
@@ -48,12 +53,14 @@ void TPgm::DisConnectClick() {
       }
       link::ClosePort();
     } else {
-      // The entry's position counts, not its text: "COM3 USB" opens port 3.
-      link::OpenPort(ComPort->currentIndex() + 1);
+      link::OpenPort(port, &unavailable);
     }
   }
   if (!link::PortOpen.load()) {
+    // Stopped before the message, so that no periodic refresh runs against the
+    // closed port while the message is shown.
     Timer1->stop();
+    if (unavailable) link::ReportPortUnavailable(port);
   } else {
     if (AccessLevel == 0) ReadParametersClick();
     params::ReadHardwareFlags();
@@ -64,12 +71,19 @@ void TPgm::DisConnectClick() {
   ApplyAccessRules();
 }
 
+void TPgm::CloseLostPort() {
+  // After the error of a failed exchange: a port whose device is gone (the
+  // valve unplugged) is closed as the button closes it.
+  if (link::PortLost() && !Exchanging()) DisConnectClick();
+}
+
 void TPgm::ShowFirmware(std::uint32_t word) {
   FirmwareText = params::FirmwareText(word);
   FirmVer->setText(QString::fromStdString(FirmwareText));
 }
 
 void TPgm::FirmVerClick() {
+  if (Exchanging()) return;
   status::SendFirmwareLabelCommand();
   InfoRefreshClick();
 }

@@ -3,6 +3,7 @@
 #include "app/definitions.h"
 #include "app/main_window.h"
 #include "app/main_window_view.h"
+#include "link/exchanges.h"
 #include "params/derived.h"
 #include "params/parameter_set.h"
 #include "scope_guard.h"
@@ -130,6 +131,7 @@ void TPgm::ShowDeviceType(const QString& text) {
 // ---- handlers ----------------------------------------------------------------------
 
 void TPgm::ReadParametersClick() {
+  if (Exchanging()) return;
   for (QWidget* w : std::initializer_list<QWidget*>{SendParameters, ReadParameters, WriteParameters, AutoMode,
                                                     SendSetValue, ShowChart, Solenoid_A_GBox, Solenoid_B_GBox})
     w->setEnabled(false);
@@ -161,6 +163,7 @@ void TPgm::ReadParametersClick() {
 }
 
 void TPgm::SendWriteParamsClick(QObject* sender) {
+  if (Exchanging()) return;
   const std::array<QPushButton*, 3> buttons{SendParameters, ReadParameters, WriteParameters};
   for (QPushButton* b : buttons) b->setEnabled(false);
   const ScopeGuard enable([&] {
@@ -172,6 +175,7 @@ void TPgm::SendWriteParamsClick(QObject* sender) {
 }
 
 void TPgm::ResetClick() {
+  if (Exchanging()) return;
   SetCheckedAndReact(RemoteControl, false, &TPgm::RemoteControlClick);
   SendSetValue->setEnabled(false);
   AutoMode->setEnabled(false);

@@ -42,6 +42,7 @@ void TPgm::EnableBreakpointClick() { remote::SwitchBreakpoint(EnableBreakpoint->
 void TPgm::ServiceModeClick() { remote::SwitchServiceMode(ServiceMode->isChecked()); }
 
 void TPgm::ServiceOptionsClick() {
+  if (Exchanging()) return;
   service::TOptionsForm* options = service::OptionsForm;
   if (!options) throw std::logic_error("The options dialog does not exist");
   connect(options, &service::TOptionsForm::DitherPwmRequested, this, &TPgm::SetDitherPwm, Qt::UniqueConnection);

@@ -38,7 +38,10 @@ class MouseHook : public QObject {
     watched->installEventFilter(this);
   }
 
-  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // A disabled control gets no mouse reaction (Qt still shows its events
+    // to filters).
+    if (!static_cast<QWidget*>(watched)->isEnabled()) return false;
     for (QEvent::Type type : types_) {
       if (event->type() == type) {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -72,6 +75,7 @@ void TPgm::ConnectStatusHandlers() {
 }
 
 void TPgm::InfoRefreshClick() {
+  if (Exchanging()) return;
   InfoRefresh->setEnabled(false);
   RefreshBusy = true;
   // Also after a failure: the values read so far stay shown, the rest keep
@@ -81,10 +85,11 @@ void TPgm::InfoRefreshClick() {
     RefreshBusy = false;
   });
   MainWindowView view(*this);
-  status::RefreshStatus(view, {LvdtFitted(), VoltageInput()});
+  status::StatusRefresh(view, {LvdtFitted(), VoltageInput()});
 }
 
 void TPgm::StopInfoClick() {
+  if (Exchanging()) return;
   status::ClearSoftStop();
   InfoRefreshClick();
 }
@@ -99,19 +104,21 @@ void TPgm::InfoRefreshMouseUp(Qt::MouseButton button) {
 }
 
 void TPgm::Timer1Timer() {
-  // A refresh is under way (its exchanges keep the window live): this tick
-  // does nothing. A failed refresh leaves the timer running; its error box is
-  // shown inside this tick, so the timer's next tick comes after the box.
-  if (RefreshBusy) return;
+  // A refresh or another exchange is under way (exchanges keep the window
+  // live): this tick does nothing. A failed refresh leaves the timer running;
+  // its error box is shown inside this tick, so the next tick comes after it.
+  if (Exchanging()) return;
   InfoRefreshClick();
 }
 
 void TPgm::Reset_Temp_MaxClick() {
+  if (Exchanging()) return;
   status::ResetTemperatureMax();
   InfoRefreshClick();
 }
 
 void TPgm::Reset_Usupply_MaxClick() {
+  if (Exchanging()) return;
   status::ResetUsupplyMax();
   InfoRefreshClick();
 }
@@ -121,6 +128,7 @@ void TPgm::Coil_A_PeakClick() { ResetPeakAndRefresh('A'); }
 void TPgm::Coil_B_PeakClick() { ResetPeakAndRefresh('B'); }
 
 void TPgm::ResetPeakAndRefresh(char coil) {
+  if (Exchanging()) return;
   MainWindowView view(*this);
   status::ResetPeak(view, coil);
   InfoRefreshClick();

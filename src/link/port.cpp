@@ -59,13 +59,12 @@ std::string PortUnavailableText(int portNumber) {
   return " Port szeregowy COM" + std::to_string(portNumber) + " niedostępny!   ";
 }
 
-bool OpenPort(int portNumber) {
+bool OpenPort(int portNumber, bool* unavailable) {
   HandOverPort();
   platform::SerialHandle handle = platform::OpenSerialDevice(platform::ComDeviceName(portNumber));
   bool ok = false;
-  if (handle == platform::InvalidSerialHandle()) {
-    ReportError(PortUnavailableText(portNumber), PortUnavailableCaption);
-  } else {
+  if (unavailable) *unavailable = handle == platform::InvalidSerialHandle();
+  if (handle != platform::InvalidSerialHandle()) {
     platform::LineSettings settings;
     ok = platform::SetSerialQueueSizes(handle, InputQueueSize, OutputQueueSize) &&
          platform::GetLineSettings(handle, settings);
@@ -85,6 +84,8 @@ bool OpenPort(int portNumber) {
   ShowPortIndicator(ok);
   return ok;
 }
+
+void ReportPortUnavailable(int portNumber) { ReportError(PortUnavailableText(portNumber), PortUnavailableCaption); }
 
 void ClosePort() {
   HandOverPort();
@@ -123,6 +124,10 @@ void WritePortByte(std::uint8_t byte) {
 }
 
 void ResetReplyBuffer() {
+  if (!PortOpen.load()) {
+    ReplyLength.store(0, std::memory_order_release);
+    return;
+  }
   PortLockGuard lock;
   ReplyLength.store(0, std::memory_order_release);
 }

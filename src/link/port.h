@@ -51,11 +51,15 @@ void ShowPortIndicator(bool open);
 std::string PortUnavailableText(int portNumber);
 inline constexpr const char* PortUnavailableCaption = " Informacja o błędzie";
 
-// Opens COMn with the valve's line settings; the caller holds PortLock. A port
-// that cannot be opened is reported with PortUnavailableText; a configuration
-// step that fails ends the sequence without a message and closes the handle.
-// Stores the result in PortOpen and shows it on the indicator.
-bool OpenPort(int portNumber);
+// Opens COMn with the valve's line settings; the caller holds PortLock. A
+// configuration step that fails ends the sequence and closes the handle.
+// Stores the result in PortOpen and shows it on the indicator. Nothing is
+// reported here, since no message box may open while PortLock is held:
+// `unavailable` tells the caller that the device could not be opened, which
+// it reports with ReportPortUnavailable once the lock is released.
+bool OpenPort(int portNumber, bool* unavailable = nullptr);
+// The "port unavailable" message through the error reporter.
+void ReportPortUnavailable(int portNumber);
 
 // Closes the handle and marks the port closed; the caller holds PortLock.
 void ClosePort();
@@ -80,7 +84,9 @@ bool PortLost();
 // Writes one byte when the port is open, taking PortLock around the call.
 void WritePortByte(std::uint8_t byte);
 
-// ReplyLength := 0, under PortLock.
+// ReplyLength := 0, under PortLock while the port is open. With the port
+// closed the Receiver appends nothing, so the lock is not taken: it may be
+// held further up the stack by the connect sequence.
 void ResetReplyBuffer();
 
 // ---- between the port and the Receiver ---------------------------------------

@@ -12,6 +12,7 @@
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QLineEdit>
@@ -142,11 +143,25 @@ void TOptionsForm::ApplyAccessRules() { components_.apply(ui::CurrentAccessState
 
 void TOptionsForm::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  if (event->type() != QEvent::ActivationChange) return;
+  if (!isActiveWindow()) {
+    // Qt has already made the next window active: none means the user went
+    // to another application.
+    leftForOtherApplication_ = QApplication::activeWindow() == nullptr;
+    return;
+  }
+  // The activation reactions run when the dialog becomes the program's active
+  // window, not when the user comes back from another application.
+  if (leftForOtherApplication_) {
+    leftForOtherApplication_ = false;
+    return;
+  }
+  FormActivate();
 }
 
 void TOptionsForm::showEvent(QShowEvent* event) {
   pwmReadFailed_ = false;
+  leftForOtherApplication_ = false;
   QDialog::showEvent(event);
 }
 

@@ -116,6 +116,8 @@ class TOptionsForm : public QDialog {
   // A failed read of the PWM maximum is reported with a message box; closing
   // that box activates the dialog again, which must not read (and fail) again.
   bool pwmReadFailed_ = false;
+  // The dialog lost activation to no window of the program.
+  bool leftForOtherApplication_ = false;
 
   ui::FormComponents components_;
 };

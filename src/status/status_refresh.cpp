@@ -31,7 +31,7 @@ void ReadErrorHistory() {
 
 }  // namespace
 
-void RefreshStatus(view::ComponentSink& view, const RefreshModes& modes) {
+void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes) {
   params::MaskFloatingPointExceptions();
   TemperatureLimit = DefaultTemperatureLimit;
   const char sep = view.decimalSeparator();

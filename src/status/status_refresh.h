@@ -17,7 +17,7 @@ struct RefreshModes {
 };
 
 // One status refresh. A failed exchange ends it: the values read so far stay shown.
-void RefreshStatus(view::ComponentSink& view, const RefreshModes& modes);
+void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes);
 
 // The stop labels for the stop code of state register 11 (NoStop hides them);
 // for a stop, the critical value of state register 26 is read and shown.

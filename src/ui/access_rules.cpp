@@ -6,17 +6,17 @@ namespace tvx::access {
 
 bool IsShown(std::uint16_t tag, const States& states) {
   if (states.accessLevel < DisplayLevel(tag)) return false;
-  if ((tag & CoilBTagVis) && !states.twoSolenoids) return false;
+  if ((tag & COIL_B_TAG_VIS) && !states.twoSolenoids) return false;
   return true;
 }
 
 bool IsUsable(std::uint16_t tag, const States& states) {
   if (states.accessLevel < UseLevel(tag)) return false;
-  if ((tag & CoilBTagEnb) && !states.twoSolenoids) return false;
-  if ((tag & UsbEnabled) && !states.portOpen) return false;
-  if ((tag & LvdtTagEnb) && !states.lvdt) return false;
-  if ((tag & NoLvdtTagEnb) && states.lvdt) return false;
-  if ((tag & RemoteTagEnb) && !states.remoteControl) return false;
+  if ((tag & COIL_B_TAG_ENB) && !states.twoSolenoids) return false;
+  if ((tag & USB_ENABLED) && !states.portOpen) return false;
+  if ((tag & LVDT_TAG_ENB) && !states.lvdt) return false;
+  if ((tag & NO_LVDT_TAG_ENB) && states.lvdt) return false;
+  if ((tag & REMOTE_TAG_ENB) && !states.remoteControl) return false;
   return true;
 }
 

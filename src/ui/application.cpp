@@ -7,6 +7,7 @@
 #include "ui/prompts.h"
 
 #include <QAbstractEventDispatcher>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFont>
 #include <QSocketNotifier>
@@ -27,6 +28,20 @@ QString& TitleStore() {
 }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+// Gives every widget the hint pause when it is polished, before it is first shown.
+class HintPause : public QObject {
+ public:
+  explicit HintPause(int ms) : QObject(qApp), ms_(ms) {}
+  void setPause(int ms) { ms_ = ms; }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Polish && watched->isWidgetType()) static_cast<QWidget*>(watched)->setToolTipDuration(ms_);
+    return false;
+  }
+
+ private:
+  int ms_;
+};
 }  // namespace
 
 QString EscapedErrorText(const QString& what) {
@@ -34,8 +49,18 @@ QString EscapedErrorText(const QString& what) {
   return what + QLatin1Char('.');
 }
 
+namespace {
+std::function<void()>& AfterErrorHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+}  // namespace
+
+void SetAfterEscapedErrorHook(std::function<void()> hook) { AfterErrorHook() = std::move(hook); }
+
 void ShowEscapedError(const QString& what) {
   CurrentPrompts().message(DialogParent(), EscapedErrorText(what), Application::title(), Prompts::Icon::Error);
+  if (AfterErrorHook()) AfterErrorHook()();
 }
 
 void RunGuarded(const std::function<void()>& handler) {
@@ -103,6 +128,16 @@ void InstallLinkHooks() {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
                              Prompts::Icon::Error);
   });
+}
+
+void SetHintPause(int milliseconds) {
+  static HintPause* filter = nullptr;
+  if (!filter) {
+    filter = new HintPause(milliseconds);
+    qApp->installEventFilter(filter);
+  }
+  filter->setPause(milliseconds);
+  for (QWidget* w : QApplication::allWidgets()) w->setToolTipDuration(milliseconds);
 }
 
 void ApplyProgramFont(QApplication& app) {

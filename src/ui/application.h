@@ -18,8 +18,10 @@ namespace tvx::ui {
 // The text of the standard error box: `what` plus "." unless it ends in one.
 QString EscapedErrorText(const QString& what);
 
-// Shows the standard error box for an error text through Prompts.
+// Shows the standard error box for an error text through Prompts, then runs
+// the hook installed below (the main window closes a port whose device is gone).
 void ShowEscapedError(const QString& what);
+void SetAfterEscapedErrorHook(std::function<void()> hook);
 
 // Runs a handler and shows an error that escapes it as the standard error box,
 // right where the handler was called. Handlers connected to signals go through
@@ -56,6 +58,10 @@ class Application : public QApplication {
 // pending events and sleeps in the event loop for the time PumpWait allows, and
 // the link's error reports become error message boxes.
 void InstallLinkHooks();
+
+// How long a hint stays shown, for every widget of the program: those that
+// exist now and those created later (dialogs included).
+void SetHintPause(int milliseconds);
 
 // The program's default font: the toolkit's sans font at 8 points.
 void ApplyProgramFont(QApplication& app);

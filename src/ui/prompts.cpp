@@ -125,6 +125,12 @@ std::vector<ScriptedPrompts::Shown> ScriptedPrompts::messages() const {
 Prompts::Answer ScriptedPrompts::message(QWidget*, const QString& text, const QString& caption, Icon icon,
                                          Buttons buttons) {
   shown_.push_back({Shown::Kind::Message, text, caption, icon, buttons, {}});
+  if (whileShown_) {
+    // Once, as a modal box runs the event loop while it is open.
+    const std::function<void()> during = std::move(whileShown_);
+    whileShown_ = nullptr;
+    during();
+  }
   if (answers_.empty()) return FirstAnswer(buttons);
   Answer answer = answers_.front();
   answers_.pop_front();

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -80,6 +81,9 @@ class ScriptedPrompts : public Prompts {
   // An empty optional queues a cancel.
   void queueFileName(std::optional<QString> path) { files_.push_back(std::move(path)); }
   void queueDirectory(std::optional<QString> path) { directories_.push_back(std::move(path)); }
+  // Runs once while the next message is "open", as a real box runs the
+  // event loop (timers tick, posted events arrive).
+  void whileNextMessageShown(std::function<void()> during) { whileShown_ = std::move(during); }
 
   const std::vector<Shown>& shown() const { return shown_; }
   std::vector<Shown> messages() const;
@@ -96,6 +100,7 @@ class ScriptedPrompts : public Prompts {
   std::deque<Answer> answers_;
   std::deque<std::optional<QString>> files_;
   std::deque<std::optional<QString>> directories_;
+  std::function<void()> whileShown_;
 };
 
 // Installs a ScriptedPrompts for the lifetime of the object and gives access to it.

@@ -8,6 +8,8 @@
 #include "status/status_text.h"
 #include "ui/widgets.h"
 
+#include <QDialog>
+
 #include <QGroupBox>
 #include <QSlider>
 #include <QTabWidget>
@@ -125,6 +127,13 @@ TEST_F(MainWindowTest, RuntimeHintsAndHintPause) {
   for (QWidget* w : {static_cast<QWidget*>(pgm->DisConnect), static_cast<QWidget*>(pgm->Coil_A_Peak),
                      static_cast<QWidget*>(pgm->ComPort)})
     EXPECT_EQ(w->toolTipDuration(), 15000);
+  // The pause holds for the whole program: a dialog created later keeps it.
+  QDialog later(pgm.get());
+  auto* button = new QPushButton(QStringLiteral("x"), &later);
+  button->setToolTip(QStringLiteral(" hint "));
+  later.ensurePolished();
+  button->ensurePolished();
+  EXPECT_EQ(button->toolTipDuration(), 15000);
 }
 
 TEST_F(MainWindowTest, StopCodeListIsTheHintFromLevelTwo) {

@@ -61,6 +61,23 @@ TEST_F(OptionsTest, TogglesActAtOnceAndCancelSendsNoRegisters) {
   EXPECT_TRUE(prompts_->messages().empty());
 }
 
+TEST_F(OptionsTest, ComingBackFromAnotherApplicationReadsNothing) {
+  OpenAndRead(2);
+  valve_.clearRequests();
+  WhileOpen([&] {
+    // The user switches to another application and back.
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_FALSE(options_->isActiveWindow());
+    QApplication::setActiveWindow(options_.get());
+    ASSERT_TRUE(options_->isActiveWindow());
+    options_->reject();
+  });
+  EXPECT_EQ(valve_.requests(), Requests({"G027"}));
+  // A new showing reads again.
+  WhileOpen([&] { options_->reject(); });
+  EXPECT_EQ(valve_.requests(), Requests({"G027", "G027"}));
+}
+
 TEST_F(OptionsTest, OkSendsTheNumbersAndBothTexts) {
   OpenAndRead(2);
   valve_.clearRequests();

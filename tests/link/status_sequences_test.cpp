@@ -30,7 +30,7 @@ class StatusSequences : public ::testing::Test {
     valve_.clearRequests();
   }
   void TearDown() override { link::SetErrorReporter({}); }
-  void Refresh() { RefreshStatus(view_, {true, true}); }
+  void Refresh() { StatusRefresh(view_, {true, true}); }
   std::size_t count(const std::string& request) const {
     const Requests r = valve_.requests();
     return static_cast<std::size_t>(std::count(r.begin(), r.end(), request));

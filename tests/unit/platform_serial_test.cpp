@@ -154,22 +154,30 @@ TEST(OpenPortFailure, NamesThePortNumberAndLeavesThePortClosed) {
   std::vector<bool> indicator;
   link::SetPortIndicatorHook([&](bool open) { indicator.push_back(open); });
   for (int n : {0, 16}) {
-    link::PortLockGuard lock;
-    EXPECT_FALSE(link::OpenPort(n));
+    bool unavailable = false;
+    {
+      link::PortLockGuard lock;
+      EXPECT_FALSE(link::OpenPort(n, &unavailable));
+      EXPECT_TRUE(text.empty());  // no message while the lock is held
+    }
+    EXPECT_TRUE(unavailable);
+    link::ReportPortUnavailable(n);
     EXPECT_EQ(text, " Port szeregowy COM" + std::to_string(n) + " niedostępny!   ");
     EXPECT_EQ(caption, " Informacja o błędzie");
     EXPECT_FALSE(link::PortOpen.load());
+    text.clear();
   }
   EXPECT_EQ(indicator, (std::vector<bool>{false, false}));
 
   // A file that is no terminal cannot be held exclusively as a serial device.
   std::ofstream(ports.path() / "plain") << "x";
   fs::create_symlink(ports.path() / "plain", ports.path() / "com5");
+  bool unavailable = false;
   {
     link::PortLockGuard lock;
-    EXPECT_FALSE(link::OpenPort(5));
+    EXPECT_FALSE(link::OpenPort(5, &unavailable));
   }
-  EXPECT_EQ(text, " Port szeregowy COM5 niedostępny!   ");
+  EXPECT_TRUE(unavailable);
   EXPECT_FALSE(link::PortOpen.load());
   EXPECT_EQ(link::PortHandle, InvalidSerialHandle());
   link::SetErrorReporter({});
