@@ -1,0 +1,238 @@
+#include "params/profiles.h"
+
+#include "link/exchanges.h"
+#include "link/protocol.h"
+#include "link/pump_wait.h"
+#include "params/cfg_file.h"
+#include "params/register_map.h"
+
+#include <utility>
+
+namespace tvx::params {
+
+namespace {
+
+using namespace profiletext;
+
+// Runs a clean-up when the scope ends, also when an exchange failed.
+template <class F>
+class OnExit {
+ public:
+  explicit OnExit(F f) : f_(std::move(f)) {}
+  ~OnExit() { f_(); }
+  OnExit(const OnExit&) = delete;
+  OnExit& operator=(const OnExit&) = delete;
+
+ private:
+  F f_;
+};
+
+constexpr int kPauseAfterCommand = 10;  // ms after 988, 990, a bank read and register 29
+constexpr int kPauseAfterWord = 5;      // ms after each word of a profile being loaded
+
+// The bank register 29 names; a value above 2 counts as bank 0.
+int CurrentBank() {
+  const std::uint32_t bank = link::ReadRegister(state::ActiveProfile);
+  return bank > 2 ? 0 : static_cast<int>(bank);
+}
+
+std::string FileMessage(const char* text, const std::string& path) { return text + path + "   "; }
+
+}  // namespace
+
+// ---- choosing the active profile ------------------------------------------------
+
+std::int64_t ProfileNumber(std::uint32_t register29) { return std::int64_t{register29} + 1; }
+
+std::optional<int> ProfileButton(std::int64_t number) {
+  if (number >= 1 && number <= cfgfile::kBanks) return static_cast<int>(number);
+  return std::nullopt;
+}
+
+std::string ProfileButtonCaption(std::int64_t number) { return "Profil nr " + std::to_string(number) + " "; }
+
+void SelectProfile(ProfileSelection& selection, std::int64_t& current) {
+  current = ProfileNumber(link::ReadRegister(state::ActiveProfile));
+  if (const std::optional<int> chosen = selection.Choose(ProfileButton(current))) {
+    current = *chosen;
+    selection.ShowProfile(current);
+    link::SendCommand(cmd::SelectProfile, kProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
+  }
+  if (current >= 1 && current <= 9) selection.ShowProfile(current);
+}
+
+// ---- the profiles dialog ----------------------------------------------------------
+
+ProfileOperations::ProfileOperations(ProfileDialog& dialog, ProfileQuestions& questions, CfgStorage& storage)
+    : dialog_(dialog), questions_(questions), storage_(storage) {}
+
+void ProfileOperations::Command(int command, std::uint32_t argument) { link::SendCommand(command, argument); }
+
+void ProfileOperations::SaveToFile() {
+  dialog_.MarkProfiles(0);
+  std::optional<std::string> path;
+  for (;;) {
+    path = questions_.SaveFileName();
+    if (!path) return;
+    if (!storage_.Exists(*path) || questions_.Confirm(kOverwrite + *path + "  ", kOverwriteCaption)) break;
+  }
+
+  int current = -1;
+  dialog_.SetBusy(ProfileBusy::File);
+  const OnExit restore([&] {
+    if (current >= 0) dialog_.CheckBank(current);
+    stopRequested_ = false;
+    dialog_.SetBusy(ProfileBusy::None);
+  });
+  current = CurrentBank();
+  link::PumpWait(kPauseAfterCommand);
+  // All three banks first: a failed read must not leave a truncated file
+  // where a good one was.
+  cfgfile::Images images;
+  for (int bank = 0; bank < cfgfile::kBanks; ++bank) {
+    dialog_.CheckBank(bank);
+    link::ReadProfileBank(bank, cfgfile::kImageBytes, images[bank].data());
+    link::PumpWait(kPauseAfterCommand);
+  }
+  storage_.Write(*path, cfgfile::Compose(images));
+}
+
+std::optional<std::vector<std::uint8_t>> ProfileOperations::ReadCfgFile(const std::string& path, bool needComplete) {
+  std::optional<std::vector<std::uint8_t>> file = storage_.Read(path, cfgfile::kFileBytes);
+  if (!file) {
+    questions_.Inform(FileMessage(kOpenError, path), kErrorCaption);
+    return std::nullopt;
+  }
+  const cfgfile::Contents contents = cfgfile::Inspect(*file);
+  if (!contents.versionOk) {
+    questions_.Inform(FileMessage(kVersionError, path), kErrorCaption);
+    return std::nullopt;
+  }
+  // A file with check words that do not match is damaged: nothing of it goes
+  // into the valve. Old files without them still load.
+  if (contents.check == cfgfile::CheckWords::Invalid || (needComplete && contents.completeImages < cfgfile::kBanks)) {
+    questions_.Inform(FileMessage(kStructureError, path), kErrorCaption);
+    return std::nullopt;
+  }
+  return file;
+}
+
+void ProfileOperations::SendBank(int bank, const std::vector<std::uint8_t>& file) {
+  const auto image = cfgfile::ImageOf(file, bank);
+  Command(cmd::BeginProfileLoad, kProfileBulkArgument);
+  link::PumpWait(kPauseAfterCommand);
+  for (int i = 0; i < kParameterWords; ++i) {
+    Command(cmd::ProfileWord, cfgfile::ImageWord(image, i));
+    link::PumpWait(kPauseAfterWord);
+  }
+  Command(cmd::StoreProfileBank, kProfileArgumentBase + static_cast<std::uint32_t>(bank));
+  link::PumpWait(kPauseAfterCommand);
+}
+
+void ProfileOperations::LoadFromFile() {
+  // A Cancel pressed during an earlier save must not stop this load.
+  stopRequested_ = false;
+  dialog_.MarkProfiles(0);
+  const std::optional<std::string> path = questions_.OpenFileName();
+  if (!path) return;
+
+  int current = -1;
+  dialog_.SetBusy(ProfileBusy::Loading);
+  const OnExit restore([&] {
+    if (current >= 0) dialog_.CheckBank(current);
+    stopRequested_ = false;
+    dialog_.SetBusy(ProfileBusy::None);
+  });
+  current = CurrentBank();
+  link::PumpWait(kPauseAfterCommand);
+
+  const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, false);
+  if (!file) return;
+  const int complete = cfgfile::Inspect(*file).completeImages;
+  for (int bank = 0; bank < cfgfile::kBanks; ++bank) {
+    dialog_.CheckBank(bank);
+    if (bank >= complete) {
+      // The banks loaded before stay loaded.
+      questions_.Inform(FileMessage(kStructureError, *path), kErrorCaption);
+      return;
+    }
+    SendBank(bank, *file);
+    if (stopRequested_) break;
+  }
+}
+
+void ProfileOperations::CopyUserToFactory() {
+  dialog_.MarkProfiles(0);
+  dialog_.SetBusy(ProfileBusy::Command);
+  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  Command(cmd::UserToFactory, kProfileBulkArgument);
+}
+
+void ProfileOperations::CopyFactoryToUser() {
+  dialog_.MarkProfiles(0);
+  dialog_.SetBusy(ProfileBusy::Command);
+  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  Command(cmd::FactoryToUser, kProfileBulkArgument);
+}
+
+void ProfileOperations::RestoreCheckedProfile() {
+  dialog_.MarkProfiles(0);
+  dialog_.SetBusy(ProfileBusy::Command);
+  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const std::optional<int> profile = dialog_.CheckedProfile();
+  if (!profile) {
+    dialog_.Beep();
+    return;
+  }
+  Command(cmd::RestoreProfile, kRestoreProfileBase + static_cast<std::uint32_t>(*profile - 1));
+}
+
+void ProfileOperations::CompareWithFactory() {
+  dialog_.SetBusy(ProfileBusy::Command);
+  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const std::uint32_t answer = link::SendCommand(cmd::CompareProfiles, kCompareProfilesArgument);
+  dialog_.MarkProfiles(answer & 7u);
+  questions_.Inform((answer & 0xFFFFu) != 0 ? kDifferent : kSame, kCompareCaption);
+}
+
+void ProfileOperations::CompareWithFile() {
+  dialog_.MarkProfiles(0);
+  const std::optional<std::string> path = questions_.OpenFileName();
+  if (!path) return;
+  dialog_.SetBusy(ProfileBusy::File);
+  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, true);
+  if (!file) return;
+
+  int differing[cfgfile::kBanks] = {};
+  std::uint32_t changed = 0;
+  for (int bank = 0; bank < cfgfile::kBanks; ++bank) {
+    cfgfile::Image image;
+    link::ReadProfileBank(bank, cfgfile::kImageBytes, image.data());
+    link::PumpWait(kPauseAfterCommand);
+    differing[bank] = cfgfile::DifferingWords(image, cfgfile::ImageOf(*file, bank));
+    if (differing[bank] != 0) changed |= 1u << bank;
+  }
+  dialog_.MarkProfiles(changed);
+  questions_.Inform(FileComparisonText(*path, differing), kCompareCaption);
+}
+
+void ProfileOperations::WriteTypicalValues() {
+  dialog_.MarkProfiles(0);
+  Command(cmd::TypicalValues, proto::OneShot);
+}
+
+std::string FileComparisonText(const std::string& path, const int (&differingWords)[3]) {
+  std::string text = "Porównanie profili użytkownika z plikiem:\n" + path + "\n";
+  for (int bank = 0; bank < cfgfile::kBanks; ++bank) {
+    text += "\nProfil " + std::to_string(bank + 1);
+    if (differingWords[bank] == 0)
+      text += ": zgodny z plikiem.";
+    else
+      text += ": różny od pliku, różnych słów: " + std::to_string(differingWords[bank]) + " z " +
+              std::to_string(kParameterWords) + ".";
+  }
+  return text + "  ";
+}
+
+}  // namespace tvx::params
