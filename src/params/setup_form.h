@@ -75,11 +75,9 @@ class TSetupForm : public QDialog, private ProfileDialog {
   ProfileOperations& operations() { return *operations_; }
 
  public slots:
-  // Esc: as a click on Cancel while Cancel is usable.
+  // Esc and the window's close button: as a click on Cancel while Cancel is
+  // usable. While an operation runs the dialog stays open.
   void reject() override;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   void FormCreate(int accessLevel);

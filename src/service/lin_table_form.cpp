@@ -3,12 +3,14 @@
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
@@ -53,9 +55,9 @@ class TLinTableForm::CellDelegate : public QStyledItemDelegate {
  public:
   CellDelegate(TLinTableForm* form) : QStyledItemDelegate(form), form_(form) {}
 
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    auto* editor = qobject_cast<QLineEdit*>(QStyledItemDelegate::createEditor(parent, option, index));
-    if (!editor) return nullptr;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
+    auto* editor = new ui::ValveField(parent);
+    editor->setFrame(false);
     ui::InstallNumericKeyFilter(editor, ui::NumericKeys::Signed);
     editor->installEventFilter(form_);
     auto* self = const_cast<CellDelegate*>(this);
@@ -128,7 +130,6 @@ TLinTableForm::TLinTableForm(QWidget* parent) : QDialog(parent) {
   LinTable->item(0, 2)->setText(QStringLiteral(" Korekta [%]"));
   delegate_ = new CellDelegate(this);
   LinTable->setItemDelegate(delegate_);
-  LinTable->installEventFilter(new ui::NumericKeyFilter(ui::NumericKeys::Signed, LinTable));
   LinTable->installEventFilter(this);
 
   UseTable = ui::MakeCheckBox(f, this, "UseTable", {346, 28 + Rows * RowHeight + frame + 8, 220, 19},
@@ -172,7 +173,7 @@ std::optional<LinTableAnswer> TLinTableForm::Edit(LinTableKind kind, const LinTa
   return answer_;
 }
 
-params::KeptField TLinTableForm::Cell(int column, int row) const {
+params::FieldValue TLinTableForm::Cell(int column, int row) const {
   const QTableWidgetItem* item = LinTable->item(row, column);
   const QString text = item->text();
   const QVariant word = item->data(WordRole);
@@ -181,7 +182,7 @@ params::KeptField TLinTableForm::Cell(int column, int row) const {
 }
 
 void TLinTableForm::SendTableClick() {
-  std::array<params::KeptField, kValues> cells;
+  std::array<params::FieldValue, kValues> cells;
   for (int k = 0; k < kValues; ++k) cells[k] = Cell(1 + k / kPoints, 1 + k % kPoints);
   // All or nothing: a cell that is no number leaves the editor open.
   answer_.words = CellWords(cells);
@@ -196,6 +197,14 @@ void TLinTableForm::LinTableKeyUp() {
 }
 
 bool TLinTableForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched == LinTable) {
+    // A key that the cell editor's filter would drop does not start editing.
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    const bool types = !text.isEmpty() && text.at(0).isPrint() &&
+                       !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (types && ui::NumericalFieldText(text, ui::NumericKeys::Signed).isEmpty()) return true;
+  }
   if (event->type() == QEvent::KeyRelease && (watched == LinTable || qobject_cast<QLineEdit*>(watched)))
     LinTableKeyUp();
   return QDialog::eventFilter(watched, event);

@@ -1,6 +1,7 @@
 #include "status/error_settings.h"
 
 #include "link/exchanges.h"
+#include "params/conversions.h"
 #include "params/register_map.h"
 
 #include <algorithm>
@@ -37,9 +38,9 @@ void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   if (!answer) return;
   held.mask = answer->checkedBits & kHandledErrorBits;
   link::WriteRegister(reg::ErrorMask, held.mask);
-  link::WriteRegister(reg::TemperatureWarning, params::UnsignedFieldWord(answer->warnLimit));
-  link::WriteRegister(reg::TemperatureStop, params::UnsignedFieldWord(answer->stopLimit));
-  link::WriteRegister(reg::StartDelay, params::UnsignedFieldWord(answer->startDelay));
+  link::WriteRegister(reg::TemperatureWarning, params::ParseUnsigned(answer->warnLimit));
+  link::WriteRegister(reg::TemperatureStop, params::ParseUnsigned(answer->stopLimit));
+  link::WriteRegister(reg::StartDelay, params::ParseUnsigned(answer->startDelay));
 }
 
 }  // namespace tvx::status

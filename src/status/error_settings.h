@@ -8,7 +8,7 @@
 // no widget.
 #pragma once
 
-#include "params/kept_field.h"
+#include "params/field_value.h"
 
 #include <array>
 #include <cstdint>
@@ -39,9 +39,9 @@ struct ErrorSettingsShown {
 
 struct ErrorSettingsAnswer {
   std::uint32_t checkedBits = 0;  // bit i: the box of mask bit i is checked
-  params::KeptField warnLimit;
-  params::KeptField stopLimit;
-  params::KeptField startDelay;
+  params::FieldValue warnLimit;
+  params::FieldValue stopLimit;
+  params::FieldValue startDelay;
 };
 
 class ErrorSettingsEditor {

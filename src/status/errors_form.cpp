@@ -2,11 +2,11 @@
 
 #include "ui/application.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/valve_field.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -53,36 +53,6 @@ constexpr int TemperatureRow = 16;  // Err17
 
 }  // namespace
 
-// A number field filled from a valve word: while its text is still what was
-// put there, it gives that word back. Its length limit applies to typing only.
-class WordField : public QLineEdit {
- public:
-  WordField(int typedLimit, QWidget* parent) : QLineEdit(parent), limit_(typedLimit) {}
-
-  void setValveText(const QString& text, std::uint32_t word) {
-    setText(text);
-    shown_ = text;
-    word_ = word;
-  }
-  params::KeptField value() const {
-    const QString t = text();
-    return {t.toStdString(), t == shown_ ? word_ : std::nullopt};
-  }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    const QString typed = event->text();
-    const bool types = !typed.isEmpty() && typed.at(0).isPrint();
-    if (types && text().size() - selectedText().size() >= limit_) return;
-    QLineEdit::keyPressEvent(event);
-  }
-
- private:
-  int limit_;
-  QString shown_;
-  std::optional<std::uint32_t> word_;
-};
-
 TErrorsForm::TErrorsForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("ErrorsForm"));
   setWindowTitle(DesignText(Caption));
@@ -103,12 +73,9 @@ TErrorsForm::TErrorsForm(QWidget* parent) : QDialog(parent) {
   }
 
   auto makeField = [&](const char* name, int limit, const QString& text, const QRect& geometry) {
-    auto* edit = new WordField(limit, this);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(geometry);
-    edit->setText(text);
+    ui::ValveField* edit = ui::MakeEdit(f, this, name, geometry, limit, text);
     ui::InstallNumericKeyFilter(edit);
-    return f.add(static_cast<QLineEdit*>(edit), "TEdit");
+    return edit;
   };
   QCheckBox* err10 = Err[StartDelayRow];
   const int delayX = err10->x() + err10->width() + 4;
@@ -141,16 +108,14 @@ void TErrorsForm::CriticalErrorClick(QCheckBox* box) {
   box->setPalette(p);
 }
 
-WordField* TErrorsForm::field(QLineEdit* edit) const { return static_cast<WordField*>(edit); }
-
 void TErrorsForm::Fill(const ErrorSettingsShown& shown) {
   for (int i = 0; i < 32; ++i) {
     if (auto* box = qobject_cast<QCheckBox*>(components_.object(QString::fromStdString(ErrorBoxName(i)))))
       box->setChecked((shown.mask >> i) & 1u);
   }
-  field(Warn_Limit)->setValveText(QString::fromStdString(TemperatureLimitText(shown.warnLimit)), shown.warnLimit);
-  field(Stop_Limit)->setValveText(QString::fromStdString(TemperatureLimitText(shown.stopLimit)), shown.stopLimit);
-  field(StartDelay)->setValveText(QString::fromStdString(StartDelayText(shown.startDelay)), shown.startDelay);
+  Warn_Limit->setValveText(QString::fromStdString(TemperatureLimitText(shown.warnLimit)), shown.warnLimit);
+  Stop_Limit->setValveText(QString::fromStdString(TemperatureLimitText(shown.stopLimit)), shown.stopLimit);
+  StartDelay->setValveText(QString::fromStdString(StartDelayText(shown.startDelay)), shown.startDelay);
 }
 
 ErrorSettingsAnswer TErrorsForm::Answer() const {
@@ -159,9 +124,9 @@ ErrorSettingsAnswer TErrorsForm::Answer() const {
     auto* box = qobject_cast<QCheckBox*>(components_.object(QString::fromStdString(ErrorBoxName(i))));
     if (box && box->isChecked()) answer.checkedBits |= 1u << i;
   }
-  answer.warnLimit = field(Warn_Limit)->value();
-  answer.stopLimit = field(Stop_Limit)->value();
-  answer.startDelay = field(StartDelay)->value();
+  answer.warnLimit = Warn_Limit->value();
+  answer.stopLimit = Stop_Limit->value();
+  answer.startDelay = StartDelay->value();
   return answer;
 }
 

@@ -12,16 +12,14 @@
 #include <array>
 
 class QCheckBox;
-class QLineEdit;
 class QPushButton;
 
 namespace tvx::ui {
 class Label;
-}
+class ValveField;
+}  // namespace tvx::ui
 
 namespace tvx::status {
-
-class WordField;
 
 class TErrorsForm : public QDialog, public ErrorSettingsEditor {
   Q_OBJECT
@@ -38,9 +36,9 @@ class TErrorsForm : public QDialog, public ErrorSettingsEditor {
   ErrorSettingsAnswer Answer() const;
 
   std::array<QCheckBox*, kHandledErrors> Err{};  // Err01 .. Err22
-  QLineEdit* StartDelay = nullptr;
-  QLineEdit* Warn_Limit = nullptr;
-  QLineEdit* Stop_Limit = nullptr;
+  ui::ValveField* StartDelay = nullptr;
+  ui::ValveField* Warn_Limit = nullptr;
+  ui::ValveField* Stop_Limit = nullptr;
   ui::Label* StartDelayUnit = nullptr;  // "ms"
   ui::Label* WarnHeading = nullptr;     // "Alarm"
   ui::Label* StopHeading = nullptr;     // "Stop"
@@ -52,8 +50,6 @@ class TErrorsForm : public QDialog, public ErrorSettingsEditor {
   void CriticalErrorClick(QCheckBox* box);
 
  private:
-  WordField* field(QLineEdit* edit) const;
-
   ui::FormComponents components_;
 };
 
