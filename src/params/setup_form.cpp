@@ -82,7 +82,6 @@ TSetupForm::TSetupForm(int accessLevel, QWidget* parent)
   MainMenu = new QMenuBar(this);
   MainMenu->setObjectName(QStringLiteral("MainMenu"));
   MainMenu->setNativeMenuBar(false);
-  MainMenu->setGeometry(0, 0, width(), MainMenu->sizeHint().height());
   f.add(MainMenu, "TMainMenu");
   Options = MainMenu->addMenu(QStringLiteral("&Opcje"));
   Options->setObjectName(QStringLiteral("Options"));
@@ -107,6 +106,7 @@ TSetupForm::TSetupForm(int accessLevel, QWidget* parent)
   DefaultOne = item("DefaultOne", " Wpisz do aktualnych ustawień rozdzielacza wartości &typowe");
   Options->addSeparator();
   CompareWithFile = item("CompareWithFile", " Porównaj profile z plikiem...");
+  MainMenu->setGeometry(0, 0, width(), MainMenu->sizeHint().height());
 
   GroupBox = ui::MakeGroup(f, this, "GroupBox", {8, 34, 186, 120}, DesignText(" Aktywny profil ustawień "));
   group_ = new QButtonGroup(this);

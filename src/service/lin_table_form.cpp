@@ -85,7 +85,7 @@ class TLinTableForm::CellDelegate : public QStyledItemDelegate {
 TLinTableForm::TLinTableForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("LinTableForm"));
   setWindowTitle(DesignText(DesignCaption));
-  setFixedSize(574, 341);
+  setFixedSize(574, 370);
   auto& f = components_;
 
   Chart = new ui::Image(this);
@@ -132,10 +132,10 @@ TLinTableForm::TLinTableForm(QWidget* parent) : QDialog(parent) {
   LinTable->setItemDelegate(delegate_);
   LinTable->installEventFilter(this);
 
-  UseTable = ui::MakeCheckBox(f, this, "UseTable", {346, 28 + Rows * RowHeight + frame + 8, 220, 19},
+  UseTable = ui::MakeCheckBox(f, this, "UseTable", {346, 28 + Rows * RowHeight + frame + 6, 220, 19},
                               QStringLiteral("linearyzuj pomiary zgodnie z tabelą"));
-  SendTable = ui::MakeButton(f, this, "SendTable", {376, 306, 86, 27}, DesignText("  OK "), DesignText(SendTableHint));
-  Cancel = ui::MakeButton(f, this, "Cancel", {472, 306, 86, 27}, DesignText(" Anuluj "));
+  SendTable = ui::MakeButton(f, this, "SendTable", {376, 333, 86, 27}, DesignText("  OK "), DesignText(SendTableHint));
+  Cancel = ui::MakeButton(f, this, "Cancel", {472, 333, 86, 27}, DesignText(" Anuluj "));
   connect(SendTable, &QPushButton::clicked, this, [this] { ui::RunGuarded([this] { SendTableClick(); }); });
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
 }

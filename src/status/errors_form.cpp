@@ -68,6 +68,7 @@ TErrorsForm::TErrorsForm(QWidget* parent) : QDialog(parent) {
     Err[i] = box;
     if (i < CriticalErrors) {
       box->setAutoFillBackground(true);
+      box->setBackgroundRole(QPalette::Window);
       connect(box, &QCheckBox::toggled, this, [this, box] { CriticalErrorClick(box); });
     }
   }

@@ -15,7 +15,8 @@ using status::TErrorsForm;
 
 class ErrorsFormTest : public DialogTest {};
 
-bool Red(const QCheckBox* box) { return box->palette().color(QPalette::Window) == QColor(Qt::red); }
+// What the box shows beside its caption.
+bool Red(QCheckBox* box) { return box->grab().toImage().pixelColor(box->width() - 2, 2) == QColor(Qt::red); }
 
 TEST_F(ErrorsFormTest, CriticalBoxesAreRedWhileCleared) {
   TErrorsForm form;
