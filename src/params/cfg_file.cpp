@@ -26,8 +26,8 @@ std::uint32_t ByteSum(std::span<const std::uint8_t> bytes) {
 }
 
 std::vector<std::uint8_t> Compose(const Images& images) {
-  std::vector<std::uint8_t> out(kHeader.begin(), kHeader.end());
-  out.reserve(kFileBytes);
+  std::vector<std::uint8_t> out(Header.begin(), Header.end());
+  out.reserve(FileBytes);
   std::uint32_t sum = 0;
   for (const Image& image : images) {
     out.insert(out.end(), image.begin(), image.end());
@@ -40,33 +40,33 @@ std::vector<std::uint8_t> Compose(const Images& images) {
 
 Contents Inspect(std::span<const std::uint8_t> file) {
   Contents c;
-  if (file.size() < kHeaderBytes) return c;
-  c.versionOk = file[0] == kHeader[0] && file[1] == kHeader[1] && file[2] * 256 + file[3] == int{kImageBytes};
+  if (file.size() < HeaderBytes) return c;
+  c.versionOk = file[0] == Header[0] && file[1] == Header[1] && file[2] * 256 + file[3] == int{ImageBytes};
   if (!c.versionOk) return c;
-  const std::size_t images = (std::min(file.size(), kImagesEnd) - kHeaderBytes) / kImageBytes;
+  const std::size_t images = (std::min(file.size(), ImagesEnd) - HeaderBytes) / ImageBytes;
   c.completeImages = static_cast<int>(images);
-  if (file.size() >= kFileBytes) {
-    const std::uint32_t sum = ByteSum(file.subspan(kHeaderBytes, kImagesEnd - kHeaderBytes));
-    const bool ok = GetLe(file, kImagesEnd) == sum && GetLe(file, kImagesEnd + 4) == ~sum;
+  if (file.size() >= FileBytes) {
+    const std::uint32_t sum = ByteSum(file.subspan(HeaderBytes, ImagesEnd - HeaderBytes));
+    const bool ok = GetLe(file, ImagesEnd) == sum && GetLe(file, ImagesEnd + 4) == ~sum;
     c.check = ok ? CheckWords::Valid : CheckWords::Invalid;
   }
   return c;
 }
 
-std::span<const std::uint8_t, kImageBytes> ImageOf(std::span<const std::uint8_t> file, int bank) {
-  const std::size_t offset = kHeaderBytes + static_cast<std::size_t>(bank) * kImageBytes;
-  if (bank < 0 || bank >= kBanks || file.size() < offset + kImageBytes)
+std::span<const std::uint8_t, ImageBytes> ImageOf(std::span<const std::uint8_t> file, int bank) {
+  const std::size_t offset = HeaderBytes + static_cast<std::size_t>(bank) * ImageBytes;
+  if (bank < 0 || bank >= Banks || file.size() < offset + ImageBytes)
     throw std::out_of_range("no complete image of this bank in the file");
-  return file.subspan(offset).first<kImageBytes>();
+  return file.subspan(offset).first<ImageBytes>();
 }
 
-std::uint32_t ImageWord(std::span<const std::uint8_t, kImageBytes> image, int i) {
+std::uint32_t ImageWord(std::span<const std::uint8_t, ImageBytes> image, int i) {
   return GetLe(image, static_cast<std::size_t>(i) * 4);
 }
 
-int DifferingWords(std::span<const std::uint8_t, kImageBytes> a, std::span<const std::uint8_t, kImageBytes> b) {
+int DifferingWords(std::span<const std::uint8_t, ImageBytes> a, std::span<const std::uint8_t, ImageBytes> b) {
   int n = 0;
-  for (int i = 0; i < int{kImageBytes / 4}; ++i) n += ImageWord(a, i) != ImageWord(b, i);
+  for (int i = 0; i < int{ImageBytes / 4}; ++i) n += ImageWord(a, i) != ImageWord(b, i);
   return n;
 }
 

@@ -22,15 +22,15 @@
 
 namespace tvx::params::cfgfile {
 
-inline constexpr std::size_t kHeaderBytes = 4;
-inline constexpr std::size_t kImageBytes = 512;
-inline constexpr int kBanks = 3;
-inline constexpr std::size_t kImagesEnd = kHeaderBytes + kBanks * kImageBytes;  // 1540
-inline constexpr std::size_t kFileBytes = kImagesEnd + 8;                       // 1548
-inline constexpr std::array<std::uint8_t, kHeaderBytes> kHeader{0x01, 0x03, 0x02, 0x00};
+inline constexpr std::size_t HeaderBytes = 4;
+inline constexpr std::size_t ImageBytes = 512;
+inline constexpr int Banks = 3;
+inline constexpr std::size_t ImagesEnd = HeaderBytes + Banks * ImageBytes;  // 1540
+inline constexpr std::size_t FileBytes = ImagesEnd + 8;                       // 1548
+inline constexpr std::array<std::uint8_t, HeaderBytes> Header{0x01, 0x03, 0x02, 0x00};
 
-using Image = std::array<std::uint8_t, kImageBytes>;
-using Images = std::array<Image, kBanks>;
+using Image = std::array<std::uint8_t, ImageBytes>;
+using Images = std::array<Image, Banks>;
 
 // The sum of the bytes, each taken as unsigned.
 std::uint32_t ByteSum(std::span<const std::uint8_t> bytes);
@@ -44,7 +44,7 @@ enum class CheckWords {
   Invalid,  // the sum or its complement does not match the images
 };
 
-// What a file's bytes hold. Only the first kFileBytes bytes are looked at.
+// What a file's bytes hold. Only the first FileBytes bytes are looked at.
 struct Contents {
   bool versionOk = false;  // 01 03, then an image length of 512
   int completeImages = 0;  // 0..3 whole images after the header
@@ -53,12 +53,12 @@ struct Contents {
 Contents Inspect(std::span<const std::uint8_t> file);
 
 // Image `bank` of a file (it must be complete: bank < completeImages).
-std::span<const std::uint8_t, kImageBytes> ImageOf(std::span<const std::uint8_t> file, int bank);
+std::span<const std::uint8_t, ImageBytes> ImageOf(std::span<const std::uint8_t> file, int bank);
 
 // Word i (0..127) of an image, least significant byte first.
-std::uint32_t ImageWord(std::span<const std::uint8_t, kImageBytes> image, int i);
+std::uint32_t ImageWord(std::span<const std::uint8_t, ImageBytes> image, int i);
 
 // How many of the 128 words of two images differ.
-int DifferingWords(std::span<const std::uint8_t, kImageBytes> a, std::span<const std::uint8_t, kImageBytes> b);
+int DifferingWords(std::span<const std::uint8_t, ImageBytes> a, std::span<const std::uint8_t, ImageBytes> b);
 
 }  // namespace tvx::params::cfgfile

@@ -27,8 +27,8 @@ class OnExit {
   F f_;
 };
 
-constexpr int kPauseAfterCommand = 10;  // ms after 988, 990, a bank read and register 29
-constexpr int kPauseAfterWord = 5;      // ms after each word of a profile being loaded
+constexpr int PauseAfterCommand = 10;  // ms after 988, 990, a bank read and register 29
+constexpr int PauseAfterWord = 5;      // ms after each word of a profile being loaded
 
 // The bank register 29 names; a value above 2 counts as bank 0.
 int CurrentBank() {
@@ -45,7 +45,7 @@ std::string FileMessage(const char* text, const std::string& path) { return text
 std::int64_t ProfileNumber(std::uint32_t register29) { return std::int64_t{register29} + 1; }
 
 std::optional<int> ProfileButton(std::int64_t number) {
-  if (number >= 1 && number <= cfgfile::kBanks) return static_cast<int>(number);
+  if (number >= 1 && number <= cfgfile::Banks) return static_cast<int>(number);
   return std::nullopt;
 }
 
@@ -74,7 +74,7 @@ void ProfileOperations::SaveToFile() {
   for (;;) {
     path = questions_.SaveFileName();
     if (!path) return;
-    if (!storage_.Exists(*path) || questions_.Confirm(kOverwrite + *path + "  ", kOverwriteCaption)) break;
+    if (!storage_.Exists(*path) || questions_.Confirm(Overwrite + *path + "  ", OverwriteCaption)) break;
   }
 
   int current = -1;
@@ -85,33 +85,33 @@ void ProfileOperations::SaveToFile() {
     dialog_.SetBusy(ProfileBusy::None);
   });
   current = CurrentBank();
-  link::PumpWait(kPauseAfterCommand);
+  link::PumpWait(PauseAfterCommand);
   // All three banks first: a failed read must not leave a truncated file
   // where a good one was.
   cfgfile::Images images;
-  for (int bank = 0; bank < cfgfile::kBanks; ++bank) {
+  for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     dialog_.CheckBank(bank);
-    link::ReadProfileBank(bank, cfgfile::kImageBytes, images[bank].data());
-    link::PumpWait(kPauseAfterCommand);
+    link::ReadProfileBank(bank, cfgfile::ImageBytes, images[bank].data());
+    link::PumpWait(PauseAfterCommand);
   }
   storage_.Write(*path, cfgfile::Compose(images));
 }
 
 std::optional<std::vector<std::uint8_t>> ProfileOperations::ReadCfgFile(const std::string& path, bool needComplete) {
-  std::optional<std::vector<std::uint8_t>> file = storage_.Read(path, cfgfile::kFileBytes);
+  std::optional<std::vector<std::uint8_t>> file = storage_.Read(path, cfgfile::FileBytes);
   if (!file) {
-    questions_.Inform(FileMessage(kOpenError, path), kErrorCaption);
+    questions_.Inform(FileMessage(OpenError, path), ErrorCaption);
     return std::nullopt;
   }
   const cfgfile::Contents contents = cfgfile::Inspect(*file);
   if (!contents.versionOk) {
-    questions_.Inform(FileMessage(kVersionError, path), kErrorCaption);
+    questions_.Inform(FileMessage(VersionError, path), ErrorCaption);
     return std::nullopt;
   }
   // A file with check words that do not match is damaged: nothing of it goes
   // into the valve. Old files without them still load.
-  if (contents.check == cfgfile::CheckWords::Invalid || (needComplete && contents.completeImages < cfgfile::kBanks)) {
-    questions_.Inform(FileMessage(kStructureError, path), kErrorCaption);
+  if (contents.check == cfgfile::CheckWords::Invalid || (needComplete && contents.completeImages < cfgfile::Banks)) {
+    questions_.Inform(FileMessage(StructureError, path), ErrorCaption);
     return std::nullopt;
   }
   return file;
@@ -120,13 +120,13 @@ std::optional<std::vector<std::uint8_t>> ProfileOperations::ReadCfgFile(const st
 void ProfileOperations::SendBank(int bank, const std::vector<std::uint8_t>& file) {
   const auto image = cfgfile::ImageOf(file, bank);
   Command(cmd::BeginProfileLoad, kProfileBulkArgument);
-  link::PumpWait(kPauseAfterCommand);
+  link::PumpWait(PauseAfterCommand);
   for (int i = 0; i < kParameterWords; ++i) {
     Command(cmd::ProfileWord, cfgfile::ImageWord(image, i));
-    link::PumpWait(kPauseAfterWord);
+    link::PumpWait(PauseAfterWord);
   }
   Command(cmd::StoreProfileBank, kProfileArgumentBase + static_cast<std::uint32_t>(bank));
-  link::PumpWait(kPauseAfterCommand);
+  link::PumpWait(PauseAfterCommand);
 }
 
 void ProfileOperations::LoadFromFile() {
@@ -144,16 +144,16 @@ void ProfileOperations::LoadFromFile() {
     dialog_.SetBusy(ProfileBusy::None);
   });
   current = CurrentBank();
-  link::PumpWait(kPauseAfterCommand);
+  link::PumpWait(PauseAfterCommand);
 
   const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, false);
   if (!file) return;
   const int complete = cfgfile::Inspect(*file).completeImages;
-  for (int bank = 0; bank < cfgfile::kBanks; ++bank) {
+  for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     dialog_.CheckBank(bank);
     if (bank >= complete) {
       // The banks loaded before stay loaded.
-      questions_.Inform(FileMessage(kStructureError, *path), kErrorCaption);
+      questions_.Inform(FileMessage(StructureError, *path), ErrorCaption);
       return;
     }
     SendBank(bank, *file);
@@ -192,7 +192,7 @@ void ProfileOperations::CompareWithFactory() {
   const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   const std::uint32_t answer = link::SendCommand(cmd::CompareProfiles, kCompareProfilesArgument);
   dialog_.MarkProfiles(answer & 7u);
-  questions_.Inform((answer & 0xFFFFu) != 0 ? kDifferent : kSame, kCompareCaption);
+  questions_.Inform((answer & 0xFFFFu) != 0 ? Different : Same, CompareCaption);
 }
 
 void ProfileOperations::CompareWithFile() {
@@ -204,17 +204,17 @@ void ProfileOperations::CompareWithFile() {
   const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, true);
   if (!file) return;
 
-  int differing[cfgfile::kBanks] = {};
+  int differing[cfgfile::Banks] = {};
   std::uint32_t changed = 0;
-  for (int bank = 0; bank < cfgfile::kBanks; ++bank) {
+  for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     cfgfile::Image image;
-    link::ReadProfileBank(bank, cfgfile::kImageBytes, image.data());
-    link::PumpWait(kPauseAfterCommand);
+    link::ReadProfileBank(bank, cfgfile::ImageBytes, image.data());
+    link::PumpWait(PauseAfterCommand);
     differing[bank] = cfgfile::DifferingWords(image, cfgfile::ImageOf(*file, bank));
     if (differing[bank] != 0) changed |= 1u << bank;
   }
   dialog_.MarkProfiles(changed);
-  questions_.Inform(FileComparisonText(*path, differing), kCompareCaption);
+  questions_.Inform(FileComparisonText(*path, differing), CompareCaption);
 }
 
 void ProfileOperations::WriteTypicalValues() {
@@ -224,7 +224,7 @@ void ProfileOperations::WriteTypicalValues() {
 
 std::string FileComparisonText(const std::string& path, const int (&differingWords)[3]) {
   std::string text = "Porównanie profili użytkownika z plikiem:\n" + path + "\n";
-  for (int bank = 0; bank < cfgfile::kBanks; ++bank) {
+  for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     text += "\nProfil " + std::to_string(bank + 1);
     if (differingWords[bank] == 0)
       text += ": zgodny z plikiem.";

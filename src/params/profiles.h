@@ -128,17 +128,17 @@ class ProfileOperations {
 
 // The texts of the dialog.
 namespace profiletext {
-inline constexpr const char* kOverwrite = " Zastąpić istniejący plik ?  \n\n ";
-inline constexpr const char* kOverwriteCaption = " Konfiguracja";
-inline constexpr const char* kOpenError = "Błąd otwarcia pliku:\n\n";
-inline constexpr const char* kVersionError = "Nieprawidłowa wersja pliku konfiguracyjnego:  \n\n";
-inline constexpr const char* kStructureError = "Błędna struktura pliku:\n\n";
-inline constexpr const char* kErrorCaption = " Błąd";
-inline constexpr const char* kCompareCaption = "Wynik porównania";
-inline constexpr const char* kDifferent =
+inline constexpr const char* Overwrite = " Zastąpić istniejący plik ?  \n\n ";
+inline constexpr const char* OverwriteCaption = " Konfiguracja";
+inline constexpr const char* OpenError = "Błąd otwarcia pliku:\n\n";
+inline constexpr const char* VersionError = "Nieprawidłowa wersja pliku konfiguracyjnego:  \n\n";
+inline constexpr const char* StructureError = "Błędna struktura pliku:\n\n";
+inline constexpr const char* ErrorCaption = " Błąd";
+inline constexpr const char* CompareCaption = "Wynik porównania";
+inline constexpr const char* Different =
     "Ustawienia użytkownika są różne od ustawień fabrycznych.  \nZmienione profile zostały wyróżnione  czerwonym  "
     "kolorem. ";
-inline constexpr const char* kSame = "Ustawienia użytkownika zgodne z ustawieniami fabrycznymi.  ";
+inline constexpr const char* Same = "Ustawienia użytkownika zgodne z ustawieniami fabrycznymi.  ";
 }  // namespace profiletext
 
 // The report of a comparison with a file: one line per profile.

@@ -14,7 +14,7 @@ namespace tvx::service {
 
 namespace {
 
-const LinTableInfo kTables[] = {
+const LinTableInfo Tables[] = {
     {1, params::reg::LinTableA_Base, params::cfg::UseTable_A, " Tabela linearyzacji elektromagnesu A",
      "Wartość zadana"},
     {2, params::reg::LinTableB_Base, params::cfg::UseTable_B, " Tabela linearyzacji elektromagnesu B",
@@ -24,10 +24,10 @@ const LinTableInfo kTables[] = {
 };
 
 // The chart's area: the axes meet at (50, 275); 250 pixels span the range.
-constexpr double kLeft = 50;
-constexpr double kRight = 300;
-constexpr double kTop = 25;
-constexpr double kBottom = 275;
+constexpr double ChartLeft = 50;
+constexpr double ChartRight = 300;
+constexpr double ChartTop = 25;
+constexpr double ChartBottom = 275;
 
 // Clamped in double first: a huge value must never reach the conversion to int.
 int ClampedPixel(double v, double low, double high) {
@@ -37,7 +37,7 @@ int ClampedPixel(double v, double low, double high) {
 
 }  // namespace
 
-const LinTableInfo& InfoOf(LinTableKind kind) { return kTables[static_cast<int>(kind)]; }
+const LinTableInfo& InfoOf(LinTableKind kind) { return Tables[static_cast<int>(kind)]; }
 
 LinTableKind KindOfOpener(std::string_view name) {
   if (name == "LinTable_A") return LinTableKind::SolenoidA;
@@ -69,7 +69,7 @@ std::string CellText(std::uint32_t word, char decimalSeparator) {
 
 std::string FirstMeasuredText(LinTableKind kind) { return kind == LinTableKind::Lvdt ? "-100,000" : "0,000"; }
 
-LinTableWords CellWords(const std::array<params::FieldValue, kValues>& cells) {
+LinTableWords CellWords(const std::array<params::FieldValue, TableValues>& cells) {
   LinTableWords words{};
   for (std::size_t k = 0; k < cells.size(); ++k) words[k] = params::ParseFloatWord(cells[k]);
   return words;
@@ -78,20 +78,20 @@ LinTableWords CellWords(const std::array<params::FieldValue, kValues>& cells) {
 ChartPoint ChartPointOf(LinTableKind kind, double measured, double corrected) {
   double x, y;
   if (kind == LinTableKind::Lvdt) {
-    x = kLeft + std::floor((measured + 100) * 125 / 100);
-    y = kBottom - std::floor((corrected + 100) * 125 / 100);
+    x = ChartLeft + std::floor((measured + 100) * 125 / 100);
+    y = ChartBottom - std::floor((corrected + 100) * 125 / 100);
   } else {
-    x = kLeft + std::floor(measured * 250 / 100);
-    y = kBottom - std::floor(corrected * 250 / 100);
+    x = ChartLeft + std::floor(measured * 250 / 100);
+    y = ChartBottom - std::floor(corrected * 250 / 100);
   }
-  return {ClampedPixel(x, kLeft, kRight), ClampedPixel(y, kTop, kBottom)};
+  return {ClampedPixel(x, ChartLeft, ChartRight), ClampedPixel(y, ChartTop, ChartBottom)};
 }
 
-std::vector<ChartPoint> ChartCurve(LinTableKind kind, const std::array<std::string, kValues>& cells) {
+std::vector<ChartPoint> ChartCurve(LinTableKind kind, const std::array<std::string, TableValues>& cells) {
   std::vector<ChartPoint> curve;
-  for (int p = 0; p < kPoints; ++p) {
+  for (int p = 0; p < Points; ++p) {
     const std::optional<double> measured = params::TryParseFloat(params::DotsToCommas(cells[p]));
-    const std::optional<double> corrected = params::TryParseFloat(params::DotsToCommas(cells[kPoints + p]));
+    const std::optional<double> corrected = params::TryParseFloat(params::DotsToCommas(cells[Points + p]));
     if (!measured || !corrected) break;
     curve.push_back(ChartPointOf(kind, *measured, *corrected));
   }
@@ -106,7 +106,7 @@ void EditLinTable(LinTableKind kind, bool& useFlag, LinTableEditor& editor) {
   link::ReadLinTable(info.table, block.data());
   const std::optional<LinTableAnswer> answer = editor.Edit(kind, UnpackLinTable(block), useFlag);
   if (!answer) return;
-  for (int k = 0; k < kValues; ++k) link::WriteRegister(info.base + k, answer->words[k]);
+  for (int k = 0; k < TableValues; ++k) link::WriteRegister(info.base + k, answer->words[k]);
   useFlag = answer->use;
 }
 

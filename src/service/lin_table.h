@@ -44,9 +44,9 @@ LinTableKind KindOfOpener(std::string_view name);
 // The use flag of a table among the held flags.
 bool& UseFlagOf(params::HeldParameters& held, LinTableKind kind);
 
-inline constexpr int kPoints = 11;
-inline constexpr int kValues = 2 * kPoints;  // measured values of points 0..10, then corrected values
-using LinTableWords = std::array<std::uint32_t, kValues>;
+inline constexpr int Points = 11;
+inline constexpr int TableValues = 2 * Points;  // measured values of points 0..10, then corrected values
+using LinTableWords = std::array<std::uint32_t, TableValues>;
 
 // The 22 words of a table's block.
 LinTableWords UnpackLinTable(std::span<const std::uint8_t> block);
@@ -58,16 +58,16 @@ std::string CellText(std::uint32_t word, char decimalSeparator);
 // The measured values of points 0 and 10 are fixed to the ends of the range
 // after every key in the grid; these texts always carry a comma.
 std::string FirstMeasuredText(LinTableKind kind);
-inline constexpr const char* kLastMeasuredText = "100,000";
+inline constexpr const char* LastMeasuredText = "100,000";
 
 // The words to send for the 22 cells (measured 0..10, corrected 0..10): an
 // unchanged cell gives back the word read, an edited one is converted. Throws
 // ConversionError at the first cell that does not hold a number.
-LinTableWords CellWords(const std::array<params::FieldValue, kValues>& cells);
+LinTableWords CellWords(const std::array<params::FieldValue, TableValues>& cells);
 
 // ---- the chart ------------------------------------------------------------------
 
-inline constexpr int kChartSize = 325;
+inline constexpr int ChartSize = 325;
 
 struct ChartPoint {
   int x;
@@ -80,7 +80,7 @@ ChartPoint ChartPointOf(LinTableKind kind, double measured, double corrected);
 
 // The drawn curve for the cell texts: the points up to the first cell that
 // does not hold a number.
-std::vector<ChartPoint> ChartCurve(LinTableKind kind, const std::array<std::string, kValues>& cells);
+std::vector<ChartPoint> ChartCurve(LinTableKind kind, const std::array<std::string, TableValues>& cells);
 
 // The scale label i (0..10): 100 - 20·i for the LVDT table, 100 - 10·i for a
 // solenoid table.

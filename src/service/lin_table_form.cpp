@@ -33,7 +33,7 @@ const QColor CellColour(0xFF, 0xFF, 0xE8);
 const QColor FixedColour(0xFF, 0xFF, 0xF4);
 const QColor Silver(0xC0, 0xC0, 0xC0);
 
-constexpr int Rows = kPoints + 1;
+constexpr int Rows = Points + 1;
 constexpr int RowHeight = 22;
 constexpr int ColumnWidths[] = {50, 80, 80};
 constexpr int GridWidth = 213;
@@ -90,7 +90,7 @@ TLinTableForm::TLinTableForm(QWidget* parent) : QDialog(parent) {
 
   Chart = new ui::Image(this);
   Chart->setObjectName(QStringLiteral("Chart"));
-  Chart->setGeometry(8, 8, kChartSize, kChartSize);
+  Chart->setGeometry(8, 8, ChartSize, ChartSize);
   f.add(Chart, "TImage");
 
   SignalType = ui::MakeLabel(f, this, "SignalType", 346, 10, QString());
@@ -154,8 +154,8 @@ void TLinTableForm::Fill(LinTableKind kind, const LinTableWords& words, bool use
   const LinTableInfo& info = InfoOf(kind);
   SignalType->setText(QString::fromUtf8(info.signalType));
   SignalType->adjustSize();
-  for (int k = 0; k < kValues; ++k) {
-    QTableWidgetItem* item = LinTable->item(1 + k % kPoints, 1 + k / kPoints);
+  for (int k = 0; k < TableValues; ++k) {
+    QTableWidgetItem* item = LinTable->item(1 + k % Points, 1 + k / Points);
     const QString text = QString::fromStdString(service::CellText(words[k], ui::DecimalSeparator()));
     item->setText(text);
     item->setData(WordRole, words[k]);
@@ -182,8 +182,8 @@ params::FieldValue TLinTableForm::Cell(int column, int row) const {
 }
 
 void TLinTableForm::SendTableClick() {
-  std::array<params::FieldValue, kValues> cells;
-  for (int k = 0; k < kValues; ++k) cells[k] = Cell(1 + k / kPoints, 1 + k % kPoints);
+  std::array<params::FieldValue, TableValues> cells;
+  for (int k = 0; k < TableValues; ++k) cells[k] = Cell(1 + k / Points, 1 + k % Points);
   // All or nothing: a cell that is no number leaves the editor open.
   answer_.words = CellWords(cells);
   answer_.use = UseTable->isChecked();
@@ -192,7 +192,7 @@ void TLinTableForm::SendTableClick() {
 
 void TLinTableForm::LinTableKeyUp() {
   SetCellText(1, 1, QString::fromStdString(FirstMeasuredText(kind_)));
-  SetCellText(1, kPoints, QString::fromLatin1(kLastMeasuredText));
+  SetCellText(1, Points, QString::fromLatin1(LastMeasuredText));
   DrawChart();
 }
 
@@ -221,7 +221,7 @@ void TLinTableForm::showEvent(QShowEvent* event) {
 }
 
 void TLinTableForm::DrawChart() {
-  QImage image(kChartSize, kChartSize, QImage::Format_RGB32);
+  QImage image(ChartSize, ChartSize, QImage::Format_RGB32);
   image.fill(CellColour);
   QPainter painter(&image);
   painter.setPen(QPen(Qt::black, 1));
@@ -255,8 +255,8 @@ void TLinTableForm::DrawChart() {
     painter.drawLine(75 + 25 * i, 25, 75 + 25 * i, 275);
   }
 
-  std::array<std::string, kValues> cells;
-  for (int k = 0; k < kValues; ++k) cells[k] = CellText(1 + k / kPoints, 1 + k % kPoints).toStdString();
+  std::array<std::string, TableValues> cells;
+  for (int k = 0; k < TableValues; ++k) cells[k] = CellText(1 + k / Points, 1 + k % Points).toStdString();
   painter.setPen(QPen(Qt::red, 2));
   QPoint from(50, 275);
   for (const ChartPoint& p : ChartCurve(kind_, cells)) {

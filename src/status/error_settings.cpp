@@ -9,15 +9,15 @@
 namespace tvx::status {
 
 namespace {
-constexpr std::uint32_t kTemperatureShownMax = 125;
-constexpr std::uint32_t kStartDelayShownMax = 2500;
+constexpr std::uint32_t TemperatureShownMax = 125;
+constexpr std::uint32_t StartDelayShownMax = 2500;
 }  // namespace
 
 std::string ErrorBoxName(int bit) { return std::string(bit < 9 ? "Err0" : "Err") + std::to_string(bit + 1); }
 
-std::string TemperatureLimitText(std::uint32_t word) { return std::to_string(std::min(word, kTemperatureShownMax)); }
+std::string TemperatureLimitText(std::uint32_t word) { return std::to_string(std::min(word, TemperatureShownMax)); }
 
-std::string StartDelayText(std::uint32_t word) { return std::to_string(std::min(word, kStartDelayShownMax)); }
+std::string StartDelayText(std::uint32_t word) { return std::to_string(std::min(word, StartDelayShownMax)); }
 
 void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   namespace reg = params::reg;
@@ -36,7 +36,7 @@ void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
 
   const std::optional<ErrorSettingsAnswer> answer = editor.Edit(shown);
   if (!answer) return;
-  held.mask = answer->checkedBits & kHandledErrorBits;
+  held.mask = answer->checkedBits & HandledErrorBits;
   link::WriteRegister(reg::ErrorMask, held.mask);
   link::WriteRegister(reg::TemperatureWarning, params::ParseUnsigned(answer->warnLimit));
   link::WriteRegister(reg::TemperatureStop, params::ParseUnsigned(answer->stopLimit));

@@ -18,8 +18,8 @@
 namespace tvx::status {
 
 // Errors 1 to 22 have check boxes; mask bit n-1 set means error n is handled.
-inline constexpr int kHandledErrors = 22;
-inline constexpr std::uint32_t kHandledErrorBits = (1u << kHandledErrors) - 1;
+inline constexpr int HandledErrors = 22;
+inline constexpr std::uint32_t HandledErrorBits = (1u << HandledErrors) - 1;
 
 // The component name of the check box of mask bit i (0..31): "Err" and the
 // two-digit error number.

@@ -20,7 +20,7 @@ constexpr const char* Caption = "  Lista obsługiwanych błędów";
 constexpr const char* CriticalHint = " Blokada detekcji tego błędu grozi zniszczeniem urządzenia ! ";
 constexpr int CriticalErrors = 3;
 
-constexpr const char* ErrorCaptions[kHandledErrors] = {
+constexpr const char* ErrorCaptions[HandledErrors] = {
     " 01 - przeciążenie prądowe cewki elektromagnesu",
     " 02 - błąd zapisu ustawień do pamięci EEPROM",
     " 03 - RESET: błąd sumy kontrolnej ustawień w pamięci EEPROM",
@@ -59,7 +59,7 @@ TErrorsForm::TErrorsForm(QWidget* parent) : QDialog(parent) {
   setFixedSize(520, 480);
   auto& f = components_;
 
-  for (int i = 0; i < kHandledErrors; ++i) {
+  for (int i = 0; i < HandledErrors; ++i) {
     const QString hint = i < CriticalErrors ? DesignText(CriticalHint) : QString();
     QCheckBox* box = ui::MakeCheckBox(f, this, ErrorBoxName(i).c_str(), {Left, Top + Row * i, 0, Row},
                                       DesignText(ErrorCaptions[i]), hint);

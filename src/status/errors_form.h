@@ -35,7 +35,7 @@ class TErrorsForm : public QDialog, public ErrorSettingsEditor {
   void Fill(const ErrorSettingsShown& shown);
   ErrorSettingsAnswer Answer() const;
 
-  std::array<QCheckBox*, kHandledErrors> Err{};  // Err01 .. Err22
+  std::array<QCheckBox*, HandledErrors> Err{};  // Err01 .. Err22
   ui::ValveField* StartDelay = nullptr;
   ui::ValveField* Warn_Limit = nullptr;
   ui::ValveField* Stop_Limit = nullptr;

@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace tvx::params::cfgfile;
   const std::vector<std::uint8_t> file(data, data + size);
   const Contents contents = Inspect(file);
-  if (contents.completeImages < 0 || contents.completeImages > kBanks) __builtin_trap();
+  if (contents.completeImages < 0 || contents.completeImages > Banks) __builtin_trap();
   if (!contents.versionOk && (contents.completeImages != 0 || contents.check != CheckWords::Absent)) __builtin_trap();
-  if (contents.check != CheckWords::Absent && (size < kFileBytes || contents.completeImages != kBanks))
+  if (contents.check != CheckWords::Absent && (size < FileBytes || contents.completeImages != Banks))
     __builtin_trap();
 
   Images images{};

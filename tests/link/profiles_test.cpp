@@ -168,7 +168,7 @@ TEST_F(Profiles, SaveAsksBeforeReplacingAFileAndCancelAsksForAnotherName) {
   EXPECT_EQ(questions_.asked, (std::vector<std::string>{
                                   "save", " Konfiguracja| Zastąpić istniejący plik ?  \n\n /cfg/old.cfg  ", "save",
                                   " Konfiguracja| Zastąpić istniejący plik ?  \n\n /cfg/old.cfg  "}));
-  EXPECT_EQ(storage_.files["/cfg/old.cfg"].size(), cfgfile::kFileBytes);
+  EXPECT_EQ(storage_.files["/cfg/old.cfg"].size(), cfgfile::FileBytes);
 
   // A cancelled file dialog does nothing at all.
   valve_.clearRequests();
@@ -254,7 +254,7 @@ TEST_F(Profiles, CancelStopsTheLoadAfterTheBankInProgress) {
   const cfgfile::Images images = ThreePatterns();
   // An old file without check words loads.
   storage_.files["/cfg/a.cfg"] = cfgfile::Compose(images);
-  storage_.files["/cfg/a.cfg"].resize(cfgfile::kImagesEnd);
+  storage_.files["/cfg/a.cfg"].resize(cfgfile::ImagesEnd);
   // A stop request left over from a save does not stop the load...
   ops_.RequestStop();
   questions_.fileNames = {"/cfg/a.cfg"};
@@ -317,13 +317,13 @@ TEST_F(Profiles, ComparisonMarksTheChangedProfiles) {
   ops_.CompareWithFactory();
   EXPECT_EQ(valve_.requests(), (Requests{"S984=AAAA5503"}));
   EXPECT_EQ(dialog_.marks, 5u);
-  EXPECT_EQ(questions_.told, (std::vector<std::string>{std::string("Wynik porównania|") + profiletext::kDifferent}));
+  EXPECT_EQ(questions_.told, (std::vector<std::string>{std::string("Wynik porównania|") + profiletext::Different}));
 
   valve_.model().setUserBank(0, valve_.model().factoryBank(0));
   valve_.model().setUserBank(2, valve_.model().factoryBank(2));
   ops_.CompareWithFactory();
   EXPECT_EQ(dialog_.marks, 0u);
-  EXPECT_EQ(questions_.told.back(), std::string("Wynik porównania|") + profiletext::kSame);
+  EXPECT_EQ(questions_.told.back(), std::string("Wynik porównania|") + profiletext::Same);
 }
 
 TEST_F(Profiles, ComparisonWithAFileCountsTheDifferingWords) {

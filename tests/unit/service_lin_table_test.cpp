@@ -40,8 +40,8 @@ TEST(LinTable, CellTextsHaveFourSignificantDigitsAndThreeDecimals) {
 }
 
 TEST(LinTable, UnchangedCellsGoBackAsReadAndTheFirstBadCellStopsTheConversion) {
-  std::array<params::FieldValue, kValues> cells;
-  for (int k = 0; k < kValues; ++k) cells[k] = {"1,5", std::nullopt};
+  std::array<params::FieldValue, TableValues> cells;
+  for (int k = 0; k < TableValues; ++k) cells[k] = {"1,5", std::nullopt};
   cells[3] = {"33,330", 0x42055555u};
   cells[4] = {"2.25", std::nullopt};
   const LinTableWords words = CellWords(cells);
@@ -85,10 +85,10 @@ TEST(LinTable, ChartPointsStayInsideTheChart) {
 }
 
 TEST(LinTable, TheCurveEndsAtTheFirstCellThatIsNoNumber) {
-  std::array<std::string, kValues> cells;
-  for (int p = 0; p < kPoints; ++p) cells[p] = cells[kPoints + p] = std::to_string(10 * p);
+  std::array<std::string, TableValues> cells;
+  for (int p = 0; p < Points; ++p) cells[p] = cells[Points + p] = std::to_string(10 * p);
   EXPECT_EQ(ChartCurve(LinTableKind::SolenoidA, cells).size(), 11u);
-  cells[kPoints + 4] = "NAN";
+  cells[Points + 4] = "NAN";
   cells[6] = "";
   const auto curve = ChartCurve(LinTableKind::SolenoidA, cells);
   ASSERT_EQ(curve.size(), 4u);
