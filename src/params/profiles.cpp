@@ -30,12 +30,6 @@ class OnExit {
 constexpr int PauseAfterCommand = 10;  // ms after 988, 990, a bank read and register 29
 constexpr int PauseAfterWord = 5;      // ms after each word of a profile being loaded
 
-// The bank register 29 names; a value above 2 counts as bank 0.
-int CurrentBank() {
-  const std::uint32_t bank = link::ReadRegister(state::ActiveProfile);
-  return bank > 2 ? 0 : static_cast<int>(bank);
-}
-
 std::string FileMessage(const char* text, const std::string& path) { return text + path + "   "; }
 
 }  // namespace
@@ -63,6 +57,32 @@ void SelectProfile(ProfileSelection& selection, std::int64_t& current) {
 
 // ---- the profiles dialog ----------------------------------------------------------
 
+// A save or a load: the dialog is busy meanwhile; afterwards, also after a
+// failed exchange or file error, it is usable again with the active profile's
+// radio button checked and no stop request left.
+class ProfileOperations::FileOperation {
+ public:
+  FileOperation(ProfileOperations& ops, ProfileBusy busy) : ops_(ops) { ops_.dialog_.SetBusy(busy); }
+  ~FileOperation() {
+    if (current_ >= 0) ops_.dialog_.CheckBank(current_);
+    ops_.stopRequested_ = false;
+    ops_.dialog_.SetBusy(ProfileBusy::None);
+  }
+  FileOperation(const FileOperation&) = delete;
+  FileOperation& operator=(const FileOperation&) = delete;
+
+  // Register 29 names the active bank; a value above 2 counts as bank 0.
+  void ReadCurrentBank() {
+    const std::uint32_t bank = link::ReadRegister(state::ActiveProfile);
+    current_ = bank > 2 ? 0 : static_cast<int>(bank);
+    link::PumpWait(PauseAfterCommand);
+  }
+
+ private:
+  ProfileOperations& ops_;
+  int current_ = -1;
+};
+
 ProfileOperations::ProfileOperations(ProfileDialog& dialog, ProfileQuestions& questions, CfgStorage& storage)
     : dialog_(dialog), questions_(questions), storage_(storage) {}
 
@@ -77,15 +97,8 @@ void ProfileOperations::SaveToFile() {
     if (!storage_.Exists(*path) || questions_.Confirm(Overwrite + *path + "  ", OverwriteCaption)) break;
   }
 
-  int current = -1;
-  dialog_.SetBusy(ProfileBusy::File);
-  const OnExit restore([&] {
-    if (current >= 0) dialog_.CheckBank(current);
-    stopRequested_ = false;
-    dialog_.SetBusy(ProfileBusy::None);
-  });
-  current = CurrentBank();
-  link::PumpWait(PauseAfterCommand);
+  FileOperation run(*this, ProfileBusy::File);
+  run.ReadCurrentBank();
   // All three banks first: a failed read must not leave a truncated file
   // where a good one was.
   cfgfile::Images images;
@@ -136,15 +149,8 @@ void ProfileOperations::LoadFromFile() {
   const std::optional<std::string> path = questions_.OpenFileName();
   if (!path) return;
 
-  int current = -1;
-  dialog_.SetBusy(ProfileBusy::Loading);
-  const OnExit restore([&] {
-    if (current >= 0) dialog_.CheckBank(current);
-    stopRequested_ = false;
-    dialog_.SetBusy(ProfileBusy::None);
-  });
-  current = CurrentBank();
-  link::PumpWait(PauseAfterCommand);
+  FileOperation run(*this, ProfileBusy::Loading);
+  run.ReadCurrentBank();
 
   const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, false);
   if (!file) return;

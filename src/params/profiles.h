@@ -114,6 +114,7 @@ class ProfileOperations {
   bool StopRequested() const { return stopRequested_; }
 
  private:
+  class FileOperation;
   // The header and check words of a file, with the user told what is wrong;
   // nothing when it is refused.
   std::optional<std::vector<std::uint8_t>> ReadCfgFile(const std::string& path, bool needComplete);
