@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
+#include <thread>
 #include <stdexcept>
 
 namespace tvx::params {
@@ -259,8 +262,9 @@ TEST_F(Profiles, CancelStopsTheLoadAfterTheBankInProgress) {
   ops_.RequestStop();
   questions_.fileNames = {"/cfg/a.cfg"};
   // ...but a Cancel while bank 0 is being sent does, after that bank.
-  link::SetPumpHook([&] {
+  link::SetPumpHook([&](std::chrono::nanoseconds maxWait) {
     if (valve_.server().requestCount() == 20) ops_.RequestStop();
+    std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(1)));
   });
   ops_.LoadFromFile();
   link::SetPumpHook({});
