@@ -8,7 +8,7 @@ namespace sim {
 
 namespace {
 constexpr std::size_t HeaderBytes = 4;
-constexpr std::size_t ImageBytes = 3 * kBankBytes;
+constexpr std::size_t ImageBytes = 3 * BankBytes;
 
 std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
@@ -39,7 +39,7 @@ bool readCfgBanks(const std::string& path, std::array<Bank, 3>& banks, std::stri
     return false;
   }
   for (std::size_t b = 0; b < banks.size(); ++b)
-    std::copy_n(file.begin() + static_cast<long>(HeaderBytes + b * kBankBytes), kBankBytes, banks[b].begin());
+    std::copy_n(file.begin() + static_cast<long>(HeaderBytes + b * BankBytes), BankBytes, banks[b].begin());
   return true;
 }
 

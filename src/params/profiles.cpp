@@ -50,7 +50,7 @@ void SelectProfile(ProfileSelection& selection, std::int64_t& current) {
   if (const std::optional<int> chosen = selection.Choose(ProfileButton(current))) {
     current = *chosen;
     selection.ShowProfile(current);
-    link::SendCommand(cmd::SelectProfile, kProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
+    link::SendCommand(cmd::SelectProfile, ProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
   }
   if (current >= 1 && current <= 9) selection.ShowProfile(current);
 }
@@ -132,13 +132,13 @@ std::optional<std::vector<std::uint8_t>> ProfileOperations::ReadCfgFile(const st
 
 void ProfileOperations::SendBank(int bank, const std::vector<std::uint8_t>& file) {
   const auto image = cfgfile::ImageOf(file, bank);
-  Command(cmd::BeginProfileLoad, kProfileBulkArgument);
+  Command(cmd::BeginProfileLoad, ProfileBulkArgument);
   link::PumpWait(PauseAfterCommand);
-  for (int i = 0; i < kParameterWords; ++i) {
+  for (int i = 0; i < ParameterWords; ++i) {
     Command(cmd::ProfileWord, cfgfile::ImageWord(image, i));
     link::PumpWait(PauseAfterWord);
   }
-  Command(cmd::StoreProfileBank, kProfileArgumentBase + static_cast<std::uint32_t>(bank));
+  Command(cmd::StoreProfileBank, ProfileArgumentBase + static_cast<std::uint32_t>(bank));
   link::PumpWait(PauseAfterCommand);
 }
 
@@ -171,14 +171,14 @@ void ProfileOperations::CopyUserToFactory() {
   dialog_.MarkProfiles(0);
   dialog_.SetBusy(ProfileBusy::Command);
   const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
-  Command(cmd::UserToFactory, kProfileBulkArgument);
+  Command(cmd::UserToFactory, ProfileBulkArgument);
 }
 
 void ProfileOperations::CopyFactoryToUser() {
   dialog_.MarkProfiles(0);
   dialog_.SetBusy(ProfileBusy::Command);
   const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
-  Command(cmd::FactoryToUser, kProfileBulkArgument);
+  Command(cmd::FactoryToUser, ProfileBulkArgument);
 }
 
 void ProfileOperations::RestoreCheckedProfile() {
@@ -190,13 +190,13 @@ void ProfileOperations::RestoreCheckedProfile() {
     dialog_.Beep();
     return;
   }
-  Command(cmd::RestoreProfile, kRestoreProfileBase + static_cast<std::uint32_t>(*profile - 1));
+  Command(cmd::RestoreProfile, RestoreProfileBase + static_cast<std::uint32_t>(*profile - 1));
 }
 
 void ProfileOperations::CompareWithFactory() {
   dialog_.SetBusy(ProfileBusy::Command);
   const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
-  const std::uint32_t answer = link::SendCommand(cmd::CompareProfiles, kCompareProfilesArgument);
+  const std::uint32_t answer = link::SendCommand(cmd::CompareProfiles, CompareProfilesArgument);
   dialog_.MarkProfiles(answer & 7u);
   questions_.Inform((answer & 0xFFFFu) != 0 ? Different : Same, CompareCaption);
 }
@@ -236,7 +236,7 @@ std::string FileComparisonText(const std::string& path, const int (&differingWor
       text += ": zgodny z plikiem.";
     else
       text += ": różny od pliku, różnych słów: " + std::to_string(differingWords[bank]) + " z " +
-              std::to_string(kParameterWords) + ".";
+              std::to_string(ParameterWords) + ".";
   }
   return text + "  ";
 }

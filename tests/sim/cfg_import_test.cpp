@@ -13,7 +13,7 @@ namespace {
 std::vector<std::uint8_t> CfgFile(std::size_t size) {
   std::vector<std::uint8_t> f{1, 3, 2, 0};
   std::uint32_t sum = 0;
-  for (std::size_t i = 0; i < 3 * kBankBytes; ++i) {
+  for (std::size_t i = 0; i < 3 * BankBytes; ++i) {
     f.push_back(static_cast<std::uint8_t>(i * 13 + 5));
     sum += f.back();
   }
@@ -51,7 +51,7 @@ TEST(CfgImport, TakesTheToolsFilesAndRefusesOthers) {
     std::string error;
     EXPECT_EQ(readCfgBanks(path, banks, error), c.ok) << error;
     if (c.ok) {
-      EXPECT_TRUE(std::equal(banks[2].begin(), banks[2].end(), c.file.begin() + 4 + 2 * kBankBytes));
+      EXPECT_TRUE(std::equal(banks[2].begin(), banks[2].end(), c.file.begin() + 4 + 2 * BankBytes));
     } else {
       EXPECT_FALSE(error.empty());
     }
