@@ -109,6 +109,7 @@ void TPgm::ConnectHandlers() {
   }
   ConnectParameterHandlers();
   ConnectStatusHandlers();
+  ConnectProfileHandlers();
 }
 
 void TPgm::FormCreate() {

@@ -52,6 +52,8 @@ void TPgm::DisConnectClick() {
       link::OpenPort(ComPort->currentIndex() + 1);
     }
   }
+  // Another valve may be at the port now: its error mask is not known yet.
+  params::ErrorMaskKnown = false;
   if (!link::PortOpen.load()) {
     Timer1->stop();
   } else {

@@ -5,6 +5,7 @@
 #include "link/pump_wait.h"
 #include "params/cfg_file.h"
 #include "params/register_map.h"
+#include "scope_guard.h"
 
 #include <utility>
 
@@ -13,19 +14,6 @@ namespace tvx::params {
 namespace {
 
 using namespace profiletext;
-
-// Runs a clean-up when the scope ends, also when an exchange failed.
-template <class F>
-class OnExit {
- public:
-  explicit OnExit(F f) : f_(std::move(f)) {}
-  ~OnExit() { f_(); }
-  OnExit(const OnExit&) = delete;
-  OnExit& operator=(const OnExit&) = delete;
-
- private:
-  F f_;
-};
 
 constexpr int PauseAfterCommand = 10;  // ms after 988, 990, a bank read and register 29
 constexpr int PauseAfterWord = 5;      // ms after each word of a profile being loaded
@@ -170,21 +158,21 @@ void ProfileOperations::LoadFromFile() {
 void ProfileOperations::CopyUserToFactory() {
   dialog_.MarkProfiles(0);
   dialog_.SetBusy(ProfileBusy::Command);
-  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   Command(cmd::UserToFactory, ProfileBulkArgument);
 }
 
 void ProfileOperations::CopyFactoryToUser() {
   dialog_.MarkProfiles(0);
   dialog_.SetBusy(ProfileBusy::Command);
-  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   Command(cmd::FactoryToUser, ProfileBulkArgument);
 }
 
 void ProfileOperations::RestoreCheckedProfile() {
   dialog_.MarkProfiles(0);
   dialog_.SetBusy(ProfileBusy::Command);
-  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   const std::optional<int> profile = dialog_.CheckedProfile();
   if (!profile) {
     dialog_.Beep();
@@ -195,7 +183,7 @@ void ProfileOperations::RestoreCheckedProfile() {
 
 void ProfileOperations::CompareWithFactory() {
   dialog_.SetBusy(ProfileBusy::Command);
-  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   const std::uint32_t answer = link::SendCommand(cmd::CompareProfiles, CompareProfilesArgument);
   dialog_.MarkProfiles(answer & 7u);
   questions_.Inform((answer & 0xFFFFu) != 0 ? Different : Same, CompareCaption);
@@ -206,7 +194,7 @@ void ProfileOperations::CompareWithFile() {
   const std::optional<std::string> path = questions_.OpenFileName();
   if (!path) return;
   dialog_.SetBusy(ProfileBusy::File);
-  const OnExit restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, true);
   if (!file) return;
 

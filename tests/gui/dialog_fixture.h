@@ -13,40 +13,40 @@
 
 namespace tvx::apptest {
 
+// Runs `during` on the modal dialog of type D as soon as it is shown (the
+// exchanges before it process events too); `during` ends by closing it.
+template <class D>
+void WhileModal(const std::function<void(D&)>& during, bool* ran = nullptr) {
+  auto* poll = new QTimer;
+  auto deadline = std::make_shared<int>(1000);  // polls of 10 ms
+  QObject::connect(poll, &QTimer::timeout, [poll, during, ran, deadline] {
+    auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) {
+      if (--*deadline == 0) {
+        ADD_FAILURE() << "no modal dialog of the expected kind";
+        poll->deleteLater();
+        poll->stop();
+      }
+      return;
+    }
+    poll->stop();
+    poll->deleteLater();
+    if (ran) *ran = true;
+    during(*dialog);
+    if (dialog->isVisible()) {
+      ADD_FAILURE() << "the dialog is still open";
+      dialog->done(QDialog::Rejected);
+    }
+  });
+  poll->start(10);
+}
+
 class DialogTest : public ::testing::Test {
  protected:
   explicit DialogTest(sim::ValveConfig config = {}) : valve_(std::move(config)), session_(valve_.comNumber()) {}
   void SetUp() override {
     ASSERT_TRUE(session_.open());
     valve_.clearRequests();
-  }
-
-  // Runs `during` on the modal dialog of type D as soon as it is shown (the
-  // exchanges before it process events too); `during` ends by closing it.
-  template <class D>
-  void WhileModal(const std::function<void(D&)>& during, bool* ran = nullptr) {
-    auto* poll = new QTimer;
-    auto deadline = std::make_shared<int>(1000);  // polls of 10 ms
-    QObject::connect(poll, &QTimer::timeout, [poll, during, ran, deadline] {
-      auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-      if (!dialog || !dialog->isVisible()) {
-        if (--*deadline == 0) {
-          ADD_FAILURE() << "no modal dialog of the expected kind";
-          poll->deleteLater();
-          poll->stop();
-        }
-        return;
-      }
-      poll->stop();
-      poll->deleteLater();
-      if (ran) *ran = true;
-      during(*dialog);
-      if (dialog->isVisible()) {
-        ADD_FAILURE() << "the dialog is still open";
-        dialog->done(QDialog::Rejected);
-      }
-    });
-    poll->start(10);
   }
 
   std::vector<QString> MessageTexts() const {
