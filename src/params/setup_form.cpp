@@ -41,7 +41,9 @@ class TSetupForm::Questions : public ProfileQuestions {
   explicit Questions(QWidget* parent) : parent_(parent) {}
 
   std::optional<std::string> SaveFileName() override {
-    return Name(ui::CurrentPrompts().saveFileName(parent_, Request()));
+    ui::Prompts::FileRequest request = Request();
+    request.confirmOverwrite = false;  // the save asks its own question
+    return Name(ui::CurrentPrompts().saveFileName(parent_, request));
   }
   std::optional<std::string> OpenFileName() override {
     return Name(ui::CurrentPrompts().openFileName(parent_, Request()));

@@ -72,6 +72,10 @@ TEST_F(SetupFormTest, SaveWritesTheFileAndEscDuringALoadStopsItAfterTheBank) {
   form.MemoryToFile->trigger();
   const std::vector<std::uint8_t> saved = UserBanksAsFile();
   EXPECT_EQ(FileBytes(path), saved);
+  // The save asks its own overwrite question; the file dialog must not ask too.
+  ASSERT_EQ(prompts_->shown().size(), 1u);
+  EXPECT_FALSE(prompts_->shown()[0].request.confirmOverwrite);
+  EXPECT_EQ(prompts_->shown()[0].request.defaultSuffix, QStringLiteral("cfg"));
   EXPECT_TRUE(Idle(form));
 
   // Another value in profile 1; loading the file brings the saved one back.
