@@ -64,20 +64,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  bench::SimulatorProcess simulator(1);
-  if (!simulator.ready()) {
-    std::fprintf(stderr, "cannot start the simulated valve\n");
-    return 1;
-  }
-  link::Receiver receiver;
-  receiver.Start();
-  {
-    link::PortLockGuard lock;
-    if (!link::OpenPort(1)) {
-      std::fprintf(stderr, "cannot open the simulated valve's port\n");
-      return 1;
-    }
-  }
+  bench::SimulatedLink valve(1);
+  if (!valve.ready()) return 1;
 
   // The valve's own profiles as the file, so that loading it changes nothing.
   params::cfgfile::Images images;
@@ -103,7 +91,5 @@ int main(int argc, char** argv) {
     met = bench::Report("CPU, load of 3 banks", meter.percent(), "%", TargetCpuPercent) && met;
   }
 
-  receiver.Stop();
-  link::ClosePortHandle();
   return met ? 0 : 3;
 }
