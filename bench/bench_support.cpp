@@ -1,5 +1,6 @@
 #include "bench/bench_support.h"
 
+#include "link/port.h"
 #include "platform/port_names.h"
 
 #include <fcntl.h>
@@ -135,6 +136,22 @@ bool Report(const char* name, double value, const char* unit, double target) {
   const bool met = value <= target;
   std::printf("%-44s %9.3f %-3s (target <= %g)%s\n", name, value, unit, target, met ? "" : "  MISSED");
   return met;
+}
+
+SimulatedLink::SimulatedLink(int comNumber) : simulator_(comNumber) {
+  if (!simulator_.ready()) {
+    std::fprintf(stderr, "cannot start the simulated valve\n");
+    return;
+  }
+  receiver_.Start();
+  link::PortLockGuard lock;
+  ready_ = link::OpenPort(comNumber);
+  if (!ready_) std::fprintf(stderr, "cannot open the simulated valve's port\n");
+}
+
+SimulatedLink::~SimulatedLink() {
+  receiver_.Stop();
+  link::ClosePortHandle();
 }
 
 }  // namespace tvx::bench

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "link/exchanges.h"
+#include "link/receiver.h"
 
 #include <sys/types.h>
 
@@ -48,6 +49,22 @@ class SimulatorProcess {
  private:
   std::filesystem::path folder_;
   pid_t pid_ = -1;
+  bool ready_ = false;
+};
+
+// The link to a simulator process: the Receiver running and COMn open. Closes
+// the port and ends the Receiver on destruction. Says on stderr what failed.
+class SimulatedLink {
+ public:
+  explicit SimulatedLink(int comNumber);
+  ~SimulatedLink();
+  SimulatedLink(const SimulatedLink&) = delete;
+  SimulatedLink& operator=(const SimulatedLink&) = delete;
+  bool ready() const { return ready_; }
+
+ private:
+  SimulatorProcess simulator_;
+  link::Receiver receiver_;
   bool ready_ = false;
 };
 

@@ -50,20 +50,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  bench::SimulatorProcess simulator(1);
-  if (!simulator.ready()) {
-    std::fprintf(stderr, "cannot start the simulated valve\n");
-    return 1;
-  }
-  link::Receiver receiver;
-  receiver.Start();
-  {
-    link::PortLockGuard lock;
-    if (!link::OpenPort(1)) {
-      std::fprintf(stderr, "cannot open the simulated valve's port\n");
-      return 1;
-    }
-  }
+  bench::SimulatedLink valve(1);
+  if (!valve.ready()) return 1;
 
   bool met = true;
   std::vector<std::uint8_t> buffer(proto::OtherBlockLength);
@@ -119,7 +107,5 @@ int main(int argc, char** argv) {
     met = bench::Report(name, meter.percent(), "%", TargetIdlePercent) && met;
   }
 
-  receiver.Stop();
-  link::ClosePortHandle();
   return met ? 0 : 3;
 }

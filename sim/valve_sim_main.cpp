@@ -13,6 +13,7 @@
 
 #include <pthread.h>
 
+#include "sim/cfg_import.h"
 #include "sim/frame_server.h"
 #include "sim/port_registry.h"
 #include "sim/pty_server.h"
@@ -29,6 +30,8 @@ const char* UsageText =
     "                     $XDG_CONFIG_HOME/tarvelmundix/ports or ~/.config/tarvelmundix/ports)\n"
     "  --no-register      do not register the port at all\n"
     "  --state FILE       keep the valve's EEPROM (profiles, texts) in FILE\n"
+    "  --cfg FILE         start with the three user profiles of a configuration file\n"
+    "                     saved by the tool (the active profile's values are loaded)\n"
     "  --positions 2|3    valve with one or two solenoids (default 3)\n"
     "  --input voltage|current   set-value input (default voltage)\n"
     "  --lvdt, --no-lvdt  with or without LVDT position sensor (default with)\n"
@@ -75,6 +78,7 @@ int main(int argc, char** argv) {
   std::optional<std::pair<std::uint32_t, float>> stop;
   std::optional<std::vector<std::uint32_t>> history;
   std::vector<std::pair<int, std::uint32_t>> holds;
+  std::string cfgFile;
 
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -96,6 +100,10 @@ int main(int argc, char** argv) {
       const char* v = value();
       if (!v) return usageError("--state needs a file");
       config.stateFile = v;
+    } else if (a == "--cfg") {
+      const char* v = value();
+      if (!v) return usageError("--cfg needs a file");
+      cfgFile = v;
     } else if (a == "--positions") {
       const char* v = value();
       if (!v || (std::strcmp(v, "2") != 0 && std::strcmp(v, "3") != 0))
@@ -182,6 +190,17 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   sim::ValveModel model(config);
+  if (!cfgFile.empty()) {
+    std::array<sim::Bank, 3> banks;
+    std::string error;
+    if (!sim::readCfgBanks(cfgFile, banks, error)) {
+      std::cerr << "valve-sim: " << cfgFile << ": " << error << "\n";
+      return 1;
+    }
+    for (int b = 0; b < 3; ++b) model.setUserBank(b, banks[b]);
+    // Profile selection: the active profile's stored values become the working ones.
+    model.command(995, 0xAA55AA00u + static_cast<std::uint32_t>(model.activeProfile()));
+  }
   if (stop) model.setStop(stop->first, stop->second);
   if (history) model.setErrorHistory(*history);
   for (const auto& [reg, word] : holds) model.setState(reg, word);
@@ -219,6 +238,7 @@ int main(int argc, char** argv) {
   std::cerr << "valve-sim: serial number \"" << model.serialNumber() << "\", type \""
             << model.deviceType() << "\", active profile " << model.activeProfile() + 1 << "\n";
   if (!config.stateFile.empty()) std::cerr << "valve-sim: EEPROM state in " << config.stateFile << "\n";
+  if (!cfgFile.empty()) std::cerr << "valve-sim: user profiles from " << cfgFile << "\n";
   for (const auto& f : faults) std::cerr << "valve-sim: fault " << sim::describeFault(f) << "\n";
   std::cerr << "valve-sim: serving; Ctrl+C ends\n";
 

@@ -112,6 +112,7 @@ void TPgm::ConnectHandlers() {
   }
   ConnectParameterHandlers();
   ConnectStatusHandlers();
+  ConnectProfileHandlers();
 }
 
 void TPgm::FormCreate() {

@@ -379,6 +379,20 @@ class TPgm : public QWidget {
   void ConnectStatusHandlers();
   void ResetPeakAndRefresh(char coil);
 
+  // ---- profiles, error handling, linearisation tables
+ public:
+  // The profiles dialog: choose the active profile, copy, compare, files.
+  void SelectSetupClick();
+  // The error-handling settings dialog.
+  void ErrorSetupClick();
+  // The linearisation table editor; the sender's name chooses the table
+  // ("LinTable_A", "LinTable_B", any other the LVDT table, as for the left
+  // press on LVDT_Setup).
+  void LinTableClick(QObject* sender);
+
+ private:
+  void ConnectProfileHandlers();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -56,6 +56,8 @@ void TPgm::DisConnectClick() {
       link::OpenPort(port, &unavailable);
     }
   }
+  // Another valve may be at the port now: its error mask is not known yet.
+  params::ErrorMaskKnown = false;
   if (!link::PortOpen.load()) {
     // Stopped before the message, so that no periodic refresh runs against the
     // closed port while the message is shown.

@@ -61,6 +61,7 @@ void ReadParameterSet(ParameterView& view) {
     const ParameterRegister* row = FindParameter(reg);
     if (row->holder == Holder::Held) {
       *Held.WordOf(reg) = word(reg);
+      if (reg == reg::ErrorMask) ErrorMaskKnown = true;
       continue;
     }
     if (row->holder == Holder::OptionsDialog && !view.hasComponent(row->field)) continue;

@@ -3,7 +3,8 @@
 namespace tvx::params {
 
 HeldParameters Held;
-int CurrentProfile = 0;
+bool ErrorMaskKnown = false;
+std::int64_t CurrentProfile = 0;
 bool BoardVariant = false;
 bool In2Present = false;
 

@@ -5,6 +5,8 @@
 
 #include "params/held_parameters.h"
 
+#include <cstdint>
+
 namespace tvx::params {
 
 // The parameter-set values without a field on the main window (error mask,
@@ -12,8 +14,12 @@ namespace tvx::params {
 // the linearisation tables and the near-zero PID), kept from a read to the
 // next send; the service dialogs change them here.
 extern HeldParameters Held;
-// The active profile (1-based) as the last parameter read found it; 0 before.
-extern int CurrentProfile;
+// The held error mask is the valve's: a parameter read or the error settings
+// dialog read it since the port was last opened or closed.
+extern bool ErrorMaskKnown;
+// The active profile (1-based) as the last parameter read or the profiles
+// dialog found it; 0 before.
+extern std::int64_t CurrentProfile;
 // State register 39 holds MarkerTrue: a hardware variant flag.
 extern bool BoardVariant;
 // State register 42 holds MarkerTrue: the valve has the second input "We2".

@@ -92,6 +92,7 @@ std::optional<QString> QtPrompts::saveFileName(QWidget* parent, const FileReques
   QFileDialog dialog(parent, request.caption, request.directory, request.filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
   dialog.setDefaultSuffix(request.defaultSuffix);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

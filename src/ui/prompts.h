@@ -30,6 +30,9 @@ class Prompts : public view::Questions {
     QString fileName;       // proposed name
     QString filter;         // e.g. "Pliki konfiguracji (*.cfg)"
     QString defaultSuffix;  // without the dot
+    // A save dialog asks before replacing a file, unless the caller asks its
+    // own question (then the user must not be asked twice).
+    bool confirmOverwrite = true;
   };
 
   ~Prompts() override = default;

@@ -1,0 +1,44 @@
+// TPgm: the profiles dialog, the error-handling settings and the
+// linearisation table editor. Each handler creates its dialog and hands it to
+// the dialog's sequence (params/profiles.h, status/error_settings.h,
+// service/lin_table.h).
+#include "app/definitions.h"
+#include "app/main_window.h"
+#include "params/setup_form.h"
+#include "params/valve_state.h"
+#include "scope_guard.h"
+#include "service/lin_table_form.h"
+#include "status/errors_form.h"
+#include "ui/application.h"
+
+#include <QPushButton>
+
+namespace tvx::app {
+
+void TPgm::ConnectProfileHandlers() {
+  using ui::Guarded;
+  connect(SelectSetup, &QPushButton::clicked, this, Guarded(this, &TPgm::SelectSetupClick));
+  connect(ErrorSetup, &QPushButton::clicked, this, Guarded(this, &TPgm::ErrorSetupClick));
+  connect(LinTable_A, &QPushButton::clicked, this, Guarded([this] { LinTableClick(LinTable_A); }));
+  connect(LinTable_B, &QPushButton::clicked, this, Guarded([this] { LinTableClick(LinTable_B); }));
+}
+
+void TPgm::SelectSetupClick() {
+  params::SetupFormSelection selection(this, SelectSetup, AccessLevel);
+  std::int64_t current = params::CurrentProfile;
+  const ScopeGuard keep([&] { params::CurrentProfile = current; });
+  params::SelectProfile(selection, current);
+}
+
+void TPgm::ErrorSetupClick() {
+  status::TErrorsForm form(this);
+  status::EditErrorSettings({params::Held.errorMask, params::ErrorMaskKnown}, form);
+}
+
+void TPgm::LinTableClick(QObject* sender) {
+  const service::LinTableKind kind = service::KindOfOpener(sender->objectName().toStdString());
+  service::TLinTableForm form(this);
+  service::EditLinTable(kind, service::UseFlagOf(params::Held, kind), form);
+}
+
+}  // namespace tvx::app

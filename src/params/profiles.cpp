@@ -1,0 +1,232 @@
+#include "params/profiles.h"
+
+#include "link/exchanges.h"
+#include "link/protocol.h"
+#include "link/pump_wait.h"
+#include "params/cfg_file.h"
+#include "params/register_map.h"
+#include "scope_guard.h"
+
+#include <utility>
+
+namespace tvx::params {
+
+namespace {
+
+using namespace profiletext;
+
+constexpr int PauseAfterCommand = 10;  // ms after 988, 990, a bank read and register 29
+constexpr int PauseAfterWord = 5;      // ms after each word of a profile being loaded
+
+std::string FileMessage(const char* text, const std::string& path) { return text + path + "   "; }
+
+}  // namespace
+
+// ---- choosing the active profile ------------------------------------------------
+
+std::int64_t ProfileNumber(std::uint32_t register29) { return std::int64_t{register29} + 1; }
+
+std::optional<int> ProfileButton(std::int64_t number) {
+  if (number >= 1 && number <= cfgfile::Banks) return static_cast<int>(number);
+  return std::nullopt;
+}
+
+std::string ProfileButtonCaption(std::int64_t number) { return "Profil nr " + std::to_string(number) + " "; }
+
+void SelectProfile(ProfileSelection& selection, std::int64_t& current) {
+  current = ProfileNumber(link::ReadRegister(state::ActiveProfile));
+  if (const std::optional<int> chosen = selection.Choose(ProfileButton(current))) {
+    current = *chosen;
+    selection.ShowProfile(current);
+    link::SendCommand(cmd::SelectProfile, ProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
+  }
+  if (current >= 1 && current <= 9) selection.ShowProfile(current);
+}
+
+// ---- the profiles dialog ----------------------------------------------------------
+
+// A save or a load: the dialog is busy meanwhile; afterwards, also after a
+// failed exchange or file error, it is usable again with the active profile's
+// radio button checked and no stop request left.
+class ProfileOperations::FileOperation {
+ public:
+  FileOperation(ProfileOperations& ops, ProfileBusy busy) : ops_(ops) { ops_.dialog_.SetBusy(busy); }
+  ~FileOperation() {
+    if (current_ >= 0) ops_.dialog_.CheckBank(current_);
+    ops_.stopRequested_ = false;
+    ops_.dialog_.SetBusy(ProfileBusy::None);
+  }
+  FileOperation(const FileOperation&) = delete;
+  FileOperation& operator=(const FileOperation&) = delete;
+
+  // Register 29 names the active bank; a value above 2 counts as bank 0.
+  void ReadCurrentBank() {
+    const std::uint32_t bank = link::ReadRegister(state::ActiveProfile);
+    current_ = bank > 2 ? 0 : static_cast<int>(bank);
+    link::PumpWait(PauseAfterCommand);
+  }
+
+ private:
+  ProfileOperations& ops_;
+  int current_ = -1;
+};
+
+ProfileOperations::ProfileOperations(ProfileDialog& dialog, ProfileQuestions& questions, CfgStorage& storage)
+    : dialog_(dialog), questions_(questions), storage_(storage) {}
+
+void ProfileOperations::Command(int command, std::uint32_t argument) { link::SendCommand(command, argument); }
+
+void ProfileOperations::SaveToFile() {
+  dialog_.MarkProfiles(0);
+  std::optional<std::string> path;
+  for (;;) {
+    path = questions_.SaveFileName();
+    if (!path) return;
+    if (!storage_.Exists(*path) || questions_.Confirm(Overwrite + *path + "  ", OverwriteCaption)) break;
+  }
+
+  FileOperation run(*this, ProfileBusy::File);
+  run.ReadCurrentBank();
+  // All three banks first: a failed read must not leave a truncated file
+  // where a good one was.
+  cfgfile::Images images;
+  for (int bank = 0; bank < cfgfile::Banks; ++bank) {
+    dialog_.CheckBank(bank);
+    link::ReadProfileBank(bank, cfgfile::ImageBytes, images[bank].data());
+    link::PumpWait(PauseAfterCommand);
+  }
+  storage_.Write(*path, cfgfile::Compose(images));
+}
+
+std::optional<std::vector<std::uint8_t>> ProfileOperations::ReadCfgFile(const std::string& path, bool needComplete) {
+  std::optional<std::vector<std::uint8_t>> file = storage_.Read(path, cfgfile::FileBytes);
+  if (!file) {
+    questions_.Inform(FileMessage(OpenError, path), ErrorCaption);
+    return std::nullopt;
+  }
+  const cfgfile::Contents contents = cfgfile::Inspect(*file);
+  if (!contents.versionOk) {
+    questions_.Inform(FileMessage(VersionError, path), ErrorCaption);
+    return std::nullopt;
+  }
+  // A file with check words that do not match is damaged: nothing of it goes
+  // into the valve. Old files without them still load.
+  if (contents.check == cfgfile::CheckWords::Invalid || (needComplete && contents.completeImages < cfgfile::Banks)) {
+    questions_.Inform(FileMessage(StructureError, path), ErrorCaption);
+    return std::nullopt;
+  }
+  return file;
+}
+
+void ProfileOperations::SendBank(int bank, const std::vector<std::uint8_t>& file) {
+  const auto image = cfgfile::ImageOf(file, bank);
+  Command(cmd::BeginProfileLoad, ProfileBulkArgument);
+  link::PumpWait(PauseAfterCommand);
+  for (int i = 0; i < ParameterWords; ++i) {
+    Command(cmd::ProfileWord, cfgfile::ImageWord(image, i));
+    link::PumpWait(PauseAfterWord);
+  }
+  Command(cmd::StoreProfileBank, ProfileArgumentBase + static_cast<std::uint32_t>(bank));
+  link::PumpWait(PauseAfterCommand);
+}
+
+void ProfileOperations::LoadFromFile() {
+  // A Cancel pressed during an earlier save must not stop this load.
+  stopRequested_ = false;
+  dialog_.MarkProfiles(0);
+  const std::optional<std::string> path = questions_.OpenFileName();
+  if (!path) return;
+
+  FileOperation run(*this, ProfileBusy::Loading);
+  run.ReadCurrentBank();
+
+  const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, false);
+  if (!file) return;
+  const int complete = cfgfile::Inspect(*file).completeImages;
+  for (int bank = 0; bank < cfgfile::Banks; ++bank) {
+    dialog_.CheckBank(bank);
+    if (bank >= complete) {
+      // The banks loaded before stay loaded.
+      questions_.Inform(FileMessage(StructureError, *path), ErrorCaption);
+      return;
+    }
+    SendBank(bank, *file);
+    if (stopRequested_) break;
+  }
+}
+
+void ProfileOperations::CopyUserToFactory() {
+  dialog_.MarkProfiles(0);
+  dialog_.SetBusy(ProfileBusy::Command);
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  Command(cmd::UserToFactory, ProfileBulkArgument);
+}
+
+void ProfileOperations::CopyFactoryToUser() {
+  dialog_.MarkProfiles(0);
+  dialog_.SetBusy(ProfileBusy::Command);
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  Command(cmd::FactoryToUser, ProfileBulkArgument);
+}
+
+void ProfileOperations::RestoreCheckedProfile() {
+  dialog_.MarkProfiles(0);
+  dialog_.SetBusy(ProfileBusy::Command);
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const std::optional<int> profile = dialog_.CheckedProfile();
+  if (!profile) {
+    dialog_.Beep();
+    return;
+  }
+  Command(cmd::RestoreProfile, RestoreProfileBase + static_cast<std::uint32_t>(*profile - 1));
+}
+
+void ProfileOperations::CompareWithFactory() {
+  dialog_.SetBusy(ProfileBusy::Command);
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const std::uint32_t answer = link::SendCommand(cmd::CompareProfiles, CompareProfilesArgument);
+  dialog_.MarkProfiles(answer & 7u);
+  questions_.Inform((answer & 0xFFFFu) != 0 ? Different : Same, CompareCaption);
+}
+
+void ProfileOperations::CompareWithFile() {
+  dialog_.MarkProfiles(0);
+  const std::optional<std::string> path = questions_.OpenFileName();
+  if (!path) return;
+  dialog_.SetBusy(ProfileBusy::File);
+  const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, true);
+  if (!file) return;
+
+  int differing[cfgfile::Banks] = {};
+  std::uint32_t changed = 0;
+  for (int bank = 0; bank < cfgfile::Banks; ++bank) {
+    cfgfile::Image image;
+    link::ReadProfileBank(bank, cfgfile::ImageBytes, image.data());
+    link::PumpWait(PauseAfterCommand);
+    differing[bank] = cfgfile::DifferingWords(image, cfgfile::ImageOf(*file, bank));
+    if (differing[bank] != 0) changed |= 1u << bank;
+  }
+  dialog_.MarkProfiles(changed);
+  questions_.Inform(FileComparisonText(*path, differing), CompareCaption);
+}
+
+void ProfileOperations::WriteTypicalValues() {
+  dialog_.MarkProfiles(0);
+  Command(cmd::TypicalValues, proto::OneShot);
+}
+
+std::string FileComparisonText(const std::string& path, const int (&differingWords)[3]) {
+  std::string text = "Porównanie profili użytkownika z plikiem:\n" + path + "\n";
+  for (int bank = 0; bank < cfgfile::Banks; ++bank) {
+    text += "\nProfil " + std::to_string(bank + 1);
+    if (differingWords[bank] == 0)
+      text += ": zgodny z plikiem.";
+    else
+      text += ": różny od pliku, różnych słów: " + std::to_string(differingWords[bank]) + " z " +
+              std::to_string(ParameterWords) + ".";
+  }
+  return text + "  ";
+}
+
+}  // namespace tvx::params

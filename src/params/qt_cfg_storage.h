@@ -1,0 +1,16 @@
+// Configuration files on disk: read with QFile, written through QSaveFile so
+// that a failed write never destroys the file that was there before.
+#pragma once
+
+#include "params/profiles.h"
+
+namespace tvx::params {
+
+class QtCfgStorage : public CfgStorage {
+ public:
+  bool Exists(const std::string& path) override;
+  std::optional<std::vector<std::uint8_t>> Read(const std::string& path, std::size_t limit) override;
+  void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
+};
+
+}  // namespace tvx::params

@@ -1,0 +1,67 @@
+// The valve's handling of critical errors: which of the 22 error conditions it
+// handles (the error mask, parameter register 67), the temperature alarm and
+// stop thresholds (registers 115 and 116) and the time placed with error 10
+// (register 122).
+//
+// EditErrorSettings reads the values, lets an editor (the error settings
+// dialog) change them and writes them to the valve's working memory; it needs
+// no widget.
+#pragma once
+
+#include "params/field_value.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tvx::status {
+
+// Errors 1 to 22 have check boxes; mask bit n-1 set means error n is handled.
+inline constexpr int HandledErrors = 22;
+inline constexpr std::uint32_t HandledErrorBits = (1u << HandledErrors) - 1;
+
+// The component name of the check box of mask bit i (0..31): "Err" and the
+// two-digit error number.
+std::string ErrorBoxName(int bit);
+
+// What the fields show for the register words: the value taken as unsigned,
+// at most 125 (temperatures) or 2500 (the time).
+std::string TemperatureLimitText(std::uint32_t word);
+std::string StartDelayText(std::uint32_t word);
+
+struct ErrorSettingsShown {
+  std::uint32_t mask = 0;
+  std::uint32_t warnLimit = 0;   // register 115
+  std::uint32_t stopLimit = 0;   // register 116
+  std::uint32_t startDelay = 0;  // register 122
+};
+
+struct ErrorSettingsAnswer {
+  std::uint32_t checkedBits = 0;  // bit i: the box of mask bit i is checked
+  params::FieldValue warnLimit;
+  params::FieldValue stopLimit;
+  params::FieldValue startDelay;
+};
+
+class ErrorSettingsEditor {
+ public:
+  virtual ~ErrorSettingsEditor() = default;
+  // Shows the values; the answer on OK, nothing on cancel.
+  virtual std::optional<ErrorSettingsAnswer> Edit(const ErrorSettingsShown& shown) = 0;
+};
+
+// The held error mask and whether it holds the valve's mask: it does after a
+// parameter read, or after this sequence read it, until the port closes.
+struct HeldErrorMask {
+  std::uint32_t& mask;
+  bool& known;
+};
+
+// Reads what is not known (register 67 first when the mask is not), then 115,
+// 116 and 122; on OK writes the mask (only errors 1 to 22), then 115, 116 and
+// 122 in this order. A field that does not hold an integer stops the writes
+// there with a ConversionError; the writes before it have taken effect.
+void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor);
+
+}  // namespace tvx::status
