@@ -5,10 +5,6 @@
 
 namespace tvx::params {
 
-std::uint32_t FloatFieldWord(const DialogField& field) {
-  return field.keptWord ? *field.keptWord : ParseFloatWord(field.text);
-}
-
 std::uint32_t ReadFloatIntoField(DialogView& view, std::string_view name, int reg) {
   const std::uint32_t word = link::ReadParameter(reg);
   view.showValue(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
@@ -16,7 +12,7 @@ std::uint32_t ReadFloatIntoField(DialogView& view, std::string_view name, int re
 }
 
 std::uint32_t WriteFloatField(const DialogView& view, std::string_view name, int reg) {
-  const std::uint32_t word = FloatFieldWord(view.field(name));
+  const std::uint32_t word = ParseFloatWord(view.field(name));
   link::WriteRegister(reg, word);
   return word;
 }

@@ -5,23 +5,13 @@
 // implement the view on their components.
 #pragma once
 
+#include "params/field_value.h"
+
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tvx::params {
-
-// A field as a sequence gets it: its text and, while that text is still
-// exactly what was filled in from a valve word, that word.
-struct DialogField {
-  std::string text;
-  std::optional<std::uint32_t> keptWord;
-};
-
-// The word a float field sends: the kept word bit for bit, else the text
-// converted ("." taken as ","). Throws ConversionError.
-std::uint32_t FloatFieldWord(const DialogField& field);
 
 class DialogView {
  public:
@@ -34,7 +24,7 @@ class DialogView {
   virtual void showValue(std::string_view name, const std::string& text, std::uint32_t word) = 0;
   // Fills a field with a text of the program's own.
   virtual void setText(std::string_view name, const std::string& text) = 0;
-  virtual DialogField field(std::string_view name) const = 0;
+  virtual FieldValue field(std::string_view name) const = 0;
 
   // Check boxes and radio buttons.
   virtual void setChecked(std::string_view name, bool on) = 0;
@@ -50,7 +40,8 @@ class DialogView {
 // Returns the word read.
 std::uint32_t ReadFloatIntoField(DialogView& view, std::string_view name, int reg);
 
-// Writes a float field to a parameter register. Returns the word written.
+// Writes a float field to a parameter register: the kept word bit for bit,
+// an edited text converted. Returns the word written.
 std::uint32_t WriteFloatField(const DialogView& view, std::string_view name, int reg);
 
 }  // namespace tvx::params

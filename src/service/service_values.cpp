@@ -25,11 +25,10 @@ const ServiceValue* ServiceValueOfButton(std::string_view button) {
   return nullptr;
 }
 
-void SendServiceValue(const ServiceValue& value, const params::DialogField& field) {
+void SendServiceValue(const ServiceValue& value, const params::FieldValue& field) {
   const params::ParameterRegister* row = params::FindParameter(value.reg);
   if (!row) throw std::logic_error("No register of the parameter set for a service value");
-  const std::uint32_t word = field.keptWord ? *field.keptWord : params::FieldWord(*row, field.text);
-  link::WriteRegister(value.reg, word);
+  link::WriteRegister(value.reg, params::FieldWord(*row, field));
 }
 
 }  // namespace tvx::service

@@ -25,6 +25,6 @@ const ServiceValue* ServiceValueOfButton(std::string_view button);
 // read, else the text converted as the register's type says (a float, or the
 // potentiometer's whole number). A text that does not convert sends nothing
 // (ConversionError).
-void SendServiceValue(const ServiceValue& value, const params::DialogField& field);
+void SendServiceValue(const ServiceValue& value, const params::FieldValue& field);
 
 }  // namespace tvx::service

@@ -163,7 +163,7 @@ TEST_F(ServiceSequences, ServiceValuesWriteOneRegisterEach) {
     valve_.clearRequests();
     const ServiceValue* value = ServiceValueOfButton(c.button);
     ASSERT_NE(value, nullptr);
-    const params::DialogField field{c.text, c.kept};
+    const params::FieldValue field{c.text, c.kept};
     if (c.request) {
       SendServiceValue(*value, field);
       EXPECT_EQ(requests(), Requests{c.request});

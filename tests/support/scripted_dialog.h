@@ -46,7 +46,7 @@ class ScriptedDialog : public params::DialogView {
   void setText(std::string_view name, const std::string& text) override {
     fields[std::string(name)] = Field{text, std::nullopt, {}};
   }
-  params::DialogField field(std::string_view name) const override {
+  params::FieldValue field(std::string_view name) const override {
     auto it = fields.find(name);
     if (it == fields.end()) return {"---", std::nullopt};
     const Field& f = it->second;
