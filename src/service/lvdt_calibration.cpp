@@ -138,7 +138,7 @@ void LvdtCalibration::finishClosing() {
     view_.showWarning(kCalibrationStillActiveWarning, kCalibrationCaption);
   }
   finished_ = true;
-  view_.close();
+  view_.closeDialog();
 }
 
 }  // namespace tvx::service

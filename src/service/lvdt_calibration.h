@@ -61,7 +61,7 @@ class CalibrationView {
   // the current field and both buttons are disabled.
   virtual void showClosing() = 0;
   // Ends the dialog with the OK result.
-  virtual void close() = 0;
+  virtual void closeDialog() = 0;
 };
 
 class LvdtCalibration {

@@ -42,7 +42,7 @@ class FakeCalibrationView : public CalibrationView {
     closingShown = true;
     mode = CalibrationMode::NotActive;
   }
-  void close() override { ++closes; }
+  void closeDialog() override { ++closes; }
 };
 
 class Calibration : public testing::ValveLinkTest {
