@@ -31,7 +31,7 @@ std::uint32_t WholeNumber(const std::string& text) {
 
 }  // namespace
 
-const char* const kPwmMaximumFallbackHint = " Maksymalna wartość ograniczona po błędzie komunikacji USB do 5000 ! ";
+const char* const PwmMaximumFallbackHint = " Maksymalna wartość ograniczona po błędzie komunikacji USB do 5000 ! ";
 
 std::uint32_t PwmPercent(std::uint32_t value, std::uint32_t maximum) {
   if (maximum == 0) return 0;
@@ -47,11 +47,11 @@ std::string PwmMaximumHint(std::uint32_t maximum) {
 }
 
 void ManualPwm::Open() {
-  maximum_ = kDefaultPwmMaximum;
+  maximum_ = params::kDefaultPwmMax;
   bool maximumRead = false;
   try {
     const std::uint32_t state = link::ReadRegister(params::state::PwmMaxAndEnables);
-    maximum_ = state >> 16;
+    maximum_ = params::PwmMaxOf(state);
     maximumRead = true;
     view_.setHint(PwmA, PwmMaximumHint(maximum_));
     view_.setChecked(EnableA, (state & EnableBitA) != 0);
@@ -67,8 +67,8 @@ void ManualPwm::Open() {
   } catch (const link::UsbError&) {
     // Reported by CommError; the dialog opens all the same.
     if (!maximumRead) {
-      view_.setHint(PwmA, kPwmMaximumFallbackHint);
-      view_.setHint(PwmB, kPwmMaximumFallbackHint);
+      view_.setHint(PwmA, PwmMaximumFallbackHint);
+      view_.setHint(PwmB, PwmMaximumFallbackHint);
     }
   }
 }
@@ -113,18 +113,18 @@ void ManualPwm::Send() {
 }
 
 std::uint32_t SendDacValue(std::string_view text) {
-  const std::uint32_t value = std::min(WholeNumber(std::string(text)), kDacMaximum);
+  const std::uint32_t value = std::min(WholeNumber(std::string(text)), DacMaximum);
   return link::SendCommand(params::cmd::DacValue, value);
 }
 
-const std::array<DacPoint, 3> kDacPoints{{
+const std::array<DacPoint, 3> DacPoints{{
     {"Bottom", 62},
     {"Zero", 2048},
     {"Top", 4034},
 }};
 
 int DacPointValue(std::string_view item) {
-  for (const DacPoint& p : kDacPoints)
+  for (const DacPoint& p : DacPoints)
     if (p.item == item) return static_cast<int>(p.value);
   return -1;
 }

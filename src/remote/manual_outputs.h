@@ -4,6 +4,7 @@
 // part of the stored parameter set.
 #pragma once
 
+#include "params/derived.h"
 #include "params/dialog_view.h"
 
 #include <array>
@@ -15,8 +16,6 @@ namespace tvx::remote {
 
 // ---- manual PWM -------------------------------------------------------------------
 
-inline constexpr std::uint32_t kDefaultPwmMaximum = 5000;
-
 // Percent view of a PWM value and back, in whole numbers (truncating). A
 // maximum of 0 gives 0 both ways.
 std::uint32_t PwmPercent(std::uint32_t value, std::uint32_t maximum);
@@ -24,7 +23,7 @@ std::uint32_t PwmFromPercent(std::uint32_t percent, std::uint32_t maximum);
 
 // The hints of the value fields.
 std::string PwmMaximumHint(std::uint32_t maximum);
-extern const char* const kPwmMaximumFallbackHint;
+extern const char* const PwmMaximumFallbackHint;
 
 // The manual PWM dialog's sequences on its fields PWM_A, PWM_B,
 // PWM_A_Percent, PWM_B_Percent and check boxes Enable_PWM_A, Enable_PWM_B.
@@ -57,12 +56,12 @@ class ManualPwm {
   Values Limited();
 
   params::DialogView& view_;
-  std::uint32_t maximum_ = kDefaultPwmMaximum;
+  std::uint32_t maximum_ = params::kDefaultPwmMax;
 };
 
 // ---- DAC output ---------------------------------------------------------------------
 
-inline constexpr std::uint32_t kDacMaximum = 4095;
+inline constexpr std::uint32_t DacMaximum = 4095;
 
 // Send_DAC: the field as a whole number, limited to 4095, sent with command 4.
 // Returns the value the valve answers. A text that is no whole number (or a
@@ -76,7 +75,7 @@ struct DacPoint {
 
 // The calibration points of the monitor output: -10 V / 4 mA, 0 V / 12 mA,
 // +10 V / 20 mA.
-extern const std::array<DacPoint, 3> kDacPoints;
+extern const std::array<DacPoint, 3> DacPoints;
 
 // The value of a DAC_Cal item, or -1 for another name.
 int DacPointValue(std::string_view item);

@@ -19,14 +19,14 @@ struct WaveformRadio {
 };
 
 // The radio buttons and their codes; code 0 switches the signal off.
-extern const std::array<WaveformRadio, 4> kWaveforms;
+extern const std::array<WaveformRadio, 4> Waveforms;
 
 struct SignalField {
   std::string_view name;
   int reg;
 };
 
-extern const std::array<SignalField, 3> kSignalFields;
+extern const std::array<SignalField, 3> SignalFields;
 
 // The radio button of a waveform register word (its low three bits), or an
 // empty name for 3, 5, 6 and 7.

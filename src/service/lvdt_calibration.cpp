@@ -11,24 +11,24 @@
 
 namespace tvx::service {
 
-const std::array<CalibrationRadio, 4> kCalibrationRadios{{
+const std::array<CalibrationRadio, 4> CalibrationRadios{{
     {CalibrationMode::NotActive, "NotActive", params::kCalibrationInactive},
     {CalibrationMode::ZeroCurrent, "ZeroCurrent", params::kCalibrationZeroCurrent},
     {CalibrationMode::CoilA, "Coil_A", params::kCalibrationCoilA},
     {CalibrationMode::CoilB, "Coil_B", params::kCalibrationCoilB},
 }};
 
-const char* const kCalibrationRangeMessage = "Prąd kalibracji musi być liczbą nieujemną mniejszą od 1000 A";
-const char* const kCalibrationStillActiveWarning =
+const char* const CalibrationRangeMessage = "Prąd kalibracji musi być liczbą nieujemną mniejszą od 1000 A";
+const char* const CalibrationStillActiveWarning =
     " Nie udało się zakończyć kalibracji czujnika LVDT! \r"
     " Rozdzielacz może nadal pozostawać w trybie kalibracji z prądem w cewce. \r"
     " Sprawdź połączenie USB i zresetuj rozdzielacz. ";
-const char* const kCalibrationCaption = " Kalibracja czujnika LVDT";
+const char* const CalibrationCaption = " Kalibracja czujnika LVDT";
 
 namespace {
 
 float BaseOf(CalibrationMode mode) {
-  for (const CalibrationRadio& r : kCalibrationRadios)
+  for (const CalibrationRadio& r : CalibrationRadios)
     if (r.mode == mode) return r.base;
   return params::kCalibrationInactive;
 }
@@ -50,8 +50,8 @@ class TickScope {
 
 float CalibrationCurrent(std::string_view text) {
   const float current = params::ParseSingle(text);
-  if (!std::isfinite(current) || current < 0.0f || current >= kCalibrationCurrentLimit)
-    throw link::ConversionError(kCalibrationRangeMessage);
+  if (!std::isfinite(current) || current < 0.0f || current >= CalibrationCurrentLimit)
+    throw link::ConversionError(CalibrationRangeMessage);
   return current;
 }
 
@@ -133,9 +133,9 @@ void LvdtCalibration::finishClosing() {
     view_.showError(error.what());
   }
   if (sent) {
-    link::PumpWait(kCalibrationCloseSettleMs);
+    link::PumpWait(CalibrationCloseSettleMs);
   } else {
-    view_.showWarning(kCalibrationStillActiveWarning, kCalibrationCaption);
+    view_.showWarning(CalibrationStillActiveWarning, CalibrationCaption);
   }
   finished_ = true;
   view_.closeDialog();

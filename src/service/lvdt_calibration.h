@@ -23,16 +23,16 @@ struct CalibrationRadio {
   float base;
 };
 
-extern const std::array<CalibrationRadio, 4> kCalibrationRadios;
+extern const std::array<CalibrationRadio, 4> CalibrationRadios;
 
 // A current at or above this would reach into the next mode's range.
-inline constexpr float kCalibrationCurrentLimit = 1000.0f;
+inline constexpr float CalibrationCurrentLimit = 1000.0f;
 
 // The message shown for a current outside 0 <= I < 1000.
-extern const char* const kCalibrationRangeMessage;
+extern const char* const CalibrationRangeMessage;
 // The warning shown when the inactive mode could not be sent on closing.
-extern const char* const kCalibrationStillActiveWarning;
-extern const char* const kCalibrationCaption;
+extern const char* const CalibrationStillActiveWarning;
+extern const char* const CalibrationCaption;
 
 // The current of the field's text ("." taken as ","): a finite number
 // 0 <= I < 1000. Throws ConversionError for no number and for one out of range.
@@ -98,6 +98,6 @@ class LvdtCalibration {
 };
 
 // Pause between the closing command and the end of the dialog.
-inline constexpr unsigned kCalibrationCloseSettleMs = 100;
+inline constexpr unsigned CalibrationCloseSettleMs = 100;
 
 }  // namespace tvx::service

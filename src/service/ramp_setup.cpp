@@ -7,7 +7,7 @@
 
 namespace tvx::service {
 
-const std::array<RampField, 4> kRampFields{{
+const std::array<RampField, 4> RampFields{{
     {"Ramp_A_Rise", params::reg::RampA_Rise},
     {"Ramp_A_Fall", params::reg::RampA_Fall},
     {"Ramp_B_Rise", params::reg::RampB_Rise},
@@ -17,16 +17,16 @@ const std::array<RampField, 4> kRampFields{{
 void RampSetup(params::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead) {
   // The solenoid B times are read also when their fields are hidden, so that
   // OK writes them back unchanged.
-  for (const RampField& f : kRampFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
+  for (const RampField& f : RampFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
   if (!heldFlagsRead) {
     held.rampEnable = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration)).rampEnable;
   }
-  dialog.setChecked(kRampEnableBox, held.rampEnable);
+  dialog.setChecked(RampEnableBox, held.rampEnable);
 
   if (!dialog.run()) return;
 
-  for (const RampField& f : kRampFields) params::WriteFloatField(dialog, f.name, f.reg);
-  held.rampEnable = dialog.checked(kRampEnableBox);
+  for (const RampField& f : RampFields) params::WriteFloatField(dialog, f.name, f.reg);
+  held.rampEnable = dialog.checked(RampEnableBox);
   link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
 }
 

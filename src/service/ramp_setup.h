@@ -17,9 +17,9 @@ struct RampField {
 };
 
 // The four time fields in the order they are read and written.
-extern const std::array<RampField, 4> kRampFields;
+extern const std::array<RampField, 4> RampFields;
 
-inline constexpr std::string_view kRampEnableBox = "RampEnable";
+inline constexpr std::string_view RampEnableBox = "RampEnable";
 
 // Reads the four times into the dialog, sets its check box from the held ramp
 // flag and shows it. On OK writes the four fields (unchanged ones as the words

@@ -10,7 +10,7 @@ namespace tvx::service {
 
 namespace reg = params::reg;
 
-const std::array<ServiceValue, 6> kServiceValues{{
+const std::array<ServiceValue, 6> ServiceValues{{
     {"IN1_4_20_Offset", "Send_IN1_Offset", reg::IN1_4_20_Offset},
     {"DigiPot_Value", "Send_DigiPot", reg::DigiPot_Value},
     {"DAC_Gain", "Send_DAC_Gain", reg::DAC_Gain},
@@ -20,7 +20,7 @@ const std::array<ServiceValue, 6> kServiceValues{{
 }};
 
 const ServiceValue* ServiceValueOfButton(std::string_view button) {
-  for (const ServiceValue& v : kServiceValues)
+  for (const ServiceValue& v : ServiceValues)
     if (v.button == button) return &v;
   return nullptr;
 }

@@ -16,7 +16,7 @@ struct ServiceValue {
 };
 
 // The six values, top to bottom on the tab.
-extern const std::array<ServiceValue, 6> kServiceValues;
+extern const std::array<ServiceValue, 6> ServiceValues;
 
 // The value a send button writes, or nullptr for another name.
 const ServiceValue* ServiceValueOfButton(std::string_view button);

@@ -10,14 +10,14 @@ namespace tvx::service {
 namespace reg = params::reg;
 using Held = params::HeldParameters;
 
-const std::array<XpidField, 4> kNearZeroFields{{
+const std::array<XpidField, 4> NearZeroFields{{
     {"XPID_Limit_A", reg::NearZeroLimitA, nullptr},
     {"XPID_Limit_B", reg::NearZeroLimitB, nullptr},
     {"XPID_Kp", reg::NearZeroKp, &Held::nearZeroKp},
     {"XPID_Ki", reg::NearZeroKi, &Held::nearZeroKi},
 }};
 
-const std::array<XpidField, 4> kLargeErrorFields{{
+const std::array<XpidField, 4> LargeErrorFields{{
     {"XPID_Kp", reg::LargeErrorKp, &Held::largeErrorKp},
     {"XPID_Ki", reg::LargeErrorKi, &Held::largeErrorKi},
     {"XPID_Limit_A", reg::LargeErrorCurrent, nullptr},
@@ -45,23 +45,23 @@ void WriteSet(const params::DialogView& dialog, Held& held, const std::array<Xpi
 }  // namespace
 
 void NearZeroPidSetup(params::DialogView& dialog, Held& held, bool heldFlagsRead) {
-  ReadSet(dialog, held, kNearZeroFields);
+  ReadSet(dialog, held, NearZeroFields);
   if (!heldFlagsRead) {
     held.xpidRampOnly = params::ConfigWord::Decode(link::ReadParameter(reg::Configuration)).xpidRampOnly;
   }
-  dialog.setChecked(kRampOnlyBox, held.xpidRampOnly);
+  dialog.setChecked(RampOnlyBox, held.xpidRampOnly);
 
   if (!dialog.run()) return;
 
-  WriteSet(dialog, held, kNearZeroFields);
-  held.xpidRampOnly = dialog.checked(kRampOnlyBox);
+  WriteSet(dialog, held, NearZeroFields);
+  held.xpidRampOnly = dialog.checked(RampOnlyBox);
   link::SendCommand(params::cmd::XpidRampOnly, params::YesNoToWord(held.xpidRampOnly));
 }
 
 void LargeErrorPidSetup(params::DialogView& dialog, Held& held) {
-  ReadSet(dialog, held, kLargeErrorFields);
+  ReadSet(dialog, held, LargeErrorFields);
   if (!dialog.run()) return;
-  WriteSet(dialog, held, kLargeErrorFields);
+  WriteSet(dialog, held, LargeErrorFields);
 }
 
 std::optional<LvdtSetupAction> LvdtSetupActionFor(const LvdtSetupPress& press) {

@@ -23,10 +23,10 @@ struct XpidField {
 };
 
 // The fields of each set in the order their registers are read and written.
-extern const std::array<XpidField, 4> kNearZeroFields;
-extern const std::array<XpidField, 4> kLargeErrorFields;
+extern const std::array<XpidField, 4> NearZeroFields;
+extern const std::array<XpidField, 4> LargeErrorFields;
 
-inline constexpr std::string_view kRampOnlyBox = "XPID_Ramp_Only";
+inline constexpr std::string_view RampOnlyBox = "XPID_Ramp_Only";
 
 // The near-zero set: reads 101 to 104 and the ramp-only flag (from register 1
 // when the held flags were not read since the port was opened), shows the

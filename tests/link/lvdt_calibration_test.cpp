@@ -115,7 +115,7 @@ TEST_F(Calibration, ABadCurrentIsReportedOnceAndNothingIsSent) {
     calibration_.tick();  // one attempt: the following tick shows the signal
   }
   EXPECT_EQ(view_.errors.size(), 3u);
-  EXPECT_EQ(view_.errors[1], kCalibrationRangeMessage);
+  EXPECT_EQ(view_.errors[1], CalibrationRangeMessage);
   EXPECT_EQ(nestedTicks, 3);
   EXPECT_EQ(requests(), (Requests{"G021", "G021", "G021"}));
 }
@@ -166,7 +166,7 @@ TEST_F(Calibration, WhenTheClosingCommandIsLostTheDialogClosesWithAWarning) {
   calibration_.closeRequested();
   calibration_.tick();
   EXPECT_EQ(reports_.size(), 1u);  // one CommError
-  EXPECT_EQ(view_.warnings, std::vector<std::string>{kCalibrationStillActiveWarning});
+  EXPECT_EQ(view_.warnings, std::vector<std::string>{CalibrationStillActiveWarning});
   EXPECT_EQ(nestedTicks, 1);
   EXPECT_EQ(view_.closes, 1);
   EXPECT_EQ(requests().back(), "S029=40000000");

@@ -42,7 +42,7 @@ TEST_F(RemoteSequences, TestSignalShowsTheWaveformAndWritesTheCheckedOne) {
       for (const auto& [name, on] : d.checks)
         if (on) shown = name;
       if (c.chosen)
-        for (const WaveformRadio& w : kWaveforms) d.setChecked(w.name, w.name == c.chosen);
+        for (const WaveformRadio& w : Waveforms) d.setChecked(w.name, w.name == c.chosen);
       return true;
     };
     TestSignalSetup(dialog);
@@ -160,8 +160,8 @@ TEST_F(RemoteSequences, AFailedMaximumReadOpensTheDialogWithTheFallback) {
   EXPECT_EQ(reports_.size(), 1u);
   EXPECT_EQ(requests(), Requests{"G027"});  // 28 is not read after it
   EXPECT_EQ(pwm.maximum(), 5000u);
-  EXPECT_EQ(dialog_.hints["PWM_A"], kPwmMaximumFallbackHint);
-  EXPECT_EQ(dialog_.hints["PWM_B"], kPwmMaximumFallbackHint);
+  EXPECT_EQ(dialog_.hints["PWM_A"], PwmMaximumFallbackHint);
+  EXPECT_EQ(dialog_.hints["PWM_B"], PwmMaximumFallbackHint);
   EXPECT_EQ(dialog_.text("PWM_A"), "---");
 }
 

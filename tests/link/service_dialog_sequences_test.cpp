@@ -37,7 +37,7 @@ TEST_F(ServiceSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
   valve_.model().setParameter(72, QuietNan);  // hidden on a two-position valve: never typed into
   dialog_.user = [](ScriptedDialog& d) {
     d.type("Ramp_A_Fall", "1.5");
-    d.setChecked(kRampEnableBox, true);
+    d.setChecked(RampEnableBox, true);
     return true;
   };
   RampSetup(dialog_, held_, true);
@@ -61,8 +61,8 @@ TEST_F(ServiceSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
     const char* command;
   };
   const Case cases[] = {
-      {"ramp", RampSetup, RampBit, &params::HeldParameters::rampEnable, kRampEnableBox, "S012=AAAAAAAA"},
-      {"near zero", NearZeroPidSetup, RampOnlyBit, &params::HeldParameters::xpidRampOnly, kRampOnlyBox,
+      {"ramp", RampSetup, RampBit, &params::HeldParameters::rampEnable, RampEnableBox, "S012=AAAAAAAA"},
+      {"near zero", NearZeroPidSetup, RampOnlyBit, &params::HeldParameters::xpidRampOnly, RampOnlyBox,
        "S015=AAAAAAAA"},
   };
   for (const Case& c : cases) {
@@ -84,7 +84,7 @@ TEST_F(ServiceSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
 TEST_F(ServiceSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConstants) {
   dialog_.user = [](ScriptedDialog& d) {
     d.type("XPID_Kp", "2,5");
-    d.setChecked(kRampOnlyBox, true);
+    d.setChecked(RampOnlyBox, true);
     return true;
   };
   LargeErrorPidSetup(dialog_, held_);
@@ -132,7 +132,7 @@ TEST_F(ServiceSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
   ScriptedDialog bad;
   bad.user = [](ScriptedDialog& d) {
     d.type("Ramp_B_Rise", "x");
-    d.setChecked(kRampEnableBox, false);
+    d.setChecked(RampEnableBox, false);
     return true;
   };
   EXPECT_THROW(RampSetup(bad, held_, true), link::ConversionError);
