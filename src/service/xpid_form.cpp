@@ -15,8 +15,8 @@ using ui::DesignText;
 
 namespace {
 constexpr int FieldLength = 10;
-constexpr int FieldX = 200;
-constexpr int Width = 330;
+constexpr int FieldX = 230;
+constexpr int Width = 372;
 }  // namespace
 
 TXPIDForm::TXPIDForm(QWidget* parent, XpidForm form) : QDialog(parent) {
@@ -27,7 +27,7 @@ TXPIDForm::TXPIDForm(QWidget* parent, XpidForm form) : QDialog(parent) {
   auto row = [&](ui::Label*& label, const char* labelName, const char* caption, ui::ValveField*& field,
                  const char* fieldName, int y, const char* hint) {
     label = ui::MakeLabel(f, this, labelName, {16, y + 3, FieldX - 24, 15}, DesignText(caption));
-    field = ui::MakeEdit(f, this, fieldName, {FieldX, y, 110, 21}, FieldLength, notRead, hint ? DesignText(hint) : QString());
+    field = ui::MakeEdit(f, this, fieldName, {FieldX, y, 126, 21}, FieldLength, notRead, hint ? DesignText(hint) : QString());
     ui::InstallNumericKeyFilter(field);
   };
   row(Info_Label_A, "Info_Label_A", "Prąd graniczny cewki A [A]", XPID_Limit_A, "XPID_Limit_A", 12,
