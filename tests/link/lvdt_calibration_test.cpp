@@ -134,7 +134,7 @@ TEST_F(Calibration, OnlyTheFirstActivationForgetsAPendingSend) {
 TEST_F(Calibration, ATickDuringASlowReadStartsNothingAndCloseWaitsForTheNextTick) {
   valve_.server().injectFault(sim::Fault{sim::FaultKind::Delay, 300, "G021", 1});
   int pumped = 0;
-  link::SetPumpHook([&] {
+  link::SetPumpHook([&](std::chrono::nanoseconds) {
     if (pumped++ == 0) {
       calibration_.tick();
       calibration_.closeRequested();  // Esc while the read waits
