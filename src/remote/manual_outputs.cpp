@@ -47,7 +47,7 @@ std::string PwmMaximumHint(std::uint32_t maximum) {
 }
 
 void ManualPwm::Open() {
-  maximum_ = params::kDefaultPwmMax;
+  maximum_ = params::DefaultPwmMax;
   bool maximumRead = false;
   try {
     const std::uint32_t state = link::ReadRegister(params::state::PwmMaxAndEnables);

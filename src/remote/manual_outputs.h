@@ -56,7 +56,7 @@ class ManualPwm {
   Values Limited();
 
   params::DialogView& view_;
-  std::uint32_t maximum_ = params::kDefaultPwmMax;
+  std::uint32_t maximum_ = params::DefaultPwmMax;
 };
 
 // ---- DAC output ---------------------------------------------------------------------

@@ -12,10 +12,10 @@
 namespace tvx::service {
 
 const std::array<CalibrationRadio, 4> CalibrationRadios{{
-    {CalibrationMode::NotActive, "NotActive", params::kCalibrationInactive},
-    {CalibrationMode::ZeroCurrent, "ZeroCurrent", params::kCalibrationZeroCurrent},
-    {CalibrationMode::CoilA, "Coil_A", params::kCalibrationCoilA},
-    {CalibrationMode::CoilB, "Coil_B", params::kCalibrationCoilB},
+    {CalibrationMode::NotActive, "NotActive", params::CalibrationInactive},
+    {CalibrationMode::ZeroCurrent, "ZeroCurrent", params::CalibrationZeroCurrent},
+    {CalibrationMode::CoilA, "Coil_A", params::CalibrationCoilA},
+    {CalibrationMode::CoilB, "Coil_B", params::CalibrationCoilB},
 }};
 
 const char* const CalibrationRangeMessage = "Prąd kalibracji musi być liczbą nieujemną mniejszą od 1000 A";
@@ -30,7 +30,7 @@ namespace {
 float BaseOf(CalibrationMode mode) {
   for (const CalibrationRadio& r : CalibrationRadios)
     if (r.mode == mode) return r.base;
-  return params::kCalibrationInactive;
+  return params::CalibrationInactive;
 }
 
 // Marks a tick as running, so that a tick arriving while this one waits or

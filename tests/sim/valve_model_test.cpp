@@ -363,10 +363,10 @@ TEST_F(ModelTest, LvdtReadingAppliesZeroAndGainCorrections) {
 }
 
 TEST_F(ModelTest, RampsLimitHowFastTheCoilCurrentsFollow) {
-  model.command(1, True);
+  model.command(1, YesWord);
   model.writeParameter(70, bits(1.0f));  // A rises to its 1.6 A maximum in 1 s
   model.writeParameter(71, bits(0.5f));
-  model.command(12, True);
+  model.command(12, YesWord);
   model.command(17, bits(10.0f));
   clock.advance(500ms);
   EXPECT_NEAR(model.peekStateFloat(19), 0.8f, 0.05f);  // half way up
@@ -376,7 +376,7 @@ TEST_F(ModelTest, RampsLimitHowFastTheCoilCurrentsFollow) {
   clock.advance(250ms);
   EXPECT_NEAR(model.peekStateFloat(19), 0.8f, 0.05f);  // half way down in half the fall time
   // Switched off, the current follows at once again.
-  model.command(12, False);
+  model.command(12, NoWord);
   model.command(17, bits(10.0f));
   clock.advance(100ms);
   EXPECT_NEAR(model.peekStateFloat(19), 1.6f, 0.01f);
