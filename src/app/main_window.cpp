@@ -109,6 +109,7 @@ void TPgm::ConnectHandlers() {
   }
   ConnectParameterHandlers();
   ConnectStatusHandlers();
+  ConnectServiceHandlers();
 }
 
 void TPgm::FormCreate() {

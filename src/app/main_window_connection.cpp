@@ -2,6 +2,7 @@
 // the firmware label.
 #include "app/definitions.h"
 #include "app/main_window.h"
+#include "params/valve_state.h"
 #include "app/usb_port_match.h"
 #include "link/port.h"
 #include "params/identity_text.h"
@@ -40,6 +41,8 @@ void TPgm::DisConnectClick() {
     // The lock is held only around opening or closing the handle, never
     // during an exchange.
     link::PortLockGuard lock;
+    // Whichever way, the held flags are no longer known to be the valve's.
+    params::HeldFlagsRead = false;
     if (link::PortOpen.load()) {
       // Nothing is sent to the valve about remote control.
       {

@@ -3,6 +3,7 @@
 namespace tvx::params {
 
 HeldParameters Held;
+bool HeldFlagsRead = false;
 int CurrentProfile = 0;
 bool BoardVariant = false;
 bool In2Present = false;

@@ -12,6 +12,9 @@ namespace tvx::params {
 // the linearisation tables and the near-zero PID), kept from a read to the
 // next send; the service dialogs change them here.
 extern HeldParameters Held;
+// The held flags are the valve's: a parameter read has taken them from the
+// configuration word since the port was opened.
+extern bool HeldFlagsRead;
 // The active profile (1-based) as the last parameter read found it; 0 before.
 extern int CurrentProfile;
 // State register 39 holds MarkerTrue: a hardware variant flag.

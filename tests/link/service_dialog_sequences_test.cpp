@@ -21,7 +21,7 @@ using Requests = std::vector<std::string>;
 constexpr std::uint32_t RampBit = 1u << 10;
 constexpr std::uint32_t RampOnlyBit = 1u << 20;
 
-class ServiceSequences : public testing::ValveLinkTest {
+class ServiceDialogSequences : public testing::ValveLinkTest {
  protected:
   params::HeldParameters held_;
   ScriptedDialog dialog_;
@@ -32,7 +32,7 @@ class ServiceSequences : public testing::ValveLinkTest {
 constexpr std::uint32_t Precise = 0x3F9E0610u;  // 1.23456
 constexpr std::uint32_t QuietNan = 0x7FC00001u;
 
-TEST_F(ServiceSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
+TEST_F(ServiceDialogSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
   valve_.model().setParameter(70, Precise);
   valve_.model().setParameter(72, QuietNan);  // hidden on a two-position valve: never typed into
   dialog_.user = [](ScriptedDialog& d) {
@@ -51,7 +51,7 @@ TEST_F(ServiceSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
 // Without a parameter read since the port opened, the held flags are not the
 // valve's: the flag comes from register 1, so OK never switches off a ramp
 // (or the near-zero ramp-only mode) that nobody touched.
-TEST_F(ServiceSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
+TEST_F(ServiceDialogSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
   struct Case {
     const char* name;
     std::function<void(params::DialogView&, params::HeldParameters&, bool)> setup;
@@ -81,7 +81,7 @@ TEST_F(ServiceSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
   }
 }
 
-TEST_F(ServiceSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConstants) {
+TEST_F(ServiceDialogSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConstants) {
   dialog_.user = [](ScriptedDialog& d) {
     d.type("XPID_Kp", "2,5");
     d.setChecked(RampOnlyBox, true);
@@ -106,7 +106,7 @@ TEST_F(ServiceSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConstants) {
   EXPECT_TRUE(held_.xpidRampOnly);
 }
 
-TEST_F(ServiceSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
+TEST_F(ServiceDialogSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
   held_.rampEnable = true;
   held_.xpidRampOnly = true;
   const std::function<void(params::DialogView&)> setups[] = {
@@ -140,7 +140,7 @@ TEST_F(ServiceSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
   EXPECT_TRUE(held_.rampEnable);
 }
 
-TEST_F(ServiceSequences, ServiceValuesWriteOneRegisterEach) {
+TEST_F(ServiceDialogSequences, ServiceValuesWriteOneRegisterEach) {
   struct Case {
     const char* button;
     const char* text;
