@@ -124,6 +124,7 @@ constexpr KindName Kinds[] = {
     {FaultKind::CorruptStx, "stx"},    {FaultKind::CorruptEtx, "etx"},
     {FaultKind::StrayByte, "stray"},   {FaultKind::Truncate, "truncate"},
     {FaultKind::Garbage, "garbage"},   {FaultKind::HangUp, "hangup"},
+    {FaultKind::Ignore, "ignore"},
 };
 
 bool parseInt(const std::string& s, int& v) {
@@ -181,7 +182,8 @@ std::string describeFault(const Fault& f) {
 FaultOutcome applyFault(const Fault& f, std::vector<std::uint8_t> reply) {
   FaultOutcome o;
   switch (f.kind) {
-    case FaultKind::Drop: break;
+    case FaultKind::Drop:
+    case FaultKind::Ignore: break;
     case FaultKind::Delay:
       o.bytes = std::move(reply);
       o.delayMs = f.param;

@@ -63,6 +63,7 @@ enum class FaultKind {
   Truncate,    // only the first `param` bytes of the reply
   Garbage,     // bytes of the reply's length that are no reply at all
   HangUp,      // the line is closed instead of replying
+  Ignore,      // the request is lost on the way: not acted on, no reply
 };
 
 struct Fault {

@@ -27,7 +27,6 @@ constexpr double CoilTau = 0.012;                    // L/R of a solenoid, s
 constexpr double SpoolOmega = 2 * Pi * 9.0;         // natural frequency of the spool
 constexpr double SpoolZeta = 0.75;
 constexpr double HeatTau = 90.0;                     // coil heating of the board, s
-constexpr std::uint32_t PwmMax = 5000;
 constexpr std::uint32_t PidScale = 1000;
 
 std::uint32_t floatBits(float f) { return std::bit_cast<std::uint32_t>(f); }
@@ -118,6 +117,7 @@ struct ValveModel::Impl {
   bool breakpoint = false;
   std::uint32_t pwmValues = 0, pwmEnable = 0;
   float calibration = 0.0f;
+  std::function<void(float)> calibrationListener;
   double usupplyMax = 0.0;
   float tempMax = -100.0f;
   std::map<int, std::uint32_t> overrides;
@@ -129,6 +129,8 @@ struct ValveModel::Impl {
   // Dynamics, advanced to time tNs.
   std::int64_t tNs = 0;
   double iA = 0, iB = 0, pos = 0, vel = 0, heat = 0;
+  // Where the ramps have brought the currents the set value asks for.
+  double rampA = 0, rampB = 0;
 
   // Trace recorder.
   std::vector<std::array<std::uint8_t, 12>> samples;
@@ -182,19 +184,39 @@ struct ValveModel::Impl {
     return lo + (hi - lo) * frac;
   }
 
-  void targets(std::int64_t t, double& tA, double& tB, double& tPos) const {
+  std::uint32_t pwmMax() const { return cfg.pwmMaximum; }
+
+  // Command 29 values from 1000 up to 4000 are the calibration modes: no
+  // current, or the current above 2000 (coil A) or 3000 (coil B).
+  static bool calibrating(float value) { return value >= 1000.0f && value < 4000.0f; }
+
+  // The currents the coils are driven towards. `followA` / `followB` tell
+  // whether that coil follows the set value, so that its ramp applies.
+  void currentTargets(std::int64_t t, double& tA, double& tB, bool& followA, bool& followB) const {
     const double n = normalised(setValueAt(t));
     tA = currentFor(n, 3, 4, 12);
     tB = bit(Bit3Pos) ? currentFor(-n, 5, 6, 13) : 0.0;
-    if (calibration >= 1000.0f) {
+    followA = followB = true;
+    if (calibrating(calibration)) {
       tA = tB = 0;
       if (calibration >= 3000.0f) tB = calibration - 3000.0f;
       else if (calibration >= 2000.0f) tA = calibration - 2000.0f;
+      followA = followB = false;
     }
     const double imaxA = safe(pf(4), 1.0), imaxB = safe(pf(6), 1.0);
-    if (pwmEnable & 1u) tA = imaxA * 1.25 * (pwmValues >> 16) / PwmMax;
-    if (pwmEnable & 2u) tB = imaxB * 1.25 * (pwmValues & 0xFFFFu) / PwmMax;
-    if (stop != NoStop) tA = tB = 0;
+    const double full = pwmMax() > 0 ? pwmMax() : 1.0;
+    if (pwmEnable & 1u) {
+      tA = imaxA * 1.25 * (pwmValues >> 16) / full;
+      followA = false;
+    }
+    if (pwmEnable & 2u) {
+      tB = imaxB * 1.25 * (pwmValues & 0xFFFFu) / full;
+      followB = false;
+    }
+    if (stop != NoStop) {
+      tA = tB = 0;
+      followA = followB = false;
+    }
     const double limit = safe(pf(11), 0.0);
     if (limit > 0) {
       tA = std::min(tA, limit);
@@ -202,20 +224,52 @@ struct ValveModel::Impl {
     }
     tA = std::max(tA, 0.0);
     tB = std::max(tB, 0.0);
-    // The spool moves with the magnetic force, i.e. with the current above Imin.
+  }
+
+  // The spool moves with the magnetic force, i.e. with the current above Imin.
+  double positionFor(double iCoilA, double iCoilB) const {
     auto frac = [&](double i, int minReg, int maxReg) {
       const double lo = safe(pf(minReg), 0.0), hi = safe(pf(maxReg), 1.0);
       if (hi - lo <= 1e-6 || i <= lo * 0.5) return 0.0;
       return std::clamp((i - lo) / (hi - lo), 0.0, 1.2);
     };
-    tPos = 10.0 * (frac(tA, 3, 4) - frac(tB, 5, 6));
+    return 10.0 * (frac(iCoilA, 3, 4) - frac(iCoilB, 5, 6));
+  }
+
+  void targets(std::int64_t t, double& tA, double& tB, double& tPos) const {
+    bool rA, rB;
+    currentTargets(t, tA, tB, rA, rB);
+    tPos = positionFor(tA, tB);
+  }
+
+  // With the ramp switched on (bit 10), a current that follows the set value
+  // rises from 0 to the coil's maximum in the rise time and falls back in the
+  // fall time (registers 70/71 for coil A, 72/73 for coil B, in seconds).
+  bool rampOn() const { return bit(BitRamp); }
+  double ramped(double from, double to, double dt, int riseReg, int fallReg, int maxReg) const {
+    const double time = safe(pf(to > from ? riseReg : fallReg), 0.0);
+    const double full = safe(pf(maxReg), 0.0);
+    if (time <= 0 || full <= 0) return to;
+    const double most = full / time * dt;
+    return to > from ? std::min(to, from + most) : std::max(to, from - most);
+  }
+
+  // The currents the coils follow now: the targets after the ramps.
+  void rampedTargets(std::int64_t t, double dt, double& tA, double& tB) {
+    bool rA, rB;
+    currentTargets(t, tA, tB, rA, rB);
+    rampA = rA && rampOn() ? ramped(rampA, tA, dt, 70, 71, 4) : tA;
+    rampB = rB && rampOn() ? ramped(rampB, tB, dt, 72, 73, 6) : tB;
+    tA = rampA;
+    tB = rampB;
   }
 
   // ---- integration ------------------------------------------------------------
   void step(std::int64_t dtNs, std::int64_t tEnd) {
-    double tA, tB, tPos;
-    targets(tEnd, tA, tB, tPos);
     const double dt = dtNs * 1e-9;
+    double tA, tB;
+    rampedTargets(tEnd, dt, tA, tB);
+    const double tPos = positionFor(tA, tB);
     const double k = std::exp(-dt / CoilTau);
     iA = tA + (iA - tA) * k;
     iB = tB + (iB - tB) * k;
@@ -236,6 +290,7 @@ struct ValveModel::Impl {
     if (remote && (params[108] & 7u) != 0) return false;
     double tA, tB, tPos;
     targets(t, tA, tB, tPos);
+    if (std::fabs(rampA - tA) > 1e-9 || std::fabs(rampB - tB) > 1e-9) return false;  // a ramp is under way
     return std::fabs(iA - tA) < 1e-7 && std::fabs(iB - tB) < 1e-7 &&
            std::fabs(pos - tPos) < 1e-7 && std::fabs(vel) < 1e-7;
   }
@@ -298,7 +353,13 @@ struct ValveModel::Impl {
     if (bit(BitDither) && iB > 0.01) i += ripple(6.7, 0.0015);
     return std::max(i, 0.0);
   }
-  double lvdt() const { return cfg.lvdt ? pos + ripple(11.0, 0.0008) : 0.0; }
+  // The sensor's signal as the electronics measure it, before the zero and
+  // gain corrections (registers 100 and 110) that the LVDT reading applies.
+  double lvdtRaw() const { return cfg.lvdt ? pos + ripple(11.0, 0.0008) : 0.0; }
+  double lvdt() const {
+    if (!cfg.lvdt) return 0.0;
+    return lvdtRaw() * safe(pf(110), 1.0) + safe(pf(100), 0.0);
+  }
   std::uint32_t dacState() const {
     if (manualDac) return dacManual;
     const double full = safe(pf(121), 1.0);
@@ -306,10 +367,10 @@ struct ValveModel::Impl {
     return static_cast<std::uint32_t>(std::clamp(std::lround(2048 + x * 1986), 0L, 4095L));
   }
   std::uint32_t pwmCount(double i, int maxReg, int enableBit, std::uint32_t manual) const {
-    if (pwmEnable & enableBit) return std::min(manual, PwmMax);
+    if (pwmEnable & enableBit) return std::min(manual, pwmMax());
     const double hi = safe(pf(maxReg), 1.0);
     if (hi <= 1e-6) return 0;
-    return static_cast<std::uint32_t>(std::clamp(i / hi * 0.8 * PwmMax, 0.0, double(PwmMax)));
+    return static_cast<std::uint32_t>(std::clamp(i / hi * 0.8 * pwmMax(), 0.0, double(pwmMax())));
   }
   std::uint32_t cycleTime() const {
     std::uint32_t base = 96;
@@ -444,15 +505,12 @@ struct ValveModel::Impl {
       }
       case 25: return diagNumber;
       case 26: return floatBits(critical);
-      case 27: return (PwmMax << 16) | (pwmEnable & 0xFFFFu);
+      case 27: return (pwmMax() << 16) | (pwmEnable & 0xFFFFu);
       case 28: return pwmValues;
       case 29: return static_cast<std::uint32_t>(active);
       case 30: return cfg.firmware;
-      case 34: {
-        const double gain = safe(pf(110), 1.0), off = safe(pf(100), 0.0);
-        return floatBits(static_cast<float>(cfg.lvdt ? lvdt() * gain + off : 0.0));
-      }
-      case 38: return PwmMax | (PidScale << 16);
+      case 34: return floatBits(static_cast<float>(lvdt()));
+      case 38: return pwmMax() | (PidScale << 16);
       case 39: return yesNo(cfg.boardVariant);
       case 42: return yesNo(cfg.in2Present);
       case 43: {
@@ -496,6 +554,12 @@ struct ValveModel::Impl {
     } else {
       extraState[reg] = v;
     }
+  }
+
+  void setCalibration(float value) {
+    const bool changed = value != calibration;
+    calibration = value;
+    if (changed && calibrationListener) calibrationListener(value);
   }
 
   void setRemote(bool on) {
@@ -580,7 +644,7 @@ struct ValveModel::Impl {
     manualDac = false;
     pwmEnable = 0;
     pwmValues = 0;
-    calibration = 0;
+    setCalibration(0.0f);
     breakpoint = false;
     historyPos = 0;
     diagMax = 0;
@@ -621,12 +685,12 @@ struct ValveModel::Impl {
         }
         return proto::MarkerFalse;
       case 11: readPtr = 0; return arg;
-      case 18: pwmValues = std::min(arg >> 16, PwmMax) << 16 | std::min(arg & 0xFFFFu, PwmMax); return arg;
+      case 18: pwmValues = std::min(arg >> 16, pwmMax()) << 16 | std::min(arg & 0xFFFFu, pwmMax()); return arg;
       case 19: pwmEnable = arg & 3u; return arg;
       case 25: diagNumber = cycleTime(); return arg;
       case 29: {
         const float f = bitsFloat(arg);
-        calibration = std::isfinite(f) && f >= 1000.0f ? f : 0.0f;
+        setCalibration(std::isfinite(f) && calibrating(f) ? f : 0.0f);
         return arg;
       }
       case 984: return arg == 0xAAAA5503u ? compareBanks() : arg;
@@ -749,10 +813,11 @@ std::array<std::uint32_t, 129> ValveModel::factoryParameters(const ValveConfig& 
   p[67] = 0x003FFFFFu;  // errors 1 to 22 handled
   f(68, 1.0f);
   f(69, 1.0f);
-  f(70, 250.0f);
-  f(71, 250.0f);
-  f(72, 250.0f);
-  f(73, 250.0f);
+  // Ramp times in seconds (used while the ramp is switched on, bit 10).
+  f(70, 0.8f);
+  f(71, 0.4f);
+  f(72, 0.8f);
+  f(73, 0.4f);
   p[96] = 1;
   f(97, 0.0f);
   f(98, 1.0f);
@@ -991,6 +1056,32 @@ bool ValveModel::remote() const {
 float ValveModel::setValue() const {
   std::lock_guard lk(d_->mu);
   return static_cast<float>(d_->setValueAt(d_->now()));
+}
+
+float ValveModel::calibration() const {
+  std::lock_guard lk(d_->mu);
+  return d_->calibration;
+}
+
+bool ValveModel::inCalibration() const { return calibration() != 0.0f; }
+
+void ValveModel::setCalibrationListener(std::function<void(float)> listener) {
+  std::lock_guard lk(d_->mu);
+  d_->calibrationListener = std::move(listener);
+}
+
+std::string describeCalibration(float value) {
+  char amps[32];
+  if (value >= 3000.0f) {
+    std::snprintf(amps, sizeof amps, "%.3f", value - 3000.0f);
+    return std::string("LVDT calibration, coil B at ") + amps + " A";
+  }
+  if (value >= 2000.0f) {
+    std::snprintf(amps, sizeof amps, "%.3f", value - 2000.0f);
+    return std::string("LVDT calibration, coil A at ") + amps + " A";
+  }
+  if (value >= 1000.0f) return "LVDT calibration, no current in the coils";
+  return "LVDT calibration off";
 }
 
 bool ValveModel::breakpoint() const {

@@ -33,6 +33,7 @@ struct ValveConfig {
   bool in2Present = true;             // state register 42
   std::string serialNumber = "TVX-2311-00417";
   std::string deviceType;  // empty: derived from the configuration ("PRV-06 3P U LVDT")
+  std::uint32_t pwmMaximum = 5000;    // full-scale PWM value, high half of state register 27
   // Optional EEPROM state file (user and factory banks, active profile, texts).
   // Empty: the EEPROM lives in memory only.
   std::string stateFile;
@@ -66,6 +67,9 @@ inline constexpr std::uint32_t NoStop = 0xFFFFFFFFu;
 // and anything else an unsigned decimal word. Nothing for a malformed text or
 // a register outside 1..999.
 std::optional<std::pair<int, std::uint32_t>> parseStateHold(const std::string& text);
+
+// A calibration mode value in words, e.g. "LVDT calibration, coil A at 1.500 A".
+std::string describeCalibration(float value);
 
 class ValveModel {
  public:
@@ -125,6 +129,13 @@ class ValveModel {
   bool remote() const;
   float setValue() const;   // the effective set value in input units
   bool breakpoint() const;  // command 6 flag
+  // LVDT calibration (command 29): the mode value in force, 0 when the valve
+  // is not calibrating; 1000 no current, 2000 + I coil A, 3000 + I coil B.
+  float calibration() const;
+  bool inCalibration() const;
+  // Called (from the serving thread, with the model locked) whenever the
+  // calibration mode changes; it must not call back into the model.
+  void setCalibrationListener(std::function<void(float)> listener);
   std::uint32_t commandCount(int number) const;  // how often a command was received
 
   // Trace recorder: samples recorded so far since the last restart (0..500).

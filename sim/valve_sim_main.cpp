@@ -38,6 +38,7 @@ const char* UsageText =
     "  --firmware N       firmware code of state register 30 (default 14031122)\n"
     "  --board-variant    report the hardware variant flag\n"
     "  --no-in2           no second input WE2\n"
+    "  --pwm-max N        full-scale PWM value of the coil outputs (default 5000)\n"
     "  --serial TEXT      serial number on first start (no state file yet)\n"
     "  --type TEXT        valve type text on first start\n"
     "  --stop CODE[:VALUE]  start with this stop code and critical value\n"
@@ -47,7 +48,8 @@ const char* UsageText =
     "  --pacing, --no-pacing   pace the line at 115200 baud 8E1 (default on)\n"
     "  --fault SPEC       inject a fault, repeatable. SPEC is KIND[:N][@REQUEST][xCOUNT]\n"
     "                     with KIND drop, delay:MS, stx, etx, stray[:BYTE], truncate:N,\n"
-    "                     garbage or hangup; REQUEST the start of a request text such as\n"
+    "                     garbage, hangup or ignore (the request is lost: not acted on,\n"
+    "                     no reply); REQUEST the start of a request text such as\n"
     "                     G003 or S999; e.g. --fault delay:2000@G003x2\n"
     "  --log FILE         append every request, timestamped, to FILE\n"
     "  --help             this text\n";
@@ -125,6 +127,9 @@ int main(int argc, char** argv) {
       config.boardVariant = true;
     } else if (a == "--no-in2") {
       config.in2Present = false;
+    } else if (a == "--pwm-max") {
+      if (!parseUnsigned(value(), n) || n > 0xFFFFul) return usageError("--pwm-max needs 0..65535");
+      config.pwmMaximum = static_cast<std::uint32_t>(n);
     } else if (a == "--serial" || a == "--type") {
       const char* v = value();
       if (!v) return usageError(a + " needs a text");
@@ -201,6 +206,9 @@ int main(int argc, char** argv) {
     // Profile selection: the active profile's stored values become the working ones.
     model.command(995, 0xAA55AA00u + static_cast<std::uint32_t>(model.activeProfile()));
   }
+  // Whoever watches the simulator sees when the valve enters or leaves LVDT
+  // calibration, the one state in which it drives a coil on its own.
+  model.setCalibrationListener([](float value) { std::cerr << "valve-sim: " << sim::describeCalibration(value) << "\n"; });
   if (stop) model.setStop(stop->first, stop->second);
   if (history) model.setErrorHistory(*history);
   for (const auto& [reg, word] : holds) model.setState(reg, word);

@@ -113,6 +113,7 @@ void TPgm::ConnectHandlers() {
   ConnectParameterHandlers();
   ConnectStatusHandlers();
   ConnectProfileHandlers();
+  ConnectServiceHandlers();
 }
 
 void TPgm::FormCreate() {

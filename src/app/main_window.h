@@ -377,6 +377,25 @@ class TPgm : public QWidget {
 
  private:
   void ConnectStatusHandlers();
+
+  // ---- service and remote dialogs (main_window_service.cpp)
+ public:
+  void RampSetupClick();
+  void Dynamic_PIDClick();
+  // Any mouse press on LVDT_Setup: right or middle button the near-zero PID,
+  // left with exactly Ctrl the LVDT calibration, left otherwise the LVDT
+  // linearisation table.
+  void LVDT_SetupMouseDown(QMouseEvent* event);
+  void PWM_ManualClick();
+  void AutoModeClick();
+  // The six send buttons of the service values; the sender's name tells which.
+  void SendServiceValueClick(QObject* sender);
+  void Send_DACClick();
+  // DAC_Cal items: the calibration point into DAC_Value, nothing sent.
+  void DAC_CalClick(QObject* sender);
+
+ private:
+  void ConnectServiceHandlers();
   void ResetPeakAndRefresh(char coil);
 
   // ---- profiles, error handling, linearisation tables

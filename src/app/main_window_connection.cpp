@@ -2,6 +2,7 @@
 // the firmware label.
 #include "app/definitions.h"
 #include "app/main_window.h"
+#include "params/valve_state.h"
 #include "app/usb_port_match.h"
 #include "link/exchanges.h"
 #include "link/port.h"
@@ -45,6 +46,8 @@ void TPgm::DisConnectClick() {
     // The lock is held only around opening or closing the handle, never
     // during an exchange, and no message box opens while it is held.
     link::PortLockGuard lock;
+    // Whichever way, the held flags are no longer known to be the valve's.
+    params::HeldFlagsRead = false;
     if (link::PortOpen.load()) {
       // Nothing is sent to the valve about remote control.
       {

@@ -30,6 +30,7 @@ void ShowConfigurationWord(ParameterView& view, std::uint32_t word) {
   view.setChecked("LVDT_CrossWire", c.lvdtCrossWire);
   view.showOptionBits(c);
   Held.TakeFlags(c);
+  HeldFlagsRead = true;
   view.setChecked("ServiceMode", c.serviceMode);
 }
 

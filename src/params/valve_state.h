@@ -17,6 +17,9 @@ extern HeldParameters Held;
 // The held error mask is the valve's: a parameter read or the error settings
 // dialog read it since the port was last opened or closed.
 extern bool ErrorMaskKnown;
+// The held flags are the valve's: a parameter read has taken them from the
+// configuration word since the port was opened.
+extern bool HeldFlagsRead;
 // The active profile (1-based) as the last parameter read or the profiles
 // dialog found it; 0 before.
 extern std::int64_t CurrentProfile;

@@ -111,6 +111,7 @@ TEST(Faults, ParseCommandLineForms) {
   EXPECT_EQ(f->count, 1);
 
   EXPECT_TRUE(sim::parseFault("stray:85"));
+  EXPECT_EQ(sim::parseFault("ignore@S029")->kind, sim::FaultKind::Ignore);
   EXPECT_TRUE(sim::parseFault("truncate:7@S"));
   for (const char* bad : {"", "explode", "delay", "truncate:x", "drop@", "drop x0", "stray:300",
                           "delay:-5", "dropx"}) {
@@ -143,6 +144,7 @@ TEST(Faults, ApplyChangesTheReply) {
   ASSERT_EQ(garbage.size(), 15u);
   for (auto b : garbage) EXPECT_TRUE(b != 0x02 && b != 0x03);
   EXPECT_TRUE(apply("hangup").hangUp);
+  EXPECT_TRUE(apply("ignore").bytes.empty());
 }
 
 TEST(Faults, PlanMatchesRequestsAndCounts) {

@@ -129,6 +129,17 @@ TEST_F(PtyTest, FaultsApplyToMatchingRequests) {
   EXPECT_EQ(c.exchange("G003", 15).size(), 15u);  // used up
 }
 
+TEST_F(PtyTest, AnIgnoredRequestIsLoggedButNeverReachesTheValve) {
+  Client c(server.slavePath());
+  server.injectFault(*sim::parseFault("ignore@S006"));
+  c.send(frame("S006=AAAAAAAA"));
+  ASSERT_TRUE(server.waitForRequests(1, 2s));
+  EXPECT_EQ(c.drain(), "");
+  EXPECT_FALSE(model.breakpoint());
+  EXPECT_EQ(c.exchange("S006=AAAAAAAA", 15), frame("S006=AAAAAAAA"));
+  EXPECT_TRUE(model.breakpoint());
+}
+
 TEST_F(PtyTest, UnsolicitedBytes) {
   Client c(server.slavePath());
   EXPECT_EQ(c.exchange("R002", 15).size(), 15u);

@@ -330,13 +330,73 @@ TEST_F(ModelTest, StopDropsTheCurrents) {
 }
 
 TEST_F(ModelTest, LvdtCalibrationDrivesOneCoil) {
+  std::vector<float> seen;
+  model.setCalibrationListener([&](float value) { seen.push_back(value); });
+  EXPECT_FALSE(model.inCalibration());
   model.command(29, bits(3002.0f));  // coil B at 2 A (limited by I MAX 2.5)
+  EXPECT_TRUE(model.inCalibration());
+  EXPECT_FLOAT_EQ(model.calibration(), 3002.0f);
   clock.advance(500ms);
   EXPECT_NEAR(model.peekStateFloat(20), 2.0f, 0.01f);
   EXPECT_NEAR(model.peekStateFloat(19), 0.0f, 1e-3f);
   model.command(29, bits(1.5f));  // calibration off
+  EXPECT_FALSE(model.inCalibration());
   clock.advance(500ms);
   EXPECT_NEAR(model.peekStateFloat(20), 0.0f, 1e-3f);
+  // Values beyond the coil B mode are no calibration mode at all.
+  model.command(29, bits(4500.0f));
+  EXPECT_FALSE(model.inCalibration());
+  EXPECT_EQ(seen, (std::vector<float>{3002.0f, 0.0f}));
+  EXPECT_EQ(sim::describeCalibration(2001.5f), "LVDT calibration, coil A at 1.500 A");
+  EXPECT_EQ(sim::describeCalibration(1000.0f), "LVDT calibration, no current in the coils");
+}
+
+TEST_F(ModelTest, LvdtReadingAppliesZeroAndGainCorrections) {
+  model.command(29, bits(2001.6f));  // coil A at its maximum: the spool at +10 V
+  clock.advance(1s);
+  const float raw = model.peekStateFloat(21);
+  EXPECT_NEAR(raw, 10.0f, 0.05f);
+  model.writeParameter(100, bits(-0.5f));
+  model.writeParameter(110, bits(0.5f));
+  EXPECT_NEAR(model.peekStateFloat(21), raw * 0.5f - 0.5f, 0.01f);
+  EXPECT_NEAR(model.peekStateFloat(34), model.peekStateFloat(21), 0.01f);
+}
+
+TEST_F(ModelTest, RampsLimitHowFastTheCoilCurrentsFollow) {
+  model.command(1, YesWord);
+  model.writeParameter(70, bits(1.0f));  // A rises to its 1.6 A maximum in 1 s
+  model.writeParameter(71, bits(0.5f));
+  model.command(12, YesWord);
+  model.command(17, bits(10.0f));
+  clock.advance(500ms);
+  EXPECT_NEAR(model.peekStateFloat(19), 0.8f, 0.05f);  // half way up
+  clock.advance(700ms);
+  EXPECT_NEAR(model.peekStateFloat(19), 1.6f, 0.01f);
+  model.command(17, bits(0.0f));
+  clock.advance(250ms);
+  EXPECT_NEAR(model.peekStateFloat(19), 0.8f, 0.05f);  // half way down in half the fall time
+  // Switched off, the current follows at once again.
+  model.command(12, NoWord);
+  model.command(17, bits(10.0f));
+  clock.advance(100ms);
+  EXPECT_NEAR(model.peekStateFloat(19), 1.6f, 0.01f);
+}
+
+TEST(ValveModelConfig, PwmMaximumIsPartOfTheConfiguration) {
+  sim::ManualClock clock;
+  sim::ValveConfig cfg;
+  cfg.pwmMaximum = 4000;
+  sim::ValveModel model(cfg, clock.clock());
+  EXPECT_EQ(model.readState(27) >> 16, 4000u);
+  model.command(18, 4500u << 16 | 4500u);  // both halves beyond it
+  EXPECT_EQ(model.readState(28), 4000u << 16 | 4000u);
+  cfg.pwmMaximum = 0;  // a valve reporting no maximum does not break the model
+  sim::ValveModel zero(cfg, clock.clock());
+  zero.command(18, 100u << 16);
+  zero.command(19, 1);
+  clock.advance(100ms);
+  EXPECT_EQ(zero.readState(27), 1u);
+  EXPECT_TRUE(std::isfinite(zero.peekStateFloat(19)));
 }
 
 TEST_F(ModelTest, SupplyTemperatureAndTheirMaxima) {

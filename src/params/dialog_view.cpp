@@ -1,0 +1,20 @@
+#include "params/dialog_view.h"
+
+#include "link/exchanges.h"
+#include "params/conversions.h"
+
+namespace tvx::params {
+
+std::uint32_t ReadFloatIntoField(DialogView& view, std::string_view name, int reg) {
+  const std::uint32_t word = link::ReadParameter(reg);
+  view.showValue(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
+  return word;
+}
+
+std::uint32_t WriteFloatField(const DialogView& view, std::string_view name, int reg) {
+  const std::uint32_t word = ParseFloatWord(view.field(name));
+  link::WriteRegister(reg, word);
+  return word;
+}
+
+}  // namespace tvx::params

@@ -1,0 +1,46 @@
+#include "remote/test_signal.h"
+
+#include "link/exchanges.h"
+#include "params/register_map.h"
+
+namespace tvx::remote {
+
+namespace reg = params::reg;
+
+const std::array<WaveformRadio, 4> Waveforms{{
+    {0, "AutoStop"},
+    {1, "AutoSinus"},
+    {2, "AutoSquare"},
+    {4, "AutoTriangle"},
+}};
+
+const std::array<SignalField, 3> SignalFields{{
+    {"Amplitude", reg::AutoAmplitude},
+    {"Frequency", reg::AutoFrequency},
+    {"Offset", reg::AutoOffset},
+}};
+
+std::string_view WaveformRadioOf(std::uint32_t word) {
+  for (const WaveformRadio& w : Waveforms)
+    if (w.code == (word & 7u)) return w.name;
+  return {};
+}
+
+void TestSignalSetup(params::DialogView& dialog) {
+  for (const SignalField& f : SignalFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
+  const std::string_view radio = WaveformRadioOf(link::ReadParameter(reg::AutoWaveform));
+  for (const WaveformRadio& w : Waveforms) dialog.setChecked(w.name, w.name == radio);
+
+  if (!dialog.run()) return;
+
+  for (const SignalField& f : SignalFields) params::WriteFloatField(dialog, f.name, f.reg);
+  std::uint32_t code = 0;
+  for (const WaveformRadio& w : Waveforms)
+    if (w.code != 0 && dialog.checked(w.name)) {
+      code = w.code;
+      break;
+    }
+  link::WriteRegister(reg::AutoWaveform, code);
+}
+
+}  // namespace tvx::remote

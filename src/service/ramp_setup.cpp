@@ -1,0 +1,33 @@
+#include "service/ramp_setup.h"
+
+#include "link/exchanges.h"
+#include "params/config_word.h"
+#include "params/conversions.h"
+#include "params/register_map.h"
+
+namespace tvx::service {
+
+const std::array<RampField, 4> RampFields{{
+    {"Ramp_A_Rise", params::reg::RampA_Rise},
+    {"Ramp_A_Fall", params::reg::RampA_Fall},
+    {"Ramp_B_Rise", params::reg::RampB_Rise},
+    {"Ramp_B_Fall", params::reg::RampB_Fall},
+}};
+
+void RampSetup(params::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead) {
+  // The solenoid B times are read also when their fields are hidden, so that
+  // OK writes them back unchanged.
+  for (const RampField& f : RampFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
+  if (!heldFlagsRead) {
+    held.rampEnable = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration)).rampEnable;
+  }
+  dialog.setChecked(RampEnableBox, held.rampEnable);
+
+  if (!dialog.run()) return;
+
+  for (const RampField& f : RampFields) params::WriteFloatField(dialog, f.name, f.reg);
+  held.rampEnable = dialog.checked(RampEnableBox);
+  link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
+}
+
+}  // namespace tvx::service

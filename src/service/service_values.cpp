@@ -1,0 +1,34 @@
+#include "service/service_values.h"
+
+#include "link/exchanges.h"
+#include "params/conversions.h"
+#include "params/register_map.h"
+
+#include <stdexcept>
+
+namespace tvx::service {
+
+namespace reg = params::reg;
+
+const std::array<ServiceValue, 6> ServiceValues{{
+    {"IN1_4_20_Offset", "Send_IN1_Offset", reg::IN1_4_20_Offset},
+    {"DigiPot_Value", "Send_DigiPot", reg::DigiPot_Value},
+    {"DAC_Gain", "Send_DAC_Gain", reg::DAC_Gain},
+    {"ADC_Gain", "Send_ADC_Gain", reg::ADC_Gain},
+    {"LVDT_Offset", "Send_LVDT_Offset", reg::LVDT_Offset},
+    {"LVDT_Gain", "Send_LVDT_Gain", reg::LVDT_Gain},
+}};
+
+const ServiceValue* ServiceValueOfButton(std::string_view button) {
+  for (const ServiceValue& v : ServiceValues)
+    if (v.button == button) return &v;
+  return nullptr;
+}
+
+void SendServiceValue(const ServiceValue& value, const params::FieldValue& field) {
+  const params::ParameterRegister* row = params::FindParameter(value.reg);
+  if (!row) throw std::logic_error("No register of the parameter set for a service value");
+  link::WriteRegister(value.reg, params::FieldWord(*row, field));
+}
+
+}  // namespace tvx::service

@@ -1,0 +1,81 @@
+#include "service/xpid_setup.h"
+
+#include "link/exchanges.h"
+#include "params/config_word.h"
+#include "params/conversions.h"
+#include "params/register_map.h"
+
+namespace tvx::service {
+
+namespace reg = params::reg;
+using Held = params::HeldParameters;
+
+const std::array<XpidField, 4> NearZeroFields{{
+    {"XPID_Limit_A", reg::NearZeroLimitA, nullptr},
+    {"XPID_Limit_B", reg::NearZeroLimitB, nullptr},
+    {"XPID_Kp", reg::NearZeroKp, &Held::nearZeroKp},
+    {"XPID_Ki", reg::NearZeroKi, &Held::nearZeroKi},
+}};
+
+const std::array<XpidField, 4> LargeErrorFields{{
+    {"XPID_Kp", reg::LargeErrorKp, &Held::largeErrorKp},
+    {"XPID_Ki", reg::LargeErrorKi, &Held::largeErrorKi},
+    {"XPID_Limit_A", reg::LargeErrorCurrent, nullptr},
+    {"XPID_Limit_B", reg::LargeErrorPosition, nullptr},
+}};
+
+namespace {
+
+void ReadSet(params::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
+  for (const XpidField& f : fields) {
+    const std::uint32_t word = params::ReadFloatIntoField(dialog, f.name, f.reg);
+    if (f.held) held.*f.held = word;
+  }
+}
+
+// A field that does not convert stops here; the registers before it keep
+// their new values.
+void WriteSet(const params::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
+  for (const XpidField& f : fields) {
+    const std::uint32_t word = params::WriteFloatField(dialog, f.name, f.reg);
+    if (f.held) held.*f.held = word;
+  }
+}
+
+}  // namespace
+
+void NearZeroPidSetup(params::DialogView& dialog, Held& held, bool heldFlagsRead) {
+  ReadSet(dialog, held, NearZeroFields);
+  if (!heldFlagsRead) {
+    held.xpidRampOnly = params::ConfigWord::Decode(link::ReadParameter(reg::Configuration)).xpidRampOnly;
+  }
+  dialog.setChecked(RampOnlyBox, held.xpidRampOnly);
+
+  if (!dialog.run()) return;
+
+  WriteSet(dialog, held, NearZeroFields);
+  held.xpidRampOnly = dialog.checked(RampOnlyBox);
+  link::SendCommand(params::cmd::XpidRampOnly, params::YesNoToWord(held.xpidRampOnly));
+}
+
+void LargeErrorPidSetup(params::DialogView& dialog, Held& held) {
+  ReadSet(dialog, held, LargeErrorFields);
+  if (!dialog.run()) return;
+  WriteSet(dialog, held, LargeErrorFields);
+}
+
+std::optional<LvdtSetupAction> LvdtSetupActionFor(const LvdtSetupPress& press) {
+  switch (press.button) {
+    case PressedButton::Right:
+    case PressedButton::Middle:
+      return LvdtSetupAction::NearZeroPid;
+    case PressedButton::Left:
+      if (press.ctrl && !press.shift && !press.alt && !press.otherButtonsHeld) return LvdtSetupAction::Calibration;
+      return LvdtSetupAction::LinearisationTable;
+    case PressedButton::Other:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace tvx::service

@@ -1,0 +1,64 @@
+// A dialog for the widget-free sequences: fields, check boxes and hints kept
+// in maps, a run that lets the test act as the user and answers OK or cancel.
+#pragma once
+
+#include "params/dialog_view.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tvx::testing {
+
+class ScriptedDialog : public params::DialogView {
+ public:
+  struct Field {
+    std::string text = "---";
+    std::optional<std::uint32_t> word;  // the valve word it was filled from
+    std::string filled;                 // the text filled in with it
+  };
+
+  // What the user does while the dialog is shown; returns true for OK.
+  std::function<bool(ScriptedDialog&)> user = [](ScriptedDialog&) { return true; };
+  int runs = 0;
+
+  std::map<std::string, Field, std::less<>> fields;
+  std::map<std::string, bool, std::less<>> checks;
+  std::map<std::string, std::string, std::less<>> hints;
+
+  // The user types a new text.
+  void type(std::string_view name, const std::string& text) { fields[std::string(name)].text = text; }
+  std::string text(std::string_view name) const {
+    auto it = fields.find(name);
+    return it == fields.end() ? std::string("---") : it->second.text;
+  }
+  bool isChecked(std::string_view name) const {
+    auto it = checks.find(name);
+    return it != checks.end() && it->second;
+  }
+
+  char decimalSeparator() const override { return ','; }
+  void showValue(std::string_view name, const std::string& text, std::uint32_t word) override {
+    fields[std::string(name)] = Field{text, word, text};
+  }
+  void setText(std::string_view name, const std::string& text) override {
+    fields[std::string(name)] = Field{text, std::nullopt, {}};
+  }
+  params::FieldValue field(std::string_view name) const override {
+    auto it = fields.find(name);
+    if (it == fields.end()) return {"---", std::nullopt};
+    const Field& f = it->second;
+    return {f.text, f.word && f.text == f.filled ? f.word : std::nullopt};
+  }
+  void setChecked(std::string_view name, bool on) override { checks[std::string(name)] = on; }
+  bool checked(std::string_view name) const override { return isChecked(name); }
+  void setHint(std::string_view name, const std::string& hint) override { hints[std::string(name)] = hint; }
+  bool run() override {
+    ++runs;
+    return user(*this);
+  }
+};
+
+}  // namespace tvx::testing
