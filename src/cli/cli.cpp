@@ -401,7 +401,7 @@ int Status(Context& c) {
     const auto start = std::chrono::steady_clock::now();
     for (;;) {
       view.clearTexts();
-      status::RefreshStatus(view, modes);
+      status::StatusRefresh(view, modes);
       // The stop code in words, as the stop label's hint lists it.
       if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
         view.setText(StopTextColumn, std::string(status::StopCodeText(static_cast<std::uint32_t>(status::LastStopCode))));
