@@ -4,6 +4,8 @@
 #include "link/receiver.h"
 #include "platform/port_names.h"
 
+#include <sys/ioctl.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
@@ -88,6 +90,11 @@ bool LinkSession::open() const { return link::PortOpen.load(); }
 void LinkSession::close() {
   link::PortLockGuard lock;
   link::ClosePort();
+}
+
+int PendingInputBytes() {
+  int waiting = 0;
+  return ::ioctl(static_cast<int>(link::PortHandle.native), FIONREAD, &waiting) == 0 ? waiting : -1;
 }
 
 }  // namespace tvx::testing

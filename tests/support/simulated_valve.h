@@ -95,4 +95,7 @@ class LinkSession {
   std::unique_ptr<Impl> impl_;
 };
 
+// Bytes waiting in the driver's input queue of the open port.
+int PendingInputBytes();
+
 }  // namespace tvx::testing
