@@ -22,7 +22,7 @@ if(TVX_DRIVER_CATALOG_X64 OR TVX_DRIVER_CATALOG_X86)
        "  </qresource>\n</RCC>\n")
   configure_file("${_qrc}.in" "${_qrc}" COPYONLY)
   target_sources(tvx_ui PRIVATE "${_qrc}")
-  set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/drivers.cpp PROPERTIES
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/drivers.cpp TARGET_DIRECTORY tvx_ui PROPERTIES
                               COMPILE_DEFINITIONS TVX_DRIVER_CATALOGS)
   message(STATUS "Driver export: with the signed catalogs ${TVX_DRIVER_CATALOG_X64} and ${TVX_DRIVER_CATALOG_X86}")
 endif()

@@ -10,7 +10,7 @@
 # TVX_SKIP_SANITIZERS=1 runs step 1 only.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" --test
 
 jobs=$(nproc)
 configure_and_build() {
@@ -32,6 +32,13 @@ bash "$root/scripts/check-windows-build.sh"
 echo "== Build and test"
 configure_and_build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_tests "$root/build/release"
+
+# ---- Windows under Wine, and the Debian package ------------------------------
+echo "== Windows build of the platform and link layers, tested under Wine"
+bash "$root/scripts/wine-tests.sh" "$root/build/release"
+echo "== Debian package"
+bash "$root/scripts/package-check.sh" "$root/build/release"
+# -----------------------------------------------------------------------------
 
 if [ "${TVX_SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
