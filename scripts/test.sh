@@ -7,6 +7,9 @@
 #      Debian's Qt is not built for TSan);
 #   4. every libFuzzer target in tests/fuzz for a bounded time (TVX_FUZZ_SECONDS,
 #      default 20), when clang is installed.
+# After step 1 it also runs the Windows build's link tests under Wine
+# (scripts/wine-tests.sh) and builds and checks the Debian packages
+# (scripts/package-check.sh, lintian); each says when it is skipped.
 # TVX_SKIP_SANITIZERS=1 runs step 1 only.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
