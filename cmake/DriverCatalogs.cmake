@@ -2,7 +2,8 @@
 # the driver information file. A catalog signs the hashes of the exact files of
 # the driver package, so only the maker can supply one: sign the information
 # file a build with catalogs writes (it names VCPDriverX64.cat and
-# VCPDriverX86.cat), then build with both files given here. Without them the
+# VCPDriverX86.cat; any two files serve for that first build), then build with
+# both signed files given here. Without them the
 # export writes the information file alone, with no catalog lines.
 set(TVX_DRIVER_CATALOG_X64 "" CACHE FILEPATH "Signed driver catalog for 64-bit Windows (vcpdriverx64.cat)")
 set(TVX_DRIVER_CATALOG_X86 "" CACHE FILEPATH "Signed driver catalog for 32-bit Windows (vcpdriverx86.cat)")

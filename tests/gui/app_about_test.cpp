@@ -60,6 +60,9 @@ bool HintShows(QWidget& w) {
 }
 
 TEST(Hints, SwitchOffAndOnForEveryWindowIncludingLaterOnes) {
+  struct On {
+    ~On() { ui::SetHintsShown(true); }
+  } restore;
   QPushButton before(QStringLiteral("x"));
   before.setToolTip(QStringLiteral(" Podpowiedź "));
   before.show();

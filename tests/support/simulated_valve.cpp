@@ -1,7 +1,6 @@
 #include "support/simulated_valve.h"
 
 #include "link/port.h"
-#include "link/receiver.h"
 #include "platform/port_names.h"
 
 #include <sys/ioctl.h>
@@ -68,28 +67,6 @@ ScriptedReply::ScriptedReply(sim::PtyServer& server, std::vector<std::uint8_t> b
 
 ScriptedReply::~ScriptedReply() {
   if (thread_.joinable()) thread_.join();
-}
-
-struct LinkSession::Impl {
-  link::Receiver receiver;
-};
-
-LinkSession::LinkSession(int comNumber) : impl_(std::make_unique<Impl>()) {
-  impl_->receiver.Start();
-  link::PortLockGuard lock;
-  link::OpenPort(comNumber);
-}
-
-LinkSession::~LinkSession() {
-  impl_->receiver.Stop();
-  link::ClosePortHandle();
-}
-
-bool LinkSession::open() const { return link::PortOpen.load(); }
-
-void LinkSession::close() {
-  link::PortLockGuard lock;
-  link::ClosePort();
 }
 
 int PendingInputBytes() {

@@ -4,7 +4,6 @@
 #include "support/simulated_valve.h"
 
 #include "link/port.h"
-#include "link/receiver.h"
 
 #include <bit>
 #include <cstdlib>
@@ -156,28 +155,6 @@ ScriptedReply::ScriptedReply(RemoteServer& server, std::vector<std::uint8_t> byt
 }
 
 ScriptedReply::~ScriptedReply() { server_.joinScriptedReplies(); }
-
-struct LinkSession::Impl {
-  link::Receiver receiver;
-};
-
-LinkSession::LinkSession(int comNumber) : impl_(std::make_unique<Impl>()) {
-  impl_->receiver.Start();
-  link::PortLockGuard lock;
-  link::OpenPort(comNumber);
-}
-
-LinkSession::~LinkSession() {
-  impl_->receiver.Stop();
-  link::ClosePortHandle();
-}
-
-bool LinkSession::open() const { return link::PortOpen.load(); }
-
-void LinkSession::close() {
-  link::PortLockGuard lock;
-  link::ClosePort();
-}
 
 int PendingInputBytes() {
   DWORD errors = 0;

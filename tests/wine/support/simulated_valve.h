@@ -11,6 +11,7 @@
 
 #include "sim/frame_server.h"
 #include "sim/valve_model.h"
+#include "support/link_session.h"
 
 #include <chrono>
 #include <cstdint>
@@ -102,20 +103,6 @@ class ScriptedReply {
 
  private:
   RemoteServer& server_;
-};
-
-// Starts the Receiver and opens COMn; closes the port and ends the Receiver by
-// the handshake on destruction.
-class LinkSession {
- public:
-  explicit LinkSession(int comNumber);
-  ~LinkSession();
-  bool open() const;
-  void close();
-
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
 };
 
 // Bytes waiting in the driver's input queue of the open port.
