@@ -48,7 +48,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 sim_pid=
 cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  if [ -n "$sim_pid" ]; then
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+  fi
   wineserver -k >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
@@ -65,12 +68,13 @@ passed=0
 failed=()
 for t in "${tests[@]}"; do
   log="$logs/${t//\//_}"
+  : >"$log.sim.err"  # there before the background job opens it
   "$native/bin/valve-sim" --no-pacing --no-register --ports "$dosdevices" --control 0 \
     >"$log.sim.out" 2>"$log.sim.err" &
   sim_pid=$!
   port=
   for _ in $(seq 100); do
-    port=$(sed -n 's/^valve-sim: control port 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log.sim.err")
+    port=$(sed -n 's/^valve-sim: control port 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log.sim.err" || true)
     [ -n "$port" ] && break
     kill -0 "$sim_pid" 2>/dev/null || break
     sleep 0.05
