@@ -32,7 +32,7 @@ if ! { cmake -S "$root/tests/wine" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWith
 fi
 
 # See the shim's comment: a pty cannot take parity, and glibc says so.
-cc -shared -fPIC -O2 -o "$out/pty_parity_shim.so" "$root/tests/wine/pty_parity_shim.c" -ldl
+cc -shared -fPIC -O2 -o "$out/pty_shim.so" "$root/tests/wine/pty_shim.c" -ldl
 
 export WINEPREFIX="$out/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 unset DISPLAY WAYLAND_DISPLAY
@@ -84,7 +84,7 @@ for t in "${tests[@]}"; do
     cat "$log.sim.err" >&2
     exit 1
   fi
-  if TVX_SIM_CONTROL=$port LD_PRELOAD="$out/pty_parity_shim.so" timeout 180 "$wine_cmd" "$exe" --gtest_filter="$t" >"$log.out" 2>&1; then
+  if TVX_SIM_CONTROL=$port LD_PRELOAD="$out/pty_shim.so" timeout 180 "$wine_cmd" "$exe" --gtest_filter="$t" >"$log.out" 2>&1; then
     passed=$((passed + 1))
   else
     failed+=("$t")

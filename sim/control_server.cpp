@@ -221,6 +221,8 @@ std::string ControlServer::handle(const std::string& line) {
       return in ? "ok 1" : "ok 0";
     }
     if (cmd == "hung-up") return server_.hungUp() ? "ok 1" : "ok 0";
+    if (cmd == "stop-server") return server_.stop(), "ok";
+    if (cmd == "start-server") return server_.start(), "ok";
   } catch (const std::exception& e) {
     return std::string("error ") + e.what();
   }

@@ -15,6 +15,8 @@
 //   requests                request-count       clear-log
 //   wait-requests N MS      ("ok 1" when N are logged in time, else "ok 0")
 //   hung-up                 ("ok 1" after a hang-up fault)
+//   stop-server             closes the pty, as pulling the cable does
+//   start-server            serves a fresh pty (enter it again with "link N")
 #pragma once
 
 #include <filesystem>

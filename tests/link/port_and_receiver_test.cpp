@@ -222,7 +222,10 @@ TEST(PumpWait, EndsNoEarlierThanItsDeadlineAndWaitsInTheHook) {
     std::vector<nanoseconds> asked;
     SetPumpHook([&](nanoseconds maxWait) {
       asked.push_back(maxWait);
-      if (maxWait > nanoseconds::zero()) std::this_thread::sleep_for(maxWait);
+      // Until the time is up: MinGW's sleep_for stops at the last whole millisecond.
+      const auto until = std::chrono::steady_clock::now() + maxWait;
+      while (std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(until - std::chrono::steady_clock::now());
     });
     const auto start = std::chrono::steady_clock::now();
     PumpWait(ms);

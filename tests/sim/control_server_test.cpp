@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -46,6 +47,10 @@ TEST_F(ControlServerTest, CommandsActOnTheValve) {
   EXPECT_TRUE(fs::exists(folder_.path() / "PortName"));
   EXPECT_EQ(control_.handle("link 8"), "ok");
   EXPECT_EQ(fs::read_symlink(folder_.path() / "com8"), fs::path(server_.slavePath()));
+  EXPECT_EQ(control_.handle("stop-server"), "ok");
+  EXPECT_FALSE(server_.running());
+  EXPECT_EQ(control_.handle("start-server"), "ok");
+  EXPECT_TRUE(server_.running());
 
   for (const char* bad : {"", "register", "register 17", "set-parameter 5 XYZ", "set-parameter 5 123456789",
                           "user-bank 1 00", "fault 99 0 1", "send-raw 0", "nonsense"})
@@ -79,6 +84,8 @@ TEST_F(ControlServerTest, ClientOnTheSocketSeesTheRequestLog) {
   }
   EXPECT_EQ(got, expected);
   char reply = 0;
+  pollfd in{tty, POLLIN, 0};
+  ASSERT_EQ(::poll(&in, 1, 5000), 1);
   EXPECT_EQ(::read(tty, &reply, 1), 1);
   EXPECT_EQ(reply, 'A');
   ::close(tty);

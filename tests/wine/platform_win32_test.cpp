@@ -3,7 +3,7 @@
 // the valve's port name from the registry.
 //
 // Wine passes SetCommState on to the pty's termios, and Linux keeps a pty at 8
-// data bits without parity whatever is asked (see pty_parity_shim.c), so
+// data bits without parity whatever is asked (see pty_shim.c), so
 // parity cannot be read back here: the DCB we ask for is checked instead, and
 // what the pty can hold (115200 baud, 8 data bits, 1 stop bit, no flow
 // control) is read back.

@@ -141,6 +141,8 @@ bool RemoteServer::waitForRequests(std::size_t n, std::chrono::milliseconds time
   return link_.command("wait-requests " + std::to_string(n) + " " + std::to_string(timeout.count())) == "1";
 }
 bool RemoteServer::hungUp() { return link_.command("hung-up") == "1"; }
+void RemoteServer::stop() { link_.command("stop-server"); }
+void RemoteServer::start() { link_.command("start-server"); }
 void RemoteServer::scriptReply(const std::vector<std::uint8_t>& bytes) { link_.command("scripted-reply " + Hex(bytes)); }
 void RemoteServer::joinScriptedReplies() { link_.command("join-scripted"); }
 

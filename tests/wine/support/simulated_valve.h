@@ -66,6 +66,9 @@ class RemoteServer {
   void clearLog();
   bool waitForRequests(std::size_t n, std::chrono::milliseconds timeout);
   bool hungUp();
+  // Closes the pty, as pulling the cable does; start() serves a fresh one.
+  void stop();
+  void start();
   // Drops the valve's next reply and sends these bytes once that request is in.
   void scriptReply(const std::vector<std::uint8_t>& bytes);
   void joinScriptedReplies();
