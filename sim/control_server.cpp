@@ -168,7 +168,7 @@ std::string ControlServer::handle(const std::string& line) {
       return std::string("ok ") + hex;
     }
     if (cmd == "raw-block" && toNumber(a, n) && fromHex(b, bytes)) return model_.setRawBlock(int(n), bytes), "ok";
-    if (cmd == "user-bank" && toNumber(a, n) && fromHex(b, bytes) && bytes.size() == kBankBytes) {
+    if (cmd == "user-bank" && toNumber(a, n) && fromHex(b, bytes) && bytes.size() == BankBytes) {
       Bank bank{};
       std::copy(bytes.begin(), bytes.end(), bank.begin());
       model_.setUserBank(int(n), bank);
