@@ -32,8 +32,6 @@ constexpr const char* FailedText = " Błąd zapisu plików sterownika    \n we w
 constexpr const char* CreateFolderText = " Wskazany katalog nie istnieje.\n Utworzyć go?";
 constexpr const char* UdevNoteText = " Regułę udev 70-tarvelmundix.rules skopiuj do /etc/udev/rules.d/";
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
 QByteArray ReadResource(const char* path) {
   QFile file(QString::fromLatin1(path));
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -115,27 +113,28 @@ QString DriverFilePath(const QString& folder, const QString& fileName) {
   return QDir::cleanPath(QDir(QDir::fromNativeSeparators(folder)).filePath(fileName));
 }
 
-DriverExportResult ExportDriverFiles(DriverExportUser& user, const std::vector<DriverFile>& files,
+DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<DriverFile>& files,
                                      const QString& startFolder) {
-  const std::optional<QString> chosen = user.chooseFolder(startFolder);
-  if (!chosen || chosen->isEmpty()) return DriverExportResult::Cancelled;
-  const QString folder = *chosen;
+  using Q = view::Questions;
+  const std::optional<std::string> chosen = user.askDirectory(std::string(), startFolder.toStdString());
+  if (!chosen || chosen->empty()) return DriverExportResult::Cancelled;
+  const QString folder = QString::fromStdString(*chosen);
 
   auto failed = [&] {
-    user.tell(false, Text(FailedText), Text(Caption));
+    user.ask(FailedText, Caption, Q::Icon::Error);
     return DriverExportResult::Failed;
   };
 
   if (!QFileInfo(folder).isDir()) {
     if (QFileInfo::exists(folder)) return failed();  // a file of that name is in the way
-    if (!user.ask(DriverExportUser::Question::CreateFolder, Text(CreateFolderText), Text(Caption)))
+    if (user.ask(CreateFolderText, Caption, Q::Icon::Question, Q::Buttons::YesNo) != Q::Answer::Yes)
       return DriverExportResult::Cancelled;
     if (!QDir().mkpath(folder)) return failed();
   }
 
   bool anyExists = false;
   for (const DriverFile& f : files) anyExists = anyExists || QFileInfo::exists(DriverFilePath(folder, f.name));
-  if (anyExists && !user.ask(DriverExportUser::Question::Overwrite, Text(OverwriteText), Text(Caption)))
+  if (anyExists && user.ask(OverwriteText, Caption, Q::Icon::Question, Q::Buttons::OkCancel) != Q::Answer::Ok)
     return DriverExportResult::Cancelled;
 
   bool udevRule = false;
@@ -143,9 +142,9 @@ DriverExportResult ExportDriverFiles(DriverExportUser& user, const std::vector<D
     if (!WriteFile(DriverFilePath(folder, f.name), f.content)) return failed();
     udevRule = udevRule || f.name == QLatin1String(UdevRuleFileName);
   }
-  QString done = Text(DoneText);
-  if (udevRule) done += QLatin1Char('\n') + Text(UdevNoteText);
-  user.tell(true, done, Text(Caption));
+  std::string done = DoneText;
+  if (udevRule) done += std::string("\n") + UdevNoteText;
+  user.ask(done, Caption, Q::Icon::Information);
   return DriverExportResult::Written;
 }
 

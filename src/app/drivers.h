@@ -7,12 +7,14 @@
 // catalog signs the exact bytes of the package, so it cannot be made up here.
 // On Linux the export also offers the udev rule the package installs.
 //
-// The export sequence itself asks and reports through DriverExportUser, so it
-// runs without widgets; drivers_form.h connects it to the program's prompts.
+// The export sequence asks and reports through view::Questions, so it runs
+// without widgets; the window passes the program's prompts.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+
+#include "view/questions.h"
 
 #include <optional>
 #include <vector>
@@ -43,25 +45,13 @@ std::vector<DriverFile> DriverFiles();
 // folder ends in ("C:\", "/tmp/x/", "/").
 QString DriverFilePath(const QString& folder, const QString& fileName);
 
-// What the export asks and tells the user.
-class DriverExportUser {
- public:
-  virtual ~DriverExportUser() = default;
-  // The folder chooser, starting at `start`; nothing when cancelled.
-  virtual std::optional<QString> chooseFolder(const QString& start) = 0;
-  enum class Question { CreateFolder, Overwrite };
-  // True when the user agrees.
-  virtual bool ask(Question question, const QString& text, const QString& caption) = 0;
-  virtual void tell(bool success, const QString& text, const QString& caption) = 0;
-};
-
 enum class DriverExportResult { Cancelled, Written, Failed };
 
 // The export: choose a folder (created after asking when it does not exist),
 // one overwrite question when any of the files is already there, every file
 // written anew through QSaveFile in order, then the success or error report.
 // Files written before a failure stay.
-DriverExportResult ExportDriverFiles(DriverExportUser& user, const std::vector<DriverFile>& files,
+DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<DriverFile>& files,
                                      const QString& startFolder);
 
 }  // namespace tvx::app

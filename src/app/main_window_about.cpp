@@ -1,9 +1,12 @@
 // TPgm: the About picture, F1 and the "Sterownik USB" button.
 #include "app/about_form.h"
-#include "app/drivers_form.h"
+#include "app/drivers.h"
 #include "app/main_window.h"
 #include "ui/application.h"
 #include "ui/hint_switch.h"
+#include "ui/prompts.h"
+
+#include <QDir>
 
 #include <QPushButton>
 
@@ -23,6 +26,6 @@ void TPgm::OpenAboutBox() {
   about.exec();
 }
 
-void TPgm::DriversClick() { ExportDriversFrom(this); }
+void TPgm::DriversClick() { ExportDriverFiles(ui::CurrentPrompts(), DriverFiles(), QDir::currentPath()); }
 
 }  // namespace tvx::app

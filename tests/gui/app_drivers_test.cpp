@@ -1,7 +1,6 @@
 // The USB driver export: the information file, path joining, and the export's
 // questions and writes through the program's prompts.
 #include "app/drivers.h"
-#include "app/drivers_form.h"
 #include "support/simulated_valve.h"
 #include "ui/prompts.h"
 
@@ -67,6 +66,11 @@ TEST(DriverFiles, PathsJoinWithOneSeparator) {
         << c.folder;
 }
 
+// As the "Sterownik USB" button does.
+app::DriverExportResult ExportFromTheCurrentFolder() {
+  return app::ExportDriverFiles(ui::CurrentPrompts(), app::DriverFiles(), QDir::currentPath());
+}
+
 class DriverExport : public ::testing::Test {
  protected:
   ui::ScopedScriptedPrompts prompts_;
@@ -77,7 +81,7 @@ class DriverExport : public ::testing::Test {
   QString FileIn(const QString& folder, const app::DriverFile& f) const { return app::DriverFilePath(folder, f.name); }
   app::DriverExportResult Export(const QString& folder) {
     prompts_->queueDirectory(folder);
-    return app::ExportDriversFrom(nullptr);
+    return ExportFromTheCurrentFolder();
   }
   void ExpectAllWritten(const QString& folder) const {
     for (const auto& f : files_) EXPECT_EQ(ReadAll(FileIn(folder, f)), f.content) << f.name.toStdString();
@@ -111,7 +115,7 @@ TEST_F(DriverExport, RefusedCreationOrCancelledChooserWritesNothing) {
   EXPECT_EQ(Boxes().size(), 1u);
 
   prompts_->clear();
-  EXPECT_EQ(app::ExportDriversFrom(nullptr), app::DriverExportResult::Cancelled);  // no folder queued
+  EXPECT_EQ(ExportFromTheCurrentFolder(), app::DriverExportResult::Cancelled);  // no folder queued
   EXPECT_EQ(prompts_->shown().size(), 1u);
 }
 
