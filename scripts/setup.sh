@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages needed to build, test and demonstrate the program.
 # Idempotent: only missing packages are installed. Non-interactive.
+#   --test   also what only the test script uses: Wine (the Windows build's
+#            tests) and lintian (the Debian package check)
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,12 @@ packages=(
   g++-mingw-w64-x86-64-posix
   xvfb xauth x11-apps fonts-dejavu-core
 )
+
+# ---- test-only packages (scripts/test.sh passes --test) --------------------
+if [ "${1:-}" = "--test" ]; then
+  packages+=(wine wine64 lintian)
+fi
+# ---------------------------------------------------------------------------
 
 missing=()
 for p in "${packages[@]}"; do

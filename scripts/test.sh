@@ -7,10 +7,13 @@
 #      Debian's Qt is not built for TSan);
 #   4. every libFuzzer target in tests/fuzz for a bounded time (TVX_FUZZ_SECONDS,
 #      default 20), when clang is installed.
+# After step 1 it also runs the Windows build's link tests under Wine
+# (scripts/wine-tests.sh) and builds and checks the Debian packages
+# (scripts/package-check.sh, lintian); each says when it is skipped.
 # TVX_SKIP_SANITIZERS=1 runs step 1 only.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/setup.sh"
+bash "$root/scripts/setup.sh" --test
 
 jobs=$(nproc)
 configure_and_build() {
@@ -32,6 +35,13 @@ bash "$root/scripts/check-windows-build.sh"
 echo "== Build and test"
 configure_and_build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_tests "$root/build/release"
+
+# ---- Windows under Wine, and the Debian package ------------------------------
+echo "== Windows build of the platform and link layers, tested under Wine"
+bash "$root/scripts/wine-tests.sh" "$root/build/release"
+echo "== Debian package"
+bash "$root/scripts/package-check.sh" "$root/build/release"
+# -----------------------------------------------------------------------------
 
 if [ "${TVX_SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer"

@@ -14,6 +14,7 @@
 #include <pthread.h>
 
 #include "sim/cfg_import.h"
+#include "sim/control_server.h"
 #include "sim/frame_server.h"
 #include "sim/port_registry.h"
 #include "sim/pty_server.h"
@@ -52,6 +53,8 @@ const char* UsageText =
     "                     no reply); REQUEST the start of a request text such as\n"
     "                     G003 or S999; e.g. --fault delay:2000@G003x2\n"
     "  --log FILE         append every request, timestamped, to FILE\n"
+    "  --control PORT     accept control commands on 127.0.0.1:PORT (0: any free\n"
+    "                     port, printed on standard error); see sim/control_server.h\n"
     "  --help             this text\n";
 
 bool parseUnsigned(const char* s, unsigned long& out) {
@@ -81,6 +84,7 @@ int main(int argc, char** argv) {
   std::optional<std::vector<std::uint32_t>> history;
   std::vector<std::pair<int, std::uint32_t>> holds;
   std::string cfgFile;
+  std::optional<int> controlPort;
 
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -175,6 +179,9 @@ int main(int argc, char** argv) {
       auto f = v ? sim::parseFault(v) : std::nullopt;
       if (!f) return usageError(std::string("bad --fault ") + (v ? v : ""));
       faults.push_back(*f);
+    } else if (a == "--control") {
+      if (!parseUnsigned(value(), n) || n > 65535) return usageError("--control needs a port number");
+      controlPort = static_cast<int>(n);
     } else if (a == "--log") {
       const char* v = value();
       if (!v) return usageError("--log needs a file");
@@ -248,12 +255,25 @@ int main(int argc, char** argv) {
   if (!config.stateFile.empty()) std::cerr << "valve-sim: EEPROM state in " << config.stateFile << "\n";
   if (!cfgFile.empty()) std::cerr << "valve-sim: user profiles from " << cfgFile << "\n";
   for (const auto& f : faults) std::cerr << "valve-sim: fault " << sim::describeFault(f) << "\n";
+  const std::filesystem::path folder =
+      portsFolder.empty() ? sim::defaultPortsFolder() : std::filesystem::path(portsFolder);
+  sim::ControlServer control(model, server, folder);
+  if (controlPort) {
+    try {
+      control.start(*controlPort);
+    } catch (const std::exception& e) {
+      std::cerr << "valve-sim: cannot open the control port: " << e.what() << "\n";
+      return 1;
+    }
+    std::cerr << "valve-sim: control port 127.0.0.1:" << control.port() << std::endl;
+  }
   std::cerr << "valve-sim: serving; Ctrl+C ends\n";
 
   int sig = 0;
   while (sigwait(&signals, &sig) != 0) {
   }
   std::cerr << "valve-sim: " << strsignal(sig) << ", shutting down\n";
+  control.stop();
   server.stop();
   if (registration) registration->release();
   const bool saved = model.saveState();

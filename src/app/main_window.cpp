@@ -114,6 +114,7 @@ void TPgm::ConnectHandlers() {
   ConnectStatusHandlers();
   ConnectProfileHandlers();
   ConnectServiceHandlers();
+  ConnectAboutHandlers();
 }
 
 void TPgm::FormCreate() {
@@ -208,16 +209,6 @@ bool TPgm::FormShortCut(int key) {
 
 void TPgm::FormKeyUp(int key) {
   if (key == Qt::Key_F1) AboutImageMouseUp(Qt::LeftButton);
-}
-
-void TPgm::AboutImageMouseUp(Qt::MouseButton button) {
-  if (button == Qt::LeftButton) OpenAboutBox();
-  // Any other button switches the program's hints off or on; that comes with
-  // the About box.
-}
-
-void TPgm::OpenAboutBox() {
-  // The About box is added with the driver export; this is where it opens.
 }
 
 void TPgm::StopAutoTimer() { Timer1->stop(); }

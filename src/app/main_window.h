@@ -295,6 +295,9 @@ class TPgm : public QWidget {
   // switches the hints; F1 acts as the left button.
   void AboutImageMouseUp(Qt::MouseButton button);
   void OpenAboutBox();
+  // "Sterownik USB": writes the driver files into a folder the user chooses.
+  void DriversClick();
+  void ConnectAboutHandlers();
   // Switches the periodic status refresh off (mouse down on action controls).
   void StopAutoTimer();
   // A status refresh or an exchange is under way. The handlers and the timer

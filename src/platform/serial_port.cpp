@@ -125,6 +125,13 @@ bool TransferOneByte(HANDLE handle, std::uint8_t& byte, bool write, DWORD& done)
 }  // namespace
 
 ReadResult ReadSerialByte(SerialHandle handle, std::uint8_t& byte) {
+  // Only a byte that is already queued is asked for. The immediate read
+  // timeouts should make an empty read return at once, but Wine keeps an
+  // overlapped read pending until a byte comes, which would block the caller.
+  DWORD errors = 0;
+  COMSTAT stat{};
+  if (!ClearCommError(ToHandle(handle), &errors, &stat)) return ReadResult::Failed;
+  if (stat.cbInQue == 0) return ReadResult::NoByte;
   DWORD got = 0;
   if (!TransferOneByte(ToHandle(handle), byte, false, got)) return ReadResult::Failed;
   return got == 1 ? ReadResult::Byte : ReadResult::NoByte;
@@ -173,6 +180,9 @@ WaitResult WaitForSerialInput(SerialHandle port, SerialWakeUp& wake) {
   const DWORD which = WaitForMultipleObjects(2, events, FALSE, INFINITE);
   DWORD unused = 0;
   if (which != WAIT_OBJECT_0) {
+    // A new mask ends a pending WaitCommEvent, as documented; the cancel alone
+    // is not always enough (Wine's wait never sees it).
+    SetCommMask(handle, 0);
     CancelIoEx(handle, &ov);
     GetOverlappedResult(handle, &ov, &unused, TRUE);
     return WaitResult::WokenUp;

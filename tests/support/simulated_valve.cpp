@@ -1,8 +1,9 @@
 #include "support/simulated_valve.h"
 
 #include "link/port.h"
-#include "link/receiver.h"
 #include "platform/port_names.h"
+
+#include <sys/ioctl.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -68,26 +69,9 @@ ScriptedReply::~ScriptedReply() {
   if (thread_.joinable()) thread_.join();
 }
 
-struct LinkSession::Impl {
-  link::Receiver receiver;
-};
-
-LinkSession::LinkSession(int comNumber) : impl_(std::make_unique<Impl>()) {
-  impl_->receiver.Start();
-  link::PortLockGuard lock;
-  link::OpenPort(comNumber);
-}
-
-LinkSession::~LinkSession() {
-  impl_->receiver.Stop();
-  link::ClosePortHandle();
-}
-
-bool LinkSession::open() const { return link::PortOpen.load(); }
-
-void LinkSession::close() {
-  link::PortLockGuard lock;
-  link::ClosePort();
+int PendingInputBytes() {
+  int waiting = 0;
+  return ::ioctl(static_cast<int>(link::PortHandle.native), FIONREAD, &waiting) == 0 ? waiting : -1;
 }
 
 }  // namespace tvx::testing

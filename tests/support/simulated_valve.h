@@ -6,6 +6,7 @@
 #include "sim/port_registry.h"
 #include "sim/pty_server.h"
 #include "sim/valve_model.h"
+#include "support/link_session.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -81,18 +82,7 @@ class ScriptedReply {
   std::thread thread_;
 };
 
-// Starts the Receiver and opens COMn; closes the port and ends the Receiver by
-// the handshake on destruction.
-class LinkSession {
- public:
-  explicit LinkSession(int comNumber);
-  ~LinkSession();
-  bool open() const;
-  void close();
-
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
-};
+// Bytes waiting in the driver's input queue of the open port.
+int PendingInputBytes();
 
 }  // namespace tvx::testing
