@@ -23,7 +23,7 @@ expect() {  # expect PACKAGE PATH...: each path is in the package
     fi
   done
 }
-expect "$program" usr/bin/tarvelmundix usr/share/applications/tarvelmundix.desktop \
+expect "$program" usr/bin/tarvelmundix usr/bin/tarvelmundix-cli usr/share/man/man1/tarvelmundix-cli.1.gz usr/share/applications/tarvelmundix.desktop \
   usr/share/icons/hicolor/32x32/apps/tarvelmundix.png usr/lib/udev/rules.d/70-tarvelmundix.rules \
   usr/share/man/man1/tarvelmundix.1.gz usr/share/doc/tarvelmundix/copyright
 expect "$simulator" usr/bin/valve-sim usr/share/man/man1/valve-sim.1.gz \
