@@ -3,7 +3,14 @@
 #include "link/port.h"
 #include "platform/clock.h"
 
+#include <atomic>
+
 namespace tvx::link {
+
+namespace {
+// Set by Execute once its discard of stale bytes is done; Start waits for it.
+std::atomic<bool> StaleBytesDiscarded{false};
+}  // namespace
 
 Receiver::~Receiver() { Stop(); }
 
@@ -12,8 +19,9 @@ void Receiver::Start() {
   // ReceiverRun is false until Execute has set it; waiting for that here means
   // a shutdown that follows at once still finds the thread inside its loop.
   ReceiverRun.store(false);
+  StaleBytesDiscarded.store(false);
   thread_ = std::thread(&Receiver::Execute);
-  while (!ReceiverRun.load()) std::this_thread::yield();
+  while (!ReceiverRun.load() || !StaleBytesDiscarded.load()) std::this_thread::yield();
 }
 
 void Receiver::Stop(const std::function<void()>& pump) {
@@ -35,6 +43,7 @@ void Receiver::Execute() {
   while (ReadPortByte()) {
   }
   ReleasePortLock();
+  StaleBytesDiscarded.store(true);
 
   while (ReceiverRun.load()) {
     if (PortLock.test(std::memory_order_relaxed) || !TryTakePortLock()) {

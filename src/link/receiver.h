@@ -17,7 +17,10 @@ class Receiver {
   Receiver(const Receiver&) = delete;
   Receiver& operator=(const Receiver&) = delete;
 
-  // Creates the thread already running: returns once Execute has started.
+  // Creates the thread already running: returns once Execute has started and
+  // has discarded what was pending, so that the discard can never eat the
+  // reply to an exchange that follows at once. The caller must not hold
+  // PortLock.
   void Start();
 
   // The shutdown handshake: ReceiverRun := false, wake the thread, then process messages
