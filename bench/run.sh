@@ -9,4 +9,6 @@ status=0
 "$bin/link_bench" || status=$?
 echo
 "$bin/program_bench" || status=$?
+echo
+"$bin/trace_bench" || status=$?
 exit $status

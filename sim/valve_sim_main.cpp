@@ -16,6 +16,7 @@
 #include "sim/frame_server.h"
 #include "sim/port_registry.h"
 #include "sim/pty_server.h"
+#include "sim/recording_csv.h"
 #include "sim/valve_model.h"
 
 namespace {
@@ -42,10 +43,13 @@ const char* UsageText =
     "  --hold REG=VALUE   set state register REG to VALUE, repeatable: a float when\n"
     "                     it has a '.', a word in decimal or 0x hex; e.g. --hold 18=85.5\n"
     "  --pacing, --no-pacing   pace the line at 115200 baud 8E1 (default on)\n"
-    "  --fault SPEC       inject a fault, repeatable. SPEC is KIND[:N][@REQUEST][xCOUNT]\n"
+    "  --fault SPEC       inject a fault, repeatable. SPEC is KIND[:N][@REQUEST][+K][xCOUNT]\n"
     "                     with KIND drop, delay:MS, stx, etx, stray[:BYTE], truncate:N,\n"
     "                     garbage or hangup; REQUEST the start of a request text such as\n"
-    "                     G003 or S999; e.g. --fault delay:2000@G003x2\n"
+    "                     G003 or S999; +K from the K-th matching request on;\n"
+    "                     e.g. --fault delay:2000@G003x2, --fault drop@G010+3\n"
+    "  --recording FILE   serve this trace recording (a CSV file as the tool's chart\n"
+    "                     saves it) instead of the recorder's own\n"
     "  --log FILE         append every request, timestamped, to FILE\n"
     "  --help             this text\n";
 
@@ -75,6 +79,7 @@ int main(int argc, char** argv) {
   std::optional<std::pair<std::uint32_t, float>> stop;
   std::optional<std::vector<std::uint32_t>> history;
   std::vector<std::pair<int, std::uint32_t>> holds;
+  std::vector<sim::TraceRecord> recording;
 
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -162,6 +167,13 @@ int main(int argc, char** argv) {
       auto f = v ? sim::parseFault(v) : std::nullopt;
       if (!f) return usageError(std::string("bad --fault ") + (v ? v : ""));
       faults.push_back(*f);
+    } else if (a == "--recording") {
+      const char* v = value();
+      if (!v) return usageError("--recording needs a file");
+      std::string error;
+      auto loaded = sim::loadRecordingCsv(v, error);
+      if (!loaded) return usageError(std::string("bad --recording ") + v + ": " + error);
+      recording = std::move(*loaded);
     } else if (a == "--log") {
       const char* v = value();
       if (!v) return usageError("--log needs a file");
@@ -185,6 +197,7 @@ int main(int argc, char** argv) {
   if (stop) model.setStop(stop->first, stop->second);
   if (history) model.setErrorHistory(*history);
   for (const auto& [reg, word] : holds) model.setState(reg, word);
+  if (!recording.empty()) model.setTraceRecording(recording);
 
   sim::PtyServer server(model, ptyOptions);
   try {
@@ -219,6 +232,8 @@ int main(int argc, char** argv) {
   std::cerr << "valve-sim: serial number \"" << model.serialNumber() << "\", type \""
             << model.deviceType() << "\", active profile " << model.activeProfile() + 1 << "\n";
   if (!config.stateFile.empty()) std::cerr << "valve-sim: EEPROM state in " << config.stateFile << "\n";
+  if (!recording.empty())
+    std::cerr << "valve-sim: serving a recording of " << recording.size() << " samples\n";
   for (const auto& f : faults) std::cerr << "valve-sim: fault " << sim::describeFault(f) << "\n";
   std::cerr << "valve-sim: serving; Ctrl+C ends\n";
 
