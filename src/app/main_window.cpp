@@ -109,6 +109,7 @@ void TPgm::ConnectHandlers() {
   }
   ConnectParameterHandlers();
   ConnectStatusHandlers();
+  ConnectRemoteHandlers();
 }
 
 void TPgm::FormCreate() {

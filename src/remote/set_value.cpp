@@ -17,6 +17,8 @@ std::uint32_t ValueWord(std::string_view text) { return params::FloatToWord(para
 
 }  // namespace
 
+std::optional<std::chrono::steady_clock::time_point> RecorderStartTime;
+
 bool SendSetValue(const SendPress& press, std::string_view setValueText) {
   if (press.rightButton) {
     link::SendCommand(params::cmd::SetValue, params::FloatToWord(0.0f));
@@ -28,6 +30,7 @@ bool SendSetValue(const SendPress& press, std::string_view setValueText) {
     return false;
   }
   link::SendCommand(params::cmd::SetValue, word);
+  RecorderStartTime = std::chrono::steady_clock::now();
   return true;
 }
 

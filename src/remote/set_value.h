@@ -5,9 +5,15 @@
 // StepperControls.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string_view>
 
 namespace tvx::remote {
+
+// When the last set value that restarted the valve's trace recorder was sent
+// (the chart waits for that recording to be complete); nothing before.
+extern std::optional<std::chrono::steady_clock::time_point> RecorderStartTime;
 
 // How the send button was released.
 struct SendPress {
@@ -18,7 +24,8 @@ struct SendPress {
 // Sends the set value shown in `setValueText` (the program's own text, "." or
 // "," as separator). The right button first sends 0.0 with the
 // recorder-restarting command and pauses 100 ms. True when the value itself
-// went with the recorder-restarting command: the recording starts now.
+// went with the recorder-restarting command: the recording starts now, and
+// RecorderStartTime says so.
 bool SendSetValue(const SendPress& press, std::string_view setValueText);
 
 // The markers over the bar: the bar's minimum, its middle (halved toward zero)

@@ -432,6 +432,7 @@ void TChartForm::SaveClick() {
   ui::SaveDialog dialog;
   dialog.filter = Q(text::JpegFilterName) + QStringLiteral(";;PNG (*.png);;CSV (*.csv)");
   dialog.defaultExt = Q(text::JpegSuffix);
+  dialog.confirmOverwrite = false;  // the question below is the only one
   for (;;) {
     dialog.fileName = Q(text::ProposedName);
     if (!dialog.execute(this)) return;

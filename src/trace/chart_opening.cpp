@@ -9,10 +9,10 @@
 
 namespace tvx::trace {
 
-std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t heldDivider, ChartMessages& messages) {
+std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t heldDivider, view::Questions& questions) {
   const std::optional<std::uint32_t> pwm = ParsePwm(pwmText);
   if (!pwm) {
-    messages.ShowError(text::InvalidPwmText, text::InvalidPwmCaption);
+    questions.ask(text::InvalidPwmText, text::InvalidPwmCaption, view::Questions::Icon::Error);
     return std::nullopt;
   }
   ChartOpening opening;

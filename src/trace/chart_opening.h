@@ -3,19 +3,13 @@
 // the valve before the window opens and written back after it has closed.
 #pragma once
 
+#include "view/questions.h"
+
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace tvx::trace {
-
-// Messages of the opening.
-class ChartMessages {
- public:
-  virtual ~ChartMessages() = default;
-  virtual void ShowError(const std::string& text, const std::string& caption) = 0;
-};
 
 struct ChartOpening {
   std::uint32_t pwmHz = 0;
@@ -29,7 +23,7 @@ struct ChartOpening {
 // the monitor source (all channels and source 1 after a failed read, which
 // CommError has reported) and writes source 1 back when the valve holds none
 // of the six. A held divider of 0 counts as 1.
-std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t heldDivider, ChartMessages& messages);
+std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t heldDivider, view::Questions& questions);
 
 // After the window has closed: writes the channel mask when the chart changed
 // it. A failed write has been reported by CommError; false then.

@@ -29,6 +29,9 @@ class Prompts : public view::Questions {
     QString fileName;       // proposed name
     QString filter;         // e.g. "Pliki konfiguracji (*.cfg)"
     QString defaultSuffix;  // without the dot
+    // False where the caller asks its own overwrite question: the file
+    // dialog then asks none.
+    bool confirmOverwrite = true;
   };
 
   ~Prompts() override = default;

@@ -268,6 +268,7 @@ TEST_F(ChartWindow, SavingAsksBeforeReplacingAndWritesEachFormat) {
   const auto& shown = prompts_->shown();
   ASSERT_EQ(shown.size(), 4u);
   EXPECT_EQ(shown[0].request.fileName, QString::fromUtf8(text::ProposedName));
+  EXPECT_FALSE(shown[0].request.confirmOverwrite);
   EXPECT_EQ(shown[1].text, QString::fromUtf8(text::OverwriteQuestion) + QDir::toNativeSeparators(jpg) +
                                QString::fromUtf8(text::OverwriteTail));
   EXPECT_EQ(shown[2].request.fileName, QString::fromUtf8(text::ProposedName));

@@ -5,6 +5,7 @@
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "sim/recording_csv.h"
+#include "support/recording_view.h"
 #include "support/valve_link_test.h"
 #include "trace/acquisition.h"
 #include "trace/chart_opening.h"
@@ -56,11 +57,6 @@ class RecordingView : public TraceView {
   std::function<void(int)> onSample;
 };
 
-class ChartMessagesLog : public ChartMessages {
- public:
-  void ShowError(const std::string& text, const std::string& caption) override { shown.push_back(caption + text); }
-  std::vector<std::string> shown;
-};
 
 class TraceAcquisitionTest : public testing::ValveLinkTest {
  protected:
@@ -170,7 +166,7 @@ TEST_F(TraceAcquisitionTest, RestartWaitsForTheWholeRecordingRoundedUp) {
 }
 
 TEST_F(TraceAcquisitionTest, OpeningReadsMaskAndSourceAndRepairsTheSource) {
-  ChartMessagesLog messages;
+  testing::ScriptedQuestions messages;
   struct Case {
     std::uint32_t source;
     int used;
@@ -191,11 +187,11 @@ TEST_F(TraceAcquisitionTest, OpeningReadsMaskAndSourceAndRepairsTheSource) {
     EXPECT_EQ(opening->divider, 1u);
     EXPECT_EQ(valve_.requests(), c.requests);
   }
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_TRUE(messages.asked.empty());
 }
 
 TEST_F(TraceAcquisitionTest, AFailedMaskReadOpensWithAllChannelsAndSourceOne) {
-  ChartMessagesLog messages;
+  testing::ScriptedQuestions messages;
   valve_.model().setParameter(120, 5);
   valve_.server().injectFault(*sim::parseFault("drop@R109"));
   const auto opening = OpenChart("1000", 20, messages);
@@ -209,9 +205,9 @@ TEST_F(TraceAcquisitionTest, AFailedMaskReadOpensWithAllChannelsAndSourceOne) {
 
 TEST_F(TraceAcquisitionTest, APwmWithoutPeriodsKeepsTheChartClosed) {
   for (const char* pwm : {"---", "0", "-2000"}) {
-    ChartMessagesLog messages;
+    testing::ScriptedQuestions messages;
     EXPECT_FALSE(OpenChart(pwm, 1, messages)) << pwm;
-    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.asked.size(), 1u);
   }
   EXPECT_TRUE(valve_.requests().empty());
 }
