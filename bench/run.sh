@@ -11,4 +11,5 @@ echo
 "$bin/program_bench" || status=$?
 echo
 "$bin/profile_bench" || status=$?
+"$bin/trace_bench" || status=$?
 exit $status

@@ -153,6 +153,12 @@ std::optional<Fault> parseFault(const std::string& text) {
     if (!parseInt(rest.substr(x + 1), f.count) || f.count < 1) return std::nullopt;
     rest.erase(x);
   }
+  if (auto plus = rest.rfind('+'); plus != std::string::npos) {
+    int k = 0;
+    if (!parseInt(rest.substr(plus + 1), k) || k < 1) return std::nullopt;
+    f.skip = k - 1;
+    rest.erase(plus);
+  }
   if (auto at = rest.find('@'); at != std::string::npos) {
     f.match = rest.substr(at + 1);
     rest.erase(at);
@@ -175,6 +181,7 @@ std::string describeFault(const Fault& f) {
   if (f.kind == FaultKind::Delay || f.kind == FaultKind::Truncate || f.kind == FaultKind::StrayByte)
     s += ":" + std::to_string(f.param);
   s += f.match.empty() ? " on the next request" : " on the next request starting with " + f.match;
+  if (f.skip > 0) s += ", from matching request " + std::to_string(f.skip + 1) + " on";
   if (f.count > 1) s += ", " + std::to_string(f.count) + " times";
   return s;
 }
@@ -224,6 +231,10 @@ FaultOutcome applyFault(const Fault& f, std::vector<std::uint8_t> reply) {
 std::optional<Fault> FaultPlan::take(const std::string& text) {
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
     if (!it->match.empty() && text.compare(0, it->match.size(), it->match) != 0) continue;
+    if (it->skip > 0) {
+      --it->skip;
+      continue;
+    }
     Fault f = *it;
     if (--it->count <= 0) faults_.erase(it);
     return f;

@@ -73,12 +73,14 @@ struct Fault {
   // "S991", "W"); empty: the next request of any kind.
   std::string match;
   int count = 1;  // how many matching requests it applies to
+  int skip = 0;   // matching requests let through untouched before it applies
 };
 
 // Parses a fault given on the command line:
-//   KIND[:PARAM][@MATCH][xCOUNT]
+//   KIND[:PARAM][@MATCH][+K][xCOUNT]
 // with KIND one of drop, delay, stx, etx, stray, truncate, garbage, hangup,
-// e.g. "drop", "delay:2000@G003", "truncate:7x3", "hangup@S999".
+// e.g. "drop", "delay:2000@G003", "truncate:7x3", "hangup@S999"; "+K" makes it
+// apply from the K-th matching request on ("drop@G010+3": the third G010).
 std::optional<Fault> parseFault(const std::string& text);
 std::string describeFault(const Fault& fault);
 

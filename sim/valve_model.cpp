@@ -133,10 +133,11 @@ struct ValveModel::Impl {
   double rampA = 0, rampB = 0;
 
   // Trace recorder.
-  std::vector<std::array<std::uint8_t, 12>> samples;
+  std::vector<TraceRecord> samples;
   std::int64_t nextSampleNs = 0;
   std::int64_t periodNs = 500'000;
   std::size_t readPtr = 0;
+  std::vector<TraceRecord> script;  // served instead of `samples` when not empty
 
   std::int64_t now() const { return clock().count(); }
   bool bit(int b) const { return (params[1] >> b) & 1u; }
@@ -393,7 +394,7 @@ struct ValveModel::Impl {
   }
 
   void record() {
-    std::array<std::uint8_t, 12> s{};
+    TraceRecord s{};
     auto raw = [](double amps) {
       return static_cast<std::uint16_t>(std::clamp(std::lround(amps / AmpsPerCount), 0L, 0xFFFEL));
     };
@@ -442,9 +443,10 @@ struct ValveModel::Impl {
     update();
     std::vector<std::uint8_t> out;
     out.reserve(proto::TraceChunkLength);
+    const auto& served = script.empty() ? samples : script;
     for (int i = 0; i < 5; ++i, ++readPtr) {
-      if (readPtr < samples.size()) {
-        out.insert(out.end(), samples[readPtr].begin(), samples[readPtr].end());
+      if (readPtr < served.size()) {
+        out.insert(out.end(), served[readPtr].begin(), served[readPtr].end());
       } else {
         out.push_back(0xFF);
         out.push_back(0xFF);
@@ -757,6 +759,20 @@ struct ValveModel::Impl {
 };
 
 // ---- construction ---------------------------------------------------------------
+
+TraceRecord makeTraceRecord(std::uint16_t coilA, std::uint16_t coilB, std::uint32_t position,
+                            std::uint32_t setValue) {
+  TraceRecord r{};
+  r[0] = coilA & 0xFF;
+  r[1] = coilA >> 8;
+  r[2] = coilB & 0xFF;
+  r[3] = coilB >> 8;
+  for (int i = 0; i < 4; ++i) {
+    r[4 + i] = static_cast<std::uint8_t>(position >> (8 * i));
+    r[8 + i] = static_cast<std::uint8_t>(setValue >> (8 * i));
+  }
+  return r;
+}
 
 ValveModel::ValveModel(ValveConfig config, Clock clock) : d_(std::make_unique<Impl>()) {
   d_->cfg = std::move(config);
@@ -1104,6 +1120,13 @@ std::size_t ValveModel::recordedSamples() {
 std::chrono::nanoseconds ValveModel::samplePeriod() const {
   std::lock_guard lk(d_->mu);
   return std::chrono::nanoseconds(d_->periodNs);
+}
+
+void ValveModel::setTraceRecording(std::vector<TraceRecord> samples) {
+  std::lock_guard lk(d_->mu);
+  if (samples.size() > proto::TraceSamples) samples.resize(proto::TraceSamples);
+  d_->script = std::move(samples);
+  d_->readPtr = 0;
 }
 
 std::optional<std::pair<int, std::uint32_t>> parseStateHold(const std::string& text) {

@@ -62,6 +62,15 @@ inline constexpr std::size_t BankBytes = 512;
 using Bank = std::array<std::uint8_t, BankBytes>;
 inline constexpr std::uint32_t NoStop = 0xFFFFFFFFu;
 
+// One 12-byte sample of the trace recorder as the valve sends it: coil A and B
+// currents (raw, 16 bits each), the position word (a float, or source value and
+// PID mode with the monitor report on) and the set value (a float), all
+// little-endian. A coil A value of 0xFFFF marks the end of the recording.
+using TraceRecord = std::array<std::uint8_t, 12>;
+TraceRecord makeTraceRecord(std::uint16_t coilA, std::uint16_t coilB, std::uint32_t position,
+                            std::uint32_t setValue);
+inline constexpr std::uint16_t TraceEnd = 0xFFFF;
+
 // A state register held at a value from the command line: "REG=VALUE", where
 // a VALUE with a "." (or "nan", "inf") is a float, "0x..." a hexadecimal word
 // and anything else an unsigned decimal word. Nothing for a malformed text or
@@ -141,6 +150,11 @@ class ValveModel {
   // Trace recorder: samples recorded so far since the last restart (0..500).
   std::size_t recordedSamples();
   std::chrono::nanoseconds samplePeriod() const;
+  // A scripted recording served instead of the recorder's own (at most 500
+  // samples): chunk by chunk from the read pointer, which command 11 and every
+  // restart reset; end markers beyond its end. An empty one gives the
+  // recorder back.
+  void setTraceRecording(std::vector<TraceRecord> samples);
 
   // The factory parameter set of a valve with this configuration.
   static std::array<std::uint32_t, 129> factoryParameters(const ValveConfig& config);

@@ -18,6 +18,7 @@
 #include "sim/frame_server.h"
 #include "sim/port_registry.h"
 #include "sim/pty_server.h"
+#include "sim/recording_csv.h"
 #include "sim/valve_model.h"
 
 namespace {
@@ -47,11 +48,14 @@ const char* UsageText =
     "  --hold REG=VALUE   set state register REG to VALUE, repeatable: a float when\n"
     "                     it has a '.', a word in decimal or 0x hex; e.g. --hold 18=85.5\n"
     "  --pacing, --no-pacing   pace the line at 115200 baud 8E1 (default on)\n"
-    "  --fault SPEC       inject a fault, repeatable. SPEC is KIND[:N][@REQUEST][xCOUNT]\n"
+    "  --fault SPEC       inject a fault, repeatable. SPEC is KIND[:N][@REQUEST][+K][xCOUNT]\n"
     "                     with KIND drop, delay:MS, stx, etx, stray[:BYTE], truncate:N,\n"
     "                     garbage, hangup or ignore (the request is lost: not acted on,\n"
     "                     no reply); REQUEST the start of a request text such as\n"
-    "                     G003 or S999; e.g. --fault delay:2000@G003x2\n"
+    "                     G003 or S999; +K from the K-th matching request on;\n"
+    "                     e.g. --fault delay:2000@G003x2, --fault drop@G010+3\n"
+    "  --recording FILE   serve this trace recording (a CSV file as the tool's chart\n"
+    "                     saves it) instead of the recorder's own\n"
     "  --log FILE         append every request, timestamped, to FILE\n"
     "  --control PORT     accept control commands on 127.0.0.1:PORT (0: any free\n"
     "                     port, printed on standard error); see sim/control_server.h\n"
@@ -85,6 +89,7 @@ int main(int argc, char** argv) {
   std::vector<std::pair<int, std::uint32_t>> holds;
   std::string cfgFile;
   std::optional<int> controlPort;
+  std::vector<sim::TraceRecord> recording;
 
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -182,6 +187,13 @@ int main(int argc, char** argv) {
     } else if (a == "--control") {
       if (!parseUnsigned(value(), n) || n > 65535) return usageError("--control needs a port number");
       controlPort = static_cast<int>(n);
+    } else if (a == "--recording") {
+      const char* v = value();
+      if (!v) return usageError("--recording needs a file");
+      std::string error;
+      auto loaded = sim::loadRecordingCsv(v, error);
+      if (!loaded) return usageError(std::string("bad --recording ") + v + ": " + error);
+      recording = std::move(*loaded);
     } else if (a == "--log") {
       const char* v = value();
       if (!v) return usageError("--log needs a file");
@@ -219,6 +231,7 @@ int main(int argc, char** argv) {
   if (stop) model.setStop(stop->first, stop->second);
   if (history) model.setErrorHistory(*history);
   for (const auto& [reg, word] : holds) model.setState(reg, word);
+  if (!recording.empty()) model.setTraceRecording(recording);
 
   sim::PtyServer server(model, ptyOptions);
   try {
@@ -254,6 +267,8 @@ int main(int argc, char** argv) {
             << model.deviceType() << "\", active profile " << model.activeProfile() + 1 << "\n";
   if (!config.stateFile.empty()) std::cerr << "valve-sim: EEPROM state in " << config.stateFile << "\n";
   if (!cfgFile.empty()) std::cerr << "valve-sim: user profiles from " << cfgFile << "\n";
+  if (!recording.empty())
+    std::cerr << "valve-sim: serving a recording of " << recording.size() << " samples\n";
   for (const auto& f : faults) std::cerr << "valve-sim: fault " << sim::describeFault(f) << "\n";
   const std::filesystem::path folder =
       portsFolder.empty() ? sim::defaultPortsFolder() : std::filesystem::path(portsFolder);

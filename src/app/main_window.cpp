@@ -115,6 +115,7 @@ void TPgm::ConnectHandlers() {
   ConnectProfileHandlers();
   ConnectServiceHandlers();
   ConnectAboutHandlers();
+  ConnectRemoteHandlers();
 }
 
 void TPgm::FormCreate() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "link/receiver.h"
+#include "remote/set_value.h"
 #include "ui/access_rules.h"
 #include "ui/form_components.h"
 #include "ui/valve_field.h"
@@ -340,6 +341,16 @@ class TPgm : public QWidget {
   // Remote control switch, set-value bar and the switch check boxes.
   void RemoteControlClick();
   void Set_BarChange();
+  // The regulation chart: reads the recorder settings, shows the chart
+  // modally, keeps its sampling divider and writes a changed channel mask.
+  void ShowChartClick();
+  // Set_Low, Set_Mid, Set_Hi: the bar to its minimum, middle or maximum.
+  void SetMarkerClick(remote::Marker marker);
+  // Mouse down on the remote group left of Set_Val: the stepper runs until
+  // the mouse-up (or until the button is no longer held).
+  void ManualControlMouseDown(QMouseEvent* event);
+  // Mouse up on SendSetValue: its four forms by button and keys.
+  void SendSetValueMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers keys);
   void EnableDAC_OverrideClick();
   void EnableBreakpointClick();
   void ServiceModeClick();
@@ -399,6 +410,8 @@ class TPgm : public QWidget {
 
  private:
   void ConnectServiceHandlers();
+  void ConnectRemoteHandlers();
+  remote::Stepper stepper_;
   void ResetPeakAndRefresh(char coil);
 
   // ---- profiles, error handling, linearisation tables

@@ -9,6 +9,7 @@
 #include "status/status_refresh.h"
 #include "status/status_text.h"
 #include "ui/application.h"
+#include "ui/mouse_hook.h"
 #include "ui/number_fields.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
@@ -27,37 +28,7 @@
 
 namespace tvx::app {
 
-namespace {
-
-// Runs an action on mouse events of one kind that reach the watched widget,
-// before the widget's own handling.
-class MouseHook : public QObject {
- public:
-  MouseHook(QWidget* watched, std::initializer_list<QEvent::Type> types, std::function<void(QMouseEvent*)> action)
-      : QObject(watched), types_(types), action_(std::move(action)) {
-    watched->installEventFilter(this);
-  }
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    // A disabled control gets no mouse reaction (Qt still shows its events
-    // to filters).
-    if (!static_cast<QWidget*>(watched)->isEnabled()) return false;
-    for (QEvent::Type type : types_) {
-      if (event->type() == type) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        ui::RunGuarded([&] { action_(mouse); });
-        break;
-      }
-    }
-    return false;
-  }
-
- private:
-  std::vector<QEvent::Type> types_;
-  std::function<void(QMouseEvent*)> action_;
-};
-
-}  // namespace
+using ui::MouseHook;
 
 void TPgm::ConnectStatusHandlers() {
   using ui::Guarded;

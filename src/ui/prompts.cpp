@@ -94,6 +94,7 @@ std::optional<QString> QtPrompts::saveFileName(QWidget* parent, const FileReques
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
   dialog.setDefaultSuffix(request.defaultSuffix);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first();

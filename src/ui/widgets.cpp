@@ -91,7 +91,7 @@ void Shape::mouseReleaseEvent(QMouseEvent* event) {
 SaveDialog::SaveDialog(QObject* parent) : QObject(parent) {}
 
 bool SaveDialog::execute(QWidget* parent) {
-  Prompts::FileRequest request{title, initialDir, fileName, filter, defaultExt};
+  Prompts::FileRequest request{title, initialDir, fileName, filter, defaultExt, confirmOverwrite};
   std::optional<QString> chosen = CurrentPrompts().saveFileName(parent, request);
   if (!chosen) return false;
   fileName = *chosen;

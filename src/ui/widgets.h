@@ -91,6 +91,8 @@ class SaveDialog : public QObject {
   QString defaultExt;
   QString title;
   QString initialDir;
+  // False where the caller asks its own overwrite question.
+  bool confirmOverwrite = true;
 
   // False when the user cancelled.
   bool execute(QWidget* parent);

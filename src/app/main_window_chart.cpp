@@ -1,0 +1,129 @@
+// TPgm: the regulation chart and the set value of the remote group: the
+// markers over the bar, the stepper on the group's free area and the send
+// button's forms.
+#include "app/definitions.h"
+#include "app/main_window.h"
+#include "params/config_word.h"
+#include "params/conversions.h"
+#include "remote/set_value.h"
+#include "service/options_form.h"
+#include "trace/chart_form.h"
+#include "trace/chart_opening.h"
+#include "ui/application.h"
+#include "ui/mouse_hook.h"
+#include "ui/prompts.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace tvx::app {
+
+namespace {
+
+// The stepper's view of the remote group.
+class RemoteGroupStepper : public remote::StepperControls {
+ public:
+  RemoteGroupStepper(TPgm& pgm, Qt::MouseButton button) : pgm_(pgm), button_(button) {}
+  int Position() const override { return pgm_.Set_Bar->value(); }
+  void SetPosition(int position) override { pgm_.Set_Bar->setValue(position); }
+  bool RemoteOn() const override { return pgm_.RemoteControl->isChecked(); }
+  std::string_view SetValueText() const override {
+    text_ = pgm_.Set_Val->text().toStdString();
+    return text_;
+  }
+  void StopRefresh() override { pgm_.StopAutoTimer(); }
+  bool MayContinue() const override {
+    return (QGuiApplication::mouseButtons() & button_) && pgm_.isVisible() && pgm_.ManualControl->isVisible();
+  }
+
+ private:
+  TPgm& pgm_;
+  Qt::MouseButton button_;
+  mutable std::string text_;
+};
+
+}  // namespace
+
+void TPgm::ConnectRemoteHandlers() {
+  using ui::Guarded;
+  connect(ShowChart, &QPushButton::clicked, this, Guarded(this, &TPgm::ShowChartClick));
+  connect(Set_Low, &ui::Label::clicked, this, Guarded([this] { SetMarkerClick(remote::Marker::Low); }));
+  connect(Set_Mid, &ui::Label::clicked, this, Guarded([this] { SetMarkerClick(remote::Marker::Mid); }));
+  connect(Set_Hi, &ui::Label::clicked, this, Guarded([this] { SetMarkerClick(remote::Marker::High); }));
+  new ui::MouseHook(ManualControl, {QEvent::MouseButtonPress}, [this](QMouseEvent* e) { ManualControlMouseDown(e); });
+  new ui::MouseHook(ManualControl, {QEvent::MouseButtonRelease}, [this](QMouseEvent*) { stepper_.Stop(); });
+  new ui::MouseHook(SendSetValue, {QEvent::MouseButtonRelease}, [this](QMouseEvent* e) {
+    if (SendSetValue->isEnabled() && SendSetValue->rect().contains(e->position().toPoint()))
+      SendSetValueMouseUp(e->button(), QGuiApplication::queryKeyboardModifiers());
+  });
+}
+
+void TPgm::SetMarkerClick(remote::Marker marker) {
+  Set_Bar->setValue(remote::MarkerPosition(marker, Set_Bar->minimum(), Set_Bar->maximum()));
+}
+
+void TPgm::ManualControlMouseDown(QMouseEvent* event) {
+  if (event->position().x() >= Set_Val->x()) return;
+  const Qt::KeyboardModifiers keys = event->modifiers();
+  remote::StepperPress press;
+  press.direction = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? -1 : 0;
+  press.shift = keys & Qt::ShiftModifier;
+  press.ctrl = keys & Qt::ControlModifier;
+  RemoteGroupStepper controls(*this, event->button());
+  stepper_.Run(controls, press);
+}
+
+void TPgm::SendSetValueMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers keys) {
+  StopAutoTimer();
+  remote::SendPress press;
+  press.rightButton = button == Qt::RightButton;
+  press.ctrlOnly = (keys & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
+  remote::SendSetValue(press, Set_Val->text().toStdString());
+}
+
+void TPgm::ShowChartClick() {
+  StopAutoTimer();
+  const std::optional<trace::ChartOpening> opening =
+      trace::OpenChart(PWM->text().toStdString(), Held.traceInterval, ui::CurrentPrompts());
+  if (!opening) return;
+  Held.traceInterval = opening->divider;
+
+  params::ConfigWord options;
+  if (service::OptionsForm) service::OptionsForm->putOptionBits(options);
+  trace::ChartSettings settings;
+  settings.opening = *opening;
+  trace::ChartLegend& legend = settings.legend;
+  legend.threePositions = ThreePositions();
+  legend.voltageInput = VoltageInput();
+  legend.lvdt = LvdtFitted();
+  legend.pidP = PID_P->text();
+  legend.pidI = PID_I->text();
+  legend.pidD = PID_D->text();
+  legend.dkp = params::WordToFloat(Held.largeErrorKp);
+  legend.dki = params::WordToFloat(Held.largeErrorKi);
+  legend.lkp = params::WordToFloat(Held.nearZeroKp);
+  legend.lki = params::WordToFloat(Held.nearZeroKi);
+  legend.dynamicPid = options.dynamicPidMode;
+  settings.reportDac = options.reportDac;
+  settings.detailMode = DetailMode;
+  if (remote::RecorderStartTime)
+    settings.sinceRecorderStart = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - *remote::RecorderStartTime);
+  settings.firmwareText = QString::fromStdString(FirmwareText);
+  settings.toggleDetailMode = [this] {
+    FormShortCut(Qt::Key_F10);
+    return DetailMode;
+  };
+
+  trace::TChartForm chart(std::move(settings), this);
+  chart.exec();
+  Held.traceInterval = chart.divider();
+  trace::CloseChart(opening->channelMask, chart.channelMask());
+}
+
+}  // namespace tvx::app

@@ -1,0 +1,35 @@
+// A test of a sequence against the simulated valve: the valve on its pty, the
+// Receiver with the port open, the link's error reports collected instead of
+// shown, an empty request log at the start, and no pump hook left behind.
+#pragma once
+
+#include "link/comm_error.h"
+#include "link/pump_wait.h"
+#include "support/simulated_valve.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tvx::testing {
+
+class ValveLinkTest : public ::testing::Test {
+ protected:
+  ValveLinkTest() : session_(valve_.comNumber()) {}
+  void SetUp() override {
+    ASSERT_TRUE(session_.open());
+    link::SetErrorReporter([this](const std::string& text, const std::string&) { reports_.push_back(text); });
+    valve_.clearRequests();
+  }
+  void TearDown() override {
+    link::SetPumpHook({});
+    link::SetErrorReporter({});
+  }
+
+  SimulatedValve valve_;
+  LinkSession session_;
+  std::vector<std::string> reports_;
+};
+
+}  // namespace tvx::testing
