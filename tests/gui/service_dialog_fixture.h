@@ -12,9 +12,9 @@
 
 namespace tvx::apptest {
 
-class DialogTest : public ::testing::Test {
+class ServiceDialogTest : public ::testing::Test {
  protected:
-  explicit DialogTest(sim::ValveConfig config = {}) : valve_(std::move(config)), session_(valve_.comNumber()) {}
+  explicit ServiceDialogTest(sim::ValveConfig config = {}) : valve_(std::move(config)), session_(valve_.comNumber()) {}
   void SetUp() override {
     ASSERT_TRUE(session_.open());
     valve_.clearRequests();

@@ -17,7 +17,7 @@
 namespace tvx::apptest {
 namespace {
 
-TEST_F(DialogTest, LayoutsFollowTheValveAndTheSet) {
+TEST_F(ServiceDialogTest, LayoutsFollowTheValveAndTheSet) {
   service::TRampForm one(&parent_, false), two(&parent_, true);
   for (QWidget* w : std::initializer_list<QWidget*>{one.Ramp_B_Rise, one.Ramp_B_Fall, one.Label5, one.Label6})
     EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
@@ -37,7 +37,7 @@ TEST_F(DialogTest, LayoutsFollowTheValveAndTheSet) {
   EXPECT_GT(largeError.SendConfig->y(), largeError.XPID_Ki->geometry().bottom());
 }
 
-TEST_F(DialogTest, RampDialogTakesTypedTimesAndTheSwitch) {
+TEST_F(ServiceDialogTest, RampDialogTakesTypedTimesAndTheSwitch) {
   params::HeldParameters held;
   WhenShown<service::TRampForm>([](service::TRampForm& form) {
     EXPECT_EQ(form.Ramp_A_Rise->text(), QStringLiteral("0,800"));
@@ -52,7 +52,7 @@ TEST_F(DialogTest, RampDialogTakesTypedTimesAndTheSwitch) {
   EXPECT_TRUE(held.rampEnable);
 }
 
-TEST_F(DialogTest, TestSignalDialogShowsNoWaveformForAnUnknownCode) {
+TEST_F(ServiceDialogTest, TestSignalDialogShowsNoWaveformForAnUnknownCode) {
   valve_.model().setParameter(108, 2);
   bool noneChecked = false;
   // The same dialog object is not reused: each opening creates its own.
@@ -77,17 +77,17 @@ TEST_F(DialogTest, TestSignalDialogShowsNoWaveformForAnUnknownCode) {
                                   "W107=C0200000", "W108=00000001"}));
 }
 
-class TwoPositionDialogTest : public DialogTest {
+class TwoPositionServiceDialogTest : public ServiceDialogTest {
  protected:
   static sim::ValveConfig Config() {
     sim::ValveConfig c;
     c.threePositions = false;
     return c;
   }
-  TwoPositionDialogTest() : DialogTest(Config()) {}
+  TwoPositionServiceDialogTest() : ServiceDialogTest(Config()) {}
 };
 
-TEST_F(TwoPositionDialogTest, ManualPwmDialogConvertsOnKeyReleaseAndSends) {
+TEST_F(TwoPositionServiceDialogTest, ManualPwmDialogConvertsOnKeyReleaseAndSends) {
   bool bDisabled = false;
   WhenShown<remote::TSetPWMForm>([&](remote::TSetPWMForm& form) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -118,7 +118,7 @@ TEST_F(TwoPositionDialogTest, ManualPwmDialogConvertsOnKeyReleaseAndSends) {
 // Every way out of the calibration dialog ends with the inactive command as
 // its last frame, sent by the timer's next tick, with the controls disabled
 // meanwhile.
-TEST_F(DialogTest, CalibrationDialogAlwaysLeavesWithTheInactiveCommand) {
+TEST_F(ServiceDialogTest, CalibrationDialogAlwaysLeavesWithTheInactiveCommand) {
   const std::function<void(service::TCalibrateForm&)> leave[] = {
       [](service::TCalibrateForm& form) { QTest::keyClick(&form, Qt::Key_Escape); },
       [](service::TCalibrateForm& form) { form.close(); },  // the window manager's close

@@ -63,6 +63,13 @@ TEST_F(StatusTimerTest, TicksRefresh) {
 }
 
 TEST_F(StatusTimerTest, PressOnAnActionControlSwitchesItOff) {
+  // A press on LVDT_Setup opens a dialog at once: close whatever modal window
+  // a press opened.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+  closer.start(20);
   for (const char* name : StopAutoTimerControls) {
     auto* w = qobject_cast<QWidget*>(pgm_->components().object(QString::fromLatin1(name)));
     ASSERT_NE(w, nullptr) << name;
