@@ -48,7 +48,7 @@ const char* UsageText =
     "  --hold REG=VALUE   set state register REG to VALUE, repeatable: a float when\n"
     "                     it has a '.', a word in decimal or 0x hex; e.g. --hold 18=85.5\n"
     "  --pacing, --no-pacing   pace the line at 115200 baud 8E1 (default on)\n"
-    "  --fault SPEC       inject a fault, repeatable. SPEC is KIND[:N][@REQUEST][+K][xCOUNT]\n"
+    "  --fault FAULT      inject a fault, repeatable. FAULT is KIND[:N][@REQUEST][+K][xCOUNT]\n"
     "                     with KIND drop, delay:MS, stx, etx, stray[:BYTE], truncate:N,\n"
     "                     garbage, hangup or ignore (the request is lost: not acted on,\n"
     "                     no reply); REQUEST the start of a request text such as\n"

@@ -52,10 +52,10 @@ WakeTimer::~WakeTimer() {
 void WakeTimer::arm(std::chrono::nanoseconds fromNow) {
   if (!valid()) return;
   const std::int64_t ns = std::max<std::int64_t>(1, fromNow.count());  // 0 would stop it
-  itimerspec spec{};
-  spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-  spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-  ::timerfd_settime(static_cast<int>(native_), 0, &spec, nullptr);
+  itimerspec setting{};
+  setting.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+  setting.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+  ::timerfd_settime(static_cast<int>(native_), 0, &setting, nullptr);
 }
 
 void WakeTimer::disarm() {

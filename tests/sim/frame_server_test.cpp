@@ -122,7 +122,7 @@ TEST(Faults, ParseCommandLineForms) {
 
 TEST(Faults, ApplyChangesTheReply) {
   const std::vector<std::uint8_t> reply = sim::FrameServer::framed('G', 3, 0x1234);
-  auto apply = [&](const char* spec) { return sim::applyFault(*sim::parseFault(spec), reply); };
+  auto apply = [&](const char* text) { return sim::applyFault(*sim::parseFault(text), reply); };
 
   EXPECT_TRUE(apply("drop").bytes.empty());
   auto delayed = apply("delay:250");
