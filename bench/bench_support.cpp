@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 double FloorMs(link::ExchangeCode code, std::size_t requestBytes, std::size_t replyBytes) {
   const link::ExchangeTiming& t = link::TimingOf(code);
-  const double wire = static_cast<double>(requestBytes + replyBytes) * SecondsPerByte * 1000.0;
+  const double wire = static_cast<double>(requestBytes + replyBytes) * SecondsPerByte * 1000.0 + TurnaroundMs;
   return std::ceil(wire / t.waitMs - 1e-9) * t.waitMs + t.pauseMs;
 }
 

@@ -21,8 +21,16 @@ using Clock = std::chrono::steady_clock;
 // One byte on the line at 115200 baud 8E1 (11 bits).
 inline constexpr double SecondsPerByte = 11.0 / 115200.0;
 
-// The floor of one exchange: its request and reply bytes on the wire, rounded
-// up to the exchange's poll grid, plus its pause after success.
+// The least time between the request's last byte leaving and the reply's first
+// byte starting: the other end must read the request before it can answer (a
+// USB serial bridge alone takes a 125 us microframe each way). Without it the
+// floor of a reply that would end a few microseconds before a poll counts that
+// poll, which no link can meet.
+inline constexpr double TurnaroundMs = 0.125;
+
+// The floor of one exchange: its request and reply bytes on the wire plus the
+// turnaround, rounded up to the exchange's poll grid, plus its pause after
+// success.
 double FloorMs(link::ExchangeCode code, std::size_t requestBytes, std::size_t replyBytes);
 
 // The floor of a request as the simulator logs it ("G003", "S997=5555AAAA"):
