@@ -219,7 +219,7 @@ void TPgm::CreateOtherComponents() {
   auto& f = components_;
   AboutImage = new ui::Image(this);
   AboutImage->setObjectName(QStringLiteral("AboutImage"));
-  AboutImage->setGeometry(672, 3, 32, 32);
+  AboutImage->setGeometry(ClientWidth - 32, 3, 32, 32);  // flush with the right edge, not cut by it
   AboutImage->setPixmap(QPixmap(QString::fromLatin1(IconResource)));
   AboutImage->raise();
   f.add(AboutImage, "TImage");
