@@ -28,6 +28,10 @@ expect "$program" usr/bin/tarvelmundix usr/bin/tarvelmundix-cli usr/share/man/ma
   usr/share/man/man1/tarvelmundix.1.gz usr/share/doc/tarvelmundix/copyright
 expect "$simulator" usr/bin/valve-sim usr/share/man/man1/valve-sim.1.gz \
   usr/share/doc/tarvelmundix-valve-sim/copyright
+if ! dpkg-deb -f "$program" Depends | grep -qw fonts-liberation2; then
+  echo "$(basename "$program") does not depend on the font its windows are laid out for" >&2
+  status=1
+fi
 if dpkg-deb -c "$program" | grep -q valve-sim; then
   echo "the simulator belongs in its own package" >&2
   status=1

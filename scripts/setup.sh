@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix
-  xvfb xauth x11-apps fonts-dejavu-core
+  xvfb xauth x11-apps fonts-dejavu-core fonts-liberation2
 )
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------

@@ -139,7 +139,9 @@ void TPgm::CreateRemoteGroup() {
   ManualControl = MakeGroup(f, this, "ManualControl", {13, 382, 481, 91}, DesignText(" Sterowanie zdalne "));
   // The check box sits on the group's caption line, right after the caption.
   const int captionEnd = 8 + ManualControl->fontMetrics().horizontalAdvance(ManualControl->title()) + 6;
-  RemoteControl = MakeCheckBox(f, ManualControl, "RemoteControl", {captionEnd, -1, 18, 18}, QString(),
+  // Its box starts on the group's top edge (the box of the group is not cut off);
+  // the tick square keeps its place on the caption line.
+  RemoteControl = MakeCheckBox(f, ManualControl, "RemoteControl", {captionEnd, 0, 18, 16}, QString(),
                                DesignText(" Włącz/wyłącz zdalne sterowanie rozdzielacza "));
   Set_Low = MakeLabel(f, ManualControl, "Set_Low", 14, 20, DesignText("-10"));
   Set_Mid = MakeLabel(f, ManualControl, "Set_Mid", 156, 20, DesignText(" 0"));

@@ -164,11 +164,6 @@ void TPgm::CreateServiceTab() {
     r.send = MakeButton(f, t, r.sendName, {106, y + 14, 28, 23}, DesignText("»"), DesignText(r.sendHint));
     y += 41;
   }
-  // The longest caption is set a little narrower so that it fits the tab.
-  QFont narrow = Label43->font();
-  narrow.setStretch(QFont::SemiCondensed);
-  Label43->setFont(narrow);
-  Label43->adjustSize();
   Label60 = MakeLabel(f, t, "Label60", 6, y, DesignText("Stan wyjścia DAC"));
   DAC_Value = MakeEdit(f, t, "DAC_Value", {6, y + 15, 48, 21}, 4, NotRead);
   ui::InstallNumericKeyFilter(DAC_Value);
@@ -219,7 +214,7 @@ void TPgm::CreateOtherComponents() {
   auto& f = components_;
   AboutImage = new ui::Image(this);
   AboutImage->setObjectName(QStringLiteral("AboutImage"));
-  AboutImage->setGeometry(672, 3, 32, 32);
+  AboutImage->setGeometry(ClientWidth - 32, 3, 32, 32);  // flush with the right edge, not cut by it
   AboutImage->setPixmap(QPixmap(QString::fromLatin1(IconResource)));
   AboutImage->raise();
   f.add(AboutImage, "TImage");

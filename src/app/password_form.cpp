@@ -48,6 +48,7 @@ TPasswordForm::TPasswordForm(QWidget* parent) : QDialog(parent) {
   Logo->setObjectName(QStringLiteral("Logo"));
   Logo->setGeometry(0, 0, ClientWidth, 107);
   Logo->setPixmap(QPixmap::fromImage(ui::LoadJpeg(QString::fromLatin1(LogoResource))));
+  Logo->setScaledContents(true);
 
   Prompt = new ui::Label(this);
   Prompt->setObjectName(QStringLiteral("Prompt"));
@@ -103,6 +104,9 @@ void TPasswordForm::FormActivate() {
   if (QWindow* window = windowHandle()) window->setFlags(window->flags() | Qt::FramelessWindowHint);
   setFixedSize(size() + frame);
   move(outerTopLeft);
+  // The picture spans the whole width, as before.
+  PicturePanel->resize(width(), PicturePanel->height());
+  Logo->resize(PicturePanel->size());
 
   QPainterPath outline;
   outline.addRoundedRect(QRectF(0, 0, width() - 1, height() - 1), CornerEllipse / 2.0, CornerEllipse / 2.0);

@@ -194,7 +194,7 @@ void TChartForm::CreateComponents() {
     *row.led = led;
     *row.label = NavyLabel(this, Q(row.caption), LabelLeft, top + 2, true, 12);
     (*row.label)->setObjectName(Q(row.labelName));
-    *row.units = NavyLabel(this, Q(row.unit), LabelLeft + (*row.label)->width() + 1, top + 4, false);
+    *row.units = NavyLabel(this, Q(row.unit), LabelLeft + (*row.label)->width() + 2, top + 4, false);
     (*row.units)->setObjectName(Q(row.unitsName));
     top += 28;
   }

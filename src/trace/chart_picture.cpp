@@ -107,7 +107,8 @@ void ChartPicture::DrawFrame(const ChartScales& scales, const FrameSettings& set
     s.Text(TextColumnX, g.y0 - dy, Q(label));
     s.Text(GainValueEnd - s.Width(value), g.y0 - dy, value);
   };
-  auto general = [&](double value) { return Q(GeneralText(value, sep)); };
+  // The held gains are single-precision register values.
+  auto general = [&](double value) { return Q(SingleText(static_cast<float>(value), sep)); };
   gain(250, text::Kp, legend.pidP, true);
   gain(230, text::Ki, legend.pidI, true);
   gain(210, text::Kd, legend.pidD, true);

@@ -73,6 +73,14 @@ std::string GeneralText(double value, char separator) {
   return WithSeparator(text, separator);
 }
 
+std::string SingleText(float value, char separator) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general);
+  std::string text(buffer, result.ptr);
+  std::replace(text.begin(), text.end(), 'e', 'E');
+  return WithSeparator(text, separator);
+}
+
 std::string RestartHint(double shownMs, char separator) {
   return text::RestartHintHead + GeneralText(shownMs * 0.5, separator) + text::RestartHintTail;
 }

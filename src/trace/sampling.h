@@ -53,6 +53,12 @@ std::string FixedDecimals(double value, int decimals, char decimalSeparator);
 // A number in general format with 15 significant digits and the given separator.
 std::string GeneralText(double value, char decimalSeparator);
 
+// A single-precision value in general format with the fewest digits that read
+// back as the same single: 1.2f is "1,2", not the "1,20000004768372" that its
+// widening to double shows, which is longer than the chart's gain column and
+// runs over the caption before it.
+std::string SingleText(float value, char decimalSeparator);
+
 // " Zbierz kolejne " + half the shown period + "s przebiegu ".
 std::string RestartHint(double shownMs, char decimalSeparator);
 

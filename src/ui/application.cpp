@@ -140,10 +140,13 @@ void SetHintPause(int milliseconds) {
   for (QWidget* w : QApplication::allWidgets()) w->setToolTipDuration(milliseconds);
 }
 
-void ApplyProgramFont(QApplication& app) {
-  QFont font = app.font();
-  font.setPointSize(8);
-  app.setFont(font);
+QFont ProgramFont() {
+  QFont font(QString::fromLatin1(ProgramFontFamily));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(ProgramFontPixels);
+  return font;
 }
+
+void ApplyProgramFont(QApplication& app) { app.setFont(ProgramFont()); }
 
 }  // namespace tvx::ui

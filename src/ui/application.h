@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFont>
 #include <QString>
 
 #include <functional>
@@ -63,7 +64,22 @@ void InstallLinkHooks();
 // exist now and those created later (dialogs included).
 void SetHintPause(int milliseconds);
 
-// The program's default font: the toolkit's sans font at 8 points.
+// The program's font. The fixed layout was drawn for a narrow Windows sans
+// font at 8 points (11 pixels on a 96 dpi screen); the toolkit's default sans
+// on Linux (DejaVu Sans) is some 15 % wider and cuts or crowds the captions.
+// Liberation Sans (Debian's fonts-liberation2, which the package depends on)
+// has the advance widths of Arial, so on Windows Arial stands in for it and
+// the texts take the same room on both systems. In pixels, so that the texts
+// keep to the pixel layout whatever the screen's dpi setting.
+#ifdef Q_OS_WIN
+inline constexpr const char* ProgramFontFamily = "Arial";
+#else
+inline constexpr const char* ProgramFontFamily = "Liberation Sans";
+#endif
+inline constexpr int ProgramFontPixels = 11;
+QFont ProgramFont();
+
+// Makes ProgramFont() the application's default font, for every window.
 void ApplyProgramFont(QApplication& app);
 
 }  // namespace tvx::ui

@@ -86,6 +86,8 @@ TEST(PasswordForm, TakesItsRoundedBorderlessShapeWhenActive) {
   // The client area grew by the frame and the label is inside it.
   EXPECT_GT(form.height(), before.height());
   EXPECT_LT(form.Version->geometry().bottom(), form.height());
+  // The picture grew with it: it reaches the right edge.
+  EXPECT_EQ(form.Logo->mapTo(&form, QPoint(form.Logo->width(), 0)).x(), form.width());
   // Rounded corners: the corner pixel is cut off, the middle is in.
   EXPECT_FALSE(form.mask().contains(QPoint(0, 0)));
   EXPECT_FALSE(form.mask().contains(QPoint(form.width() - 1, form.height() - 1)));

@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, StartUpState) {
   EXPECT_EQ(pgm->PortState->geometry(), QRect(516, 494, 22, 9));
   EXPECT_EQ(pgm->DisConnect->geometry(), QRect(550, 486, 132, 24));
   EXPECT_EQ(pgm->Options->geometry(), QRect(508, 21, 182, 452));
-  EXPECT_EQ(pgm->AboutImage->geometry(), QRect(672, 3, 32, 32));
+  EXPECT_EQ(pgm->AboutImage->geometry(), QRect(TPgm::ClientWidth - 32, 3, 32, 32));
   EXPECT_EQ(pgm->USABImage->geometry(), QRect(13, 119, 480, 250));
   EXPECT_EQ(pgm->Set_Bar->minimum(), -100);
   EXPECT_EQ(pgm->Set_Bar->maximum(), 100);

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ TEST(TraceSampling, PeriodListRecordingTimeAndTexts) {
   for (int i = 0; i <= 5; ++i) labels.push_back(TimeLabel(0.5, i, ','));
   EXPECT_EQ(labels, (std::vector<std::string>{"0s", "0,05s", "0,1s", "0,15s", "0,2s", "0,25s"}));
   EXPECT_EQ(GeneralText(static_cast<float>(0.1), '.'), "0.100000001490116");
+  // The chart's gains are singles: only the digits a single holds.
+  for (const auto& [value, text] : std::vector<std::pair<float, std::string>>{
+           {1.2f, "1,2"}, {0.4f, "0,4"}, {4.0f, "4"}, {-0.05f, "-0,05"}, {1.0e-5f, "1E-05"}})
+    EXPECT_EQ(SingleText(value, ','), text);
 }
 
 TEST(TraceSampling, WaitForARecordingInProgress) {
