@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "link/change_log.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
@@ -28,6 +29,11 @@ QString& TitleStore() {
 }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+constexpr const char* ChangeLogFailureText =
+    " Nie można zapisać dziennika zmian. Operacje na rozdzielaczu są wykonywane, \n"
+    " ale nie są w nim odnotowywane. \n\n";
+constexpr const char* ChangeLogFailureCaption = " Dziennik zmian";
 
 // Gives every widget the hint pause when it is polished, before it is first shown.
 class HintPause : public QObject {
@@ -127,6 +133,19 @@ void InstallLinkHooks() {
   link::SetErrorReporter([](const std::string& text, const std::string& caption) {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
                              Prompts::Icon::Error);
+  });
+  // Told when the operation has ended (the line is written as its sequence
+  // returns, maybe while an error unwinds it), so the box never stands in the
+  // operation's way and comes after the operation's own messages.
+  link::SetChangeLogFailureReporter([](const std::string& file, const std::string& reason) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [text = QString::fromUtf8(ChangeLogFailureText) + QString::fromStdString(file) + QStringLiteral(" (") +
+                QString::fromStdString(reason) + QStringLiteral(")")] {
+          CurrentPrompts().message(DialogParent(), text, QString::fromUtf8(ChangeLogFailureCaption),
+                                   Prompts::Icon::Warning);
+        },
+        Qt::QueuedConnection);
   });
 }
 
