@@ -8,12 +8,12 @@
 #include "params/parameter_set.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
+#include "support/change_log_lines.h"
 #include "support/recording_view.h"
 #include "valve_link_fixture.h"
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace tvx::link {
 namespace {
@@ -39,18 +39,7 @@ class ChangeLog : public testing::ValveLinkTest {
     ValveLinkTest::TearDown();
   }
 
-  // The lines of the log, each split into its tab-separated fields.
-  std::vector<Lines> lines() const {
-    std::vector<Lines> out;
-    std::ifstream in(file_);
-    for (std::string line; std::getline(in, line);) {
-      Lines fields;
-      std::stringstream split(line);
-      for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
-      out.push_back(fields);
-    }
-    return out;
-  }
+  std::vector<Lines> lines() const { return testing::ChangeLogLines(file_); }
   // Operation and what was sent of each line.
   std::vector<Lines> operations() const {
     std::vector<Lines> out;
