@@ -23,7 +23,7 @@ struct Result {
   std::string out, err;
 };
 
-Result Run(const std::vector<std::string>& args) {
+Result RunTool(const std::vector<std::string>& args) {
   std::ostringstream out, err;
   Io io{out, err};
   const int code = cli::Run(args, io);
@@ -42,7 +42,7 @@ TEST(ChangeLogCommand, WritesOfTheToolLandInTheLogThatLogPrintsByValve) {
   const std::string set = (folder.path() / "set.json").string();
   std::ofstream(set) << R"({"parameters": {"PWM": 1500}})";
   const testing::ScopedEnvironment password(PasswordVariable, "serwis");
-  ASSERT_EQ(Run({"write", set, "--store", "--port", "COM" + std::to_string(valve.comNumber())}).code, ExitDone);
+  ASSERT_EQ(RunTool({"write", set, "--store", "--port", "COM" + std::to_string(valve.comNumber())}).code, ExitDone);
 
   struct Case {
     std::vector<std::string> args;
@@ -55,7 +55,7 @@ TEST(ChangeLogCommand, WritesOfTheToolLandInTheLogThatLogPrintsByValve) {
       {{"log", "--serial", "SN-4"}, {}},
   };
   for (const Case& c : cases) {
-    const Result r = Run(c.args);
+    const Result r = RunTool(c.args);
     EXPECT_EQ(r.code, ExitDone) << r.err;
     std::vector<std::string> operations;
     std::istringstream printed(r.out);
@@ -63,15 +63,17 @@ TEST(ChangeLogCommand, WritesOfTheToolLandInTheLogThatLogPrintsByValve) {
       ASSERT_EQ(line.size(), 6u);
       operations.push_back(line[4]);
       // The old PWM word was read before the send.
-      if (line[4] == "Zapisz") EXPECT_NE(line[5].find("W002 "), std::string::npos) << line[5];
-      if (line[4] == "Zapisz") EXPECT_NE(line[5].find(" -> 000005DC"), std::string::npos) << line[5];
+      if (line[4] == "Zapisz") {
+        EXPECT_NE(line[5].find("W002 "), std::string::npos) << line[5];
+        EXPECT_NE(line[5].find(" -> 000005DC"), std::string::npos) << line[5];
+      }
     }
     EXPECT_EQ(operations, c.operations) << c.args.back();
   }
 
   // No log yet is no error.
   std::filesystem::remove(log);
-  const Result none = Run({"log"});
+  const Result none = RunTool({"log"});
   EXPECT_EQ(none.code, ExitDone);
   EXPECT_TRUE(none.out.empty());
 }
