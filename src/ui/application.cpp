@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QFont>
 #include <QSocketNotifier>
+#include <QTimer>
 #ifdef Q_OS_WIN
 #include <QWinEventNotifier>
 #include <windows.h>
@@ -34,6 +35,19 @@ constexpr const char* ChangeLogFailureText =
     " Nie można zapisać dziennika zmian. Operacje na rozdzielaczu są wykonywane, \n"
     " ale nie są w nim odnotowywane. \n\n";
 constexpr const char* ChangeLogFailureCaption = " Dziennik zmian";
+
+// The change log is written as an operation's sequence returns, maybe while an
+// error unwinds it: its box comes once the event loop is back and no exchange
+// waits, after the operation's own messages and never in its way.
+void ShowChangeLogFailure(const QString& text) {
+  QTimer::singleShot(0, qApp, [text] {
+    if (link::ExchangeInProgress()) {
+      ShowChangeLogFailure(text);
+      return;
+    }
+    CurrentPrompts().message(DialogParent(), text, QString::fromUtf8(ChangeLogFailureCaption), Prompts::Icon::Warning);
+  });
+}
 
 // Gives every widget the hint pause when it is polished, before it is first shown.
 class HintPause : public QObject {
@@ -134,18 +148,9 @@ void InstallLinkHooks() {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
                              Prompts::Icon::Error);
   });
-  // Told when the operation has ended (the line is written as its sequence
-  // returns, maybe while an error unwinds it), so the box never stands in the
-  // operation's way and comes after the operation's own messages.
   link::SetChangeLogFailureReporter([](const std::string& file, const std::string& reason) {
-    QMetaObject::invokeMethod(
-        qApp,
-        [text = QString::fromUtf8(ChangeLogFailureText) + QString::fromStdString(file) + QStringLiteral(" (") +
-                QString::fromStdString(reason) + QStringLiteral(")")] {
-          CurrentPrompts().message(DialogParent(), text, QString::fromUtf8(ChangeLogFailureCaption),
-                                   Prompts::Icon::Warning);
-        },
-        Qt::QueuedConnection);
+    ShowChangeLogFailure(QString::fromUtf8(ChangeLogFailureText) + QString::fromStdString(file) + QStringLiteral(" (") +
+                         QString::fromStdString(reason) + QStringLiteral(")"));
   });
 }
 
