@@ -188,8 +188,9 @@ void LogFrameSent(char letter, int reg, std::uint32_t word) {
   SentFrame f{letter, reg, word, std::nullopt, false};
   if (letter == proto::WriteLetter) {
     if (const auto it = s.known.find(reg); it != s.known.end()) f.old = it->second;
-    // Until the valve answers, nobody knows which word the register holds.
-    s.known.erase(reg);
+    // Until the valve answers, nobody knows which word the register holds,
+    // unless it is the same either way.
+    if (f.old != word) s.known.erase(reg);
   }
   s.frames.push_back(f);
 }
