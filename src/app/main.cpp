@@ -1,15 +1,18 @@
 // The program's entry: the login first, then the main window and the hidden
 // options dialog, then the message loop until the main window closes.
+#include "app/change_log_place.h"
 #include "app/main_window.h"
 #include "app/password_form.h"
 #include "program_info.h"
 #include "service/options_form.h"
 #include "ui/application.h"
+#include "link/change_log.h"
 
 int main(int argc, char** argv) {
   tvx::ui::Application app(argc, argv);
   tvx::ui::ApplyProgramFont(app);
   tvx::ui::InstallLinkHooks();
+  tvx::link::SetChangeLogFile(tvx::app::ChangeLogFilePath());
 
   tvx::ui::Application::setTitle(QString::fromUtf8(tvx::LoginTitle));
   {

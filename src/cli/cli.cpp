@@ -3,6 +3,7 @@
 #include "app/login_levels.h"
 #include "app/login_table.h"
 #include "app/usb_port_match.h"
+#include "cli/change_log_command.h"
 #include "cli/cli_view.h"
 #include "cli/parameter_file.h"
 #include "link/comm_error.h"
@@ -74,6 +75,7 @@ int Info(Context& c);
 int Read(Context& c);
 int Write(Context& c);
 int Status(Context& c);
+int Log(Context& c);
 
 const Option PortOption{"--port", "COMn", "the valve's port (default: the valve's USB port)"};
 const Option QuietOption{"--quiet", "", "no notes on standard error, only errors"};
@@ -90,13 +92,15 @@ const std::vector<Command>& Commands() {
       {"status", "", "one status refresh, or one every SECONDS until Ctrl+C",
        {{"--watch", "[SECONDS]", "refresh every SECONDS (default 1.5), one row each"},
         {"--csv", "FILE", "append the rows to FILE, with a header when it is new"}}, Status},
+      {"log", "", "the change log: every write to a valve, from the window or from here",
+       {{"--serial", "S", "only the lines of the valve with serial number S"}}, Log},
   };
   return commands;
 }
 
 std::vector<Option> OptionsOf(const Command& command) {
   std::vector<Option> all = command.options;
-  if (command.name != "ports") all.push_back(PortOption);
+  if (command.name != "ports" && command.name != "log") all.push_back(PortOption);
   all.push_back(QuietOption);
   all.push_back(HelpOption);
   return all;
@@ -207,6 +211,7 @@ int WithLink(Context& c, Body body) {
   link::SetErrorReporter([&io = c.io](const std::string& text, const std::string& caption) {
     io.err << CliQuestions::Trimmed(caption) << ": " << CliQuestions::Trimmed(text) << '\n';
   });
+  InstallChangeLog(c.io.err);
   Session session(com);
   if (!session.open()) return ExitLinkFailure;
   try {
@@ -437,6 +442,14 @@ int Status(Context& c) {
       if (c.io.stopRequested(rows)) return int{ExitDone};
     }
   });
+}
+
+// ---- the change log -------------------------------------------------------------
+
+int Log(Context& c) {
+  std::optional<std::string> serial;
+  if (const auto it = c.options.find("--serial"); it != c.options.end()) serial = it->second;
+  return PrintChangeLog(c.io, serial, c.quiet);
 }
 
 }  // namespace

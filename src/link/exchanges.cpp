@@ -1,5 +1,6 @@
 #include "link/exchanges.h"
 
+#include "link/change_log.h"
 #include "link/comm_error.h"
 #include "link/frame_trace.h"
 #include "link/frames.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace tvx::link {
 
@@ -106,9 +108,19 @@ std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, Ex
   ExchangeScope scope;
   const ExchangeTiming& t = TimingOf(code);
   Frame request = word ? ValueRequest(letter, reg, *word) : ShortRequest(letter, reg);
+  // Every write goes to the change log, within the operation that sent it or
+  // on its own.
+  const bool write = word && (letter == proto::WriteLetter || letter == proto::CommandLetter);
+  std::optional<ChangeLogScope> logged;
+  if (write) {
+    logged.emplace(std::string());
+    LogFrameSent(letter, reg, *word);
+  }
   std::uint8_t reply[proto::FramedReplyLength];
   Exchange(request, proto::FramedReplyLength, t, reply);
+  if (write) LogFrameAnswered();
   std::uint32_t value = t.framed ? FramedValue(reply) : 0;
+  if (letter == proto::ReadParameterLetter) NoteParameterWord(reg, value);
   if (t.pauseMs) PumpWait(t.pauseMs);
   return value;
 }
@@ -156,6 +168,7 @@ std::uint32_t SendCommand(int command, std::uint32_t word) {
 
 void ReadBlock(int reg, std::uint8_t* buffer) {
   RawExchange(ShortRequest(proto::ReadStateLetter, reg), proto::BlockLength(reg), ReadBlockCode, buffer);
+  if (reg == proto::ParameterBlockRegister) NoteParameterBlock(buffer, proto::ParameterBlockLength);
 }
 
 bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel) {

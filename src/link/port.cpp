@@ -1,5 +1,6 @@
 #include "link/port.h"
 
+#include "link/change_log.h"
 #include "link/comm_error.h"
 #include "platform/port_names.h"
 
@@ -81,6 +82,7 @@ bool OpenPort(int portNumber, bool* unavailable) {
   PortHandle = handle;
   LineLost.store(false);
   PortOpen.store(ok);
+  ForgetLoggedValve();
   ShowPortIndicator(ok);
   return ok;
 }
@@ -93,6 +95,7 @@ void ClosePort() {
   PortHandle = platform::InvalidSerialHandle();
   LineLost.store(false);
   PortOpen.store(false);
+  ForgetLoggedValve();
   ShowPortIndicator(false);
 }
 

@@ -1,9 +1,11 @@
 #include "params/parameter_set.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "link/protocol.h"
 #include "params/conversions.h"
 #include "params/derived.h"
+#include "params/identity_text.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
 
@@ -88,14 +90,24 @@ void ReadParameterSet(ParameterView& view) {
   view.setText("SelectSetup", profile.caption);
   view.setEnabled("SelectSetup", profile.enabled);
 
-  view.showFirmware(link::ReadRegister(state::Firmware));
+  const std::uint32_t firmware = link::ReadRegister(state::Firmware);
+  view.showFirmware(firmware);
   ReadHardwareFlags();
   // Each text is shown as soon as it is read.
-  view.showSerialNumber(link::ReadSerialNumber());
-  view.showDeviceType(link::ReadDeviceType());
+  const std::string serialNumber = link::ReadSerialNumber();
+  view.showSerialNumber(serialNumber);
+  const std::string deviceType = link::ReadDeviceType();
+  view.showDeviceType(deviceType);
+  std::string firmwareText = FirmwareText(firmware);
+  constexpr std::string_view FirmwarePrefix = "Firmware: ";
+  if (firmwareText.starts_with(FirmwarePrefix)) firmwareText.erase(0, FirmwarePrefix.size());
+  link::SetLoggedValve(serialNumber, deviceType, firmwareText);
 }
 
 void SendParameterSet(const ParameterView& view, view::Questions& questions, bool store) {
+  link::ChangeLogScope logged(store ? "Zapisz" : "Prześlij");
+  // Storing copies the working parameters into EEPROM and leaves them as they are.
+  logged.CommandsKeepParameters();
   const std::uint32_t word = ConfigurationWordOf(view);
   link::WriteRegister(reg::Configuration, word);
   if (link::ReadParameter(reg::Configuration) != word)
@@ -114,6 +126,9 @@ void ReadHardwareFlags() {
   In2Present = Yes(state::In2Present);
 }
 
-void ResetValve() { link::SendCommand(cmd::ResetValve, proto::OneShot); }
+void ResetValve() {
+  link::ChangeLogScope logged("Reset");
+  link::SendCommand(cmd::ResetValve, proto::OneShot);
+}
 
 }  // namespace tvx::params

@@ -1,5 +1,6 @@
 #include "params/profiles.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "link/protocol.h"
 #include "link/pump_wait.h"
@@ -38,6 +39,7 @@ void SelectProfile(ProfileSelection& selection, std::int64_t& current) {
   if (const std::optional<int> chosen = selection.Choose(ProfileButton(current))) {
     current = *chosen;
     selection.ShowProfile(current);
+    link::ChangeLogScope logged("Wybierz");
     link::SendCommand(cmd::SelectProfile, ProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
   }
   if (current >= 1 && current <= 9) selection.ShowProfile(current);
@@ -139,6 +141,7 @@ void ProfileOperations::LoadFromFile() {
 
   FileOperation run(*this, ProfileBusy::Loading);
   run.ReadCurrentBank();
+  link::ChangeLogScope logged("Pobierz profile użytkownika z pliku konfiguracyjnego " + *path);
 
   const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, false);
   if (!file) return;
@@ -159,6 +162,7 @@ void ProfileOperations::CopyUserToFactory() {
   dialog_.MarkProfiles(0);
   dialog_.SetBusy(ProfileBusy::Command);
   const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  link::ChangeLogScope logged("Skopiuj profile użytkownika do profilów fabrycznych");
   Command(cmd::UserToFactory, ProfileBulkArgument);
 }
 
@@ -166,6 +170,7 @@ void ProfileOperations::CopyFactoryToUser() {
   dialog_.MarkProfiles(0);
   dialog_.SetBusy(ProfileBusy::Command);
   const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
+  link::ChangeLogScope logged("Skopiuj profile fabryczne do profilów użytkownika");
   Command(cmd::FactoryToUser, ProfileBulkArgument);
 }
 
@@ -178,6 +183,7 @@ void ProfileOperations::RestoreCheckedProfile() {
     dialog_.Beep();
     return;
   }
+  link::ChangeLogScope logged("Przywróć wybrany profil ustawień z profilów fabrycznych");
   Command(cmd::RestoreProfile, RestoreProfileBase + static_cast<std::uint32_t>(*profile - 1));
 }
 
@@ -213,6 +219,7 @@ void ProfileOperations::CompareWithFile() {
 
 void ProfileOperations::WriteTypicalValues() {
   dialog_.MarkProfiles(0);
+  link::ChangeLogScope logged("Wpisz do aktualnych ustawień rozdzielacza wartości typowe");
   Command(cmd::TypicalValues, proto::OneShot);
 }
 

@@ -1,5 +1,6 @@
 #include "remote/test_signal.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "params/register_map.h"
 
@@ -33,6 +34,7 @@ void TestSignalSetup(params::DialogView& dialog) {
 
   if (!dialog.run()) return;
 
+  link::ChangeLogScope logged("Auto");
   for (const SignalField& f : SignalFields) params::WriteFloatField(dialog, f.name, f.reg);
   std::uint32_t code = 0;
   for (const WaveformRadio& w : Waveforms)

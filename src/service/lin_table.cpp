@@ -1,5 +1,6 @@
 #include "service/lin_table.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "link/protocol.h"
 #include "params/conversions.h"
@@ -106,6 +107,8 @@ void EditLinTable(LinTableKind kind, bool& useFlag, LinTableEditor& editor) {
   link::ReadLinTable(info.table, block.data());
   const std::optional<LinTableAnswer> answer = editor.Edit(kind, UnpackLinTable(block), useFlag);
   if (!answer) return;
+  const char* const names[] = {"Lin A", "Lin B", "Lin LVDT"};
+  link::ChangeLogScope logged(names[static_cast<int>(kind)]);
   for (int k = 0; k < TableValues; ++k) link::WriteRegister(info.base + k, answer->words[k]);
   useFlag = answer->use;
 }

@@ -1,5 +1,6 @@
 #include "service/lvdt_calibration.h"
 
+#include "link/change_log.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
@@ -26,6 +27,9 @@ const char* const CalibrationStillActiveWarning =
 const char* const CalibrationCaption = " Kalibracja czujnika LVDT";
 
 namespace {
+
+// The change log names the calibration as the dialog's caption does.
+const std::string CalibrationOperation = std::string(CalibrationCaption).substr(1);
 
 float BaseOf(CalibrationMode mode) {
   for (const CalibrationRadio& r : CalibrationRadios)
@@ -102,6 +106,7 @@ void LvdtCalibration::send() {
   sendPending_ = false;
   try {
     const float current = CalibrationCurrent(view_.currentText());
+    link::ChangeLogScope logged(CalibrationOperation);
     link::SendCommand(params::cmd::LvdtCalibration, CalibrationWord(view_.selectedMode(), current));
   } catch (const link::UsbError&) {
     // Reported by CommError.
@@ -124,6 +129,7 @@ void LvdtCalibration::showSignal() {
 void LvdtCalibration::finishClosing() {
   bool sent = false;
   try {
+    link::ChangeLogScope logged(CalibrationOperation);
     link::SendCommand(params::cmd::LvdtCalibration, ClosingCalibrationWord(view_.currentText()));
     sent = true;
   } catch (const link::UsbError&) {

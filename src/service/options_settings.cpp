@@ -1,5 +1,6 @@
 #include "service/options_settings.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
 #include "params/derived.h"
@@ -7,14 +8,21 @@
 
 namespace tvx::service {
 
+namespace {
+constexpr const char* OptionsOperation = "Opcje";
+}  // namespace
+
 void SendOptionSwitch(std::string_view boxName, bool on) {
-  if (const params::OptionBox* option = params::FindOptionBox(boxName))
+  if (const params::OptionBox* option = params::FindOptionBox(boxName)) {
+    link::ChangeLogScope logged(OptionsOperation);
     link::SendCommand(option->command, params::YesNoToWord(on));
+  }
 }
 
 std::uint32_t ReadPwmMaximum() { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); }
 
 void SendOptionSettings(const OptionSettings& settings) {
+  link::ChangeLogScope logged(OptionsOperation);
   const std::pair<int, const params::FieldValue*> fields[] = {{params::reg::Ramp_Start_Delay, &settings.rampStartDelay},
                                                               {params::reg::Dither_Ampl, &settings.ditherAmplitude},
                                                               {params::reg::Dither_Freq, &settings.ditherFrequency}};

@@ -1,5 +1,6 @@
 #include "service/ramp_setup.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "params/config_word.h"
 #include "params/conversions.h"
@@ -25,6 +26,7 @@ void RampSetup(params::DialogView& dialog, params::HeldParameters& held, bool he
 
   if (!dialog.run()) return;
 
+  link::ChangeLogScope logged("Rampa");
   for (const RampField& f : RampFields) params::WriteFloatField(dialog, f.name, f.reg);
   held.rampEnable = dialog.checked(RampEnableBox);
   link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));

@@ -1,5 +1,6 @@
 #include "service/service_values.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
 #include "params/register_map.h"
@@ -28,7 +29,9 @@ const ServiceValue* ServiceValueOfButton(std::string_view button) {
 void SendServiceValue(const ServiceValue& value, const params::FieldValue& field) {
   const params::ParameterRegister* row = params::FindParameter(value.reg);
   if (!row) throw std::logic_error("No register of the parameter set for a service value");
-  link::WriteRegister(value.reg, params::FieldWord(*row, field));
+  const std::uint32_t word = params::FieldWord(*row, field);
+  link::ChangeLogScope logged(std::string(value.field));
+  link::WriteRegister(value.reg, word);
 }
 
 }  // namespace tvx::service

@@ -1,5 +1,6 @@
 #include "service/xpid_setup.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "params/config_word.h"
 #include "params/conversions.h"
@@ -53,6 +54,7 @@ void NearZeroPidSetup(params::DialogView& dialog, Held& held, bool heldFlagsRead
 
   if (!dialog.run()) return;
 
+  link::ChangeLogScope logged("PID");
   WriteSet(dialog, held, NearZeroFields);
   held.xpidRampOnly = dialog.checked(RampOnlyBox);
   link::SendCommand(params::cmd::XpidRampOnly, params::YesNoToWord(held.xpidRampOnly));
@@ -61,6 +63,7 @@ void NearZeroPidSetup(params::DialogView& dialog, Held& held, bool heldFlagsRead
 void LargeErrorPidSetup(params::DialogView& dialog, Held& held) {
   ReadSet(dialog, held, LargeErrorFields);
   if (!dialog.run()) return;
+  link::ChangeLogScope logged("PID");
   WriteSet(dialog, held, LargeErrorFields);
 }
 

@@ -1,5 +1,6 @@
 #include "status/error_settings.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
 #include "params/register_map.h"
@@ -37,6 +38,7 @@ void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   const std::optional<ErrorSettingsAnswer> answer = editor.Edit(shown);
   if (!answer) return;
   held.mask = answer->checkedBits & HandledErrorBits;
+  link::ChangeLogScope logged("Błędy");
   link::WriteRegister(reg::ErrorMask, held.mask);
   link::WriteRegister(reg::TemperatureWarning, params::ParseUnsigned(answer->warnLimit));
   link::WriteRegister(reg::TemperatureStop, params::ParseUnsigned(answer->stopLimit));

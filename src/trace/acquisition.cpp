@@ -1,8 +1,10 @@
 #include "trace/acquisition.h"
 
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "params/register_map.h"
+#include "trace/chart_opening.h"
 
 #include <array>
 #include <functional>
@@ -130,7 +132,10 @@ void TraceAcquisition::ChooseSource(int source) {
 }
 
 void TraceAcquisition::Write(int reg, std::uint32_t word) {
-  Exchange(false, [reg, word] { link::WriteRegister(reg, word); });
+  Exchange(false, [reg, word] {
+    link::ChangeLogScope logged(ChartOperation);
+    link::WriteRegister(reg, word);
+  });
 }
 
 void TraceAcquisition::Close() {

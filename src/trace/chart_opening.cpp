@@ -1,5 +1,6 @@
 #include "trace/chart_opening.h"
 
+#include "link/change_log.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "params/register_map.h"
@@ -29,6 +30,7 @@ std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t he
   }
   if (!IsValidSource(source)) {
     source = DacSource;
+    link::ChangeLogScope logged(ChartOperation);
     link::WriteRegister(params::reg::MonitorSource, source);
   }
   opening.source = static_cast<int>(source);
@@ -38,6 +40,7 @@ std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t he
 bool CloseChart(std::uint32_t maskAtOpening, std::uint32_t mask) {
   if (mask == maskAtOpening) return true;
   try {
+    link::ChangeLogScope logged(ChartOperation);
     link::WriteRegister(params::reg::ChannelMask, mask);
   } catch (const link::UsbError&) {
     return false;

@@ -11,6 +11,10 @@
 
 namespace tvx::trace {
 
+// What the chart writes (display settings kept in parameter registers) is
+// logged under the caption of the button that opens it.
+inline constexpr const char* ChartOperation = "Wykres";
+
 struct ChartOpening {
   std::uint32_t pwmHz = 0;
   std::uint32_t divider = 1;

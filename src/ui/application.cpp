@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "link/change_log.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
@@ -11,6 +12,7 @@
 #include <QEventLoop>
 #include <QFont>
 #include <QSocketNotifier>
+#include <QTimer>
 #ifdef Q_OS_WIN
 #include <QWinEventNotifier>
 #include <windows.h>
@@ -28,6 +30,24 @@ QString& TitleStore() {
 }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+constexpr const char* ChangeLogFailureText =
+    " Nie można zapisać dziennika zmian. Operacje na rozdzielaczu są wykonywane, \n"
+    " ale nie są w nim odnotowywane. \n\n";
+constexpr const char* ChangeLogFailureCaption = " Dziennik zmian";
+
+// The change log is written as an operation's sequence returns, maybe while an
+// error unwinds it: its box comes once the event loop is back and no exchange
+// waits, after the operation's own messages and never in its way.
+void ShowChangeLogFailure(const QString& text) {
+  QTimer::singleShot(0, qApp, [text] {
+    if (link::ExchangeInProgress()) {
+      ShowChangeLogFailure(text);
+      return;
+    }
+    CurrentPrompts().message(DialogParent(), text, QString::fromUtf8(ChangeLogFailureCaption), Prompts::Icon::Warning);
+  });
+}
 
 // Gives every widget the hint pause when it is polished, before it is first shown.
 class HintPause : public QObject {
@@ -127,6 +147,10 @@ void InstallLinkHooks() {
   link::SetErrorReporter([](const std::string& text, const std::string& caption) {
     CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
                              Prompts::Icon::Error);
+  });
+  link::SetChangeLogFailureReporter([](const std::string& file, const std::string& reason) {
+    ShowChangeLogFailure(QString::fromUtf8(ChangeLogFailureText) + QString::fromStdString(file) + QStringLiteral(" (") +
+                         QString::fromStdString(reason) + QStringLiteral(")"));
   });
 }
 

@@ -1,17 +1,23 @@
 // The GUI tests run the real windows offscreen, with the program's application
 // object (so escaped errors are shown as the program shows them) and the link's
 // hooks installed.
+#include "link/change_log.h"
 #include "ui/application.h"
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   tvx::ui::Application app(argc, argv);
   tvx::ui::ApplyProgramFont(app);
   tvx::ui::InstallLinkHooks();
+  // The change log of the windows' operations, never the user's own.
+  QTemporaryDir logFolder;
+  tvx::link::SetChangeLogFile(QFile::encodeName(logFolder.filePath(QStringLiteral("change-log.txt"))).toStdString());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,33 +1,6 @@
-// A simulated valve with the link open to it and the link's error reports
-// collected, for tests of the widget-free sequences.
+// The fixture of the sequence tests. One definition of ValveLinkTest for the
+// whole test program: two classes of that name, each with its own inline
+// TearDown, left it to the linker which one every test ran.
 #pragma once
 
-#include "link/comm_error.h"
-#include "support/simulated_valve.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-namespace tvx::testing {
-
-class ValveLinkTest : public ::testing::Test {
- protected:
-  explicit ValveLinkTest(sim::ValveConfig config = {}) : valve_(std::move(config)), session_(valve_.comNumber()) {}
-  void SetUp() override {
-    ASSERT_TRUE(session_.open());
-    link::SetErrorReporter([this](const std::string& text, const std::string&) { reports_.push_back(text); });
-    valve_.clearRequests();
-  }
-  void TearDown() override { link::SetErrorReporter({}); }
-
-  using Requests = std::vector<std::string>;
-  Requests requests() const { return valve_.requests(); }
-
-  SimulatedValve valve_;
-  LinkSession session_;
-  std::vector<std::string> reports_;
-};
-
-}  // namespace tvx::testing
+#include "support/valve_link_test.h"
