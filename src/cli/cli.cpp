@@ -3,6 +3,7 @@
 #include "app/login_levels.h"
 #include "app/login_table.h"
 #include "app/usb_port_match.h"
+#include "cli/cli_report.h"
 #include "cli/cli_view.h"
 #include "cli/parameter_file.h"
 #include "link/comm_error.h"
@@ -74,6 +75,7 @@ int Info(Context& c);
 int Read(Context& c);
 int Write(Context& c);
 int Status(Context& c);
+int Report(Context& c);
 
 const Option PortOption{"--port", "COMn", "the valve's port (default: the valve's USB port)"};
 const Option QuietOption{"--quiet", "", "no notes on standard error, only errors"};
@@ -90,6 +92,7 @@ const std::vector<Command>& Commands() {
       {"status", "", "one status refresh, or one every SECONDS until Ctrl+C",
        {{"--watch", "[SECONDS]", "refresh every SECONDS (default 1.5), one row each"},
         {"--csv", "FILE", "append the rows to FILE, with a header when it is new"}}, Status},
+      {"report", "FILE.pdf", "a commissioning report of the valve as a PDF (access level 2)", {}, Report},
   };
   return commands;
 }
@@ -436,6 +439,24 @@ int Status(Context& c) {
       }
       if (c.io.stopRequested(rows)) return int{ExitDone};
     }
+  });
+}
+
+// ---- report ------------------------------------------------------------------
+
+int Report(Context& c) {
+  const int level = AccessLevel(c.io, true);
+  if (level < ReportLevel) {
+    c.io.err << ProgramName << ": refused: the report needs access level " << ReportLevel << " (set "
+             << PasswordVariable << "); nothing was sent\n";
+    return ExitRefused;
+  }
+  const std::string& path = c.arguments.front();
+  return WithLink(c, [&] {
+    CliQuestions questions(c.io.err);
+    const int code = WriteReport(path, level, questions, c.io.err);
+    if (code == ExitDone) c.note("Report written to " + path + ".");
+    return code;
   });
 }
 

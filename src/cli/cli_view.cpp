@@ -52,20 +52,4 @@ void CliView::putOptionBits(params::ConfigWord& word) const {
   for (const params::OptionBox& box : params::OptionBoxes) word.Set(box.bit, optionBits.Get(box.bit));
 }
 
-std::string IdentityText(const std::string& bytes) {
-  std::string out;
-  for (unsigned char c : bytes) {
-    if (c == 0) break;
-    if (c < 0x20) c = ' ';
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
-
 }  // namespace tvx::cli

@@ -2,6 +2,7 @@
 // their values here by component name, and a send takes the fields back.
 #pragma once
 
+#include "params/identity_text.h"
 #include "params/parameter_set.h"
 
 #include <cstdint>
@@ -52,8 +53,6 @@ class CliView : public params::ParameterView {
   void showDeviceType(const std::string& bytes) override { deviceType = bytes; }
 };
 
-// The valve's identity bytes (one byte per character, Latin-1) as UTF-8,
-// trailing blanks and NULs removed.
-std::string IdentityText(const std::string& bytes);
+using params::IdentityText;
 
 }  // namespace tvx::cli

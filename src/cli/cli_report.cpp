@@ -1,0 +1,44 @@
+#include "cli/cli_report.h"
+
+#include "app/report_heading.h"
+#include "cli/cli.h"
+#include "report/report_content.h"
+
+#include <QFont>
+#include <QGuiApplication>
+
+#include <memory>
+
+namespace tvx::cli {
+
+namespace {
+
+// Fonts and the chart picture need a QGuiApplication; the tool shows no
+// window, so it runs on the offscreen platform whatever the display.
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance()) return;
+  static int argc = 3;
+  static char name[] = "tarvelmundix-cli", option[] = "-platform", platform[] = "offscreen";
+  static char* argv[] = {name, option, platform, nullptr};
+  static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
+  // The window's font size, so that the chart looks as it does there.
+  QFont font = QGuiApplication::font();
+  font.setPointSize(8);
+  QGuiApplication::setFont(font);
+}
+
+}  // namespace
+
+int WriteReport(const std::string& path, int level, view::Questions& questions, std::ostream& err) {
+  EnsureGuiApplication();
+  const report::ReportContent content = report::ReadReport(level, ',', questions);
+  try {
+    report::WriteReportPdf(QString::fromStdString(path), content, app::MakerReportHeading(','));
+  } catch (const report::ReportFileError& e) {
+    err << cli::ProgramName << ": " << QString::fromStdString(e.what()).simplified().toStdString() << '\n';
+    return ExitFileError;
+  }
+  return ExitDone;
+}
+
+}  // namespace tvx::cli
