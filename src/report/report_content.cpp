@@ -6,6 +6,7 @@
 #include "params/identity_text.h"
 #include "params/parameter_levels.h"
 #include "params/parameter_set.h"
+#include "params/recorded_view.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
 #include "scope_guard.h"
@@ -15,75 +16,20 @@
 #include "trace/acquisition.h"
 #include "trace/chart_opening.h"
 
-#include <map>
-#include <set>
 #include <string_view>
 
 namespace tvx::report {
 
 namespace {
 
-// What the sequences show, kept by component name.
-class ReportView : public params::ParameterView {
- public:
-  explicit ReportView(char separator) : separator_(separator) {}
+using ReportView = params::RecordedView;
 
-  std::map<std::string, std::string, std::less<>> texts;
-  std::map<std::string, params::FieldValue, std::less<>> fields;
-  std::map<std::string, bool, std::less<>> checked;
-  std::set<std::string, std::less<>> hidden;
-  std::optional<float> setValue;
-  params::ConfigWord optionBits;
-  std::uint32_t firmware = 0;
-  std::string serialNumber, deviceType;
-
-  // The text of a shown component; nothing when none was shown or it is hidden.
-  std::optional<std::string> shown(std::string_view component) const {
-    const auto it = texts.find(component);
-    if (it == texts.end() || hidden.contains(component)) return std::nullopt;
-    return it->second;
-  }
-  std::string text(std::string_view component) const { return shown(component).value_or(std::string()); }
-
-  char decimalSeparator() const override { return separator_; }
-  void setText(std::string_view component, const std::string& text) override { texts[std::string(component)] = text; }
-  void setValveText(std::string_view component, const std::string& text, std::uint32_t word) override {
-    fields[std::string(component)] = {text, word};
-    setText(component, text);
-  }
-  void setVisible(std::string_view component, bool visible) override {
-    if (visible)
-      hidden.erase(std::string(component));
-    else
-      hidden.insert(std::string(component));
-  }
-  void setEnabled(std::string_view, bool) override {}
-  void setRed(std::string_view, bool) override {}
-  void setHint(std::string_view, const std::string&) override {}
-  void setChecked(std::string_view component, bool on) override { checked[std::string(component)] = on; }
-  void setSetValue(float value) override { setValue = value; }
-  void clearSetValue() override { setValue.reset(); }
-
-  bool hasComponent(std::string_view) const override { return true; }
-  params::FieldValue fieldValue(std::string_view component) const override {
-    const auto it = fields.find(component);
-    return it == fields.end() ? params::FieldValue{} : it->second;
-  }
-  bool isChecked(std::string_view component) const override {
-    const auto it = checked.find(component);
-    return it != checked.end() && it->second;
-  }
-  void showOptionBits(const params::ConfigWord& word) override { optionBits = word; }
-  void putOptionBits(params::ConfigWord& word) const override {
-    for (const params::OptionBox& box : params::OptionBoxes) word.Set(box.bit, optionBits.Get(box.bit));
-  }
-  void showFirmware(std::uint32_t word) override { firmware = word; }
-  void showSerialNumber(const std::string& bytes) override { serialNumber = bytes; }
-  void showDeviceType(const std::string& bytes) override { deviceType = bytes; }
-
- private:
-  char separator_;
-};
+// The text of a shown component; nothing when none was shown or it is hidden.
+std::optional<std::string> Shown(const ReportView& view, std::string_view component) {
+  const auto it = view.texts.find(component);
+  if (it == view.texts.end() || view.hidden.contains(component)) return std::nullopt;
+  return it->second;
+}
 
 // The recording, as the chart window receives it.
 class RecordingView : public trace::TraceView {
@@ -224,7 +170,7 @@ std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set
                        config.voltageMode ? "V" : "mA"});
   }
   for (const StatusName& s : StatusNames) {
-    const std::optional<std::string> text = status.shown(s.component);
+    const std::optional<std::string> text = Shown(status, s.component);
     if (!text) continue;
     std::string name(s.name);
     if (s.component == "Coil_A_Set" || s.component == "Coil_B_Set")
