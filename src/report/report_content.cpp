@@ -117,6 +117,8 @@ std::vector<Section> ParameterSections(const ReportView& view, const params::Hel
   std::vector<Section> sections;
   for (const ParameterName& p : ParameterNames) {
     if (params::ShowLevel(p.field) > level) continue;
+    // The window hides solenoid B's fields on a valve with one solenoid.
+    if (!config.positions3 && p.field.starts_with("Coil_B_")) continue;
     const params::ParameterRegister* row = params::FindParameterByField(p.field);
     if (!row) continue;
     std::string value;
@@ -141,26 +143,40 @@ std::vector<Section> ParameterSections(const ReportView& view, const params::Hel
 
 // ---- the status snapshot --------------------------------------------------------------
 
+// What a value depends on: the window greys it out on a valve without it.
+enum class Needs { Nothing, TwoSolenoids, Lvdt, In2 };
+
 struct StatusName {
   std::string_view component;
   std::string_view name;
+  Needs needs;
 };
 
 constexpr StatusName StatusNames[] = {
-    {"Info_Usupply", "Napięcie zasilania (Uzas)"},
-    {"Info_Usupply_Max", "Maksymalne zmierzone napięcie zasilania (Uzas max)"},
-    {"Info_Upower", "Napięcie zasilania cewek (Upower)"},
-    {"Info_Temp", "Temperatura z czujnika TC1047"},
-    {"Info_Coil_A_Iavg", "Aktualny prąd cewki A (Iavg A)"},
-    {"Info_Coil_B_Iavg", "Aktualny prąd cewki B (Iavg B)"},
-    {"Coil_A_Peak", "Maksymalny zmierzony prąd cewki A (Ipeak A)"},
-    {"Coil_B_Peak", "Maksymalny zmierzony prąd cewki B (Ipeak B)"},
-    {"Coil_A_Set", "Wartość zadana cewki A"},
-    {"Coil_B_Set", "Wartość zadana cewki B"},
-    {"Info_Lvdt", "Położenie czujnika LVDT (Lvdt U)"},
-    {"Info_Lvdt_PID", "Położenie LVDT po linearyzacji i korekcie wzmocnienia (Lvdt U pid)"},
-    {"Info_IN2_Value", "Wejście dodatkowe We2"},
+    {"Info_Usupply", "Napięcie zasilania (Uzas)", Needs::Nothing},
+    {"Info_Usupply_Max", "Maksymalne zmierzone napięcie zasilania (Uzas max)", Needs::Nothing},
+    {"Info_Upower", "Napięcie zasilania cewek (Upower)", Needs::Nothing},
+    {"Info_Temp", "Temperatura z czujnika TC1047", Needs::Nothing},
+    {"Info_Coil_A_Iavg", "Aktualny prąd cewki A (Iavg A)", Needs::Nothing},
+    {"Info_Coil_B_Iavg", "Aktualny prąd cewki B (Iavg B)", Needs::TwoSolenoids},
+    {"Coil_A_Peak", "Maksymalny zmierzony prąd cewki A (Ipeak A)", Needs::Nothing},
+    {"Coil_B_Peak", "Maksymalny zmierzony prąd cewki B (Ipeak B)", Needs::TwoSolenoids},
+    {"Coil_A_Set", "Wartość zadana cewki A", Needs::Nothing},
+    {"Coil_B_Set", "Wartość zadana cewki B", Needs::TwoSolenoids},
+    {"Info_Lvdt", "Położenie czujnika LVDT (Lvdt U)", Needs::Lvdt},
+    {"Info_Lvdt_PID", "Położenie LVDT po linearyzacji i korekcie wzmocnienia (Lvdt U pid)", Needs::Lvdt},
+    {"Info_IN2_Value", "Wejście dodatkowe We2", Needs::In2},
 };
+
+bool Applies(Needs needs, const params::ConfigWord& config) {
+  switch (needs) {
+    case Needs::Nothing: break;
+    case Needs::TwoSolenoids: return config.positions3;
+    case Needs::Lvdt: return config.lvdtMode;
+    case Needs::In2: return params::In2Present;
+  }
+  return true;
+}
 
 std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set, const params::ConfigWord& config,
                                  char sep) {
@@ -171,7 +187,7 @@ std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set
   }
   for (const StatusName& s : StatusNames) {
     const std::optional<std::string> text = Shown(status, s.component);
-    if (!text) continue;
+    if (!text || !Applies(s.needs, config)) continue;
     std::string name(s.name);
     if (s.component == "Coil_A_Set" || s.component == "Coil_B_Set")
       name += " (" + status::SetCoilCaption(s.component == "Coil_A_Set" ? 'A' : 'B', config.lvdtMode) + ")";
@@ -214,7 +230,7 @@ ReportContent ReadReport(int accessLevel, char sep, view::Questions& questions) 
       {"Rodzaj rozdzielacza", report.deviceType, ""},
       {"Numer seryjny", report.serialNumber, ""},
       {"Oprogramowanie rozdzielacza", std::string(Trimmed(report.firmware)), ""},
-      {"Liczba elektromagnesów", ModeText(params::Mode::Positions3, config.positions3), ""},
+      {"Wykonanie", ModeText(params::Mode::Positions3, config.positions3), ""},
       {"Sygnał wejściowy", ModeText(params::Mode::VoltageInput, config.voltageMode), ""},
       {"Czujnik położenia", ModeText(params::Mode::Lvdt, config.lvdtMode), ""},
   };
