@@ -35,7 +35,8 @@ int WriteReport(const std::string& path, int level, view::Questions& questions, 
   try {
     report::WriteReportPdf(QString::fromStdString(path), content, app::MakerReportHeading(','));
   } catch (const report::ReportFileError& e) {
-    err << cli::ProgramName << ": " << QString::fromStdString(e.what()).simplified().toStdString() << '\n';
+    err << cli::ProgramName << ": cannot write the report to " << e.path().toStdString() << ": "
+        << e.reason().toStdString() << "; nothing was written\n";
     return ExitFileError;
   }
   return ExitDone;

@@ -307,13 +307,15 @@ void Footer(QPainter& p, const ReportContent& c, const ReportHeading& h, int pag
 
 }  // namespace
 
-QString ReportFileErrorText(const QString& path, const QString& reason) {
-  return QStringLiteral(" Błąd zapisu protokołu uruchomienia \n do pliku %1 \n %2 ").arg(path, reason);
-}
+ReportFileError::ReportFileError(const QString& path, const QString& reason)
+    : std::runtime_error(
+          QStringLiteral(" Błąd zapisu protokołu uruchomienia \n do pliku %1 \n %2 ").arg(path, reason).toStdString()),
+      path_(path),
+      reason_(reason) {}
 
 void WriteReportPdf(const QString& path, const ReportContent& content, const ReportHeading& heading) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) throw ReportFileError(ReportFileErrorText(path, file.errorString()).toStdString());
+  if (!file.open(QIODevice::WriteOnly)) throw ReportFileError(path, file.errorString());
   {
     QPdfWriter writer(&file);
     writer.setResolution(Dpi);
@@ -331,7 +333,7 @@ void WriteReportPdf(const QString& path, const ReportContent& content, const Rep
 
     QPainter painter;
     if (!painter.begin(&writer))
-      throw ReportFileError(ReportFileErrorText(path, file.errorString()).toStdString());
+      throw ReportFileError(path, file.errorString());
     const auto& pages = d.pages();
     for (std::size_t i = 0; i < pages.size(); ++i) {
       if (i > 0) writer.newPage();
@@ -340,7 +342,7 @@ void WriteReportPdf(const QString& path, const ReportContent& content, const Rep
     }
     painter.end();
   }
-  if (!file.commit()) throw ReportFileError(ReportFileErrorText(path, file.errorString()).toStdString());
+  if (!file.commit()) throw ReportFileError(path, file.errorString());
 }
 
 }  // namespace tvx::report

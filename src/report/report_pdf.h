@@ -22,17 +22,20 @@ struct ReportHeading {
   char decimalSeparator = ',';
 };
 
-// A report file that could not be written; what() says why, in Polish.
+// A report file that could not be written: what() is the window's message,
+// path() and reason() (the system's words) are for the command line.
 class ReportFileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  ReportFileError(const QString& path, const QString& reason);
+  const QString& path() const { return path_; }
+  const QString& reason() const { return reason_; }
+
+ private:
+  QString path_, reason_;
 };
 
 // Writes the report to `path` whole or not at all (QSaveFile): a file that was
 // there stays as it was when the write fails. Throws ReportFileError.
 void WriteReportPdf(const QString& path, const ReportContent& content, const ReportHeading& heading);
-
-// The error text of a report that could not be written.
-QString ReportFileErrorText(const QString& path, const QString& reason);
 
 }  // namespace tvx::report

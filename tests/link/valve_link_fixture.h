@@ -3,6 +3,7 @@
 #pragma once
 
 #include "link/comm_error.h"
+#include "link/pump_wait.h"
 #include "support/simulated_valve.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,11 @@ class ValveLinkTest : public ::testing::Test {
     link::SetErrorReporter([this](const std::string& text, const std::string&) { reports_.push_back(text); });
     valve_.clearRequests();
   }
-  void TearDown() override { link::SetErrorReporter({}); }
+  // No pump hook of a test is left for the next one.
+  void TearDown() override {
+    link::SetPumpHook({});
+    link::SetErrorReporter({});
+  }
 
   using Requests = std::vector<std::string>;
   Requests requests() const { return valve_.requests(); }
