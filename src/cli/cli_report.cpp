@@ -2,9 +2,9 @@
 
 #include "app/report_heading.h"
 #include "cli/cli.h"
+#include "program_font.h"
 #include "report/report_content.h"
 
-#include <QFont>
 #include <QGuiApplication>
 
 #include <memory>
@@ -21,10 +21,8 @@ void EnsureGuiApplication() {
   static char name[] = "tarvelmundix-cli", option[] = "-platform", platform[] = "offscreen";
   static char* argv[] = {name, option, platform, nullptr};
   static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
-  // The window's font size, so that the chart looks as it does there.
-  QFont font = QGuiApplication::font();
-  font.setPointSize(8);
-  QGuiApplication::setFont(font);
+  // The windows' font, so that the chart looks as it does there.
+  QGuiApplication::setFont(ProgramFont());
 }
 
 }  // namespace

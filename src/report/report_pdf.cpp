@@ -1,5 +1,6 @@
 #include "report/report_pdf.h"
 
+#include "program_font.h"
 #include "trace/chart_picture.h"
 #include "trace/chart_scale.h"
 #include "trace/sampling.h"
@@ -42,8 +43,7 @@ QRectF Box(double x, double y, double w, double h) { return {Px(x), Px(y), Px(w)
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QFont Font(double points, bool bold = false) {
-  QFont font(QStringLiteral("DejaVu Sans"));
-  font.setStyleHint(QFont::SansSerif);
+  QFont font = ProgramFont();
   font.setPointSizeF(points);
   font.setBold(bold);
   // No ligatures: the text of the document stays searchable and copyable
