@@ -14,10 +14,16 @@ namespace tvx::cli {
 namespace {
 
 // Fonts and the chart picture need a QGuiApplication; the tool shows no
-// window, so it runs on the offscreen platform whatever the display.
+// window, so on Linux it runs on the offscreen platform whatever the display
+// (on Windows the system's own platform needs no display and ships with the
+// program).
 void EnsureGuiApplication() {
   if (QCoreApplication::instance()) return;
+#ifdef Q_OS_WIN
+  static int argc = 1;
+#else
   static int argc = 3;
+#endif
   static char name[] = "tarvelmundix-cli", option[] = "-platform", platform[] = "offscreen";
   static char* argv[] = {name, option, platform, nullptr};
   static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
