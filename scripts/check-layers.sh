@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the include lines against the layers of the program:
-#   app -> service, trace, remote, status, params -> link -> platform;
+#   app -> report -> service, trace, remote, status, params -> link -> platform;
 #   ui (shared Qt pieces) is used by the forms; view holds the interfaces the
 #   sequences show and ask through.
 # It fails when
@@ -66,7 +66,7 @@ while IFS= read -r file; do
       esac
     fi
     case "$layer" in
-      params|status|remote|trace|service)
+      params|status|remote|trace|service|report)
         case "$base" in
           *_form.*) ;;
           *) case "$target" in ui|app) report "$file" "$inc" "a logic file includes neither ui nor app" ;; esac ;;
@@ -74,7 +74,7 @@ while IFS= read -r file; do
     esac
   done < <(own_includes "$file")
   case "$layer" in
-    params|status|remote|trace|service|view|link|platform|root|cli)
+    params|status|remote|trace|service|report|view|link|platform|root|cli)
       case "$base" in
         *_form.*) ;;
         *) while IFS= read -r inc; do

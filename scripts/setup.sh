@@ -2,7 +2,8 @@
 # Installs the Debian packages needed to build, test and demonstrate the program.
 # Idempotent: only missing packages are installed. Non-interactive.
 #   --test   also what only the test script uses: Wine (the Windows build's
-#            tests) and lintian (the Debian package check)
+#            tests), lintian (the Debian package check) and poppler-utils (the
+#            report test reads the PDF's text back with pdftotext)
 set -euo pipefail
 
 packages=(
@@ -17,7 +18,7 @@ packages=(
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------
 if [ "${1:-}" = "--test" ]; then
-  packages+=(wine wine64 lintian)
+  packages+=(wine wine64 lintian poppler-utils)
 fi
 # ---------------------------------------------------------------------------
 

@@ -202,6 +202,7 @@ bool TPgm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TPgm::FormShortCut(int key) {
+  if (key == Qt::Key_F9) return ReportShortCut();
   if (key != Qt::Key_F10) return false;
   DetailMode = !DetailMode;
   SoftVer->setText(QString::fromUtf8(SoftwareLabel(DetailMode)));

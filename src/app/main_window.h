@@ -312,6 +312,11 @@ class TPgm : public QWidget {
   bool FormShortCut(int key);
   void FormKeyUp(int key);
 
+  // F9 from access level 2 with the port open: the commissioning report as a
+  // PDF, to a file the user names. False (the key is not taken) otherwise.
+  bool ReportShortCut();
+  void WriteReport();
+
   // ---- parameter set
  public:
   // The two send buttons: "WriteParameters" also stores the set in the

@@ -4,6 +4,7 @@
 #include "app/login_table.h"
 #include "app/usb_port_match.h"
 #include "cli/change_log_command.h"
+#include "cli/cli_report.h"
 #include "cli/cli_view.h"
 #include "cli/parameter_file.h"
 #include "link/comm_error.h"
@@ -76,6 +77,7 @@ int Read(Context& c);
 int Write(Context& c);
 int Status(Context& c);
 int Log(Context& c);
+int Report(Context& c);
 
 const Option PortOption{"--port", "COMn", "the valve's port (default: the valve's USB port)"};
 const Option QuietOption{"--quiet", "", "no notes on standard error, only errors"};
@@ -94,6 +96,7 @@ const std::vector<Command>& Commands() {
         {"--csv", "FILE", "append the rows to FILE, with a header when it is new"}}, Status},
       {"log", "", "the change log: every write to a valve, from the window or from here",
        {{"--serial", "S", "only the lines of the valve with serial number S"}}, Log},
+      {"report", "FILE.pdf", "a commissioning report of the valve as a PDF (access level 2)", {}, Report},
   };
   return commands;
 }
@@ -450,6 +453,24 @@ int Log(Context& c) {
   std::optional<std::string> serial;
   if (const auto it = c.options.find("--serial"); it != c.options.end()) serial = it->second;
   return PrintChangeLog(c.io, serial, c.quiet);
+}
+
+// ---- report ------------------------------------------------------------------
+
+int Report(Context& c) {
+  const int level = AccessLevel(c.io, true);
+  if (level < ReportLevel) {
+    c.io.err << ProgramName << ": refused: the report needs access level " << ReportLevel << " (set "
+             << PasswordVariable << "); nothing was sent\n";
+    return ExitRefused;
+  }
+  const std::string& path = c.arguments.front();
+  return WithLink(c, [&] {
+    CliQuestions questions(c.io.err);
+    const int code = WriteReport(path, level, questions, c.io.err);
+    if (code == ExitDone) c.note("Report written to " + path + ".");
+    return code;
+  });
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "cli/cli_view.h"
+#include "params/parameter_levels.h"
 #include "params/register_map.h"
 
 #include <cstdint>
@@ -26,12 +27,9 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The access level at which the window lets a person change an item: its
-// field must be shown and usable. "configuration" names the configuration word.
-inline constexpr const char* ConfigurationName = "configuration";
-int EditLevel(std::string_view name);
-// The level at which the window shows it.
-int ShowLevel(std::string_view name);
+using params::ConfigurationName;
+using params::EditLevel;
+using params::ShowLevel;
 
 struct ParameterValue {
   const params::ParameterRegister* row;

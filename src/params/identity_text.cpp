@@ -27,4 +27,20 @@ std::string DiagnosticHint(std::uint32_t diagnosticMax, const std::array<std::ui
   return hint;
 }
 
+std::string IdentityText(const std::string& bytes) {
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (c == 0) break;
+    if (c < 0x20) c = ' ';
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
 }  // namespace tvx::params

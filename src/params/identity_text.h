@@ -19,4 +19,8 @@ std::string FirmwareText(std::uint32_t word);
 // each entry of the error history up to the first 0.
 std::string DiagnosticHint(std::uint32_t diagnosticMax, const std::array<std::uint8_t, 256>& history);
 
+// The valve's identity bytes (one byte per character, Latin-1) as UTF-8, up
+// to the first NUL, control characters as blanks, trailing blanks removed.
+std::string IdentityText(const std::string& bytes);
+
 }  // namespace tvx::params

@@ -164,13 +164,6 @@ void SetHintPause(int milliseconds) {
   for (QWidget* w : QApplication::allWidgets()) w->setToolTipDuration(milliseconds);
 }
 
-QFont ProgramFont() {
-  QFont font(QString::fromLatin1(ProgramFontFamily));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(ProgramFontPixels);
-  return font;
-}
-
 void ApplyProgramFont(QApplication& app) { app.setFont(ProgramFont()); }
 
 }  // namespace tvx::ui

@@ -6,6 +6,8 @@
 // application title as caption and an error icon. The program goes on.
 #pragma once
 
+#include "program_font.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QString>
@@ -67,17 +69,10 @@ void SetHintPause(int milliseconds);
 // The program's font. The fixed layout was drawn for a narrow Windows sans
 // font at 8 points (11 pixels on a 96 dpi screen); the toolkit's default sans
 // on Linux (DejaVu Sans) is some 15 % wider and cuts or crowds the captions.
-// Liberation Sans (Debian's fonts-liberation2, which the package depends on)
-// has the advance widths of Arial, so on Windows Arial stands in for it and
-// the texts take the same room on both systems. In pixels, so that the texts
-// keep to the pixel layout whatever the screen's dpi setting.
-#ifdef Q_OS_WIN
-inline constexpr const char* ProgramFontFamily = "Arial";
-#else
-inline constexpr const char* ProgramFontFamily = "Liberation Sans";
-#endif
-inline constexpr int ProgramFontPixels = 11;
-QFont ProgramFont();
+// The program's font (program_font.h).
+using tvx::ProgramFont;
+using tvx::ProgramFontFamily;
+using tvx::ProgramFontPixels;
 
 // Makes ProgramFont() the application's default font, for every window.
 void ApplyProgramFont(QApplication& app);

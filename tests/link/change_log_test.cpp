@@ -10,7 +10,7 @@
 #include "params/valve_state.h"
 #include "support/change_log_lines.h"
 #include "support/recording_view.h"
-#include "valve_link_fixture.h"
+#include "support/valve_link_test.h"
 
 #include <fstream>
 #include <functional>

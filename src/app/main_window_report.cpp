@@ -1,0 +1,61 @@
+// TPgm: F9, the commissioning report. The report reads the valve through the
+// window's sequences (src/report) and is written as a PDF; here the handler
+// guards, asks for the file and delegates.
+#include "app/definitions.h"
+#include "app/main_window.h"
+#include "app/report_heading.h"
+#include "link/port.h"
+#include "report/report_content.h"
+#include "scope_guard.h"
+#include "ui/application.h"
+#include "ui/number_fields.h"
+#include "ui/prompts.h"
+
+#include <QDate>
+#include <QDir>
+#include <QGuiApplication>
+
+namespace tvx::app {
+
+namespace {
+
+constexpr int ReportLevel = 2;
+
+}  // namespace
+
+bool TPgm::ReportShortCut() {
+  if (AccessLevel < ReportLevel || !link::PortOpen.load()) return false;
+  if (!Exchanging()) ui::RunGuarded([this] { WriteReport(); });
+  return true;
+}
+
+void TPgm::WriteReport() {
+  StopAutoTimer();
+  ui::Prompts::FileRequest request;
+  request.caption = QStringLiteral("Zapisz protokół uruchomienia");
+  request.directory = QDir::homePath();
+  request.fileName = QStringLiteral("Protokol_uruchomienia_%1.pdf").arg(QDate::currentDate().toString(Qt::ISODate));
+  request.filter = QStringLiteral("Dokumenty PDF (*.pdf)");
+  request.defaultSuffix = QStringLiteral("pdf");
+  const std::optional<QString> path = ui::CurrentPrompts().saveFileName(this, request);
+  if (!path) return;
+
+  // The report's read-out runs over many exchanges: no refresh, timer tick
+  // or click may start one between them.
+  RefreshBusy = true;
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  const ScopeGuard idle([] {
+    QGuiApplication::restoreOverrideCursor();
+    RefreshBusy = false;
+  });
+  const char sep = ui::DecimalSeparator();
+  const report::ReportContent content = report::ReadReport(AccessLevel, sep, ui::CurrentPrompts());
+  try {
+    report::WriteReportPdf(*path, content, MakerReportHeading(sep));
+  } catch (const report::ReportFileError& e) {
+    ui::CurrentPrompts().message(this, QString::fromStdString(e.what()), QStringLiteral(" Protokół uruchomienia"),
+                                 ui::Prompts::Icon::Error);
+  }
+}
+
+}  // namespace tvx::app

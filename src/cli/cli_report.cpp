@@ -1,0 +1,49 @@
+#include "cli/cli_report.h"
+
+#include "app/report_heading.h"
+#include "cli/cli.h"
+#include "program_font.h"
+#include "report/report_content.h"
+
+#include <QGuiApplication>
+
+#include <memory>
+
+namespace tvx::cli {
+
+namespace {
+
+// Fonts and the chart picture need a QGuiApplication; the tool shows no
+// window, so on Linux it runs on the offscreen platform whatever the display
+// (on Windows the system's own platform needs no display and ships with the
+// program).
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance()) return;
+#ifdef Q_OS_WIN
+  static int argc = 1;
+#else
+  static int argc = 3;
+#endif
+  static char name[] = "tarvelmundix-cli", option[] = "-platform", platform[] = "offscreen";
+  static char* argv[] = {name, option, platform, nullptr};
+  static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
+  // The windows' font, so that the chart looks as it does there.
+  QGuiApplication::setFont(ProgramFont());
+}
+
+}  // namespace
+
+int WriteReport(const std::string& path, int level, view::Questions& questions, std::ostream& err) {
+  EnsureGuiApplication();
+  const report::ReportContent content = report::ReadReport(level, ',', questions);
+  try {
+    report::WriteReportPdf(QString::fromStdString(path), content, app::MakerReportHeading(','));
+  } catch (const report::ReportFileError& e) {
+    err << cli::ProgramName << ": cannot write the report to " << e.path().toStdString() << ": "
+        << e.reason().toStdString() << "; nothing was written\n";
+    return ExitFileError;
+  }
+  return ExitDone;
+}
+
+}  // namespace tvx::cli

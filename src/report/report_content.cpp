@@ -1,0 +1,282 @@
+#include "report/report_content.h"
+
+#include "params/config_word.h"
+#include "params/conversions.h"
+#include "params/derived.h"
+#include "params/identity_text.h"
+#include "params/parameter_levels.h"
+#include "params/parameter_set.h"
+#include "params/recorded_view.h"
+#include "params/register_map.h"
+#include "params/valve_state.h"
+#include "scope_guard.h"
+#include "status/status_refresh.h"
+#include "status/status_state.h"
+#include "status/status_text.h"
+#include "trace/acquisition.h"
+#include "trace/chart_opening.h"
+
+#include <string_view>
+
+namespace tvx::report {
+
+namespace {
+
+using ReportView = params::RecordedView;
+
+// The text of a shown component; nothing when none was shown or it is hidden.
+std::optional<std::string> Shown(const ReportView& view, std::string_view component) {
+  const auto it = view.texts.find(component);
+  if (it == view.texts.end() || view.hidden.contains(component)) return std::nullopt;
+  return it->second;
+}
+
+// The recording, as the chart window receives it.
+class RecordingView : public trace::TraceView {
+ public:
+  trace::ChartScales scales;
+  void DrawFrame(const trace::ChartScales& s) override { scales = s; }
+  void DrawSample(int, const trace::TraceSample&) override {}
+  void ReadoutEnded() override {}
+  void StartRecordingWait(std::int64_t) override {}
+};
+
+// ---- the parameter set in the window's words ----------------------------------------
+
+enum class Unit { None, Fixed, GainI, GainL };
+
+struct ParameterName {
+  std::string_view field;
+  std::string_view section;
+  std::string_view name;
+  Unit unitKind;
+  std::string_view unit;
+};
+
+// In the order the report lists them, section by section.
+constexpr ParameterName ParameterNames[] = {
+    {"PWM", "Parametry pracy", "Częstotliwość PWM (PWM)", Unit::Fixed, "Hz"},
+    {"DAC_Imax", "Parametry pracy", "Prąd cewki dla maksymalnej wartości na wyjściu monitora (I DAC)", Unit::Fixed, "A"},
+    {"I_Limit", "Parametry pracy", "Próg prądu zwarcia (I MAX)", Unit::Fixed, "A"},
+    {"Near_Zero_Zone", "Parametry pracy", "Strefa zerowa wartości zadanej (A,B=0)", Unit::Fixed, "mV"},
+    {"PID_P", "Regulator", "Wzmocnienie Kp", Unit::None, ""},
+    {"PID_I", "Regulator", "Wzmocnienie Ki", Unit::None, ""},
+    {"PID_D", "Regulator", "Wzmocnienie Kd", Unit::None, ""},
+    {"Coil_A_Imin", "Elektromagnes A", "Prąd minimalny Imin", Unit::Fixed, "A"},
+    {"Coil_A_Imax", "Elektromagnes A", "Prąd maksymalny Imax", Unit::Fixed, "A"},
+    {"Coil_A_GainL", "Elektromagnes A", "Wzmocnienie z LVDT", Unit::GainL, ""},
+    {"Coil_A_GainI", "Elektromagnes A", "Wzmocnienie bez LVDT", Unit::GainI, ""},
+    {"Coil_A_Dead_Band", "Elektromagnes A", "Próg czułości", Unit::Fixed, "%"},
+    {"Coil_A_Correct", "Elektromagnes A", "Korekta prądu", Unit::None, ""},
+    {"Coil_B_Imin", "Elektromagnes B", "Prąd minimalny Imin", Unit::Fixed, "A"},
+    {"Coil_B_Imax", "Elektromagnes B", "Prąd maksymalny Imax", Unit::Fixed, "A"},
+    {"Coil_B_GainL", "Elektromagnes B", "Wzmocnienie z LVDT", Unit::GainL, ""},
+    {"Coil_B_GainI", "Elektromagnes B", "Wzmocnienie bez LVDT", Unit::GainI, ""},
+    {"Coil_B_Dead_Band", "Elektromagnes B", "Próg czułości", Unit::Fixed, "%"},
+    {"Coil_B_Correct", "Elektromagnes B", "Korekta prądu", Unit::None, ""},
+    {"IN1_4_20_Offset", "Korekty i kalibracja", "Korekta zera wejścia WE1 4-20 mA", Unit::Fixed, "mA"},
+    {"ADC_Gain", "Korekty i kalibracja", "Wzmocnienie wejścia WE1 4-20 mA", Unit::None, ""},
+    {"DAC_Gain", "Korekty i kalibracja", "Wzmocnienie wyjścia DAC", Unit::None, ""},
+    {"LVDT_Offset", "Korekty i kalibracja", "Korekta zera wejścia LVDT", Unit::Fixed, "V"},
+    {"LVDT_Gain", "Korekty i kalibracja", "Wzmocnienie wejścia LVDT", Unit::None, ""},
+    {"DigiPot_Value", "Korekty i kalibracja", "Potencjometr cyfrowy", Unit::None, ""},
+    {"Ramp_Start_Delay", "Opcje", "Opóźnienie startu rampy", Unit::Fixed, "ms"},
+    {"Dither_Ampl", "Opcje", "Amplituda przebiegu Dither", Unit::None, ""},
+    {"Dither_Freq", "Opcje", "Częstotliwość przebiegu Dither", Unit::Fixed, "Hz"},
+    {"NearZeroKp", "Ustawienia serwisowe", "Kp blisko położenia zerowego LVDT", Unit::None, ""},
+    {"NearZeroKi", "Ustawienia serwisowe", "Ki blisko położenia zerowego LVDT", Unit::None, ""},
+    {"LargeErrorKp", "Ustawienia serwisowe", "Kp dla dużego błędu regulacji", Unit::None, ""},
+    {"LargeErrorKi", "Ustawienia serwisowe", "Ki dla dużego błędu regulacji", Unit::None, ""},
+    {"ErrorMask", "Ustawienia serwisowe", "Maska obsługiwanych błędów", Unit::None, ""},
+    {"TraceInterval", "Ustawienia serwisowe", "Dzielnik próbkowania zapisu przebiegu", Unit::None, ""},
+};
+
+std::string Hex(std::uint32_t word) {
+  static constexpr char Digits[] = "0123456789ABCDEF";
+  std::string text = "0x00000000";
+  for (int i = 9; i >= 2; --i, word >>= 4) text[static_cast<std::size_t>(i)] = Digits[word & 0xF];
+  return text;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\n')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\n')) text.remove_suffix(1);
+  return text;
+}
+
+// A mode caption without its bullet ("• 3-położeniowy" gives "3-położeniowy").
+std::string ModeText(params::Mode mode, bool set) {
+  std::string_view caption = params::ModeCaption(mode, set);
+  if (const auto blank = caption.find(' '); blank != std::string_view::npos) caption.remove_prefix(blank + 1);
+  return std::string(caption);
+}
+
+std::vector<Section> ParameterSections(const ReportView& view, const params::HeldParameters& held,
+                                       const params::ConfigWord& config, int level, char sep) {
+  const params::SetValueScale scale = params::ScaleFor(config.voltageMode, config.positions3);
+  std::vector<Section> sections;
+  for (const ParameterName& p : ParameterNames) {
+    if (params::ShowLevel(p.field) > level) continue;
+    // The window hides solenoid B's fields on a valve with one solenoid.
+    if (!config.positions3 && p.field.starts_with("Coil_B_")) continue;
+    const params::ParameterRegister* row = params::FindParameterByField(p.field);
+    if (!row) continue;
+    std::string value;
+    if (row->holder == params::Holder::Held) {
+      const std::uint32_t word = *held.WordOf(row->number);
+      value = row->encoding == params::Encoding::BitSet ? Hex(word) : params::FieldText(*row, word, sep);
+    } else {
+      const auto it = view.fields.find(p.field);
+      if (it == view.fields.end()) continue;
+      value = it->second.text;
+    }
+    std::string unit(p.unit);
+    if (p.unitKind == Unit::GainI || p.unitKind == Unit::GainL) {
+      unit = std::string(Trimmed(p.unitKind == Unit::GainI ? scale.gainUnitI : scale.gainUnitL));
+      if (unit.size() > 2 && unit.front() == '[' && unit.back() == ']') unit = unit.substr(1, unit.size() - 2);
+    }
+    if (sections.empty() || sections.back().title != p.section) sections.push_back({std::string(p.section), {}});
+    sections.back().entries.push_back({std::string(p.name), value, unit});
+  }
+  return sections;
+}
+
+// ---- the status snapshot --------------------------------------------------------------
+
+// What a value depends on: the window greys it out on a valve without it.
+enum class Needs { Nothing, TwoSolenoids, Lvdt, In2 };
+
+struct StatusName {
+  std::string_view component;
+  std::string_view name;
+  Needs needs;
+};
+
+constexpr StatusName StatusNames[] = {
+    {"Info_Usupply", "Napięcie zasilania (Uzas)", Needs::Nothing},
+    {"Info_Usupply_Max", "Maksymalne zmierzone napięcie zasilania (Uzas max)", Needs::Nothing},
+    {"Info_Upower", "Napięcie zasilania cewek (Upower)", Needs::Nothing},
+    {"Info_Temp", "Temperatura z czujnika TC1047", Needs::Nothing},
+    {"Info_Coil_A_Iavg", "Aktualny prąd cewki A (Iavg A)", Needs::Nothing},
+    {"Info_Coil_B_Iavg", "Aktualny prąd cewki B (Iavg B)", Needs::TwoSolenoids},
+    {"Coil_A_Peak", "Maksymalny zmierzony prąd cewki A (Ipeak A)", Needs::Nothing},
+    {"Coil_B_Peak", "Maksymalny zmierzony prąd cewki B (Ipeak B)", Needs::TwoSolenoids},
+    {"Coil_A_Set", "Wartość zadana cewki A", Needs::Nothing},
+    {"Coil_B_Set", "Wartość zadana cewki B", Needs::TwoSolenoids},
+    {"Info_Lvdt", "Położenie czujnika LVDT (Lvdt U)", Needs::Lvdt},
+    {"Info_Lvdt_PID", "Położenie LVDT po linearyzacji i korekcie wzmocnienia (Lvdt U pid)", Needs::Lvdt},
+    {"Info_IN2_Value", "Wejście dodatkowe We2", Needs::In2},
+};
+
+bool Applies(Needs needs, const params::ConfigWord& config) {
+  switch (needs) {
+    case Needs::Nothing: break;
+    case Needs::TwoSolenoids: return config.positions3;
+    case Needs::Lvdt: return config.lvdtMode;
+    case Needs::In2: return params::In2Present;
+  }
+  return true;
+}
+
+std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set, const params::ConfigWord& config,
+                                 char sep) {
+  std::vector<Entry> entries;
+  if (set.setValue) {
+    entries.push_back({"Wartość zadana", status::SetValueText(*set.setValue, sep),
+                       config.voltageMode ? "V" : "mA"});
+  }
+  for (const StatusName& s : StatusNames) {
+    const std::optional<std::string> text = Shown(status, s.component);
+    if (!text || !Applies(s.needs, config)) continue;
+    std::string name(s.name);
+    if (s.component == "Coil_A_Set" || s.component == "Coil_B_Set")
+      name += " (" + status::SetCoilCaption(s.component == "Coil_A_Set" ? 'A' : 'B', config.lvdtMode) + ")";
+    // The value labels carry their unit after a blank.
+    std::string_view value = Trimmed(*text);
+    std::string unit;
+    if (const auto blank = value.rfind(' '); blank != std::string_view::npos) {
+      unit = std::string(value.substr(blank + 1));
+      value = Trimmed(value.substr(0, blank));
+    }
+    entries.push_back({name, std::string(value), unit});
+  }
+  return entries;
+}
+
+}  // namespace
+
+ReportContent ReadReport(int accessLevel, char sep, view::Questions& questions) {
+  // The report only looks: what the program keeps between a read and a send
+  // (and the service dialogs may have changed since) is put back afterwards.
+  const params::HeldParameters heldBefore = params::Held;
+  const bool errorMaskKnown = params::ErrorMaskKnown;
+  const bool heldFlagsRead = params::HeldFlagsRead;
+  const ScopeGuard restore([&] {
+    params::Held = heldBefore;
+    params::ErrorMaskKnown = errorMaskKnown;
+    params::HeldFlagsRead = heldFlagsRead;
+  });
+
+  ReportContent report;
+  ReportView set(sep);
+  params::ReadParameterSet(set);
+  const params::HeldParameters held = params::Held;
+  const params::ConfigWord config = params::ConfigWord::Decode(params::ConfigurationWordOf(set));
+
+  report.firmware = params::FirmwareText(set.firmware);
+  report.serialNumber = params::IdentityText(set.serialNumber);
+  report.deviceType = params::IdentityText(set.deviceType);
+  report.identity = {
+      {"Rodzaj rozdzielacza", report.deviceType, ""},
+      {"Numer seryjny", report.serialNumber, ""},
+      {"Oprogramowanie rozdzielacza", std::string(Trimmed(report.firmware)), ""},
+      {"Wykonanie", ModeText(params::Mode::Positions3, config.positions3), ""},
+      {"Sygnał wejściowy", ModeText(params::Mode::VoltageInput, config.voltageMode), ""},
+      {"Czujnik położenia", ModeText(params::Mode::Lvdt, config.lvdtMode), ""},
+  };
+  if (config.lvdtMode)
+    report.identity.push_back({"Podłączenie czujnika LVDT", config.lvdtCrossWire ? "zmiana biegunów" : "zwykłe", ""});
+  report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.text("SelectSetup"))), ""});
+  report.parameters = ParameterSections(set, held, config, accessLevel, sep);
+
+  ReportView state(sep);
+  status::StatusRefresh(state, {config.lvdtMode, config.voltageMode});
+  report.status = StatusEntries(state, set, config, sep);
+  if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop) {
+    const auto code = static_cast<std::uint32_t>(status::LastStopCode);
+    report.stop = StopSnapshot{code, status::StopCodeCaption(code), std::string(status::StopCodeText(code)),
+                               std::string(Trimmed(state.text("StopInfo")))};
+  }
+
+  // The recording, read as the chart window reads it when it opens.
+  TraceSnapshot& t = report.trace;
+  t.threePositions = config.positions3;
+  t.voltageInput = config.voltageMode;
+  t.lvdt = config.lvdtMode;
+  t.reportDac = config.reportDac;
+  t.dynamicPid = config.dynamicPidMode;
+  t.pidP = set.text("PID_P");
+  t.pidI = set.text("PID_I");
+  t.pidD = set.text("PID_D");
+  t.dkp = params::WordToFloat(held.largeErrorKp);
+  t.dki = params::WordToFloat(held.largeErrorKi);
+  t.lkp = params::WordToFloat(held.nearZeroKp);
+  t.lki = params::WordToFloat(held.nearZeroKi);
+  const std::optional<trace::ChartOpening> opening =
+      trace::OpenChart(set.fieldValue("PWM").text, held.traceInterval, questions);
+  if (!opening) return report;
+  t.pwmHz = opening->pwmHz;
+  t.divider = opening->divider;
+  t.channelMask = opening->channelMask;
+  t.source = opening->source;
+  RecordingView recording;
+  trace::TraceAcquisition acquisition(recording, t.pwmHz, t.divider);
+  acquisition.ReadOut();
+  t.scales = recording.scales;
+  t.samples = acquisition.buffer();
+  t.drawn = acquisition.drawnSamples();
+  t.read = true;
+  return report;
+}
+
+}  // namespace tvx::report

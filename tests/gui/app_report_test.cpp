@@ -1,0 +1,66 @@
+// F9 on the main window: the commissioning report from access level 2 on,
+// written to the file the user names, with no periodic refresh inside its
+// read-out.
+#include "status_fixture.h"
+
+#include "link/exchanges.h"
+#include "link/pump_wait.h"
+#include "ui/application.h"
+
+#include <QFile>
+#include <QTimer>
+
+namespace tvx::apptest {
+namespace {
+
+class ReportKeyTest : public StatusTest {
+ protected:
+  // The program's own pump hook comes back, also after a failure.
+  void TearDown() override {
+    ui::InstallLinkHooks();
+    StatusTest::TearDown();
+  }
+  void PressF9() { QTest::keyClick(pgm_.get(), Qt::Key_F9); }
+  testing::TempFolder out_;
+};
+
+TEST_F(ReportKeyTest, BelowLevelTwoF9DoesNothing) {
+  for (int level : {0, 1}) {
+    app::AccessLevel = level;
+    PressF9();
+    EXPECT_TRUE(prompts_->shown().empty()) << level;
+    EXPECT_TRUE(valve_.requests().empty()) << level;
+  }
+}
+
+TEST_F(ReportKeyTest, AtLevelTwoWritesTheChosenFileWithoutARefreshInsideTheReadOut) {
+  const QString path = QString::fromStdString((out_.path() / "protokol.pdf").string());
+  prompts_->queueFileName(path);
+  QTest::mouseClick(pgm_->InfoRefresh, Qt::RightButton);
+  ASSERT_TRUE(pgm_->Timer1->isActive());
+  // Between two chunks of the recording, where the read-out takes the user's
+  // input: a click on the refresh button, a tick and another F9.
+  link::SetPumpHook([this, done = false](std::chrono::nanoseconds) mutable {
+    if (done || link::ExchangeInProgress() || Count(valve_.requests(), "G010") < 3) return;
+    done = true;
+    QTest::mouseClick(pgm_->InfoRefresh, Qt::LeftButton);
+    pgm_->Timer1Timer();
+    PressF9();
+  });
+  PressF9();
+  ui::InstallLinkHooks();
+
+  ASSERT_EQ(prompts_->shown().size(), 1u);
+  EXPECT_EQ(prompts_->shown()[0].kind, ui::ScriptedPrompts::Shown::Kind::SaveFile);
+  EXPECT_FALSE(pgm_->Timer1->isActive());
+  const Requests log = valve_.requests();
+  EXPECT_EQ(Count(log, "R067"), 1u);  // the report's own refresh only
+  EXPECT_EQ(Count(log, "G010"), 100u);
+  EXPECT_EQ(log.back(), "G010");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.read(5) == "%PDF-");
+}
+
+}  // namespace
+}  // namespace tvx::apptest
