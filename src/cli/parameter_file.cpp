@@ -1,5 +1,6 @@
 #include "cli/parameter_file.h"
 
+#include "app/access_tags.h"
 #include "params/conversions.h"
 #include "params/valve_state.h"
 
@@ -86,21 +87,17 @@ std::uint32_t WordOf(const params::ParameterRegister& row, const QJsonValue& val
 }  // namespace
 
 int EditLevel(std::string_view name) {
-  static constexpr std::string_view Level2[] = {"configuration", "Coil_A_Correct", "Coil_B_Correct",
-                                                "IN1_4_20_Offset", "DigiPot_Value", "DAC_Gain",
-                                                "ADC_Gain", "LVDT_Offset", "LVDT_Gain", "Ramp_Start_Delay"};
-  static constexpr std::string_view Level3[] = {"I_Limit", "Near_Zero_Zone"};
-  if (std::find(std::begin(Level3), std::end(Level3), name) != std::end(Level3)) return 3;
-  if (std::find(std::begin(Level2), std::end(Level2), name) != std::end(Level2)) return 2;
+  // The configuration word as a whole: its check boxes range up to level 2.
+  if (name == ConfigurationName) return 2;
   const params::ParameterRegister* row = params::FindParameterByField(name);
   // Held words are changed by the service dialogs.
   if (row && row->holder == params::Holder::Held) return 3;
-  return 1;
+  const std::optional<std::uint16_t> tag = app::ControlTag(name);
+  return tag ? std::max(app::OperateLevel(*tag), 1) : 1;
 }
 
 int ShowLevel(std::string_view name) {
-  // Shown from level 1, changed from level 3.
-  if (name == "I_Limit" || name == "Near_Zero_Zone") return 1;
+  if (const std::optional<std::uint16_t> tag = app::ControlTag(name)) return std::max(app::ShownLevel(*tag), 1);
   return EditLevel(name);
 }
 

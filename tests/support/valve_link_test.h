@@ -28,7 +28,7 @@ class ValveLinkTest : public ::testing::Test {
   }
 
   SimulatedValve valve_;
-  LinkSession session_;
+  link::LinkSession session_;
   std::vector<std::string> reports_;
 };
 
