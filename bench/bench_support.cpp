@@ -1,6 +1,7 @@
 #include "bench/bench_support.h"
 
 #include "link/port.h"
+#include "link/protocol.h"
 #include "platform/port_names.h"
 
 #include <fcntl.h>
@@ -28,11 +29,32 @@ double FloorMs(link::ExchangeCode code, std::size_t requestBytes, std::size_t re
   return std::ceil(wire / t.waitMs - 1e-9) * t.waitMs + t.pauseMs;
 }
 
+namespace {
+
+// The state registers that answer with raw bytes instead of a framed reply.
+double FloorMsOfRawRead(int reg) {
+  using namespace proto;
+  if (reg == ParameterBlockRegister || reg == SecondBlockRegister)
+    return FloorMs(link::ReadBlockCode, ShortRequestLength, BlockLength(reg));
+  if (reg == TraceChunkRegister) return FloorMs(link::ReadTraceChunkCode, ShortRequestLength, TraceChunkLength);
+  if (reg >= LinTableRegisterFirst && reg < LinTableRegisterFirst + 3)
+    return FloorMs(link::ReadLinTableCode, ShortRequestLength, LinTableLength);
+  if (reg == SerialNumberRegister) return FloorMs(link::ReadSerialNumberCode, ShortRequestLength, TextReplyLength);
+  if (reg == DeviceTypeRegister) return FloorMs(link::ReadDeviceTypeCode, ShortRequestLength, TextReplyLength);
+  return 0;
+}
+
+}  // namespace
+
 double FloorMsOfLoggedRequest(const std::string& request) {
   link::ExchangeCode code;
   switch (request.empty() ? '?' : request[0]) {
     case 'R': code = link::ReadParameterCode; break;
-    case 'G': code = link::ReadRegisterCode; break;
+    case 'G':
+      if (request.size() >= 4)
+        if (const double raw = FloorMsOfRawRead(std::atoi(request.substr(1, 3).c_str())); raw > 0) return raw;
+      code = link::ReadRegisterCode;
+      break;
     case 'S': code = link::SendCommandCode; break;
     case 'W': code = link::WriteRegisterCode; break;
     default: return 0;

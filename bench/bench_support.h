@@ -34,7 +34,8 @@ inline constexpr double TurnaroundMs = 0.125;
 double FloorMs(link::ExchangeCode code, std::size_t requestBytes, std::size_t replyBytes);
 
 // The floor of a request as the simulator logs it ("G003", "S997=5555AAAA"):
-// a framed exchange whose kind follows from its letter. 0 for anything else.
+// a framed exchange whose kind follows from its letter, or the raw reply of a
+// block, trace chunk, table or text read ("G031"). 0 for anything else.
 double FloorMsOfLoggedRequest(const std::string& request);
 
 // valve-sim (found beside the running bench) serving a paced line on a pty,

@@ -4,6 +4,7 @@
 #include "cli/cli_command.h"
 
 #include "link/comm_error.h"
+#include "params/cfg_file.h"
 #include "params/profiles.h"
 #include "params/qt_cfg_storage.h"
 
