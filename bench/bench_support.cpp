@@ -11,9 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -131,6 +133,43 @@ std::vector<std::string> SimulatorProcess::loggedRequests(std::size_t from) cons
     out.push_back(frame);
   }
   return out;
+}
+
+bool ParseRepeatAndSeconds(int argc, char** argv, const char* program, int& repeat, double& seconds,
+                           double minSeconds) {
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
+      repeat = std::max(1, std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
+      seconds = std::max(minSeconds, std::atof(argv[++i]));
+    } else {
+      std::fprintf(stderr, "usage: %s [--repeat N] [--seconds S]\n", program);
+      return false;
+    }
+  }
+  return true;
+}
+
+double RatioToFloor(const SimulatorProcess& simulator, int repeat, const char* what,
+                    const std::function<bool()>& operation) {
+  std::vector<double> times;
+  double total = 0, totalFloor = 0;
+  std::size_t exchanges = 0;
+  for (int i = 0; i < repeat; ++i) {
+    const std::size_t logged = simulator.loggedRequests().size();
+    const auto start = Clock::now();
+    if (!operation()) return 0;
+    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    total += times.back();
+    for (const std::string& r : simulator.loggedRequests(logged)) {
+      totalFloor += FloorMsOfLoggedRequest(r);
+      ++exchanges;
+    }
+  }
+  std::printf("%s: %.1f exchanges on average, mean %.3f ms, best %.3f ms, worst %.3f ms, mean floor %.3f ms\n", what,
+              static_cast<double>(exchanges) / repeat, total / repeat, *std::min_element(times.begin(), times.end()),
+              *std::max_element(times.begin(), times.end()), totalFloor / repeat);
+  return total / totalFloor;
 }
 
 double ProcessCpuSeconds() {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,18 @@ class SimulatedLink {
   link::Receiver receiver_;
   bool ready_ = false;
 };
+
+// The options "--repeat N" and "--seconds S" of a benchmark (at least 1 and
+// `minSeconds`); false, with the usage said on stderr, for anything else.
+bool ParseRepeatAndSeconds(int argc, char** argv, const char* program, int& repeat, double& seconds,
+                           double minSeconds = 1.0);
+
+// Runs `operation` `repeat` times, timing each run and adding up the floors of
+// the requests the simulator logged meanwhile; prints a line on the times and
+// returns the ratio of the total time to the total floor (0 when `operation`
+// fails, i.e. returns false).
+double RatioToFloor(const SimulatorProcess& simulator, int repeat, const char* what,
+                    const std::function<bool()>& operation);
 
 // CPU time (user + system) of this process, in seconds.
 double ProcessCpuSeconds();

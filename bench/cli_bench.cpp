@@ -11,18 +11,14 @@
 #include "cli/cli.h"
 #include "platform/valve_port_lookup.h"
 
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <vector>
 
 using namespace tvx;
 using bench::Clock;
@@ -38,16 +34,7 @@ constexpr const char* Port = "COM1";
 int main(int argc, char** argv) {
   int repeat = 10;
   double seconds = 30.0;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
-      repeat = std::max(1, std::atoi(argv[++i]));
-    } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
-      seconds = std::max(3.0, std::atof(argv[++i]));
-    } else {
-      std::fprintf(stderr, "usage: cli_bench [--repeat N] [--seconds S]\n");
-      return 2;
-    }
-  }
+  if (!bench::ParseRepeatAndSeconds(argc, argv, "cli_bench", repeat, seconds, 3.0)) return 2;
   std::printf("tarvelmundix-cli at level 2 against valve-sim --pacing\n");
 
   bench::SimulatorProcess simulator(1);
@@ -63,35 +50,14 @@ int main(int argc, char** argv) {
 
   std::ostringstream out, err;
   cli::Io io{out, err};
-  {
-    std::vector<double> times, floors;
-    std::size_t exchanges = 0;
-    for (int i = 0; i < repeat; ++i) {
-      out.str({});
-      const std::size_t logged = simulator.loggedRequests().size();
-      const auto start = Clock::now();
-      const int code = cli::Run({"read", "--port", Port}, io);
-      times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-      if (code != cli::ExitDone) {
-        std::fprintf(stderr, "read failed (%d): %s\n", code, err.str().c_str());
-        return 1;
-      }
-      const std::vector<std::string> requests = simulator.loggedRequests(logged);
-      double floor = 0;
-      for (const std::string& r : requests) floor += bench::FloorMsOfLoggedRequest(r);
-      floors.push_back(floor);
-      exchanges += requests.size();
-    }
-    double total = 0, totalFloor = 0;
-    for (std::size_t i = 0; i < times.size(); ++i) {
-      total += times[i];
-      totalFloor += floors[i];
-    }
-    std::printf("read: %.1f exchanges, mean %.3f ms, best %.3f ms, worst %.3f ms, mean floor %.3f ms\n",
-                static_cast<double>(exchanges) / repeat, total / repeat, *std::min_element(times.begin(), times.end()),
-                *std::max_element(times.begin(), times.end()), totalFloor / repeat);
-    met = bench::Report("read, ratio to its floor", total / totalFloor, "", TargetReadRatio) && met;
-  }
+  const double ratio = bench::RatioToFloor(simulator, repeat, "read", [&] {
+    out.str({});
+    const int code = cli::Run({"read", "--port", Port}, io);
+    if (code != cli::ExitDone) std::fprintf(stderr, "read failed (%d): %s\n", code, err.str().c_str());
+    return code == cli::ExitDone;
+  });
+  if (ratio == 0) return 1;
+  met = bench::Report("read, ratio to its floor", ratio, "", TargetReadRatio) && met;
   {
     const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     io.stopRequested = [end](int) { return Clock::now() >= end; };

@@ -200,7 +200,9 @@ Progress::~Progress() {
 }
 
 void Progress::show(int done, int total) {
-  if (!err_ || total <= 0) return;
+  // Never backwards: a sequence may show its first step again when it ends.
+  if (!err_ || total <= 0 || done < done_) return;
+  done_ = done;
   shown_ = true;
   *err_ << '\r' << what_ << ' ' << (100 * done / total) << " %" << std::flush;
 }

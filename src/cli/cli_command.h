@@ -94,6 +94,7 @@ class Progress {
  private:
   std::ostream* err_;
   std::string what_;
+  int done_ = 0;
   bool shown_ = false;
 };
 
