@@ -195,8 +195,12 @@ std::optional<int> RefusedBelow(Context& c, int needed, std::string_view what) {
 Progress::Progress(const Context& c, std::string what)
     : err_(c.io.errIsTerminal && !c.quiet ? &c.io.err : nullptr), what_(std::move(what)) {}
 
-Progress::~Progress() {
+Progress::~Progress() { end(); }
+
+void Progress::end() {
   if (shown_) *err_ << '\r' << std::string(what_.size() + 16, ' ') << '\r' << std::flush;
+  shown_ = false;
+  err_ = nullptr;
 }
 
 void Progress::show(int done, int total) {

@@ -90,6 +90,8 @@ class Progress {
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
   void show(int done, int total);
+  // Clears the line; nothing is shown afterwards.
+  void end();
 
  private:
   std::ostream* err_;

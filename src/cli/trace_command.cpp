@@ -112,6 +112,7 @@ int Trace(Context& c) {
     trace::TraceAcquisition acquisition(traceView, opening->pwmHz, opening->divider);
     acquisition.ReadOut();
     acquisition.Close();
+    progress.end();
 
     try {
       trace::WriteWholeFile(csvPath, QByteArray::fromStdString(trace::TraceCsv(
