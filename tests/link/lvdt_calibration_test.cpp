@@ -5,7 +5,7 @@
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "service/lvdt_calibration.h"
-#include "valve_link_fixture.h"
+#include "support/valve_link_test.h"
 
 #include <functional>
 

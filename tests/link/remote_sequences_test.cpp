@@ -5,7 +5,7 @@
 #include "remote/manual_outputs.h"
 #include "remote/test_signal.h"
 #include "support/scripted_dialog.h"
-#include "valve_link_fixture.h"
+#include "support/valve_link_test.h"
 
 namespace tvx::remote {
 namespace {

@@ -7,7 +7,7 @@
 #include "service/service_values.h"
 #include "service/xpid_setup.h"
 #include "support/scripted_dialog.h"
-#include "valve_link_fixture.h"
+#include "support/valve_link_test.h"
 
 #include <functional>
 

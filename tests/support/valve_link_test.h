@@ -16,7 +16,7 @@ namespace tvx::testing {
 
 class ValveLinkTest : public ::testing::Test {
  protected:
-  ValveLinkTest() : session_(valve_.comNumber()) {}
+  explicit ValveLinkTest(sim::ValveConfig config = {}) : valve_(std::move(config)), session_(valve_.comNumber()) {}
   void SetUp() override {
     ASSERT_TRUE(session_.open());
     link::SetErrorReporter([this](const std::string& text, const std::string&) { reports_.push_back(text); });
@@ -26,6 +26,9 @@ class ValveLinkTest : public ::testing::Test {
     link::SetPumpHook({});
     link::SetErrorReporter({});
   }
+
+  using Requests = std::vector<std::string>;
+  Requests requests() const { return valve_.requests(); }
 
   SimulatedValve valve_;
   link::LinkSession session_;
