@@ -1,6 +1,7 @@
 #include "bench/bench_support.h"
 
 #include "link/port.h"
+#include "link/protocol.h"
 #include "platform/port_names.h"
 
 #include <fcntl.h>
@@ -10,9 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -28,11 +31,32 @@ double FloorMs(link::ExchangeCode code, std::size_t requestBytes, std::size_t re
   return std::ceil(wire / t.waitMs - 1e-9) * t.waitMs + t.pauseMs;
 }
 
+namespace {
+
+// The state registers that answer with raw bytes instead of a framed reply.
+double FloorMsOfRawRead(int reg) {
+  using namespace proto;
+  if (reg == ParameterBlockRegister || reg == SecondBlockRegister)
+    return FloorMs(link::ReadBlockCode, ShortRequestLength, BlockLength(reg));
+  if (reg == TraceChunkRegister) return FloorMs(link::ReadTraceChunkCode, ShortRequestLength, TraceChunkLength);
+  if (reg >= LinTableRegisterFirst && reg < LinTableRegisterFirst + 3)
+    return FloorMs(link::ReadLinTableCode, ShortRequestLength, LinTableLength);
+  if (reg == SerialNumberRegister) return FloorMs(link::ReadSerialNumberCode, ShortRequestLength, TextReplyLength);
+  if (reg == DeviceTypeRegister) return FloorMs(link::ReadDeviceTypeCode, ShortRequestLength, TextReplyLength);
+  return 0;
+}
+
+}  // namespace
+
 double FloorMsOfLoggedRequest(const std::string& request) {
   link::ExchangeCode code;
   switch (request.empty() ? '?' : request[0]) {
     case 'R': code = link::ReadParameterCode; break;
-    case 'G': code = link::ReadRegisterCode; break;
+    case 'G':
+      if (request.size() >= 4)
+        if (const double raw = FloorMsOfRawRead(std::atoi(request.substr(1, 3).c_str())); raw > 0) return raw;
+      code = link::ReadRegisterCode;
+      break;
     case 'S': code = link::SendCommandCode; break;
     case 'W': code = link::WriteRegisterCode; break;
     default: return 0;
@@ -109,6 +133,43 @@ std::vector<std::string> SimulatorProcess::loggedRequests(std::size_t from) cons
     out.push_back(frame);
   }
   return out;
+}
+
+bool ParseRepeatAndSeconds(int argc, char** argv, const char* program, int& repeat, double& seconds,
+                           double minSeconds) {
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
+      repeat = std::max(1, std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
+      seconds = std::max(minSeconds, std::atof(argv[++i]));
+    } else {
+      std::fprintf(stderr, "usage: %s [--repeat N] [--seconds S]\n", program);
+      return false;
+    }
+  }
+  return true;
+}
+
+double RatioToFloor(const SimulatorProcess& simulator, int repeat, const char* what,
+                    const std::function<bool()>& operation) {
+  std::vector<double> times;
+  double total = 0, totalFloor = 0;
+  std::size_t exchanges = 0;
+  for (int i = 0; i < repeat; ++i) {
+    const std::size_t logged = simulator.loggedRequests().size();
+    const auto start = Clock::now();
+    if (!operation()) return 0;
+    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    total += times.back();
+    for (const std::string& r : simulator.loggedRequests(logged)) {
+      totalFloor += FloorMsOfLoggedRequest(r);
+      ++exchanges;
+    }
+  }
+  std::printf("%s: %.1f exchanges on average, mean %.3f ms, best %.3f ms, worst %.3f ms, mean floor %.3f ms\n", what,
+              static_cast<double>(exchanges) / repeat, total / repeat, *std::min_element(times.begin(), times.end()),
+              *std::max_element(times.begin(), times.end()), totalFloor / repeat);
+  return total / totalFloor;
 }
 
 double ProcessCpuSeconds() {

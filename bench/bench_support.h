@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,8 @@ inline constexpr double TurnaroundMs = 0.125;
 double FloorMs(link::ExchangeCode code, std::size_t requestBytes, std::size_t replyBytes);
 
 // The floor of a request as the simulator logs it ("G003", "S997=5555AAAA"):
-// a framed exchange whose kind follows from its letter. 0 for anything else.
+// a framed exchange whose kind follows from its letter, or the raw reply of a
+// block, trace chunk, table or text read ("G031"). 0 for anything else.
 double FloorMsOfLoggedRequest(const std::string& request);
 
 // valve-sim (found beside the running bench) serving a paced line on a pty,
@@ -75,6 +77,18 @@ class SimulatedLink {
   link::Receiver receiver_;
   bool ready_ = false;
 };
+
+// The options "--repeat N" and "--seconds S" of a benchmark (at least 1 and
+// `minSeconds`); false, with the usage said on stderr, for anything else.
+bool ParseRepeatAndSeconds(int argc, char** argv, const char* program, int& repeat, double& seconds,
+                           double minSeconds = 1.0);
+
+// Runs `operation` `repeat` times, timing each run and adding up the floors of
+// the requests the simulator logged meanwhile; prints a line on the times and
+// returns the ratio of the total time to the total floor (0 when `operation`
+// fails, i.e. returns false).
+double RatioToFloor(const SimulatorProcess& simulator, int repeat, const char* what,
+                    const std::function<bool()>& operation);
 
 // CPU time (user + system) of this process, in seconds.
 double ProcessCpuSeconds();

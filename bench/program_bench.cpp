@@ -132,16 +132,7 @@ int main(int argc, char** argv) {
 
   int repeat = 30;
   double seconds = 10.0;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
-      repeat = std::max(1, std::atoi(argv[++i]));
-    } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
-      seconds = std::max(1.0, std::atof(argv[++i]));
-    } else {
-      std::fprintf(stderr, "usage: program_bench [--repeat N] [--seconds S]\n");
-      return 2;
-    }
-  }
+  if (!bench::ParseRepeatAndSeconds(argc, argv, "program_bench", repeat, seconds)) return 2;
   bool met = true;
   std::printf("the program at level 2 against valve-sim --pacing --history 17,20, %s platform\n",
               qgetenv("QT_QPA_PLATFORM").constData());
@@ -186,29 +177,11 @@ int main(int argc, char** argv) {
     // Status refreshes, each against the floors of the exchanges it made (the
     // error history makes the first ones longer).
     pgm.InfoRefreshClick();  // warm up
-    std::vector<double> times, floors;
-    std::size_t exchanges = 0;
-    for (int i = 0; i < repeat; ++i) {
-      const std::size_t logged = simulator.loggedRequests().size();
-      const auto start = Clock::now();
+    const double ratio = bench::RatioToFloor(simulator, repeat, "status refresh", [&] {
       pgm.InfoRefreshClick();
-      times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-      const std::vector<std::string> requests = simulator.loggedRequests(logged);
-      double floor = 0;
-      for (const std::string& r : requests) floor += bench::FloorMsOfLoggedRequest(r);
-      floors.push_back(floor);
-      exchanges += requests.size();
-    }
-    double total = 0, totalFloor = 0;
-    for (std::size_t i = 0; i < times.size(); ++i) {
-      total += times[i];
-      totalFloor += floors[i];
-    }
-    std::printf("status refresh: %.1f exchanges on average, mean %.3f ms, best %.3f ms, worst %.3f ms, "
-                "mean floor %.3f ms\n",
-                static_cast<double>(exchanges) / repeat, total / repeat, *std::min_element(times.begin(), times.end()),
-                *std::max_element(times.begin(), times.end()), totalFloor / repeat);
-    met = bench::Report("status refresh, ratio to its floor", total / totalFloor, "", TargetRefreshRatio) && met;
+      return true;
+    });
+    met = bench::Report("status refresh, ratio to its floor", ratio, "", TargetRefreshRatio) && met;
 
     char name[80];
     {

@@ -12,4 +12,6 @@ echo
 echo
 "$bin/profile_bench" || status=$?
 "$bin/trace_bench" || status=$?
+echo
+"$bin/cli_bench" || status=$?
 exit $status

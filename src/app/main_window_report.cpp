@@ -1,6 +1,7 @@
 // TPgm: F9, the commissioning report. The report reads the valve through the
 // window's sequences (src/report) and is written as a PDF; here the handler
 // guards, asks for the file and delegates.
+#include "app/access_tags.h"
 #include "app/definitions.h"
 #include "app/main_window.h"
 #include "app/report_heading.h"
@@ -49,7 +50,7 @@ void TPgm::WriteReport() {
     RefreshBusy = false;
   });
   const char sep = ui::DecimalSeparator();
-  const report::ReportContent content = report::ReadReport(AccessLevel, sep, ui::CurrentPrompts());
+  const report::ReportContent content = report::ReadReport(ShownAtLevel(AccessLevel), sep, ui::CurrentPrompts());
   try {
     report::WriteReportPdf(*path, content, MakerReportHeading(sep));
   } catch (const report::ReportFileError& e) {

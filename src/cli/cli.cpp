@@ -1,16 +1,17 @@
 #include "cli/cli.h"
 
+#include "app/access_tags.h"
 #include "app/login_levels.h"
 #include "app/login_table.h"
 #include "app/usb_port_match.h"
 #include "cli/change_log_command.h"
 #include "cli/cli_report.h"
+#include "cli/cli_command.h"
 #include "cli/cli_view.h"
 #include "cli/parameter_file.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
-#include "link/port.h"
-#include "link/receiver.h"
+#include "link/link_session.h"
 #include "params/conversions.h"
 #include "params/identity_text.h"
 #include "params/parameter_set.h"
@@ -42,35 +43,6 @@ namespace {
 
 // ---- the command table -----------------------------------------------------
 
-struct Option {
-  std::string_view name;
-  std::string_view value;  // "" for a switch; in brackets when it may be left out
-  std::string_view help;
-};
-
-struct Context;
-
-struct Command {
-  std::string_view name;
-  std::string_view arguments;
-  std::string_view summary;
-  std::vector<Option> options;
-  int (*run)(Context&);
-};
-
-struct Context {
-  Io& io;
-  const Command& command;
-  std::map<std::string, std::string, std::less<>> options;
-  std::vector<std::string> arguments;
-  bool quiet = false;
-
-  bool has(std::string_view option) const { return options.contains(option); }
-  void note(const std::string& text) const {
-    if (!quiet) io.err << text << '\n';
-  }
-};
-
 int Ports(Context& c);
 int Info(Context& c);
 int Read(Context& c);
@@ -88,12 +60,18 @@ const std::vector<Command>& Commands() {
       {"ports", "", "the COM names, the valve's marked, with the device each resolves to", {}, Ports},
       {"info", "", "firmware, serial number, type, configuration and active profile of the valve", {}, Info},
       {"read", "", "the parameter set with names, values and units",
-       {{"--json", "", "the set as a JSON file for write (the items editable at your level)"}}, Read},
+       {{"--json", "", "the set as a JSON file for write (the items editable at your level)"},
+        {"--cfg", "FILE", "instead: save the three user profiles to a configuration file (*.cfg)"}}, Read},
       {"write", "FILE.json", "sends a parameter set (a bad file is refused before anything is sent)",
        {{"--store", "", "store the set in the valve's EEPROM after sending it"}}, Write},
+      {"load", "", "loads the three user profiles from a configuration file into the valve's EEPROM",
+       {{"--cfg", "FILE", "the configuration file (*.cfg); a damaged one is refused before anything is sent"}},
+       LoadProfiles},
       {"status", "", "one status refresh, or one every SECONDS until Ctrl+C",
        {{"--watch", "[SECONDS]", "refresh every SECONDS (default 1.5), one row each"},
         {"--csv", "FILE", "append the rows to FILE, with a header when it is new"}}, Status},
+      {"trace", "", "reads the valve's recording of its last regulation and saves it as the chart does",
+       {{"--csv", "FILE", "the samples as CSV"}, {"--png", "FILE", "also the chart picture as PNG"}}, Trace},
       {"log", "", "the change log: every write to a valve, from the window or from here",
        {{"--serial", "S", "only the lines of the valve with serial number S"}}, Log},
       {"report", "FILE.pdf", "a commissioning report of the valve as a PDF (access level 2)", {}, Report},
@@ -129,12 +107,6 @@ void CommandHelp(const Command& c, std::ostream& out) {
   }
 }
 
-int UsageError(Io& io, const std::string& what, std::string_view command = {}) {
-  io.err << ProgramName << ": " << what << "\nTry '" << ProgramName << (command.empty() ? "" : " ")
-         << command << " --help'.\n";
-  return ExitUsage;
-}
-
 bool ParseSeconds(const std::string& text, double& seconds) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
   return ec == std::errc() && end == text.data() + text.size() && seconds > 0 && seconds <= 86400;
@@ -150,55 +122,28 @@ int ComNumber(std::string_view name) {
   return ec == std::errc() && end == name.data() + name.size() && n >= 1 && n <= 16 ? n : 0;
 }
 
-// The Receiver runs and the port is open for the life of the object.
-class Session {
- public:
-  explicit Session(int com) {
-    receiver_.Start();
-    link::PortLockGuard lock;
-    link::OpenPort(com);
-  }
-  ~Session() {
-    receiver_.Stop();
-    link::ClosePortHandle();
-  }
-  bool open() const { return link::PortOpen.load(); }
+}  // namespace
 
- private:
-  link::Receiver receiver_;
-};
+int UsageError(Io& io, const std::string& what, std::string_view command) {
+  io.err << ProgramName << ": " << what << "\nTry '" << ProgramName << (command.empty() ? "" : " ")
+         << command << " --help'.\n";
+  return ExitUsage;
+}
 
-// Questions of the sequences, answered as the window's first button does; the
-// errors among them are counted, so the tool does not end as if all was well.
-class CliQuestions : public view::Questions {
- public:
-  explicit CliQuestions(std::ostream& err) : err_(err) {}
-  int errors = 0;
+CliQuestions::Answer CliQuestions::ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
+  err_ << Trimmed(caption) << ": " << Trimmed(text) << '\n';
+  if (icon == Icon::Error) ++errors;
+  return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+}
 
-  Answer ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
-    err_ << Trimmed(caption) << ": " << Trimmed(text) << '\n';
-    if (icon == Icon::Error) ++errors;
-    return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
-  }
-  std::optional<std::string> askSaveFile(const FileQuestion&) override { return std::nullopt; }
-  std::optional<std::string> askOpenFile(const FileQuestion&) override { return std::nullopt; }
-  std::optional<std::string> askDirectory(const std::string&, const std::string&) override { return std::nullopt; }
+std::string CliQuestions::Trimmed(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  const auto first = text.find_first_not_of(' ');
+  const auto last = text.find_last_not_of(' ');
+  return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
 
-  static std::string Trimmed(std::string text) {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-  }
-
- private:
-  std::ostream& err_;
-};
-
-// Runs `body` with the port open: the port from --port, else the valve's USB
-// port found as the window finds it. A link failure (already reported) gives 2.
-template <typename Body>
-int WithLink(Context& c, Body body) {
+int WithLink(Context& c, const std::function<int()>& body) {
   int com = 0;
   if (const auto it = c.options.find("--port"); it != c.options.end()) {
     com = ComNumber(it->second);
@@ -215,7 +160,7 @@ int WithLink(Context& c, Body body) {
     io.err << CliQuestions::Trimmed(caption) << ": " << CliQuestions::Trimmed(text) << '\n';
   });
   InstallChangeLog(c.io.err);
-  Session session(com);
+  link::LinkSession session(com);
   if (!session.open()) return ExitLinkFailure;
   try {
     return body();
@@ -229,8 +174,6 @@ int WithLink(Context& c, Body body) {
 
 // ---- access ------------------------------------------------------------------
 
-// The access level of the password in the environment or, when `ask`, of the
-// one typed on the terminal; 0 without a password.
 int AccessLevel(Io& io, bool ask) {
   std::optional<std::string> password;
   if (const char* p = std::getenv(PasswordVariable)) password = p;
@@ -240,6 +183,43 @@ int AccessLevel(Io& io, bool ask) {
     return app::Unscramble(app::login_table::Passwords[i], app::login_table::Positions);
   });
 }
+
+int LevelToOperate(std::initializer_list<std::string_view> controls) {
+  int level = 0;
+  for (std::string_view name : controls)
+    if (const std::optional<std::uint16_t> tag = app::ControlTag(name)) level = std::max(level, app::OperateLevel(*tag));
+  return level;
+}
+
+std::optional<int> RefusedBelow(Context& c, int needed, std::string_view what) {
+  if (needed == 0 || AccessLevel(c.io, true) >= needed) return std::nullopt;
+  c.io.err << ProgramName << ": refused: " << what << " needs access level " << needed << " (set "
+           << PasswordVariable << "); nothing was sent\n";
+  return ExitRefused;
+}
+
+// ---- progress ------------------------------------------------------------------
+
+Progress::Progress(const Context& c, std::string what)
+    : err_(c.io.errIsTerminal && !c.quiet ? &c.io.err : nullptr), what_(std::move(what)) {}
+
+Progress::~Progress() { end(); }
+
+void Progress::end() {
+  if (shown_) *err_ << '\r' << std::string(what_.size() + 16, ' ') << '\r' << std::flush;
+  shown_ = false;
+  err_ = nullptr;
+}
+
+void Progress::show(int done, int total) {
+  // Never backwards: a sequence may show its first step again when it ends.
+  if (!err_ || total <= 0 || done < done_) return;
+  done_ = done;
+  shown_ = true;
+  *err_ << '\r' << what_ << ' ' << (100 * done / total) << " %" << std::flush;
+}
+
+namespace {
 
 // ---- commands ----------------------------------------------------------------
 
@@ -295,6 +275,7 @@ void ParameterTable(const CliView& view, int level, std::ostream& out) {
 }
 
 int Read(Context& c) {
+  if (c.has("--cfg")) return SaveProfiles(c);
   const int level = AccessLevel(c.io, true);
   return WithLink(c, [&] {
     CliView view;
@@ -323,12 +304,7 @@ int Write(Context& c) {
     c.io.err << ProgramName << ": " << path << ": " << e.what() << "; nothing was sent\n";
     return ExitFileError;
   }
-  const int needed = file.level();
-  if (needed > 0 && AccessLevel(c.io, true) < needed) {
-    c.io.err << ProgramName << ": refused: changing these parameters needs access level " << needed
-             << " (set " << PasswordVariable << "); nothing was sent\n";
-    return ExitRefused;
-  }
+  if (const std::optional<int> refused = RefusedBelow(c, file.level(), "changing these parameters")) return *refused;
   return WithLink(c, [&] {
     // The send writes the whole set: what the file leaves out goes back as read.
     CliView view;

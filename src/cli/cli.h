@@ -26,6 +26,8 @@ inline constexpr const char* PasswordVariable = "TARVELMUNDIX_PASSWORD";
 struct Io {
   std::ostream& out;
   std::ostream& err;
+  // Standard error is a terminal: long operations show their progress there.
+  bool errIsTerminal = false;
   // The password typed without echo; nothing when there is no terminal to ask on.
   std::function<std::optional<std::string>()> askPassword = [] { return std::nullopt; };
   // Whether the user asked to stop (Ctrl+C); told how many rows were written.

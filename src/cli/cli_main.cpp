@@ -64,6 +64,11 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   tvx::cli::Io io{std::cout, std::cerr};
   io.askPassword = AskPassword;
+#ifdef _WIN32
+  io.errIsTerminal = _isatty(_fileno(stderr));
+#else
+  io.errIsTerminal = isatty(STDERR_FILENO);
+#endif
   io.stopRequested = [](int) { return Interrupted.load(); };
   const int code = tvx::cli::Run(args, io);
   std::cout.flush();

@@ -1,5 +1,6 @@
 #include "cli/cli_report.h"
 
+#include "app/access_tags.h"
 #include "app/report_heading.h"
 #include "cli/cli.h"
 #include "program_font.h"
@@ -35,7 +36,7 @@ void EnsureGuiApplication() {
 
 int WriteReport(const std::string& path, int level, view::Questions& questions, std::ostream& err) {
   EnsureGuiApplication();
-  const report::ReportContent content = report::ReadReport(level, ',', questions);
+  const report::ReportContent content = report::ReadReport(app::ShownAtLevel(level), ',', questions);
   try {
     report::WriteReportPdf(QString::fromStdString(path), content, app::MakerReportHeading(','));
   } catch (const report::ReportFileError& e) {

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "cli/cli_view.h"
-#include "params/parameter_levels.h"
+#include "app/access_tags.h"
 #include "params/register_map.h"
 
 #include <cstdint>
@@ -27,9 +27,9 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-using params::ConfigurationName;
-using params::EditLevel;
-using params::ShowLevel;
+using app::ConfigurationName;
+using app::EditLevel;
+using app::ShowLevel;
 
 struct ParameterValue {
   const params::ParameterRegister* row;

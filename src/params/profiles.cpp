@@ -100,24 +100,22 @@ void ProfileOperations::SaveToFile() {
   storage_.Write(*path, cfgfile::Compose(images));
 }
 
-std::optional<std::vector<std::uint8_t>> ProfileOperations::ReadCfgFile(const std::string& path, bool needComplete) {
-  std::optional<std::vector<std::uint8_t>> file = storage_.Read(path, cfgfile::FileBytes);
-  if (!file) {
-    questions_.Inform(FileMessage(OpenError, path), ErrorCaption);
-    return std::nullopt;
-  }
+CfgFileCheck JudgeCfgFile(CfgStorage& storage, const std::string& path, bool needComplete) {
+  std::optional<std::vector<std::uint8_t>> file = storage.Read(path, cfgfile::FileBytes);
+  if (!file) return {std::nullopt, FileMessage(OpenError, path)};
   const cfgfile::Contents contents = cfgfile::Inspect(*file);
-  if (!contents.versionOk) {
-    questions_.Inform(FileMessage(VersionError, path), ErrorCaption);
-    return std::nullopt;
-  }
+  if (!contents.versionOk) return {std::nullopt, FileMessage(VersionError, path)};
   // A file with check words that do not match is damaged: nothing of it goes
   // into the valve. Old files without them still load.
-  if (contents.check == cfgfile::CheckWords::Invalid || (needComplete && contents.completeImages < cfgfile::Banks)) {
-    questions_.Inform(FileMessage(StructureError, path), ErrorCaption);
-    return std::nullopt;
-  }
-  return file;
+  if (contents.check == cfgfile::CheckWords::Invalid || (needComplete && contents.completeImages < cfgfile::Banks))
+    return {std::nullopt, FileMessage(StructureError, path)};
+  return {std::move(file), {}};
+}
+
+std::optional<std::vector<std::uint8_t>> ProfileOperations::ReadCfgFile(const std::string& path, bool needComplete) {
+  CfgFileCheck check = JudgeCfgFile(storage_, path, needComplete);
+  if (!check.bytes) questions_.Inform(check.problem, ErrorCaption);
+  return std::move(check.bytes);
 }
 
 void ProfileOperations::SendBank(int bank, const std::vector<std::uint8_t>& file) {

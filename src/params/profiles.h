@@ -88,6 +88,15 @@ class CfgStorage {
   virtual void Write(const std::string& path, const std::vector<std::uint8_t>& bytes) = 0;
 };
 
+// A configuration file judged before anything of it is sent: its bytes, or
+// the message that tells what is wrong with it (caption profiletext::ErrorCaption).
+// `needComplete`: a file without all three images is refused too.
+struct CfgFileCheck {
+  std::optional<std::vector<std::uint8_t>> bytes;
+  std::string problem;
+};
+CfgFileCheck JudgeCfgFile(CfgStorage& storage, const std::string& path, bool needComplete);
+
 // The operations of the dialog's menu, and the stop request of a file load.
 class ProfileOperations {
  public:

@@ -311,6 +311,21 @@ inline constexpr std::array<OptionBox, 15> OptionBoxes{{
      " Monitor prądu pokazuje wartość średnią za okres mechanizmu Dither "},
 }};
 
+// The options dialog's other managed controls and their access tags.
+struct OptionsDialogTag {
+  std::string_view name;
+  std::uint16_t tag;
+};
+inline constexpr std::array<OptionsDialogTag, 7> OptionsDialogTags{{
+    {"Label6", 0x3200},
+    {"Ramp_Start_Delay", 0x0200},
+    {"Ramp_Delay_Units", 0x0200},
+    {"Dither_Ampl", 0x0100},
+    {"Dither_Freq", 0x0100},
+    {"Device_Type", 0x2100},
+    {"Serial_Number", 0x2100},
+}};
+
 // The hint of Q51_PWM_Sequence, which names transistor Q5 on the board variant
 // and Q1 otherwise.
 std::string_view Q51SequenceHint(bool boardVariant);

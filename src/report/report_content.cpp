@@ -4,7 +4,6 @@
 #include "params/conversions.h"
 #include "params/derived.h"
 #include "params/identity_text.h"
-#include "params/parameter_levels.h"
 #include "params/parameter_set.h"
 #include "params/recorded_view.h"
 #include "params/register_map.h"
@@ -112,11 +111,11 @@ std::string ModeText(params::Mode mode, bool set) {
 }
 
 std::vector<Section> ParameterSections(const ReportView& view, const params::HeldParameters& held,
-                                       const params::ConfigWord& config, int level, char sep) {
+                                       const params::ConfigWord& config, const ShownItem& shown, char sep) {
   const params::SetValueScale scale = params::ScaleFor(config.voltageMode, config.positions3);
   std::vector<Section> sections;
   for (const ParameterName& p : ParameterNames) {
-    if (params::ShowLevel(p.field) > level) continue;
+    if (!shown(p.field)) continue;
     // The window hides solenoid B's fields on a valve with one solenoid.
     if (!config.positions3 && p.field.starts_with("Coil_B_")) continue;
     const params::ParameterRegister* row = params::FindParameterByField(p.field);
@@ -205,7 +204,7 @@ std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set
 
 }  // namespace
 
-ReportContent ReadReport(int accessLevel, char sep, view::Questions& questions) {
+ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& questions) {
   // The report only looks: what the program keeps between a read and a send
   // (and the service dialogs may have changed since) is put back afterwards.
   const params::HeldParameters heldBefore = params::Held;
@@ -237,7 +236,7 @@ ReportContent ReadReport(int accessLevel, char sep, view::Questions& questions) 
   if (config.lvdtMode)
     report.identity.push_back({"Podłączenie czujnika LVDT", config.lvdtCrossWire ? "zmiana biegunów" : "zwykłe", ""});
   report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.text("SelectSetup"))), ""});
-  report.parameters = ParameterSections(set, held, config, accessLevel, sep);
+  report.parameters = ParameterSections(set, held, config, shown, sep);
 
   ReportView state(sep);
   status::StatusRefresh(state, {config.lvdtMode, config.voltageMode});

@@ -9,8 +9,10 @@
 #include "view/questions.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tvx::report {
@@ -69,6 +71,9 @@ struct ReportContent {
 // kept between a read and a send (the held words and flags) stay as they were:
 // the report only looks. A failed exchange has been reported by CommError and
 // ends the read with its exception.
-ReportContent ReadReport(int accessLevel, char decimalSeparator, view::Questions& questions);
+// `shown` tells which items of the parameter set the reader's access level
+// shows (as the window shows its fields).
+using ShownItem = std::function<bool(std::string_view field)>;
+ReportContent ReadReport(const ShownItem& shown, char decimalSeparator, view::Questions& questions);
 
 }  // namespace tvx::report

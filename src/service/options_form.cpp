@@ -130,13 +130,8 @@ TOptionsForm::~TOptionsForm() {
 void TOptionsForm::AssignAccessTags() {
   for (const Option& o : Options)
     components_.setTag(QString::fromLatin1(o.box.name.data(), static_cast<int>(o.box.name.size())), o.box.tag);
-  components_.setTag(QStringLiteral("Label6"), 0x3200);
-  components_.setTag(QStringLiteral("Ramp_Start_Delay"), 0x0200);
-  components_.setTag(QStringLiteral("Ramp_Delay_Units"), 0x0200);
-  components_.setTag(QStringLiteral("Dither_Ampl"), 0x0100);
-  components_.setTag(QStringLiteral("Dither_Freq"), 0x0100);
-  components_.setTag(QStringLiteral("Device_Type"), 0x2100);
-  components_.setTag(QStringLiteral("Serial_Number"), 0x2100);
+  for (const params::OptionsDialogTag& t : params::OptionsDialogTags)
+    components_.setTag(QString::fromLatin1(t.name.data(), static_cast<int>(t.name.size())), t.tag);
 }
 
 void TOptionsForm::ApplyAccessRules() { components_.apply(ui::CurrentAccessStates()); }

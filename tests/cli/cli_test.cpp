@@ -1,51 +1,18 @@
 // The command line tool against the simulated valve, in process: what each
 // command sends (the simulator's request log) and what it refuses to send.
 #include "cli/cli.h"
+#include "command_line.h"
 #include "link/protocol.h"
 #include "params/conversions.h"
 #include "params/register_map.h"
-#include "support/simulated_valve.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <fstream>
 #include <sstream>
 
 namespace tvx::cli {
 namespace {
-
-class CommandLine : public ::testing::Test {
- protected:
-  struct Result {
-    int code;
-    std::string out, err;
-  };
-
-  Result run(std::vector<std::string> args, const std::optional<std::string>& typed = std::nullopt) {
-    std::ostringstream out, err;
-    Io io{out, err};
-    io.askPassword = [typed] { return typed; };
-    io.stopRequested = [this](int rows) { return rows >= stopAfterRows_; };
-    if (args.size() > 0 && args[0] != "ports") args.insert(args.end(), {"--port", "COM" + std::to_string(valve_.comNumber())});
-    const int code = cli::Run(args, io);
-    return {code, out.str(), err.str()};
-  }
-  std::string file(const std::string& name, const std::string& text) {
-    const std::string path = (folder_.path() / name).string();
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
-  std::array<std::uint32_t, 129> parameters() {
-    std::array<std::uint32_t, 129> words{};
-    for (int r = 1; r <= 128; ++r) words[static_cast<std::size_t>(r)] = valve_.model().parameter(r);
-    return words;
-  }
-
-  testing::SimulatedValve valve_;
-  testing::TempFolder folder_;
-  int stopAfterRows_ = 1;
-};
 
 TEST_F(CommandLine, JsonReadWrittenBackLeavesTheValveUnchangedWordForWord) {
   testing::ScopedEnvironment password(PasswordVariable, "tvx2022");

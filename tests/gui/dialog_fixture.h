@@ -57,7 +57,7 @@ class DialogTest : public ::testing::Test {
 
   ScopedLocale locale_{QLocale(QLocale::Polish, QLocale::Poland)};
   testing::SimulatedValve valve_;
-  testing::LinkSession session_;
+  link::LinkSession session_;
   ui::ScopedScriptedPrompts prompts_;
 };
 

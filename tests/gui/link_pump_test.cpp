@@ -47,7 +47,7 @@ void QueueClick(QPushButton& button) {
 
 TEST(MessagePump, UserInputWaitsForTheExchangeButNotForAWaitBetweenExchanges) {
   testing::SimulatedValve valve;
-  testing::LinkSession session(valve.comNumber());
+  link::LinkSession session(valve.comNumber());
   ASSERT_TRUE(session.open());
   QWidget window;
   window.resize(200, 100);

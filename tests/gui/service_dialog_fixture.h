@@ -49,7 +49,7 @@ class ServiceDialogTest : public ::testing::Test {
 
   ScopedLocale locale_{QLocale(QLocale::Polish, QLocale::Poland)};
   testing::SimulatedValve valve_;
-  testing::LinkSession session_;
+  link::LinkSession session_;
   ui::ScopedScriptedPrompts prompts_;
   QWidget parent_;
 };

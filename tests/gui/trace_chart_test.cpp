@@ -162,7 +162,7 @@ class ChartWindow : public ::testing::Test {
 
   QLocale saved_;
   testing::SimulatedValve valve_;
-  testing::LinkSession session_;
+  link::LinkSession session_;
   ui::ScopedScriptedPrompts prompts_;
   std::unique_ptr<TChartForm> form_;
 };

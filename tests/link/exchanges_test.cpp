@@ -15,7 +15,6 @@
 namespace tvx::link {
 namespace {
 
-using testing::LinkSession;
 using testing::ScriptedReply;
 using testing::SimulatedValve;
 

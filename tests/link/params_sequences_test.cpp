@@ -40,7 +40,7 @@ class ParameterSequences : public ::testing::Test {
   }
 
   testing::SimulatedValve valve_;
-  testing::LinkSession session_;
+  link::LinkSession session_;
   testing::RecordingView view_;
   testing::ScriptedQuestions questions_;
 };

@@ -22,7 +22,6 @@
 namespace tvx::link {
 namespace {
 
-using testing::LinkSession;
 using testing::SimulatedValve;
 
 // Waits (without an exchange) until the Receiver has collected `count` bytes.

@@ -20,7 +20,7 @@ namespace tvx::params {
 namespace {
 
 using Requests = std::vector<std::string>;
-using testing::LinkSession;
+using link::LinkSession;
 using testing::SimulatedValve;
 
 struct RecordingDialog : ProfileDialog {

@@ -1,6 +1,7 @@
 // The commissioning report's read-out against the simulated valve: what it
 // asks the valve, what it shows at which access level, and that it leaves the
 // program's own values as they were.
+#include "app/access_tags.h"
 #include "params/valve_state.h"
 #include "report/report_content.h"
 #include "status/status_text.h"
@@ -36,7 +37,7 @@ TEST_F(ReportContentTest, ReadsSetStatusAndRecordingWithoutWritingAndKeepsTheHel
   params::Held.rampEnable = true;
   const params::HeldParameters held = params::Held;
 
-  const ReportContent r = ReadReport(4, ',', questions_);
+  const ReportContent r = ReadReport(app::ShownAtLevel(4), ',', questions_);
 
   const std::vector<std::string> log = valve_.requests();
   EXPECT_TRUE(std::none_of(log.begin(), log.end(), [](const std::string& q) { return q[0] == 'W'; }));
@@ -78,7 +79,7 @@ TEST_F(ReportContentTest, ListsTheItemsShownAtTheReadersLevel) {
   valve_.model().setParameter(2, 1500);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.level);
-    const ReportContent r = ReadReport(c.level, ',', questions_);
+    const ReportContent r = ReadReport(app::ShownAtLevel(c.level), ',', questions_);
     EXPECT_EQ(Titles(r), c.sections);
     const Entry* pwm = Find(r.parameters.front().entries, "Częstotliwość PWM (PWM)");
     ASSERT_NE(pwm, nullptr);

@@ -23,7 +23,7 @@ class ServiceSequences : public ::testing::Test {
   }
 
   testing::SimulatedValve valve_;
-  testing::LinkSession session_;
+  link::LinkSession session_;
 };
 
 TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {

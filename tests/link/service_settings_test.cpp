@@ -12,7 +12,7 @@ namespace tvx {
 namespace {
 
 using Requests = std::vector<std::string>;
-using testing::LinkSession;
+using link::LinkSession;
 using testing::SimulatedValve;
 
 class ServiceSettings : public ::testing::Test {

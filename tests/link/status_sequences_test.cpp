@@ -37,7 +37,7 @@ class StatusSequences : public ::testing::Test {
   }
 
   testing::SimulatedValve valve_;
-  testing::LinkSession session_;
+  link::LinkSession session_;
   testing::RecordingView view_;
   std::vector<std::string> reports_;
 };

@@ -6,7 +6,7 @@
 #include "sim/port_registry.h"
 #include "sim/pty_server.h"
 #include "sim/valve_model.h"
-#include "support/link_session.h"
+#include "link/link_session.h"
 
 #include <cstdint>
 #include <filesystem>

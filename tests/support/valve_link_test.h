@@ -32,7 +32,7 @@ class ValveLinkTest : public ::testing::Test {
   Requests requests() const { return valve_.requests(); }
 
   SimulatedValve valve_;
-  LinkSession session_;
+  link::LinkSession session_;
   std::vector<std::string> reports_;
 };
 

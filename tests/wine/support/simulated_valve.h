@@ -11,7 +11,7 @@
 
 #include "sim/frame_server.h"
 #include "sim/valve_model.h"
-#include "support/link_session.h"
+#include "link/link_session.h"
 
 #include <chrono>
 #include <cstdint>

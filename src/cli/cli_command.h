@@ -1,0 +1,109 @@
+// Inside tarvelmundix-cli: the command table's types and the helpers the
+// commands share (the link, the access level, the sequences' questions).
+#pragma once
+
+#include "cli/cli.h"
+#include "view/questions.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tvx::cli {
+
+struct Option {
+  std::string_view name;
+  std::string_view value;  // "" for a switch; in brackets when it may be left out
+  std::string_view help;
+};
+
+struct Context;
+
+struct Command {
+  std::string_view name;
+  std::string_view arguments;
+  std::string_view summary;
+  std::vector<Option> options;
+  int (*run)(Context&);
+};
+
+struct Context {
+  Io& io;
+  const Command& command;
+  std::map<std::string, std::string, std::less<>> options;
+  std::vector<std::string> arguments;
+  bool quiet = false;
+
+  bool has(std::string_view option) const { return options.contains(option); }
+  void note(const std::string& text) const {
+    if (!quiet) io.err << text << '\n';
+  }
+};
+
+int UsageError(Io& io, const std::string& what, std::string_view command = {});
+
+// Runs `body` with the port open: the port from --port, else the valve's USB
+// port found as the window finds it. A link failure (already reported) gives 2.
+int WithLink(Context& c, const std::function<int()>& body);
+
+// The access level of the password in the environment or, when `ask`, of the
+// one typed on the terminal; 0 without a password.
+int AccessLevel(Io& io, bool ask);
+
+// The level at which the window lets a person operate all of these controls
+// (the main window's, by name).
+int LevelToOperate(std::initializer_list<std::string_view> controls);
+
+// Refuses an operation above the user's access level before anything is sent:
+// the exit code 4 with the reason, or nothing when the level is enough.
+std::optional<int> RefusedBelow(Context& c, int needed, std::string_view what);
+
+// Questions of the sequences, answered as the window's first button does; the
+// errors among them are counted, so the tool does not end as if all was well.
+class CliQuestions : public view::Questions {
+ public:
+  explicit CliQuestions(std::ostream& err) : err_(err) {}
+  int errors = 0;
+
+  Answer ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
+  std::optional<std::string> askSaveFile(const FileQuestion&) override { return std::nullopt; }
+  std::optional<std::string> askOpenFile(const FileQuestion&) override { return std::nullopt; }
+  std::optional<std::string> askDirectory(const std::string&, const std::string&) override { return std::nullopt; }
+
+  // A message on one line, without the blanks around it.
+  static std::string Trimmed(std::string text);
+
+ private:
+  std::ostream& err_;
+};
+
+// A line on standard error that shows how far a long operation has come,
+// rewritten in place; only when standard error is a terminal and not --quiet.
+class Progress {
+ public:
+  Progress(const Context& c, std::string what);
+  ~Progress();
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+  void show(int done, int total);
+  // Clears the line; nothing is shown afterwards.
+  void end();
+
+ private:
+  std::ostream* err_;
+  std::string what_;
+  int done_ = 0;
+  bool shown_ = false;
+};
+
+// read --cfg FILE and load --cfg FILE (profile_commands.cpp).
+int SaveProfiles(Context& c);
+int LoadProfiles(Context& c);
+// trace --csv FILE [--png FILE] (trace_command.cpp).
+int Trace(Context& c);
+
+}  // namespace tvx::cli

@@ -1,0 +1,116 @@
+// read --cfg FILE and load --cfg FILE: the three user profiles between the
+// valve's EEPROM and a configuration file, by the profiles dialog's own
+// sequences, at the access level the dialog needs.
+#include "cli/cli_command.h"
+
+#include "link/comm_error.h"
+#include "params/cfg_file.h"
+#include "params/profiles.h"
+#include "params/qt_cfg_storage.h"
+
+#include <stdexcept>
+
+namespace tvx::cli {
+
+namespace {
+
+// The profiles dialog: only the bank in progress is shown, as progress.
+class CliProfileDialog : public params::ProfileDialog {
+ public:
+  explicit CliProfileDialog(Progress& progress) : progress_(progress) {}
+  void CheckBank(int bank) override {
+    if (busy_) progress_.show(bank, params::cfgfile::Banks);
+  }
+  std::optional<int> CheckedProfile() const override { return std::nullopt; }
+  void MarkProfiles(std::uint32_t) override {}
+  void SetBusy(params::ProfileBusy busy) override { busy_ = busy != params::ProfileBusy::None; }
+  void Beep() override {}
+
+ private:
+  Progress& progress_;
+  bool busy_ = false;
+};
+
+// The file named on the command line; the dialog's messages go to standard
+// error and count as errors.
+class CliProfileQuestions : public params::ProfileQuestions {
+ public:
+  CliProfileQuestions(std::string path, std::ostream& err) : path_(std::move(path)), err_(err) {}
+  int errors = 0;
+
+  std::optional<std::string> SaveFileName() override { return path_; }
+  std::optional<std::string> OpenFileName() override { return path_; }
+  // The file named on the command line replaces one that is there.
+  bool Confirm(const std::string&, const std::string&) override { return true; }
+  void Inform(const std::string& text, const std::string& caption) override {
+    err_ << CliQuestions::Trimmed(caption) << ": " << CliQuestions::Trimmed(text) << '\n';
+    ++errors;
+  }
+
+ private:
+  std::string path_;
+  std::ostream& err_;
+};
+
+// The profiles dialog opens from the main window's profile panel.
+int ProfilesLevel() { return LevelToOperate({"BankPanel", "SelectSetup"}); }
+
+int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*operation)()) {
+  const std::string& path = c.options.at("--cfg");
+  Progress progress(c, what);
+  CliProfileDialog dialog(progress);
+  CliProfileQuestions questions(path, c.io.err);
+  params::QtCfgStorage storage;
+  params::ProfileOperations operations(dialog, questions, storage);
+  try {
+    (operations.*operation)();
+  } catch (const link::UsbError&) {
+    throw;  // reported already
+  } catch (const link::ConversionError&) {
+    throw;
+  } catch (const std::runtime_error& e) {
+    // A file that cannot be read or written.
+    c.io.err << ProgramName << ": " << e.what() << '\n';
+    return ExitFileError;
+  }
+  return questions.errors > 0 ? ExitFileError : ExitDone;
+}
+
+}  // namespace
+
+int SaveProfiles(Context& c) {
+  if (c.has("--json")) return UsageError(c.io, "--cfg and --json exclude each other", "read");
+  if (const std::optional<int> refused = RefusedBelow(c, ProfilesLevel(), "saving the profiles")) return *refused;
+  return WithLink(c, [&] {
+    const int code = RunProfiles(c, "Saving the profiles", &params::ProfileOperations::SaveToFile);
+    if (code == ExitDone) c.note("Profiles 1 to 3 saved to " + c.options.at("--cfg") + ".");
+    return code;
+  });
+}
+
+int LoadProfiles(Context& c) {
+  if (!c.has("--cfg")) return UsageError(c.io, "load needs --cfg FILE", "load");
+  if (const std::optional<int> refused = RefusedBelow(c, ProfilesLevel(), "loading profiles")) return *refused;
+  // The file is judged before the port is opened: nothing of a damaged or
+  // incomplete file reaches the valve.
+  const std::string& path = c.options.at("--cfg");
+  params::QtCfgStorage storage;
+  try {
+    const params::CfgFileCheck check = params::JudgeCfgFile(storage, path, true);
+    if (!check.bytes) {
+      c.io.err << CliQuestions::Trimmed(params::profiletext::ErrorCaption) << ": "
+               << CliQuestions::Trimmed(check.problem) << "; nothing was sent\n";
+      return int{ExitFileError};
+    }
+  } catch (const std::runtime_error& e) {
+    c.io.err << ProgramName << ": " << e.what() << "; nothing was sent\n";
+    return int{ExitFileError};
+  }
+  return WithLink(c, [&] {
+    const int code = RunProfiles(c, "Loading the profiles", &params::ProfileOperations::LoadFromFile);
+    if (code == ExitDone) c.note("Profiles 1 to 3 loaded into the valve's EEPROM from " + path + ".");
+    return code;
+  });
+}
+
+}  // namespace tvx::cli

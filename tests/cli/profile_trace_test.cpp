@@ -1,0 +1,127 @@
+// The profile and recording commands against the simulated valve: what reaches
+// the valve (its banks, its request log) and what lands in the files.
+#include "command_line.h"
+#include "params/cfg_file.h"
+#include "params/config_word.h"
+#include "params/register_map.h"
+#include "sim/recording_csv.h"
+#include "trace/sampling.h"
+#include "trace/trace_csv.h"
+
+#include <QImage>
+
+#include <filesystem>
+
+namespace tvx::cli {
+namespace {
+
+class ProfileCommands : public CommandLine {
+ protected:
+  std::array<sim::Bank, 3> banks() {
+    return {valve_.model().userBank(0), valve_.model().userBank(1), valve_.model().userBank(2)};
+  }
+  std::string read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+};
+
+TEST_F(ProfileCommands, SavedProfilesLoadBackIntoTheBanksAsTheyWere) {
+  testing::ScopedEnvironment password(PasswordVariable, "serwis");  // level 1, as the profile panel needs
+  for (int b = 0; b < 3; ++b) {
+    sim::Bank bank;
+    for (std::size_t i = 0; i < bank.size(); ++i) bank[i] = static_cast<std::uint8_t>(i * (b + 3) + b);
+    valve_.model().setUserBank(b, bank);
+  }
+  const auto before = banks();
+  const std::string cfg = (folder_.path() / "valve.cfg").string();
+  const Result saved = run({"read", "--cfg", cfg});
+  ASSERT_EQ(saved.code, ExitDone) << saved.err;
+  params::cfgfile::Images images;
+  for (int b = 0; b < 3; ++b) std::copy(before[b].begin(), before[b].end(), images[b].begin());
+  const std::vector<std::uint8_t> expected = params::cfgfile::Compose(images);
+  EXPECT_EQ(read(cfg), std::string(expected.begin(), expected.end()));
+
+  for (int b = 0; b < 3; ++b) valve_.model().setUserBank(b, valve_.model().factoryBank(b));
+  valve_.clearRequests();
+  const Result loaded = run({"load", "--cfg", cfg});
+  ASSERT_EQ(loaded.code, ExitDone) << loaded.err;
+  EXPECT_EQ(banks(), before);
+  // Each bank: begin, 128 words, store.
+  EXPECT_EQ(valve_.requests().size(), 1u + 3u * 130u);
+}
+
+TEST_F(ProfileCommands, DamagedFileSendsNothing) {
+  testing::ScopedEnvironment password(PasswordVariable, "serwis");
+  std::vector<std::uint8_t> good = params::cfgfile::Compose({});
+  const auto damaged = [&](auto change) {
+    std::vector<std::uint8_t> bytes = good;
+    change(bytes);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* message;
+  } cases[] = {
+      {"wrong sum", damaged([](auto& b) { b[1540] ^= 1; }), "Błędna struktura pliku"},
+      {"image changed", damaged([](auto& b) { b[600] = 7; }), "Błędna struktura pliku"},
+      {"wrong version", damaged([](auto& b) { b[1] = 2; }), "Nieprawidłowa wersja pliku konfiguracyjnego"},
+      {"one bank only", damaged([](auto& b) { b.resize(1000); }), "Błędna struktura pliku"},
+  };
+  for (const Case& c : cases) {
+    valve_.clearRequests();
+    const Result r = run({"load", "--cfg", file("bad.cfg", c.bytes)});
+    EXPECT_EQ(r.code, ExitFileError) << c.what;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << ": " << r.err;
+    EXPECT_TRUE(valve_.requests().empty()) << c.what;
+  }
+  valve_.clearRequests();
+  EXPECT_EQ(run({"load", "--cfg", (folder_.path() / "missing.cfg").string()}).code, ExitFileError);
+  EXPECT_TRUE(valve_.requests().empty());
+}
+
+TEST_F(ProfileCommands, ProfilesBelowTheirLevelAreRefusedAndSendNothing) {
+  unsetenv(PasswordVariable);
+  const std::string cfg = (folder_.path() / "valve.cfg").string();
+  const std::string good = file("good.cfg", [] {
+    const auto bytes = params::cfgfile::Compose({});
+    return std::string(bytes.begin(), bytes.end());
+  }());
+  const std::vector<std::vector<std::string>> lines = {{"read", "--cfg", cfg}, {"load", "--cfg", good}};
+  for (const auto& args : lines) {
+    valve_.clearRequests();
+    const Result r = run(args, "wrong");
+    EXPECT_EQ(r.code, ExitRefused) << args[0];
+    EXPECT_NE(r.err.find("refused"), std::string::npos) << r.err;
+    EXPECT_TRUE(valve_.requests().empty()) << args[0];
+  }
+  EXPECT_FALSE(std::filesystem::exists(cfg));
+}
+
+TEST_F(ProfileCommands, TraceIsSavedAsTheChartExportsIt) {
+  // A recording of 120 samples, then the end marker.
+  std::vector<sim::TraceRecord> records;
+  for (int n = 0; n < 120; ++n)
+    records.push_back(sim::makeTraceRecord(static_cast<std::uint16_t>(1000 + n), static_cast<std::uint16_t>(n * 3),
+                                           static_cast<std::uint32_t>(2048 + n), static_cast<std::uint32_t>(n * 7)));
+  valve_.model().setTraceRecording(records);
+  const std::string csv = (folder_.path() / "trace.csv").string();
+  const std::string png = (folder_.path() / "trace.png").string();
+  const Result r = run({"trace", "--csv", csv, "--png", png});
+  ASSERT_EQ(r.code, ExitDone) << r.err;
+
+  trace::TraceBuffer buffer{};
+  for (std::size_t n = 0; n < records.size(); ++n)
+    buffer[n] = trace::DecodeSample(std::span<const std::uint8_t, trace::SampleBytes>(records[n]));
+  const std::uint32_t divider = valve_.model().parameter(params::reg::TraceInterval);
+  const double periodMs =
+      trace::PeriodOf(divider ? divider : 1, valve_.model().parameter(params::reg::PWM), '.').exactMs;
+  const bool reportDac = params::ConfigWord::Decode(valve_.model().parameter(params::reg::Configuration)).reportDac;
+  const int source = static_cast<int>(valve_.model().parameter(params::reg::MonitorSource));
+  EXPECT_EQ(read(csv), trace::TraceCsv(buffer, 120, periodMs, {reportDac, source}));
+  EXPECT_EQ(QImage(QString::fromStdString(png)).width(), 670);
+}
+
+}  // namespace
+}  // namespace tvx::cli
