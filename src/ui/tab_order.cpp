@@ -1,5 +1,6 @@
 #include "ui/tab_order.h"
 
+#include <QEvent>
 #include <QRect>
 #include <QTabWidget>
 #include <QVariant>
@@ -120,6 +121,26 @@ void SetReadingTabOrder(QWidget* form) {
   std::vector<QWidget*> chain;
   Collect(form, form->rect(), form, chain);
   for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+KeepFocus::KeepFocus(QWidget* window) : window_(window), had_(window->focusWidget()) {
+  if (had_) had_->installEventFilter(this);
+}
+
+KeepFocus::~KeepFocus() {
+  if (!window_ || !had_ || !passedTo_ || window_->focusWidget() != passedTo_) return;
+  if (had_->isEnabled() && had_->isVisibleTo(window_)) had_->setFocus(Qt::OtherFocusReason);
+}
+
+bool KeepFocus::eventFilter(QObject* watched, QEvent* event) {
+  // Qt has moved the focus on by the time the control hears it is disabled;
+  // where it lands may be disabled in turn and pass it on again.
+  if (event->type() == QEvent::EnabledChange && !static_cast<QWidget*>(watched)->isEnabled() &&
+      (watched == had_ || (passedTo_ && watched == passedTo_)) && window_) {
+    passedTo_ = window_->focusWidget();
+    if (passedTo_ && passedTo_ != had_) passedTo_->installEventFilter(this);
+  }
+  return false;
 }
 
 }  // namespace tvx::ui

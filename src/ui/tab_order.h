@@ -3,7 +3,8 @@
 // own and a moved control finds its place by itself.
 #pragma once
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 namespace tvx::ui {
 
@@ -16,5 +17,28 @@ namespace tvx::ui {
 // Hidden and disabled controls keep their place and Qt passes over them.
 // Called where a form is built, once its controls stand where they belong.
 void SetReadingTabOrder(QWidget* form);
+
+}  // namespace tvx::ui
+
+namespace tvx::ui {
+
+// Gives the focus back, at the end of a scope, to the control that had it at
+// its start, where Qt passed it on because the control was disabled meanwhile
+// (a handler disabling its buttons while it works): Qt hands it to the next
+// control in the chain, which may be one a stray key must not press. Focus
+// that something else has moved meanwhile stays where it was put.
+class KeepFocus : public QObject {
+ public:
+  explicit KeepFocus(QWidget* window);
+  ~KeepFocus() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QPointer<QWidget> window_;
+  QPointer<QWidget> had_;
+  QPointer<QWidget> passedTo_;
+};
 
 }  // namespace tvx::ui

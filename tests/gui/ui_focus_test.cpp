@@ -5,6 +5,7 @@
 #include "params_fixture.h"
 
 #include <QApplication>
+#include <QGroupBox>
 
 #include <algorithm>
 #include <set>
@@ -98,6 +99,57 @@ TEST(FocusTest, TabWalksEveryControlOnceInReadingOrder) {
       EXPECT_EQ(backward, forward) << "Shift+Tab does not walk back the same way";
     });
   }
+}
+
+class FocusAtActionsTest : public ParamsTest {};
+
+// Qt hands the focus of a button that its own handler disables to the next
+// control in the chain; next to the read and send buttons that is Reset,
+// where a stray Space would restart the valve. A read also moves the set
+// value, which parks the focus on the remote group (not on its switch).
+TEST_F(FocusAtActionsTest, ResetNeverTakesTheFocusFromStartUpConnectingReadingOrSending) {
+  for (int level : {0, 2}) {
+    SCOPED_TRACE(level);
+    options_.reset();
+    pgm_.reset();  // one main window at a time: it owns the Receiver thread
+    pgm_ = MainWindowAt(level);
+    options_ = std::make_unique<service::TOptionsForm>(pgm_.get());
+    Activate();
+    EXPECT_NE(QApplication::focusWidget(), pgm_->Reset) << "start-up";
+
+    struct Press {
+      const char* what;
+      QPushButton* button;
+      QWidget* focusAfter;
+    };
+    const bool reads = level == 0;  // connecting reads the set at level 0
+    const Press presses[] = {
+        {"connecting", pgm_->DisConnect, reads ? static_cast<QWidget*>(pgm_->ManualControl) : pgm_->DisConnect},
+        {"reading", pgm_->ReadParameters, pgm_->ManualControl},
+        {"sending", pgm_->SendParameters, pgm_->SendParameters},
+    };
+    for (const Press& p : presses) {
+      p.button->setFocus();
+      QTest::keyClick(p.button, Qt::Key_Space);
+      ASSERT_TRUE(link::PortOpen.load()) << p.what;
+      EXPECT_EQ(QApplication::focusWidget(), p.focusAfter)
+          << p.what << ": " << Name(QApplication::focusWidget()).toStdString();
+    }
+    EXPECT_TRUE(prompts_->messages().empty());
+    ClickDisConnect(*pgm_);
+  }
+}
+
+TEST_F(FocusAtActionsTest, SendThatStopsAtAFieldPutsTheFocusThereWithItsTextSelected) {
+  OpenAndRead(2);
+  Activate();
+  pgm_->PID_D->setText(QStringLiteral("1,2x"));
+  pgm_->SendParameters->setFocus();
+  QTest::keyClick(pgm_->SendParameters, Qt::Key_Space);
+  EXPECT_EQ(MessageTexts(), std::vector<QString>({QStringLiteral("'1,2x' is not a valid floating point value.")}));
+  EXPECT_EQ(QApplication::focusWidget(), pgm_->PID_D);
+  EXPECT_EQ(pgm_->PID_D->selectedText(), QStringLiteral("1,2x"));
+  EXPECT_TRUE(pgm_->SendParameters->isEnabled());
 }
 
 }  // namespace
