@@ -1,6 +1,7 @@
 // The periodic status refresh: switched on and off by right clicks on
 // InfoRefresh, switched off by a press on the action controls, guarded by
-// RefreshBusy, kept running after a failure; and the colour check of the
+// RefreshBusy, kept running after a failure, ended with the port when the
+// cable is pulled; and the colour check of the
 // service gains (Timer2).
 #include "status_fixture.h"
 
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <functional>
 
 namespace tvx::apptest {
 namespace {
@@ -207,12 +210,6 @@ TEST_F(StatusTimerTest, ServiceGainsTurnRedAtZeroOnlyOnTheServiceTab) {
   EXPECT_TRUE(WaitFor([&] { return !ui::FieldIsRed(pgm_->DAC_Gain) && !ui::FieldIsRed(pgm_->LVDT_Gain); }, 2000));
   EXPECT_TRUE(valve_.requests().empty());
 }
-
-}  // namespace
-}  // namespace tvx::apptest
-
-namespace tvx::apptest {
-namespace {
 
 // A pulled cable while the periodic refresh runs: the failing tick reports
 // once, the port is closed as the connect button closes it, and the valve
