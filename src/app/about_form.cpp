@@ -4,6 +4,7 @@
 #include "app/program_resources.h"
 #include "program_info.h"
 #include "ui/jpeg_image.h"
+#include "ui/tab_order.h"
 #include "ui/widgets.h"
 
 #include <QFrame>
@@ -69,6 +70,7 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
   CopyInfo->setText(QStringLiteral("© "));
 
   FormCreate();
+  ui::SetReadingTabOrder(this);
 }
 
 void TAboutForm::FormCreate() {

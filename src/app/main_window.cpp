@@ -10,6 +10,7 @@
 #include "program_info.h"
 #include "ui/application.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -136,6 +137,7 @@ void TPgm::FormCreate() {
   receiver_.Start();
   Timer2->start();
   ApplyAccessRules();
+  ui::SetReadingTabOrder(this);
 }
 
 void TPgm::SetHintPause() { ui::SetHintPause(HintHidePause); }

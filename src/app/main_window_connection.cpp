@@ -10,6 +10,7 @@
 #include "params/parameter_set.h"
 #include "status/status_refresh.h"
 #include "platform/valve_port_lookup.h"
+#include "ui/tab_order.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>
@@ -39,6 +40,7 @@ void TPgm::SetPortIndicator(bool open) {
 
 void TPgm::DisConnectClick() {
   if (Exchanging()) return;
+  const ui::KeepFocus keepFocus(this);
   // The entry's position counts, not its text: "COM3 USB" opens port 3.
   const int port = ComPort->currentIndex() + 1;
   bool unavailable = false;

@@ -137,6 +137,11 @@ void TPgm::CreateSolenoidGroup(char coil, QGroupBox* g) {
 void TPgm::CreateRemoteGroup() {
   auto& f = components_;
   ManualControl = MakeGroup(f, this, "ManualControl", {13, 382, 481, 91}, DesignText(" Sterowanie zdalne "));
+  // A change of the bar parks the focus on the group. Without a focus policy
+  // of its own a group hands it on to its first control, the remote-control
+  // box, where a stray Space would switch remote control; it keeps it instead
+  // (no Tab stop: Tab goes on to the controls inside).
+  ManualControl->setFocusPolicy(Qt::ClickFocus);
   // The check box sits on the group's caption line, right after the caption.
   const int captionEnd = 8 + ManualControl->fontMetrics().horizontalAdvance(ManualControl->title()) + 6;
   // Its box starts on the group's top edge (the box of the group is not cut off);

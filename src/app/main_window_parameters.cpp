@@ -10,6 +10,7 @@
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/prompts.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -132,6 +133,8 @@ void TPgm::ShowDeviceType(const QString& text) {
 
 void TPgm::ReadParametersClick() {
   if (Exchanging()) return;
+  // The disabled button's focus would pass on to Reset.
+  const ui::KeepFocus keepFocus(this);
   for (QWidget* w : std::initializer_list<QWidget*>{SendParameters, ReadParameters, WriteParameters, AutoMode,
                                                     SendSetValue, ShowChart, Solenoid_A_GBox, Solenoid_B_GBox})
     w->setEnabled(false);
@@ -164,6 +167,8 @@ void TPgm::ReadParametersClick() {
 
 void TPgm::SendWriteParamsClick(QObject* sender) {
   if (Exchanging()) return;
+  // The disabled button's focus would pass on to Reset.
+  const ui::KeepFocus keepFocus(this);
   const std::array<QPushButton*, 3> buttons{SendParameters, ReadParameters, WriteParameters};
   for (QPushButton* b : buttons) b->setEnabled(false);
   const ScopeGuard enable([&] {

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QLineEdit>
 
 #include <stdexcept>
 
@@ -116,6 +117,15 @@ void MainWindowView::showDeviceType(const std::string& bytes) {
   const QString type = Latin1(bytes);
   if (service::OptionsForm) service::OptionsForm->setDeviceType(type);
   pgm_.ShowDeviceType(service::OptionsForm ? service::OptionsForm->deviceType() : type);
+}
+
+void MainWindowView::showFailedField(std::string_view component) {
+  // Only where the user sees it: the options dialog's fields are sent while
+  // the dialog is closed.
+  auto* field = qobject_cast<QLineEdit*>(find(component));
+  if (!field || !field->isVisible() || !field->isEnabled()) return;
+  field->setFocus(Qt::OtherFocusReason);
+  field->selectAll();
 }
 
 }  // namespace tvx::app

@@ -34,6 +34,7 @@ class MainWindowView : public params::ParameterView {
   void showFirmware(std::uint32_t word) override;
   void showSerialNumber(const std::string& bytes) override;
   void showDeviceType(const std::string& bytes) override;
+  void showFailedField(std::string_view component) override;
 
  private:
   QObject* find(std::string_view component) const;  // throws std::logic_error for an unknown name

@@ -5,6 +5,7 @@
 #include "app/login_table.h"
 #include "app/program_resources.h"
 #include "ui/jpeg_image.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -79,6 +80,7 @@ TPasswordForm::TPasswordForm(QWidget* parent) : QDialog(parent) {
   Version->setFontColor(Qt::white);
   Version->move(8, ClientHeight - 30);
 
+  ui::SetReadingTabOrder(this);
   Password->setFocus();
 }
 

@@ -1,6 +1,7 @@
 #include "params/parameter_set.h"
 
 #include "link/change_log.h"
+#include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/protocol.h"
 #include "params/conversions.h"
@@ -104,7 +105,7 @@ void ReadParameterSet(ParameterView& view) {
   link::SetLoggedValve(serialNumber, deviceType, firmwareText);
 }
 
-void SendParameterSet(const ParameterView& view, view::Questions& questions, bool store) {
+void SendParameterSet(ParameterView& view, view::Questions& questions, bool store) {
   link::ChangeLogScope logged(store ? "Zapisz" : "Prześlij");
   // Storing copies the working parameters into EEPROM and leaves them as they are.
   logged.CommandsKeepParameters();
@@ -115,7 +116,17 @@ void SendParameterSet(const ParameterView& view, view::Questions& questions, boo
 
   for (int reg : SendOrder) {
     const ParameterRegister* row = FindParameter(reg);
-    const std::uint32_t value = row->holder == Holder::Held ? *Held.WordOf(reg) : FieldWord(*row, view.fieldValue(row->field));
+    std::uint32_t value = 0;
+    if (row->holder == Holder::Held) {
+      value = *Held.WordOf(reg);
+    } else {
+      try {
+        value = FieldWord(*row, view.fieldValue(row->field));
+      } catch (const link::ConversionError&) {
+        view.showFailedField(row->field);
+        throw;
+      }
+    }
     link::WriteRegister(reg, value);
   }
   if (store) link::SendCommand(cmd::StoreParameters, proto::OneShot);

@@ -32,6 +32,9 @@ class ParameterView : public view::ComponentSink {
   // The identity texts as the valve sends them, one byte per character.
   virtual void showSerialNumber(const std::string& bytes) = 0;
   virtual void showDeviceType(const std::string& bytes) = 0;
+  // A send stopped at this field because its text does not convert (the
+  // conversion's message tells the rest): the window puts the user there.
+  virtual void showFailedField(std::string_view component) { (void)component; }
 };
 
 // The configuration word: the modes, the cross-wire box, the option bits and
@@ -49,7 +52,7 @@ void ReadParameterSet(ParameterView& view);
 // the send goes on), then every other register of the set in its order, each
 // field converted just before its write: a field that does not convert stops
 // the send there, after the writes before it. `store` adds the EEPROM command.
-void SendParameterSet(const ParameterView& view, view::Questions& questions, bool store);
+void SendParameterSet(ParameterView& view, view::Questions& questions, bool store);
 
 // State registers 39 and 42 into BoardVariant and In2Present.
 void ReadHardwareFlags();

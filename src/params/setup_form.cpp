@@ -2,6 +2,7 @@
 
 #include "ui/application.h"
 #include "ui/prompts.h"
+#include "ui/tab_order.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -137,6 +138,7 @@ TSetupForm::TSetupForm(int accessLevel, QWidget* parent)
 
   ConnectHandlers();
   FormCreate(accessLevel);
+  ui::SetReadingTabOrder(this);
 }
 
 TSetupForm::~TSetupForm() = default;

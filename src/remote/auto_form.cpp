@@ -4,6 +4,7 @@
 #include "ui/form_dialog_view.h"
 #include "ui/numeric_key_filter.h"
 #include "ui/radio_button.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -50,6 +51,7 @@ TAutoForm::TAutoForm(QWidget* parent) : QDialog(parent) {
   connect(SendConfig, &QPushButton::clicked, this, &QDialog::accept);
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
   setFixedSize(336, 186);
+  ui::SetReadingTabOrder(this);
 }
 
 void OpenTestSignalDialog(QWidget* parent) {

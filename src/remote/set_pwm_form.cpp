@@ -3,6 +3,7 @@
 #include "link/exchanges.h"
 #include "ui/application.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -55,6 +56,7 @@ TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions) : QDialog(parent)
   connect(Done, &QPushButton::clicked, this, &QDialog::accept);
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
   setFixedSize(ClientWidth, ClientHeight);
+  ui::SetReadingTabOrder(this);
 }
 
 void TSetPWMForm::ReadState() { pwm_.Open(); }

@@ -5,6 +5,7 @@
 #include "ui/numeric_key_filter.h"
 #include "ui/prompts.h"
 #include "ui/radio_button.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -60,6 +61,7 @@ TCalibrateForm::TCalibrateForm(QWidget* parent) : QDialog(parent) {
   connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
   Timer1->start();
   setFixedSize(276, 180);
+  ui::SetReadingTabOrder(this);
 }
 
 TCalibrateForm::~TCalibrateForm() { Timer1->stop(); }

@@ -3,6 +3,7 @@
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -138,6 +139,7 @@ TLinTableForm::TLinTableForm(QWidget* parent) : QDialog(parent) {
   Cancel = ui::MakeButton(f, this, "Cancel", {472, 333, 86, 27}, DesignText(" Anuluj "));
   connect(SendTable, &QPushButton::clicked, this, [this] { ui::RunGuarded([this] { SendTableClick(); }); });
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
+  ui::SetReadingTabOrder(this);
 }
 
 TLinTableForm::~TLinTableForm() = default;

@@ -9,6 +9,7 @@
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -121,6 +122,7 @@ TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : QDialog(parent)
 
   for (ui::ValveField* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) ui::InstallNumericKeyFilter(field);
   AssignAccessTags();
+  ui::SetReadingTabOrder(this);
 }
 
 TOptionsForm::~TOptionsForm() {

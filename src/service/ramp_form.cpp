@@ -3,6 +3,7 @@
 #include "service/ramp_setup.h"
 #include "ui/form_dialog_view.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -56,6 +57,7 @@ TRampForm::TRampForm(QWidget* parent, bool threePositions) : QDialog(parent) {
   connect(SendConfig, &QPushButton::clicked, this, &QDialog::accept);
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
   setFixedSize(268, 210);
+  ui::SetReadingTabOrder(this);
 }
 
 void TRampForm::changeEvent(QEvent* event) {

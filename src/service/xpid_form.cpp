@@ -3,6 +3,7 @@
 #include "service/xpid_setup.h"
 #include "ui/form_dialog_view.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -45,6 +46,7 @@ TXPIDForm::TXPIDForm(QWidget* parent, XpidForm form) : QDialog(parent) {
   setFixedSize(Width, NearZeroHeight);
 
   if (form == XpidForm::LargeError) MakeLargeErrorForm();
+  ui::SetReadingTabOrder(this);
 }
 
 void TXPIDForm::MakeLargeErrorForm() {

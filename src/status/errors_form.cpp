@@ -2,6 +2,7 @@
 
 #include "ui/application.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -99,6 +100,7 @@ TErrorsForm::TErrorsForm(QWidget* parent) : QDialog(parent) {
 
   // All cleared at this moment, hence red.
   for (int i = 0; i < CriticalErrors; ++i) CriticalErrorClick(Err[i]);
+  ui::SetReadingTabOrder(this);
 }
 
 TErrorsForm::~TErrorsForm() = default;

@@ -6,6 +6,7 @@
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/prompts.h"
+#include "ui/tab_order.h"
 #include "ui/widgets.h"
 
 #include <QComboBox>
@@ -156,6 +157,7 @@ TChartForm::TChartForm(ChartSettings settings, QWidget* parent)
   UpdateRestartHint();
 
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  ui::SetReadingTabOrder(this);
 }
 
 TChartForm::~TChartForm() = default;

@@ -1,6 +1,7 @@
 // The periodic status refresh: switched on and off by right clicks on
 // InfoRefresh, switched off by a press on the action controls, guarded by
-// RefreshBusy, kept running after a failure; and the colour check of the
+// RefreshBusy, kept running after a failure, ended with the port when the
+// cable is pulled; and the colour check of the
 // service gains (Timer2).
 #include "status_fixture.h"
 
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <functional>
 
 namespace tvx::apptest {
 namespace {
@@ -206,6 +209,50 @@ TEST_F(StatusTimerTest, ServiceGainsTurnRedAtZeroOnlyOnTheServiceTab) {
   EXPECT_EQ(pgm_->Timer2->interval(), 750);
   EXPECT_TRUE(WaitFor([&] { return !ui::FieldIsRed(pgm_->DAC_Gain) && !ui::FieldIsRed(pgm_->LVDT_Gain); }, 2000));
   EXPECT_TRUE(valve_.requests().empty());
+}
+
+// A pulled cable while the periodic refresh runs: the failing tick reports
+// once, the port is closed as the connect button closes it, and the valve
+// plugged back in connects again. Ending the simulator is what pulling the
+// cable does to a real port; the hang-up fault drops the line at a request.
+TEST_F(StatusTimerTest, PulledCableClosesThePortAfterOneReportAndTheValveConnectsAgain) {
+  struct Case {
+    const char* what;
+    std::function<void(testing::SimulatedValve&)> pull;
+  };
+  const Case cases[] = {
+      {"simulator ended", [](testing::SimulatedValve& v) { v.server().stop(); }},
+      {"line hung up", [](testing::SimulatedValve& v) { v.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "", 1}); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prompts_->clear();
+    pgm_->Timer1->setInterval(10);
+    QTest::mouseClick(pgm_->InfoRefresh, Qt::RightButton);
+    ASSERT_TRUE(pgm_->Timer1->isActive());
+    c.pull(valve_);
+
+    ASSERT_TRUE(WaitFor([] { return !link::PortOpen.load(); }, 10000));
+    QTest::qWait(100);  // ticks that would follow, had the timer stayed on
+    const auto messages = prompts_->messages();
+    ASSERT_EQ(messages.size(), 2u);  // the USB message, then the error it raises
+    EXPECT_EQ(messages[0].caption, Utf8(" Błąd USB"));
+    EXPECT_EQ(messages[1].text, Utf8("USB error."));
+    EXPECT_EQ(pgm_->PortState->brushColor(), QColor(255, 0, 0));
+    EXPECT_EQ(pgm_->DisConnect->text(), Utf8("&Połącz"));
+    EXPECT_FALSE(pgm_->Timer1->isActive());
+    EXPECT_FALSE(pgm_->ReadParameters->isEnabled());
+    EXPECT_FALSE(pgm_->InfoRefresh->isEnabled());
+
+    // Plugged back in (a fresh pty behind the same COM name).
+    valve_.server().stop();
+    valve_.server().start();
+    valve_.addComEntry(valve_.comNumber());
+    ClickDisConnect(*pgm_);
+    ASSERT_TRUE(link::PortOpen.load());
+    EXPECT_EQ(pgm_->PortState->brushColor(), QColor(0, 255, 0));
+    EXPECT_TRUE(pgm_->ReadParameters->isEnabled());
+  }
 }
 
 }  // namespace

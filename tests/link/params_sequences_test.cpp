@@ -168,6 +168,7 @@ TEST_F(ParameterSequences, AFieldThatDoesNotConvertStopsTheSendAtItsRegister) {
       EXPECT_STREQ(e.what(), c.message);
     }
     EXPECT_EQ(names().back(), c.lastWrite) << c.field;
+    EXPECT_EQ(view_.calls.back(), "failed " + std::string(c.field) + "=");
     EXPECT_EQ(valve_.model().commandCount(999), 0u);
     view_.fields[c.field] = old;
   }

@@ -69,6 +69,7 @@ class RecordingView : public params::ParameterView {
   void showFirmware(std::uint32_t word) override { firmware = word, record("firmware", "", std::to_string(word)); }
   void showSerialNumber(const std::string& bytes) override { serialNumber = bytes, record("serial", "", bytes); }
   void showDeviceType(const std::string& bytes) override { deviceType = bytes, record("type", "", bytes); }
+  void showFailedField(std::string_view c) override { record("failed", c, ""); }
 
  private:
   void record(const char* what, std::string_view c, const std::string& value) {
