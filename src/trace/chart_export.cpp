@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <csetjmp>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -123,11 +124,21 @@ QByteArray EncodePng(const QImage& image) {
   return bytes;
 }
 
-ExportFormat FormatOfPath(const QString& path) {
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == QLatin1String("png")) return ExportFormat::Png;
-  if (suffix == QLatin1String("csv")) return ExportFormat::Csv;
-  return ExportFormat::Jpeg;
+namespace {
+
+std::optional<ExportFormat> FormatOfSuffix(const QString& suffix) {
+  const QString lower = suffix.toLower();
+  if (lower == QLatin1String("png")) return ExportFormat::Png;
+  if (lower == QLatin1String("csv")) return ExportFormat::Csv;
+  if (lower == QLatin1String("jpg") || lower == QLatin1String("jpeg")) return ExportFormat::Jpeg;
+  return std::nullopt;
+}
+
+}  // namespace
+
+ExportFormat FormatOfPath(const QString& path, const QString& otherSuffix) {
+  if (const auto typed = FormatOfSuffix(QFileInfo(path).suffix())) return *typed;
+  return FormatOfSuffix(otherSuffix).value_or(ExportFormat::Jpeg);
 }
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {

@@ -25,8 +25,10 @@ QByteArray EncodeJpeg(const QImage& image, int quality = 90);
 QByteArray EncodePng(const QImage& image);
 
 enum class ExportFormat { Jpeg, Png, Csv };
-// The format a chosen file name asks for: ".png" and ".csv" (any case), else JPEG.
-ExportFormat FormatOfPath(const QString& path);
+// The format a chosen file name asks for: ".png", ".csv", ".jpg" and ".jpeg"
+// (any case) name theirs; any other name takes the format of `otherSuffix`
+// (the selected filter's extension), JPEG when that names none either.
+ExportFormat FormatOfPath(const QString& path, const QString& otherSuffix = {});
 
 // Writes the bytes to the path, replacing a file that is there only when all
 // of them were written. Throws std::runtime_error with the system's reason.

@@ -445,13 +445,13 @@ void TChartForm::SaveClick() {
                                        ui::Prompts::Buttons::OkCancel) != ui::Prompts::Answer::Ok)
         continue;
     }
-    SaveAs(path);
+    SaveAs(path, ui::SuffixForFilter(dialog.selectedFilter, dialog.defaultExt));
     return;
   }
 }
 
-void TChartForm::SaveAs(const QString& path) {
-  switch (FormatOfPath(path)) {
+void TChartForm::SaveAs(const QString& path, const QString& filterSuffix) {
+  switch (FormatOfPath(path, filterSuffix)) {
     case ExportFormat::Csv: {
       const double periodMs = Period().exactMs;
       WriteWholeFile(path, QByteArray::fromStdString(

@@ -167,8 +167,9 @@ class TChartForm : public QDialog, private TraceView {
   PositionMode Mode() const { return {settings_.reportDac, source_}; }
   SamplingPeriod Period() const;
   void SetRestartRed(bool red);
-  // Saves in the format the chosen name asks for.
-  void SaveAs(const QString& path);
+  // Writes in the format the name asks for, else in that of `filterSuffix`
+  // (the extension of the filter selected with the name).
+  void SaveAs(const QString& path, const QString& filterSuffix);
   void CloseWindow();
 
   ChartSettings settings_;

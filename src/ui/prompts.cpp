@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace tvx::ui {
 
@@ -88,16 +89,34 @@ Prompts::Answer QtPrompts::message(QWidget* parent, const QString& text, const Q
   }
 }
 
-std::optional<QString> QtPrompts::saveFileName(QWidget* parent, const FileRequest& request) {
+std::optional<QString> Prompts::saveFileName(QWidget* parent, const FileRequest& request) {
+  std::optional<SavedFile> saved = saveFile(parent, request);
+  if (!saved) return std::nullopt;
+  return saved->path;
+}
+
+QString SuffixForFilter(const QString& filter, const QString& defaultSuffix) {
+  if (defaultSuffix.isEmpty()) return {};
+  static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+  const QRegularExpressionMatch match = pattern.match(filter);
+  if (!match.hasMatch()) return defaultSuffix;
+  const QString own = match.captured(1);
+  return own.compare(defaultSuffix, Qt::CaseInsensitive) == 0 ? defaultSuffix : own;
+}
+
+std::optional<Prompts::SavedFile> QtPrompts::saveFile(QWidget* parent, const FileRequest& request) {
   QFileDialog dialog(parent, request.caption, request.directory, request.filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
-  dialog.setDefaultSuffix(request.defaultSuffix);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+  // A name typed without an extension takes the selected filter's.
+  dialog.setDefaultSuffix(SuffixForFilter(dialog.selectedNameFilter(), request.defaultSuffix));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+    dialog.setDefaultSuffix(SuffixForFilter(filter, request.defaultSuffix));
+  });
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().first();
+  return SavedFile{dialog.selectedFiles().first(), dialog.selectedNameFilter()};
 }
 
 std::optional<QString> QtPrompts::openFileName(QWidget* parent, const FileRequest& request) {
@@ -139,20 +158,22 @@ Prompts::Answer ScriptedPrompts::message(QWidget*, const QString& text, const QS
   return answer;
 }
 
-std::optional<QString> ScriptedPrompts::saveFileName(QWidget*, const FileRequest& request) {
+std::optional<Prompts::SavedFile> ScriptedPrompts::saveFile(QWidget*, const FileRequest& request) {
   shown_.push_back({Shown::Kind::SaveFile, request.fileName, request.caption, Icon::None, Buttons::Ok, request});
   if (files_.empty()) return std::nullopt;
-  std::optional<QString> path = files_.front();
+  std::optional<SavedFile> saved = files_.front();
   files_.pop_front();
-  return path;
+  if (saved && saved->filter.isEmpty()) saved->filter = request.filter.section(QStringLiteral(";;"), 0, 0);
+  return saved;
 }
 
 std::optional<QString> ScriptedPrompts::openFileName(QWidget*, const FileRequest& request) {
   shown_.push_back({Shown::Kind::OpenFile, request.fileName, request.caption, Icon::None, Buttons::Ok, request});
   if (files_.empty()) return std::nullopt;
-  std::optional<QString> path = files_.front();
+  std::optional<SavedFile> saved = files_.front();
   files_.pop_front();
-  return path;
+  if (!saved) return std::nullopt;
+  return saved->path;
 }
 
 std::optional<QString> ScriptedPrompts::directory(QWidget*, const QString& caption, const QString& start) {

@@ -35,13 +35,20 @@ class Prompts : public view::Questions {
     bool confirmOverwrite = true;
   };
 
+  // What a save dialog gives back: the name and the filter selected with it.
+  struct SavedFile {
+    QString path;
+    QString filter;  // one entry of the request's filter list
+  };
+
   ~Prompts() override = default;
 
   // A message box. Texts may hold "\n" line breaks.
   virtual Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
                          Buttons buttons = Buttons::Ok) = 0;
   // Nothing when the user cancels.
-  virtual std::optional<QString> saveFileName(QWidget* parent, const FileRequest& request) = 0;
+  virtual std::optional<SavedFile> saveFile(QWidget* parent, const FileRequest& request) = 0;
+  std::optional<QString> saveFileName(QWidget* parent, const FileRequest& request);
   virtual std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) = 0;
   virtual std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) = 0;
 
@@ -61,10 +68,16 @@ class QtPrompts : public Prompts {
  public:
   Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
                  Buttons buttons) override;
-  std::optional<QString> saveFileName(QWidget* parent, const FileRequest& request) override;
+  std::optional<SavedFile> saveFile(QWidget* parent, const FileRequest& request) override;
   std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) override;
   std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) override;
 };
+
+// The extension a name typed without one gets when `filter` (one entry of a
+// filter list, e.g. "PNG (*.png)") is selected: the filter's own, written as
+// `defaultSuffix` when they match; `defaultSuffix` for a filter without one.
+// Empty when `defaultSuffix` is (then nothing is added).
+QString SuffixForFilter(const QString& filter, const QString& defaultSuffix);
 
 // Records every prompt and answers from queues. A message without a queued
 // answer gets the first button's answer (Ok or Yes); a file or directory
@@ -81,8 +94,11 @@ class ScriptedPrompts : public Prompts {
   };
 
   void queueAnswer(Answer answer) { answers_.push_back(answer); }
-  // An empty optional queues a cancel.
-  void queueFileName(std::optional<QString> path) { files_.push_back(std::move(path)); }
+  // An empty optional queues a cancel. A save answer comes back with
+  // `filter` selected, or the request's first filter when it is empty.
+  void queueFileName(std::optional<QString> path, QString filter = {}) {
+    files_.push_back(path ? std::optional<SavedFile>(SavedFile{std::move(*path), std::move(filter)}) : std::nullopt);
+  }
   void queueDirectory(std::optional<QString> path) { directories_.push_back(std::move(path)); }
   // Runs once while the next message is "open", as a real box runs the
   // event loop (timers tick, posted events arrive).
@@ -94,14 +110,14 @@ class ScriptedPrompts : public Prompts {
 
   Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
                  Buttons buttons) override;
-  std::optional<QString> saveFileName(QWidget* parent, const FileRequest& request) override;
+  std::optional<SavedFile> saveFile(QWidget* parent, const FileRequest& request) override;
   std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) override;
   std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) override;
 
  private:
   std::vector<Shown> shown_;
   std::deque<Answer> answers_;
-  std::deque<std::optional<QString>> files_;
+  std::deque<std::optional<SavedFile>> files_;
   std::deque<std::optional<QString>> directories_;
   std::function<void()> whileShown_;
 };

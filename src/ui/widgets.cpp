@@ -92,10 +92,13 @@ SaveDialog::SaveDialog(QObject* parent) : QObject(parent) {}
 
 bool SaveDialog::execute(QWidget* parent) {
   Prompts::FileRequest request{title, initialDir, fileName, filter, defaultExt, confirmOverwrite};
-  std::optional<QString> chosen = CurrentPrompts().saveFileName(parent, request);
+  std::optional<Prompts::SavedFile> chosen = CurrentPrompts().saveFile(parent, request);
   if (!chosen) return false;
-  fileName = *chosen;
-  initialDir = QFileInfo(*chosen).absolutePath();
+  fileName = chosen->path;
+  selectedFilter = chosen->filter;
+  const QString suffix = SuffixForFilter(selectedFilter, defaultExt);
+  if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')) && !suffix.isEmpty()) fileName += QLatin1Char('.') + suffix;
+  initialDir = QFileInfo(fileName).absolutePath();
   return true;
 }
 

@@ -91,10 +91,13 @@ class SaveDialog : public QObject {
   QString defaultExt;
   QString title;
   QString initialDir;
+  // The filter the user chose with the name (one entry of `filter`).
+  QString selectedFilter;
   // False where the caller asks its own overwrite question.
   bool confirmOverwrite = true;
 
-  // False when the user cancelled.
+  // False when the user cancelled. A name without an extension gets the
+  // selected filter's, so `fileName` is the name to write.
   bool execute(QWidget* parent);
 };
 

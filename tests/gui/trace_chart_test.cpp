@@ -290,5 +290,51 @@ TEST_F(ChartWindow, SavingAsksBeforeReplacingAndWritesEachFormat) {
   EXPECT_EQ(prompts_->messages().size(), 1u);
 }
 
+TEST_F(ChartWindow, ANameWithoutExtensionTakesTheSelectedFilters) {
+  testing::TempFolder folder;
+  const QString dir = QString::fromStdString(folder.path().string()) + QLatin1Char('/');
+  const QString jpegFilter = QString::fromUtf8(text::JpegFilterName);
+  const QString png = QStringLiteral("PNG (*.png)");
+  const QString csv = QStringLiteral("CSV (*.csv)");
+  const QByteArray jpegStart("\xFF\xD8\xFF"), pngStart("\x89PNG"), csvStart("t [ms]");
+  struct Case {
+    const char* typed;
+    QString filter;
+    const char* written;
+    QByteArray start;
+  };
+  const Case cases[] = {
+      {"a", png, "a.png", pngStart},
+      {"b", csv, "b.csv", csvStart},
+      {"c", jpegFilter, "c.JPG", jpegStart},
+      {"d", {}, "d.JPG", jpegStart},             // the first filter is selected
+      {"e.csv", png, "e.csv", csvStart},         // a known extension decides
+      {"f.jpeg", csv, "f.jpeg", jpegStart},
+      {"g.PNG", jpegFilter, "g.PNG", pngStart},
+      {"h.dat", png, "h.dat", pngStart},         // an unknown one leaves it to the filter
+  };
+  Open();
+  QTest::mouseClick(form_->ShowChart, Qt::LeftButton);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    prompts_->queueFileName(dir + QString::fromUtf8(c.typed), c.filter);
+    form_->SaveClick();
+    QFile file(dir + QString::fromUtf8(c.written));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(c.start.size()) == c.start);
+  }
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), std::size(cases));
+
+  // The overwrite question names the file that would be replaced.
+  prompts_->clear();
+  prompts_->queueFileName(dir + QStringLiteral("a"), png);
+  prompts_->queueAnswer(ui::Prompts::Answer::Cancel);
+  form_->SaveClick();
+  ASSERT_EQ(prompts_->messages().size(), 1u);
+  EXPECT_EQ(prompts_->messages()[0].text, QString::fromUtf8(text::OverwriteQuestion) +
+                                              QDir::toNativeSeparators(dir + QStringLiteral("a.png")) +
+                                              QString::fromUtf8(text::OverwriteTail));
+}
+
 }  // namespace
 }  // namespace tvx::trace
