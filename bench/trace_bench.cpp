@@ -6,8 +6,6 @@
 //   trace_bench [--repeat N]
 #include "bench/bench_support.h"
 #include "link/exchanges.h"
-#include "link/port.h"
-#include "link/receiver.h"
 #include "trace/acquisition.h"
 #include "trace/chart_picture.h"
 
@@ -64,20 +62,8 @@ int main(int argc, char** argv) {
   bool met = true;
 
   {
-    bench::SimulatorProcess simulator(1);
-    if (!simulator.ready()) {
-      std::fprintf(stderr, "cannot start the simulated valve\n");
-      return 1;
-    }
-    link::Receiver receiver;
-    receiver.Start();
-    {
-      link::PortLockGuard lock;
-      if (!link::OpenPort(1)) {
-        std::fprintf(stderr, "cannot open the simulated valve's port\n");
-        return 1;
-      }
-    }
+    bench::SimulatedLink valve(1);
+    if (!valve.ready()) return 1;
     // The valve records from power-on: 500 samples at 2000 Hz take 250 ms.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const double floor = bench::FloorMs(link::SendCommandCode, 15, 15) + 2 * bench::FloorMs(link::ReadRegisterCode, 6, 15) +
@@ -94,8 +80,6 @@ int main(int argc, char** argv) {
     std::printf("read-out of 100 chunks: mean %.1f ms, best %.1f ms, floor %.1f ms, %d samples\n", Mean(times),
                 *std::min_element(times.begin(), times.end()), floor, acquisition.drawnSamples());
     met = bench::Report("read-out of 100 chunks / floor", Mean(times) / floor, "", TargetReadoutRatio) && met;
-    receiver.Stop();
-    link::ClosePortHandle();
   }
 
   // Drawing alone: the frame and 500 samples of all four channels.

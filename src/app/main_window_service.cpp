@@ -15,6 +15,7 @@
 #include "service/xpid_form.h"
 #include "service/xpid_setup.h"
 #include "ui/application.h"
+#include "ui/mouse_hook.h"
 #include "ui/valve_field.h"
 
 #include <QAction>
@@ -26,24 +27,6 @@
 namespace tvx::app {
 
 namespace {
-
-// Every mouse press on LVDT_Setup goes to its dispatch instead of the button.
-class PressHook : public QObject {
- public:
-  PressHook(QWidget* watched, std::function<void(QMouseEvent*)> action)
-      : QObject(watched), action_(std::move(action)) {
-    watched->installEventFilter(this);
-  }
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick) return false;
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    ui::RunGuarded([&] { action_(mouse); });
-    return true;
-  }
-
- private:
-  std::function<void(QMouseEvent*)> action_;
-};
 
 service::PressedButton ButtonOf(Qt::MouseButton button) {
   switch (button) {
@@ -70,7 +53,9 @@ void TPgm::ConnectServiceHandlers() {
   }
   for (QAction* item : {Bottom, Zero, Top})
     connect(item, &QAction::triggered, this, Guarded([this, item] { DAC_CalClick(item); }));
-  new PressHook(LVDT_Setup, [this](QMouseEvent* e) { LVDT_SetupMouseDown(e); });
+  // Every mouse press on LVDT_Setup goes to its dispatch instead of the button.
+  new ui::MouseHook(LVDT_Setup, {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick},
+                    [this](QMouseEvent* e) { LVDT_SetupMouseDown(e); }, ui::MouseHook::Then::Take);
 }
 
 void TPgm::RampSetupClick() {

@@ -1,6 +1,6 @@
-// Shared pieces of the GUI tests of the service dialogs: a simulated valve with
-// the link open, scripted prompts, a locale with a decimal comma, and a helper
-// that acts on a modal dialog while it is shown.
+// Shared pieces of the GUI tests of the dialogs without the main window: a
+// simulated valve with the link open, scripted prompts, a locale with a
+// decimal comma, and helpers that act on a modal dialog once it is shown.
 #pragma once
 
 #include "params_fixture.h"
@@ -13,13 +13,14 @@
 
 namespace tvx::apptest {
 
-// Runs `during` on the modal dialog of type D as soon as it is shown (the
-// exchanges before it process events too); `during` ends by closing it.
+// Runs `act` on the modal dialog of type D as soon as it is shown (the
+// exchanges before it process events too); fails the test when none is shown
+// within ten seconds.
 template <class D>
-void WhileModal(const std::function<void(D&)>& during, bool* ran = nullptr) {
+void WhenShown(const std::function<void(D&)>& act, bool* ran = nullptr) {
   auto* poll = new QTimer;
   auto deadline = std::make_shared<int>(1000);  // polls of 10 ms
-  QObject::connect(poll, &QTimer::timeout, [poll, during, ran, deadline] {
+  QObject::connect(poll, &QTimer::timeout, [poll, act, ran, deadline] {
     auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
     if (!dialog || !dialog->isVisible()) {
       if (--*deadline == 0) {
@@ -32,13 +33,23 @@ void WhileModal(const std::function<void(D&)>& during, bool* ran = nullptr) {
     poll->stop();
     poll->deleteLater();
     if (ran) *ran = true;
-    during(*dialog);
-    if (dialog->isVisible()) {
-      ADD_FAILURE() << "the dialog is still open";
-      dialog->done(QDialog::Rejected);
-    }
+    act(*dialog);
   });
   poll->start(10);
+}
+
+// As WhenShown, where `during` ends by closing the dialog.
+template <class D>
+void WhileModal(const std::function<void(D&)>& during, bool* ran = nullptr) {
+  WhenShown<D>(
+      [during](D& dialog) {
+        during(dialog);
+        if (dialog.isVisible()) {
+          ADD_FAILURE() << "the dialog is still open";
+          dialog.done(QDialog::Rejected);
+        }
+      },
+      ran);
 }
 
 class DialogTest : public ::testing::Test {

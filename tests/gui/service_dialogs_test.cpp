@@ -1,7 +1,7 @@
 // The ramp, PID extension, test-signal, manual PWM and LVDT calibration
 // dialogs: their layouts where the valve changes them, and the wiring of
 // their components to the sequences, against the simulated valve.
-#include "service_dialog_fixture.h"
+#include "dialog_fixture.h"
 
 #include "remote/auto_form.h"
 #include "remote/set_pwm_form.h"
@@ -16,6 +16,13 @@
 
 namespace tvx::apptest {
 namespace {
+
+class ServiceDialogTest : public DialogTest {
+ protected:
+  using DialogTest::DialogTest;
+  Requests requests() const { return valve_.requests(); }
+  QWidget parent_;
+};
 
 TEST_F(ServiceDialogTest, LayoutsFollowTheValveAndTheSet) {
   service::TRampForm one(&parent_, false), two(&parent_, true);
