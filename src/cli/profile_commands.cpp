@@ -4,11 +4,15 @@
 #include "cli/cli_command.h"
 
 #include "link/comm_error.h"
+#include "link/pump_wait.h"
 #include "params/cfg_file.h"
 #include "params/profiles.h"
 #include "params/qt_cfg_storage.h"
+#include "scope_guard.h"
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace tvx::cli {
 
@@ -19,8 +23,10 @@ class CliProfileDialog : public params::ProfileDialog {
  public:
   explicit CliProfileDialog(Progress& progress) : progress_(progress) {}
   void CheckBank(int bank) override {
+    lastBank = bank;
     if (busy_) progress_.show(bank, params::cfgfile::Banks);
   }
+  int lastBank = -1;
   std::optional<int> CheckedProfile() const override { return std::nullopt; }
   void MarkProfiles(std::uint32_t) override {}
   void SetBusy(params::ProfileBusy busy) override { busy_ = busy != params::ProfileBusy::None; }
@@ -62,6 +68,17 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
   CliProfileQuestions questions(path, c.io.err);
   params::QtCfgStorage storage;
   params::ProfileOperations operations(dialog, questions, storage);
+  // Ctrl+C is taken as the dialog's Cancel: a load stops after the profile in
+  // progress, so no profile is left half written.
+  bool interrupted = false;
+  link::SetPumpHook([&](std::chrono::nanoseconds maxWait) {
+    if (!interrupted && c.io.stopRequested(0)) {
+      interrupted = true;
+      operations.RequestStop();
+    }
+    if (maxWait.count() > 0) std::this_thread::sleep_for(maxWait);
+  });
+  const ScopeGuard unhook([] { link::SetPumpHook({}); });
   try {
     (operations.*operation)();
   } catch (const link::UsbError&) {
@@ -73,7 +90,13 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
     c.io.err << ProgramName << ": " << e.what() << '\n';
     return ExitFileError;
   }
-  return questions.errors > 0 ? ExitFileError : ExitDone;
+  if (questions.errors > 0) return ExitFileError;
+  if (interrupted && operation == &params::ProfileOperations::LoadFromFile && dialog.lastBank + 1 < params::cfgfile::Banks) {
+    c.io.err << ProgramName << ": interrupted: the load stopped after profile " << dialog.lastBank + 1
+             << " of 3; the profiles after it keep what they held\n";
+    return ExitFileError;
+  }
+  return ExitDone;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tvx::cli {
@@ -49,6 +50,26 @@ TEST_F(ProfileCommands, SavedProfilesLoadBackIntoTheBanksAsTheyWere) {
   EXPECT_EQ(banks(), before);
   // Each bank: begin, 128 words, store.
   EXPECT_EQ(valve_.requests().size(), 1u + 3u * 130u);
+}
+
+TEST_F(ProfileCommands, InterruptedLoadStopsAfterTheProfileInProgress) {
+  testing::ScopedEnvironment password(PasswordVariable, "serwis");
+  params::cfgfile::Images images;
+  for (int b = 0; b < 3; ++b) images[b].fill(static_cast<std::uint8_t>(0x11 * (b + 1)));
+  const std::vector<std::uint8_t> bytes = params::cfgfile::Compose(images);
+  const std::string cfg = file("valve.cfg", std::string(bytes.begin(), bytes.end()));
+  const auto before = banks();
+  valve_.clearRequests();
+  stopAfterRows_ = 0;  // Ctrl+C already pressed when the first wait comes
+  const Result r = run({"load", "--cfg", cfg});
+  EXPECT_EQ(r.code, ExitFileError);
+  EXPECT_NE(r.err.find("after profile 1 of 3"), std::string::npos) << r.err;
+  // Profile 1 whole (begin, 128 words, store), the others untouched.
+  EXPECT_EQ(valve_.requests().size(), 1u + 130u);
+  const auto after = banks();
+  EXPECT_TRUE(std::all_of(after[0].begin(), after[0].end(), [](std::uint8_t b) { return b == 0x11; }));
+  EXPECT_EQ(after[1], before[1]);
+  EXPECT_EQ(after[2], before[2]);
 }
 
 TEST_F(ProfileCommands, DamagedFileSendsNothing) {
