@@ -6,6 +6,7 @@
 #include "link/comm_error.h"
 #include "link/pump_wait.h"
 #include "params/cfg_file.h"
+#include "params/parameter_set.h"
 #include "params/profiles.h"
 #include "params/qt_cfg_storage.h"
 #include "scope_guard.h"
@@ -130,6 +131,7 @@ int LoadProfiles(Context& c) {
     return int{ExitFileError};
   }
   return WithLink(c, [&] {
+    params::ReadLoggedValve();  // the change log names the valve its lines are about
     const int code = RunProfiles(c, "Loading the profiles", &params::ProfileOperations::LoadFromFile);
     if (code == ExitDone) c.note("Profiles 1 to 3 loaded into the valve's EEPROM from " + path + ".");
     return code;

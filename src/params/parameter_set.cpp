@@ -50,6 +50,18 @@ std::uint32_t ConfigurationWordOf(const ParameterView& view) {
   return c.Build();
 }
 
+namespace {
+
+// Tells the change log which valve its lines are about.
+void LogValve(std::uint32_t firmware, const std::string& serialNumber, const std::string& deviceType) {
+  std::string firmwareText = FirmwareText(firmware);
+  constexpr std::string_view FirmwarePrefix = "Firmware: ";
+  if (firmwareText.starts_with(FirmwarePrefix)) firmwareText.erase(0, FirmwarePrefix.size());
+  link::SetLoggedValve(serialNumber, deviceType, firmwareText);
+}
+
+}  // namespace
+
 void ReadParameterSet(ParameterView& view) {
   MaskFloatingPointExceptions();
   std::array<std::uint8_t, proto::ParameterBlockLength> block{};
@@ -99,10 +111,13 @@ void ReadParameterSet(ParameterView& view) {
   view.showSerialNumber(serialNumber);
   const std::string deviceType = link::ReadDeviceType();
   view.showDeviceType(deviceType);
-  std::string firmwareText = FirmwareText(firmware);
-  constexpr std::string_view FirmwarePrefix = "Firmware: ";
-  if (firmwareText.starts_with(FirmwarePrefix)) firmwareText.erase(0, FirmwarePrefix.size());
-  link::SetLoggedValve(serialNumber, deviceType, firmwareText);
+  LogValve(firmware, serialNumber, deviceType);
+}
+
+void ReadLoggedValve() {
+  const std::uint32_t firmware = link::ReadRegister(state::Firmware);
+  const std::string serialNumber = link::ReadSerialNumber();
+  LogValve(firmware, serialNumber, link::ReadDeviceType());
 }
 
 void SendParameterSet(ParameterView& view, view::Questions& questions, bool store) {

@@ -47,6 +47,9 @@ std::uint32_t ConfigurationWordOf(const ParameterView& view);
 // The whole-set read: the 512-byte block, then the switches, the set value,
 // the profile, firmware, hardware flags and the identity texts.
 void ReadParameterSet(ParameterView& view);
+// Reads only what the change log names a valve by (firmware, serial number,
+// type), for a write that does not read the set first.
+void ReadLoggedValve();
 
 // Writes the configuration word and reads it back (a mismatch is reported and
 // the send goes on), then every other register of the set in its order, each

@@ -1,11 +1,13 @@
 // The profile and recording commands against the simulated valve: what reaches
 // the valve (its banks, its request log) and what lands in the files.
 #include "command_line.h"
+#include "link/change_log.h"
 #include "params/cfg_file.h"
 #include "params/config_word.h"
 #include "params/register_map.h"
 #include "sim/recording_csv.h"
 #include "trace/sampling.h"
+#include "support/change_log_lines.h"
 #include "trace/trace_csv.h"
 
 #include <QImage>
@@ -48,8 +50,14 @@ TEST_F(ProfileCommands, SavedProfilesLoadBackIntoTheBanksAsTheyWere) {
   const Result loaded = run({"load", "--cfg", cfg});
   ASSERT_EQ(loaded.code, ExitDone) << loaded.err;
   EXPECT_EQ(banks(), before);
-  // Each bank: begin, 128 words, store.
-  EXPECT_EQ(valve_.requests().size(), 1u + 3u * 130u);
+  // The valve's firmware, serial number and type for the change log, the
+  // active profile, then each bank: begin, 128 words, store.
+  EXPECT_EQ(valve_.requests().size(), 3u + 1u + 3u * 130u);
+  // The load's change log line names the valve, though no parameter set was read.
+  const std::vector<testing::LogLine> lines = testing::ChangeLogLines(link::ChangeLogFile());
+  ASSERT_FALSE(lines.empty());
+  ASSERT_GE(lines.back().size(), 2u);
+  EXPECT_EQ(lines.back()[1], valve_.model().serialNumber());
 }
 
 TEST_F(ProfileCommands, InterruptedLoadStopsAfterTheProfileInProgress) {
@@ -65,7 +73,7 @@ TEST_F(ProfileCommands, InterruptedLoadStopsAfterTheProfileInProgress) {
   EXPECT_EQ(r.code, ExitFileError);
   EXPECT_NE(r.err.find("after profile 1 of 3"), std::string::npos) << r.err;
   // Profile 1 whole (begin, 128 words, store), the others untouched.
-  EXPECT_EQ(valve_.requests().size(), 1u + 130u);
+  EXPECT_EQ(valve_.requests().size(), 3u + 1u + 130u);
   const auto after = banks();
   EXPECT_TRUE(std::all_of(after[0].begin(), after[0].end(), [](std::uint8_t b) { return b == 0x11; }));
   EXPECT_EQ(after[1], before[1]);
