@@ -214,6 +214,8 @@ void TChartForm::CreateComponents() {
   Trace_Interval->setObjectName(QStringLiteral("Trace_Interval"));
   Trace_Interval->setGeometry(RightColumn, 218, 80, 22);
   Interval_Label->setBuddy(Trace_Interval);
+  // Only a person's choice reaches the handler: the program fills and selects
+  // the list under a QSignalBlocker (see the period list's fill below).
   connect(Trace_Interval, &QComboBox::currentIndexChanged, this,
           [this] { ui::RunGuarded([&] { Trace_IntervalChange(); }); });
 
