@@ -408,20 +408,20 @@ int Status(Context& c) {
     return ExitFileError;
   }
   return WithLink(c, [&] {
-    const params::ConfigWord config = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration));
-    params::ReadHardwareFlags();
-    const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
-    const StatusUnits units{config.lvdtMode, config.voltageMode};
-    const std::string header = StatusCsvHeader(units);
-    if (csv && csv->initialSize() > 0 && csvHeader + "\n" != header) {
-      c.io.err << ProgramName << ": " << c.options.at("--csv")
-               << ": its header differs from this valve's status columns; nothing was appended (name a new file)\n";
-      return int{ExitFileError};
-    }
-    CliView view;
-    int rows = 0;
-    const auto start = std::chrono::steady_clock::now();
     try {
+      const params::ConfigWord config = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration));
+      params::ReadHardwareFlags();
+      const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
+      const StatusUnits units{config.lvdtMode, config.voltageMode};
+      const std::string header = StatusCsvHeader(units);
+      if (csv && csv->initialSize() > 0 && csvHeader + "\n" != header) {
+        c.io.err << ProgramName << ": " << c.options.at("--csv")
+                 << ": its header differs from this valve's status columns; nothing was appended (name a new file)\n";
+        return int{ExitFileError};
+      }
+      CliView view;
+      int rows = 0;
+      const auto start = std::chrono::steady_clock::now();
       for (;;) {
         view.clearTexts();
         status::StatusRefresh(view, modes);
