@@ -99,7 +99,7 @@ void GeneralHelp(std::ostream& out) {
       << "Service tool for proportional valve electronics, from the command line.\n\nCommands:\n";
   for (const Command& c : Commands()) out << "  " << std::left << std::setw(8) << c.name << c.summary << '\n';
   out << "\n'" << ProgramName << " COMMAND --help' describes a command.\n"
-      << "Exit codes: 0 done, 1 usage, 2 link failure, 3 file or data error, 4 refused.\n"
+      << "Exit codes: 0 done, 1 usage, 2 link failure, 3 file or data error, 4 refused, 130 interrupted.\n"
       << "The password of an access level is taken from " << PasswordVariable
       << " or asked for on the terminal.\n";
 }
@@ -499,7 +499,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
   if (args.empty()) return UsageError(io, "no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     GeneralHelp(io.out);
-    return ExitDone;
+    return FinishStandardOutput(io.out, io.err, ExitDone);
   }
   const auto& commands = Commands();
   const auto command = std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == args[0]; });
@@ -528,7 +528,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
   }
   if (c.has("--help")) {
     CommandHelp(*command, io.out);
-    return ExitDone;
+    return FinishStandardOutput(io.out, io.err, ExitDone);
   }
   const std::size_t wanted = command->arguments.empty() ? 0 : 1;
   if (c.arguments.size() != wanted)

@@ -261,7 +261,9 @@ TEST_F(Files, CtrlCEndsACommandAtItsNextWait) {
     args.insert(args.end(), {"--port", port()});
     const Result r = runAsTyped(args);
     EXPECT_EQ(r.code, c.code) << r.err;
-    if (c.code == ExitInterrupted) EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
+    if (c.code == ExitInterrupted) {
+      EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
+    }
   }
   EXPECT_FALSE(fs::exists(folder_.path() / "t.csv"));
 }
