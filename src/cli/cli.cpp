@@ -173,10 +173,12 @@ int WithLink(Context& c, const std::function<int()>& body) {
     return ExitLinkFailure;
   }
   // Ctrl+C ends the command at its next wait; a send of the parameter set is
-  // let finish (it takes well under a second), a profile load stops on its own.
+  // let finish (it takes well under a second), a profile load stops on its own
+  // after the profile in progress.
   const bool finishFirst = c.command.name == "write";
-  link::SetPumpHook([&c, finishFirst](std::chrono::nanoseconds maxWait) {
-    if (!finishFirst && c.io.stopRequested(0)) throw Interrupted{};
+  const bool stopsItself = c.command.name == "load";
+  link::SetPumpHook([&c, finishFirst, stopsItself](std::chrono::nanoseconds maxWait) {
+    if (!finishFirst && !stopsItself && c.io.stopRequested(0)) throw Interrupted{};
     if (maxWait.count() > 0) std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(50)));
   });
   try {
