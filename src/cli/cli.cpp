@@ -182,9 +182,9 @@ int WithLink(Context& c, const std::function<int()>& body) {
     if (maxWait.count() > 0) std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(50)));
   });
   try {
+    // A send that was let finish is done: its outcome stands.
     const int code = body();
     link::SetPumpHook({});
-    if (finishFirst && code == ExitDone && c.io.stopRequested(0)) return ExitInterrupted;
     return code;
   } catch (const link::UsbError&) {
     link::SetPumpHook({});
