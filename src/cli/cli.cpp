@@ -23,6 +23,7 @@
 #include "platform/port_names.h"
 #include "platform/program_files.h"
 #include "platform/valve_port_lookup.h"
+#include "scope_guard.h"
 #include "status/status_refresh.h"
 #include "status/status_state.h"
 #include "status/status_text.h"
@@ -175,30 +176,23 @@ int WithLink(Context& c, const std::function<int()>& body) {
   // Ctrl+C ends the command at its next wait; a send of the parameter set is
   // let finish (it takes well under a second), a profile load stops on its own
   // after the profile in progress.
-  const bool finishFirst = c.command.name == "write";
-  const bool stopsItself = c.command.name == "load";
-  link::SetPumpHook([&c, finishFirst, stopsItself](std::chrono::nanoseconds maxWait) {
-    if (!finishFirst && !stopsItself && c.io.stopRequested(0)) throw Interrupted{};
+  const bool interruptible = c.command.name != "write" && c.command.name != "load";
+  link::SetPumpHook([&c, interruptible](std::chrono::nanoseconds maxWait) {
+    if (interruptible && c.io.stopRequested(0)) throw Interrupted{};
     if (maxWait.count() > 0) std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(50)));
   });
+  const ScopeGuard unhook([] { link::SetPumpHook({}); });
   try {
-    // A send that was let finish is done: its outcome stands.
-    const int code = body();
-    link::SetPumpHook({});
-    return code;
+    return body();
   } catch (const link::UsbError&) {
-    link::SetPumpHook({});
     return ExitLinkFailure;
   } catch (const link::ConversionError& e) {
-    link::SetPumpHook({});
     c.io.err << ProgramName << ": " << e.what() << '\n';
     return ExitFileError;
   } catch (const platform::FileError& e) {
-    link::SetPumpHook({});
     c.io.err << ProgramName << ": " << e.english() << '\n';
     return ExitFileError;
   } catch (const Interrupted&) {
-    link::SetPumpHook({});
     c.io.err << ProgramName << ": interrupted\n";
     return ExitInterrupted;
   }
