@@ -149,7 +149,7 @@ step "The program, tarvelmundix-cli and the tests for Windows"
 mkdir -p "$out"
 : >"$out/build.log"
 build_logged "$out/build.log" cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$TVX_WIN_PREFIX" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTVX_WINDOWS_PREFIX="$TVX_WIN_PREFIX" -DCMAKE_PREFIX_PATH="$TVX_WIN_PREFIX" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DTVX_BUILD_BENCH=OFF "${launcher[@]}"
 build_logged "$out/build.log" cmake --build "$out" -j"$jobs"
