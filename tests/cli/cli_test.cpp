@@ -61,6 +61,12 @@ TEST_F(CommandLine, BadFileSendsNothing) {
       R"({"parameter": {}})",                      // unknown item
       R"({"parameters": {"PWM": 1000})",           // no JSON
       R"([1, 2])",
+      R"({"configuration": "0xFFFFFFFF"})",        // bits that name no item
+      R"({"parameters": {"PWM": 1000}, "parameters": {"PID_P": 2}})",  // a name twice
+      R"({"parameters": {"PWM": 1000, "PWM": 1500}})",
+      R"({"parameters": {"PWM": 1000, "\u0050WM": 1500}})",
+      R"({"valve": {"type": "A", "type": "B"}, "parameters": {}})",
+      R"({"valve": {"positions": 4}})",            // no valve has it
   };
   for (const char* text : files) {
     valve_.clearRequests();
