@@ -4,7 +4,6 @@
 #include "app/login_levels.h"
 #include "app/login_table.h"
 #include "app/program_resources.h"
-#include "link/change_log.h"
 #include "ui/jpeg_image.h"
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
@@ -131,7 +130,6 @@ void TPasswordForm::DoneClick() {
   const std::string entered = Password->text().toStdString();
   AccessLevel = LevelForPassword(entered, login_table::Passwords);
   AccessLevelName = AccessLevelNameOf(AccessLevel);
-  link::SetLoggedAccessLevel(AccessLevel);
   accept();
 }
 
@@ -139,7 +137,6 @@ void TPasswordForm::reject() {
   // Closed without logging in: the lowest level.
   AccessLevel = 0;
   AccessLevelName = AccessLevelNameOf(0);
-  link::SetLoggedAccessLevel(0);
   QDialog::reject();
 }
 

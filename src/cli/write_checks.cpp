@@ -147,6 +147,12 @@ std::vector<WriteProblem> CheckWrite(const ParameterFile& file, const ValveSet& 
   const std::uint32_t configuration = file.configuration.value_or(valve.configuration);
   CheckCoil('A', outcome, level, problems);
   if (params::ConfigWord::Decode(configuration).positions3) CheckCoil('B', outcome, level, problems);
+  // With dither on, the window holds PWM at its dither value below level 2.
+  if (const ParameterValue* pwm = outcome.given("PWM");
+      pwm && params::PwmForcedToDitherValue(true, level, params::ConfigWord::Decode(configuration).ditherMode) &&
+      Text(*pwm->row, pwm->word) != params::DitherPwmText)
+    problems.push_back({WriteProblem::Level, "PWM: with dither on, the window holds it at " +
+                                                 std::string(params::DitherPwmText) + " below access level 2"});
   if (!options.allowOutOfRange) {
     for (const RedCheck& check : RedChecks) {
       const ParameterValue* v = outcome.given(check.field);

@@ -94,14 +94,17 @@ TEST_F(ProfileCommands, UnfinishedLoadSaysWhichProfilesWereStored) {
     EXPECT_EQ(r.code, c.code) << c.what;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << c.what << ": " << r.err;
     EXPECT_EQ(r.err.find("loaded into"), std::string::npos) << r.err;
-    if (c.fault) EXPECT_NE(r.err.find("Zapisane profile: 1"), std::string::npos) << r.err;
+    if (c.fault) {
+      EXPECT_NE(r.err.find("Zapisane profile: 1"), std::string::npos) << r.err;
+    }
     const auto after = banks();
     for (int b = 0; b < 3; ++b) {
-      if (b < c.stored)
+      if (b < c.stored) {
         EXPECT_TRUE(std::all_of(after[b].begin(), after[b].end(), [&](std::uint8_t x) { return x == 0x11 * (b + 1); }))
             << c.what << " profile " << b + 1;
-      else
+      } else {
         EXPECT_EQ(after[b], before[b]) << c.what << " profile " << b + 1;
+      }
     }
   }
 }

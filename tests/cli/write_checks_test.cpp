@@ -42,6 +42,9 @@ TEST_F(CommandLine, WriteAppliesTheWindowsChecksBeforeAnythingIsSent) {
       {"serwis", R"({"parameters": {"Coil_A_Imax": 2.0}})", {}, ExitRefused, "access level 2 allows it"},
       {"serwis", R"({"parameters": {"Coil_A_Imax": 1.5}})", {}, ExitDone, nullptr},
       {"tvx2022", R"({"parameters": {"Coil_B_Imin": 99}})", {}, ExitFileError, "every access level"},
+      // With dither on (as the valve has it) PWM is held at 2000 below level 2.
+      {"serwis", R"({"parameters": {"PWM": 1500}})", {}, ExitRefused, "holds it at 2000"},
+      {"serwis", R"({"parameters": {"PWM": 2000}})", {}, ExitDone, nullptr},
       // Ranges the window shows in red.
       {"tvx2022", R"({"parameters": {"PWM": 20000}})", {}, ExitFileError, "PWM 20000 is outside 50 to 5000 Hz"},
       {"tvx2022", R"({"parameters": {"PWM": 20000}})", {"--allow-out-of-range"}, ExitDone, nullptr},
@@ -100,7 +103,9 @@ TEST_F(CommandLine, LinkErrorsNeverEndInSuccess) {
     const Result r = run(c.args);
     EXPECT_EQ(r.code, ExitLinkFailure) << c.args[0] << '\n' << r.err;
     EXPECT_EQ(r.err.find("Parameters sent"), std::string::npos) << r.err;
-    if (c.args[0] == "write") EXPECT_FALSE(Sent(valve_.requests()));
+    if (c.args[0] == "write") {
+      EXPECT_FALSE(Sent(valve_.requests()));
+    }
     valve_.server().clearFaults();
   }
 }

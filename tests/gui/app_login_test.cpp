@@ -1,4 +1,5 @@
 #include "app/definitions.h"
+#include "app/login_levels.h"
 #include "app/password_form.h"
 #include "login_passwords.h"
 #include "ui/valve_field.h"

@@ -43,7 +43,7 @@ class ChangeLog : public testing::ValveLinkTest {
   // Operation and what was sent of each line.
   std::vector<Lines> operations() const {
     std::vector<Lines> out;
-    for (const Lines& l : lines()) out.push_back(l.size() == 6 ? Lines{l[4], l[5]} : l);
+    for (const Lines& l : lines()) out.push_back(l.size() == 7 ? Lines{l[4], l[5]} : l);
     return out;
   }
   std::string changed(int r, std::uint32_t old, std::uint32_t now) const {
