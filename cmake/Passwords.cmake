@@ -2,9 +2,12 @@
 #
 # The passwords are chosen at build time:
 #   cmake -DTARVELMUNDIX_PASSWORD_LEVEL4=... -DTARVELMUNDIX_PASSWORD_LEVEL3=... ...
-# Each is 1 to 8 characters. They are stored in the program scrambled with a
-# 24-byte position table and a constant per text (see src/app/login_levels.h);
-# the header with the scrambled bytes is generated into the build folder.
+# Each is 1 to 8 characters. The program holds no password: only its
+# PBKDF2-HMAC-SHA256 digest, with a salt drawn when the build folder is first
+# configured (src/app/password_digest.h). The digests are computed here by a
+# small generator built for this machine (tools/password-digest); the header
+# with them is generated into the build folder. The level names are kept
+# scrambled with a 24-byte position table and a constant per text.
 # The defaults are listed in docs/access-levels.md.
 
 set(TARVELMUNDIX_PASSWORD_LEVEL1 "serwis" CACHE STRING "Login password of access level 1 (1 to 8 characters)")
@@ -16,9 +19,13 @@ set(TARVELMUNDIX_PASSWORD_LEVEL4 "tvx2022" CACHE STRING "Login password of acces
 set(_tvx_level_names "Użytkownik" "Operator" "Serwis" "Uruchomienie" "Producent")
 
 set(_tvx_positions 83 17 201 44 150 9 236 118 61 190 27 164 95 222 4 137 73 250 31 109 176 58 213 142)
-# Constants: the four passwords (levels 4, 3, 2, 1), then the five names.
-set(_tvx_password_constants 19 43 7 31)
+# Constants of the five names.
 set(_tvx_name_constants 11 23 37 3 47)
+set(_tvx_password_iterations 100000)
+if(NOT DEFINED CACHE{TVX_PASSWORD_SALT})
+  string(RANDOM LENGTH 32 ALPHABET 0123456789abcdef _tvx_salt)
+  set(TVX_PASSWORD_SALT "${_tvx_salt}" CACHE INTERNAL "Salt of the password digests (hex)")
+endif()
 
 # Scrambles `text` with the position table and `constant`; the result is a
 # comma-separated list of hex bytes. `what` names the text in error messages.
@@ -51,10 +58,9 @@ function(_tvx_scramble text constant what out_var out_chars)
 endfunction()
 
 set(_tvx_body "")
-set(_tvx_password_list "")
+set(_tvx_passwords "")
 set(_tvx_seen_passwords "")
 foreach(level 4 3 2 1)
-  math(EXPR index "4 - ${level}")
   set(password "${TARVELMUNDIX_PASSWORD_LEVEL${level}}")
   if(password STREQUAL "")
     message(FATAL_ERROR "TARVELMUNDIX_PASSWORD_LEVEL${level} is empty: an empty entry must stay level 0")
@@ -63,14 +69,58 @@ foreach(level 4 3 2 1)
     message(WARNING "TARVELMUNDIX_PASSWORD_LEVEL${level} repeats a higher level's password; it gives that higher level")
   endif()
   list(APPEND _tvx_seen_passwords "${password}")
-  list(GET _tvx_password_constants ${index} constant)
-  _tvx_scramble("${password}" ${constant} "TARVELMUNDIX_PASSWORD_LEVEL${level}" bytes characters)
+  string(HEX "${password}" hex)
+  string(LENGTH "${hex}" hex_length)
+  set(characters 0)
+  set(offset 0)
+  while(offset LESS hex_length)
+    string(SUBSTRING "${hex}" ${offset} 2 pair)
+    math(EXPR lead "0x${pair} & 192")
+    if(NOT lead EQUAL 128)
+      math(EXPR characters "${characters} + 1")
+    endif()
+    math(EXPR offset "${offset} + 2")
+  endwhile()
   if(characters GREATER 8)
     message(FATAL_ERROR "TARVELMUNDIX_PASSWORD_LEVEL${level} is longer than 8 characters")
   endif()
-  string(APPEND _tvx_body "inline constexpr std::uint8_t Password${index}[] = {${bytes}};\n")
-  list(APPEND _tvx_password_list "{Password${index}, sizeof Password${index}, ${constant}}")
+  list(APPEND _tvx_passwords "${password}")
 endforeach()
+
+# The generator, built with the build machine's own compiler.
+set(_tvx_digest_dir ${CMAKE_BINARY_DIR}/password-digest)
+set(_tvx_digest_tool ${_tvx_digest_dir}/password-digest${CMAKE_HOST_EXECUTABLE_SUFFIX})
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env --unset=CC --unset=CXX
+          ${CMAKE_COMMAND} -S ${PROJECT_SOURCE_DIR}/tools/password-digest -B ${_tvx_digest_dir}
+          -DCMAKE_BUILD_TYPE=Release
+  RESULT_VARIABLE _tvx_result OUTPUT_QUIET ERROR_VARIABLE _tvx_error)
+if(_tvx_result EQUAL 0)
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${_tvx_digest_dir}
+                  RESULT_VARIABLE _tvx_result OUTPUT_QUIET ERROR_VARIABLE _tvx_error)
+endif()
+if(NOT _tvx_result EQUAL 0)
+  message(FATAL_ERROR "Building the password digest generator failed:\n${_tvx_error}")
+endif()
+execute_process(COMMAND ${_tvx_digest_tool} ${TVX_PASSWORD_SALT} ${_tvx_password_iterations} ${_tvx_passwords}
+                RESULT_VARIABLE _tvx_result OUTPUT_VARIABLE _tvx_digests ERROR_VARIABLE _tvx_error)
+if(NOT _tvx_result EQUAL 0)
+  message(FATAL_ERROR "The password digest generator failed: ${_tvx_error}")
+endif()
+string(STRIP "${_tvx_digests}" _tvx_digests)
+string(REPLACE "\n" ";" _tvx_digests "${_tvx_digests}")
+set(_tvx_digest_entries "")
+foreach(digest IN LISTS _tvx_digests)
+  list(APPEND _tvx_digest_entries "{{${digest}}}")
+endforeach()
+string(JOIN ",\n        " _tvx_digest_entries ${_tvx_digest_entries})
+set(_tvx_salt_bytes "")
+foreach(offset RANGE 0 30 2)
+  string(SUBSTRING "${TVX_PASSWORD_SALT}" ${offset} 2 pair)
+  list(APPEND _tvx_salt_bytes "0x${pair}")
+endforeach()
+string(JOIN ", " _tvx_salt_bytes ${_tvx_salt_bytes})
+string(APPEND _tvx_body "inline constexpr std::uint8_t PasswordSalt[] = {${_tvx_salt_bytes}};\n")
 
 set(_tvx_name_list "")
 foreach(index RANGE 4)
@@ -82,7 +132,6 @@ foreach(index RANGE 4)
 endforeach()
 
 string(JOIN ", " _tvx_position_text ${_tvx_positions})
-string(JOIN ",\n    " _tvx_password_entries ${_tvx_password_list})
 string(JOIN ",\n    " _tvx_name_entries ${_tvx_name_list})
 
 set(TVX_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
@@ -100,9 +149,10 @@ namespace tvx::app::login_table {
 inline constexpr ScrambleTable Positions = {${_tvx_position_text}};
 
 ${_tvx_body}
-// Passwords of levels 4, 3, 2 and 1, in the order they are compared.
-inline constexpr StoredText Passwords[StoredPasswordCount] = {
-    ${_tvx_password_entries}};
+// Digests of the passwords of levels 4, 3, 2 and 1, in the order they are compared.
+inline constexpr PasswordTable Passwords = {
+    PasswordSalt, sizeof PasswordSalt, ${_tvx_password_iterations},
+    {{${_tvx_digest_entries}}}};
 
 // Names of levels 0 to 4.
 inline constexpr StoredText LevelNames[5] = {

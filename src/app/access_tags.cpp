@@ -72,6 +72,15 @@ std::optional<std::uint16_t> ControlTag(std::string_view name) {
   return std::nullopt;
 }
 
+bool WindowShows(std::string_view name, int level, bool twoSolenoids) {
+  const std::optional<std::uint16_t> tag = ControlTag(name);
+  if (!tag || !access::IsManaged(*tag)) return true;
+  access::States states;
+  states.accessLevel = level;
+  states.twoSolenoids = twoSolenoids;
+  return access::IsShown(*tag, states);
+}
+
 int ShownLevel(std::uint16_t tag) { return access::DisplayLevel(tag); }
 
 int OperateLevel(std::uint16_t tag) { return std::max(access::DisplayLevel(tag), access::UseLevel(tag)); }
@@ -81,7 +90,7 @@ int EditLevel(std::string_view name) {
   if (name == ConfigurationName) return 2;
   const params::ParameterRegister* row = params::FindParameterByField(name);
   // Held words are changed by the service dialogs.
-  if (row && row->holder == params::Holder::Held) return 3;
+  if (row && row->holder == params::Holder::Held) return HeldEditLevel;
   const std::optional<std::uint16_t> tag = ControlTag(name);
   return tag ? std::max(OperateLevel(*tag), 1) : 1;
 }

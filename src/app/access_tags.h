@@ -27,6 +27,10 @@ std::optional<std::uint16_t> ControlTag(std::string_view name);
 int ShownLevel(std::uint16_t tag);
 int OperateLevel(std::uint16_t tag);
 
+// Whether the window shows a component at `level` with one or two solenoids
+// (a component without a managed tag always).
+bool WindowShows(std::string_view name, int level, bool twoSolenoids);
+
 // The items of the parameter set as the tools that list it without the window
 // see them (the command line, the report). "configuration" names the
 // configuration word as a whole.
@@ -34,6 +38,8 @@ inline constexpr const char* ConfigurationName = "configuration";
 // The level at which the window lets a person change an item: its field must
 // be shown and usable.
 int EditLevel(std::string_view name);
+// Held words and flags are changed by the service dialogs.
+inline constexpr int HeldEditLevel = 3;
 // The level at which the window shows it.
 int ShowLevel(std::string_view name);
 // Whether the window shows an item at `level`, as a predicate.

@@ -1,5 +1,7 @@
 #include "app/login_levels.h"
 
+#include "app/password_digest.h"
+
 namespace tvx::app {
 
 std::string Unscramble(const StoredText& text, const ScrambleTable& positions) {
@@ -20,12 +22,23 @@ std::string Scramble(const std::string& plain, const ScrambleTable& positions, s
   return stored;
 }
 
-int LevelForPassword(const std::string& entered, const std::function<std::string(int)>& storedPassword) {
+int LevelForPassword(const std::string& entered, const std::function<bool(int)>& isPassword) {
   if (entered.empty()) return 0;
   for (int i = 0; i < StoredPasswordCount; ++i) {
-    if (entered == storedPassword(i)) return 4 - i;
+    if (isPassword(i)) return 4 - i;
   }
   return 0;
+}
+
+int LevelForPassword(const std::string& entered, const PasswordTable& table) {
+  if (entered.empty()) return 0;
+  const Sha256Digest digest = Pbkdf2Sha256(entered, {table.salt, table.saltLength}, table.iterations);
+  return LevelForPassword(entered, [&](int i) {
+    // Every byte compared, whatever differs first.
+    std::uint8_t difference = 0;
+    for (std::size_t j = 0; j < digest.size(); ++j) difference |= digest[j] ^ table.digests[static_cast<std::size_t>(i)][j];
+    return difference == 0;
+  });
 }
 
 }  // namespace tvx::app

@@ -4,6 +4,7 @@
 #include "app/caption_layout.h"
 #include "app/definitions.h"
 #include "app/program_resources.h"
+#include "link/change_log.h"
 #include "link/exchanges.h"
 #include "link/port.h"
 #include "link/pump_wait.h"
@@ -238,6 +239,8 @@ void TPgm::SetLvdtFitted(bool on) { components_.setStateBit(QStringLiteral("LVDT
 
 void TPgm::ApplyAccessRules() {
   const access::States states = AccessStates();
+  // The change log names the level of whoever works at the window.
+  link::SetLoggedAccessLevel(states.accessLevel);
   components_.apply(states);
   // Once a connection has told whether the second input exists, its two labels
   // stay grey without it, whatever their tag allows.

@@ -128,9 +128,7 @@ bool TPasswordForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TPasswordForm::DoneClick() {
   const std::string entered = Password->text().toStdString();
-  AccessLevel = LevelForPassword(entered, [](int i) {
-    return Unscramble(login_table::Passwords[i], login_table::Positions);
-  });
+  AccessLevel = LevelForPassword(entered, login_table::Passwords);
   AccessLevelName = AccessLevelNameOf(AccessLevel);
   accept();
 }

@@ -10,12 +10,15 @@
 #include "cli/cli_output.h"
 #include "cli/cli_view.h"
 #include "cli/parameter_file.h"
+#include "cli/write_checks.h"
+#include "link/change_log.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/link_session.h"
 #include "link/port.h"
 #include "link/pump_wait.h"
 #include "params/conversions.h"
+#include "params/derived.h"
 #include "params/identity_text.h"
 #include "params/parameter_set.h"
 #include "params/register_map.h"
@@ -70,7 +73,9 @@ const std::vector<Command>& Commands() {
        {{"--json", "", "the set as a JSON file for write (the items editable at your level)"},
         {"--cfg", "FILE", "instead: save the three user profiles to a configuration file (*.cfg)"}}, Read},
       {"write", "FILE.json", "sends a parameter set (a bad file is refused before anything is sent)",
-       {{"--store", "", "store the set in the valve's EEPROM after sending it"}}, Write},
+       {{"--store", "", "store the set in the valve's EEPROM after sending it"},
+        {"--allow-out-of-range", "", "also send values the window shows in red"},
+        {"--other-valve", "", "send a file read from a valve of another type or configuration"}}, Write},
       {"load", "", "loads the three user profiles from a configuration file into the valve's EEPROM",
        {{"--cfg", "FILE", "the configuration file (*.cfg); a damaged one is refused before anything is sent"}},
        LoadProfiles},
@@ -164,8 +169,9 @@ int WithLink(Context& c, const std::function<int()>& body) {
       return ExitLinkFailure;
     }
   }
-  link::SetErrorReporter([&io = c.io](const std::string& text, const std::string& caption) {
-    io.err << CliQuestions::Trimmed(caption) << ": " << CliQuestions::Trimmed(text) << '\n';
+  link::SetErrorReporter([&c](const std::string& text, const std::string& caption) {
+    ++c.linkErrors;
+    c.io.err << CliQuestions::Trimmed(caption) << ": " << CliQuestions::Trimmed(text) << '\n';
   });
   InstallChangeLog(c.io.err);
   link::LinkSession session(com);
@@ -183,7 +189,9 @@ int WithLink(Context& c, const std::function<int()>& body) {
   });
   const ScopeGuard unhook([] { link::SetPumpHook({}); });
   try {
-    return body();
+    const int code = body();
+    // A sequence that went on after a link error did not do all it was asked.
+    return code == ExitDone && c.linkErrors > 0 ? int{ExitLinkFailure} : code;
   } catch (const link::UsbError&) {
     return ExitLinkFailure;
   } catch (const link::ConversionError& e) {
@@ -204,10 +212,17 @@ int AccessLevel(Io& io, bool ask) {
   std::optional<std::string> password;
   if (const char* p = std::getenv(PasswordVariable)) password = p;
   else if (ask) password = io.askPassword();
-  if (!password) return 0;
-  return app::LevelForPassword(*password, [](int i) {
-    return app::Unscramble(app::login_table::Passwords[i], app::login_table::Positions);
-  });
+  // The derivation is slow on purpose: a password already judged in this run is not derived again.
+  static std::map<std::string, int> judged;
+  int level = 0;
+  if (password) {
+    const auto [it, added] = judged.try_emplace(*password, 0);
+    if (added) it->second = app::LevelForPassword(*password, app::login_table::Passwords);
+    level = it->second;
+  }
+  // The change log names the level of whoever makes a change.
+  link::SetLoggedAccessLevel(level);
+  return level;
 }
 
 int LevelToOperate(std::initializer_list<std::string_view> controls) {
@@ -265,6 +280,7 @@ int Ports(Context& c) {
 std::string Yes(bool on) { return on ? "yes" : "no"; }
 
 int Info(Context& c) {
+  const int level = AccessLevel(c.io, false);
   return WithLink(c, [&] {
     CliView view;
     params::ReadParameterSet(view);
@@ -272,20 +288,22 @@ int Info(Context& c) {
     // The profile button's caption without its words: the number, or "F".
     std::string profile = CliQuestions::Trimmed(view.text("SelectSetup"));
     profile = profile.substr(profile.find_last_of(' ') + 1);
+    const bool serialShown = app::WindowShows("Serial_Number", level, view.isChecked("Positions_3"));
     if (c.has("--json")) {
-      out << JsonObject({{"firmware", JsonString(params::FirmwareText(view.firmware))},
-                         {"serial_number", JsonString(IdentityText(view.serialNumber))},
-                         {"type", JsonString(IdentityText(view.deviceType))},
-                         {"positions", view.isChecked("Positions_3") ? "3" : "2"},
-                         {"input", JsonString(view.isChecked("Voltage_Mode") ? "voltage" : "current")},
-                         {"lvdt", view.isChecked("LVDT_Mode") ? "true" : "false"},
-                         {"remote_control", view.isChecked("RemoteControl") ? "true" : "false"},
-                         {"profile", JsonString(profile)}});
+      std::vector<std::pair<std::string, std::string>> items{{"firmware", JsonString(params::FirmwareText(view.firmware))}};
+      if (serialShown) items.emplace_back("serial_number", JsonString(IdentityText(view.serialNumber)));
+      items.insert(items.end(), {{"type", JsonString(IdentityText(view.deviceType))},
+                                 {"positions", view.isChecked("Positions_3") ? "3" : "2"},
+                                 {"input", JsonString(view.isChecked("Voltage_Mode") ? "voltage" : "current")},
+                                 {"lvdt", view.isChecked("LVDT_Mode") ? "true" : "false"},
+                                 {"remote_control", view.isChecked("RemoteControl") ? "true" : "false"},
+                                 {"profile", JsonString(profile)}});
+      out << JsonObject(items);
       return int{ExitDone};
     }
-    out << params::FirmwareText(view.firmware) << '\n'
-        << "Serial number: " << IdentityText(view.serialNumber) << '\n'
-        << "Type: " << IdentityText(view.deviceType) << '\n'
+    out << params::FirmwareText(view.firmware) << '\n';
+    if (serialShown) out << "Serial number: " << IdentityText(view.serialNumber) << '\n';
+    out << "Type: " << IdentityText(view.deviceType) << '\n'
         << "Positions: " << (view.isChecked("Positions_3") ? 3 : 2) << '\n'
         << "Input: " << (view.isChecked("Voltage_Mode") ? "voltage" : "current") << '\n'
         << "LVDT: " << Yes(view.isChecked("LVDT_Mode")) << '\n'
@@ -329,6 +347,23 @@ int Read(Context& c) {
   });
 }
 
+// Says why the file is not sent; the exit code of the gravest problem.
+int Refused(Context& c, const std::vector<WriteProblem>& problems) {
+  int code = ExitRefused;
+  for (const WriteProblem& p : problems) {
+    c.io.err << ProgramName << ": refused: " << p.text;
+    if (p.kind == WriteProblem::Range) c.io.err << " (--allow-out-of-range sends it)";
+    if (p.kind == WriteProblem::Level) c.io.err << " (set " << PasswordVariable << ")";
+    c.io.err << '\n';
+    if (p.kind != WriteProblem::Level) code = ExitFileError;
+  }
+  if (std::any_of(problems.begin(), problems.end(),
+                  [](const WriteProblem& p) { return p.text.starts_with("the file is for another valve"); }))
+    c.io.err << ProgramName << ": --other-valve sends a file read from another valve\n";
+  c.io.err << ProgramName << ": nothing was sent\n";
+  return code;
+}
+
 int Write(Context& c) {
   const std::string& path = c.arguments.front();
   std::string text;
@@ -345,11 +380,31 @@ int Write(Context& c) {
     c.io.err << ProgramName << ": " << path << ": " << e.what() << "; nothing was sent\n";
     return ExitFileError;
   }
-  if (const std::optional<int> refused = RefusedBelow(c, file.level(), "changing these parameters")) return *refused;
+  const int level = AccessLevel(c.io, true);
+  if (file.level() > level) {
+    c.io.err << ProgramName << ": refused: changing these parameters needs access level " << file.level() << " (set "
+             << PasswordVariable << "); nothing was sent\n";
+    return ExitRefused;
+  }
   return WithLink(c, [&] {
     // The send writes the whole set: what the file leaves out goes back as read.
     CliView view;
     params::ReadParameterSet(view);
+    if (c.linkErrors > 0) return int{ExitLinkFailure};
+    const ValveSet valve{
+        params::ConfigurationWordOf(view),
+        [&view](const params::ParameterRegister& row) -> std::uint32_t {
+          if (row.holder == params::Holder::Held) return *params::Held.WordOf(row.number);
+          const auto it = view.fields.find(row.field);
+          return it != view.fields.end() && it->second.keptWord ? *it->second.keptWord : 0;
+        },
+        [] { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); },
+        {IdentityText(view.deviceType), view.isChecked("Positions_3") ? 3 : 2, view.isChecked("Voltage_Mode"),
+         view.isChecked("LVDT_Mode")}};
+    const std::vector<WriteProblem> problems =
+        CheckWrite(file, valve, level, {c.has("--allow-out-of-range"), c.has("--other-valve")});
+    if (c.linkErrors > 0) return int{ExitLinkFailure};
+    if (!problems.empty()) return Refused(c, problems);
     if (file.configuration) params::ShowConfigurationWord(view, *file.configuration);
     for (const ParameterValue& v : file.values) {
       if (v.row->holder == params::Holder::Held)
@@ -360,9 +415,8 @@ int Write(Context& c) {
     CliQuestions questions(c.io.err);
     const bool store = c.has("--store");
     params::SendParameterSet(view, questions, store);
-    if (questions.errors > 0) return int{ExitFileError};
-    c.note(store ? "Parameters sent and stored." : "Parameters sent (not stored).");
-    return int{ExitDone};
+    if (questions.errors > 0) return c.linkErrors > 0 ? int{ExitLinkFailure} : int{ExitFileError};
+    return c.done(store ? "Parameters sent and stored." : "Parameters sent (not stored).");
   });
 }
 
@@ -403,6 +457,7 @@ int Status(Context& c) {
     c.io.err << ProgramName << ": " << e.english() << '\n';
     return ExitFileError;
   }
+  const int level = AccessLevel(c.io, false);
   return WithLink(c, [&] {
     try {
       const params::ConfigWord config = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration));
@@ -421,8 +476,14 @@ int Status(Context& c) {
       for (;;) {
         view.clearTexts();
         status::StatusRefresh(view, modes);
-        // The stop code in words, as the stop label's hint lists it.
-        if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
+        // Only what the window shows at the user's level: the rest stays empty.
+        for (const std::string& name : view.order)
+          if (!app::WindowShows(name, level, config.positions3)) {
+            view.setText(name, "");
+            view.setVisible(name, false);
+          }
+        // The stop code in words, as the stop label's hint lists it above level 1.
+        if (level > 1 && status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
           view.setText(StopTextColumn, std::string(status::StopCodeText(static_cast<std::uint32_t>(status::LastStopCode))));
         else
           view.setVisible(StopTextColumn, false);

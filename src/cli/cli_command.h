@@ -37,10 +37,18 @@ struct Context {
   std::map<std::string, std::string, std::less<>> options;
   std::vector<std::string> arguments;
   bool quiet = false;
+  // Link errors reported while the command ran, also those a sequence went on after.
+  int linkErrors = 0;
 
   bool has(std::string_view option) const { return options.contains(option); }
   void note(const std::string& text) const {
     if (!quiet) io.err << text << '\n';
+  }
+  // The line that says the command did what it was asked: never after a link error.
+  int done(const std::string& text) const {
+    if (linkErrors > 0) return ExitLinkFailure;
+    note(text);
+    return ExitDone;
   }
 };
 

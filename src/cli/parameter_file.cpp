@@ -4,6 +4,7 @@
 #include "params/valve_state.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <set>
 
 namespace tvx::cli {
 
@@ -65,10 +67,14 @@ std::string JsonValue(const params::ParameterRegister& row, std::uint32_t word) 
   return std::string(text, result.ptr);
 }
 
-std::uint32_t WordOf(const params::ParameterRegister& row, const QJsonValue& value) {
+std::uint32_t WordOf(const params::ParameterRegister& row, const QJsonValue& value, bool& givenAsWord) {
   const std::string name(row.field);
+  givenAsWord = false;
   if (value.isString()) {
-    if (const auto word = ParseHexWord(value.toString().toStdString())) return *word;
+    if (const auto word = ParseHexWord(value.toString().toStdString())) {
+      givenAsWord = true;
+      return *word;
+    }
     throw FileError(name + ": \"" + value.toString().toStdString() + "\" is no number");
   }
   if (!value.isDouble()) throw FileError(name + ": the value is no number");
@@ -81,6 +87,84 @@ std::uint32_t WordOf(const params::ParameterRegister& row, const QJsonValue& val
   if (x != std::floor(x) || x < 0 || x > 4294967295.0)
     throw FileError(name + ": " + Number(x) + " is out of range (a whole number from 0 to 4294967295)");
   return static_cast<std::uint32_t>(x);
+}
+
+// The key of an object in the JSON text at `pos` (a string token), decoded.
+std::string KeyAt(const std::string& json, std::size_t& pos) {
+  const std::size_t start = pos++;
+  while (pos < json.size() && json[pos] != '"') pos += json[pos] == '\\' ? 2 : 1;
+  ++pos;
+  const QJsonDocument key = QJsonDocument::fromJson(QByteArray::fromStdString("[" + json.substr(start, pos - start) + "]"));
+  return key.array().at(0).toString().toStdString();
+}
+
+// QJsonDocument keeps the last of two equal names in an object: the text is
+// scanned for them. `json` is known to be valid JSON.
+void RefuseDuplicateNames(const std::string& json) {
+  struct Level {
+    bool object;
+    bool expectKey;
+    std::set<std::string> names;
+  };
+  std::vector<Level> levels;
+  for (std::size_t pos = 0; pos < json.size();) {
+    const char ch = json[pos];
+    if (ch == '"') {
+      if (!levels.empty() && levels.back().object && levels.back().expectKey) {
+        std::string name = KeyAt(json, pos);
+        levels.back().expectKey = false;
+        if (!levels.back().names.insert(name).second) throw FileError("\"" + name + "\" is given twice in one object");
+      } else {
+        KeyAt(json, pos);  // a string value: skipped
+      }
+      continue;
+    }
+    if (ch == '{' || ch == '[') levels.push_back({ch == '{', ch == '{', {}});
+    else if (ch == '}' || ch == ']') levels.pop_back();
+    else if (ch == ',' && !levels.empty() && levels.back().object) levels.back().expectKey = true;
+    ++pos;
+  }
+}
+
+template <typename T>
+std::optional<T> ValveItem(const QJsonObject& valve, const char* key, std::optional<T> (*take)(const QJsonValue&)) {
+  const QJsonValue value = valve.value(key);
+  if (value.isUndefined()) return std::nullopt;
+  const std::optional<T> taken = take(value);
+  if (!taken) throw FileError(std::string("valve: \"") + key + "\" has no value of its kind");
+  return taken;
+}
+
+ValveDescription ParseValve(const QJsonValue& value) {
+  if (value.isUndefined()) return {};
+  if (!value.isObject()) throw FileError("\"valve\" is no JSON object");
+  const QJsonObject valve = value.toObject();
+  ValveDescription d;
+  d.type = ValveItem<std::string>(valve, "type", [](const QJsonValue& v) -> std::optional<std::string> {
+    if (!v.isString()) return std::nullopt;
+    return v.toString().toStdString();
+  });
+  d.positions = ValveItem<int>(valve, "positions", [](const QJsonValue& v) -> std::optional<int> {
+    if (v.isDouble() && (v.toDouble() == 2 || v.toDouble() == 3)) return v.toInt();
+    return std::nullopt;
+  });
+  d.voltageInput = ValveItem<bool>(valve, "input", [](const QJsonValue& v) -> std::optional<bool> {
+    if (v.toString() == QLatin1String("voltage")) return true;
+    if (v.toString() == QLatin1String("current")) return false;
+    return std::nullopt;
+  });
+  d.lvdt = ValveItem<bool>(valve, "lvdt", [](const QJsonValue& v) -> std::optional<bool> {
+    if (!v.isBool()) return std::nullopt;
+    return v.toBool();
+  });
+  return d;
+}
+
+// The bits of the configuration word that name an item.
+std::uint32_t DefinedBits() {
+  std::uint32_t mask = 0;
+  for (const params::ConfigBit& b : params::ConfigBits) mask |= params::BitMask(b.bit);
+  return mask;
 }
 
 }  // namespace
@@ -97,7 +181,7 @@ std::string_view UnitOf(const params::ParameterRegister& row) {
 }
 
 int ParameterFile::level() const {
-  int level = configuration ? EditLevel(ConfigurationName) : 0;
+  int level = 0;
   for (const ParameterValue& v : values) level = std::max(level, EditLevel(v.row->field));
   return level;
 }
@@ -107,15 +191,19 @@ ParameterFile ParseParameterFile(const std::string& json) {
   const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
   if (doc.isNull()) throw FileError("not a JSON file: " + error.errorString().toStdString());
   if (!doc.isObject()) throw FileError("the file holds no JSON object");
+  RefuseDuplicateNames(json);
   const QJsonObject top = doc.object();
 
   ParameterFile file;
   for (auto it = top.begin(); it != top.end(); ++it) {
     const std::string key = it.key().toStdString();
-    if (key == "valve") continue;
-    if (key == ConfigurationName) {
+    if (key == "valve") {
+      file.valve = ParseValve(it.value());
+    } else if (key == ConfigurationName) {
       const auto word = it.value().isString() ? ParseHexWord(it.value().toString().toStdString()) : std::nullopt;
       if (!word) throw FileError("configuration: expected a word such as \"0x00000005\"");
+      if (const std::uint32_t undefined = *word & ~DefinedBits())
+        throw FileError("configuration: bits " + Hex(undefined) + " name no item of the valve");
       file.configuration = word;
     } else if (key != "parameters") {
       throw FileError("unknown item \"" + key + "\"");
@@ -128,7 +216,9 @@ ParameterFile ParseParameterFile(const std::string& json) {
     const std::string name = it.key().toStdString();
     const params::ParameterRegister* row = params::FindParameterByField(name);
     if (!row || !Writable(*row)) throw FileError("unknown parameter \"" + name + "\"");
-    file.values.push_back({row, WordOf(*row, it.value())});
+    ParameterValue v{row, 0};
+    v.word = WordOf(*row, it.value(), v.givenAsWord);
+    file.values.push_back(v);
   }
   return file;
 }
@@ -137,7 +227,10 @@ std::string ParameterFileJson(const CliView& view, int level) {
   std::string out = "{\n  \"valve\": {";
   out += "\"serial\": " + Quoted(IdentityText(view.serialNumber));
   out += ", \"type\": " + Quoted(IdentityText(view.deviceType));
-  out += ", \"firmware\": " + std::to_string(view.firmware) + "},\n";
+  out += ", \"firmware\": " + std::to_string(view.firmware);
+  out += ", \"positions\": " + std::string(view.isChecked("Positions_3") ? "3" : "2");
+  out += ", \"input\": " + std::string(view.isChecked("Voltage_Mode") ? "\"voltage\"" : "\"current\"");
+  out += ", \"lvdt\": " + std::string(view.isChecked("LVDT_Mode") ? "true" : "false") + "},\n";
   if (level >= EditLevel(ConfigurationName)) {
     // The configuration word as the window would send it back.
     out += "  \"configuration\": " + Quoted(Hex(params::ConfigurationWordOf(view))) + ",\n";

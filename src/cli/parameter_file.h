@@ -6,7 +6,9 @@
 //
 // Parameters are named by their field; a float that is no finite number is
 // given as its word ("0x7FC00000"), so every word goes back bit for bit.
-// "valve" describes where the set came from and is not sent.
+// "valve" describes where the set came from and is not sent; `write` compares
+// its type, positions, input and LVDT with the connected valve's. A name given
+// twice in one object, and a configuration bit no item has, make the file bad.
 #pragma once
 
 #include "cli/cli_view.h"
@@ -34,12 +36,23 @@ using app::ShowLevel;
 struct ParameterValue {
   const params::ParameterRegister* row;
   std::uint32_t word;
+  bool givenAsWord = false;  // "0x..." for a float register
+};
+
+// What the file's "valve" block says of the valve it was read from.
+struct ValveDescription {
+  std::optional<std::string> type;
+  std::optional<int> positions;    // 2 or 3
+  std::optional<bool> voltageInput;
+  std::optional<bool> lvdt;
 };
 
 struct ParameterFile {
   std::optional<std::uint32_t> configuration;
   std::vector<ParameterValue> values;  // in the file's order
-  // The highest edit level among the items of the file.
+  ValveDescription valve;
+  // The highest edit level among the parameters of the file (the
+  // configuration word's bits are judged against the valve's word).
   int level() const;
 };
 

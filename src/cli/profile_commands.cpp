@@ -26,10 +26,8 @@ class CliProfileDialog : public params::ProfileDialog {
  public:
   explicit CliProfileDialog(Progress& progress) : progress_(progress) {}
   void CheckBank(int bank) override {
-    lastBank = bank;
     if (busy_) progress_.show(bank, params::cfgfile::Banks);
   }
-  int lastBank = -1;
   std::optional<int> CheckedProfile() const override { return std::nullopt; }
   void MarkProfiles(std::uint32_t) override {}
   void SetBusy(params::ProfileBusy busy) override { busy_ = busy != params::ProfileBusy::None; }
@@ -60,6 +58,16 @@ class CliProfileQuestions : public params::ProfileQuestions {
   std::string path_;
   std::ostream& err_;
 };
+
+// Which profiles a load stored and which not.
+std::string StoredText(int stored) {
+  const int banks = params::cfgfile::Banks;
+  const auto range = [](int from, int to) {
+    return from == to ? "profile " + std::to_string(from) : "profiles " + std::to_string(from) + " to " + std::to_string(to);
+  };
+  if (stored == 0) return "no profile was stored; " + range(1, banks) + " keep what they held";
+  return range(1, stored) + " stored, " + range(stored + 1, banks) + (stored + 1 == banks ? " keeps what it held" : " keep what they held");
+}
 
 // The profiles dialog opens from the main window's profile panel.
 int ProfilesLevel() { return LevelToOperate({"BankPanel", "SelectSetup"}); }
@@ -102,7 +110,10 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
   try {
     (operations.*operation)();
   } catch (const link::UsbError&) {
-    throw;  // reported already
+    // Reported already, with the profiles the valve now holds.
+    if (operation == &params::ProfileOperations::LoadFromFile)
+      c.io.err << ProgramName << ": the link failed: " << StoredText(operations.StoredProfiles()) << '\n';
+    throw;
   } catch (const link::ConversionError&) {
     throw;
   } catch (const platform::FileError& e) {
@@ -114,9 +125,9 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
     return ExitFileError;
   }
   if (questions.errors > 0) return ExitFileError;
-  if (interrupted && operation == &params::ProfileOperations::LoadFromFile && dialog.lastBank + 1 < params::cfgfile::Banks) {
-    c.io.err << ProgramName << ": interrupted: the load stopped after profile " << dialog.lastBank + 1
-             << " of 3; the profiles after it keep what they held\n";
+  if (operation == &params::ProfileOperations::LoadFromFile && operations.StoredProfiles() < params::cfgfile::Banks) {
+    c.io.err << ProgramName << ": " << (interrupted ? "interrupted" : "stopped") << ": " << StoredText(operations.StoredProfiles())
+             << '\n';
     return ExitFileError;
   }
   return ExitDone;
@@ -135,8 +146,8 @@ int SaveProfiles(Context& c) {
   params::QtCfgStorage storage;
   return WithLink(c, [&] {
     const int code = RunProfiles(c, "Saving the profiles", &params::ProfileOperations::SaveToFile, storage);
-    if (code == ExitDone) c.note("Profiles 1 to 3 saved to " + c.options.at("--cfg") + ".");
-    return code;
+    if (code != ExitDone) return code;
+    return c.done("Profiles 1 to 3 saved to " + c.options.at("--cfg") + ".");
   });
 }
 
@@ -167,8 +178,8 @@ int LoadProfiles(Context& c) {
   return WithLink(c, [&] {
     params::ReadLoggedValve();  // the change log names the valve its lines are about
     const int code = RunProfiles(c, "Loading the profiles", &params::ProfileOperations::LoadFromFile, storage);
-    if (code == ExitDone) c.note("Profiles 1 to 3 loaded into the valve's EEPROM from " + path + ".");
-    return code;
+    if (code != ExitDone) return code;
+    return c.done("Profiles 1 to 3 loaded into the valve's EEPROM from " + path + ".");
   });
 }
 

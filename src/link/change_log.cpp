@@ -40,6 +40,7 @@ struct LogState {
   std::string serialNumber = Unknown;
   std::string deviceType = Unknown;
   std::string firmware = Unknown;
+  std::string accessLevel = Unknown;
   std::map<int, std::uint32_t> known;
 
   int depth = 0;
@@ -169,6 +170,8 @@ void SetLoggedValve(const std::string& serialNumber, const std::string& deviceTy
   s.firmware = Field(firmware, false);
 }
 
+void SetLoggedAccessLevel(int level) { State().accessLevel = std::to_string(level); }
+
 void ForgetLoggedValve() {
   LogState& s = State();
   s.serialNumber = s.deviceType = s.firmware = Unknown;
@@ -235,7 +238,8 @@ ChangeLogScope::~ChangeLogScope() {
   try {
     const bool interrupted = std::uncaught_exceptions() > uncaught_;
     Append(Timestamp() + '\t' + s.serialNumber + '\t' + s.deviceType + '\t' + s.firmware + '\t' +
-           (named ? Field(s.operation, false) : NoOperation) + '\t' + SentText(frames, interrupted));
+           (named ? Field(s.operation, false) : NoOperation) + '\t' + SentText(frames, interrupted) + "\tlevel " +
+           s.accessLevel);
   } catch (...) {
     // Never out of a destructor, never in the way of the operation.
   }

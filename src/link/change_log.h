@@ -12,8 +12,11 @@
 // the status display) and change no setting, so they are not logged.
 //
 // A line holds tab-separated fields: local time (ISO 8601), serial number,
-// type, firmware, operation, and what was sent, e.g.
+// type, firmware, operation, what was sent, e.g.
 //   W005 0000012C -> 00000190, W017 = 3F800000, S995 = 00000001, 120 unchanged
+// and the access level of the person who made the change ("level 2"; "level ?"
+// before a login). Lines written before the level was logged end after what
+// was sent.
 // "old -> new" for a parameter register whose word was known (read from the
 // valve or written by the program since the port was opened) and differs,
 // "= new" when the old word is not known; writes that left a known word as it
@@ -47,6 +50,8 @@ void SetChangeLogFailureReporter(ChangeLogFailureReporter reporter);
 // the window shows it. Until then (and after the port is opened or closed)
 // the line shows "?".
 void SetLoggedValve(const std::string& serialNumber, const std::string& deviceType, const std::string& firmware);
+// The access level the user logged in with, for the lines that follow.
+void SetLoggedAccessLevel(int level);
 // Forgets the identity and every known parameter word: the port was opened or
 // closed, so another valve may answer next.
 void ForgetLoggedValve();

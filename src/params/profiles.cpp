@@ -1,6 +1,7 @@
 #include "params/profiles.h"
 
 #include "link/change_log.h"
+#include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/protocol.h"
 #include "link/pump_wait.h"
@@ -138,6 +139,7 @@ void ProfileOperations::SendBank(int bank, const std::vector<std::uint8_t>& file
 void ProfileOperations::LoadFromFile() {
   // A Cancel pressed during an earlier save must not stop this load.
   stopRequested_ = false;
+  storedProfiles_ = 0;
   dialog_.MarkProfiles(0);
   const std::optional<std::string> path = questions_.OpenFileName();
   if (!path) return;
@@ -156,9 +158,29 @@ void ProfileOperations::LoadFromFile() {
       questions_.Inform(FileMessage(StructureError, *path), ErrorCaption);
       return;
     }
-    SendBank(bank, *file);
+    try {
+      SendBank(bank, *file);
+    } catch (const link::UsbError&) {
+      // The link error has been shown; the user learns what the valve holds now.
+      questions_.Inform(PartialLoadText(storedProfiles_), ErrorCaption);
+      throw;
+    }
+    // The bank's store command has been answered.
+    ++storedProfiles_;
     if (stopRequested_) break;
   }
+}
+
+std::string PartialLoadText(int storedProfiles) {
+  const auto list = [](int from, int to) {
+    std::string text;
+    for (int n = from; n <= to; ++n) text += (n > from ? ", " : "") + std::to_string(n);
+    return text;
+  };
+  std::string text;
+  if (storedProfiles > 0) text += " Zapisane profile: " + list(1, storedProfiles) + " \n";
+  if (storedProfiles < cfgfile::Banks) text += " Profile bez zmian: " + list(storedProfiles + 1, cfgfile::Banks) + " ";
+  return text;
 }
 
 void ProfileOperations::CopyUserToFactory() {

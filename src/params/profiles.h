@@ -121,6 +121,8 @@ class ProfileOperations {
   // Cancel during a load: the load stops after the bank in progress.
   void RequestStop() { stopRequested_ = true; }
   bool StopRequested() const { return stopRequested_; }
+  // How many profiles (from profile 1 on) the last load stored in the EEPROM.
+  int StoredProfiles() const { return storedProfiles_; }
 
  private:
   class FileOperation;
@@ -134,6 +136,7 @@ class ProfileOperations {
   ProfileQuestions& questions_;
   CfgStorage& storage_;
   bool stopRequested_ = false;
+  int storedProfiles_ = 0;
 };
 
 // The texts of the dialog.
@@ -150,6 +153,10 @@ inline constexpr const char* Different =
     "kolorem. ";
 inline constexpr const char* Same = "Ustawienia użytkownika zgodne z ustawieniami fabrycznymi.  ";
 }  // namespace profiletext
+
+// After a load broken off by a link failure: which profiles were stored and
+// which keep what they held, e.g. " Zapisane profile: 1, 2 \n Profile bez zmian: 3 ".
+std::string PartialLoadText(int storedProfiles);
 
 // The report of a comparison with a file: one line per profile.
 std::string FileComparisonText(const std::string& path, const int (&differingWords)[3]);

@@ -178,7 +178,7 @@ bool Applies(Needs needs, const params::ConfigWord& config) {
 }
 
 std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set, const params::ConfigWord& config,
-                                 char sep) {
+                                 const ShownItem& shown, char sep) {
   std::vector<Entry> entries;
   if (set.setValue) {
     entries.push_back({"Wartość zadana", status::SetValueText(*set.setValue, sep),
@@ -186,7 +186,7 @@ std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set
   }
   for (const StatusName& s : StatusNames) {
     const std::optional<std::string> text = Shown(status, s.component);
-    if (!text || !Applies(s.needs, config)) continue;
+    if (!text || !Applies(s.needs, config) || !shown(s.component)) continue;
     std::string name(s.name);
     if (s.component == "Coil_A_Set" || s.component == "Coil_B_Set")
       name += " (" + status::SetCoilCaption(s.component == "Coil_A_Set" ? 'A' : 'B', config.lvdtMode) + ")";
@@ -225,22 +225,24 @@ ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& ques
   report.firmware = params::FirmwareText(set.firmware);
   report.serialNumber = params::IdentityText(set.serialNumber);
   report.deviceType = params::IdentityText(set.deviceType);
-  report.identity = {
-      {"Rodzaj rozdzielacza", report.deviceType, ""},
-      {"Numer seryjny", report.serialNumber, ""},
+  // Only what the window shows at the reader's level.
+  report.identity = {{"Rodzaj rozdzielacza", report.deviceType, ""}};
+  if (shown("Serial_Number")) report.identity.push_back({"Numer seryjny", report.serialNumber, ""});
+  else report.serialNumber.clear();
+  report.identity.insert(report.identity.end(), {
       {"Oprogramowanie rozdzielacza", std::string(Trimmed(report.firmware)), ""},
       {"Wykonanie", ModeText(params::Mode::Positions3, config.positions3), ""},
       {"Sygnał wejściowy", ModeText(params::Mode::VoltageInput, config.voltageMode), ""},
       {"Czujnik położenia", ModeText(params::Mode::Lvdt, config.lvdtMode), ""},
-  };
-  if (config.lvdtMode)
+  });
+  if (config.lvdtMode && shown("LVDT_CrossWire"))
     report.identity.push_back({"Podłączenie czujnika LVDT", config.lvdtCrossWire ? "zmiana biegunów" : "zwykłe", ""});
   report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.text("SelectSetup"))), ""});
   report.parameters = ParameterSections(set, held, config, shown, sep);
 
   ReportView state(sep);
   status::StatusRefresh(state, {config.lvdtMode, config.voltageMode});
-  report.status = StatusEntries(state, set, config, sep);
+  report.status = StatusEntries(state, set, config, shown, sep);
   if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop) {
     const auto code = static_cast<std::uint32_t>(status::LastStopCode);
     report.stop = StopSnapshot{code, status::StopCodeCaption(code), std::string(status::StopCodeText(code)),

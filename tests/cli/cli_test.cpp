@@ -38,7 +38,7 @@ TEST_F(CommandLine, JsonReadWrittenBackLeavesTheValveUnchangedWordForWord) {
 }
 
 TEST_F(CommandLine, ChangedValueIsSentAndStored) {
-  testing::ScopedEnvironment password(PasswordVariable, "serwis");  // level 1
+  testing::ScopedEnvironment password(PasswordVariable, "technik");  // level 2: PWM is free with dither on
   const Result r = run({"write", file("pwm.json", R"({"parameters": {"PWM": 1500, "PID_P": 3.25}})"), "--store"});
   ASSERT_EQ(r.code, ExitDone) << r.err;
   EXPECT_EQ(valve_.model().parameter(params::reg::PWM), 1500u);
@@ -61,6 +61,12 @@ TEST_F(CommandLine, BadFileSendsNothing) {
       R"({"parameter": {}})",                      // unknown item
       R"({"parameters": {"PWM": 1000})",           // no JSON
       R"([1, 2])",
+      R"({"configuration": "0xFFFFFFFF"})",        // bits that name no item
+      R"({"parameters": {"PWM": 1000}, "parameters": {"PID_P": 2}})",  // a name twice
+      R"({"parameters": {"PWM": 1000, "PWM": 1500}})",
+      R"({"parameters": {"PWM": 1000, "\u0050WM": 1500}})",
+      R"({"valve": {"type": "A", "type": "B"}, "parameters": {}})",
+      R"({"valve": {"positions": 4}})",            // no valve has it
   };
   for (const char* text : files) {
     valve_.clearRequests();
@@ -100,10 +106,11 @@ TEST_F(CommandLine, WriteBeyondTheAccessLevelIsRefusedAndSendsNothing) {
   }
   // The typed password of the right level is enough.
   unsetenv(PasswordVariable);
-  EXPECT_EQ(run({"write", pwm}, "serwis").code, ExitDone);
+  EXPECT_EQ(run({"write", pwm}, "technik").code, ExitDone);
 }
 
 TEST_F(CommandLine, StatusWatchAppendsOneRowPerRefreshWithTheStopInWords) {
+  testing::ScopedEnvironment password(PasswordVariable, "technik");  // the stop in words from level 2
   valve_.model().setState(params::state::StopCode, 15);
   const std::string csv = (folder_.path() / "status.csv").string();
   stopAfterRows_ = 3;

@@ -5,6 +5,7 @@
 #include "params/cfg_file.h"
 #include "params/config_word.h"
 #include "params/register_map.h"
+#include "sim/frame_server.h"
 #include "sim/recording_csv.h"
 #include "trace/sampling.h"
 #include "support/change_log_lines.h"
@@ -60,24 +61,52 @@ TEST_F(ProfileCommands, SavedProfilesLoadBackIntoTheBanksAsTheyWere) {
   EXPECT_EQ(lines.back()[1], valve_.model().serialNumber());
 }
 
-TEST_F(ProfileCommands, InterruptedLoadStopsAfterTheProfileInProgress) {
+// A load that did not finish says which profiles it stored, whatever profile
+// is active, and never ends as done.
+TEST_F(ProfileCommands, UnfinishedLoadSaysWhichProfilesWereStored) {
   testing::ScopedEnvironment password(PasswordVariable, "serwis");
   params::cfgfile::Images images;
   for (int b = 0; b < 3; ++b) images[b].fill(static_cast<std::uint8_t>(0x11 * (b + 1)));
   const std::vector<std::uint8_t> bytes = params::cfgfile::Compose(images);
   const std::string cfg = file("valve.cfg", std::string(bytes.begin(), bytes.end()));
-  const auto before = banks();
-  valve_.clearRequests();
-  stopAfterRows_ = 0;  // Ctrl+C already pressed when the first wait comes
-  const Result r = run({"load", "--cfg", cfg});
-  EXPECT_EQ(r.code, ExitFileError);
-  EXPECT_NE(r.err.find("after profile 1 of 3"), std::string::npos) << r.err;
-  // Profile 1 whole (begin, 128 words, store), the others untouched.
-  EXPECT_EQ(valve_.requests().size(), 3u + 1u + 130u);
-  const auto after = banks();
-  EXPECT_TRUE(std::all_of(after[0].begin(), after[0].end(), [](std::uint8_t b) { return b == 0x11; }));
-  EXPECT_EQ(after[1], before[1]);
-  EXPECT_EQ(after[2], before[2]);
+  struct Case {
+    const char* what;
+    int stopAfterRows;              // 0: Ctrl+C pressed before the first wait
+    std::optional<sim::Fault> fault;
+    int code;
+    int stored;
+    const char* says;
+  } cases[] = {
+      {"Ctrl+C", 0, std::nullopt, ExitFileError, 1, "interrupted: profile 1 stored, profiles 2 to 3 keep"},
+      // Garbage for a word of profile 2: its store command is never sent.
+      {"link failure", 1 << 30, sim::Fault{sim::FaultKind::Garbage, 0, "S989", 1, 128 + 5}, ExitLinkFailure, 1,
+       "the link failed: profile 1 stored, profiles 2 to 3 keep"},
+  };
+  for (const Case& c : cases) {
+    for (int b = 0; b < 3; ++b) valve_.model().setUserBank(b, valve_.model().factoryBank(b));
+    valve_.model().setState(params::state::ActiveProfile, 2);  // profile 3 active
+    const auto before = banks();
+    valve_.clearRequests();
+    if (c.fault) valve_.server().injectFault(*c.fault);
+    stopAfterRows_ = c.stopAfterRows;
+    const Result r = run({"load", "--cfg", cfg});
+    valve_.server().clearFaults();
+    EXPECT_EQ(r.code, c.code) << c.what;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.what << ": " << r.err;
+    EXPECT_EQ(r.err.find("loaded into"), std::string::npos) << r.err;
+    if (c.fault) {
+      EXPECT_NE(r.err.find("Zapisane profile: 1"), std::string::npos) << r.err;
+    }
+    const auto after = banks();
+    for (int b = 0; b < 3; ++b) {
+      if (b < c.stored) {
+        EXPECT_TRUE(std::all_of(after[b].begin(), after[b].end(), [&](std::uint8_t x) { return x == 0x11 * (b + 1); }))
+            << c.what << " profile " << b + 1;
+      } else {
+        EXPECT_EQ(after[b], before[b]) << c.what << " profile " << b + 1;
+      }
+    }
+  }
 }
 
 TEST_F(ProfileCommands, DamagedFileSendsNothing) {

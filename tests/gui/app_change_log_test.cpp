@@ -22,10 +22,11 @@ TEST_F(ChangeLogTest, ResetFromTheWindowIsOneLineOfTheValveRead) {
   // Switching remote control (on, and off before the reset) changes no setting.
   const auto lines = testing::ChangeLogLines(link::ChangeLogFile());
   ASSERT_EQ(lines.size(), 1u);
-  ASSERT_EQ(lines[0].size(), 6u);
+  ASSERT_EQ(lines[0].size(), 7u);
   EXPECT_EQ(lines[0][1], "SN-42");
+  // The operation, what was sent and the level of the person at the window.
   EXPECT_EQ(std::vector<std::string>(lines[0].begin() + 4, lines[0].end()),
-            std::vector<std::string>({"Reset", "S998 = 5555AAAA"}));
+            std::vector<std::string>({"Reset", "S998 = 5555AAAA", "level 2"}));
 }
 
 TEST_F(ChangeLogTest, AnUnwritableLogIsToldOnceAfterTheOperations) {

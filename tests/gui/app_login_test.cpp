@@ -1,6 +1,7 @@
 #include "app/definitions.h"
-#include "app/login_table.h"
+#include "app/login_levels.h"
 #include "app/password_form.h"
+#include "login_passwords.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -13,7 +14,7 @@
 namespace tvx::app {
 namespace {
 
-std::string StoredPassword(int i) { return Unscramble(login_table::Passwords[i], login_table::Positions); }
+std::string StoredPassword(int i) { return testing::LoginPasswords[i]; }
 
 int LoginWith(const QString& entry, Qt::Key key = Qt::Key_Return) {
   AccessLevel = -1;

@@ -43,7 +43,7 @@ class ChangeLog : public testing::ValveLinkTest {
   // Operation and what was sent of each line.
   std::vector<Lines> operations() const {
     std::vector<Lines> out;
-    for (const Lines& l : lines()) out.push_back(l.size() == 6 ? Lines{l[4], l[5]} : l);
+    for (const Lines& l : lines()) out.push_back(l.size() == 7 ? Lines{l[4], l[5]} : l);
     return out;
   }
   std::string changed(int r, std::uint32_t old, std::uint32_t now) const {
@@ -74,7 +74,7 @@ TEST_F(ChangeLog, ASendRecordsTheValveAndExactlyTheRegistersItChanged) {
 
   const auto all = lines();
   ASSERT_EQ(all.size(), 3u);
-  EXPECT_EQ(Lines(all[0].begin() + 1, all[0].end() - 2), Lines({"SN-42", "PRV-10", "V1.4   03-11-2022"}));
+  EXPECT_EQ(Lines(all[0].begin() + 1, all[0].end() - 3), Lines({"SN-42", "PRV-10", "V1.4   03-11-2022"}));
   EXPECT_EQ(all[0][0].size(), std::string("2026-12-08T12:45:03+01:00").size()) << all[0][0];
   EXPECT_EQ(operations(),
             std::vector<Lines>({

@@ -1,7 +1,9 @@
 #include "app/login_levels.h"
+#include "app/password_digest.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 namespace tvx::app {
@@ -34,22 +36,56 @@ TEST(LoginLevels, TextsStopAt24Bytes) {
 }
 
 TEST(LoginLevels, PasswordsAreComparedInOrderAsWholeCaseSensitiveTexts) {
+  // A table of digests made with two rounds, as the build makes them with many.
   const std::vector<std::string> stored = {"four", "three", "two", "one"};
-  auto password = [&](int i) { return stored.at(static_cast<std::size_t>(i)); };
-  EXPECT_EQ(LevelForPassword("four", password), 4);
-  EXPECT_EQ(LevelForPassword("three", password), 3);
-  EXPECT_EQ(LevelForPassword("two", password), 2);
-  EXPECT_EQ(LevelForPassword("one", password), 1);
-  EXPECT_EQ(LevelForPassword("One", password), 0);
-  EXPECT_EQ(LevelForPassword("on", password), 0);
-  EXPECT_EQ(LevelForPassword("one ", password), 0);
-  EXPECT_EQ(LevelForPassword("", password), 0);
+  const std::uint8_t salt[] = {1, 2, 3, 4, 5, 6, 7, 8};
+  PasswordTable table{salt, sizeof salt, 2, {}};
+  for (std::size_t i = 0; i < 4; ++i) table.digests[i] = Pbkdf2Sha256(stored[i], salt, 2);
+  EXPECT_EQ(LevelForPassword("four", table), 4);
+  EXPECT_EQ(LevelForPassword("three", table), 3);
+  EXPECT_EQ(LevelForPassword("two", table), 2);
+  EXPECT_EQ(LevelForPassword("one", table), 1);
+  EXPECT_EQ(LevelForPassword("One", table), 0);
+  EXPECT_EQ(LevelForPassword("on", table), 0);
+  EXPECT_EQ(LevelForPassword("one ", table), 0);
+  EXPECT_EQ(LevelForPassword("", table), 0);
+  // Another salt gives other digests: nothing matches.
+  const std::uint8_t otherSalt[] = {9};
+  EXPECT_EQ(LevelForPassword("four", PasswordTable{otherSalt, 1, 2, table.digests}), 0);
+}
+
+TEST(LoginLevels, DigestIsPbkdf2WithHmacSha256) {
+  struct Case {
+    const char* password;
+    const char* salt;
+    std::uint32_t iterations;
+    const char* hex;  // the first 32 bytes of the derived key
+  } cases[] = {
+      {"password", "salt", 1, "120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b"},
+      {"password", "salt", 2, "ae4d0c95af6b46d32d0adff928f06dd02a303f8ef3c251dfd6e2d85a95474c43"},
+      {"password", "salt", 4096, "c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a"},
+      {"passwd", "salt", 1, "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"},
+  };
+  for (const Case& c : cases) {
+    const std::string salt = c.salt;
+    const Sha256Digest key = Pbkdf2Sha256(c.password, Bytes(salt), c.iterations);
+    std::string hex;
+    for (std::uint8_t b : key) {
+      char two[3];
+      std::snprintf(two, sizeof two, "%02x", b);
+      hex += two;
+    }
+    EXPECT_EQ(hex, c.hex) << c.password << ' ' << c.iterations;
+  }
 }
 
 TEST(LoginLevels, FirstMatchWinsAndEmptyEntryNeverMatches) {
   const std::vector<std::string> stored = {"same", "same", "", "x"};
-  auto password = [&](int i) { return stored.at(static_cast<std::size_t>(i)); };
+  std::string entry;
+  auto password = [&](int i) { return entry == stored.at(static_cast<std::size_t>(i)); };
+  entry = "same";
   EXPECT_EQ(LevelForPassword("same", password), 4);
+  entry = "";
   EXPECT_EQ(LevelForPassword("", password), 0);
 }
 

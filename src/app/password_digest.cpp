@@ -1,0 +1,140 @@
+#include "app/password_digest.h"
+
+#include <cstring>
+#include <vector>
+
+namespace tvx::app {
+
+namespace {
+
+constexpr std::uint32_t K[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+
+struct Sha256State {
+  std::uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                        0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  std::uint8_t block[64] = {};
+  std::size_t used = 0;
+  std::uint64_t length = 0;
+
+  void compress() {
+    std::uint32_t w[64];
+    for (int i = 0; i < 16; ++i)
+      w[i] = std::uint32_t{block[4 * i]} << 24 | std::uint32_t{block[4 * i + 1]} << 16 |
+             std::uint32_t{block[4 * i + 2]} << 8 | block[4 * i + 3];
+    for (int i = 16; i < 64; ++i) {
+      const std::uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+      const std::uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+      w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], k = h[7];
+    for (int i = 0; i < 64; ++i) {
+      const std::uint32_t t1 = k + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + K[i] + w[i];
+      const std::uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+      k = g;
+      g = f;
+      f = e;
+      e = d + t1;
+      d = c;
+      c = b;
+      b = a;
+      a = t1 + t2;
+    }
+    h[0] += a; h[1] += b; h[2] += c; h[3] += d; h[4] += e; h[5] += f; h[6] += g; h[7] += k;
+  }
+
+  void add(std::span<const std::uint8_t> data) {
+    for (std::uint8_t byte : data) {
+      block[used++] = byte;
+      if (used == 64) {
+        compress();
+        used = 0;
+      }
+    }
+    length += data.size();
+  }
+
+  Sha256Digest finish() {
+    const std::uint64_t bits = length * 8;
+    const std::uint8_t one = 0x80, zero = 0;
+    add({&one, 1});
+    while (used != 56) add({&zero, 1});
+    std::uint8_t tail[8];
+    for (int i = 0; i < 8; ++i) tail[i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    add(tail);
+    Sha256Digest out;
+    for (int i = 0; i < 8; ++i)
+      for (int j = 0; j < 4; ++j) out[4 * i + j] = static_cast<std::uint8_t>(h[i] >> (24 - 8 * j));
+    return out;
+  }
+};
+
+// HMAC with the key's two padded blocks hashed once, for the many rounds of PBKDF2.
+class Hmac {
+ public:
+  explicit Hmac(std::span<const std::uint8_t> key) {
+    std::uint8_t padded[64] = {};
+    if (key.size() > 64) {
+      const Sha256Digest hashed = Sha256(key);
+      std::memcpy(padded, hashed.data(), hashed.size());
+    } else if (!key.empty()) {
+      std::memcpy(padded, key.data(), key.size());
+    }
+    std::uint8_t pad[64];
+    for (int i = 0; i < 64; ++i) pad[i] = padded[i] ^ 0x36;
+    inner_.add(pad);
+    for (int i = 0; i < 64; ++i) pad[i] = padded[i] ^ 0x5c;
+    outer_.add(pad);
+  }
+  Sha256Digest operator()(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b = {}) const {
+    Sha256State inner = inner_;
+    inner.add(a);
+    inner.add(b);
+    const Sha256Digest innerDigest = inner.finish();
+    Sha256State outer = outer_;
+    outer.add(innerDigest);
+    return outer.finish();
+  }
+
+ private:
+  Sha256State inner_, outer_;
+};
+
+std::span<const std::uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+}  // namespace
+
+Sha256Digest Sha256(std::span<const std::uint8_t> data) {
+  Sha256State state;
+  state.add(data);
+  return state.finish();
+}
+
+Sha256Digest HmacSha256(std::span<const std::uint8_t> key, std::span<const std::uint8_t> message) {
+  return Hmac(key)(message);
+}
+
+Sha256Digest Pbkdf2Sha256(std::string_view password, std::span<const std::uint8_t> salt, std::uint32_t iterations) {
+  const Hmac prf(Bytes(password));
+  const std::uint8_t blockIndex[4] = {0, 0, 0, 1};
+  Sha256Digest u = prf(salt, blockIndex);
+  Sha256Digest out = u;
+  for (std::uint32_t i = 1; i < iterations; ++i) {
+    u = prf(u);
+    for (std::size_t j = 0; j < out.size(); ++j) out[j] ^= u[j];
+  }
+  return out;
+}
+
+}  // namespace tvx::app
