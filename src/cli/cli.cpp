@@ -133,6 +133,8 @@ int UsageError(Io& io, const std::string& what, std::string_view command) {
 CliQuestions::Answer CliQuestions::ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
   err_ << Trimmed(caption) << ": " << Trimmed(text) << '\n';
   if (icon == Icon::Error) ++errors;
+  // Nobody to ask: a question whose default is No is answered No.
+  if (buttons == Buttons::YesNoDefaultNo) return Answer::No;
   return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
 }
 
@@ -318,7 +320,10 @@ int Write(Context& c) {
     }
     CliQuestions questions(c.io.err);
     const bool store = c.has("--store");
-    params::SendParameterSet(view, questions, store);
+    if (!params::SendParameterSet(view, questions, store)) {
+      c.io.err << ProgramName << ": values outside their limits; nothing was sent\n";
+      return int{ExitFileError};
+    }
     if (questions.errors > 0) return int{ExitFileError};
     c.note(store ? "Parameters sent and stored." : "Parameters sent (not stored).");
     return int{ExitDone};
