@@ -1,5 +1,6 @@
 #include "params/dialog_view.h"
 
+#include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
 
@@ -11,10 +12,13 @@ std::uint32_t ReadFloatIntoField(DialogView& view, std::string_view name, int re
   return word;
 }
 
-std::uint32_t WriteFloatField(const DialogView& view, std::string_view name, int reg) {
-  const std::uint32_t word = ParseFloatWord(view.field(name));
-  link::WriteRegister(reg, word);
-  return word;
+std::uint32_t FloatFieldWord(DialogView& view, std::string_view name) {
+  try {
+    return ParseFloatWord(view.field(name));
+  } catch (const link::ConversionError&) {
+    view.showFailedField(name);
+    throw;
+  }
 }
 
 }  // namespace tvx::params

@@ -27,7 +27,7 @@ void RampSetup(params::DialogView& dialog, params::HeldParameters& held, bool he
   if (!dialog.run()) return;
 
   link::ChangeLogScope logged("Rampa");
-  for (const RampField& f : RampFields) params::WriteFloatField(dialog, f.name, f.reg);
+  params::WriteFloatFields(dialog, RampFields);
   held.rampEnable = dialog.checked(RampEnableBox);
   link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
 }
