@@ -15,6 +15,7 @@
 #include "params/conversions.h"
 #include "params/identity_text.h"
 #include "params/parameter_set.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
 #include "platform/port_names.h"
@@ -381,7 +382,7 @@ int Status(Context& c) {
     }
   }
   return WithLink(c, [&] {
-    const params::ConfigWord config = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration));
+    const params::ConfigWord config = params::ConfigWord::Decode(params::ReadParameterWord(params::reg::Configuration));
     params::ReadHardwareFlags();
     const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
     CliView view;

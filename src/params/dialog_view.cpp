@@ -3,11 +3,12 @@
 #include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
+#include "params/plausible_words.h"
 
 namespace tvx::params {
 
 std::uint32_t ReadFloatIntoField(DialogView& view, std::string_view name, int reg) {
-  const std::uint32_t word = link::ReadParameter(reg);
+  const std::uint32_t word = ReadParameterWord(reg);
   view.showValue(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
   return word;
 }

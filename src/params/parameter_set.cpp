@@ -8,6 +8,7 @@
 #include "params/derived.h"
 #include "params/identity_text.h"
 #include "params/out_of_range.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
 
@@ -66,7 +67,7 @@ void LogValve(std::uint32_t firmware, const std::string& serialNumber, const std
 void ReadParameterSet(ParameterView& view) {
   MaskFloatingPointExceptions();
   std::array<std::uint8_t, proto::ParameterBlockLength> block{};
-  link::ReadBlock(state::ParameterBlock, block.data());
+  ReadParameterBlock(block.data());
   const auto words = DecodeParameterBlock(block);
   auto word = [&](int reg) { return words[static_cast<std::size_t>(reg - 1)]; };
 

@@ -5,6 +5,7 @@
 #include "link/protocol.h"
 #include "link/pump_wait.h"
 #include "params/cfg_file.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 #include "scope_guard.h"
 
@@ -94,7 +95,7 @@ void ProfileOperations::SaveToFile() {
   cfgfile::Images images;
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     dialog_.CheckBank(bank);
-    link::ReadProfileBank(bank, cfgfile::ImageBytes, images[bank].data());
+    ReadProfileImage(bank, images[bank].data());
     link::PumpWait(PauseAfterCommand);
   }
   storage_.Write(*path, cfgfile::Compose(images));
@@ -206,7 +207,7 @@ void ProfileOperations::CompareWithFile() {
   std::uint32_t changed = 0;
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     cfgfile::Image image;
-    link::ReadProfileBank(bank, cfgfile::ImageBytes, image.data());
+    ReadProfileImage(bank, image.data());
     link::PumpWait(PauseAfterCommand);
     differing[bank] = cfgfile::DifferingWords(image, cfgfile::ImageOf(*file, bank));
     if (differing[bank] != 0) changed |= 1u << bank;

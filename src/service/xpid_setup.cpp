@@ -4,6 +4,7 @@
 #include "link/exchanges.h"
 #include "params/config_word.h"
 #include "params/conversions.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 
 namespace tvx::service {
@@ -47,7 +48,7 @@ void WriteSet(params::DialogView& dialog, Held& held, const std::array<XpidField
 void NearZeroPidSetup(params::DialogView& dialog, Held& held, bool heldFlagsRead) {
   ReadSet(dialog, held, NearZeroFields);
   if (!heldFlagsRead) {
-    held.xpidRampOnly = params::ConfigWord::Decode(link::ReadParameter(reg::Configuration)).xpidRampOnly;
+    held.xpidRampOnly = params::ConfigWord::Decode(params::ReadParameterWord(reg::Configuration)).xpidRampOnly;
   }
   dialog.setChecked(RampOnlyBox, held.xpidRampOnly);
 

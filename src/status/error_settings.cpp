@@ -4,6 +4,7 @@
 #include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 
 #include <algorithm>
@@ -43,14 +44,14 @@ void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   // the valve's mask every box would show blocked and OK would switch off all
   // error detection.
   if (!held.known) {
-    held.mask = link::ReadParameter(reg::ErrorMask);
+    held.mask = params::ReadParameterWord(reg::ErrorMask);
     held.known = true;
   }
   ErrorSettingsShown shown;
   shown.mask = held.mask;
-  shown.warnLimit = link::ReadParameter(reg::TemperatureWarning);
-  shown.stopLimit = link::ReadParameter(reg::TemperatureStop);
-  shown.startDelay = link::ReadParameter(reg::StartDelay);
+  shown.warnLimit = params::ReadParameterWord(reg::TemperatureWarning);
+  shown.stopLimit = params::ReadParameterWord(reg::TemperatureStop);
+  shown.startDelay = params::ReadParameterWord(reg::StartDelay);
   shown.warnField = TemperatureLimitField(shown.warnLimit);
   shown.stopField = TemperatureLimitField(shown.stopLimit);
   shown.delayField = StartDelayField(shown.startDelay);
