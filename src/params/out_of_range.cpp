@@ -13,7 +13,7 @@ std::string Decimal(double x, int decimals, char sep) { return FormatFixed(x, de
 
 class Collector {
  public:
-  Collector(const FieldText& text, char sep) : text_(text), sep_(sep) {}
+  Collector(const FieldTexts& text, char sep) : text_(text), sep_(sep) {}
 
   std::optional<std::string> Text(std::string_view field) const { return text_(field); }
 
@@ -29,7 +29,7 @@ class Collector {
   std::vector<OutOfRange> fields;
 
  private:
-  const FieldText& text_;
+  const FieldTexts& text_;
   char sep_;
 };
 
@@ -65,7 +65,7 @@ void CheckDither(Collector& c, std::uint32_t pwmMax) {
 
 }  // namespace
 
-std::vector<OutOfRange> OutOfRangeSetFields(const FieldText& text, bool threePositions, std::uint32_t pwmMax,
+std::vector<OutOfRange> OutOfRangeSetFields(const FieldTexts& text, bool threePositions, std::uint32_t pwmMax,
                                             char sep) {
   Collector c(text, sep);
   if (const std::optional<std::string> t = c.Text("PWM")) c.AddIf("PWM", PwmFieldRed(*t), "PWM [Hz]", "od 50 do 5000");
@@ -82,7 +82,7 @@ std::vector<OutOfRange> OutOfRangeSetFields(const FieldText& text, bool threePos
   return std::move(c.fields);
 }
 
-std::vector<OutOfRange> OutOfRangeDitherFields(const FieldText& text, std::uint32_t pwmMax, char sep) {
+std::vector<OutOfRange> OutOfRangeDitherFields(const FieldTexts& text, std::uint32_t pwmMax, char sep) {
   Collector c(text, sep);
   CheckDither(c, pwmMax);
   return std::move(c.fields);

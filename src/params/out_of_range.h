@@ -23,17 +23,17 @@ struct OutOfRange {
 };
 
 // A field's text by component name; nothing when the window has no such field.
-using FieldText = std::function<std::optional<std::string>(std::string_view field)>;
+using FieldTexts = std::function<std::optional<std::string>(std::string_view field)>;
 
 // The fields of the whole parameter set the window marks red: PWM, I_Limit,
 // DAC_Imax, the coil currents (solenoid B only with 3 positions, where its
 // fields are shown), the three service gains and the dither fields of the
 // options dialog (amplitude against the PWM maximum). A text that is no number
 // is left to the conversion.
-std::vector<OutOfRange> OutOfRangeSetFields(const FieldText& text, bool threePositions, std::uint32_t pwmMax,
+std::vector<OutOfRange> OutOfRangeSetFields(const FieldTexts& text, bool threePositions, std::uint32_t pwmMax,
                                             char decimalSeparator);
 // The options dialog's dither fields alone.
-std::vector<OutOfRange> OutOfRangeDitherFields(const FieldText& text, std::uint32_t pwmMax, char decimalSeparator);
+std::vector<OutOfRange> OutOfRangeDitherFields(const FieldTexts& text, std::uint32_t pwmMax, char decimalSeparator);
 
 // Nothing to ask: true. Otherwise the question (default answer No); true only
 // for "Tak".

@@ -141,7 +141,7 @@ bool SendParameterSet(ParameterView& view, view::Questions& questions, bool stor
       throw;
     }
   }
-  const FieldText text = [&view](std::string_view field) -> std::optional<std::string> {
+  const FieldTexts text = [&view](std::string_view field) -> std::optional<std::string> {
     const ParameterRegister* row = FindParameterByField(field);
     if (row && row->holder == Holder::OptionsDialog && !view.hasComponent(field)) return std::nullopt;
     return view.fieldValue(field).text;

@@ -29,7 +29,7 @@ bool SendOptionSettings(const OptionSettings& settings, view::Questions& questio
   std::uint32_t words[std::size(fields)] = {};
   for (std::size_t i = 0; i < std::size(fields); ++i)
     words[i] = params::FieldWord(*params::FindParameter(fields[i].first), *fields[i].second);
-  const params::FieldText text = [&](std::string_view field) -> std::optional<std::string> {
+  const params::FieldTexts text = [&](std::string_view field) -> std::optional<std::string> {
     if (field == "Dither_Ampl") return settings.ditherAmplitude.text;
     if (field == "Dither_Freq") return settings.ditherFrequency.text;
     return std::nullopt;

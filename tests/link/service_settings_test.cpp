@@ -63,9 +63,6 @@ TEST_F(ServiceSettings, ErrorSettingsReadTheMaskWhenItIsNotKnownAndWriteBackWhat
        {"R115", "R116", "R122", "W067=003FFFFF", "W115=00000041", "W116=00000046", "W122=00000064"}},
       {"connected without a read", false, 0, 0x003FFFFF,
        {"R067", "R115", "R116", "R122", "W067=003FFFFF", "W115=00000041", "W116=00000046", "W122=00000064"}},
-      // Only errors 1 to 22 have boxes: bit 25 is written back cleared.
-      {"bit 25 set", false, 0, 0x023FFFFF,
-       {"R067", "R115", "R116", "R122", "W067=003FFFFF", "W115=00000041", "W116=00000046", "W122=00000064"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
