@@ -104,15 +104,31 @@ TEST_F(SendTest, ReadBackMismatchIsShownOnceAndTheSendGoesOn) {
   EXPECT_EQ(valve_.requests().back(), "S999=5555AAAA");
 }
 
-TEST_F(SendTest, UnreadFieldStopsAfterTheReadBackOfTheConfigurationWord) {
+TEST_F(SendTest, UnreadFieldsSendNothing) {
   Open(2);  // every field still shows "---"
   valve_.clearRequests();
   pgm_->WriteParameters->click();
-  EXPECT_EQ(RequestNames(), Requests({"W001", "R001"}));
+  EXPECT_TRUE(valve_.requests().empty());
   EXPECT_EQ(MessageTexts(), std::vector<QString>({QStringLiteral("'---' is not a valid integer value.")}));
   EXPECT_TRUE(pgm_->SendParameters->isEnabled());
   EXPECT_TRUE(pgm_->ReadParameters->isEnabled());
   EXPECT_TRUE(pgm_->WriteParameters->isEnabled());
+}
+
+TEST_F(SendTest, AFieldMarkedRedIsSentOnlyAfterTheUserSaysYes) {
+  OpenAndRead(2);
+  pgm_->I_Limit->setText(QStringLiteral("3,5"));
+  ASSERT_TRUE(ui::FieldIsRed(pgm_->I_Limit));
+  for (const ui::Prompts::Answer answer : {ui::Prompts::Answer::No, ui::Prompts::Answer::Yes}) {
+    valve_.clearRequests();
+    prompts_->clear();
+    prompts_->queueAnswer(answer);
+    pgm_->SendParameters->click();
+    ASSERT_EQ(prompts_->messages().size(), 1u);
+    EXPECT_EQ(prompts_->messages()[0].buttons, ui::Prompts::Buttons::YesNoDefaultNo);
+    EXPECT_TRUE(prompts_->messages()[0].text.contains(QStringLiteral("I MAX [A]:  3,5")));
+    EXPECT_EQ(valve_.requests().empty(), answer == ui::Prompts::Answer::No);
+  }
 }
 
 TEST_F(SendTest, FailedExchangeStopsTheSendAndTheButtonsComeBack) {
