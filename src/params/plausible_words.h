@@ -36,7 +36,7 @@ struct PlausibleRange {
 namespace plausible {
 inline constexpr double Amperes = 100.0;  // no coil driver comes near it
 inline constexpr double Volts = 1000.0;
-inline constexpr double Factor = 1.0e6;   // gains, PID constants, corrections
+inline constexpr double Factor = 1.0e9;   // gains, PID constants, corrections
 inline constexpr double Percent = 1000.0;
 inline constexpr double Bits16 = 65535.0;
 }  // namespace plausible
