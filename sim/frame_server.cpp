@@ -124,7 +124,18 @@ constexpr KindName Kinds[] = {
     {FaultKind::CorruptStx, "stx"},    {FaultKind::CorruptEtx, "etx"},
     {FaultKind::StrayByte, "stray"},   {FaultKind::Truncate, "truncate"},
     {FaultKind::Garbage, "garbage"},   {FaultKind::HangUp, "hangup"},
-    {FaultKind::Ignore, "ignore"},
+    {FaultKind::Ignore, "ignore"},     {FaultKind::Noise, "noise"},
+};
+
+// Deterministic noise, so that a test knows what a fault sends.
+struct NoiseSource {
+  std::uint32_t x = 0x2545F491u;
+  std::uint32_t next() {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return x;
+  }
 };
 
 bool parseInt(const std::string& s, int& v) {
@@ -211,16 +222,20 @@ FaultOutcome applyFault(const Fault& f, std::vector<std::uint8_t> reply) {
       reply.resize(std::min(reply.size(), static_cast<std::size_t>(f.param)));
       o.bytes = std::move(reply);
       break;
+    case FaultKind::Noise:
+      if (reply.size() == proto::FramedReplyLength && reply.front() == proto::STX && reply.back() == proto::ETX) {
+        NoiseSource noise;
+        for (std::size_t i = proto::ReplyValueOffset; i < proto::ReplyValueOffset + 8; ++i)
+          reply[i] = static_cast<std::uint8_t>("0123456789ABCDEF"[noise.next() % 16]);
+        o.bytes = std::move(reply);
+        break;
+      }
+      [[fallthrough]];
     case FaultKind::Garbage: {
       // Printable noise of the reply's length, never STX or ETX.
-      std::uint32_t x = 0x2545F491u;
+      NoiseSource noise;
       o.bytes.resize(reply.size());
-      for (auto& b : o.bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<std::uint8_t>('!' + x % 90);
-      }
+      for (auto& b : o.bytes) b = static_cast<std::uint8_t>('!' + noise.next() % 90);
       break;
     }
     case FaultKind::HangUp: o.hangUp = true; break;

@@ -64,6 +64,9 @@ enum class FaultKind {
   Garbage,     // bytes of the reply's length that are no reply at all
   HangUp,      // the line is closed instead of replying
   Ignore,      // the request is lost on the way: not acted on, no reply
+  Noise,       // a reply of the right form with noise for its contents: a framed
+               // reply keeps its frame and carries 8 noise hex digits, a raw
+               // block is noise bytes (as with Garbage, which it has no frame)
 };
 
 struct Fault {
@@ -79,6 +82,7 @@ struct Fault {
 // Parses a fault given on the command line:
 //   KIND[:PARAM][@MATCH][+K][xCOUNT]
 // with KIND one of drop, delay, stx, etx, stray, truncate, garbage, hangup,
+// ignore, noise,
 // e.g. "drop", "delay:2000@G003", "truncate:7x3", "hangup@S999"; "+K" makes it
 // apply from the K-th matching request on ("drop@G010+3": the third G010).
 std::optional<Fault> parseFault(const std::string& text);

@@ -1,6 +1,7 @@
 #include "app/main_window_view.h"
 
 #include "app/main_window.h"
+#include "params/derived.h"
 #include "service/options_form.h"
 #include "ui/number_fields.h"
 #include "ui/valve_field.h"
@@ -117,6 +118,10 @@ void MainWindowView::showDeviceType(const std::string& bytes) {
   const QString type = Latin1(bytes);
   if (service::OptionsForm) service::OptionsForm->setDeviceType(type);
   pgm_.ShowDeviceType(service::OptionsForm ? service::OptionsForm->deviceType() : type);
+}
+
+std::uint32_t MainWindowView::pwmMaximum() const {
+  return service::OptionsForm ? service::OptionsForm->PwmMaximum : params::DefaultPwmMax;
 }
 
 void MainWindowView::showFailedField(std::string_view component) {

@@ -35,6 +35,7 @@ class MainWindowView : public params::ParameterView {
   void showSerialNumber(const std::string& bytes) override;
   void showDeviceType(const std::string& bytes) override;
   void showFailedField(std::string_view component) override;
+  std::uint32_t pwmMaximum() const override;
 
  private:
   QObject* find(std::string_view component) const;  // throws std::logic_error for an unknown name

@@ -20,7 +20,9 @@
 #include "params/conversions.h"
 #include "params/derived.h"
 #include "params/identity_text.h"
+#include "params/out_of_range.h"
 #include "params/parameter_set.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
 #include "platform/port_names.h"
@@ -146,6 +148,9 @@ int UsageError(Io& io, const std::string& what, std::string_view command) {
 CliQuestions::Answer CliQuestions::ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
   err_ << Trimmed(caption) << ": " << Trimmed(text) << '\n';
   if (icon == Icon::Error) ++errors;
+  if (allowOutOfRange && caption == params::OutOfRangeCaption) return Answer::Yes;
+  // Nobody to ask: a question whose default is No is answered No.
+  if (buttons == Buttons::YesNoDefaultNo) return Answer::No;
   return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
 }
 
@@ -414,7 +419,13 @@ int Write(Context& c) {
     }
     CliQuestions questions(c.io.err);
     const bool store = c.has("--store");
-    params::SendParameterSet(view, questions, store);
+    // The checks above refused values outside their range unless the user
+    // allowed them; the sequence's own question about them is answered so.
+    questions.allowOutOfRange = c.has("--allow-out-of-range");
+    if (!params::SendParameterSet(view, questions, store)) {
+      c.io.err << ProgramName << ": values outside their limits; nothing was sent\n";
+      return int{ExitFileError};
+    }
     if (questions.errors > 0) return c.linkErrors > 0 ? int{ExitLinkFailure} : int{ExitFileError};
     return c.done(store ? "Parameters sent and stored." : "Parameters sent (not stored).");
   });
@@ -460,7 +471,7 @@ int Status(Context& c) {
   const int level = AccessLevel(c.io, false);
   return WithLink(c, [&] {
     try {
-      const params::ConfigWord config = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration));
+      const params::ConfigWord config = params::ConfigWord::Decode(params::ReadParameterWord(params::reg::Configuration));
       params::ReadHardwareFlags();
       const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
       const StatusUnits units{config.lvdtMode, config.voltageMode};

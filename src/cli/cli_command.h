@@ -73,12 +73,14 @@ int LevelToOperate(std::initializer_list<std::string_view> controls);
 // the exit code 4 with the reason, or nothing when the level is enough.
 std::optional<int> RefusedBelow(Context& c, int needed, std::string_view what);
 
-// Questions of the sequences, answered as the window's first button does; the
+// Questions of the sequences, answered as the window's default button does; the
 // errors among them are counted, so the tool does not end as if all was well.
 class CliQuestions : public view::Questions {
  public:
   explicit CliQuestions(std::ostream& err) : err_(err) {}
   int errors = 0;
+  // --allow-out-of-range: the question about values outside their range is answered Yes.
+  bool allowOutOfRange = false;
 
   Answer ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
   std::optional<std::string> askSaveFile(const FileQuestion&) override { return std::nullopt; }

@@ -3,6 +3,7 @@
 #include "app/access_tags.h"
 #include "app/report_heading.h"
 #include "cli/cli.h"
+#include "cli/cli_command.h"
 #include "program_font.h"
 #include "report/report_content.h"
 
@@ -37,6 +38,11 @@ void EnsureGuiApplication() {
 int WriteReport(const std::string& path, int level, view::Questions& questions, std::ostream& err) {
   EnsureGuiApplication();
   const report::ReportContent content = report::ReadReport(app::ShownAtLevel(level), ',', questions);
+  // What the report says about storage, also where the user sees it at once.
+  err << CliQuestions::Trimmed(content.storage.summary) << '\n';
+  for (const report::Entry& e : content.storage.differences) err << "  " << e.name << ": " << e.value << '\n';
+  if (content.storage.hiddenDifferences > 0)
+    err << "  " << content.storage.hiddenDifferences << " more not shown at this access level\n";
   try {
     report::WriteReportPdf(QString::fromStdString(path), content, app::MakerReportHeading(','));
   } catch (const report::ReportFileError& e) {

@@ -98,13 +98,28 @@ bool Exchange(const Frame& request, std::size_t expected, const ExchangeTiming& 
   return true;
 }
 
+// Every word of a reply the caller's check refuses fails the exchange.
+void CheckWords(const WordCheck& check, const std::uint8_t* reply, std::size_t length, int code) {
+  if (!check) return;
+  for (std::size_t k = 0; 4 * k + 3 < length; ++k) {
+    const std::uint8_t* b = reply + 4 * k;
+    const std::uint32_t word = static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+                               static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+    if (!check(k, word)) {
+      TraceNote("implausible word " + std::to_string(k));
+      CommError(code);
+    }
+  }
+}
+
 std::uint32_t FramedValue(const std::uint8_t* reply) {
   auto value = FramedReplyValue(reply);
   if (!value) throw ConversionError("'" + FramedReplyDigits(reply) + "' is not a valid integer value");
   return *value;
 }
 
-std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, ExchangeCode code) {
+std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, ExchangeCode code,
+                             const WordCheck& check = {}) {
   ExchangeScope scope;
   const ExchangeTiming& t = TimingOf(code);
   Frame request = word ? ValueRequest(letter, reg, *word) : ShortRequest(letter, reg);
@@ -120,15 +135,21 @@ std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, Ex
   Exchange(request, proto::FramedReplyLength, t, reply);
   if (write) LogFrameAnswered();
   std::uint32_t value = t.framed ? FramedValue(reply) : 0;
+  if (check && !check(0, value)) {
+    TraceNote("implausible word");
+    CommError(t.code);
+  }
   if (letter == proto::ReadParameterLetter) NoteParameterWord(reg, value);
   if (t.pauseMs) PumpWait(t.pauseMs);
   return value;
 }
 
-void RawExchange(const Frame& request, std::size_t expected, ExchangeCode code, std::uint8_t* buffer) {
+void RawExchange(const Frame& request, std::size_t expected, ExchangeCode code, std::uint8_t* buffer,
+                 const WordCheck& check = {}) {
   ExchangeScope scope;
   const ExchangeTiming& t = TimingOf(code);
   Exchange(request, expected, t, buffer);
+  CheckWords(check, buffer, expected, t.code);
   if (t.pauseMs) PumpWait(t.pauseMs);
 }
 
@@ -146,8 +167,8 @@ bool ExchangeInProgress() { return Busy; }
 
 void SetExchangeEndHook(std::function<void()> hook) { EndHook() = std::move(hook); }
 
-std::uint32_t ReadParameter(int reg) {
-  return FramedExchange(proto::ReadParameterLetter, reg, nullptr, ReadParameterCode);
+std::uint32_t ReadParameter(int reg, const WordCheck& check) {
+  return FramedExchange(proto::ReadParameterLetter, reg, nullptr, ReadParameterCode, check);
 }
 
 std::uint32_t ReadRegister(int reg) {
@@ -166,8 +187,8 @@ std::uint32_t SendCommand(int command, std::uint32_t word) {
   return FramedExchange(proto::CommandLetter, command, &word, SendCommandCode);
 }
 
-void ReadBlock(int reg, std::uint8_t* buffer) {
-  RawExchange(ShortRequest(proto::ReadStateLetter, reg), proto::BlockLength(reg), ReadBlockCode, buffer);
+void ReadBlock(int reg, std::uint8_t* buffer, const WordCheck& check) {
+  RawExchange(ShortRequest(proto::ReadStateLetter, reg), proto::BlockLength(reg), ReadBlockCode, buffer, check);
   if (reg == proto::ParameterBlockRegister) NoteParameterBlock(buffer, proto::ParameterBlockLength);
 }
 
@@ -177,14 +198,14 @@ bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel) {
                   TimingOf(ReadTraceChunkCode), buffer, &cancel);
 }
 
-void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer) {
+void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer, const WordCheck& check) {
   RawExchange(ValueRequest(proto::CommandLetter, proto::ProfileBankCommand, proto::ProfileBankArgument(bank, length)),
-              length, ReadProfileBankCode, buffer);
+              length, ReadProfileBankCode, buffer, check);
 }
 
-void ReadLinTable(int table, std::uint8_t* buffer) {
+void ReadLinTable(int table, std::uint8_t* buffer, const WordCheck& check) {
   RawExchange(ShortRequest(proto::ReadStateLetter, proto::LinTableRegisterFirst + table - 1),
-              proto::LinTableLength, ReadLinTableCode, buffer);
+              proto::LinTableLength, ReadLinTableCode, buffer, check);
 }
 
 std::string ReadSerialNumber() { return TextExchange(proto::SerialNumberRegister, ReadSerialNumberCode); }

@@ -63,7 +63,15 @@ class ExchangeBusy : public std::runtime_error {
   ExchangeBusy() : std::runtime_error("Valve link busy") {}
 };
 
-std::uint32_t ReadParameter(int reg);
+// A reply can be framed correctly and still carry a word no valve holds (a
+// corrupted byte inside a raw block, noise on the line). A read given a check
+// asks it about every word of the reply, by its place (0 for the value of a
+// framed reply; raw replies as little-endian words); one word refused fails
+// the exchange as a malformed reply: CommError with the exchange's code, and
+// nothing of the reply is noted or returned.
+using WordCheck = std::function<bool(std::size_t index, std::uint32_t word)>;
+
+std::uint32_t ReadParameter(int reg, const WordCheck& check = {});
 std::uint32_t ReadRegister(int reg);
 float ReadRegisterFloat(int reg);
 void WriteRegister(int reg, std::uint32_t word);
@@ -73,13 +81,13 @@ void WriteRegisterFloat(int reg, float value);
 std::uint32_t SendCommand(int command, std::uint32_t word);
 // Raw block of 512 (register 31), 1024 (32) or 2048 bytes (any other);
 // `buffer` holds at least that many.
-void ReadBlock(int reg, std::uint8_t* buffer);
+void ReadBlock(int reg, std::uint8_t* buffer, const WordCheck& check = {});
 // 60 bytes of the trace recording; false at once when `cancel` is found set.
 bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel);
 // `length` raw bytes of profile bank 0, 1 or 2.
-void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer);
+void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer, const WordCheck& check = {});
 // 88 bytes of linearisation table 1, 2 or 3.
-void ReadLinTable(int table, std::uint8_t* buffer);
+void ReadLinTable(int table, std::uint8_t* buffer, const WordCheck& check = {});
 std::string ReadSerialNumber();
 std::string ReadDeviceType();
 

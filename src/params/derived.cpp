@@ -138,6 +138,13 @@ std::string GainFieldName(char coil, char suffix) {
 
 bool CurrentLimitFieldRed(std::string_view text) { return NumberOr(text, 9999.0) > 3.3; }
 
+std::optional<bool> ServiceGainRed(std::string_view text) {
+  // Either separator: the field shows the locale's one.
+  const auto v = TryParseFloat(DotsToCommas(text));
+  if (!v) return std::nullopt;
+  return *v == 0.0;
+}
+
 // ---- PWM and dither -------------------------------------------------------------
 
 std::optional<bool> PwmFieldRed(std::string_view text) {

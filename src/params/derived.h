@@ -94,6 +94,10 @@ std::string GainFieldName(char coil, char suffix);
 // I_Limit and DAC_Imax: red above 3.3 A, and when the text is no number.
 bool CurrentLimitFieldRed(std::string_view text);
 
+// DAC_Gain, ADC_Gain, LVDT_Gain: red when the value is exactly 0, normal for
+// any other number, nothing (colour unchanged) when the text is no number.
+std::optional<bool> ServiceGainRed(std::string_view text);
+
 // ---- PWM and dither -------------------------------------------------------------
 
 inline constexpr std::string_view DitherPwmText = "2000";

@@ -1,20 +1,25 @@
 #include "params/dialog_view.h"
 
+#include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
+#include "params/plausible_words.h"
 
 namespace tvx::params {
 
 std::uint32_t ReadFloatIntoField(DialogView& view, std::string_view name, int reg) {
-  const std::uint32_t word = link::ReadParameter(reg);
+  const std::uint32_t word = ReadParameterWord(reg);
   view.showValue(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
   return word;
 }
 
-std::uint32_t WriteFloatField(const DialogView& view, std::string_view name, int reg) {
-  const std::uint32_t word = ParseFloatWord(view.field(name));
-  link::WriteRegister(reg, word);
-  return word;
+std::uint32_t FloatFieldWord(DialogView& view, std::string_view name) {
+  try {
+    return ParseFloatWord(view.field(name));
+  } catch (const link::ConversionError&) {
+    view.showFailedField(name);
+    throw;
+  }
 }
 
 }  // namespace tvx::params

@@ -7,6 +7,8 @@
 #include "params/conversions.h"
 #include "params/derived.h"
 #include "params/identity_text.h"
+#include "params/out_of_range.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
 
@@ -65,7 +67,7 @@ void LogValve(std::uint32_t firmware, const std::string& serialNumber, const std
 void ReadParameterSet(ParameterView& view) {
   MaskFloatingPointExceptions();
   std::array<std::uint8_t, proto::ParameterBlockLength> block{};
-  link::ReadBlock(state::ParameterBlock, block.data());
+  ReadParameterBlock(block.data());
   const auto words = DecodeParameterBlock(block);
   auto word = [&](int reg) { return words[static_cast<std::size_t>(reg - 1)]; };
 
@@ -120,31 +122,43 @@ void ReadLoggedValve() {
   LogValve(firmware, serialNumber, link::ReadDeviceType());
 }
 
-void SendParameterSet(ParameterView& view, view::Questions& questions, bool store) {
+std::uint32_t ParameterView::pwmMaximum() const { return DefaultPwmMax; }
+
+bool SendParameterSet(ParameterView& view, view::Questions& questions, bool store) {
+  // Every word before the first frame.
+  const std::uint32_t word = ConfigurationWordOf(view);
+  std::array<std::uint32_t, SendOrder.size()> values{};
+  for (std::size_t i = 0; i < SendOrder.size(); ++i) {
+    const ParameterRegister* row = FindParameter(SendOrder[i]);
+    if (row->holder == Holder::Held) {
+      values[i] = *Held.WordOf(row->number);
+      continue;
+    }
+    try {
+      values[i] = FieldWord(*row, view.fieldValue(row->field));
+    } catch (const link::ConversionError&) {
+      view.showFailedField(row->field);
+      throw;
+    }
+  }
+  const FieldTexts text = [&view](std::string_view field) -> std::optional<std::string> {
+    const ParameterRegister* row = FindParameterByField(field);
+    if (row && row->holder == Holder::OptionsDialog && !view.hasComponent(field)) return std::nullopt;
+    return view.fieldValue(field).text;
+  };
+  if (!SendOutOfRange(questions, OutOfRangeSetFields(text, view.isChecked("Positions_3"), view.pwmMaximum(),
+                                                     view.decimalSeparator())))
+    return false;
+
   link::ChangeLogScope logged(store ? "Zapisz" : "Prześlij");
   // Storing copies the working parameters into EEPROM and leaves them as they are.
   logged.CommandsKeepParameters();
-  const std::uint32_t word = ConfigurationWordOf(view);
   link::WriteRegister(reg::Configuration, word);
   if (link::ReadParameter(reg::Configuration) != word)
     questions.ask(ConfigWriteError, ConfigWriteCaption, view::Questions::Icon::Error);
-
-  for (int reg : SendOrder) {
-    const ParameterRegister* row = FindParameter(reg);
-    std::uint32_t value = 0;
-    if (row->holder == Holder::Held) {
-      value = *Held.WordOf(reg);
-    } else {
-      try {
-        value = FieldWord(*row, view.fieldValue(row->field));
-      } catch (const link::ConversionError&) {
-        view.showFailedField(row->field);
-        throw;
-      }
-    }
-    link::WriteRegister(reg, value);
-  }
+  for (std::size_t i = 0; i < SendOrder.size(); ++i) link::WriteRegister(SendOrder[i], values[i]);
   if (store) link::SendCommand(cmd::StoreParameters, proto::OneShot);
+  return true;
 }
 
 void ReadHardwareFlags() {

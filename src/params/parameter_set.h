@@ -35,6 +35,8 @@ class ParameterView : public view::ComponentSink {
   // A send stopped at this field because its text does not convert (the
   // conversion's message tells the rest): the window puts the user there.
   virtual void showFailedField(std::string_view component) { (void)component; }
+  // The PWM maximum the options dialog checks the dither amplitude against.
+  virtual std::uint32_t pwmMaximum() const;
 };
 
 // The configuration word: the modes, the cross-wire box, the option bits and
@@ -51,11 +53,14 @@ void ReadParameterSet(ParameterView& view);
 // type), for a write that does not read the set first.
 void ReadLoggedValve();
 
-// Writes the configuration word and reads it back (a mismatch is reported and
-// the send goes on), then every other register of the set in its order, each
-// field converted just before its write: a field that does not convert stops
-// the send there, after the writes before it. `store` adds the EEPROM command.
-void SendParameterSet(ParameterView& view, view::Questions& questions, bool store);
+// All or nothing: first every field of the set is converted (the first that
+// does not convert is shown to the view and its ConversionError ends the send
+// before any frame) and checked against the limits the window colours it by
+// (fields outside them are sent only when the user says yes; false: nothing
+// was sent). Then the configuration word is written and read back (a mismatch
+// is reported and the send goes on), then every other register of the set in
+// its order. `store` adds the EEPROM command.
+bool SendParameterSet(ParameterView& view, view::Questions& questions, bool store);
 
 // State registers 39 and 42 into BoardVariant and In2Present.
 void ReadHardwareFlags();

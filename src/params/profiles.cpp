@@ -6,7 +6,9 @@
 #include "link/protocol.h"
 #include "link/pump_wait.h"
 #include "params/cfg_file.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
+#include "params/valve_state.h"
 #include "scope_guard.h"
 
 #include <utility>
@@ -21,6 +23,12 @@ constexpr int PauseAfterCommand = 10;  // ms after 988, 990, a bank read and reg
 constexpr int PauseAfterWord = 5;      // ms after each word of a profile being loaded
 
 std::string FileMessage(const char* text, const std::string& path) { return text + path + "   "; }
+
+// A command about to go out may change the valve's working parameters (a
+// profile made active, typical values) or what a profile holds: the held
+// error mask is no longer known to be the valve's, and the error settings read
+// register 67 again before they write it.
+void WorkingSetMayChange() { ErrorMaskKnown = false; }
 
 }  // namespace
 
@@ -41,6 +49,7 @@ void SelectProfile(ProfileSelection& selection, std::int64_t& current) {
     current = *chosen;
     selection.ShowProfile(current);
     link::ChangeLogScope logged("Wybierz");
+    WorkingSetMayChange();
     link::SendCommand(cmd::SelectProfile, ProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
   }
   if (current >= 1 && current <= 9) selection.ShowProfile(current);
@@ -95,7 +104,7 @@ void ProfileOperations::SaveToFile() {
   cfgfile::Images images;
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     dialog_.CheckBank(bank);
-    link::ReadProfileBank(bank, cfgfile::ImageBytes, images[bank].data());
+    ReadProfileImage(bank, images[bank].data());
     link::PumpWait(PauseAfterCommand);
   }
   storage_.Write(*path, cfgfile::Compose(images));
@@ -151,6 +160,7 @@ void ProfileOperations::LoadFromFile() {
   const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, false);
   if (!file) return;
   const int complete = cfgfile::Inspect(*file).completeImages;
+  WorkingSetMayChange();
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     dialog_.CheckBank(bank);
     if (bank >= complete) {
@@ -188,6 +198,7 @@ void ProfileOperations::CopyUserToFactory() {
   dialog_.SetBusy(ProfileBusy::Command);
   const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   link::ChangeLogScope logged("Skopiuj profile użytkownika do profilów fabrycznych");
+  WorkingSetMayChange();
   Command(cmd::UserToFactory, ProfileBulkArgument);
 }
 
@@ -196,6 +207,7 @@ void ProfileOperations::CopyFactoryToUser() {
   dialog_.SetBusy(ProfileBusy::Command);
   const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   link::ChangeLogScope logged("Skopiuj profile fabryczne do profilów użytkownika");
+  WorkingSetMayChange();
   Command(cmd::FactoryToUser, ProfileBulkArgument);
 }
 
@@ -209,6 +221,7 @@ void ProfileOperations::RestoreCheckedProfile() {
     return;
   }
   link::ChangeLogScope logged("Przywróć wybrany profil ustawień z profilów fabrycznych");
+  WorkingSetMayChange();
   Command(cmd::RestoreProfile, RestoreProfileBase + static_cast<std::uint32_t>(*profile - 1));
 }
 
@@ -233,7 +246,7 @@ void ProfileOperations::CompareWithFile() {
   std::uint32_t changed = 0;
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     cfgfile::Image image;
-    link::ReadProfileBank(bank, cfgfile::ImageBytes, image.data());
+    ReadProfileImage(bank, image.data());
     link::PumpWait(PauseAfterCommand);
     differing[bank] = cfgfile::DifferingWords(image, cfgfile::ImageOf(*file, bank));
     if (differing[bank] != 0) changed |= 1u << bank;
@@ -245,6 +258,7 @@ void ProfileOperations::CompareWithFile() {
 void ProfileOperations::WriteTypicalValues() {
   dialog_.MarkProfiles(0);
   link::ChangeLogScope logged("Wpisz do aktualnych ustawień rozdzielacza wartości typowe");
+  WorkingSetMayChange();
   Command(cmd::TypicalValues, proto::OneShot);
 }
 

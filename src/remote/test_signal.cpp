@@ -35,7 +35,7 @@ void TestSignalSetup(params::DialogView& dialog) {
   if (!dialog.run()) return;
 
   link::ChangeLogScope logged("Auto");
-  for (const SignalField& f : SignalFields) params::WriteFloatField(dialog, f.name, f.reg);
+  params::WriteFloatFields(dialog, SignalFields);
   std::uint32_t code = 0;
   for (const WaveformRadio& w : Waveforms)
     if (w.code != 0 && dialog.checked(w.name)) {

@@ -1,10 +1,12 @@
 #include "report/report_content.h"
 
+#include "params/cfg_file.h"
 #include "params/config_word.h"
 #include "params/conversions.h"
 #include "params/derived.h"
 #include "params/identity_text.h"
 #include "params/parameter_set.h"
+#include "params/plausible_words.h"
 #include "params/recorded_view.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
@@ -140,6 +142,72 @@ std::vector<Section> ParameterSections(const ReportView& view, const params::Hel
   return sections;
 }
 
+// ---- the working set against the stored profile ------------------------------------------
+
+// Bits of the configuration word that tell nothing about a stored setting:
+// remote control (the valve keeps it in the working word only) and the unused ones.
+// The configuration word's item as the access rules name it (shown from level 2).
+constexpr const char* ConfigurationItem = "configuration";
+
+constexpr std::uint32_t ConfigurationCompared = ~(params::BitMask(params::cfg::RemoteControl) | 0x7E000000u);
+
+std::string ItemName(std::string_view field) {
+  for (const ParameterName& p : ParameterNames)
+    if (p.field == field) return std::string(p.section) + ": " + std::string(p.name);
+  return std::string(field);
+}
+
+std::string WordText(const params::ParameterRegister& row, std::uint32_t word, char sep) {
+  return row.encoding == params::Encoding::BitSet ? Hex(word) : params::FieldText(row, word, sep);
+}
+
+StorageCheck CompareWithStoredProfile(const ReportView& set, const params::HeldParameters& held,
+                                      const ShownItem& shown, char sep) {
+  StorageCheck check;
+  check.profile = params::CurrentProfile;
+  const std::string number = std::to_string(check.profile);
+  if (check.profile < 1 || check.profile > params::cfgfile::Banks) {
+    check.summary = "Aktywny profil nie jest profilem użytkownika:\nustawień roboczych nie porównano z pamięcią "
+                    "nieulotną rozdzielacza.";
+    return check;
+  }
+  params::cfgfile::Image image;
+  params::ReadProfileImage(static_cast<int>(check.profile - 1), image.data());
+  check.compared = true;
+
+  for (const params::ParameterRegister& row : params::ParameterSet) {
+    const std::uint32_t stored = params::cfgfile::ImageWord(image, row.number - 1);
+    std::uint32_t working = 0;
+    std::string field(row.field);
+    if (row.number == params::reg::Configuration) {
+      working = params::ConfigurationWordOf(set);
+      if ((working & ConfigurationCompared) == (stored & ConfigurationCompared)) continue;
+      field = ConfigurationItem;
+    } else if (row.holder == params::Holder::Held) {
+      working = *held.WordOf(row.number);
+      if (working == stored) continue;
+    } else {
+      const auto it = set.fields.find(row.field);
+      if (it == set.fields.end() || !it->second.keptWord || *it->second.keptWord == stored) continue;
+      working = *it->second.keptWord;
+    }
+    if (!shown(field)) {
+      ++check.hiddenDifferences;
+      continue;
+    }
+    const std::string name = row.number == params::reg::Configuration ? "Słowo konfiguracji" : ItemName(row.field);
+    check.differences.push_back(
+        {name, WordText(row, working, sep) + " (w profilu: " + WordText(row, stored, sep) + ")", ""});
+  }
+  if (check.differences.empty() && check.hiddenDifferences == 0) {
+    check.summary = "Ustawienia robocze są zgodne z profilem nr " + number + " zapisanym w pamięci nieulotnej rozdzielacza.";
+  } else {
+    check.summary = "Ustawienia robocze różnią się od zapisanych w pamięci nieulotnej rozdzielacza (profil nr " + number +
+                    ").\nZmian nie zapisano przyciskiem \"Zapisz\": nie przetrwają wyłączenia zasilania.";
+  }
+  return check;
+}
+
 // ---- the status snapshot --------------------------------------------------------------
 
 // What a value depends on: the window greys it out on a valve without it.
@@ -239,6 +307,7 @@ ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& ques
     report.identity.push_back({"Podłączenie czujnika LVDT", config.lvdtCrossWire ? "zmiana biegunów" : "zwykłe", ""});
   report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.text("SelectSetup"))), ""});
   report.parameters = ParameterSections(set, held, config, shown, sep);
+  report.storage = CompareWithStoredProfile(set, held, shown, sep);
 
   ReportView state(sep);
   status::StatusRefresh(state, {config.lvdtMode, config.voltageMode});

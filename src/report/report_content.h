@@ -55,19 +55,32 @@ struct TraceSnapshot {
   float dkp = 0, dki = 0, lkp = 0, lki = 0;
 };
 
+// Whether the working parameters equal the active profile as stored in the
+// valve's non-volatile memory (a "Prześlij" without "Zapisz" leaves them
+// different): the bank is read, never written.
+struct StorageCheck {
+  bool compared = false;  // false: the active profile is no user profile
+  std::int64_t profile = 0;
+  std::string summary;             // Polish, one or two lines ("\n" between them)
+  std::vector<Entry> differences;  // the working value, with the stored one
+  int hiddenDifferences = 0;       // among items not shown at the reader's level
+};
+
 struct ReportContent {
   std::string firmware;      // "Firmware: V1.4   03-11-2022"
   std::string serialNumber;  // UTF-8
   std::string deviceType;
   std::vector<Entry> identity;
   std::vector<Section> parameters;
+  StorageCheck storage;
   std::vector<Entry> status;
   std::optional<StopSnapshot> stop;
   TraceSnapshot trace;
 };
 
-// Reads the report from the valve: the whole parameter set, one status
-// refresh, then the recording as the chart reads it. The program's values
+// Reads the report from the valve: the whole parameter set, the active
+// profile's stored bank to compare it with, one status refresh, then the
+// recording as the chart reads it. The program's values
 // kept between a read and a send (the held words and flags) stay as they were:
 // the report only looks. A failed exchange has been reported by CommError and
 // ends the read with its exception.

@@ -190,6 +190,24 @@ void Status(Document& d, const ReportContent& c) {
   Rows(d, c.status, 110, true);
 }
 
+// Whether the working set is the stored one, and what differs.
+void Storage(Document& d, const StorageCheck& s) {
+  const bool same = s.compared && s.differences.empty() && s.hiddenDifferences == 0;
+  const QColor color = !s.compared ? Grey : same ? QColor(0, 110, 40) : StopRed;
+  d.Need(RowHeight * 3);
+  d.y += 1.5;
+  for (const QString& line : Q(s.summary).split(QLatin1Char('\n'))) {
+    d.Text(Left, d.y, Width, 5, line, Font(9, true), color);
+    d.y += 5;
+  }
+  d.y += 1;
+  std::vector<Entry> rows = s.differences;
+  if (s.hiddenDifferences > 0)
+    rows.push_back({"Parametry niewidoczne na tym poziomie dostępu", std::to_string(s.hiddenDifferences) + " różnych", ""});
+  if (!rows.empty()) Rows(d, rows, 80, false);
+  d.y += 2;
+}
+
 void Parameters(Document& d, const ReportContent& c) {
   constexpr double NameWidth = 110;
   d.Heading(QStringLiteral("3. Parametry pracy"), RowHeight * 3);
@@ -208,6 +226,7 @@ void Parameters(Document& d, const ReportContent& c) {
     Rows(d, s.entries, NameWidth, true, [&] { TableHeader(d, NameWidth); });
   }
   d.y += 2;
+  Storage(d, c.storage);
 }
 
 // The recording drawn by the chart window's own picture code.

@@ -5,6 +5,7 @@
 #include "link/protocol.h"
 #include "params/conversions.h"
 #include "params/held_parameters.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 
 #include <algorithm>
@@ -104,7 +105,7 @@ int ScaleValue(LinTableKind kind, int i) { return 100 - (kind == LinTableKind::L
 void EditLinTable(LinTableKind kind, bool& useFlag, LinTableEditor& editor) {
   const LinTableInfo& info = InfoOf(kind);
   std::array<std::uint8_t, proto::LinTableLength> block{};
-  link::ReadLinTable(info.table, block.data());
+  params::ReadLinTableWords(info.table, info.base, block.data());
   const std::optional<LinTableAnswer> answer = editor.Edit(kind, UnpackLinTable(block), useFlag);
   if (!answer) return;
   const char* const names[] = {"Lin A", "Lin B", "Lin LVDT"};

@@ -9,6 +9,7 @@
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/prompts.h"
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
@@ -201,7 +202,9 @@ void TOptionsForm::SendConfigClick() {
 void TOptionsForm::SendSettings() {
   // One byte per character; the valve's texts are single-byte.
   SendOptionSettings({Ramp_Start_Delay->value(), Dither_Ampl->value(), Dither_Freq->value(),
-                      Serial_Number->text().toLatin1().toStdString(), Device_Type->text().toLatin1().toStdString()});
+                      Serial_Number->text().toLatin1().toStdString(), Device_Type->text().toLatin1().toStdString(),
+                      PwmMaximum, ui::DecimalSeparator()},
+                     ui::CurrentPrompts());
 }
 
 void TOptionsForm::showOptionBits(const params::ConfigWord& word) {

@@ -4,6 +4,7 @@
 #include "link/exchanges.h"
 #include "params/conversions.h"
 #include "params/derived.h"
+#include "params/out_of_range.h"
 #include "params/register_map.h"
 
 namespace tvx::service {
@@ -21,18 +22,31 @@ void SendOptionSwitch(std::string_view boxName, bool on) {
 
 std::uint32_t ReadPwmMaximum() { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); }
 
-void SendOptionSettings(const OptionSettings& settings) {
-  link::ChangeLogScope logged(OptionsOperation);
+bool SendOptionSettings(const OptionSettings& settings, view::Questions& questions) {
   const std::pair<int, const params::FieldValue*> fields[] = {{params::reg::Ramp_Start_Delay, &settings.rampStartDelay},
                                                               {params::reg::Dither_Ampl, &settings.ditherAmplitude},
                                                               {params::reg::Dither_Freq, &settings.ditherFrequency}};
-  for (const auto& [reg, value] : fields) link::WriteRegister(reg, params::FieldWord(*params::FindParameter(reg), *value));
+  std::uint32_t words[std::size(fields)] = {};
+  for (std::size_t i = 0; i < std::size(fields); ++i)
+    words[i] = params::FieldWord(*params::FindParameter(fields[i].first), *fields[i].second);
+  const params::FieldTexts text = [&](std::string_view field) -> std::optional<std::string> {
+    if (field == "Dither_Ampl") return settings.ditherAmplitude.text;
+    if (field == "Dither_Freq") return settings.ditherFrequency.text;
+    return std::nullopt;
+  };
+  if (!params::SendOutOfRange(questions,
+                              params::OutOfRangeDitherFields(text, settings.pwmMaximum, settings.decimalSeparator)))
+    return false;
+
+  link::ChangeLogScope logged(OptionsOperation);
+  for (std::size_t i = 0; i < std::size(fields); ++i) link::WriteRegister(fields[i].first, words[i]);
   const auto sendText = [](const std::string& text, int firstCommand) {
     const auto words = params::TextToWords(text);
     for (int k = 0; k < params::TextWords; ++k) link::SendCommand(firstCommand + k, words[static_cast<std::size_t>(k)]);
   };
   sendText(settings.serialNumber, params::cmd::SerialNumberFirst);
   sendText(settings.deviceType, params::cmd::DeviceTypeFirst);
+  return true;
 }
 
 }  // namespace tvx::service

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "params/field_value.h"
+#include "view/questions.h"
 
 #include <cstdint>
 #include <string>
@@ -24,11 +25,16 @@ struct OptionSettings {
   params::FieldValue ditherFrequency;  // register 119
   std::string serialNumber;            // one byte per character
   std::string deviceType;
+  // What the dither amplitude is checked against, and how numbers are shown.
+  std::uint32_t pwmMaximum = 5000;
+  char decimalSeparator = ',';
 };
 
 // Registers 117 to 119, then the serial number (commands 90 to 99) and the
-// valve type (commands 100 to 109) as ten words each. A field that does not
-// hold an integer stops the sequence there.
-void SendOptionSettings(const OptionSettings& settings);
+// valve type (commands 100 to 109) as ten words each. All or nothing: a field
+// that does not hold an integer ends it with its ConversionError before the
+// first frame, and dither values the dialog shows red are sent only when the
+// user says yes to the question (false: nothing was sent).
+bool SendOptionSettings(const OptionSettings& settings, view::Questions& questions);
 
 }  // namespace tvx::service

@@ -4,6 +4,7 @@
 #include "link/exchanges.h"
 #include "params/config_word.h"
 #include "params/conversions.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 
 namespace tvx::service {
@@ -20,14 +21,14 @@ void RampSetup(params::DialogView& dialog, params::HeldParameters& held, bool he
   // OK writes them back unchanged.
   for (const RampField& f : RampFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
   if (!heldFlagsRead) {
-    held.rampEnable = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration)).rampEnable;
+    held.rampEnable = params::ConfigWord::Decode(params::ReadParameterWord(params::reg::Configuration)).rampEnable;
   }
   dialog.setChecked(RampEnableBox, held.rampEnable);
 
   if (!dialog.run()) return;
 
   link::ChangeLogScope logged("Rampa");
-  for (const RampField& f : RampFields) params::WriteFloatField(dialog, f.name, f.reg);
+  params::WriteFloatFields(dialog, RampFields);
   held.rampEnable = dialog.checked(RampEnableBox);
   link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
 }

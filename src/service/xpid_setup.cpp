@@ -4,6 +4,7 @@
 #include "link/exchanges.h"
 #include "params/config_word.h"
 #include "params/conversions.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 
 namespace tvx::service {
@@ -34,13 +35,12 @@ void ReadSet(params::DialogView& dialog, Held& held, const std::array<XpidField,
   }
 }
 
-// A field that does not convert stops here; the registers before it keep
-// their new values.
-void WriteSet(const params::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
-  for (const XpidField& f : fields) {
-    const std::uint32_t word = params::WriteFloatField(dialog, f.name, f.reg);
-    if (f.held) held.*f.held = word;
-  }
+// All or nothing: a field that does not convert stops the set before its
+// first frame.
+void WriteSet(params::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
+  const std::vector<std::uint32_t> words = params::WriteFloatFields(dialog, fields);
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    if (fields[i].held) held.*fields[i].held = words[i];
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ void WriteSet(const params::DialogView& dialog, Held& held, const std::array<Xpi
 void NearZeroPidSetup(params::DialogView& dialog, Held& held, bool heldFlagsRead) {
   ReadSet(dialog, held, NearZeroFields);
   if (!heldFlagsRead) {
-    held.xpidRampOnly = params::ConfigWord::Decode(link::ReadParameter(reg::Configuration)).xpidRampOnly;
+    held.xpidRampOnly = params::ConfigWord::Decode(params::ReadParameterWord(reg::Configuration)).xpidRampOnly;
   }
   dialog.setChecked(RampOnlyBox, held.xpidRampOnly);
 

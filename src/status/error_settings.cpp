@@ -1,8 +1,10 @@
 #include "status/error_settings.h"
 
 #include "link/change_log.h"
+#include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 
 #include <algorithm>
@@ -20,29 +22,60 @@ std::string TemperatureLimitText(std::uint32_t word) { return std::to_string(std
 
 std::string StartDelayText(std::uint32_t word) { return std::to_string(std::min(word, StartDelayShownMax)); }
 
+namespace {
+params::FieldValue ShownField(std::string text, std::uint32_t word, std::uint32_t shownMax) {
+  params::FieldValue field{std::move(text), std::nullopt};
+  if (word <= shownMax) field.keptWord = word;
+  return field;
+}
+}  // namespace
+
+params::FieldValue TemperatureLimitField(std::uint32_t word) {
+  return ShownField(TemperatureLimitText(word), word, TemperatureShownMax);
+}
+
+params::FieldValue StartDelayField(std::uint32_t word) {
+  return ShownField(StartDelayText(word), word, StartDelayShownMax);
+}
+
 void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   namespace reg = params::reg;
   // Above access level 0 connecting does not read the parameter set: without
   // the valve's mask every box would show blocked and OK would switch off all
   // error detection.
   if (!held.known) {
-    held.mask = link::ReadParameter(reg::ErrorMask);
+    held.mask = params::ReadParameterWord(reg::ErrorMask);
     held.known = true;
   }
   ErrorSettingsShown shown;
   shown.mask = held.mask;
-  shown.warnLimit = link::ReadParameter(reg::TemperatureWarning);
-  shown.stopLimit = link::ReadParameter(reg::TemperatureStop);
-  shown.startDelay = link::ReadParameter(reg::StartDelay);
+  shown.warnLimit = params::ReadParameterWord(reg::TemperatureWarning);
+  shown.stopLimit = params::ReadParameterWord(reg::TemperatureStop);
+  shown.startDelay = params::ReadParameterWord(reg::StartDelay);
+  shown.warnField = TemperatureLimitField(shown.warnLimit);
+  shown.stopField = TemperatureLimitField(shown.stopLimit);
+  shown.delayField = StartDelayField(shown.startDelay);
 
   const std::optional<ErrorSettingsAnswer> answer = editor.Edit(shown);
   if (!answer) return;
+  // Every number before the first frame.
+  const std::pair<const char*, const params::FieldValue*> fields[] = {
+      {"Warn_Limit", &answer->warnLimit}, {"Stop_Limit", &answer->stopLimit}, {"StartDelay", &answer->startDelay}};
+  std::uint32_t words[3] = {};
+  for (std::size_t i = 0; i < 3; ++i) {
+    try {
+      words[i] = params::ParseUnsigned(*fields[i].second);
+    } catch (const link::ConversionError&) {
+      editor.ShowFailedField(fields[i].first);
+      throw;
+    }
+  }
   held.mask = answer->checkedBits & HandledErrorBits;
   link::ChangeLogScope logged("Błędy");
   link::WriteRegister(reg::ErrorMask, held.mask);
-  link::WriteRegister(reg::TemperatureWarning, params::ParseUnsigned(answer->warnLimit));
-  link::WriteRegister(reg::TemperatureStop, params::ParseUnsigned(answer->stopLimit));
-  link::WriteRegister(reg::StartDelay, params::ParseUnsigned(answer->startDelay));
+  link::WriteRegister(reg::TemperatureWarning, words[0]);
+  link::WriteRegister(reg::TemperatureStop, words[1]);
+  link::WriteRegister(reg::StartDelay, words[2]);
 }
 
 }  // namespace tvx::status

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tvx::status {
 
@@ -30,11 +31,19 @@ std::string ErrorBoxName(int bit);
 std::string TemperatureLimitText(std::uint32_t word);
 std::string StartDelayText(std::uint32_t word);
 
+// A limit field for a register word: the text shown, and the word kept only
+// while the text shows it exactly. Where the display clamps the word (115
+// holding 200 shows "125"), no word is kept: OK sends what is shown.
+params::FieldValue TemperatureLimitField(std::uint32_t word);
+params::FieldValue StartDelayField(std::uint32_t word);
+
 struct ErrorSettingsShown {
   std::uint32_t mask = 0;
   std::uint32_t warnLimit = 0;   // register 115
   std::uint32_t stopLimit = 0;   // register 116
   std::uint32_t startDelay = 0;  // register 122
+  // What the three fields show (see TemperatureLimitField).
+  params::FieldValue warnField, stopField, delayField;
 };
 
 struct ErrorSettingsAnswer {
@@ -49,6 +58,9 @@ class ErrorSettingsEditor {
   virtual ~ErrorSettingsEditor() = default;
   // Shows the values; the answer on OK, nothing on cancel.
   virtual std::optional<ErrorSettingsAnswer> Edit(const ErrorSettingsShown& shown) = 0;
+  // OK was answered, but this field ("Warn_Limit", "Stop_Limit", "StartDelay")
+  // does not convert: nothing was sent.
+  virtual void ShowFailedField(std::string_view field) { (void)field; }
 };
 
 // The held error mask and whether it holds the valve's mask: it does after a
@@ -60,8 +72,8 @@ struct HeldErrorMask {
 
 // Reads what is not known (register 67 first when the mask is not), then 115,
 // 116 and 122; on OK writes the mask (only errors 1 to 22), then 115, 116 and
-// 122 in this order. A field that does not hold an integer stops the writes
-// there with a ConversionError; the writes before it have taken effect.
+// 122 in this order. All or nothing: a field that does not hold an integer
+// ends it with a ConversionError before the first frame.
 void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor);
 
 }  // namespace tvx::status

@@ -116,9 +116,15 @@ void TErrorsForm::Fill(const ErrorSettingsShown& shown) {
     if (auto* box = qobject_cast<QCheckBox*>(components_.object(QString::fromStdString(ErrorBoxName(i)))))
       box->setChecked((shown.mask >> i) & 1u);
   }
-  Warn_Limit->setValveText(QString::fromStdString(TemperatureLimitText(shown.warnLimit)), shown.warnLimit);
-  Stop_Limit->setValveText(QString::fromStdString(TemperatureLimitText(shown.stopLimit)), shown.stopLimit);
-  StartDelay->setValveText(QString::fromStdString(StartDelayText(shown.startDelay)), shown.startDelay);
+  const std::pair<ui::ValveField*, const params::FieldValue*> fields[] = {
+      {Warn_Limit, &shown.warnField}, {Stop_Limit, &shown.stopField}, {StartDelay, &shown.delayField}};
+  for (const auto& [field, value] : fields) {
+    const QString text = QString::fromStdString(value->text);
+    if (value->keptWord)
+      field->setValveText(text, *value->keptWord);
+    else
+      field->setProgramText(text);
+  }
 }
 
 ErrorSettingsAnswer TErrorsForm::Answer() const {

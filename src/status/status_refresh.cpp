@@ -4,6 +4,7 @@
 #include "link/protocol.h"
 #include "link/pump_wait.h"
 #include "params/conversions.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
 #include "status/status_state.h"
@@ -36,9 +37,9 @@ void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes) {
   TemperatureLimit = DefaultTemperatureLimit;
   const char sep = view.decimalSeparator();
 
-  const std::uint32_t errorMask = link::ReadParameter(params::reg::ErrorMask);
+  const std::uint32_t errorMask = params::ReadParameterWord(params::reg::ErrorMask);
   if (TemperatureLimitFromRegister(errorMask))
-    TemperatureLimit = TemperatureLimitOf(link::ReadParameter(params::reg::TemperatureWarning));
+    TemperatureLimit = TemperatureLimitOf(params::ReadParameterWord(params::reg::TemperatureWarning));
 
   // Unlike the parameter read, a failed exchange here ends the refresh.
   view.setSetValue(link::ReadRegisterFloat(state::SetValue));

@@ -178,13 +178,4 @@ std::uint8_t ErrorHistoryCode(std::uint32_t word) {
   return static_cast<std::uint8_t>(word);
 }
 
-// ---- service gain check ------------------------------------------------------------------
-
-std::optional<bool> ServiceGainRed(std::string_view text) {
-  // Either separator: the field shows the locale's one.
-  const auto v = tvx::params::TryParseFloat(tvx::params::DotsToCommas(text));
-  if (!v) return std::nullopt;
-  return *v == 0.0;
-}
-
 }  // namespace tvx::status

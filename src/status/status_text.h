@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "params/derived.h"
 #include "params/register_map.h"
 
 namespace tvx::status {
@@ -117,8 +118,7 @@ std::uint8_t ErrorHistoryCode(std::uint32_t word);
 
 // ---- service gain check ------------------------------------------------------------------
 
-// DAC_Gain, ADC_Gain, LVDT_Gain: red when the value is exactly 0, normal for
-// any other number, nothing (colour unchanged) when the text is no number.
-std::optional<bool> ServiceGainRed(std::string_view text);
+// DAC_Gain, ADC_Gain, LVDT_Gain (params/derived.h, where the send checks it too).
+using params::ServiceGainRed;
 
 }  // namespace tvx::status

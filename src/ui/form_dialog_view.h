@@ -57,6 +57,13 @@ class FormDialogView : public params::DialogView {
 
   bool run() override { return dialog_.exec() == QDialog::Accepted; }
 
+  void showFailedField(std::string_view name) override {
+    ValveField* field = edit(name);
+    if (!field->isVisible() || !field->isEnabled()) return;
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+  }
+
  private:
   template <class T>
   T* find(std::string_view name) const {

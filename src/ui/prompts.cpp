@@ -25,9 +25,16 @@ QMessageBox::Icon ToQt(Prompts::Icon icon) {
   return QMessageBox::NoIcon;
 }
 
-Prompts::Answer FirstAnswer(Prompts::Buttons buttons) {
-  return buttons == Prompts::Buttons::Ok || buttons == Prompts::Buttons::OkCancel ? Prompts::Answer::Ok
-                                                                                  : Prompts::Answer::Yes;
+// The answer of a box closed with Enter: its default button.
+Prompts::Answer DefaultAnswer(Prompts::Buttons buttons) {
+  switch (buttons) {
+    case Prompts::Buttons::Ok:
+    case Prompts::Buttons::OkCancel: return Prompts::Answer::Ok;
+    case Prompts::Buttons::YesNoDefaultNo: return Prompts::Answer::No;
+    case Prompts::Buttons::YesNo:
+    case Prompts::Buttons::YesNoCancel: break;
+  }
+  return Prompts::Answer::Yes;
 }
 
 }  // namespace
@@ -79,6 +86,11 @@ Prompts::Answer QtPrompts::message(QWidget* parent, const QString& text, const Q
     case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     case Buttons::YesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+    case Buttons::YesNoDefaultNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
+      box.setEscapeButton(QMessageBox::No);
       break;
   }
   switch (box.exec()) {
@@ -152,7 +164,7 @@ Prompts::Answer ScriptedPrompts::message(QWidget*, const QString& text, const QS
     whileShown_ = nullptr;
     during();
   }
-  if (answers_.empty()) return FirstAnswer(buttons);
+  if (answers_.empty()) return DefaultAnswer(buttons);
   Answer answer = answers_.front();
   answers_.pop_front();
   return answer;

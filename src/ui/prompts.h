@@ -80,7 +80,8 @@ class QtPrompts : public Prompts {
 QString SuffixForFilter(const QString& filter, const QString& defaultSuffix);
 
 // Records every prompt and answers from queues. A message without a queued
-// answer gets the first button's answer (Ok or Yes); a file or directory
+// answer gets its default button's answer (Ok or Yes, No for YesNoDefaultNo),
+// as a person pressing Enter would; a file or directory
 // question without a queued answer is cancelled.
 class ScriptedPrompts : public Prompts {
  public:

@@ -12,7 +12,9 @@ namespace tvx::view {
 class Questions {
  public:
   enum class Icon { None, Information, Warning, Error, Question };
-  enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+  // YesNoDefaultNo: Enter and Esc answer No (a question whose "Yes" may
+  // change the valve in a way the user should choose on purpose).
+  enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
   enum class Answer { Ok, Cancel, Yes, No };
 
   // UTF-8 texts; "\n" breaks a line.

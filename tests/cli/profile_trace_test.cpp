@@ -32,10 +32,12 @@ class ProfileCommands : public CommandLine {
 
 TEST_F(ProfileCommands, SavedProfilesLoadBackIntoTheBanksAsTheyWere) {
   testing::ScopedEnvironment password(PasswordVariable, "serwis");  // level 1, as the profile panel needs
+  // Three different banks a valve can hold (a read refuses words no valve holds).
   for (int b = 0; b < 3; ++b) {
-    sim::Bank bank;
-    for (std::size_t i = 0; i < bank.size(); ++i) bank[i] = static_cast<std::uint8_t>(i * (b + 3) + b);
-    valve_.model().setUserBank(b, bank);
+    auto words = sim::ValveModel::factoryParameters({});
+    words[2] = 1000 + static_cast<std::uint32_t>(b);
+    words[117] = 0x01020304u * static_cast<std::uint32_t>(b + 1);
+    valve_.model().setUserBank(b, sim::ValveModel::imageOf(words));
   }
   const auto before = banks();
   const std::string cfg = (folder_.path() / "valve.cfg").string();

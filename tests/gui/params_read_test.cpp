@@ -160,18 +160,21 @@ TEST_F(ReadTest, RemoteControlComesFromStateRegisterOneOnly) {
   EXPECT_FALSE(pgm_->AutoMode->isEnabled());
 }
 
-TEST_F(ReadTest, NotANumberOrInfinityShowsAsTextAndTheReadGoesOn) {
-  valve_.model().setParameter(18, 0x7FC00000u);
-  valve_.model().setParameter(19, 0x7F800000u);
-  valve_.model().setParameter(110, 0xFF800000u);
+TEST_F(ReadTest, ASetValueThatIsNoNumberLeavesTheBarAtZeroAndAParameterNoValveHoldsFailsTheRead) {
   valve_.model().setStateFloat(2, std::bit_cast<float>(0x7FC00000u));
   OpenAndRead(2);
-  EXPECT_EQ(pgm_->PID_P->text(), QStringLiteral("NAN"));
-  EXPECT_EQ(pgm_->PID_I->text(), QStringLiteral("INF"));
-  EXPECT_EQ(pgm_->LVDT_Gain->text(), QStringLiteral("-INF"));
   EXPECT_EQ(pgm_->Set_Bar->value(), 0);  // the set value gave no position
   EXPECT_FALSE(options_->Device_Type->text().isEmpty());  // the read reached its end
   EXPECT_TRUE(prompts_->messages().empty());
+
+  // A parameter word no valve holds (Kp not a number): nothing of the block is shown.
+  valve_.model().setParameter(18, 0x7FC00000u);
+  valve_.model().setParameter(2, 1234);
+  pgm_->ReadParameters->click();
+  ASSERT_FALSE(prompts_->messages().empty());
+  EXPECT_TRUE(prompts_->messages()[0].text.endsWith(QStringLiteral("Kod błędu: 5"))) << prompts_->messages()[0].text.toStdString();
+  EXPECT_EQ(pgm_->PWM->text(), QStringLiteral("2000"));
+  EXPECT_NE(pgm_->PID_P->text(), QStringLiteral("NAN"));
 }
 
 TEST_F(ReadTest, WordsTheReadIgnoresChangeNothing) {

@@ -43,10 +43,10 @@ TEST_F(SendTest, SendParametersDoesNotStore) {
 
 TEST_F(SendTest, WordsReadGoBackBitForBitWhateverTheFieldsShow) {
   // Values a field cannot show exactly: beyond its typed length, beyond its
-  // decimals, in exponent form, not a number.
+  // decimals, in exponent form, too small for its decimals.
   const std::pair<int, std::uint32_t> words[] = {
       {18, std::bit_cast<std::uint32_t>(12345678.0f)}, {21, 1000u},  {100, std::bit_cast<std::uint32_t>(-0.123457f)},
-      {117, 12000u}, {19, 0x7FC01234u}, {20, std::bit_cast<std::uint32_t>(0.0004f)},
+      {117, 12000u}, {19, std::bit_cast<std::uint32_t>(1.0e-7f)}, {20, std::bit_cast<std::uint32_t>(0.0004f)},
   };
   for (const auto& [reg, word] : words) valve_.model().setParameter(reg, word);
   OpenAndRead(2);
@@ -104,15 +104,31 @@ TEST_F(SendTest, ReadBackMismatchIsShownOnceAndTheSendGoesOn) {
   EXPECT_EQ(valve_.requests().back(), "S999=5555AAAA");
 }
 
-TEST_F(SendTest, UnreadFieldStopsAfterTheReadBackOfTheConfigurationWord) {
+TEST_F(SendTest, UnreadFieldsSendNothing) {
   Open(2);  // every field still shows "---"
   valve_.clearRequests();
   pgm_->WriteParameters->click();
-  EXPECT_EQ(RequestNames(), Requests({"W001", "R001"}));
+  EXPECT_TRUE(valve_.requests().empty());
   EXPECT_EQ(MessageTexts(), std::vector<QString>({QStringLiteral("'---' is not a valid integer value.")}));
   EXPECT_TRUE(pgm_->SendParameters->isEnabled());
   EXPECT_TRUE(pgm_->ReadParameters->isEnabled());
   EXPECT_TRUE(pgm_->WriteParameters->isEnabled());
+}
+
+TEST_F(SendTest, AFieldMarkedRedIsSentOnlyAfterTheUserSaysYes) {
+  OpenAndRead(2);
+  pgm_->I_Limit->setText(QStringLiteral("3,5"));
+  ASSERT_TRUE(ui::FieldIsRed(pgm_->I_Limit));
+  for (const ui::Prompts::Answer answer : {ui::Prompts::Answer::No, ui::Prompts::Answer::Yes}) {
+    valve_.clearRequests();
+    prompts_->clear();
+    prompts_->queueAnswer(answer);
+    pgm_->SendParameters->click();
+    ASSERT_EQ(prompts_->messages().size(), 1u);
+    EXPECT_EQ(prompts_->messages()[0].buttons, ui::Prompts::Buttons::YesNoDefaultNo);
+    EXPECT_TRUE(prompts_->messages()[0].text.contains(QStringLiteral("I MAX [A]:  3,5")));
+    EXPECT_EQ(valve_.requests().empty(), answer == ui::Prompts::Answer::No);
+  }
 }
 
 TEST_F(SendTest, FailedExchangeStopsTheSendAndTheButtonsComeBack) {

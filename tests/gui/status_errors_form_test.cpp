@@ -33,7 +33,7 @@ TEST_F(ErrorsFormTest, CriticalBoxesAreRedWhileCleared) {
 }
 
 TEST_F(ErrorsFormTest, ShowsTheValvesSettingsAndSendsWhatTheDialogHolds) {
-  valve_.model().setParameter(67, 0x02000013u);  // errors 1, 2, 5 and bit 25
+  valve_.model().setParameter(67, 0x00000013u);  // errors 1, 2 and 5
   valve_.model().setParameter(115, 200);
   bool ran = false;
   WhileModal<TErrorsForm>(
@@ -56,8 +56,8 @@ TEST_F(ErrorsFormTest, ShowsTheValvesSettingsAndSendsWhatTheDialogHolds) {
   status::EditErrorSettings({mask, known}, form);
   EXPECT_TRUE(ran);
   // Connected without a parameter read: the valve's mask is read first. The
-  // alarm threshold shown clamped goes back as the valve's word.
-  EXPECT_EQ(valve_.requests(), Requests({"R067", "R115", "R116", "R122", "W067=00000003", "W115=000000C8",
+  // alarm threshold shown clamped goes back as shown.
+  EXPECT_EQ(valve_.requests(), Requests({"R067", "R115", "R116", "R122", "W067=00000003", "W115=0000007D",
                                          "W116=00000050", "W122=00000064"}));
   EXPECT_EQ(mask, 3u);
 }

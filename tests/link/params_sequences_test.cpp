@@ -142,36 +142,66 @@ TEST_F(ParameterSequences, SendWritesTheSetInOrderAndStoresIt) {
   EXPECT_EQ(valve_.model().commandCount(999), 1u);
 }
 
-TEST_F(ParameterSequences, AFieldThatDoesNotConvertStopsTheSendAtItsRegister) {
+TEST_F(ParameterSequences, ASendIsAllOrNothing) {
   ReadParameterSet(view_);
   struct Case {
     const char* field;
     const char* text;
-    const char* lastWrite;
-    const char* message;
+    const char* message;  // the conversion's; nullptr: the range question, answered No
   };
   const Case cases[] = {
-      {"DigiPot_Value", "-5", "W020", "Range check error"},
-      {"PID_D", "", "W019", "'' is not a valid floating point value"},
+      {"PWM", "---", "'---' is not a valid integer value"},
+      {"DigiPot_Value", "-5", "Range check error"},
+      {"PID_I", "", "'' is not a valid floating point value"},
       // Beyond the range of a single: never sent as infinity.
-      {"Near_Zero_Zone", "1e39", "W021", "Range check error"},
-      {"Dither_Freq", "1,5", "W118", "'1,5' is not a valid integer value"},
+      {"Near_Zero_Zone", "1e39", "Range check error"},
+      {"Dither_Freq", "1,5", "'1,5' is not a valid integer value"},
+      {"PWM", "6000", nullptr},
+      {"I_Limit", "3,5", nullptr},
+      {"Coil_A_Imin", "1,7", nullptr},
+      {"ADC_Gain", "0", nullptr},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.field) + "=" + c.text);
     const params::FieldValue old = view_.fields[c.field];
     view_.fields[c.field] = {c.text, std::nullopt};
+    view_.calls.clear();
+    questions_.asked.clear();
     valve_.clearRequests();
-    try {
-      SendParameterSet(view_, questions_, true);
-      ADD_FAILURE() << c.field << " sent";
-    } catch (const link::ConversionError& e) {
-      EXPECT_STREQ(e.what(), c.message);
+    if (c.message) {
+      try {
+        SendParameterSet(view_, questions_, true);
+        ADD_FAILURE() << "sent";
+      } catch (const link::ConversionError& e) {
+        EXPECT_STREQ(e.what(), c.message);
+      }
+      EXPECT_EQ(view_.calls, Requests{"failed " + std::string(c.field) + "="});
+      EXPECT_TRUE(questions_.asked.empty());
+    } else {
+      EXPECT_FALSE(SendParameterSet(view_, questions_, true));
+      ASSERT_EQ(questions_.asked.size(), 1u);
+      EXPECT_NE(questions_.asked[0].find(std::string(c.text) + "   (dozwolone: "), std::string::npos)
+          << questions_.asked[0];
     }
-    EXPECT_EQ(names().back(), c.lastWrite) << c.field;
-    EXPECT_EQ(view_.calls.back(), "failed " + std::string(c.field) + "=");
-    EXPECT_EQ(valve_.model().commandCount(999), 0u);
+    EXPECT_TRUE(valve_.requests().empty());
     view_.fields[c.field] = old;
   }
+
+  // "Tak" sends the whole set as it is; the question lists every such field.
+  view_.fields["PWM"] = {"6000", std::nullopt};
+  view_.fields["DAC_Imax"] = {"4", std::nullopt};
+  questions_.asked.clear();
+  questions_.answers = {view::Questions::Answer::Yes};
+  valve_.clearRequests();
+  EXPECT_TRUE(SendParameterSet(view_, questions_, false));
+  ASSERT_EQ(questions_.asked.size(), 1u);
+  EXPECT_EQ(questions_.asked[0],
+            " Wartości poza zakresem|Wartości poza dopuszczalnym zakresem:\n"
+            "\n PWM [Hz]:  6000   (dozwolone: od 50 do 5000)"
+            "\n I DAC [A]:  4   (dozwolone: najwyżej 3,3)"
+            "\n\nWysłać je mimo to do rozdzielacza?  ");
+  EXPECT_EQ(valve_.requests().size(), 2 + SendOrder.size());
+  EXPECT_EQ(valve_.model().parameter(reg::PWM), 6000u);
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include "link/comm_error.h"
 #include "link/pump_wait.h"
 #include "params/cfg_file.h"
+#include "params/valve_state.h"
 #include "support/simulated_valve.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <thread>
 #include <stdexcept>
@@ -86,9 +88,16 @@ struct MemoryStorage : CfgStorage {
   }
 };
 
+// A profile image a valve can hold (a read refuses words no valve holds),
+// different for each seed.
 cfgfile::Image Pattern(int seed) {
+  auto words = sim::ValveModel::factoryParameters({});
+  words[2] = 1000 + static_cast<std::uint32_t>(seed);
+  words[96] = static_cast<std::uint32_t>(seed);
+  words[117] = 0x01020304u * static_cast<std::uint32_t>(seed);
+  const sim::Bank bank = sim::ValveModel::imageOf(words);
   cfgfile::Image image;
-  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(seed * 31 + i * 7);
+  std::copy(bank.begin(), bank.end(), image.begin());
   return image;
 }
 
@@ -395,6 +404,43 @@ TEST_F(Profiles, SelectingAProfile) {
     EXPECT_EQ(valve_.requests(), c.frames);
     EXPECT_EQ(selection.shown, c.shown);
     EXPECT_EQ(current, c.current);
+  }
+}
+
+TEST_F(Profiles, WhatMayChangeTheWorkingSetForgetsTheHeldErrorMask) {
+  // One profile is enough to count as a load (and quicker).
+  const auto file = cfgfile::Compose(ThreePatterns());
+  storage_.files["/cfg/one.cfg"] = std::vector<std::uint8_t>(file.begin(), file.begin() + 4 + cfgfile::ImageBytes);
+  struct Case {
+    const char* what;
+    std::function<void()> run;
+    bool stillKnown;
+  };
+  const Case cases[] = {
+      {"choose", [&] {
+         ScriptedSelection selection;
+         selection.answer = 2;
+         std::int64_t current = 0;
+         SelectProfile(selection, current);
+       }, false},
+      {"load", [&] {
+         questions_.fileNames = {"/cfg/one.cfg"};
+         ops_.LoadFromFile();
+       }, false},
+      {"user to factory", [&] { ops_.CopyUserToFactory(); }, false},
+      {"factory to user", [&] { ops_.CopyFactoryToUser(); }, false},
+      {"restore", [&] {
+         dialog_.checked = 0;
+         ops_.RestoreCheckedProfile();
+       }, false},
+      {"typical values", [&] { ops_.WriteTypicalValues(); }, false},
+      {"compare", [&] { ops_.CompareWithFactory(); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ErrorMaskKnown = true;
+    c.run();
+    EXPECT_EQ(ErrorMaskKnown, c.stillKnown);
   }
 }
 

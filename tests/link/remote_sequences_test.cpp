@@ -79,7 +79,7 @@ TEST_F(RemoteSequences, TestSignalWritesTheFieldsOrNothing) {
     return true;
   };
   EXPECT_THROW(TestSignalSetup(bad), link::ConversionError);
-  EXPECT_EQ(requests().back(), "W105=3F9E0610");
+  EXPECT_EQ(requests().back(), "R108");  // all or nothing
 }
 
 TEST_F(RemoteSequences, ManualPwmOpensWithTheValvesStateAndSendsBothCommands) {

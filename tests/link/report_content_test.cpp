@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,45 @@ TEST_F(ReportContentTest, ListsTheItemsShownAtTheReadersLevel) {
     ASSERT_NE(pwm, nullptr);
     EXPECT_EQ(pwm->value, "1500");
     EXPECT_EQ(pwm->unit, "Hz");
+  }
+}
+
+TEST_F(ReportContentTest, SaysWhetherTheWorkingSetIsTheStoredProfile) {
+  struct Case {
+    const char* what;
+    std::function<void(sim::ValveModel&)> change;
+    bool compared;
+    std::vector<std::string> differences;
+  } cases[] = {
+      {"stored", [](sim::ValveModel&) {}, true, {}},
+      // "Prześlij" without "Zapisz": the working set alone changed.
+      {"sent, not stored",
+       [](sim::ValveModel& m) {
+         m.setParameter(2, 1500);
+         m.setParameterFloat(4, 1.25f);
+       },
+       true,
+       {"Parametry pracy: Częstotliwość PWM (PWM)=1500 (w profilu: 2000)",
+        "Elektromagnes A: Prąd maksymalny Imax=1,250 (w profilu: 1,600)"}},
+      {"factory profile", [](sim::ValveModel& m) { m.setState(29, 10); }, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    valve_.model().command(995, 0xAA55AA00u);  // profile 1: its stored data into working memory
+    c.change(valve_.model());
+    valve_.clearRequests();
+    const ReportContent r = ReadReport(app::ShownAtLevel(4), ',', questions_);
+    const Requests log = requests();
+    EXPECT_TRUE(std::none_of(log.begin(), log.end(), [](const std::string& q) { return q[0] == 'W'; }));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "S991=AA550200"), c.compared ? 1 : 0);
+    EXPECT_EQ(r.storage.compared, c.compared);
+    std::vector<std::string> differences;
+    for (const Entry& e : r.storage.differences) differences.push_back(e.name + "=" + e.value);
+    EXPECT_EQ(differences, c.differences);
+    EXPECT_EQ(r.storage.summary.starts_with("Ustawienia robocze są zgodne z profilem nr 1 "),
+              c.compared && c.differences.empty())
+        << r.storage.summary;
+    EXPECT_EQ(r.storage.summary.starts_with("Ustawienia robocze różnią się"), !c.differences.empty());
   }
 }
 

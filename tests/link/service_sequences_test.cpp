@@ -24,11 +24,12 @@ class ServiceSequences : public ::testing::Test {
 
   testing::SimulatedValve valve_;
   link::LinkSession session_;
+  testing::ScriptedQuestions questions_;
 };
 
 TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
-  // A kept word goes back as it was read, whatever the field shows.
-  SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"9999", 99u}, "", "ABCDE"});
+  // A kept word goes back as it was read.
+  EXPECT_TRUE(SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"99", 99u}, "", "ABCDE"}, questions_));
   Requests expected{"W117=000000FA", "W118=000003E8", "W119=00000063"};
   for (int k = 0; k < 10; ++k) expected.push_back("S0" + std::to_string(90 + k) + "=00000000");
   expected.push_back("S100=44434241");
@@ -37,11 +38,22 @@ TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
   EXPECT_EQ(valve_.requests(), expected);
   EXPECT_EQ(valve_.model().deviceType(), "ABCDE");
 
-  // A field that holds no integer stops the sequence at it.
+  EXPECT_TRUE(questions_.asked.empty());
+
+  // All or nothing: a field that holds no integer, or red dither values the
+  // user does not confirm, send nothing.
   valve_.clearRequests();
-  EXPECT_THROW(SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"", std::nullopt}, "", ""}),
-               link::ConversionError);
-  EXPECT_EQ(valve_.requests(), Requests({"W117=000000FA", "W118=000003E8"}));
+  EXPECT_THROW(
+      SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"", std::nullopt}, "", ""}, questions_),
+      link::ConversionError);
+  EXPECT_FALSE(SendOptionSettings(
+      {{"250", std::nullopt}, {"1251", std::nullopt}, {"300", std::nullopt}, "", "", 5000, ','}, questions_));
+  ASSERT_EQ(questions_.asked.size(), 1u);
+  EXPECT_NE(questions_.asked[0].find("\n amplituda pwm:  1251   (dozwolone: najwyżej 1250)"
+                                     "\n częstotliwość [Hz]:  300   (dozwolone: od 10 do 250)"),
+            std::string::npos)
+      << questions_.asked[0];
+  EXPECT_TRUE(valve_.requests().empty());
 }
 
 TEST_F(ServiceSequences, SwitchesSendTheirCommandsAndRemoteControlAdoptsTheSetValue) {

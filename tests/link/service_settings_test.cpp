@@ -40,12 +40,14 @@ struct ScriptedErrorEditor : status::ErrorSettingsEditor {
     if (!ok) return std::nullopt;
     status::ErrorSettingsAnswer a;
     a.checkedBits = s.mask;
-    a.warnLimit = {status::TemperatureLimitText(s.warnLimit), s.warnLimit};
-    a.stopLimit = {status::TemperatureLimitText(s.stopLimit), s.stopLimit};
+    a.warnLimit = s.warnField;
+    a.stopLimit = s.stopField;
     if (stopText) a.stopLimit = {*stopText, std::nullopt};
-    a.startDelay = {status::StartDelayText(s.startDelay), s.startDelay};
+    a.startDelay = s.delayField;
     return a;
   }
+  std::vector<std::string> failed;
+  void ShowFailedField(std::string_view field) override { failed.emplace_back(field); }
 };
 
 TEST_F(ServiceSettings, ErrorSettingsReadTheMaskWhenItIsNotKnownAndWriteBackWhatWasRead) {
@@ -60,9 +62,6 @@ TEST_F(ServiceSettings, ErrorSettingsReadTheMaskWhenItIsNotKnownAndWriteBackWhat
       {"after a parameter read", true, 0x003FFFFF, 0,
        {"R115", "R116", "R122", "W067=003FFFFF", "W115=00000041", "W116=00000046", "W122=00000064"}},
       {"connected without a read", false, 0, 0x003FFFFF,
-       {"R067", "R115", "R116", "R122", "W067=003FFFFF", "W115=00000041", "W116=00000046", "W122=00000064"}},
-      // Only errors 1 to 22 have boxes: bit 25 is written back cleared.
-      {"bit 25 set", false, 0, 0x023FFFFF,
        {"R067", "R115", "R116", "R122", "W067=003FFFFF", "W115=00000041", "W116=00000046", "W122=00000064"}},
   };
   for (const Case& c : cases) {
@@ -81,25 +80,42 @@ TEST_F(ServiceSettings, ErrorSettingsReadTheMaskWhenItIsNotKnownAndWriteBackWhat
   }
 }
 
-TEST_F(ServiceSettings, ErrorSettingsShowClampedValuesButSendTheWordsWhileUnchanged) {
-  valve_.model().setParameter(115, 200);
-  valve_.model().setParameter(116, 0xFFFFFFFFu);
-  valve_.model().setParameter(122, 3000);
-  std::uint32_t mask = 0x1234;
-  bool known = true;
-  ScriptedErrorEditor editor;
-  status::EditErrorSettings({mask, known}, editor);
-  EXPECT_EQ(valve_.requests(),
-            (Requests{"R115", "R116", "R122", "W067=00001234", "W115=000000C8", "W116=FFFFFFFF", "W122=00000BB8"}));
+TEST_F(ServiceSettings, ErrorSettingsSendWhatTheFieldsShow) {
+  // A word the field shows exactly goes back as it is; a clamped one as shown.
+  struct Case {
+    std::uint32_t warn, stop, delay;
+    std::optional<std::string> typedStop;
+    Requests writes;
+  } cases[] = {
+      {40, 0x7D, 2500, std::nullopt, {"W115=00000028", "W116=0000007D", "W122=000009C4"}},
+      {200, 0xFFFFFFFFu, 3000, std::nullopt, {"W115=0000007D", "W116=0000007D", "W122=000009C4"}},
+      {200, 200, 100, "125", {"W115=0000007D", "W116=0000007D", "W122=00000064"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.warn);
+    valve_.model().setParameter(115, c.warn);
+    valve_.model().setParameter(116, c.stop);
+    valve_.model().setParameter(122, c.delay);
+    valve_.clearRequests();
+    std::uint32_t mask = 0x1234;
+    bool known = true;
+    ScriptedErrorEditor editor;
+    editor.stopText = c.typedStop;
+    status::EditErrorSettings({mask, known}, editor);
+    Requests expected{"R115", "R116", "R122", "W067=00001234"};
+    expected.insert(expected.end(), c.writes.begin(), c.writes.end());
+    EXPECT_EQ(valve_.requests(), expected);
+  }
 }
 
-TEST_F(ServiceSettings, ErrorSettingsStopAtAFieldThatIsNoIntegerAndCancelWritesNothing) {
+TEST_F(ServiceSettings, ErrorSettingsSendNothingForAFieldThatIsNoIntegerAndCancelWritesNothing) {
   std::uint32_t mask = 0x3FFFFF;
   bool known = true;
   ScriptedErrorEditor editor;
   editor.stopText = "7a";
   EXPECT_THROW(status::EditErrorSettings({mask, known}, editor), link::ConversionError);
-  EXPECT_EQ(valve_.requests(), (Requests{"R115", "R116", "R122", "W067=003FFFFF", "W115=00000041"}));
+  EXPECT_EQ(valve_.requests(), (Requests{"R115", "R116", "R122"}));
+  EXPECT_EQ(editor.failed, std::vector<std::string>{"Stop_Limit"});
 
   valve_.clearRequests();
   editor.ok = false;

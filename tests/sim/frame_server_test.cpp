@@ -1,5 +1,6 @@
 // The byte-level protocol engine: request framing, reply layout byte for byte,
 // raw blocks, and what each injected fault does to a reply.
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,14 @@ TEST(Faults, ApplyChangesTheReply) {
   auto garbage = apply("garbage").bytes;
   ASSERT_EQ(garbage.size(), 15u);
   for (auto b : garbage) EXPECT_TRUE(b != 0x02 && b != 0x03);
+  // Noise keeps a framed reply's frame and header; its value is hex noise.
+  auto noise = apply("noise").bytes;
+  ASSERT_EQ(noise.size(), 15u);
+  EXPECT_TRUE(std::equal(noise.begin(), noise.begin() + 6, reply.begin()));
+  EXPECT_EQ(noise[14], 0x03);
+  EXPECT_NE(std::vector<std::uint8_t>(noise.begin() + 6, noise.end() - 1),
+            std::vector<std::uint8_t>(reply.begin() + 6, reply.end() - 1));
+  for (auto it = noise.begin() + 6; it != noise.end() - 1; ++it) EXPECT_TRUE(std::isxdigit(*it)) << *it;
   EXPECT_TRUE(apply("hangup").hangUp);
   EXPECT_TRUE(apply("ignore").bytes.empty());
 }

@@ -79,7 +79,7 @@ class RecordingView : public params::ParameterView {
   void recordFlag(const char* what, std::string_view c, bool value) { record(what, c, value ? "1" : "0"); }
 };
 
-// Questions answered from a queue (the first button's answer when it is
+// Questions answered from a queue (the default button's answer when it is
 // empty); every question is kept.
 class ScriptedQuestions : public view::Questions {
  public:
@@ -93,6 +93,7 @@ class ScriptedQuestions : public view::Questions {
       answers.pop_front();
       return a;
     }
+    if (buttons == Buttons::YesNoDefaultNo) return Answer::No;
     return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
   }
   std::optional<std::string> askSaveFile(const FileQuestion& q) override { return file(q); }

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "params/config_word.h"
+#include "params/plausible_words.h"
 #include "params/register_map.h"
+#include "sim/valve_model.h"
 
 namespace tvx::params {
 namespace {
@@ -90,6 +92,48 @@ TEST(ParamsConfigWord, EveryNamedBitRoundTrips) {
   ConfigWord c;
   EXPECT_FALSE(c.SetByName("NoSuchOption", true));
   EXPECT_EQ(c, ConfigWord{});
+}
+
+}  // namespace
+}  // namespace tvx::params
+
+namespace tvx::params {
+namespace {
+
+TEST(PlausibleWords, RefuseWhatNoValveHoldsAndTakeEverythingAValveDoes) {
+  // Every word of the simulated valve's settings, for every configuration.
+  for (const bool three : {false, true})
+    for (const bool voltage : {false, true})
+      for (const bool lvdt : {false, true}) {
+        sim::ValveConfig config;
+        config.threePositions = three;
+        config.voltageInput = voltage;
+        config.lvdt = lvdt;
+        const auto words = sim::ValveModel::factoryParameters(config);
+        for (int reg = 1; reg <= 128; ++reg)
+          EXPECT_TRUE(PlausibleParameterWord(reg, words[static_cast<std::size_t>(reg)])) << reg;
+      }
+  struct Case {
+    int reg;
+    std::uint32_t word;
+    bool plausible;
+  } cases[] = {
+      {reg::Configuration, 0x80000000u, true},  // service mode alone
+      {reg::Configuration, 0x02000000u, false}, // bit 25 is not used
+      {reg::DigiPot_Value, 300, true},          // shown as read, above the hint's 255
+      {reg::TemperatureWarning, 200, true},     // shown as 125
+      {reg::TemperatureStop, 0xFFFFFFFFu, true},
+      {reg::I_Limit, 0x74102A8Eu, false},       // 4.6E31 A
+      {reg::Coil_A_Imax, 0x7FC00000u, false},   // NaN
+      {reg::Coil_A_Imax, 0x7F800000u, false},   // infinity
+      {reg::Coil_A_Imax, 0x3FC00000u, true},    // 1.5 A
+      {reg::ErrorMask, 0x003FFFFFu, true},
+      {reg::ErrorMask, 1982476920u, false},
+      {reg::TraceInterval, 100, true},
+      {reg::TraceInterval, 1830892123u, false},
+      {reg::ChannelMask, 0xFFFFFFFFu, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PlausibleParameterWord(c.reg, c.word), c.plausible) << c.reg << " " << c.word;
 }
 
 }  // namespace
