@@ -23,16 +23,16 @@ std::optional<std::vector<std::uint8_t>> QtCfgStorage::Read(const std::string& p
   QFile file(Path(path));
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
   const QByteArray data = file.read(static_cast<qint64>(limit));
-  if (file.error() != QFileDevice::NoError) FileError("Cannot read file", path, file.errorString());
+  if (file.error() != QFileDevice::NoError) FileError("Nie można odczytać pliku", path, file.errorString());
   return std::vector<std::uint8_t>(data.begin(), data.end());
 }
 
 void QtCfgStorage::Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   QSaveFile file(Path(path));
-  if (!file.open(QIODevice::WriteOnly)) FileError("Cannot create file", path, file.errorString());
+  if (!file.open(QIODevice::WriteOnly)) FileError("Nie można utworzyć pliku", path, file.errorString());
   const auto size = static_cast<qint64>(bytes.size());
   if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit())
-    FileError("Cannot write file", path, file.errorString());
+    FileError("Nie można zapisać pliku", path, file.errorString());
 }
 
 }  // namespace tvx::params

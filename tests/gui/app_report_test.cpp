@@ -6,7 +6,9 @@
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "ui/application.h"
+#include "ui/file_folders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
@@ -52,6 +54,8 @@ TEST_F(ReportKeyTest, AtLevelTwoWritesTheChosenFileWithoutARefreshInsideTheReadO
 
   ASSERT_EQ(prompts_->shown().size(), 1u);
   EXPECT_EQ(prompts_->shown()[0].kind, ui::ScriptedPrompts::Shown::Kind::SaveFile);
+  EXPECT_NE(prompts_->shown()[0].request.directory, QDir::currentPath());
+  EXPECT_EQ(ui::StartFolder(ui::FileFolder::Report), QDir::cleanPath(QString::fromStdString(out_.path().string())));
   EXPECT_FALSE(pgm_->Timer1->isActive());
   const Requests log = valve_.requests();
   EXPECT_EQ(Count(log, "R067"), 1u);  // the report's own refresh only

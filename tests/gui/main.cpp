@@ -3,21 +3,27 @@
 // hooks installed.
 #include "link/change_log.h"
 #include "ui/application.h"
+#include "ui/qt_translations.h"
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   tvx::ui::Application app(argc, argv);
+  tvx::ui::LoadQtPolishTranslations(app);
   tvx::ui::ApplyProgramFont(app);
   tvx::ui::InstallLinkHooks();
   // The change log of the windows' operations, never the user's own.
   QTemporaryDir logFolder;
   tvx::link::SetChangeLogFile(QFile::encodeName(logFolder.filePath(QStringLiteral("change-log.txt"))).toStdString());
+  // The program's settings (the folders its file dialogs remember), never the user's own.
+  QTemporaryDir settingsFolder;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
