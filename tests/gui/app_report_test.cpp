@@ -10,6 +10,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace tvx::apptest {
@@ -64,6 +66,29 @@ TEST_F(ReportKeyTest, AtLevelTwoWritesTheChosenFileWithoutARefreshInsideTheReadO
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.read(5) == "%PDF-");
+
+  // Each group of parameters once, on one page with all its rows.
+  const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  if (pdftotext.isEmpty()) return;  // poppler-utils comes with the test set-up
+  QStringList pages;
+  for (int page = 1; page <= 9; ++page) {
+    QProcess text;
+    text.start(pdftotext, {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
+                           path, QStringLiteral("-")});
+    if (!text.waitForFinished(30000) || text.exitCode() != 0) break;
+    pages << QString::fromUtf8(text.readAllStandardOutput());
+  }
+  ASSERT_GE(pages.size(), 2);
+  const struct {
+    const char* title;
+    const char* lastRow;
+  } groups[] = {{"Parametry pracy", "Strefa zerowa"}, {"Regulator", "Wzmocnienie Kd"}};
+  for (const auto& g : groups) {
+    EXPECT_EQ(pages.join(QString()).count(QString::fromUtf8(g.title)), 1) << g.title;
+    for (const QString& page : pages) {
+      if (page.contains(QString::fromUtf8(g.title))) EXPECT_TRUE(page.contains(QString::fromUtf8(g.lastRow))) << g.title;
+    }
+  }
 }
 
 }  // namespace
