@@ -86,7 +86,9 @@ TEST_F(ReportKeyTest, AtLevelTwoWritesTheChosenFileWithoutARefreshInsideTheReadO
   for (const auto& g : groups) {
     EXPECT_EQ(pages.join(QString()).count(QString::fromUtf8(g.title)), 1) << g.title;
     for (const QString& page : pages) {
-      if (page.contains(QString::fromUtf8(g.title))) EXPECT_TRUE(page.contains(QString::fromUtf8(g.lastRow))) << g.title;
+      if (page.contains(QString::fromUtf8(g.title))) {
+        EXPECT_TRUE(page.contains(QString::fromUtf8(g.lastRow))) << g.title;
+      }
     }
   }
 }
