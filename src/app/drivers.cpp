@@ -2,12 +2,12 @@
 
 #include "app/maker_info.h"
 #include "app/program_resources.h"
+#include "platform/program_files.h"
 #include "platform/valve_port_lookup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #ifdef TVX_DRIVER_CATALOGS
@@ -33,7 +33,7 @@ constexpr const char* CreateFolderText = " Wskazany katalog nie istnieje.\n Utwo
 constexpr const char* UdevNoteText = " Regułę udev 70-tarvelmundix.rules skopiuj do /etc/udev/rules.d/";
 
 // Empty when the resource is missing: the export refuses an empty file.
-QByteArray ReadResource(const char* path) {
+[[maybe_unused]] QByteArray ReadResource(const char* path) {
   QFile file(QString::fromLatin1(path));
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -48,10 +48,6 @@ constexpr bool IsPlainAscii(const char* text) {
 }
 static_assert(IsPlainAscii(MakerCompany), "the maker's name goes into the driver information file: ASCII only");
 
-bool WriteFile(const QString& path, const QByteArray& content) {
-  QSaveFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
-}
 
 }  // namespace
 
@@ -146,8 +142,10 @@ DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<Dr
   const QString folder = QString::fromStdString(*chosen);
   if (chosenFolder) *chosenFolder = folder;
 
-  auto failed = [&] {
-    user.ask(FailedText, Caption, Q::Icon::Error);
+  // The message names the file that failed when there is one.
+  auto failed = [&](const std::string& detail = {}) {
+    user.ask(detail.empty() ? std::string(FailedText) : std::string(FailedText) + "\n " + detail, Caption,
+             Q::Icon::Error);
     return DriverExportResult::Failed;
   };
   // A file this build should carry and does not: nothing is written.
@@ -156,10 +154,10 @@ DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<Dr
   }
 
   if (!QFileInfo(folder).isDir()) {
-    if (QFileInfo::exists(folder)) return failed();  // a file of that name is in the way
+    if (QFileInfo::exists(folder)) return failed(folder.toStdString());  // a file of that name is in the way
     if (user.ask(CreateFolderText, Caption, Q::Icon::Question, Q::Buttons::YesNo) != Q::Answer::Yes)
       return DriverExportResult::Cancelled;
-    if (!QDir().mkpath(folder)) return failed();
+    if (!QDir().mkpath(folder)) return failed(folder.toStdString());
   }
 
   bool anyExists = false;
@@ -167,10 +165,17 @@ DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<Dr
   if (anyExists && user.ask(OverwriteText, Caption, Q::Icon::Question, Q::Buttons::OkCancel) != Q::Answer::Ok)
     return DriverExportResult::Cancelled;
 
+  // All files are checked and written before any of them replaces one that is there.
   bool udevRule = false;
+  std::vector<std::pair<std::string, std::string>> written;
   for (const DriverFile& f : files) {
-    if (!WriteFile(DriverFilePath(folder, f.name), f.content)) return failed();
+    written.emplace_back(DriverFilePath(folder, f.name).toStdString(), f.content.toStdString());
     udevRule = udevRule || f.name == QLatin1String(UdevRuleFileName);
+  }
+  try {
+    platform::WriteWholeFiles(written);
+  } catch (const platform::FileError& e) {
+    return failed(e.polish());
   }
   std::string done = DoneText;
   if (udevRule && !udevRuleInstalled) done += std::string("\n") + UdevNoteText;

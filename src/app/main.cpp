@@ -6,13 +6,12 @@
 #include "program_info.h"
 #include "service/options_form.h"
 #include "ui/application.h"
-#include "ui/qt_translations.h"
 #include "link/change_log.h"
 
 int main(int argc, char** argv) {
   tvx::ui::Application app(argc, argv);
-  tvx::ui::LoadQtPolishTranslations(app);
   tvx::ui::ApplyProgramFont(app);
+  tvx::ui::InstallQtTranslation(app);
   tvx::ui::InstallLinkHooks();
   tvx::link::SetChangeLogFile(tvx::app::ChangeLogFilePath());
 

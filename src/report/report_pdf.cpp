@@ -1,10 +1,12 @@
 #include "report/report_pdf.h"
 
+#include "platform/program_files.h"
 #include "program_font.h"
 #include "trace/chart_picture.h"
 #include "trace/chart_scale.h"
 #include "trace/sampling.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -12,10 +14,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tvx::report {
@@ -311,6 +313,15 @@ void Footer(QPainter& p, const ReportContent& c, const ReportHeading& h, int pag
              QStringLiteral("Sporządzono programem ") + h.program);
 }
 
+// The system's words, or what is wrong with the path.
+QString ReasonOf(const platform::FileError& e) {
+  switch (e.fault()) {
+    case platform::FileFault::NotRegular: return QStringLiteral("not a regular file (a device, FIFO or folder)");
+    case platform::FileFault::NotFound: return QStringLiteral("no such folder");
+    default: return QString::fromStdString(e.reason());
+  }
+}
+
 }  // namespace
 
 ReportFileError::ReportFileError(const QString& path, const QString& reason)
@@ -320,8 +331,12 @@ ReportFileError::ReportFileError(const QString& path, const QString& reason)
       reason_(reason) {}
 
 void WriteReportPdf(const QString& path, const ReportContent& content, const ReportHeading& heading) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) throw ReportFileError(path, file.errorString());
+  // A target that cannot be written is refused before anything is drawn.
+  if (const std::optional<platform::FileError> problem = platform::OutputProblem(path.toStdString()))
+    throw ReportFileError(path, ReasonOf(*problem));
+  QByteArray pdf;
+  QBuffer file(&pdf);
+  file.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&file);
     writer.setResolution(Dpi);
@@ -348,7 +363,12 @@ void WriteReportPdf(const QString& path, const ReportContent& content, const Rep
     }
     painter.end();
   }
-  if (!file.commit()) throw ReportFileError(path, file.errorString());
+  file.close();
+  try {
+    platform::WriteWholeFile(path.toStdString(), std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
+  } catch (const platform::FileError& e) {
+    throw ReportFileError(path, ReasonOf(e));
+  }
 }
 
 }  // namespace tvx::report
