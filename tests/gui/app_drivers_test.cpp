@@ -163,7 +163,10 @@ TEST_F(DriverExport, AFailedWriteIsReportedWithItsFileAndWritesNothing) {
 
   // A file where the folder should be: nothing to create, the same error.
   prompts_->clear();
-  const QString blocked = FileIn(folder, files_.front());
+  const QString blocked = QDir(folder).filePath(QStringLiteral("plik"));
+  QFile in_the_way(blocked);
+  ASSERT_TRUE(in_the_way.open(QIODevice::WriteOnly));
+  in_the_way.close();
   EXPECT_EQ(Export(blocked), app::DriverExportResult::Failed);
   EXPECT_EQ(Boxes(), (std::vector{Prompts::Icon::Error}));
 }
