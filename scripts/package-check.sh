@@ -32,6 +32,10 @@ if ! dpkg-deb -f "$program" Depends | grep -qw fonts-liberation2; then
   echo "$(basename "$program") does not depend on the font its windows are laid out for" >&2
   status=1
 fi
+if ! dpkg-deb -f "$program" Depends | grep -qw qt6-translations-l10n; then
+  echo "$(basename "$program") does not depend on Qt's Polish translations" >&2
+  status=1
+fi
 if dpkg-deb -c "$program" | grep -q valve-sim; then
   echo "the simulator belongs in its own package" >&2
   status=1

@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix
   xvfb xauth x11-apps fonts-dejavu-core fonts-liberation2
+  qt6-translations-l10n
 )
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------

@@ -32,12 +32,21 @@ constexpr const char* FailedText = " Błąd zapisu plików sterownika    \n we w
 constexpr const char* CreateFolderText = " Wskazany katalog nie istnieje.\n Utworzyć go?";
 constexpr const char* UdevNoteText = " Regułę udev 70-tarvelmundix.rules skopiuj do /etc/udev/rules.d/";
 
-// Used only where a file is read from the resources: the udev rule (Linux) and
-// the signed catalogs (builds with them).
+// Empty when the resource is missing: the export refuses an empty file.
 [[maybe_unused]] QByteArray ReadResource(const char* path) {
   QFile file(QString::fromLatin1(path));
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// The information file is plain 8-bit text, read by Windows in the system's
+// code page: every text in it must be ASCII, or a letter would be lost.
+constexpr bool IsPlainAscii(const char* text) {
+  for (; *text; ++text) {
+    if (static_cast<unsigned char>(*text) > 0x7F) return false;
+  }
+  return true;
+}
+static_assert(IsPlainAscii(MakerCompany), "the maker's name goes into the driver information file: ASCII only");
 
 
 }  // namespace
@@ -66,7 +75,9 @@ QByteArray DriverInformationFile(bool withCatalogs) {
   }
   lines << QString() << QStringLiteral("[MANUFACTURER]") << QStringLiteral("%Provider%=DeviceList,NTx86,NTamd64")
         << QString() << QStringLiteral("[DeviceList.NTx86]") << device << QString()
-        << QStringLiteral("[DeviceList.NTamd64]") << device << QString() << QStringLiteral("[DriverInstall]")
+        << QStringLiteral("[DeviceList.NTamd64]") << device << QString() << QStringLiteral("[DestinationDirs]")
+        << QStringLiteral("DefaultDestDir=12") << QStringLiteral("FakeModemCopyFileSection=12") << QString()
+        << QStringLiteral("[DriverInstall]")
         << QStringLiteral("Include=mdmcpq.inf") << QStringLiteral("CopyFiles=FakeModemCopyFileSection")
         << QStringLiteral("AddReg=LowerFilterAddReg,SerialPropPageAddReg") << QString()
         << QStringLiteral("[DriverInstall.Services]") << QStringLiteral("Include=mdmcpq.inf")
@@ -75,7 +86,7 @@ QByteArray DriverInformationFile(bool withCatalogs) {
         << QStringLiteral("HKR,,EnumPropPages32,,\"MsPorts.dll,SerialPortPropPageProvider\"") << QString()
         << QStringLiteral("[Strings]") << QStringLiteral("Provider=\"%1\"").arg(QString::fromLatin1(MakerCompany))
         << QStringLiteral("DeviceName=\"Elektronika rozdzielacza (port COM USB)\"");
-  return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+  return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
 }
 
 bool HasSignedCatalogs() {
@@ -111,12 +122,25 @@ QString DriverFilePath(const QString& folder, const QString& fileName) {
   return QDir::cleanPath(QDir(QDir::fromNativeSeparators(folder)).filePath(fileName));
 }
 
+bool UdevRuleInstalled(const QStringList& ruleFolders) {
+  for (const QString& folder : ruleFolders) {
+    if (QFileInfo::exists(QDir(folder).filePath(QString::fromLatin1(UdevRuleFileName)))) return true;
+  }
+  return false;
+}
+
+QStringList UdevRuleFolders() {
+  return {QStringLiteral("/etc/udev/rules.d"), QStringLiteral("/run/udev/rules.d"),
+          QStringLiteral("/usr/lib/udev/rules.d"), QStringLiteral("/lib/udev/rules.d")};
+}
+
 DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<DriverFile>& files,
-                                     const QString& startFolder) {
+                                     const QString& startFolder, bool udevRuleInstalled, QString* chosenFolder) {
   using Q = view::Questions;
   const std::optional<std::string> chosen = user.askDirectory(std::string(), startFolder.toStdString());
   if (!chosen || chosen->empty()) return DriverExportResult::Cancelled;
   const QString folder = QString::fromStdString(*chosen);
+  if (chosenFolder) *chosenFolder = folder;
 
   // The message names the file that failed when there is one.
   auto failed = [&](const std::string& detail = {}) {
@@ -124,6 +148,10 @@ DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<Dr
              Q::Icon::Error);
     return DriverExportResult::Failed;
   };
+  // A file this build should carry and does not: nothing is written.
+  for (const DriverFile& f : files) {
+    if (f.content.isEmpty()) return failed();
+  }
 
   if (!QFileInfo(folder).isDir()) {
     if (QFileInfo::exists(folder)) return failed(folder.toStdString());  // a file of that name is in the way
@@ -150,7 +178,7 @@ DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<Dr
     return failed(e.polish());
   }
   std::string done = DoneText;
-  if (udevRule) done += std::string("\n") + UdevNoteText;
+  if (udevRule && !udevRuleInstalled) done += std::string("\n") + UdevNoteText;
   user.ask(done, Caption, Q::Icon::Information);
   return DriverExportResult::Written;
 }

@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "view/questions.h"
 
@@ -47,11 +48,21 @@ QString DriverFilePath(const QString& folder, const QString& fileName);
 
 enum class DriverExportResult { Cancelled, Written, Failed };
 
+// Whether the udev rule is already in one of `ruleFolders` (the package puts
+// it in /usr/lib/udev/rules.d): then the export does not ask for a copy.
+bool UdevRuleInstalled(const QStringList& ruleFolders);
+// The folders udev reads its rules from.
+QStringList UdevRuleFolders();
+
 // The export: choose a folder (created after asking when it does not exist),
 // one overwrite question when any of the files is already there, every file
 // written anew through QSaveFile in order, then the success or error report.
-// Files written before a failure stay.
+// Files written before a failure stay; a file without content (a resource
+// missing from the build) is an error before anything is written. The success
+// report asks for a copy of the udev rule unless `udevRuleInstalled`.
+// `chosenFolder`, when given, receives the folder the user chose.
 DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<DriverFile>& files,
-                                     const QString& startFolder);
+                                     const QString& startFolder, bool udevRuleInstalled = false,
+                                     QString* chosenFolder = nullptr);
 
 }  // namespace tvx::app

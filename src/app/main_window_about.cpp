@@ -3,10 +3,9 @@
 #include "app/drivers.h"
 #include "app/main_window.h"
 #include "ui/application.h"
+#include "ui/file_folders.h"
 #include "ui/hint_switch.h"
 #include "ui/prompts.h"
-
-#include <QDir>
 
 #include <QPushButton>
 
@@ -26,6 +25,11 @@ void TPgm::OpenAboutBox() {
   about.exec();
 }
 
-void TPgm::DriversClick() { ExportDriverFiles(ui::CurrentPrompts(), DriverFiles(), QDir::currentPath()); }
+void TPgm::DriversClick() {
+  QString chosen;
+  ExportDriverFiles(ui::CurrentPrompts(), DriverFiles(), ui::StartFolder(ui::FileFolder::DriverExport),
+                    UdevRuleInstalled(UdevRuleFolders()), &chosen);
+  if (!chosen.isEmpty()) ui::RememberFolder(ui::FileFolder::DriverExport, chosen, true);
+}
 
 }  // namespace tvx::app

@@ -9,6 +9,7 @@
 #include "report/report_content.h"
 #include "scope_guard.h"
 #include "ui/application.h"
+#include "ui/file_folders.h"
 #include "ui/number_fields.h"
 #include "ui/prompts.h"
 
@@ -34,12 +35,13 @@ void TPgm::WriteReport() {
   StopAutoTimer();
   ui::Prompts::FileRequest request;
   request.caption = QStringLiteral("Zapisz protokół uruchomienia");
-  request.directory = QDir::homePath();
+  request.directory = ui::StartFolder(ui::FileFolder::Report);
   request.fileName = QStringLiteral("Protokol_uruchomienia_%1.pdf").arg(QDate::currentDate().toString(Qt::ISODate));
   request.filter = QStringLiteral("Dokumenty PDF (*.pdf)");
   request.defaultSuffix = QStringLiteral("pdf");
   const std::optional<QString> path = ui::CurrentPrompts().saveFileName(this, request);
   if (!path) return;
+  ui::RememberFolder(ui::FileFolder::Report, *path);
 
   // The report's read-out runs over many exchanges: no refresh, timer tick
   // or click may start one between them.

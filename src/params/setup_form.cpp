@@ -1,6 +1,7 @@
 #include "params/setup_form.h"
 
 #include "ui/application.h"
+#include "ui/file_folders.h"
 #include "ui/prompts.h"
 #include "ui/tab_order.h"
 #include "ui/widgets.h"
@@ -64,10 +65,12 @@ class TSetupForm::Questions : public ProfileQuestions {
     ui::Prompts::FileRequest request;
     request.filter = QString::fromUtf8(CfgFilter);
     request.defaultSuffix = QString::fromLatin1(CfgSuffix);
+    request.directory = ui::StartFolder(ui::FileFolder::Configuration);
     return request;
   }
   static std::optional<std::string> Name(const std::optional<QString>& name) {
     if (!name) return std::nullopt;
+    ui::RememberFolder(ui::FileFolder::Configuration, *name);
     return name->toStdString();
   }
 

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -210,7 +211,9 @@ void Storage(Document& d, const StorageCheck& s) {
 
 void Parameters(Document& d, const ReportContent& c) {
   constexpr double NameWidth = 110;
-  d.Heading(QStringLiteral("3. Parametry pracy"), RowHeight * 3);
+  // The heading names the whole set; its first group is "Parametry pracy".
+  const double firstGroup = c.parameters.empty() ? 8 : RowHeight * (c.parameters.front().entries.size() + 2) + 1.2;
+  d.Heading(QStringLiteral("3. Nastawy rozdzielacza"), std::min(firstGroup, Bottom - Top - 20));
   if (c.parameters.empty()) {
     d.Text(Left, d.y, Width, 6, QStringLiteral("Parametry nie są dostępne na tym poziomie dostępu."), Font(9), Grey);
     d.y += 8;
@@ -218,7 +221,10 @@ void Parameters(Document& d, const ReportContent& c) {
   }
   TableHeader(d, NameWidth);
   for (const Section& s : c.parameters) {
-    if (d.Need(RowHeight * 2.2)) TableHeader(d, NameWidth);
+    // A group stays on one page, below the table's header; only a group
+    // longer than a page is split.
+    const double group = 1.2 + RowHeight * static_cast<double>(s.entries.size() + 1);
+    if (d.Need(std::min(group, Bottom - Top - RowHeight))) TableHeader(d, NameWidth);
     d.y += 1.2;
     d.Text(Left + 1, d.y, Width, RowHeight, Q(s.title), Font(9, true), Navy);
     d.y += RowHeight;

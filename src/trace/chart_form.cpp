@@ -4,6 +4,7 @@
 #include "trace/chart_texts.h"
 #include "trace/trace_csv.h"
 #include "ui/application.h"
+#include "ui/file_folders.h"
 #include "ui/number_fields.h"
 #include "ui/prompts.h"
 #include "ui/tab_order.h"
@@ -437,10 +438,12 @@ void TChartForm::SaveClick() {
   dialog.filter = Q(text::JpegFilterName) + QStringLiteral(";;PNG (*.png);;CSV (*.csv)");
   dialog.defaultExt = Q(text::JpegSuffix);
   dialog.confirmOverwrite = false;  // the question below is the only one
+  dialog.initialDir = ui::StartFolder(ui::FileFolder::ChartPicture);
   for (;;) {
     dialog.fileName = Q(text::ProposedName);
     if (!dialog.execute(this)) return;
     const QString path = dialog.fileName;
+    ui::RememberFolder(ui::FileFolder::ChartPicture, path);
     if (QFileInfo::exists(path)) {
       const QString question = Q(text::OverwriteQuestion) + QDir::toNativeSeparators(path) + Q(text::OverwriteTail);
       if (ui::CurrentPrompts().message(this, question, Q(text::OverwriteCaption), ui::Prompts::Icon::Question,

@@ -1,7 +1,9 @@
 #include "ui/prompts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -141,10 +143,37 @@ std::optional<QString> QtPrompts::openFileName(QWidget* parent, const FileReques
   return dialog.selectedFiles().first();
 }
 
+namespace {
+
+// Qt's directory chooser refuses a typed folder that does not exist ("Directory
+// not found"); this one takes it, and the caller asks before creating it.
+// Qt's own dialog on every system, so that it behaves the same everywhere.
+class DirectoryChooser : public QFileDialog {
+ public:
+  DirectoryChooser(QWidget* parent, const QString& caption, const QString& start)
+      : QFileDialog(parent, caption, start) {
+    setFileMode(QFileDialog::Directory);
+    setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+  }
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (!chosen.isEmpty() && !chosen.first().isEmpty() && !QFileInfo::exists(chosen.first())) {
+      QDialog::accept();
+      return;
+    }
+    QFileDialog::accept();
+  }
+};
+
+}  // namespace
+
 std::optional<QString> QtPrompts::directory(QWidget* parent, const QString& caption, const QString& start) {
-  const QString chosen = QFileDialog::getExistingDirectory(parent, caption, start);
+  DirectoryChooser dialog(parent, caption, start);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QString chosen = dialog.selectedFiles().first();
   if (chosen.isEmpty()) return std::nullopt;
-  return chosen;
+  return QDir::toNativeSeparators(chosen);
 }
 
 std::vector<ScriptedPrompts::Shown> ScriptedPrompts::messages() const {

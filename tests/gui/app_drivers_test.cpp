@@ -27,6 +27,8 @@ TEST(DriverFiles, InformationFileBindsTheValvesIdToUsbser) {
   const QString text = QString::fromLatin1(app::DriverInformationFile(false));
   EXPECT_EQ(text.count(QStringLiteral("=DriverInstall,USB\\VID_0000&PID_0400\r\n")), 2);
   EXPECT_TRUE(text.contains(QStringLiteral("AddService=usbser,")));
+  // Where the copied file section goes (the system's drivers folder).
+  EXPECT_TRUE(text.contains(QStringLiteral("\r\n[DestinationDirs]\r\nDefaultDestDir=12\r\nFakeModemCopyFileSection=12\r\n")));
   EXPECT_FALSE(text.contains(QStringLiteral("CatalogFile")));
   const QString signedText = QString::fromLatin1(app::DriverInformationFile(true));
   EXPECT_TRUE(signedText.contains(QStringLiteral("CatalogFile.NTx86=VCPDriverX86.cat\r\n")));
@@ -161,9 +163,42 @@ TEST_F(DriverExport, AFailedWriteIsReportedWithItsFileAndWritesNothing) {
 
   // A file where the folder should be: nothing to create, the same error.
   prompts_->clear();
-  const QString blocked = FileIn(folder, files_.front());
+  const QString blocked = QDir(folder).filePath(QStringLiteral("plik"));
+  QFile in_the_way(blocked);
+  ASSERT_TRUE(in_the_way.open(QIODevice::WriteOnly));
+  in_the_way.close();
   EXPECT_EQ(Export(blocked), app::DriverExportResult::Failed);
   EXPECT_EQ(Boxes(), (std::vector{Prompts::Icon::Error}));
+}
+
+TEST_F(DriverExport, AMissingFileIsAnErrorBeforeAnythingIsWritten) {
+  const QString folder = Folder("");
+  files_.back().content.clear();  // as a resource missing from the build reads
+  prompts_->queueDirectory(folder);
+  EXPECT_EQ(app::ExportDriverFiles(ui::CurrentPrompts(), files_, folder), app::DriverExportResult::Failed);
+  EXPECT_EQ(Boxes(), (std::vector{Prompts::Icon::Error}));
+  for (const auto& f : files_) EXPECT_FALSE(QFileInfo::exists(FileIn(folder, f))) << f.name.toStdString();
+}
+
+TEST_F(DriverExport, TheUdevRuleIsToBeCopiedOnlyWhereNoPackageInstalledIt) {
+  testing::TempFolder rules;
+  const QStringList ruleFolders{QString::fromStdString(rules.path().string())};
+  EXPECT_FALSE(app::UdevRuleInstalled(ruleFolders));
+  QFile rule(QDir(ruleFolders[0]).filePath(QStringLiteral("70-tarvelmundix.rules")));
+  ASSERT_TRUE(rule.open(QIODevice::WriteOnly));
+  rule.close();
+  EXPECT_TRUE(app::UdevRuleInstalled(ruleFolders));
+
+  for (bool installed : {false, true}) {
+    prompts_->clear();
+    prompts_->queueDirectory(Folder(installed ? "a" : "b"));
+    prompts_->queueAnswer(Prompts::Answer::Yes);  // create the folder
+    EXPECT_EQ(app::ExportDriverFiles(ui::CurrentPrompts(), files_, Folder(""), installed),
+              app::DriverExportResult::Written);
+    ASSERT_EQ(Boxes().size(), 2u);
+    const bool withRule = files_.back().name.endsWith(QStringLiteral(".rules"));
+    EXPECT_EQ(prompts_->messages()[1].text.contains(QStringLiteral("/etc/udev/rules.d")), withRule && !installed);
+  }
 }
 
 }  // namespace

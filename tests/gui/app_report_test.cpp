@@ -6,8 +6,12 @@
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "ui/application.h"
+#include "ui/file_folders.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace tvx::apptest {
@@ -52,6 +56,8 @@ TEST_F(ReportKeyTest, AtLevelTwoWritesTheChosenFileWithoutARefreshInsideTheReadO
 
   ASSERT_EQ(prompts_->shown().size(), 1u);
   EXPECT_EQ(prompts_->shown()[0].kind, ui::ScriptedPrompts::Shown::Kind::SaveFile);
+  EXPECT_NE(prompts_->shown()[0].request.directory, QDir::currentPath());
+  EXPECT_EQ(ui::StartFolder(ui::FileFolder::Report), QDir::cleanPath(QString::fromStdString(out_.path().string())));
   EXPECT_FALSE(pgm_->Timer1->isActive());
   const Requests log = valve_.requests();
   EXPECT_EQ(Count(log, "R067"), 1u);  // the report's own refresh only
@@ -60,6 +66,31 @@ TEST_F(ReportKeyTest, AtLevelTwoWritesTheChosenFileWithoutARefreshInsideTheReadO
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.read(5) == "%PDF-");
+
+  // Each group of parameters once, on one page with all its rows.
+  const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  if (pdftotext.isEmpty()) return;  // poppler-utils comes with the test set-up
+  QStringList pages;
+  for (int page = 1; page <= 9; ++page) {
+    QProcess text;
+    text.start(pdftotext, {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
+                           path, QStringLiteral("-")});
+    if (!text.waitForFinished(30000) || text.exitCode() != 0) break;
+    pages << QString::fromUtf8(text.readAllStandardOutput());
+  }
+  ASSERT_GE(pages.size(), 2);
+  const struct {
+    const char* title;
+    const char* lastRow;
+  } groups[] = {{"Parametry pracy", "Strefa zerowa"}, {"Regulator", "Wzmocnienie Kd"}};
+  for (const auto& g : groups) {
+    EXPECT_EQ(pages.join(QString()).count(QString::fromUtf8(g.title)), 1) << g.title;
+    for (const QString& page : pages) {
+      if (page.contains(QString::fromUtf8(g.title))) {
+        EXPECT_TRUE(page.contains(QString::fromUtf8(g.lastRow))) << g.title;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QSettings>
 #include <QFont>
 #include <QTemporaryDir>
 
@@ -19,11 +20,15 @@ int main(int argc, char** argv) {
   // no Arial: Liberation Sans has its widths, as on Linux.
   QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
 #endif
+  tvx::ui::InstallQtTranslation(app);
   tvx::ui::ApplyProgramFont(app);
   tvx::ui::InstallLinkHooks();
   // The change log of the windows' operations, never the user's own.
   QTemporaryDir logFolder;
   tvx::link::SetChangeLogFile(QFile::encodeName(logFolder.filePath(QStringLiteral("change-log.txt"))).toStdString());
+  // The program's settings (the folders its file dialogs remember), never the user's own.
+  QTemporaryDir settingsFolder;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
