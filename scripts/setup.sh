@@ -3,7 +3,8 @@
 # Idempotent: only missing packages are installed. Non-interactive.
 #   --test   also what only the test script uses: Wine (the Windows build's
 #            tests), lintian (the Debian package check) and poppler-utils (the
-#            report test reads the PDF's text back with pdftotext)
+#            report test reads the PDF's text back with pdftotext), and the
+#            PostgreSQL server the history tests start a cluster of their own with
 set -euo pipefail
 
 packages=(
@@ -14,11 +15,12 @@ packages=(
   clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix
   xvfb xauth x11-apps fonts-dejavu-core fonts-liberation2
+  libqt6sql6-sqlite libqt6sql6-psql
 )
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------
 if [ "${1:-}" = "--test" ]; then
-  packages+=(wine wine64 lintian poppler-utils)
+  packages+=(wine wine64 lintian poppler-utils postgresql)
 fi
 # ---------------------------------------------------------------------------
 

@@ -76,12 +76,17 @@ const std::vector<Command>& Commands() {
        {{"--serial", "S", "only the lines of the valve with serial number S"}}, Log},
       {"report", "FILE.pdf", "a commissioning report of the valve as a PDF (access level 2)", {}, Report},
   };
-  return commands;
+  static const std::vector<Command> all = [] {
+    std::vector<Command> both = commands;
+    both.insert(both.end(), HistoryCommands().begin(), HistoryCommands().end());
+    return both;
+  }();
+  return all;
 }
 
 std::vector<Option> OptionsOf(const Command& command) {
   std::vector<Option> all = command.options;
-  if (command.name != "ports" && command.name != "log") all.push_back(PortOption);
+  if (command.name != "ports" && command.name != "log" && command.name != "history") all.push_back(PortOption);
   all.push_back(QuietOption);
   all.push_back(HelpOption);
   return all;
@@ -160,6 +165,7 @@ int WithLink(Context& c, const std::function<int()>& body) {
     io.err << CliQuestions::Trimmed(caption) << ": " << CliQuestions::Trimmed(text) << '\n';
   });
   InstallChangeLog(c.io.err);
+  InstallHistory(c.io.err, AccessLevel(c.io, false));
   link::LinkSession session(com);
   if (!session.open()) return ExitLinkFailure;
   try {
@@ -486,9 +492,13 @@ int Run(const std::vector<std::string>& args, Io& io) {
     CommandHelp(*command, io.out);
     return ExitDone;
   }
+  // "A [B]": one argument, and a second one that may be left out.
   const std::size_t wanted = command->arguments.empty() ? 0 : 1;
-  if (c.arguments.size() != wanted)
-    return UsageError(io, wanted ? "expected " + std::string(command->arguments) : "unexpected '" + c.arguments[0] + "'",
+  const std::size_t most = wanted + (command->arguments.find('[') != std::string_view::npos ? 1 : 0);
+  if (c.arguments.size() < wanted || c.arguments.size() > most)
+    return UsageError(io,
+                      c.arguments.size() < wanted ? "expected " + std::string(command->arguments)
+                                                  : "unexpected '" + c.arguments[most] + "'",
                       command->name);
   c.quiet = c.has("--quiet");
   return command->run(c);
