@@ -501,7 +501,10 @@ int Run(const std::vector<std::string>& args, Io& io) {
                                                   : "unexpected '" + c.arguments[most] + "'",
                       command->name);
   c.quiet = c.has("--quiet");
-  return command->run(c);
+  const int code = command->run(c);
+  // The database closes before the program's static objects go.
+  CloseHistory();
+  return code;
 }
 
 }  // namespace tvx::cli

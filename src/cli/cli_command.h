@@ -122,6 +122,7 @@ const std::vector<Command>& HistoryCommands();
 // The operations of this run go into the valve history; a history that cannot
 // be kept is told once on `err` and stops nothing.
 void InstallHistory(std::ostream& err, int accessLevel);
+void CloseHistory();
 // A record's words into a view, as a read would show them, for a send.
 void FillView(params::RecordedView& view, const std::array<std::optional<std::uint32_t>, 128>& words);
 

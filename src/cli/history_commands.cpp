@@ -6,6 +6,7 @@
 #include "link/change_log.h"
 #include "params/conversions.h"
 #include "params/held_parameters.h"
+#include "params/valve_state.h"
 #include "params/parameter_set.h"
 #include "params/register_map.h"
 
@@ -184,6 +185,8 @@ void InstallHistory(std::ostream& err, int accessLevel) {
   }
   recorder->setAccessLevel(accessLevel);
 }
+
+void CloseHistory() { recorder.reset(); }
 
 void FillView(params::RecordedView& view, const history::SetWordsArray& words) {
   auto word = [&](int reg) { return words[static_cast<std::size_t>(reg - 1)]; };
