@@ -1,10 +1,13 @@
 #include "report/report_pdf.h"
 
+#include "history/recorder.h"
+
 #include "program_font.h"
 #include "trace/chart_picture.h"
 #include "trace/chart_scale.h"
 #include "trace/sampling.h"
 
+#include <QDate>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -15,6 +18,7 @@
 #include <QSaveFile>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tvx::report {
@@ -188,6 +192,26 @@ void Status(Document& d, const ReportContent& c) {
   Rows(d, c.status, 110, true);
 }
 
+// What the history holds of this valve from today: each operation with what
+// it changed, one change a row.
+std::optional<Section> VisitChanges(const std::string& serialNumber) {
+  history::HistoryRecorder* recorder = history::HistoryRecorder::Current();
+  if (!recorder) return std::nullopt;
+  Section section{"Zmiany podczas tej wizyty", {}};
+  const QDate today = QDate::currentDate();
+  const auto records = recorder->store().list(QString::fromStdString(serialNumber));
+  for (auto r = records.rbegin(); r != records.rend(); ++r) {
+    if (r->time.toLocalTime().date() != today || r->changes.isEmpty()) continue;
+    const QStringList changes = r->changes.split(QStringLiteral("; "));
+    for (int k = 0; k < changes.size(); ++k) {
+      const QString name = k == 0 ? r->time.toLocalTime().toString(QStringLiteral("HH:mm ")) + r->operation : QString();
+      section.entries.push_back({name.toStdString(), changes[k].toStdString(), ""});
+    }
+  }
+  if (section.entries.empty()) section.entries.push_back({"Brak zmian w historii", "", ""});
+  return section;
+}
+
 void Parameters(Document& d, const ReportContent& c) {
   constexpr double NameWidth = 110;
   d.Heading(QStringLiteral("3. Parametry pracy"), RowHeight * 3);
@@ -197,7 +221,9 @@ void Parameters(Document& d, const ReportContent& c) {
     return;
   }
   TableHeader(d, NameWidth);
-  for (const Section& s : c.parameters) {
+  std::vector<Section> sections = c.parameters;
+  if (auto visit = VisitChanges(c.serialNumber)) sections.push_back(std::move(*visit));
+  for (const Section& s : sections) {
     if (d.Need(RowHeight * 2.2)) TableHeader(d, NameWidth);
     d.y += 1.2;
     d.Text(Left + 1, d.y, Width, RowHeight, Q(s.title), Font(9, true), Navy);
