@@ -61,7 +61,8 @@ set(CPACK_DEBIAN_PROGRAM_PACKAGE_SUGGESTS "tarvelmundix-valve-sim")
 # The valve history's database driver is a Qt plugin, which shlibdeps cannot see;
 # the PostgreSQL one is only for a shared history, so it is a recommendation.
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "fonts-liberation2, libqt6sql6-sqlite")
-set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "libqt6sql6-psql")
+# Qt's own texts in Polish (standard buttons, context menus), loaded at start.
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql")
 set(CPACK_COMPONENT_PROGRAM_DESCRIPTION
     "Service tool for proportional hydraulic valve electronics
 Reads and edits the working parameters of a proportional hydraulic

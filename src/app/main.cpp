@@ -13,6 +13,7 @@
 int main(int argc, char** argv) {
   tvx::ui::Application app(argc, argv);
   tvx::ui::ApplyProgramFont(app);
+  tvx::ui::InstallQtTranslation(app);
   tvx::ui::InstallLinkHooks();
   tvx::link::SetChangeLogFile(tvx::app::ChangeLogFilePath());
   // Every set read or written goes into the valve history (opened on its first record).
