@@ -1,5 +1,6 @@
 #include "sim/cfg_import.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -17,6 +18,12 @@ std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
 }  // namespace
 
 bool readCfgBanks(const std::string& path, std::array<Bank, 3>& banks, std::string& error) {
+  // A regular file only: a FIFO or a device is never opened.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    error = path + ": not a regular file";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot open " + path;

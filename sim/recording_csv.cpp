@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -101,14 +102,30 @@ std::optional<std::vector<TraceRecord>> parseRecordingCsv(const std::string& tex
 }
 
 std::optional<std::vector<TraceRecord>> loadRecordingCsv(const std::string& path, std::string& error) {
+  // A regular file of a recording's size: a FIFO or a device is never opened.
+  constexpr std::uintmax_t MaxBytes = 1024 * 1024;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    error = path + ": not a regular file";
+    return std::nullopt;
+  }
+  if (std::filesystem::file_size(path, ec) > MaxBytes) {
+    error = path + ": too large for a recording";
+    return std::nullopt;
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     error = "cannot open " + path;
     return std::nullopt;
   }
-  std::ostringstream text;
-  text << file.rdbuf();
-  return parseRecordingCsv(text.str(), error);
+  std::string text(MaxBytes + 1, '\0');
+  file.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(file.gcount()));
+  if (text.size() > MaxBytes) {
+    error = path + ": too large for a recording";
+    return std::nullopt;
+  }
+  return parseRecordingCsv(text, error);
 }
 
 }  // namespace sim

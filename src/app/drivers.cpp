@@ -2,12 +2,12 @@
 
 #include "app/maker_info.h"
 #include "app/program_resources.h"
+#include "platform/program_files.h"
 #include "platform/valve_port_lookup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #ifdef TVX_DRIVER_CATALOGS
@@ -39,10 +39,6 @@ constexpr const char* UdevNoteText = " Regułę udev 70-tarvelmundix.rules skopi
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool WriteFile(const QString& path, const QByteArray& content) {
-  QSaveFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit();
-}
 
 }  // namespace
 
@@ -122,16 +118,18 @@ DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<Dr
   if (!chosen || chosen->empty()) return DriverExportResult::Cancelled;
   const QString folder = QString::fromStdString(*chosen);
 
-  auto failed = [&] {
-    user.ask(FailedText, Caption, Q::Icon::Error);
+  // The message names the file that failed when there is one.
+  auto failed = [&](const std::string& detail = {}) {
+    user.ask(detail.empty() ? std::string(FailedText) : std::string(FailedText) + "\n " + detail, Caption,
+             Q::Icon::Error);
     return DriverExportResult::Failed;
   };
 
   if (!QFileInfo(folder).isDir()) {
-    if (QFileInfo::exists(folder)) return failed();  // a file of that name is in the way
+    if (QFileInfo::exists(folder)) return failed(folder.toStdString());  // a file of that name is in the way
     if (user.ask(CreateFolderText, Caption, Q::Icon::Question, Q::Buttons::YesNo) != Q::Answer::Yes)
       return DriverExportResult::Cancelled;
-    if (!QDir().mkpath(folder)) return failed();
+    if (!QDir().mkpath(folder)) return failed(folder.toStdString());
   }
 
   bool anyExists = false;
@@ -139,10 +137,17 @@ DriverExportResult ExportDriverFiles(view::Questions& user, const std::vector<Dr
   if (anyExists && user.ask(OverwriteText, Caption, Q::Icon::Question, Q::Buttons::OkCancel) != Q::Answer::Ok)
     return DriverExportResult::Cancelled;
 
+  // All files are checked and written before any of them replaces one that is there.
   bool udevRule = false;
+  std::vector<std::pair<std::string, std::string>> written;
   for (const DriverFile& f : files) {
-    if (!WriteFile(DriverFilePath(folder, f.name), f.content)) return failed();
+    written.emplace_back(DriverFilePath(folder, f.name).toStdString(), f.content.toStdString());
     udevRule = udevRule || f.name == QLatin1String(UdevRuleFileName);
+  }
+  try {
+    platform::WriteWholeFiles(written);
+  } catch (const platform::FileError& e) {
+    return failed(e.polish());
   }
   std::string done = DoneText;
   if (udevRule) done += std::string("\n") + UdevNoteText;

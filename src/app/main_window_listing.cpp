@@ -3,13 +3,11 @@
 #include "app/component_listing.h"
 #include "app/definitions.h"
 #include "app/main_window.h"
+#include "platform/program_files.h"
 #include "ui/widgets.h"
 
 #include <QDate>
 #include <QLocale>
-#include <QSaveFile>
-
-#include <stdexcept>
 
 namespace tvx::app {
 
@@ -27,14 +25,9 @@ void TPgm::WriteComponentList() {
     listed.push_back({c.className.toStdString(), c.name.toStdString(), c.tag});
   const std::string text = ComponentListing(listed);
 
-  // Written to a temporary file and renamed, so a failed write leaves any
-  // earlier listing of that name as it was.
-  QSaveFile file(SaveDialog->fileName);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-      !file.commit()) {
-    throw std::runtime_error("I/O error: " + file.errorString().toStdString());
-  }
+  // Written whole or not at all, never over a device or a FIFO; a failure
+  // names the file (platform::FileError) and reaches the program's error box.
+  platform::WriteWholeFile(SaveDialog->fileName.toStdString(), text);
 }
 
 }  // namespace tvx::app

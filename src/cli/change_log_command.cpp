@@ -2,11 +2,17 @@
 
 #include "app/change_log_place.h"
 #include "link/change_log.h"
+#include "platform/program_files.h"
 
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 
 namespace tvx::cli {
+
+namespace {
+// Years of lines; a file beyond it is no change log of this program.
+constexpr std::size_t ChangeLogReadLimit = 256u * 1024 * 1024;
+}  // namespace
 
 void InstallChangeLog(std::ostream& err) {
   link::SetChangeLogFile(app::ChangeLogFilePath());
@@ -18,16 +24,20 @@ void InstallChangeLog(std::ostream& err) {
 
 int PrintChangeLog(Io& io, const std::optional<std::string>& serialNumber, bool quiet) {
   const std::filesystem::path file = app::ChangeLogFilePath();
-  std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) {
-    if (!quiet) io.err << "Nothing has been written to a valve yet (no " << file.string() << ").\n";
-    return ExitDone;
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    io.err << ProgramName << ": cannot read " << file.string() << '\n';
+  const std::u8string name = file.u8string();
+  std::string text;
+  try {
+    // Read once, bounded; a FIFO or a device at the log's place is refused.
+    text = platform::ReadInputFile(std::string(name.begin(), name.end()), ChangeLogReadLimit);
+  } catch (const platform::FileError& e) {
+    if (e.fault() == platform::FileFault::NotFound) {
+      if (!quiet) io.err << "Nothing has been written to a valve yet (no " << file.string() << ").\n";
+      return ExitDone;
+    }
+    io.err << ProgramName << ": " << e.english() << '\n';
     return ExitFileError;
   }
+  std::istringstream in(text);
   // Time, serial number, type, firmware, operation, what was sent.
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

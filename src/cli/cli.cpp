@@ -7,18 +7,23 @@
 #include "cli/change_log_command.h"
 #include "cli/cli_report.h"
 #include "cli/cli_command.h"
+#include "cli/cli_output.h"
 #include "cli/cli_view.h"
 #include "cli/parameter_file.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/link_session.h"
+#include "link/port.h"
+#include "link/pump_wait.h"
 #include "params/conversions.h"
 #include "params/identity_text.h"
 #include "params/parameter_set.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
 #include "platform/port_names.h"
+#include "platform/program_files.h"
 #include "platform/valve_port_lookup.h"
+#include "scope_guard.h"
 #include "status/status_refresh.h"
 #include "status/status_state.h"
 #include "status/status_text.h"
@@ -34,6 +39,7 @@
 #include <fstream>
 #include <iomanip>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -58,7 +64,8 @@ const Option HelpOption{"--help", "", "this help"};
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"ports", "", "the COM names, the valve's marked, with the device each resolves to", {}, Ports},
-      {"info", "", "firmware, serial number, type, configuration and active profile of the valve", {}, Info},
+      {"info", "", "firmware, serial number, type, configuration and active profile of the valve",
+       {{"--json", "", "as one JSON object"}}, Info},
       {"read", "", "the parameter set with names, values and units",
        {{"--json", "", "the set as a JSON file for write (the items editable at your level)"},
         {"--cfg", "FILE", "instead: save the three user profiles to a configuration file (*.cfg)"}}, Read},
@@ -69,7 +76,8 @@ const std::vector<Command>& Commands() {
        LoadProfiles},
       {"status", "", "one status refresh, or one every SECONDS until Ctrl+C",
        {{"--watch", "[SECONDS]", "refresh every SECONDS (default 1.5), one row each"},
-        {"--csv", "FILE", "append the rows to FILE, with a header when it is new"}}, Status},
+        {"--csv", "FILE", "append the rows to FILE, with a header when it is new (the same header when not)"},
+        {"--json", "", "one JSON object, one a line with --watch"}}, Status},
       {"trace", "", "reads the valve's recording of its last regulation and saves it as the chart does",
        {{"--csv", "FILE", "the samples as CSV"}, {"--png", "FILE", "also the chart picture as PNG"}}, Trace},
       {"log", "", "the change log: every write to a valve, from the window or from here",
@@ -97,7 +105,7 @@ void GeneralHelp(std::ostream& out) {
       << "Service tool for proportional valve electronics, from the command line.\n\nCommands:\n";
   for (const Command& c : Commands()) out << "  " << std::left << std::setw(8) << c.name << c.summary << '\n';
   out << "\n'" << ProgramName << " COMMAND --help' describes a command.\n"
-      << "Exit codes: 0 done, 1 usage, 2 link failure, 3 file or data error, 4 refused.\n"
+      << "Exit codes: 0 done, 1 usage, 2 link failure, 3 file or data error, 4 refused, 130 interrupted.\n"
       << "The password of an access level is taken from " << PasswordVariable
       << " or asked for on the terminal.\n";
 }
@@ -167,7 +175,19 @@ int WithLink(Context& c, const std::function<int()>& body) {
   InstallChangeLog(c.io.err);
   InstallHistory(c.io.err, AccessLevel(c.io, false));
   link::LinkSession session(com);
-  if (!session.open()) return ExitLinkFailure;
+  if (!session.open()) {
+    c.io.err << PortFailureLine(com, platform::ComDeviceName(com), link::LastOpenFailure()) << '\n';
+    return ExitLinkFailure;
+  }
+  // Ctrl+C ends the command at its next wait; a send of the parameter set is
+  // let finish (it takes well under a second), a profile load stops on its own
+  // after the profile in progress.
+  const bool interruptible = c.command.name != "write" && c.command.name != "load";
+  link::SetPumpHook([&c, interruptible](std::chrono::nanoseconds maxWait) {
+    if (interruptible && c.io.stopRequested(0)) throw Interrupted{};
+    if (maxWait.count() > 0) std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(50)));
+  });
+  const ScopeGuard unhook([] { link::SetPumpHook({}); });
   try {
     return body();
   } catch (const link::UsbError&) {
@@ -175,6 +195,12 @@ int WithLink(Context& c, const std::function<int()>& body) {
   } catch (const link::ConversionError& e) {
     c.io.err << ProgramName << ": " << e.what() << '\n';
     return ExitFileError;
+  } catch (const platform::FileError& e) {
+    c.io.err << ProgramName << ": " << e.english() << '\n';
+    return ExitFileError;
+  } catch (const Interrupted&) {
+    c.io.err << ProgramName << ": interrupted\n";
+    return ExitInterrupted;
   }
 }
 
@@ -249,6 +275,20 @@ int Info(Context& c) {
     CliView view;
     params::ReadParameterSet(view);
     auto& out = c.io.out;
+    // The profile button's caption without its words: the number, or "F".
+    std::string profile = CliQuestions::Trimmed(view.text("SelectSetup"));
+    profile = profile.substr(profile.find_last_of(' ') + 1);
+    if (c.has("--json")) {
+      out << JsonObject({{"firmware", JsonString(params::FirmwareText(view.firmware))},
+                         {"serial_number", JsonString(IdentityText(view.serialNumber))},
+                         {"type", JsonString(IdentityText(view.deviceType))},
+                         {"positions", view.isChecked("Positions_3") ? "3" : "2"},
+                         {"input", JsonString(view.isChecked("Voltage_Mode") ? "voltage" : "current")},
+                         {"lvdt", view.isChecked("LVDT_Mode") ? "true" : "false"},
+                         {"remote_control", view.isChecked("RemoteControl") ? "true" : "false"},
+                         {"profile", JsonString(profile)}});
+      return int{ExitDone};
+    }
     out << params::FirmwareText(view.firmware) << '\n'
         << "Serial number: " << IdentityText(view.serialNumber) << '\n'
         << "Type: " << IdentityText(view.deviceType) << '\n'
@@ -256,7 +296,7 @@ int Info(Context& c) {
         << "Input: " << (view.isChecked("Voltage_Mode") ? "voltage" : "current") << '\n'
         << "LVDT: " << Yes(view.isChecked("LVDT_Mode")) << '\n'
         << "Remote control: " << Yes(view.isChecked("RemoteControl")) << '\n'
-        << "Profile: " << CliQuestions::Trimmed(view.text("SelectSetup")) << '\n';
+        << "Profile: " << profile << '\n';
     return int{ExitDone};
   });
 }
@@ -297,15 +337,16 @@ int Read(Context& c) {
 
 int Write(Context& c) {
   const std::string& path = c.arguments.front();
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  if (!in || !(text << in.rdbuf())) {
-    c.io.err << ProgramName << ": cannot read " << path << '\n';
+  std::string text;
+  try {
+    text = platform::ReadInputFile(path, platform::JsonFileLimit);
+  } catch (const platform::FileError& e) {
+    c.io.err << ProgramName << ": " << e.english() << "; nothing was sent\n";
     return ExitFileError;
   }
   ParameterFile file;
   try {
-    file = ParseParameterFile(text.str());
+    file = ParseParameterFile(text);
   } catch (const FileError& e) {
     c.io.err << ProgramName << ": " << path << ": " << e.what() << "; nothing was sent\n";
     return ExitFileError;
@@ -331,34 +372,17 @@ int Write(Context& c) {
   });
 }
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char ch : text) {
-    if (ch == '"') out += '"';
-    out += ch;
-  }
-  return out + "\"";
-}
-
 std::string Timestamp() {
   return QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toStdString();
 }
 
 inline constexpr const char* StopTextColumn = "StopText";
 
-// The columns of the status rows: what the first refresh showed, and the stop labels.
-std::vector<std::string> StatusColumns(const CliView& view) {
-  std::vector<std::string> columns = view.order;
-  for (const char* stop : {"StopCodeLabel", "StopInfo", StopTextColumn})
-    if (std::find(columns.begin(), columns.end(), stop) == columns.end()) columns.push_back(stop);
-  return columns;
-}
-
-std::string StatusRow(const CliView& view, const std::vector<std::string>& columns) {
-  std::string row = Timestamp();
-  for (const std::string& column : columns) row += "," + CsvField(CliQuestions::Trimmed(view.text(column)));
-  return row + "\n";
+// The first line of a file, without its line end.
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
 }
 
 int Status(Context& c) {
@@ -370,61 +394,73 @@ int Status(Context& c) {
     if (!value.empty() && !ParseSeconds(value, period))
       return UsageError(c.io, "--watch needs a number of seconds", "status");
   }
-  std::ofstream csv;
-  bool csvIsNew = false;
-  if (const auto it = c.options.find("--csv"); it != c.options.end()) {
-    std::error_code ec;
-    csvIsNew = !std::filesystem::exists(it->second, ec) || std::filesystem::file_size(it->second, ec) == 0;
-    csv.open(it->second, std::ios::app | std::ios::binary);
-    if (!csv) {
-      c.io.err << ProgramName << ": cannot write " << it->second << '\n';
-      return ExitFileError;
+  const bool json = c.has("--json");
+  if (json && c.has("--csv")) return UsageError(c.io, "--csv and --json exclude each other", "status");
+  // The file is opened (or refused) before the port: rows are appended to a
+  // regular file only, and only under the header they belong to.
+  std::unique_ptr<platform::AppendFile> csv;
+  std::string csvHeader;
+  try {
+    if (const auto it = c.options.find("--csv"); it != c.options.end()) {
+      csv = std::make_unique<platform::AppendFile>(it->second);
+      if (csv->initialSize() > 0) csvHeader = FirstLine(platform::ReadInputStart(it->second, 4096));
     }
+  } catch (const platform::FileError& e) {
+    c.io.err << ProgramName << ": " << e.english() << '\n';
+    return ExitFileError;
   }
   return WithLink(c, [&] {
-    const params::ConfigWord config = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration));
-    params::ReadHardwareFlags();
-    const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
-    CliView view;
-    std::vector<std::string> columns;
-    int rows = 0;
-    const auto start = std::chrono::steady_clock::now();
-    for (;;) {
-      view.clearTexts();
-      status::StatusRefresh(view, modes);
-      // The stop code in words, as the stop label's hint lists it.
-      if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
-        view.setText(StopTextColumn, std::string(status::StopCodeText(static_cast<std::uint32_t>(status::LastStopCode))));
-      else
-        view.setVisible(StopTextColumn, false);
-      if (columns.empty()) columns = StatusColumns(view);
-      if (!watch && !csv.is_open()) {
-        for (const std::string& name : view.order)
-          if (!view.hidden.contains(name)) c.io.out << name << ": " << CliQuestions::Trimmed(view.text(name)) << '\n';
-      } else {
-        std::ostream& sink = csv.is_open() ? static_cast<std::ostream&>(csv) : c.io.out;
-        if (rows == 0 && (csvIsNew || !csv.is_open())) {
-          sink << "time";
-          for (const std::string& column : columns) sink << ',' << column;
-          sink << '\n';
-        }
-        sink << StatusRow(view, columns) << std::flush;
-        if (!sink) {
-          c.io.err << ProgramName << ": cannot write the status row\n";
-          return int{ExitFileError};
-        }
+    try {
+      const params::ConfigWord config = params::ConfigWord::Decode(link::ReadParameter(params::reg::Configuration));
+      params::ReadHardwareFlags();
+      const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
+      const StatusUnits units{config.lvdtMode, config.voltageMode};
+      const std::string header = StatusCsvHeader(units);
+      if (csv && csv->initialSize() > 0 && csvHeader + "\n" != header) {
+        c.io.err << ProgramName << ": " << c.options.at("--csv")
+                 << ": its header differs from this valve's status columns; nothing was appended (name a new file)\n";
+        return int{ExitFileError};
       }
-      ++rows;
-      if (!watch) return int{ExitDone};
-      // The next row at its place on the grid from the start, so rows do not drift.
-      const auto next = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                    std::chrono::duration<double>(period * rows));
-      while (std::chrono::steady_clock::now() < next) {
+      CliView view;
+      int rows = 0;
+      const auto start = std::chrono::steady_clock::now();
+      for (;;) {
+        view.clearTexts();
+        status::StatusRefresh(view, modes);
+        // The stop code in words, as the stop label's hint lists it.
+        if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
+          view.setText(StopTextColumn, std::string(status::StopCodeText(static_cast<std::uint32_t>(status::LastStopCode))));
+        else
+          view.setVisible(StopTextColumn, false);
+        const std::string time = Timestamp();
+        if (json) {
+          c.io.out << StatusJson(view, units, time) << std::flush;
+        } else if (!watch && !csv) {
+          for (const std::string& name : view.order)
+            if (!view.hidden.contains(name)) c.io.out << name << ": " << CliQuestions::Trimmed(view.text(name)) << '\n';
+        } else if (csv) {
+          csv->append((rows == 0 && csv->initialSize() == 0 ? header : std::string()) + StatusCsvRow(view, units, time));
+        } else {
+          c.io.out << (rows == 0 ? header : std::string()) << StatusCsvRow(view, units, time) << std::flush;
+        }
+        // Standard output that cannot be written ends the watch (exit 3 at the end).
+        if (!c.io.out) return int{ExitFileError};
+        ++rows;
+        if (!watch) return int{ExitDone};
+        // The next row at its place on the grid from the start, so rows do not drift.
+        const auto next = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                      std::chrono::duration<double>(period * rows));
+        while (std::chrono::steady_clock::now() < next) {
+          if (c.io.stopRequested(rows)) return int{ExitDone};
+          std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+              next - std::chrono::steady_clock::now(), std::chrono::milliseconds(100)));
+        }
         if (c.io.stopRequested(rows)) return int{ExitDone};
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-            next - std::chrono::steady_clock::now(), std::chrono::milliseconds(100)));
       }
-      if (c.io.stopRequested(rows)) return int{ExitDone};
+    } catch (const Interrupted&) {
+      // Ctrl+C is how a watch ends.
+      if (!watch) throw;
+      return int{ExitDone};
     }
   });
 }
@@ -447,6 +483,10 @@ int Report(Context& c) {
     return ExitRefused;
   }
   const std::string& path = c.arguments.front();
+  if (const std::optional<platform::FileError> problem = platform::OutputProblem(path)) {
+    c.io.err << ProgramName << ": " << problem->english() << "; nothing was written\n";
+    return ExitFileError;
+  }
   return WithLink(c, [&] {
     CliQuestions questions(c.io.err);
     const int code = WriteReport(path, level, questions, c.io.err);
@@ -461,7 +501,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
   if (args.empty()) return UsageError(io, "no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     GeneralHelp(io.out);
-    return ExitDone;
+    return FinishStandardOutput(io.out, io.err, ExitDone);
   }
   const auto& commands = Commands();
   const auto command = std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == args[0]; });
@@ -490,7 +530,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
   }
   if (c.has("--help")) {
     CommandHelp(*command, io.out);
-    return ExitDone;
+    return FinishStandardOutput(io.out, io.err, ExitDone);
   }
   // "A [B]": one argument, and a second one that may be left out.
   const std::size_t wanted = command->arguments.empty() ? 0 : 1;
@@ -504,7 +544,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
   const int code = command->run(c);
   // The database closes before the program's static objects go.
   CloseHistory();
-  return code;
+  return FinishStandardOutput(io.out, io.err, code);
 }
 
 }  // namespace tvx::cli

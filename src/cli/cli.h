@@ -17,6 +17,7 @@ enum ExitCode : int {
   ExitLinkFailure = 2,
   ExitFileError = 3,
   ExitRefused = 4,
+  ExitInterrupted = 130,  // Ctrl+C or SIGTERM, as a shell reports SIGINT
 };
 
 inline constexpr const char* ProgramName = "tarvelmundix-cli";

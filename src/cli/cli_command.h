@@ -55,6 +55,9 @@ struct Context {
 
 int UsageError(Io& io, const std::string& what, std::string_view command = {});
 
+// Thrown from the link's waits when the user asks to stop (Ctrl+C, SIGTERM).
+struct Interrupted {};
+
 // Runs `body` with the port open: the port from --port, else the valve's USB
 // port found as the window finds it. A link failure (already reported) gives 2.
 int WithLink(Context& c, const std::function<int()>& body);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include <conio.h>
 #include <io.h>
 #else
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -46,9 +48,14 @@ std::optional<std::string> AskPassword() {
   std::cerr << "Password: " << std::flush;
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
   std::string line;
+  // Ctrl+C ends the read (the handler is installed without SA_RESTART).
   const bool ok = static_cast<bool>(std::getline(std::cin, line));
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &old);
   std::cerr << '\n';
+  if (Interrupted) {
+    std::cerr << tvx::cli::ProgramName << ": interrupted\n";
+    std::exit(tvx::cli::ExitInterrupted);
+  }
   if (!ok) return std::nullopt;
   return line;
 #endif
@@ -57,9 +64,16 @@ std::optional<std::string> AskPassword() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
   std::signal(SIGINT, OnInterrupt);
-#ifdef SIGTERM
   std::signal(SIGTERM, OnInterrupt);
+#else
+  // Without SA_RESTART: a read waiting on the terminal returns at Ctrl+C.
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
 #endif
   std::vector<std::string> args(argv + 1, argv + argc);
   tvx::cli::Io io{std::cout, std::cerr};
@@ -71,6 +85,12 @@ int main(int argc, char** argv) {
 #endif
   io.stopRequested = [](int) { return Interrupted.load(); };
   const int code = tvx::cli::Run(args, io);
-  std::cout.flush();
+  // Run checked standard output; what the C library still buffers is checked here.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (code == tvx::cli::ExitDone) {
+      std::cerr << tvx::cli::ProgramName << ": cannot write standard output\n";
+      return tvx::cli::ExitFileError;
+    }
+  }
   return code;
 }

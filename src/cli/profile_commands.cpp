@@ -9,8 +9,10 @@
 #include "params/parameter_set.h"
 #include "params/profiles.h"
 #include "params/qt_cfg_storage.h"
+#include "platform/program_files.h"
 #include "scope_guard.h"
 
+#include <algorithm>
 #include <chrono>
 #include <stdexcept>
 #include <thread>
@@ -62,12 +64,29 @@ class CliProfileQuestions : public params::ProfileQuestions {
 // The profiles dialog opens from the main window's profile panel.
 int ProfilesLevel() { return LevelToOperate({"BankPanel", "SelectSetup"}); }
 
-int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*operation)()) {
+// A configuration file read once and judged: the load takes these very bytes,
+// whatever happens to the file on disk meanwhile.
+class JudgedCfgStorage : public params::CfgStorage {
+ public:
+  explicit JudgedCfgStorage(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  bool Exists(const std::string&) override { return true; }
+  std::optional<std::vector<std::uint8_t>> Read(const std::string&, std::size_t limit) override {
+    return std::vector<std::uint8_t>(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(std::min(limit, bytes_.size())));
+  }
+  void Write(const std::string&, const std::vector<std::uint8_t>&) override {
+    throw std::logic_error("a judged configuration file is only read");
+  }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*operation)(),
+                params::CfgStorage& storage) {
   const std::string& path = c.options.at("--cfg");
   Progress progress(c, what);
   CliProfileDialog dialog(progress);
   CliProfileQuestions questions(path, c.io.err);
-  params::QtCfgStorage storage;
   params::ProfileOperations operations(dialog, questions, storage);
   // Ctrl+C is taken as the dialog's Cancel: a load stops after the profile in
   // progress, so no profile is left half written.
@@ -86,6 +105,9 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
     throw;  // reported already
   } catch (const link::ConversionError&) {
     throw;
+  } catch (const platform::FileError& e) {
+    c.io.err << ProgramName << ": " << e.english() << '\n';
+    return ExitFileError;
   } catch (const std::runtime_error& e) {
     // A file that cannot be read or written.
     c.io.err << ProgramName << ": " << e.what() << '\n';
@@ -105,8 +127,14 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
 int SaveProfiles(Context& c) {
   if (c.has("--json")) return UsageError(c.io, "--cfg and --json exclude each other", "read");
   if (const std::optional<int> refused = RefusedBelow(c, ProfilesLevel(), "saving the profiles")) return *refused;
+  // A target that cannot be written is refused before the profiles are read.
+  if (const std::optional<platform::FileError> problem = platform::OutputProblem(c.options.at("--cfg"))) {
+    c.io.err << ProgramName << ": " << problem->english() << "; nothing was written\n";
+    return ExitFileError;
+  }
+  params::QtCfgStorage storage;
   return WithLink(c, [&] {
-    const int code = RunProfiles(c, "Saving the profiles", &params::ProfileOperations::SaveToFile);
+    const int code = RunProfiles(c, "Saving the profiles", &params::ProfileOperations::SaveToFile, storage);
     if (code == ExitDone) c.note("Profiles 1 to 3 saved to " + c.options.at("--cfg") + ".");
     return code;
   });
@@ -115,24 +143,30 @@ int SaveProfiles(Context& c) {
 int LoadProfiles(Context& c) {
   if (!c.has("--cfg")) return UsageError(c.io, "load needs --cfg FILE", "load");
   if (const std::optional<int> refused = RefusedBelow(c, ProfilesLevel(), "loading profiles")) return *refused;
-  // The file is judged before the port is opened: nothing of a damaged or
-  // incomplete file reaches the valve.
+  // The file is read once and judged before the port is opened: nothing of a
+  // damaged or incomplete file reaches the valve, and the load sends the
+  // bytes that were judged.
   const std::string& path = c.options.at("--cfg");
-  params::QtCfgStorage storage;
+  std::vector<std::uint8_t> judged;
   try {
-    const params::CfgFileCheck check = params::JudgeCfgFile(storage, path, true);
+    params::QtCfgStorage disk;
+    params::CfgFileCheck check = params::JudgeCfgFile(disk, path, true);
     if (!check.bytes) {
+      // The dialog's own message on a line of its own.
       c.io.err << CliQuestions::Trimmed(params::profiletext::ErrorCaption) << ": "
-               << CliQuestions::Trimmed(check.problem) << "; nothing was sent\n";
+               << CliQuestions::Trimmed(check.problem) << '\n'
+               << ProgramName << ": " << path << ": refused; nothing was sent\n";
       return int{ExitFileError};
     }
-  } catch (const std::runtime_error& e) {
-    c.io.err << ProgramName << ": " << e.what() << "; nothing was sent\n";
+    judged = std::move(*check.bytes);
+  } catch (const platform::FileError& e) {
+    c.io.err << ProgramName << ": " << e.english() << "; nothing was sent\n";
     return int{ExitFileError};
   }
+  JudgedCfgStorage storage(std::move(judged));
   return WithLink(c, [&] {
     params::ReadLoggedValve();  // the change log names the valve its lines are about
-    const int code = RunProfiles(c, "Loading the profiles", &params::ProfileOperations::LoadFromFile);
+    const int code = RunProfiles(c, "Loading the profiles", &params::ProfileOperations::LoadFromFile, storage);
     if (code == ExitDone) c.note("Profiles 1 to 3 loaded into the valve's EEPROM from " + path + ".");
     return code;
   });

@@ -7,6 +7,7 @@
 #include "params/identity_text.h"
 #include "params/parameter_set.h"
 #include "params/valve_state.h"
+#include "platform/program_files.h"
 #include "trace/acquisition.h"
 #include "trace/chart_export.h"
 #include "trace/chart_opening.h"
@@ -68,8 +69,17 @@ int Trace(Context& c) {
   if (!c.has("--csv")) return UsageError(c.io, "trace needs --csv FILE", "trace");
   if (const std::optional<int> refused = RefusedBelow(c, LevelToOperate({"ShowChart"}), "reading the recording"))
     return *refused;
-  const QString csvPath = Q(c.options.at("--csv"));
   const std::optional<QString> pngPath = c.has("--png") ? std::optional(Q(c.options.at("--png"))) : std::nullopt;
+  // Both files are checked before the recording is read, and written together:
+  // neither replaces a file unless both can be written.
+  std::vector<std::string> outputs{c.options.at("--csv")};
+  if (pngPath) outputs.push_back(c.options.at("--png"));
+  for (const std::string& output : outputs) {
+    if (const std::optional<platform::FileError> problem = platform::OutputProblem(output)) {
+      c.io.err << ProgramName << ": " << problem->english() << "; nothing was written\n";
+      return ExitFileError;
+    }
+  }
   if (pngPath) EnsureGuiApplication();
 
   return WithLink(c, [&] {
@@ -114,15 +124,16 @@ int Trace(Context& c) {
     acquisition.Close();
     progress.end();
 
+    std::vector<std::pair<std::string, std::string>> files{
+        {outputs[0], trace::TraceCsv(acquisition.buffer(), acquisition.drawnSamples(), period.exactMs, mode)}};
+    if (pngPath)
+      files.emplace_back(outputs[1], trace::EncodePng(trace::PictureWithFooter(*picture, QDateTime::currentDateTime(),
+                                                                               Q(params::FirmwareText(view.firmware))))
+                                         .toStdString());
     try {
-      trace::WriteWholeFile(csvPath, QByteArray::fromStdString(trace::TraceCsv(
-                                         acquisition.buffer(), acquisition.drawnSamples(), period.exactMs, mode)));
-      if (pngPath)
-        trace::WriteWholeFile(*pngPath, trace::EncodePng(trace::PictureWithFooter(
-                                            *picture, QDateTime::currentDateTime(),
-                                            Q(params::FirmwareText(view.firmware)))));
-    } catch (const std::runtime_error& e) {
-      c.io.err << ProgramName << ": " << e.what() << '\n';
+      platform::WriteWholeFiles(files);
+    } catch (const platform::FileError& e) {
+      c.io.err << ProgramName << ": " << e.english() << "; nothing was written\n";
       return int{ExitFileError};
     }
     c.note(std::to_string(acquisition.drawnSamples()) + " samples saved to " + c.options.at("--csv") +

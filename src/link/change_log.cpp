@@ -1,5 +1,7 @@
 #include "link/change_log.h"
 
+#include "platform/program_files.h"
+
 #include "link/frames.h"
 #include "link/protocol.h"
 
@@ -133,11 +135,12 @@ void Append(const std::string& line) {
   try {
     std::error_code ec;
     if (s.file.has_parent_path()) std::filesystem::create_directories(s.file.parent_path(), ec);
-    errno = 0;
-    std::ofstream out(s.file, std::ios::app | std::ios::binary);
-    if (out) out << line << '\n' << std::flush;
-    if (out) return;
-    reason = errno ? std::error_code(errno, std::generic_category()).message() : std::string("write failed");
+    // A FIFO or a device at the log's place is refused, never waited on.
+    const std::u8string path = s.file.u8string();
+    platform::AppendFile(std::string(path.begin(), path.end())).append(line + '\n');
+    return;
+  } catch (const platform::FileError& e) {
+    reason = e.fault() == platform::FileFault::NotRegular ? "not a regular file" : e.reason();
   } catch (const std::exception& e) {
     reason = e.what();
   }

@@ -4,6 +4,7 @@
 #include "link/comm_error.h"
 #include "platform/port_names.h"
 
+#include <cerrno>
 #include <thread>
 
 namespace tvx::link {
@@ -60,9 +61,19 @@ std::string PortUnavailableText(int portNumber) {
   return " Port szeregowy COM" + std::to_string(portNumber) + " niedostępny!   ";
 }
 
+namespace {
+platform::SerialOpenFailure& OpenFailure() {
+  static platform::SerialOpenFailure failure;
+  return failure;
+}
+}  // namespace
+
+platform::SerialOpenFailure LastOpenFailure() { return OpenFailure(); }
+
 bool OpenPort(int portNumber, bool* unavailable) {
   HandOverPort();
-  platform::SerialHandle handle = platform::OpenSerialDevice(platform::ComDeviceName(portNumber));
+  OpenFailure() = {};
+  platform::SerialHandle handle = platform::OpenSerialDevice(platform::ComDeviceName(portNumber), &OpenFailure());
   bool ok = false;
   if (unavailable) *unavailable = handle == platform::InvalidSerialHandle();
   if (handle != platform::InvalidSerialHandle()) {
@@ -74,6 +85,7 @@ bool OpenPort(int portNumber, bool* unavailable) {
       ok = platform::SetLineSettings(handle, settings) && platform::SetImmediateReadTimeouts(handle);
     }
     if (!ok) {
+      OpenFailure() = {platform::SerialOpenFault::Other, errno};
       // Do not leave the port around with settings the valve cannot talk on.
       platform::CloseSerialDevice(handle);
       handle = platform::InvalidSerialHandle();

@@ -58,6 +58,8 @@ inline constexpr const char* PortUnavailableCaption = " Informacja o błędzie";
 // `unavailable` tells the caller that the device could not be opened, which
 // it reports with ReportPortUnavailable once the lock is released.
 bool OpenPort(int portNumber, bool* unavailable = nullptr);
+// Why the last OpenPort failed (fault None when it did not).
+platform::SerialOpenFailure LastOpenFailure();
 // The "port unavailable" message through the error reporter.
 void ReportPortUnavailable(int portNumber);
 

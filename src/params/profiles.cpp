@@ -101,10 +101,15 @@ void ProfileOperations::SaveToFile() {
 }
 
 CfgFileCheck JudgeCfgFile(CfgStorage& storage, const std::string& path, bool needComplete) {
-  std::optional<std::vector<std::uint8_t>> file = storage.Read(path, cfgfile::FileBytes);
+  // One byte beyond the largest file tells a longer one.
+  std::optional<std::vector<std::uint8_t>> file = storage.Read(path, cfgfile::FileBytes + 1);
   if (!file) return {std::nullopt, FileMessage(OpenError, path)};
   const cfgfile::Contents contents = cfgfile::Inspect(*file);
   if (!contents.versionOk) return {std::nullopt, FileMessage(VersionError, path)};
+  // After the images come both check words or nothing: a file cut inside
+  // them, or one with more after them, is not one this program wrote.
+  if (file->size() > cfgfile::ImagesEnd && file->size() != cfgfile::FileBytes)
+    return {std::nullopt, FileMessage(StructureError, path)};
   // A file with check words that do not match is damaged: nothing of it goes
   // into the valve. Old files without them still load.
   if (contents.check == cfgfile::CheckWords::Invalid || (needComplete && contents.completeImages < cfgfile::Banks))

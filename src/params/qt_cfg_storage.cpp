@@ -1,38 +1,29 @@
 #include "params/qt_cfg_storage.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QString>
+#include "platform/program_files.h"
 
-#include <stdexcept>
+#include <QFileInfo>
+#include <QString>
 
 namespace tvx::params {
 
-namespace {
-QString Path(const std::string& path) { return QString::fromStdString(path); }
-
-[[noreturn]] void FileError(const char* what, const std::string& path, const QString& reason) {
-  throw std::runtime_error(std::string(what) + " \"" + path + "\". " + reason.toStdString());
-}
-}  // namespace
-
-bool QtCfgStorage::Exists(const std::string& path) { return QFileInfo::exists(Path(path)); }
+bool QtCfgStorage::Exists(const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); }
 
 std::optional<std::vector<std::uint8_t>> QtCfgStorage::Read(const std::string& path, std::size_t limit) {
-  QFile file(Path(path));
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  const QByteArray data = file.read(static_cast<qint64>(limit));
-  if (file.error() != QFileDevice::NoError) FileError("Cannot read file", path, file.errorString());
-  return std::vector<std::uint8_t>(data.begin(), data.end());
+  std::string bytes;
+  try {
+    bytes = platform::ReadInputStart(path, limit);
+  } catch (const platform::FileError& e) {
+    // A file that is not there or cannot be opened gets the dialog's own
+    // message; a device or a FIFO is refused with the file error.
+    if (e.fault() != platform::FileFault::NotRegular) return std::nullopt;
+    throw;
+  }
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 void QtCfgStorage::Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  QSaveFile file(Path(path));
-  if (!file.open(QIODevice::WriteOnly)) FileError("Cannot create file", path, file.errorString());
-  const auto size = static_cast<qint64>(bytes.size());
-  if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit())
-    FileError("Cannot write file", path, file.errorString());
+  platform::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace tvx::params

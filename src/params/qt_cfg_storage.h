@@ -1,5 +1,5 @@
-// Configuration files on disk: read with QFile, written through QSaveFile so
-// that a failed write never destroys the file that was there before.
+// Configuration files on disk, through the program's file module: read once
+// and bounded, written whole or not at all, never over a device or a FIFO.
 #pragma once
 
 #include "params/profiles.h"

@@ -24,12 +24,20 @@ using native::ToHandle;
 
 SerialHandle InvalidSerialHandle() { return FromHandle(INVALID_HANDLE_VALUE); }
 
-SerialHandle OpenSerialDevice(const std::string& deviceName) {
+SerialHandle OpenSerialDevice(const std::string& deviceName, SerialOpenFailure* failure) {
   // Overlapped, so that the Receiver can sleep in WaitCommEvent until a byte
   // comes and still be woken; reads and writes wait for their own completion,
   // so to the rest of the program they behave as plain blocking calls.
-  return FromHandle(CreateFileA(deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+  const HANDLE handle = CreateFileA(deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0 /* no sharing */, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (handle == INVALID_HANDLE_VALUE && failure) {
+    const DWORD error = GetLastError();
+    failure->error = static_cast<int>(error);
+    failure->fault = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SerialOpenFault::Missing
+                     : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? SerialOpenFault::Busy
+                                                                                        : SerialOpenFault::Other;
+  }
+  return FromHandle(handle);
 }
 
 bool SetSerialQueueSizes(SerialHandle handle, std::uint32_t inputBytes, std::uint32_t outputBytes) {
@@ -197,14 +205,41 @@ using native::ToFd;
 
 SerialHandle InvalidSerialHandle() { return SerialHandle{-1}; }
 
-SerialHandle OpenSerialDevice(const std::string& deviceName) {
+SerialHandle OpenSerialDevice(const std::string& deviceName, SerialOpenFailure* failure) {
+  auto fail = [failure](SerialOpenFault fault, int error) {
+    if (failure) *failure = {fault, error};
+    return InvalidSerialHandle();
+  };
+  auto failOpen = [&](int error) {
+    return fail(error == ENOENT || error == ENXIO || error == ENODEV ? SerialOpenFault::Missing
+                : error == EACCES || error == EPERM                  ? SerialOpenFault::Permission
+                : error == EBUSY                                      ? SerialOpenFault::Busy
+                                                                      : SerialOpenFault::Other,
+                error);
+  };
+  // Only a character device is opened at all: a FIFO or a regular file at the
+  // port's name is never opened, so nothing can wait on it.
+  struct stat st {};
+  if (::stat(deviceName.c_str(), &st) != 0) return failOpen(errno);
+  if (!S_ISCHR(st.st_mode)) return fail(SerialOpenFault::NotTerminal, ENOTTY);
   int fd = ::open(deviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return InvalidSerialHandle();
+  if (fd < 0) return failOpen(errno);
+  // A character device that is no terminal (/dev/zero, /dev/null) is not a port.
+  if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode) || ::isatty(fd) != 1) {
+    ::close(fd);
+    return fail(SerialOpenFault::NotTerminal, ENOTTY);
+  }
   // Exclusive use: TIOCEXCL keeps other opens out (except root's); the flock
   // also keeps out other programs that lock, as serial tools commonly do.
-  if (::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
     ::close(fd);
-    return InvalidSerialHandle();
+    return fail(error == EWOULDBLOCK ? SerialOpenFault::Busy : SerialOpenFault::Other, error);
+  }
+  if (::ioctl(fd, TIOCEXCL) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return fail(SerialOpenFault::Other, error);
   }
   return SerialHandle{fd};
 }
@@ -360,7 +395,12 @@ bool WriteSerialByte(SerialHandle handle, std::uint8_t byte) {
 }
 
 void CloseSerialDevice(SerialHandle handle) {
-  if (handle.native >= 0) ::close(ToFd(handle));
+  if (handle.native < 0) return;
+  // The exclusive mode belongs to the tty, not to this descriptor: a USB tty
+  // keeps it after the close, and the next ordinary user's open would fail
+  // with EBUSY although nobody holds the port.
+  ::ioctl(ToFd(handle), TIOCNXCL);
+  ::close(ToFd(handle));
 }
 
 SerialWakeUp::SerialWakeUp() {

@@ -38,9 +38,24 @@ struct LineSettings {
   bool rts = false;                    // RTS raised (Windows: RTS control enabled)
 };
 
-// Opens the device; InvalidSerialHandle() when it cannot be opened (missing,
-// no permission, or in use by another program).
-SerialHandle OpenSerialDevice(const std::string& deviceName);
+// Why a device could not be opened.
+enum class SerialOpenFault {
+  None,
+  Missing,      // nothing at that name
+  NotTerminal,  // something that is no terminal device (a file, a FIFO, /dev/zero)
+  Permission,   // the user may not open it
+  Busy,         // another program holds it
+  Other,        // the system refused; errno tells
+};
+struct SerialOpenFailure {
+  SerialOpenFault fault = SerialOpenFault::None;
+  int error = 0;  // errno (POSIX) or GetLastError() (Windows)
+};
+
+// Opens the device; InvalidSerialHandle() when it cannot be opened, with the
+// reason in `failure`. POSIX: only a character device that is a terminal, opened
+// without waiting (O_NONBLOCK) and then set up.
+SerialHandle OpenSerialDevice(const std::string& deviceName, SerialOpenFailure* failure = nullptr);
 
 // The configuration steps, in the order they are made after opening. Each
 // returns false when the system refuses it.
@@ -60,7 +75,8 @@ enum class ReadResult { Byte, NoByte, Failed };
 ReadResult ReadSerialByte(SerialHandle handle, std::uint8_t& byte);
 // Writes exactly one byte; returns whether the system took it.
 bool WriteSerialByte(SerialHandle handle, std::uint8_t byte);
-// Closes the handle; an invalid or already closed handle is passed on all the
+// Gives up the exclusive use (POSIX: TIOCNXCL, so that another user may open
+// the device at once) and closes the handle; an invalid or already closed handle is passed on all the
 // same and the failure ignored.
 void CloseSerialDevice(SerialHandle handle);
 

@@ -1,6 +1,7 @@
 #include "platform/valve_port_lookup.h"
 
 #include "platform/port_names.h"
+#include "platform/program_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,11 +22,13 @@ namespace fs = std::filesystem;
 namespace {
 
 std::optional<std::string> ReadTrimmed(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream s;
-  s << in.rdbuf();
-  std::string text = s.str();
+  // A FIFO or a device put there is refused, never waited on.
+  std::string text;
+  try {
+    text = ReadInputStart(file.string(), 4096);
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
                            text.back() == '\t'))
     text.pop_back();

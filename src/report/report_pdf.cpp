@@ -1,12 +1,13 @@
 #include "report/report_pdf.h"
 
 #include "history/recorder.h"
-
+#include "platform/program_files.h"
 #include "program_font.h"
 #include "trace/chart_picture.h"
 #include "trace/chart_scale.h"
 #include "trace/sampling.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QFont>
 #include <QFontMetricsF>
@@ -15,7 +16,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <functional>
 #include <optional>
@@ -331,6 +331,15 @@ void Footer(QPainter& p, const ReportContent& c, const ReportHeading& h, int pag
              QStringLiteral("Sporządzono programem ") + h.program);
 }
 
+// The system's words, or what is wrong with the path.
+QString ReasonOf(const platform::FileError& e) {
+  switch (e.fault()) {
+    case platform::FileFault::NotRegular: return QStringLiteral("not a regular file (a device, FIFO or folder)");
+    case platform::FileFault::NotFound: return QStringLiteral("no such folder");
+    default: return QString::fromStdString(e.reason());
+  }
+}
+
 }  // namespace
 
 ReportFileError::ReportFileError(const QString& path, const QString& reason)
@@ -340,8 +349,12 @@ ReportFileError::ReportFileError(const QString& path, const QString& reason)
       reason_(reason) {}
 
 void WriteReportPdf(const QString& path, const ReportContent& content, const ReportHeading& heading) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) throw ReportFileError(path, file.errorString());
+  // A target that cannot be written is refused before anything is drawn.
+  if (const std::optional<platform::FileError> problem = platform::OutputProblem(path.toStdString()))
+    throw ReportFileError(path, ReasonOf(*problem));
+  QByteArray pdf;
+  QBuffer file(&pdf);
+  file.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&file);
     writer.setResolution(Dpi);
@@ -368,7 +381,12 @@ void WriteReportPdf(const QString& path, const ReportContent& content, const Rep
     }
     painter.end();
   }
-  if (!file.commit()) throw ReportFileError(path, file.errorString());
+  file.close();
+  try {
+    platform::WriteWholeFile(path.toStdString(), std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
+  } catch (const platform::FileError& e) {
+    throw ReportFileError(path, ReasonOf(e));
+  }
 }
 
 }  // namespace tvx::report

@@ -1,5 +1,6 @@
 #include "trace/chart_export.h"
 
+#include "platform/program_files.h"
 #include "program_info.h"
 #include "trace/chart_picture.h"
 
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <csetjmp>
 #include <optional>
@@ -142,9 +142,7 @@ ExportFormat FormatOfPath(const QString& path, const QString& otherSuffix) {
 }
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    throw std::runtime_error(file.errorString().toStdString());
+  platform::WriteWholeFile(path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace tvx::trace

@@ -1,6 +1,6 @@
 // Saving the chart: the picture with its footer as JPEG (libjpeg's own
 // compressor, baseline, quality 90) or PNG, and the recording as CSV. Files
-// are written whole or not at all (QSaveFile), so a failed save never
+// are written whole or not at all, so a failed save never
 // destroys the file that was there.
 #pragma once
 
@@ -31,7 +31,8 @@ enum class ExportFormat { Jpeg, Png, Csv };
 ExportFormat FormatOfPath(const QString& path, const QString& otherSuffix = {});
 
 // Writes the bytes to the path, replacing a file that is there only when all
-// of them were written. Throws std::runtime_error with the system's reason.
+// of them were written, never a device or a FIFO. Throws platform::FileError
+// (a std::runtime_error naming the file).
 void WriteWholeFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace tvx::trace

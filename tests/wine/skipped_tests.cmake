@@ -50,4 +50,6 @@ set(TVX_WINDOWS_SKIPPED_TESTS
   cli/cli_report_test.cpp
   cli/cli_test.cpp
   cli/profile_trace_test.cpp
+  # cli: FIFOs, the pty's exclusive mode and the simulator's state (POSIX)
+  cli/files_test.cpp
 )
