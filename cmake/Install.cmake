@@ -59,7 +59,10 @@ set(CPACK_DEBIAN_PROGRAM_PACKAGE_SUGGESTS "tarvelmundix-valve-sim")
 # The windows are laid out in pixels for the font the program asks for (see
 # src/ui/application.h), Qt's own dialogs and buttons speak Polish from Qt's
 # translations (loaded at start); the shared libraries are added by shlibdeps.
-set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n")
+# The valve history's database driver is a Qt plugin, which shlibdeps cannot see;
+# the PostgreSQL one is only for a shared history, so it is a recommendation.
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "fonts-liberation2, qt6-translations-l10n, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 set(CPACK_COMPONENT_PROGRAM_DESCRIPTION
     "Service tool for proportional hydraulic valve electronics
 Reads and edits the working parameters of a proportional hydraulic

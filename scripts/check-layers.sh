@@ -66,7 +66,7 @@ while IFS= read -r file; do
       esac
     fi
     case "$layer" in
-      params|status|remote|trace|service|report)
+      params|history|status|remote|trace|service|report)
         case "$base" in
           *_form.*) ;;
           *) case "$target" in ui|app) report "$file" "$inc" "a logic file includes neither ui nor app" ;; esac ;;
@@ -74,7 +74,7 @@ while IFS= read -r file; do
     esac
   done < <(own_includes "$file")
   case "$layer" in
-    params|status|remote|trace|service|report|view|link|platform|root|cli)
+    params|history|status|remote|trace|service|report|view|link|platform|root|cli)
       case "$base" in
         *_form.*) ;;
         *) while IFS= read -r inc; do

@@ -5,7 +5,8 @@
 #            tests), lintian (the Debian package check), poppler-utils (the
 #            report test reads the PDF's text back with pdftotext), dpkg-dev
 #            (apt-get source, for the Windows build's Qt, libjpeg-turbo and
-#            GoogleTest) and zip (the Windows zip)
+#            GoogleTest), zip (the Windows zip) and the PostgreSQL server the
+#            history tests start a cluster of their own with
 set -euo pipefail
 
 packages=(
@@ -17,11 +18,12 @@ packages=(
   g++-mingw-w64-x86-64-posix
   xvfb xauth x11-apps fonts-dejavu-core fonts-liberation2
   qt6-translations-l10n
+  libqt6sql6-sqlite libqt6sql6-psql
 )
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------
 if [ "${1:-}" = "--test" ]; then
-  packages+=(wine wine64 lintian poppler-utils dpkg-dev zip unzip)
+  packages+=(wine wine64 lintian poppler-utils dpkg-dev zip unzip postgresql)
 fi
 # ---------------------------------------------------------------------------
 

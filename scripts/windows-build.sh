@@ -106,10 +106,11 @@ if [ ! -f "$TVX_WIN_PREFIX/.gtest" ]; then
   step_done
 fi
 
-if [ ! -f "$TVX_WIN_PREFIX/.qt" ]; then
+if [ ! -f "$TVX_WIN_PREFIX/.qt-sql" ]; then
   src=$(source_dir qt6-base)
   step "Qt $TVX_QT_VERSION for Windows: configure"
-  if [ ! -f "$deps_build/qt/build.ninja" ]; then
+  # A build folder configured before the history needed Qt SQL is configured anew.
+  if [ ! -f "$deps_build/qt/build.ninja" ] || ! grep -q "FEATURE_sql_sqlite:BOOL=ON" "$deps_build/qt/CMakeCache.txt" 2>/dev/null; then
     rm -rf "$deps_build/qt" && mkdir -p "$deps_build/qt"
     # Host tools (moc, uic, rcc) are Debian's own, of the same Qt version.
     # Off what the program does not use; tablet events off because Debian's
@@ -120,7 +121,7 @@ if [ ! -f "$TVX_WIN_PREFIX/.qt" ]; then
       -DCMAKE_INSTALL_PREFIX="$TVX_WIN_PREFIX" \
       -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
       -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-      -DQT_FEATURE_network=OFF -DQT_FEATURE_sql=OFF -DQT_FEATURE_dbus=OFF -DQT_FEATURE_xml=OFF \
+      -DQT_FEATURE_network=OFF -DQT_FEATURE_sql=ON -DQT_FEATURE_sql_sqlite=ON -DQT_FEATURE_system_sqlite=OFF -DQT_FEATURE_dbus=OFF -DQT_FEATURE_xml=OFF \
       -DQT_FEATURE_printsupport=OFF -DQT_FEATURE_concurrent=OFF -DQT_FEATURE_opengl=OFF \
       -DQT_FEATURE_vulkan=OFF -DQT_FEATURE_tabletevent=OFF \
       -DQT_FEATURE_direct2d=OFF -DQT_FEATURE_directwrite3=OFF \
@@ -134,7 +135,7 @@ if [ ! -f "$TVX_WIN_PREFIX/.qt" ]; then
   step "Qt $TVX_QT_VERSION for Windows: build (once; about 20 minutes on two cores)"
   build_logged "$deps_build/qt.log" cmake --build "$deps_build/qt" -j"$jobs"
   build_logged "$deps_build/qt.log" cmake --install "$deps_build/qt"
-  touch "$TVX_WIN_PREFIX/.qt"
+  touch "$TVX_WIN_PREFIX/.qt-sql"
   step_done
 fi
 touch "$TVX_WIN_PREFIX/.complete"

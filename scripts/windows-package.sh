@@ -21,7 +21,7 @@ mingw_dirs=(/usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
 programs=(tarvelmundix.exe tarvelmundix-cli.exe)
 # Plugins are loaded by name at run time, so no import names them: the
 # platform of the windows and the style that draws them as Windows does.
-plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll)
+plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll sqldrivers/qsqlite.dll)
 
 imports() {  # the DLLs a Windows binary imports
   x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'

@@ -7,6 +7,8 @@
 #include "service/options_form.h"
 #include "ui/application.h"
 #include "link/change_log.h"
+#include "history/recorder.h"
+#include "app/definitions.h"
 
 int main(int argc, char** argv) {
   tvx::ui::Application app(argc, argv);
@@ -14,6 +16,9 @@ int main(int argc, char** argv) {
   tvx::ui::InstallQtTranslation(app);
   tvx::ui::InstallLinkHooks();
   tvx::link::SetChangeLogFile(tvx::app::ChangeLogFilePath());
+  // Every set read or written goes into the valve history (opened on its first record).
+  tvx::history::HistoryRecorder history(
+      [](const QString& text) { tvx::ui::ShowDeferredWarning(text, QStringLiteral(" Historia zaworów")); });
 
   tvx::ui::Application::setTitle(QString::fromUtf8(tvx::LoginTitle));
   {
@@ -22,6 +27,7 @@ int main(int argc, char** argv) {
   }
 
   tvx::ui::Application::setTitle(QString::fromUtf8(tvx::ApplicationTitle));
+  history.setAccessLevel(tvx::app::AccessLevel);
   tvx::app::TPgm pgm;
   tvx::service::TOptionsForm options(&pgm);
   pgm.show();

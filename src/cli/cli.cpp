@@ -91,12 +91,17 @@ const std::vector<Command>& Commands() {
        {{"--serial", "S", "only the lines of the valve with serial number S"}}, Log},
       {"report", "FILE.pdf", "a commissioning report of the valve as a PDF (access level 2)", {}, Report},
   };
-  return commands;
+  static const std::vector<Command> all = [] {
+    std::vector<Command> both = commands;
+    both.insert(both.end(), HistoryCommands().begin(), HistoryCommands().end());
+    return both;
+  }();
+  return all;
 }
 
 std::vector<Option> OptionsOf(const Command& command) {
   std::vector<Option> all = command.options;
-  if (command.name != "ports" && command.name != "log") all.push_back(PortOption);
+  if (command.name != "ports" && command.name != "log" && command.name != "history") all.push_back(PortOption);
   all.push_back(QuietOption);
   all.push_back(HelpOption);
   return all;
@@ -179,6 +184,7 @@ int WithLink(Context& c, const std::function<int()>& body) {
     c.io.err << CliQuestions::Trimmed(caption) << ": " << CliQuestions::Trimmed(text) << '\n';
   });
   InstallChangeLog(c.io.err);
+  InstallHistory(c.io.err, AccessLevel(c.io, false));
   link::LinkSession session(com);
   if (!session.open()) {
     c.io.err << PortFailureLine(com, platform::ComDeviceName(com), link::LastOpenFailure()) << '\n';
@@ -598,12 +604,19 @@ int Run(const std::vector<std::string>& args, Io& io) {
     CommandHelp(*command, io.out);
     return FinishStandardOutput(io.out, io.err, ExitDone);
   }
+  // "A [B]": one argument, and a second one that may be left out.
   const std::size_t wanted = command->arguments.empty() ? 0 : 1;
-  if (c.arguments.size() != wanted)
-    return UsageError(io, wanted ? "expected " + std::string(command->arguments) : "unexpected '" + c.arguments[0] + "'",
+  const std::size_t most = wanted + (command->arguments.find('[') != std::string_view::npos ? 1 : 0);
+  if (c.arguments.size() < wanted || c.arguments.size() > most)
+    return UsageError(io,
+                      c.arguments.size() < wanted ? "expected " + std::string(command->arguments)
+                                                  : "unexpected '" + c.arguments[most] + "'",
                       command->name);
   c.quiet = c.has("--quiet");
-  return FinishStandardOutput(io.out, io.err, command->run(c));
+  const int code = command->run(c);
+  // The database closes before the program's static objects go.
+  CloseHistory();
+  return FinishStandardOutput(io.out, io.err, code);
 }
 
 }  // namespace tvx::cli

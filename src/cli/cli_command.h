@@ -5,6 +5,8 @@
 #include "cli/cli.h"
 #include "view/questions.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -12,6 +14,13 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace tvx::history {
+struct ValveRecord;
+}
+namespace tvx::params {
+class RecordedView;
+}
 
 namespace tvx::cli {
 
@@ -118,5 +127,16 @@ int SaveProfiles(Context& c);
 int LoadProfiles(Context& c);
 // trace --csv FILE [--png FILE] (trace_command.cpp).
 int Trace(Context& c);
+
+// history, diff and restore (history_commands.cpp); the level the window's
+// history dialog asks for.
+inline constexpr int HistoryLevel = 2;
+const std::vector<Command>& HistoryCommands();
+// The operations of this run go into the valve history; a history that cannot
+// be kept is told once on `err` and stops nothing.
+void InstallHistory(std::ostream& err, int accessLevel);
+void CloseHistory();
+// A record's words into a view, as a read would show them, for a send.
+void FillView(params::RecordedView& view, const std::array<std::optional<std::uint32_t>, 128>& words);
 
 }  // namespace tvx::cli

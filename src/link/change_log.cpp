@@ -43,6 +43,9 @@ struct LogState {
   std::string accessLevel = Unknown;
   std::map<int, std::uint32_t> known;
 
+  std::optional<int> activeProfile;
+  ChangeLogObserver observer;
+
   int depth = 0;
   std::string operation;
   std::vector<SentFrame> frames;
@@ -154,6 +157,17 @@ void Append(const std::string& line) {
 
 }  // namespace
 
+// Tells the observer, never in the operation's way.
+void Observe(const std::string& operation, const std::string& sent, bool read) {
+  LogState& s = State();
+  if (!s.observer) return;
+  try {
+    LoggedOperation o{s.serialNumber, s.deviceType, s.firmware, operation, sent, read, s.known, s.activeProfile};
+    s.observer(o);
+  } catch (...) {
+  }
+}
+
 void SetChangeLogFile(const std::filesystem::path& path) {
   State().file = path;
   State().failureReported = false;
@@ -162,6 +176,13 @@ void SetChangeLogFile(const std::filesystem::path& path) {
 const std::filesystem::path& ChangeLogFile() { return State().file; }
 
 void SetChangeLogFailureReporter(ChangeLogFailureReporter reporter) { State().reporter = std::move(reporter); }
+
+void SetChangeLogObserver(ChangeLogObserver observer) { State().observer = std::move(observer); }
+
+void LogParameterRead(std::optional<int> activeProfile) {
+  State().activeProfile = activeProfile;
+  Observe("Odczytaj", "", true);
+}
 
 void SetLoggedValve(const std::string& serialNumber, const std::string& deviceType, const std::string& firmware) {
   LogState& s = State();
@@ -176,6 +197,7 @@ void ForgetLoggedValve() {
   LogState& s = State();
   s.serialNumber = s.deviceType = s.firmware = Unknown;
   s.known.clear();
+  s.activeProfile.reset();
 }
 
 void NoteParameterWord(int reg, std::uint32_t word) { State().known[reg] = word; }
@@ -233,13 +255,18 @@ ChangeLogScope::~ChangeLogScope() {
   for (const SentFrame& f : frames) commands = commands || f.letter == proto::CommandLetter;
   // Outside a named operation only parameter writes count.
   if (!named) std::erase_if(frames, [](const SentFrame& f) { return f.letter != proto::WriteLetter; });
-  if (named && commands && !keepsParameters_) s.known.clear();
+  if (named && commands && !keepsParameters_) {
+    s.known.clear();
+    s.activeProfile.reset();
+  }
   if (frames.empty()) return;
   try {
     const bool interrupted = std::uncaught_exceptions() > uncaught_;
-    Append(Timestamp() + '\t' + s.serialNumber + '\t' + s.deviceType + '\t' + s.firmware + '\t' +
-           (named ? Field(s.operation, false) : NoOperation) + '\t' + SentText(frames, interrupted) + "\tlevel " +
-           s.accessLevel);
+    const std::string operation = named ? Field(s.operation, false) : NoOperation;
+    const std::string sent = SentText(frames, interrupted);
+    Append(Timestamp() + '\t' + s.serialNumber + '\t' + s.deviceType + '\t' + s.firmware + '\t' + operation + '\t' +
+           sent + "\tlevel " + s.accessLevel);
+    Observe(operation, sent, false);
   } catch (...) {
     // Never out of a destructor, never in the way of the operation.
   }

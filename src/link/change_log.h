@@ -33,6 +33,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 
 namespace tvx::link {
@@ -65,6 +67,24 @@ void NoteParameterBlock(const std::uint8_t* block, std::size_t length);
 // reply when it came.
 void LogFrameSent(char letter, int reg, std::uint32_t word);
 void LogFrameAnswered();
+
+// What the valve history keeps of an operation: every line of the log, and
+// every whole-set read. `words` are the parameter words known after it
+// (register -> word): the whole set after a read, and after a send the words
+// read before it with the writes the valve answered.
+struct LoggedOperation {
+  std::string serialNumber, deviceType, firmware;  // UTF-8, "?" when not known
+  std::string operation;
+  std::string sent;  // the line's text of what was sent; empty for a read
+  bool read = false;
+  std::map<int, std::uint32_t> words;
+  std::optional<int> activeProfile;
+};
+using ChangeLogObserver = std::function<void(const LoggedOperation&)>;
+// One observer (the valve history); it must not throw into the operation.
+void SetChangeLogObserver(ChangeLogObserver observer);
+// The whole set was read and judged plausible; the active profile with it.
+void LogParameterRead(std::optional<int> activeProfile);
 
 class ChangeLogScope {
  public:

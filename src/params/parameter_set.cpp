@@ -114,6 +114,9 @@ void ReadParameterSet(ParameterView& view) {
   const std::string deviceType = link::ReadDeviceType();
   view.showDeviceType(deviceType);
   LogValve(firmware, serialNumber, deviceType);
+  // The valve history keeps the set, now that all of it was read.
+  link::LogParameterRead(profile.number >= 1 && profile.number <= 3 ? std::optional<int>(static_cast<int>(profile.number))
+                                                                     : std::nullopt);
 }
 
 void ReadLoggedValve() {

@@ -1,5 +1,6 @@
 #include "report/report_pdf.h"
 
+#include "history/recorder.h"
 #include "platform/program_files.h"
 #include "program_font.h"
 #include "trace/chart_picture.h"
@@ -7,6 +8,7 @@
 #include "trace/sampling.h"
 
 #include <QBuffer>
+#include <QDate>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -209,6 +211,26 @@ void Storage(Document& d, const StorageCheck& s) {
   d.y += 2;
 }
 
+// What the history holds of this valve from today: each operation with what
+// it changed, one change a row.
+std::optional<Section> VisitChanges(const std::string& serialNumber) {
+  history::HistoryRecorder* recorder = history::HistoryRecorder::Current();
+  if (!recorder) return std::nullopt;
+  Section section{"Zmiany podczas tej wizyty", {}};
+  const QDate today = QDate::currentDate();
+  const auto records = recorder->store().list(QString::fromStdString(serialNumber));
+  for (auto r = records.rbegin(); r != records.rend(); ++r) {
+    if (r->time.toLocalTime().date() != today || r->changes.isEmpty()) continue;
+    const QStringList changes = r->changes.split(QStringLiteral("; "));
+    for (int k = 0; k < changes.size(); ++k) {
+      const QString name = k == 0 ? r->time.toLocalTime().toString(QStringLiteral("HH:mm ")) + r->operation : QString();
+      section.entries.push_back({name.toStdString(), changes[k].toStdString(), ""});
+    }
+  }
+  if (section.entries.empty()) section.entries.push_back({"Brak zmian w historii", "", ""});
+  return section;
+}
+
 void Parameters(Document& d, const ReportContent& c) {
   constexpr double NameWidth = 110;
   // The heading names the whole set; its first group is "Parametry pracy".
@@ -220,7 +242,9 @@ void Parameters(Document& d, const ReportContent& c) {
     return;
   }
   TableHeader(d, NameWidth);
-  for (const Section& s : c.parameters) {
+  std::vector<Section> sections = c.parameters;
+  if (auto visit = VisitChanges(c.serialNumber)) sections.push_back(std::move(*visit));
+  for (const Section& s : sections) {
     // A group stays on one page, below the table's header; only a group
     // longer than a page is split.
     const double group = 1.2 + RowHeight * static_cast<double>(s.entries.size() + 1);

@@ -41,15 +41,7 @@ constexpr const char* ChangeLogFailureCaption = " Dziennik zmian";
 // The change log is written as an operation's sequence returns, maybe while an
 // error unwinds it: its box comes once the event loop is back and no exchange
 // waits, after the operation's own messages and never in its way.
-void ShowChangeLogFailure(const QString& text) {
-  QTimer::singleShot(0, qApp, [text] {
-    if (link::ExchangeInProgress()) {
-      ShowChangeLogFailure(text);
-      return;
-    }
-    CurrentPrompts().message(DialogParent(), text, QString::fromUtf8(ChangeLogFailureCaption), Prompts::Icon::Warning);
-  });
-}
+void ShowChangeLogFailure(const QString& text) { ShowDeferredWarning(text, QString::fromUtf8(ChangeLogFailureCaption)); }
 
 // Gives every widget the hint pause when it is polished, before it is first shown.
 class HintPause : public QObject {
@@ -153,6 +145,16 @@ void InstallLinkHooks() {
   link::SetChangeLogFailureReporter([](const std::string& file, const std::string& reason) {
     ShowChangeLogFailure(QString::fromUtf8(ChangeLogFailureText) + QString::fromStdString(file) + QStringLiteral(" (") +
                          QString::fromStdString(reason) + QStringLiteral(")"));
+  });
+}
+
+void ShowDeferredWarning(const QString& text, const QString& caption) {
+  QTimer::singleShot(0, qApp, [text, caption] {
+    if (link::ExchangeInProgress()) {
+      ShowDeferredWarning(text, caption);
+      return;
+    }
+    CurrentPrompts().message(DialogParent(), text, caption, Prompts::Icon::Warning);
   });
 }
 

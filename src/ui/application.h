@@ -62,6 +62,10 @@ class Application : public QApplication {
 // the link's error reports become error message boxes.
 void InstallLinkHooks();
 
+// A warning box shown once the event loop is back and no exchange waits (the
+// valve history's: it never gets in the way of the operation that caused it).
+void ShowDeferredWarning(const QString& text, const QString& caption);
+
 // How long a hint stays shown, for every widget of the program: those that
 // exist now and those created later (dialogs included).
 void SetHintPause(int milliseconds);
