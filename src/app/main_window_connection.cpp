@@ -79,7 +79,7 @@ void TPgm::ShowLiveOutputs() {
   OutputsOn->setText(text);
   OutputsOn->setToolTip(text.isEmpty() ? QString()
                                        : QString::fromUtf8(" Rozdzielacz pozostaje w trybie ustawionym przez "
-                                                           "program, także po rozłączeniu ");
+                                                           "program, także po rozłączeniu "));
 }
 
 void TPgm::Disconnect(bool askAboutOutputs) {
@@ -87,7 +87,10 @@ void TPgm::Disconnect(bool askAboutOutputs) {
   const ui::KeepFocus keepFocus(this);
   // An output the valve keeps driving is not left on without a word; a port
   // whose device is gone can send nothing, so nothing is asked then.
-  if (askAboutOutputs && link::PortOpen.load() && !link::PortLost()) OfferOutputsOff();
+  if (askAboutOutputs && link::PortOpen.load() && !link::PortLost()) {
+    Timer1->stop();  // no periodic refresh while the question is open
+    OfferOutputsOff();
+  }
   // The entry's position counts, not its text: "COM3 USB" opens port 3.
   const int port = ComPort->currentIndex() + 1;
   bool unavailable = false;

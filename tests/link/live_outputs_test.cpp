@@ -46,20 +46,20 @@ class LiveOutputsTest : public testing::ValveLinkTest {
 TEST_F(LiveOutputsTest, KnownFromTheProgramsCommandsAndFromTheReadsThatTellThem) {
   struct Case {
     const char* what;
-    std::function<void(LiveOutputsTest&)> run;
+    std::function<void()> run;
     const char* marker;
   };
   const Case cases[] = {
-      {"remote switch", [](LiveOutputsTest& t) { SwitchRemoteControl(t.view_, true); }, "Włączone: sterowanie zdalne"},
+      {"remote switch", [this] { SwitchRemoteControl(view_, true); }, "Włączone: sterowanie zdalne"},
       {"remote on and off",
-       [](LiveOutputsTest& t) {
-         SwitchRemoteControl(t.view_, true);
-         SwitchRemoteControl(t.view_, false);
+       [this] {
+         SwitchRemoteControl(view_, true);
+         SwitchRemoteControl(view_, false);
        },
        ""},
-      {"DAC override", [](LiveOutputsTest&) { SwitchDacOverride(true); }, "Włączone: DAC ręcznie"},
+      {"DAC override", [] { SwitchDacOverride(true); }, "Włączone: DAC ręcznie"},
       {"manual PWM dialog",
-       [](LiveOutputsTest&) {
+       [] {
          testing::ScriptedDialog dialog;
          ManualPwm pwm(dialog);
          pwm.Open();
@@ -68,7 +68,7 @@ TEST_F(LiveOutputsTest, KnownFromTheProgramsCommandsAndFromTheReadsThatTellThem)
        },
        "Włączone: PWM ręcznie"},
       {"test signal dialog",
-       [](LiveOutputsTest&) {
+       [] {
          testing::ScriptedDialog dialog;
          dialog.user = [](testing::ScriptedDialog& d) {
            d.setChecked("AutoSquare", true);
@@ -78,30 +78,30 @@ TEST_F(LiveOutputsTest, KnownFromTheProgramsCommandsAndFromTheReadsThatTellThem)
        },
        "Włączone: symulacja"},
       {"the valve's state read",
-       [](LiveOutputsTest& t) {
-         t.valve_.model().setState(1, proto::MarkerTrue);
-         t.valve_.model().setState(14, proto::MarkerTrue);
-         t.valve_.model().setState(27, 3);
-         t.valve_.model().setParameter(108, 2);
+       [this] {
+         valve_.model().setState(1, proto::MarkerTrue);
+         valve_.model().setState(14, proto::MarkerTrue);
+         valve_.model().setState(27, 3);
+         valve_.model().setParameter(108, 2);
          for (int reg : {1, 14, 27}) link::ReadRegister(reg);
          link::ReadParameter(108);
        },
        "Włączone: symulacja, PWM ręcznie, DAC ręcznie, sterowanie zdalne"},
       {"parameter block and a sent set with the remote bit",
-       [](LiveOutputsTest&) {
+       [] {
          std::uint8_t block[512];
          link::ReadBlock(31, block);
          link::WriteRegister(1, 1u << 21);
        },
        "Włączone: symulacja, sterowanie zdalne"},
-      {"valve reset", [](LiveOutputsTest& t) { t.AllOn(), link::SendCommand(998, proto::OneShot); }, ""},
+      {"valve reset", [this] { AllOn(), link::SendCommand(998, proto::OneShot); }, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     known_.Forget();
     // The parameter block carries waveform 1 (the first case's valve says 2).
     valve_.model().setParameter(108, 1);
-    c.run(*this);
+    c.run();
     EXPECT_EQ(LiveOutputsMarker(known_), c.marker);
     known_.Forget();
     EXPECT_FALSE(known_.any());

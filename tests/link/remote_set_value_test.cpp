@@ -141,7 +141,12 @@ TEST_F(SetValueTest, EveryPressMakesOneStepAndALostReleaseEndsTheRun) {
   bar.mayContinue = [](int steps) { return steps < 4; };
   // A press with Shift and the right button during the run: its own step of
   // -10, then the run repeats from it.
-  AfterSteps(bar, 2, [&] { stepper_.Run(bar, {-1, true, true}); });
+  link::SetPumpHook([&, done = false](std::chrono::nanoseconds) mutable {
+    // In the run's wait after the second step, not in the wait of its send.
+    if (done || bar.steps < 2 || link::ExchangeInProgress()) return;
+    done = true;
+    stepper_.Run(bar, {-1, true, true});
+  });
   stepper_.Run(bar, {+1, false, true});
   EXPECT_FALSE(stepper_.running());
   EXPECT_EQ(bar.steps, 4);

@@ -160,8 +160,9 @@ TEST_F(TraceAcquisitionTest, TheHeldDividerNeverDiffersFromTheValves) {
     acquisition_.Close();
   });
   acquisition_.ReadOut();
-  EXPECT_EQ(Requests(valve_.requests().end() - 2, valve_.requests().end()),
-            (Requests{"W096=0000000A", "W120=00000004"}));
+  const Requests log = valve_.requests();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(Requests(log.end() - 2, log.end()), (Requests{"W096=0000000A", "W120=00000004"}));
   EXPECT_EQ(acquisition_.valveDivider(), 10u);
   EXPECT_EQ(valve_.model().parameter(96), 10u);
   acquisition_.PickDivider(20);  // the window has gone
