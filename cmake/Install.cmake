@@ -59,6 +59,8 @@ set(CPACK_DEBIAN_PROGRAM_PACKAGE_SUGGESTS "tarvelmundix-valve-sim")
 # The windows are laid out in pixels for the font the program asks for (see
 # src/ui/application.h); the shared libraries are added by shlibdeps.
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "fonts-liberation2")
+# Qt's own texts in Polish (standard buttons, context menus), loaded at start.
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_COMPONENT_PROGRAM_DESCRIPTION
     "Service tool for proportional hydraulic valve electronics
 Reads and edits the working parameters of a proportional hydraulic

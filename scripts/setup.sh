@@ -2,13 +2,15 @@
 # Installs the Debian packages needed to build, test and demonstrate the program.
 # Idempotent: only missing packages are installed. Non-interactive.
 #   --test   also what only the test script uses: Wine (the Windows build's
-#            tests), lintian (the Debian package check) and poppler-utils (the
-#            report test reads the PDF's text back with pdftotext)
+#            tests), lintian (the Debian package check), poppler-utils (the
+#            report test reads the PDF's text back with pdftotext), dpkg-dev
+#            (apt-get source, for the Windows build's Qt, libjpeg-turbo and
+#            GoogleTest) and zip (the Windows zip)
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
+  qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev qt6-translations-l10n
   libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
@@ -18,7 +20,7 @@ packages=(
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------
 if [ "${1:-}" = "--test" ]; then
-  packages+=(wine wine64 lintian poppler-utils)
+  packages+=(wine wine64 lintian poppler-utils dpkg-dev zip unzip)
 fi
 # ---------------------------------------------------------------------------
 

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Runs the Windows build of the platform and link layers and their link tests
-# under Wine, against valve-sim on a pty entered as a COM port in the Wine
-# prefix's dosdevices (Wine maps comN links there as our port-map folder does).
+# Runs Windows test programs under Wine, each link, GUI and command line test in
+# a Windows process of its own against a fresh valve-sim on a pty entered as a
+# COM port in the Wine prefix's dosdevices (Wine maps comN links there as our
+# port-map folder does); the test drives it through valve-sim's control port.
 #
 #   scripts/wine-tests.sh NATIVE_BUILD_DIR
+#       builds the platform and link layers and their link tests for Windows
+#       (tests/wine, no Qt needed) and runs them;
+#   scripts/wine-tests.sh NATIVE_BUILD_DIR WINDOWS_BIN_DIR
+#       runs the whole Windows build's tests (scripts/windows-build.sh):
+#       unit_tests at once, link_tests, gui_tests and cli_tests test by test.
 #
-# NATIVE_BUILD_DIR holds a Linux build with bin/valve-sim. Each test runs in a
-# Windows process of its own against a fresh valve-sim, which it drives
-# through valve-sim's control port. Without Wine the step says so and passes.
+# NATIVE_BUILD_DIR holds a Linux build with bin/valve-sim. Without Wine the
+# step says so and passes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 native=${1:-$root/build/release}
+windows_bin=${2:-}
 
 wine_cmd=$(command -v wine || command -v wine64 || true)
 if [ -z "$wine_cmd" ]; then
@@ -19,20 +25,33 @@ if [ -z "$wine_cmd" ]; then
 fi
 [ -x "$native/bin/valve-sim" ] || { echo "no valve-sim in $native/bin" >&2; exit 1; }
 
-out="$root/build/wine"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-mkdir -p "$out"
-if ! { cmake -S "$root/tests/wine" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" "${launcher[@]}" &&
-       cmake --build "$out" -j"$(nproc)"; } >"$out/build.log" 2>&1; then
-  cat "$out/build.log" >&2
-  echo "the Windows build of the link tests failed" >&2
-  exit 1
+if [ -z "$windows_bin" ]; then
+  out="$root/build/wine"
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  mkdir -p "$out"
+  if ! { cmake -S "$root/tests/wine" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" "${launcher[@]}" &&
+         cmake --build "$out" -j"$(nproc)"; } >"$out/build.log" 2>&1; then
+    cat "$out/build.log" >&2
+    echo "the Windows build of the link tests failed" >&2
+    exit 1
+  fi
+  whole=()
+  per_test=("$out/link_tests.exe")
+else
+  out="$(cd "$windows_bin/.." && pwd)/wine"
+  mkdir -p "$out"
+  whole=("$windows_bin/unit_tests.exe")
+  per_test=()
+  for t in link_tests gui_tests cli_tests; do
+    [ -f "$windows_bin/$t.exe" ] && per_test+=("$windows_bin/$t.exe")
+  done
 fi
 
 # See the shim's comment: a pty cannot take parity, and glibc says so.
-cc -shared -fPIC -O2 -o "$out/pty_shim.so" "$root/tests/wine/pty_shim.c" -ldl
+shim="$out/pty_shim.so"
+cc -shared -fPIC -O2 -o "$shim" "$root/tests/wine/pty_shim.c" -ldl
 
 export WINEPREFIX="$out/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 unset DISPLAY WAYLAND_DISPLAY
@@ -45,6 +64,13 @@ wineserver -p >"$logs/wineserver.log" 2>&1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix (once; takes a few seconds)"
   wineboot -i >"$logs/wineboot.log" 2>&1
+  # Wine has no Arial: Liberation Sans has its widths, which the layout is
+  # drawn for. The offscreen platform of the GUI tests draws with FreeType
+  # from a font folder. (Wine gives Windows programs no QT_* variables of the
+  # Linux environment, so they are set here.)
+  "$wine_cmd" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >>"$logs/wineboot.log" 2>&1
+  "$wine_cmd" reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d 'Z:\usr\share\fonts\truetype\liberation2' /f \
+    >>"$logs/wineboot.log" 2>&1
 fi
 sim_pid=
 cleanup() {
@@ -56,45 +82,61 @@ cleanup() {
 }
 trap cleanup EXIT
 dosdevices="$WINEPREFIX/dosdevices"
-exe="$out/link_tests.exe"
-
-# Suite.Test names from the program's own list.
-mapfile -t tests < <("$wine_cmd" "$exe" --gtest_list_tests 2>/dev/null | tr -d '\r' | awk '
-  /^[^ ]/ { suite = $1; next }
-  /^  [^ ]/ { print suite $1 }')
-[ ${#tests[@]} -gt 0 ] || { echo "the Windows test program lists no tests" >&2; exit 1; }
-
 passed=0
 failed=()
-for t in "${tests[@]}"; do
-  log="$logs/${t//\//_}"
-  : >"$log.sim.err"  # there before the background job opens it
-  "$native/bin/valve-sim" --no-pacing --no-register --ports "$dosdevices" --control 0 \
-    >"$log.sim.out" 2>"$log.sim.err" &
-  sim_pid=$!
-  port=
-  for _ in $(seq 100); do
-    port=$(sed -n 's/^valve-sim: control port 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log.sim.err" || true)
-    [ -n "$port" ] && break
-    kill -0 "$sim_pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  if [ -z "$port" ]; then
-    echo "valve-sim did not start:" >&2
-    cat "$log.sim.err" >&2
-    exit 1
-  fi
-  if TVX_SIM_CONTROL=$port LD_PRELOAD="$out/pty_shim.so" timeout 180 "$wine_cmd" "$exe" --gtest_filter="$t" >"$log.out" 2>&1; then
-    passed=$((passed + 1))
+total=0
+
+# Test programs that need no valve: run whole, once.
+for exe in "${whole[@]}"; do
+  name=$(basename "$exe" .exe)
+  if timeout 600 "$wine_cmd" "$exe" --gtest_brief=1 >"$logs/$name.out" 2>&1; then
+    count=$(tr -d '\r' <"$logs/$name.out" | sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p')
+    passed=$((passed + ${count:-0}))
+    total=$((total + ${count:-0}))
   else
-    failed+=("$t")
-    echo "---- $t (Windows, under Wine) failed:"
-    tr -d '\r' <"$log.out" | grep -v '^\(Running main\|Note: Google Test filter\)' || true
+    tr -d '\r' <"$logs/$name.out" | tail -n 60
+    failed+=("$name")
   fi
-  kill "$sim_pid" 2>/dev/null || true
-  wait "$sim_pid" 2>/dev/null || true
-  sim_pid=
 done
 
-echo "Windows tests under Wine: $passed of ${#tests[@]} passed"
+for exe in "${per_test[@]}"; do
+  name=$(basename "$exe" .exe)
+  # Suite.Test names from the program's own list.
+  mapfile -t tests < <(timeout 120 "$wine_cmd" "$exe" --gtest_list_tests 2>/dev/null | tr -d '\r' | awk '
+    /^[^ ]/ { suite = $1; next }
+    /^  [^ ]/ { print suite $1 }')
+  [ ${#tests[@]} -gt 0 ] || { echo "$name lists no tests" >&2; exit 1; }
+  total=$((total + ${#tests[@]}))
+  for t in "${tests[@]}"; do
+    log="$logs/$name.${t//\//_}"
+    : >"$log.sim.err"  # there before the background job opens it
+    "$native/bin/valve-sim" --no-pacing --no-register --ports "$dosdevices" --control 0 \
+      >"$log.sim.out" 2>"$log.sim.err" &
+    sim_pid=$!
+    port=
+    for _ in $(seq 100); do
+      port=$(sed -n 's/^valve-sim: control port 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log.sim.err" || true)
+      [ -n "$port" ] && break
+      kill -0 "$sim_pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    if [ -z "$port" ]; then
+      echo "valve-sim did not start:" >&2
+      cat "$log.sim.err" >&2
+      exit 1
+    fi
+    if TVX_SIM_CONTROL=$port LD_PRELOAD="$shim" timeout 180 "$wine_cmd" "$exe" --gtest_filter="$t" >"$log.out" 2>&1; then
+      passed=$((passed + 1))
+    else
+      failed+=("$name $t")
+      echo "---- $name $t (Windows, under Wine) failed:"
+      tr -d '\r' <"$log.out" | grep -v '^\(Running main\|Note: Google Test filter\)' || true
+    fi
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
+    sim_pid=
+  done
+done
+
+echo "Windows tests under Wine: $passed of $total passed"
 [ ${#failed[@]} -eq 0 ] || { printf '  failed: %s\n' "${failed[@]}"; exit 1; }

@@ -32,7 +32,9 @@ constexpr const char* FailedText = " Błąd zapisu plików sterownika    \n we w
 constexpr const char* CreateFolderText = " Wskazany katalog nie istnieje.\n Utworzyć go?";
 constexpr const char* UdevNoteText = " Regułę udev 70-tarvelmundix.rules skopiuj do /etc/udev/rules.d/";
 
-QByteArray ReadResource(const char* path) {
+// Used only where a file is read from the resources: the udev rule (Linux) and
+// the signed catalogs (builds with them).
+[[maybe_unused]] QByteArray ReadResource(const char* path) {
   QFile file(QString::fromLatin1(path));
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

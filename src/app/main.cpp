@@ -11,6 +11,7 @@
 int main(int argc, char** argv) {
   tvx::ui::Application app(argc, argv);
   tvx::ui::ApplyProgramFont(app);
+  tvx::ui::InstallQtTranslation(app);
   tvx::ui::InstallLinkHooks();
   tvx::link::SetChangeLogFile(tvx::app::ChangeLogFilePath());
 

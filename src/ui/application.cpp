@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QSocketNotifier>
 #include <QTimer>
 #ifdef Q_OS_WIN
@@ -165,5 +167,16 @@ void SetHintPause(int milliseconds) {
 }
 
 void ApplyProgramFont(QApplication& app) { app.setFont(ProgramFont()); }
+
+bool InstallQtTranslation(QApplication& app) {
+  auto* translator = new QTranslator(&app);
+  const QString name = QStringLiteral("qtbase_pl");
+  for (const QString& folder : {QCoreApplication::applicationDirPath() + QStringLiteral("/translations"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+    if (translator->load(name, folder)) return QCoreApplication::installTranslator(translator);
+  }
+  delete translator;
+  return false;
+}
 
 }  // namespace tvx::ui

@@ -77,4 +77,11 @@ using tvx::ProgramFontPixels;
 // Makes ProgramFont() the application's default font, for every window.
 void ApplyProgramFont(QApplication& app);
 
+// Loads Qt's own Polish texts (the standard buttons, the text fields' context
+// menu), so that the toolkit speaks the program's language: qtbase_pl.qm from
+// the "translations" folder beside the program (the Windows zip), else from
+// Qt's translations folder (Debian's qt6-translations-l10n). Returns whether
+// one was found; the program goes on in English texts of Qt's otherwise.
+bool InstallQtTranslation(QApplication& app);
+
 }  // namespace tvx::ui

@@ -8,11 +8,17 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFont>
 #include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   tvx::ui::Application app(argc, argv);
+#ifdef Q_OS_WIN
+  // Offscreen, Qt draws with the fonts of a folder (QT_QPA_FONTDIR), which has
+  // no Arial: Liberation Sans has its widths, as on Linux.
+  QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+#endif
   tvx::ui::ApplyProgramFont(app);
   tvx::ui::InstallLinkHooks();
   // The change log of the windows' operations, never the user's own.

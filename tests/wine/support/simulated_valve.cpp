@@ -54,6 +54,31 @@ std::vector<std::pair<std::string, std::string>> LogLines(ControlLink& link) {
 
 }  // namespace
 
+TempFolder::TempFolder() {
+  const auto base = std::filesystem::temp_directory_path();
+  for (unsigned n = GetCurrentProcessId() * 7919u + GetTickCount();; ++n) {
+    path_ = base / ("tvx-test-" + std::to_string(n));
+    if (std::filesystem::create_directory(path_)) return;
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+  const char* old = std::getenv(name);
+  had_ = old != nullptr;
+  if (had_) old_ = old;
+  _putenv_s(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  // An empty value removes the variable.
+  _putenv_s(name_.c_str(), had_ ? old_.c_str() : "");
+}
+
 ControlLink::ControlLink() {
   WSADATA data;
   if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");

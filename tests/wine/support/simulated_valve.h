@@ -15,11 +15,37 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tvx::testing {
+
+// A fresh folder in the temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value);
+  ~ScopedEnvironment();
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool had_;
+};
 
 // One connection to valve-sim's control port.
 class ControlLink {
@@ -85,7 +111,7 @@ class SimulatedValve {
   RemoteModel& model() { return model_; }
   RemoteServer& server() { return server_; }
   int comNumber() const { return com_; }
-  std::vector<std::string> requests() { return server_.requestTexts(); }
+  std::vector<std::string> requests() const { return server_.requestTexts(); }
   void clearRequests() { server_.clearLog(); }
   // Adds another COM entry (comN) pointing at the same pty.
   void addComEntry(int comNumber);
@@ -93,7 +119,7 @@ class SimulatedValve {
  private:
   ControlLink link_;
   RemoteModel model_{link_};
-  RemoteServer server_{link_};
+  mutable RemoteServer server_{link_};  // asking for the log changes nothing
   int com_;
 };
 
