@@ -38,7 +38,7 @@ TEST_F(OutputsWiring, MarkerAndQuestionsOnDisconnectOnClosingAndAfterTheDialog) 
   QTest::mouseClick(pgm_->RemoteControl, Qt::LeftButton);
   QTest::mouseClick(pgm_->EnableDAC_Override, Qt::LeftButton);
   EXPECT_EQ(Marker(), Utf8("Włączone: DAC ręcznie, sterowanie zdalne"));
-  EXPECT_TRUE(pgm_->OutputsOn->isVisible());
+  EXPECT_TRUE(Shown(pgm_->OutputsOn));
 
   // "Nie": the valve keeps them, nothing is sent, the port closes.
   valve_.clearRequests();
