@@ -9,6 +9,7 @@
 #include "link/port.h"
 #include "link/pump_wait.h"
 #include "program_info.h"
+#include "remote/live_outputs.h"
 #include "ui/application.h"
 #include "ui/numeric_key_filter.h"
 #include "ui/tab_order.h"
@@ -74,6 +75,9 @@ TPgm::TPgm(QWidget* parent) : QWidget(parent) {
   link::SetPortIndicatorHook([this](bool open) { SetPortIndicator(open); });
   ui::SetAccessStateSource([this] { return AccessStates(); });
   ui::SetAfterEscapedErrorHook([this] { ui::RunGuarded([this] { CloseLostPort(); }); });
+  remote::KnownOutputs().Forget();
+  remote::KnownOutputs().setChangedHook([this] { ShowLiveOutputs(); });
+  remote::WatchOutputs(&remote::KnownOutputs());
   qApp->installEventFilter(this);
   FormCreate();
 
@@ -86,6 +90,8 @@ TPgm::TPgm(QWidget* parent) : QWidget(parent) {
 TPgm::~TPgm() {
   if (!closed_) FormClose();
   link::SetPortIndicatorHook({});
+  remote::WatchOutputs(nullptr);
+  remote::KnownOutputs().setChangedHook({});
   ui::SetAccessStateSource({});
   ui::SetAfterEscapedErrorHook({});
   if (Pgm == this) Pgm = nullptr;
@@ -104,6 +110,7 @@ void TPgm::ConnectHandlers() {
           [this](QMouseEvent* e) { ui::RunGuarded([&] { AboutImageMouseUp(e->button()); }); });
   connect(Timer1, &QTimer::timeout, this, Guarded(this, &TPgm::Timer1Timer));
   connect(Timer2, &QTimer::timeout, this, Guarded(this, &TPgm::Timer2Timer));
+  connect(PortWatch, &QTimer::timeout, this, Guarded(this, &TPgm::PortWatchTimer));
 
   for (const char* name : StopAutoTimerControls) {
     if (auto* w = qobject_cast<QWidget*>(components_.object(QString::fromLatin1(name)))) w->installEventFilter(this);
@@ -137,6 +144,7 @@ void TPgm::FormCreate() {
   ResetMainWindowFlags();
   receiver_.Start();
   Timer2->start();
+  PortWatch->start();
   ApplyAccessRules();
   ui::SetReadingTabOrder(this);
 }
@@ -158,13 +166,21 @@ QString TPgm::BuildCaption() {
 }
 
 void TPgm::closeEvent(QCloseEvent* event) {
+  // The window goes once the question about outputs left on is answered.
+  if (!closed_ && link::PortOpen.load() && !link::PortLost() && !Exchanging()) {
+    Timer1->stop();
+    ui::RunGuarded([this] { OfferOutputsOff(); });
+  }
   if (!closed_) FormClose();
   event->accept();
 }
 
+void TPgm::PortWatchTimer() { CloseLostPort(); }
+
 void TPgm::FormClose() {
   closed_ = true;
   Timer1->stop();
+  PortWatch->stop();
   receiver_.Stop([] { QCoreApplication::processEvents(); });
   link::ClosePortHandle();
 }

@@ -152,6 +152,8 @@ class TPgm : public QWidget {
   QPushButton* AutoMode = nullptr;
   QPushButton* ShowChart = nullptr;
   ui::Label* SimulationHint = nullptr;
+  // The outputs known to be on (empty when none is); not a managed component.
+  ui::Label* OutputsOn = nullptr;
 
   // ---- bottom row ----------------------------------------------------------------------
   QPushButton* ReadParameters = nullptr;
@@ -265,6 +267,7 @@ class TPgm : public QWidget {
   QPlainTextEdit* Memo1 = nullptr;  // beyond the window width
   QTimer* Timer1 = nullptr;         // periodic status refresh, 1500 ms, off at start
   QTimer* Timer2 = nullptr;         // service field check, 750 ms
+  QTimer* PortWatch = nullptr;      // lost port check, 250 ms
   ui::SaveDialog* SaveDialog = nullptr;
   QMenu* DAC_Cal = nullptr;
   QAction* Bottom = nullptr;
@@ -278,8 +281,12 @@ class TPgm : public QWidget {
   // Applies the access tags to every component of the window.
   void ApplyAccessRules();
 
-  // Connect / disconnect toggle.
+  // Connect / disconnect toggle. Before disconnecting, asks whether to switch
+  // off the outputs known to be on.
   void DisConnectClick();
+  // Every quarter second: a port whose device is gone while no exchange runs
+  // is closed (CloseLostPort).
+  void PortWatchTimer();
   // Closes the port when its device is gone (after a failed exchange's error).
   void CloseLostPort();
   // Reading the parameter set; the connection runs it at access level 0.
@@ -417,6 +424,7 @@ class TPgm : public QWidget {
   void ConnectServiceHandlers();
   void ConnectRemoteHandlers();
   remote::Stepper stepper_;
+  bool sendSetValuePressed_ = false;
   void ResetPeakAndRefresh(char coil);
 
   // ---- profiles, error handling, linearisation tables
@@ -440,6 +448,12 @@ class TPgm : public QWidget {
  private:
   void FormCreate();
   void FormClose();
+
+  // The outputs known to be on: the marker, the question and the switches.
+  void Disconnect(bool askAboutOutputs);
+  void OfferOutputsOff();
+  void SyncOutputSwitches();
+  void ShowLiveOutputs();
 
   // Construction, by area of the window.
   void CreateDeviceGroup();

@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <utility>
+
 namespace tvx::app {
 
 namespace {
@@ -55,10 +57,18 @@ void TPgm::ConnectRemoteHandlers() {
   connect(Set_Low, &ui::Label::clicked, this, Guarded([this] { SetMarkerClick(remote::Marker::Low); }));
   connect(Set_Mid, &ui::Label::clicked, this, Guarded([this] { SetMarkerClick(remote::Marker::Mid); }));
   connect(Set_Hi, &ui::Label::clicked, this, Guarded([this] { SetMarkerClick(remote::Marker::High); }));
-  new ui::MouseHook(ManualControl, {QEvent::MouseButtonPress}, [this](QMouseEvent* e) { ManualControlMouseDown(e); });
+  // The second press of a double click comes as a double-click event: it is
+  // a mouse down like the first.
+  new ui::MouseHook(ManualControl, {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick},
+                    [this](QMouseEvent* e) { ManualControlMouseDown(e); });
   new ui::MouseHook(ManualControl, {QEvent::MouseButtonRelease}, [this](QMouseEvent*) { stepper_.Stop(); });
+  // The mouse-up that follows a press on the button sends, wherever the
+  // pointer is then (the button has the mouse until it is released).
+  new ui::MouseHook(SendSetValue, {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick},
+                    [this](QMouseEvent*) { sendSetValuePressed_ = true; });
   new ui::MouseHook(SendSetValue, {QEvent::MouseButtonRelease}, [this](QMouseEvent* e) {
-    if (SendSetValue->isEnabled() && SendSetValue->rect().contains(e->position().toPoint()))
+    const bool pressed = std::exchange(sendSetValuePressed_, false);
+    if (pressed && SendSetValue->isEnabled())
       SendSetValueMouseUp(e->button(), QGuiApplication::queryKeyboardModifiers());
   });
 }

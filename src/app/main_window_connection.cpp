@@ -2,8 +2,12 @@
 // the firmware label.
 #include "app/definitions.h"
 #include "app/main_window.h"
+#include "app/main_window_view.h"
+#include "remote/live_outputs.h"
+#include "ui/prompts.h"
 #include "params/valve_state.h"
 #include "app/usb_port_match.h"
+#include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/port.h"
 #include "params/identity_text.h"
@@ -18,6 +22,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
+
+#include <iterator>
 
 namespace tvx::app {
 
@@ -38,9 +44,53 @@ void TPgm::SetPortIndicator(bool open) {
   ApplyAccessRules();
 }
 
-void TPgm::DisConnectClick() {
+void TPgm::DisConnectClick() { Disconnect(true); }
+
+void TPgm::OfferOutputsOff() {
+  MainWindowView view(*this);
+  try {
+    remote::OfferSwitchOff(remote::KnownOutputs(), {std::begin(remote::AllLiveOutputs), std::end(remote::AllLiveOutputs)},
+                           ui::CurrentPrompts(), &view);
+  } catch (const link::UsbError&) {
+    // Reported by CommError; what is known stays shown.
+  }
+  SyncOutputSwitches();
+}
+
+void TPgm::SyncOutputSwitches() {
+  // The switches of the window follow what was switched off, without
+  // sending anything again.
+  if (RemoteControl->isChecked() && !remote::KnownOutputs().on(remote::LiveOutput::RemoteControl)) {
+    const QSignalBlocker blocker(RemoteControl);
+    RemoteControl->setChecked(false);
+  }
+  if (EnableDAC_Override->isChecked() && !remote::KnownOutputs().on(remote::LiveOutput::DacOverride)) {
+    {
+      const QSignalBlocker blocker(EnableDAC_Override);
+      EnableDAC_Override->setChecked(false);
+    }
+    Send_DAC->setEnabled(false);
+  }
+  ApplyAccessRules();
+}
+
+void TPgm::ShowLiveOutputs() {
+  const QString text = QString::fromStdString(remote::LiveOutputsMarker(remote::KnownOutputs()));
+  OutputsOn->setText(text);
+  OutputsOn->setToolTip(text.isEmpty() ? QString()
+                                       : QString::fromUtf8(" Rozdzielacz pozostaje w trybie ustawionym przez "
+                                                           "program, także po rozłączeniu "));
+}
+
+void TPgm::Disconnect(bool askAboutOutputs) {
   if (Exchanging()) return;
   const ui::KeepFocus keepFocus(this);
+  // An output the valve keeps driving is not left on without a word; a port
+  // whose device is gone can send nothing, so nothing is asked then.
+  if (askAboutOutputs && link::PortOpen.load() && !link::PortLost()) {
+    Timer1->stop();  // no periodic refresh while the question is open
+    OfferOutputsOff();
+  }
   // The entry's position counts, not its text: "COM3 USB" opens port 3.
   const int port = ComPort->currentIndex() + 1;
   bool unavailable = false;
@@ -61,8 +111,10 @@ void TPgm::DisConnectClick() {
       link::OpenPort(port, &unavailable);
     }
   }
-  // Another valve may be at the port now: its error mask is not known yet.
+  // Another valve may be at the port now: its error mask is not known yet,
+  // nor which of its outputs are on.
   params::ErrorMaskKnown = false;
+  remote::KnownOutputs().Forget();
   if (!link::PortOpen.load()) {
     // Stopped before the message, so that no periodic refresh runs against the
     // closed port while the message is shown.
@@ -79,9 +131,17 @@ void TPgm::DisConnectClick() {
 }
 
 void TPgm::CloseLostPort() {
-  // After the error of a failed exchange: a port whose device is gone (the
-  // valve unplugged) is closed as the button closes it.
-  if (link::PortLost() && !Exchanging()) DisConnectClick();
+  // After the error of a failed exchange, or found by the port watch with no
+  // exchange running: a port whose device is gone (the valve unplugged) is
+  // closed as the button closes it, and the live values shown are no longer
+  // live.
+  if (!link::PortLost() || Exchanging()) return;
+  Disconnect(false);
+  MainWindowView view(*this);
+  status::ShowStatusUnknown(view);
+  // The stop shown is not live either; the next refresh shows it again.
+  StopCodeLabel->setEnabled(false);
+  StopInfo->setEnabled(false);
 }
 
 void TPgm::ShowFirmware(std::uint32_t word) {

@@ -169,6 +169,13 @@ void TPgm::CreateRemoteGroup() {
   ShowChart = MakeButton(f, ManualControl, "ShowChart", {418, 50, 54, 24}, DesignText("Wykres"),
                          DesignText(" Przebieg ostatniego procesu regulacji "));
   SimulationHint = MakeLabel(f, ManualControl, "SimulationHint", 8, 70, DesignText("?"));
+  // The outputs the valve keeps driving by the program's command. Not one of
+  // the design's components: the access rules leave it alone, it is empty
+  // while nothing is on.
+  OutputsOn = new ui::Label(ManualControl);
+  OutputsOn->setObjectName(QStringLiteral("OutputsOn"));
+  OutputsOn->setGeometry(24, 69, 384, 15);
+  OutputsOn->setFontColor(QColor(192, 0, 0));
 }
 
 void TPgm::CreateBottomRow() {

@@ -233,6 +233,10 @@ void TPgm::CreateOtherComponents() {
   Timer2->setObjectName(QStringLiteral("Timer2"));
   Timer2->setInterval(750);
   f.add(Timer2, "TTimer");
+  // Not a component of the window's design: it only watches the link.
+  PortWatch = new QTimer(this);
+  PortWatch->setObjectName(QStringLiteral("PortWatch"));
+  PortWatch->setInterval(250);
 
   SaveDialog = new ui::SaveDialog(this);
   SaveDialog->setObjectName(QStringLiteral("SaveDialog"));

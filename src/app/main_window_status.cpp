@@ -49,6 +49,8 @@ void TPgm::InfoRefreshClick() {
   if (Exchanging()) return;
   InfoRefresh->setEnabled(false);
   RefreshBusy = true;
+  StopCodeLabel->setEnabled(true);
+  StopInfo->setEnabled(true);
   // Also after a failure: the values read so far stay shown, the rest keep
   // their old texts.
   const ScopeGuard enable([this] {

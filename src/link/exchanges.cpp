@@ -37,6 +37,11 @@ std::function<void()>& EndHook() {
   return hook;
 }
 
+ExchangeObserver& Observer() {
+  static ExchangeObserver observer;
+  return observer;
+}
+
 // Marks one exchange as under way for its whole length, reset to pause, and
 // refuses a second one started from inside its waits.
 class ExchangeScope {
@@ -140,6 +145,7 @@ std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, Ex
     CommError(t.code);
   }
   if (letter == proto::ReadParameterLetter) NoteParameterWord(reg, value);
+  if (Observer()) Observer()(letter, reg, word ? std::optional<std::uint32_t>(*word) : std::nullopt, value);
   if (t.pauseMs) PumpWait(t.pauseMs);
   return value;
 }
@@ -167,6 +173,8 @@ bool ExchangeInProgress() { return Busy; }
 
 void SetExchangeEndHook(std::function<void()> hook) { EndHook() = std::move(hook); }
 
+void SetExchangeObserver(ExchangeObserver observer) { Observer() = std::move(observer); }
+
 std::uint32_t ReadParameter(int reg, const WordCheck& check) {
   return FramedExchange(proto::ReadParameterLetter, reg, nullptr, ReadParameterCode, check);
 }
@@ -189,7 +197,17 @@ std::uint32_t SendCommand(int command, std::uint32_t word) {
 
 void ReadBlock(int reg, std::uint8_t* buffer, const WordCheck& check) {
   RawExchange(ShortRequest(proto::ReadStateLetter, reg), proto::BlockLength(reg), ReadBlockCode, buffer, check);
-  if (reg == proto::ParameterBlockRegister) NoteParameterBlock(buffer, proto::ParameterBlockLength);
+  if (reg == proto::ParameterBlockRegister) {
+    NoteParameterBlock(buffer, proto::ParameterBlockLength);
+    if (Observer()) {
+      for (std::size_t i = 0; i < proto::ParameterWords; ++i) {
+        const std::uint8_t* w = buffer + 4 * i;
+        const std::uint32_t word = std::uint32_t{w[0]} | std::uint32_t{w[1]} << 8 | std::uint32_t{w[2]} << 16 |
+                                   std::uint32_t{w[3]} << 24;
+        Observer()(proto::ReadParameterLetter, static_cast<int>(i) + 1, std::nullopt, word);
+      }
+    }
+  }
 }
 
 bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -54,6 +55,14 @@ bool ExchangeInProgress();
 // its event loop there, so that the input held back meanwhile is delivered now
 // rather than with the next event that happens to come.
 void SetExchangeEndHook(std::function<void()> hook);
+
+// Told of every framed exchange that succeeded, as it ends: the request's
+// letter and number, the word sent (W and S frames; none for reads) and the
+// word answered. A parameter block read (register 31) counts as a read of
+// each parameter register 1 to 128 ('R'). One observer; an empty one ends it.
+using ExchangeObserver =
+    std::function<void(char letter, int reg, std::optional<std::uint32_t> sent, std::uint32_t answer)>;
+void SetExchangeObserver(ExchangeObserver observer);
 
 // Thrown when an exchange is started while another one waits (from a message
 // processed inside the first one's waits). The running exchange's reply buffer

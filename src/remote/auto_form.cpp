@@ -1,6 +1,8 @@
 #include "remote/auto_form.h"
 
+#include "remote/live_outputs.h"
 #include "remote/test_signal.h"
+#include "ui/prompts.h"
 #include "ui/form_dialog_view.h"
 #include "ui/numeric_key_filter.h"
 #include "ui/radio_button.h"
@@ -55,9 +57,13 @@ TAutoForm::TAutoForm(QWidget* parent) : QDialog(parent) {
 }
 
 void OpenTestSignalDialog(QWidget* parent) {
-  TAutoForm form(parent);
-  ui::FormDialogView view(form, form.components());
-  TestSignalSetup(view);
+  {
+    TAutoForm form(parent);
+    ui::FormDialogView view(form, form.components());
+    TestSignalSetup(view);
+  }
+  // The valve keeps producing the signal after the dialog; never without a word.
+  OfferSwitchOff(KnownOutputs(), {LiveOutput::TestSignal}, ui::CurrentPrompts(), nullptr);
 }
 
 }  // namespace tvx::remote

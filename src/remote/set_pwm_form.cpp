@@ -2,7 +2,9 @@
 
 #include "link/exchanges.h"
 #include "ui/application.h"
+#include "remote/live_outputs.h"
 #include "ui/numeric_key_filter.h"
+#include "ui/prompts.h"
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
@@ -83,24 +85,34 @@ void TSetPWMForm::FormActivate() {
 }
 
 bool TSetPWMForm::eventFilter(QObject* watched, QEvent* event) {
-  // Only the release of a key that was pressed in the same field counts: the
-  // Enter that closes an error box must not bring the next box up with its
-  // release.
-  if (event->type() == QEvent::KeyPress) {
-    pressedIn_ = watched;
-    pressedKey_ = static_cast<QKeyEvent*>(event)->key();
-  } else if (event->type() == QEvent::KeyRelease) {
-    const bool paired = pressedIn_ == watched && pressedKey_ == static_cast<QKeyEvent*>(event)->key();
-    pressedIn_ = nullptr;
-    if (paired) FieldKeyUp(watched);
+  // A release counts in a field that has had a key press since it took the
+  // focus, whichever key was pressed last (keys overlap when typing fast).
+  // The Enter that closes an error box is pressed in the box: its release
+  // reaches a field that has just taken the focus back, and does nothing.
+  switch (event->type()) {
+    case QEvent::FocusIn:
+      pressedIn_.erase(watched);
+      break;
+    case QEvent::KeyPress:
+      pressedIn_.insert(watched);
+      break;
+    case QEvent::KeyRelease:
+      if (pressedIn_.contains(watched)) FieldKeyUp(watched);
+      break;
+    default:
+      break;
   }
   return QDialog::eventFilter(watched, event);
 }
 
 void OpenManualPwmDialog(QWidget* parent, bool threePositions) {
-  TSetPWMForm form(parent, threePositions);
-  form.ReadState();
-  form.exec();
+  {
+    TSetPWMForm form(parent, threePositions);
+    form.ReadState();
+    form.exec();
+  }
+  // The valve keeps manual PWM after the dialog; never without a word.
+  OfferSwitchOff(KnownOutputs(), {LiveOutput::ManualPwm}, ui::CurrentPrompts(), nullptr);
 }
 
 }  // namespace tvx::remote

@@ -9,6 +9,8 @@
 
 #include <QDialog>
 
+#include <set>
+
 class QCheckBox;
 class QPushButton;
 
@@ -58,8 +60,8 @@ class TSetPWMForm : public QDialog {
   void FormActivate();
 
   bool threePositions_;
-  QObject* pressedIn_ = nullptr;
-  int pressedKey_ = 0;
+  // The fields that have had a key press since they took the focus.
+  std::set<QObject*> pressedIn_;
   ui::FormComponents components_;
   ui::FormDialogView view_{*this, components_};
   ManualPwm pwm_{view_};

@@ -45,23 +45,41 @@ int MarkerPosition(Marker marker, int barMin, int barMax) {
 
 unsigned NextStepDelay(unsigned delayMs) { return delayMs > DelayStepMs ? delayMs - DelayStepMs : delayMs; }
 
+void Stepper::Step(StepperControls& controls, const StepperPress& press) {
+  controls.SetPosition(controls.Position() + press.direction * (press.shift ? ShiftStep : 1));
+  if (press.ctrl && controls.RemoteOn()) {
+    controls.StopRefresh();
+    link::SendCommand(params::cmd::SetValueKeepRecorder, ValueWord(controls.SetValueText()));
+  }
+}
+
 void Stepper::Run(StepperControls& controls, const StepperPress& press) {
-  // A nested run would hold up the waiting exchange (or the running stepper)
-  // until it ended.
-  if (running_ || link::ExchangeInProgress()) return;
+  if (link::ExchangeInProgress()) return;
+  if (running_) {
+    // A press while the run waits (the second press of a double click) makes
+    // its own step at once; the run goes on from it as from a new press.
+    stop_ = false;
+    pressedAgain_ = true;
+    Step(controls, press);
+    return;
+  }
   running_ = true;
   stop_ = false;
-  const int step = press.direction * (press.shift ? ShiftStep : 1);
   unsigned delay = FirstStepDelayMs;
+  bool stepNow = true;
   try {
     while (!stop_) {
-      controls.SetPosition(controls.Position() + step);
-      if (press.ctrl && controls.RemoteOn()) {
-        controls.StopRefresh();
-        link::SendCommand(params::cmd::SetValueKeepRecorder, ValueWord(controls.SetValueText()));
-      }
+      if (stepNow) Step(controls, press);
+      stepNow = true;
+      pressedAgain_ = false;
       link::PumpWait(delay);
-      delay = NextStepDelay(delay);
+      if (pressedAgain_) {
+        // That press made its step: the auto-repeat starts over from it.
+        delay = FirstStepDelayMs;
+        stepNow = false;
+      } else {
+        delay = NextStepDelay(delay);
+      }
       if (!controls.MayContinue()) break;
     }
   } catch (...) {

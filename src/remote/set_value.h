@@ -63,8 +63,10 @@ inline constexpr unsigned FirstStepDelayMs = 250;
 unsigned NextStepDelay(unsigned delayMs);
 
 // Steps the bar with accelerating auto-repeat until Stop() (the mouse-up), a
-// failed send, or until the controls no longer allow it. A press while a run
-// is active, or while an exchange waits, starts nothing.
+// failed send, or until the controls no longer allow it. Every press makes
+// one step: a press while a run waits (a double click) makes its step at once
+// and the run's repeat starts over from it. A press while an exchange waits
+// does nothing.
 class Stepper {
  public:
   bool running() const { return running_; }
@@ -72,8 +74,11 @@ class Stepper {
   void Stop() { stop_ = true; }
 
  private:
+  void Step(StepperControls& controls, const StepperPress& press);
+
   bool running_ = false;
   bool stop_ = false;
+  bool pressedAgain_ = false;
 };
 
 }  // namespace tvx::remote

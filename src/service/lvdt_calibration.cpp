@@ -3,6 +3,7 @@
 #include "link/change_log.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
+#include "link/port.h"
 #include "link/pump_wait.h"
 #include "params/conversions.h"
 #include "params/register_map.h"
@@ -50,6 +51,9 @@ class TickScope {
   bool& flag_;
 };
 
+// The port is closed, or its device is gone (the cable pulled).
+bool LinkGone() { return !link::PortOpen.load() || link::PortLost(); }
+
 }  // namespace
 
 float CalibrationCurrent(std::string_view text) {
@@ -92,13 +96,27 @@ void LvdtCalibration::closeRequested() {
 void LvdtCalibration::tick() {
   if (finished_ || inTick_ || link::ExchangeInProgress()) return;
   TickScope scope(inTick_);
-  if (closing_) {
+  if (LinkGone()) {
+    // Nothing can reach the valve any more: no further reports, the dialog
+    // closes with its warning.
+    giveUp();
+  } else if (closing_) {
     finishClosing();
   } else if (sendPending_) {
     send();
   } else {
     showSignal();
   }
+  if (!finished_ && LinkGone()) giveUp();
+}
+
+void LvdtCalibration::giveUp() {
+  closing_ = true;
+  sendPending_ = false;
+  view_.showClosing();
+  view_.showWarning(CalibrationStillActiveWarning, CalibrationCaption);
+  finished_ = true;
+  view_.closeDialog();
 }
 
 void LvdtCalibration::send() {

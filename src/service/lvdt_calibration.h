@@ -78,6 +78,8 @@ class LvdtCalibration {
   void closeRequested();
   // The 500 ms timer. Does nothing while an exchange waits or while a report
   // of an earlier tick is shown; otherwise closes, sends or shows the signal.
+  // Once the port is closed or its device gone, the dialog closes with its
+  // warning at once, without another exchange (and so without another report).
   void tick();
 
   bool sendPending() const { return sendPending_; }
@@ -88,6 +90,7 @@ class LvdtCalibration {
   void send();
   void showSignal();
   void finishClosing();
+  void giveUp();
 
   CalibrationView& view_;
   bool sendPending_ = false;

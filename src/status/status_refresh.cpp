@@ -74,6 +74,14 @@ void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes) {
   view.setHint("Info_Temp", TemperatureMaxHint(link::ReadRegisterFloat(state::TemperatureMax), sep));
 }
 
+void ShowStatusUnknown(view::ComponentSink& view) {
+  const std::string unknown = "---";
+  for (const StatusFloat& value : StatusFloats) view.setText(value.label, unknown);
+  for (const char* label : {"Coil_A_Peak", "Coil_B_Peak", "Coil_A_Set", "Coil_B_Set", "DAC_Value"})
+    view.setText(label, unknown);
+  view.setRed("Info_Temp", false);
+}
+
 void ShowStop(view::ComponentSink& view, std::uint32_t code) {
   LastStopCode = static_cast<std::int32_t>(code);
   if (code == NoStop) {

@@ -19,6 +19,10 @@ struct RefreshModes {
 // One status refresh. A failed exchange ends it: the values read so far stay shown.
 void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes);
 
+// The port is gone: every live value shown turns to "---", so that nobody
+// reads old values as live. The next refresh shows values again.
+void ShowStatusUnknown(view::ComponentSink& view);
+
 // The stop labels for the stop code of state register 11 (NoStop hides them);
 // for a stop, the critical value of state register 26 is read and shown.
 void ShowStop(view::ComponentSink& view, std::uint32_t code);

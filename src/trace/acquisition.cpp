@@ -19,7 +19,7 @@ constexpr unsigned StopPauseMs = 25;
 }  // namespace
 
 TraceAcquisition::TraceAcquisition(TraceView& view, std::uint32_t pwmHz, std::uint32_t divider)
-    : view_(view), pwmHz_(pwmHz), divider_(divider ? divider : 1) {}
+    : view_(view), pwmHz_(pwmHz), divider_(divider ? divider : 1), valveDivider_(divider_) {}
 
 void TraceAcquisition::Shown(std::optional<std::chrono::milliseconds> sinceStart) {
   if (const auto remaining = RemainingRecordingMs(sinceStart, divider_, pwmHz_)) view_.StartRecordingWait(*remaining);
@@ -32,7 +32,9 @@ bool TraceAcquisition::Defer(Pending what) {
 }
 
 void TraceAcquisition::RunPending() {
-  if (closing_) pending_ = 0;
+  // A closing window still writes the settings picked while it exchanged, so
+  // that the valve has what the program holds; it reads and restarts nothing.
+  if (closing_) pending_ &= PendingDivider | PendingSource;
   const unsigned pending = pending_;
   if (pending & PendingDivider) {
     pending_ &= ~PendingDivider;
@@ -61,7 +63,9 @@ void TraceAcquisition::Exchange(bool readout, const std::function<void()>& steps
     steps();
   } catch (...) {
     exchanging_ = busy_ = false;
+    // A setting that was not written is not held either.
     pending_ = 0;
+    divider_ = valveDivider_;
     if (readout) view_.ReadoutEnded();
     throw;
   }
@@ -120,8 +124,10 @@ void TraceAcquisition::RestartNow() {
 void TraceAcquisition::RecordingWaitOver() { ReadOut(); }
 
 void TraceAcquisition::PickDivider(std::uint32_t divider) {
+  // A pick that cannot reach the valve any more leaves the divider as it is.
+  if (closing_ && !exchanging_) return;
   divider_ = divider ? divider : 1;
-  if (closing_ || Defer(PendingDivider) || link::ExchangeInProgress()) return;
+  if (Defer(PendingDivider) || link::ExchangeInProgress()) return;
   Write(params::reg::TraceInterval, divider_);
 }
 
@@ -132,16 +138,17 @@ void TraceAcquisition::ChooseSource(int source) {
 }
 
 void TraceAcquisition::Write(int reg, std::uint32_t word) {
-  Exchange(false, [reg, word] {
+  Exchange(false, [this, reg, word] {
     link::ChangeLogScope logged(ChartOperation);
     link::WriteRegister(reg, word);
+    if (reg == params::reg::TraceInterval) valveDivider_ = word;
   });
 }
 
 void TraceAcquisition::Close() {
   closing_ = true;
   stop_ = true;
-  pending_ = 0;
+  pending_ &= PendingDivider | PendingSource;
   link::PumpWait(StopPauseMs);
 }
 

@@ -54,6 +54,10 @@ class TraceAcquisition {
 
   std::uint32_t pwmHz() const { return pwmHz_; }
   std::uint32_t divider() const { return divider_; }
+  // The divider the valve has been given: the one the window opened with
+  // until a pick has been written. The program holds this one after the
+  // window closes.
+  std::uint32_t valveDivider() const { return valveDivider_; }
 
   // The window has been shown: when the recorder was restarted `sinceStart`
   // ago and is still recording, wait for the rest of the recording.
@@ -70,7 +74,8 @@ class TraceAcquisition {
   // A monitor source was chosen: register 120.
   void ChooseSource(int source);
   // The window closes: a running read-out ends, nothing new starts; waits
-  // 25 ms for the valve.
+  // 25 ms for the valve. A period or source picked while the window
+  // exchanged is still written when the running exchanges end.
   void Close();
 
  private:
@@ -92,6 +97,7 @@ class TraceAcquisition {
   TraceView& view_;
   std::uint32_t pwmHz_;
   std::uint32_t divider_;
+  std::uint32_t valveDivider_;
   int source_ = DacSource;
   TraceBuffer buffer_{};
   int drawn_ = 0;

@@ -89,7 +89,8 @@ class TChartForm : public QDialog, private TraceView {
 
   // For the main window after the window closed.
   std::uint32_t channelMask() const { return channelMask_; }
-  std::uint32_t divider() const { return acquisition_.divider(); }
+  // The divider the valve has: a pick that was never written is not kept.
+  std::uint32_t divider() const { return acquisition_.valveDivider(); }
 
   const ChartPicture& picture() const { return picture_; }
   const TraceAcquisition& acquisition() const { return acquisition_; }

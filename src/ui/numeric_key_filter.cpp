@@ -16,13 +16,16 @@ bool Passes(QChar c, NumericKeys keys) {
   return c == QLatin1Char('-') && keys == NumericKeys::Signed;
 }
 
+}  // namespace
+
 bool TypesCharacter(const QKeyEvent& key) {
-  if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  // Ctrl (with or without Shift) makes a field shortcut, never text; with Alt,
+  // Meta or AltGr a line edit types the character like any other.
+  const Qt::KeyboardModifiers held = key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  if (held == Qt::ControlModifier) return false;
   const QString text = key.text();
   return !text.isEmpty() && text.at(0).isPrint();
 }
-
-}  // namespace
 
 bool NumericalFieldKeyPress(QLineEdit& field, QKeyEvent& key, NumericKeys keys) {
   if (!TypesCharacter(key)) return false;

@@ -16,6 +16,11 @@ namespace tvx::ui {
 
 enum class NumericKeys { Unsigned, Signed };
 
+// True when the key would type its text into a line edit: a printable
+// character, whatever the modifiers, unless Ctrl alone makes it a shortcut.
+// Alt with a letter that no accelerator takes types the letter.
+bool TypesCharacter(const QKeyEvent& key);
+
 // Each returns true when it has dealt with the key (dropped it, or typed ","
 // for "."), false when the key goes on to the field.
 bool NumericalFieldKeyPress(QLineEdit& field, QKeyEvent& key);

@@ -92,8 +92,7 @@ void ValveField::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const QString typed = event->text();
-  const bool typesText = !typed.isEmpty() && Printable(typed) &&
-                         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  const bool typesText = TypesCharacter(*event) && Printable(typed);
   if (typesText && typedLimit_ > 0) {
     const qsizetype after = text().length() - selectedText().length() + typed.length();
     // A field the program filled beyond the limit can still be shortened.

@@ -56,7 +56,10 @@ TEST_F(ConnectionTest, DisconnectSendsNothingAndClearsRemoteControlSilently) {
   QSignalSpy clicked(pgm->RemoteControl, &QCheckBox::clicked);
   valve_.clearRequests();
 
+  // Asked whether to switch remote control off, the person says "Nie".
+  prompts_->queueAnswer(ui::Prompts::Answer::No);
   ClickDisConnect(*pgm);
+  EXPECT_EQ(prompts_->messages().size(), 1u);
   EXPECT_FALSE(link::PortOpen.load());
   EXPECT_TRUE(valve_.requests().empty());
   EXPECT_FALSE(pgm->RemoteControl->isChecked());

@@ -6,7 +6,9 @@
 // controls beside it, and no control reaches past the edge of its parent.
 #include "every_form.h"
 
+#include "link/protocol.h"
 #include "params/derived.h"
+#include "remote/live_outputs.h"
 #include "status/status_text.h"
 #include "ui/application.h"
 #include "ui/number_fields.h"
@@ -80,6 +82,13 @@ std::multimap<QString, QString> LongestTexts() {
       texts.emplace(Std(params::CoilFieldName(coil, suffix)), ui::FixedText(params::CurrentLimit(4), 3));
   }
   texts.emplace(QStringLiteral("PWM"), QString::number(params::DefaultPwmMax));
+  // Every output on at once.
+  remote::LiveOutputs on;
+  on.Note('S', 1, proto::MarkerTrue, 0);
+  on.Note('S', 5, proto::MarkerTrue, 0);
+  on.Note('S', 19, 3, 0);
+  on.Note('W', 108, 1, 0);
+  texts.emplace(QStringLiteral("OutputsOn"), Std(remote::LiveOutputsMarker(on)));
   return texts;
 }
 

@@ -66,6 +66,14 @@ TEST_F(RemoteChartWiring, SendFormsAndMarkers) {
   pgm_->SendSetValueMouseUp(Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_TRUE(remote::RecorderStartTime);
   EXPECT_EQ(valve_.requests(), (Requests{"S017=40600000", "S003=00000000", "S003=40600000"}));
+
+  // The mouse-up after a press on the button sends wherever the pointer has
+  // gone meanwhile; a release without a press on it sends nothing.
+  valve_.clearRequests();
+  QTest::mousePress(pgm_->SendSetValue, Qt::LeftButton);
+  QTest::mouseRelease(pgm_->SendSetValue, Qt::LeftButton, {}, QPoint(-40, 60));
+  QTest::mouseRelease(pgm_->SendSetValue, Qt::LeftButton);
+  EXPECT_EQ(valve_.requests(), (Requests{"S003=40600000"}));
 }
 
 }  // namespace

@@ -107,8 +107,19 @@ TEST_F(TwoPositionServiceDialogTest, ManualPwmDialogConvertsOnKeyReleaseAndSends
     form.PWM_A_Percent->selectAll();
     QTest::keyClicks(form.PWM_A_Percent, QStringLiteral("33"));
     EXPECT_EQ(form.PWM_A->text(), QStringLiteral("1650"));
-    // A release without its press (the Enter that closed a message box) is no key.
+    // Keys that overlap, as when typing fast: 8 down, 0 down, 8 up, 0 up.
+    form.PWM_A->selectAll();
+    QTest::keyPress(form.PWM_A, '8');
+    QTest::keyPress(form.PWM_A, '0');
+    QTest::keyRelease(form.PWM_A, '8');
+    QTest::keyRelease(form.PWM_A, '0');
+    EXPECT_EQ(form.PWM_A->text(), QStringLiteral("80"));
+    EXPECT_EQ(form.PWM_A_Percent->text(), QStringLiteral("1"));
+    // The release of the Enter that closed a message box comes to a field
+    // that has just taken the focus back: no key of its own.
     form.PWM_A->setText(QStringLiteral("x"));
+    QFocusEvent focusBack(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(form.PWM_A, &focusBack);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(form.PWM_A, &release);
     form.PWM_A->setText(QStringLiteral("1650"));

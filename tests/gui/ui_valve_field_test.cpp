@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QShortcut>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -96,6 +97,48 @@ TEST(ValveField, KeyFiltersDropCharactersAndPassNavigationAndEditingKeys) {
   EXPECT_TRUE(w.first->hasFocus());
   QTest::keyClick(w.first, Qt::Key_A, Qt::ControlModifier);  // the field's own shortcuts still work
   EXPECT_EQ(w.first->selectedText(), QStringLiteral("249"));
+}
+
+// Alt, Meta or AltGr with a character types it into a line edit when no
+// accelerator takes the key: the filter and the typed limit hold whatever the
+// modifiers, and the accelerators still work.
+TEST(ValveField, ModifiersGetNoCharacterPastTheFilterOrTheLimit) {
+  struct Case {
+    std::optional<NumericKeys> keys;
+    const char* start;
+    char typed;
+    Qt::KeyboardModifiers modifiers;
+    const char* result;
+  };
+  const Case cases[] = {
+      {NumericKeys::Unsigned, "2000", 'h', Qt::AltModifier, "2000"},
+      {NumericKeys::Unsigned, "2000", 'q', Qt::AltModifier | Qt::ShiftModifier, "2000"},
+      {NumericKeys::Unsigned, "2000", 'l', Qt::AltModifier | Qt::ControlModifier, "2000"},  // AltGr
+      {NumericKeys::Unsigned, "2000", 'x', Qt::MetaModifier, "2000"},
+      {NumericKeys::Unsigned, "2000", '5', Qt::AltModifier, "20005"},
+      {NumericKeys::Unsigned, "2000", '.', Qt::AltModifier, "2000,"},
+      {std::nullopt, "2000", 'a', Qt::AltModifier, "2000a"},
+      {std::nullopt, "20000", 'a', Qt::AltModifier, "20000"},  // the typed limit of 5
+  };
+  for (const Case& c : cases) {
+    TwoFields w;
+    if (c.keys) w.first->setNumericKeys(*c.keys);
+    w.first->setTypedLimit(5);
+    w.first->setProgramText(QString::fromLatin1(c.start));
+    QTest::keyClick(w.first, Qt::Key_End);
+    QTest::keyClick(w.first, c.typed, c.modifiers);
+    EXPECT_EQ(w.first->text(), QString::fromLatin1(c.result)) << c.typed << " " << c.modifiers.toInt();
+  }
+  // A shortcut of the window still takes its Alt+letter from a numeric field.
+  TwoFields w;
+  w.first->setNumericKeys(NumericKeys::Unsigned);
+  auto* go = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_G), &w.window);
+  int clicks = 0;
+  QObject::connect(go, &QShortcut::activated, [&] { ++clicks; });
+  w.first->setFocus();
+  QTest::keyClick(w.first, 'g', Qt::AltModifier);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(w.first->text().isEmpty());
 }
 
 TEST(ValveField, PastesAndDropsAreFilteredAndCutToTheLimit) {

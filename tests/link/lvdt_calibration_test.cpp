@@ -3,6 +3,7 @@
 // command as the dialog's last frame, once, without nesting and in bounded
 // time also when the link is gone.
 #include "link/exchanges.h"
+#include "link/port.h"
 #include "link/pump_wait.h"
 #include "service/lvdt_calibration.h"
 #include "support/valve_link_test.h"
@@ -175,16 +176,29 @@ TEST_F(Calibration, WhenTheClosingCommandIsLostTheDialogClosesWithAWarning) {
   EXPECT_EQ(requests().back(), "S029=40000000");
 }
 
-TEST_F(Calibration, WithTheLinkGoneEveryTickReportsOnceAndClosingEnds) {
-  valve_.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "G021", 1});
-  calibration_.tick();
-  EXPECT_EQ(reports_.size(), 1u);
-  calibration_.closeRequested();
-  calibration_.tick();
-  EXPECT_EQ(reports_.size(), 2u);
-  EXPECT_EQ(view_.warnings.size(), 1u);
-  EXPECT_EQ(view_.closes, 1);
-  EXPECT_TRUE(calibration_.finished());
+// A pulled line: the tick that finds the device gone reports once, and the
+// dialog closes with its warning at once instead of reporting every tick; a
+// port already closed (the window found it lost) sends nothing at all.
+TEST_F(Calibration, WithTheLinkGoneOneReportAndTheDialogClosesWithItsWarning) {
+  const std::function<void(testing::SimulatedValve&)> pulls[] = {
+      [](testing::SimulatedValve& v) { v.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "G021", 1}); },
+      [](testing::SimulatedValve&) {
+        link::PortLockGuard lock;
+        link::ClosePort();
+      },
+  };
+  for (const auto& pull : pulls) {
+    FakeCalibrationView view;
+    LvdtCalibration calibration{view};
+    reports_.clear();
+    pull(valve_);
+    for (int tick = 0; tick < 3; ++tick) calibration.tick();
+    EXPECT_LE(reports_.size(), 1u);
+    EXPECT_EQ(view.warnings, std::vector<std::string>{CalibrationStillActiveWarning});
+    EXPECT_EQ(view.closes, 1);
+    EXPECT_TRUE(calibration.finished());
+  }
+  EXPECT_EQ(valve_.requests(), (Requests{"G021"}));
 }
 
 }  // namespace

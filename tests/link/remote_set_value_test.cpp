@@ -122,16 +122,35 @@ TEST_F(SetValueTest, CtrlSendsEveryStepOnlyWithRemoteOnAlsoAtTheRangeEnd) {
   }
 }
 
-TEST_F(SetValueTest, ALostReleaseEndsTheRunAndASecondPressStartsNothing) {
+// Every mouse down makes its step: the second press of a double click comes
+// while the first press's run waits, and makes its own step there.
+TEST_F(SetValueTest, EveryPressMakesOneStepAndALostReleaseEndsTheRun) {
+  Bar clicked(-100, 100, 0);
+  AfterSteps(clicked, 1, [&] {
+    stepper_.Stop();                            // first release
+    stepper_.Run(clicked, {+1, false, false});  // second press
+    stepper_.Stop();                            // second release
+  });
+  stepper_.Run(clicked, {+1, false, false});
+  EXPECT_EQ(clicked.steps, 2);
+  EXPECT_EQ(clicked.Position(), 2);
+
   Bar bar(-100, 100, 0);
   bar.remote = true;
   // The button is no longer held after the fourth step (the release went elsewhere).
   bar.mayContinue = [](int steps) { return steps < 4; };
-  AfterSteps(bar, 2, [&] { stepper_.Run(bar, {-1, true, true}); });
+  // A press with Shift and the right button during the run: its own step of
+  // -10, then the run repeats from it.
+  link::SetPumpHook([&, done = false](std::chrono::nanoseconds) mutable {
+    // In the run's wait after the second step, not in the wait of its send.
+    if (done || bar.steps < 2 || link::ExchangeInProgress()) return;
+    done = true;
+    stepper_.Run(bar, {-1, true, true});
+  });
   stepper_.Run(bar, {+1, false, true});
   EXPECT_FALSE(stepper_.running());
   EXPECT_EQ(bar.steps, 4);
-  EXPECT_EQ(bar.Position(), 4);
+  EXPECT_EQ(bar.Position(), -7);  // 1, 2, -8, -7
   EXPECT_EQ(valve_.requests().size(), 4u);
 }
 

@@ -149,6 +149,35 @@ TEST_F(TraceAcquisitionTest, PressesDuringAReadOutWaitForItsEnd) {
   EXPECT_TRUE(reports_.empty());
 }
 
+// The divider the program holds after the window is the valve's: a period
+// picked during a read-out is written even when the window closes before the
+// read-out ends; a pick that never reaches the valve is not held.
+TEST_F(TraceAcquisitionTest, TheHeldDividerNeverDiffersFromTheValves) {
+  valve_.model().setTraceRecording(Recording(500));
+  DuringBlock(3, [this] {
+    acquisition_.PickDivider(10);
+    acquisition_.ChooseSource(4);
+    acquisition_.Close();
+  });
+  acquisition_.ReadOut();
+  const Requests log = valve_.requests();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(Requests(log.end() - 2, log.end()), (Requests{"W096=0000000A", "W120=00000004"}));
+  EXPECT_EQ(acquisition_.valveDivider(), 10u);
+  EXPECT_EQ(valve_.model().parameter(96), 10u);
+  acquisition_.PickDivider(20);  // the window has gone
+  EXPECT_EQ(acquisition_.valveDivider(), 10u);
+  EXPECT_EQ(acquisition_.divider(), 10u);
+
+  TraceAcquisition other(view_, 2000, 5);
+  valve_.server().injectFault(sim::Fault{sim::FaultKind::Ignore, 0, "W096", 1});
+  EXPECT_THROW(other.PickDivider(50), link::UsbError);
+  EXPECT_EQ(valve_.model().parameter(96), 10u);
+  EXPECT_EQ(other.valveDivider(), 5u);
+  EXPECT_EQ(other.divider(), 5u);
+  EXPECT_EQ(reports_.size(), 1u);
+}
+
 TEST_F(TraceAcquisitionTest, RestartWaitsForTheWholeRecordingRoundedUp) {
   TraceAcquisition fast(view_, 3000, 1);
   fast.Restart();
