@@ -49,7 +49,7 @@ TEST_F(OutputsWiring, MarkerAndQuestionsOnDisconnectOnClosingAndAfterTheDialog) 
   EXPECT_FALSE(link::PortOpen.load());
   EXPECT_TRUE(Marker().isEmpty());
 
-  // "Tak": switched off with the Parts' commands before the port closes.
+  // "Tak": switched off with the commands that switch each output off before the port closes.
   Reconnect();
   QTest::mouseClick(pgm_->RemoteControl, Qt::LeftButton);
   valve_.clearRequests();

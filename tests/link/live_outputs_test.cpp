@@ -109,7 +109,7 @@ TEST_F(LiveOutputsTest, KnownFromTheProgramsCommandsAndFromTheReadsThatTellThem)
   EXPECT_TRUE(reports_.empty());
 }
 
-TEST_F(LiveOutputsTest, SwitchingOffAsksOnceAndSendsThePartsCommands) {
+TEST_F(LiveOutputsTest, SwitchingOffAsksOnceAndSendsTheSwitchingOffCommands) {
   testing::ScriptedQuestions questions;
   EXPECT_FALSE(OfferSwitchOff(known_, All, questions, &view_));  // nothing on: nothing asked
   EXPECT_TRUE(questions.asked.empty());
