@@ -48,6 +48,10 @@ TEST_F(CommandLine, WriteAppliesTheWindowsChecksBeforeAnythingIsSent) {
       // Ranges the window shows in red.
       {"tvx2022", R"({"parameters": {"PWM": 20000}})", {}, ExitFileError, "PWM 20000 is outside 50 to 5000 Hz"},
       {"tvx2022", R"({"parameters": {"PWM": 20000}})", {"--allow-out-of-range"}, ExitDone, nullptr},
+      // A value the valve now holds out of range stops a write of anything else, as
+      // the window's question lists every red field; a file that brings it back passes.
+      {"tvx2022", R"({"parameters": {"Dither_Freq": 100}})", {}, ExitFileError, "values outside their limits"},
+      {"tvx2022", R"({"parameters": {"PWM": 1500}})", {}, ExitDone, nullptr},
       {"tvx2022", R"({"parameters": {"Coil_A_Imin": 1.2, "Coil_A_Imax": 1.0}})", {}, ExitFileError, "is not above"},
       {"tvx2022", R"({"parameters": {"I_Limit": 3.5}})", {}, ExitFileError, "I_Limit 3.500"},
       {"tvx2022", R"({"parameters": {"Dither_Freq": 5}})", {}, ExitFileError, "Dither_Freq 5"},
