@@ -5,8 +5,8 @@
 #pragma once
 
 #include "params/config_word.h"
-#include "params/field_value.h"
 #include "view/component_sink.h"
+#include "view/field_value.h"
 #include "view/questions.h"
 
 #include <cstdint>
@@ -20,7 +20,7 @@ class ParameterView : public view::ComponentSink {
   // Whether a component exists (the options dialog's fields may not).
   virtual bool hasComponent(std::string_view component) const = 0;
   // A parameter field's text and, while it is unedited, the word it was filled from.
-  virtual FieldValue fieldValue(std::string_view component) const = 0;
+  virtual view::FieldValue fieldValue(std::string_view component) const = 0;
   // A check box or mode label.
   virtual bool isChecked(std::string_view component) const = 0;
 

@@ -37,7 +37,7 @@ void RecordedView::setVisible(std::string_view component, bool visible) {
     hidden.insert(std::string(component));
 }
 
-FieldValue RecordedView::fieldValue(std::string_view component) const {
+view::FieldValue RecordedView::fieldValue(std::string_view component) const {
   const auto it = fields.find(component);
   if (it == fields.end()) throw std::logic_error("no value for " + std::string(component));
   return it->second;

@@ -21,7 +21,7 @@ class RecordedView : public ParameterView {
   // Texts in the order they first came, for printing.
   std::vector<std::string> order;
   std::map<std::string, std::string, std::less<>> texts;
-  std::map<std::string, FieldValue, std::less<>> fields;
+  std::map<std::string, view::FieldValue, std::less<>> fields;
   std::map<std::string, bool, std::less<>> checked;
   std::set<std::string, std::less<>> hidden;
   ConfigWord optionBits;
@@ -46,7 +46,7 @@ class RecordedView : public ParameterView {
   void clearSetValue() override { setValue.reset(); }
 
   bool hasComponent(std::string_view) const override { return true; }
-  FieldValue fieldValue(std::string_view component) const override;
+  view::FieldValue fieldValue(std::string_view component) const override;
   bool isChecked(std::string_view component) const override;
   void showOptionBits(const ConfigWord& word) override { optionBits = word; }
   void putOptionBits(ConfigWord& word) const override;

@@ -2,6 +2,7 @@
 
 #include "link/change_log.h"
 #include "link/exchanges.h"
+#include "params/dialog_fields.h"
 #include "params/register_map.h"
 
 namespace tvx::remote {
@@ -27,7 +28,7 @@ std::string_view WaveformRadioOf(std::uint32_t word) {
   return {};
 }
 
-void TestSignalSetup(params::DialogView& dialog) {
+void TestSignalSetup(view::DialogView& dialog) {
   for (const SignalField& f : SignalFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
   const std::string_view radio = WaveformRadioOf(link::ReadParameter(reg::AutoWaveform));
   for (const WaveformRadio& w : Waveforms) dialog.setChecked(w.name, w.name == radio);

@@ -3,10 +3,10 @@
 // component names, and run the form modally through it.
 #pragma once
 
-#include "params/dialog_view.h"
 #include "ui/form_components.h"
 #include "ui/number_fields.h"
 #include "ui/valve_field.h"
+#include "view/dialog_view.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -19,7 +19,7 @@
 
 namespace tvx::ui {
 
-class FormDialogView : public params::DialogView {
+class FormDialogView : public view::DialogView {
  public:
   FormDialogView(QDialog& dialog, const FormComponents& components) : dialog_(dialog), components_(components) {}
 
@@ -37,7 +37,7 @@ class FormDialogView : public params::DialogView {
     if (field->text() == t && !field->keptWord()) return;
     field->setProgramText(t);
   }
-  params::FieldValue field(std::string_view name) const override { return edit(name)->value(); }
+  view::FieldValue field(std::string_view name) const override { return edit(name)->value(); }
 
   void setChecked(std::string_view name, bool on) override {
     QAbstractButton* b = button(name);

@@ -2,7 +2,7 @@
 // in maps, a run that lets the test act as the user and answers OK or cancel.
 #pragma once
 
-#include "params/dialog_view.h"
+#include "view/dialog_view.h"
 
 #include <functional>
 #include <map>
@@ -12,7 +12,7 @@
 
 namespace tvx::testing {
 
-class ScriptedDialog : public params::DialogView {
+class ScriptedDialog : public view::DialogView {
  public:
   struct Field {
     std::string text = "---";
@@ -46,7 +46,7 @@ class ScriptedDialog : public params::DialogView {
   void setText(std::string_view name, const std::string& text) override {
     fields[std::string(name)] = Field{text, std::nullopt, {}};
   }
-  params::FieldValue field(std::string_view name) const override {
+  view::FieldValue field(std::string_view name) const override {
     auto it = fields.find(name);
     if (it == fields.end()) return {"---", std::nullopt};
     const Field& f = it->second;
