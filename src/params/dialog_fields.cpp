@@ -9,13 +9,13 @@ namespace tvx::params {
 
 std::uint32_t ReadFloatIntoField(view::DialogView& view, std::string_view name, int reg) {
   const std::uint32_t word = ReadParameterWord(reg);
-  view.showValue(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
+  view.setValveText(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
   return word;
 }
 
 std::uint32_t FloatFieldWord(view::DialogView& view, std::string_view name) {
   try {
-    return ParseFloatWord(view.field(name));
+    return ParseFloatWord(view.fieldValue(name));
   } catch (const link::ConversionError&) {
     view.showFailedField(name);
     throw;

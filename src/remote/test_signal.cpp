@@ -39,7 +39,7 @@ void TestSignalSetup(view::DialogView& dialog) {
   params::WriteFloatFields(dialog, SignalFields);
   std::uint32_t code = 0;
   for (const WaveformRadio& w : Waveforms)
-    if (w.code != 0 && dialog.checked(w.name)) {
+    if (w.code != 0 && dialog.isChecked(w.name)) {
       code = w.code;
       break;
     }

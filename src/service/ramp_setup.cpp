@@ -30,7 +30,7 @@ void RampSetup(view::DialogView& dialog, params::HeldParameters& held, bool held
 
   link::ChangeLogScope logged("Rampa");
   params::WriteFloatFields(dialog, RampFields);
-  held.rampEnable = dialog.checked(RampEnableBox);
+  held.rampEnable = dialog.isChecked(RampEnableBox);
   link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
 }
 

@@ -57,7 +57,7 @@ void NearZeroPidSetup(view::DialogView& dialog, Held& held, bool heldFlagsRead) 
 
   link::ChangeLogScope logged("PID");
   WriteSet(dialog, held, NearZeroFields);
-  held.xpidRampOnly = dialog.checked(RampOnlyBox);
+  held.xpidRampOnly = dialog.isChecked(RampOnlyBox);
   link::SendCommand(params::cmd::XpidRampOnly, params::YesNoToWord(held.xpidRampOnly));
 }
 

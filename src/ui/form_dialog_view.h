@@ -25,7 +25,7 @@ class FormDialogView : public view::DialogView {
 
   char decimalSeparator() const override { return DecimalSeparator(); }
 
-  void showValue(std::string_view name, const std::string& text, std::uint32_t word) override {
+  void setValveText(std::string_view name, const std::string& text, std::uint32_t word) override {
     ValveField* field = edit(name);
     field->setValveText(QString::fromStdString(text), word);
     field->setCursorPosition(0);  // a text wider than its field shows its beginning
@@ -37,7 +37,7 @@ class FormDialogView : public view::DialogView {
     if (field->text() == t && !field->keptWord()) return;
     field->setProgramText(t);
   }
-  view::FieldValue field(std::string_view name) const override { return edit(name)->value(); }
+  view::FieldValue fieldValue(std::string_view name) const override { return edit(name)->value(); }
 
   void setChecked(std::string_view name, bool on) override {
     QAbstractButton* b = button(name);
@@ -49,7 +49,7 @@ class FormDialogView : public view::DialogView {
     b->setChecked(on);
     if (radio) b->setAutoExclusive(true);
   }
-  bool checked(std::string_view name) const override { return button(name)->isChecked(); }
+  bool isChecked(std::string_view name) const override { return button(name)->isChecked(); }
 
   void setHint(std::string_view name, const std::string& hint) override {
     widget(name)->setToolTip(DesignText(hint.c_str()));
