@@ -3,8 +3,8 @@
 #include "params/register_map.h"
 
 #include <algorithm>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 namespace tvx::params {
 
