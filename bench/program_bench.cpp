@@ -11,6 +11,7 @@
 //
 //   program_bench [--repeat N] [--seconds S]
 #include "app/definitions.h"
+#include "app/link_hooks.h"
 #include "app/main_window.h"
 #include "app/password_form.h"
 #include "bench/bench_support.h"
@@ -77,7 +78,7 @@ class PaintWatch : public QObject {
 int LoginChild(int argc, char** argv, int fd) {
   ui::Application app(argc, argv);
   ui::ApplyProgramFont(app);
-  ui::InstallLinkHooks();
+  app::InstallLinkHooks();
   ui::Application::setTitle(QString::fromUtf8(tvx::LoginTitle));
   app::TPasswordForm login;
   PaintWatch watch(fd);
@@ -157,7 +158,7 @@ int main(int argc, char** argv) {
 
   ui::Application app(argc, argv);
   ui::ApplyProgramFont(app);
-  ui::InstallLinkHooks();
+  app::InstallLinkHooks();
   ui::Application::setTitle(QString::fromUtf8(tvx::ApplicationTitle));
   {
     app::AccessLevel = 2;

@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Checks the include lines against the layers of the program:
-#   app -> report -> service, trace, remote, status, params -> link -> platform;
-#   ui (shared Qt pieces) is used by the forms; view holds the interfaces the
-#   sequences show and ask through.
+# Checks the include lines against the layers of the program
+# (docs/architecture.md draws them):
+#   app, cli -> report -> service, trace, remote, status -> history -> params
+#     -> link -> platform;
+#   view (the interfaces the sequences show and ask through) and the program's
+#   few top-level headers stand at the bottom for everyone; ui (shared Qt
+#   pieces) is used by the forms and includes no subsystem.
 # It fails when
+#   - a subsystem includes one beside or above it (an arrow running back up);
+#     the one exception: cli may use app's widget-free pieces;
 #   - platform or link include anything of the program above them;
 #   - view includes anything of the program but view;
+#   - ui includes anything of the program but ui, view and the top-level
+#     headers;
 #   - a logic file of a subsystem (not *_form.*) includes ui/, app/ or a Qt
 #     Widgets header;
 #   - anything but app and cli (the command line program, beside the window)
@@ -27,6 +34,20 @@ checked=0
 report() {
   echo "layering: $1: includes $2 ($3)"
   violations=$((violations + 1))
+}
+
+# A subsystem's floor; view, ui and the top-level headers have none.
+floor() {
+  case "$1" in
+    platform) echo 0 ;;
+    link) echo 1 ;;
+    params) echo 2 ;;
+    history) echo 3 ;;
+    status|remote|trace|service) echo 4 ;;
+    report) echo 5 ;;
+    app|cli) echo 6 ;;
+    *) echo "" ;;
+  esac
 }
 
 # The program's own includes of a file, one per line.
@@ -56,7 +77,15 @@ while IFS= read -r file; do
         case "$target" in link|platform) ;; *) report "$file" "$inc" "link includes only link and platform" ;; esac ;;
       view)
         [ "$target" = view ] || report "$file" "$inc" "view includes only view" ;;
+      ui)
+        case "$target" in ui|view|root) ;; *) report "$file" "$inc" "ui includes no subsystem" ;; esac ;;
     esac
+    from=$(floor "$layer")
+    to=$(floor "$target")
+    if [ -n "$from" ] && [ -n "$to" ] && [ "$target" != "$layer" ] && [ "$to" -ge "$from" ] \
+       && ! { [ "$layer" = cli ] && [ "$target" = app ]; }; then
+      report "$file" "$inc" "$layer does not include $target: dependencies point down"
+    fi
     if [ "$target" = app ] && [ "$layer" != app ] && [ "$layer" != cli ]; then report "$file" "$inc" "only app and cli include app"; fi
     if [ "$layer" = cli ]; then
       case "$inc" in

@@ -9,16 +9,17 @@
 #include "link/change_log.h"
 #include "history/recorder.h"
 #include "app/definitions.h"
+#include "app/link_hooks.h"
 
 int main(int argc, char** argv) {
   tvx::ui::Application app(argc, argv);
   tvx::ui::ApplyProgramFont(app);
   tvx::ui::InstallQtTranslation(app);
-  tvx::ui::InstallLinkHooks();
+  tvx::app::InstallLinkHooks();
   tvx::link::SetChangeLogFile(tvx::app::ChangeLogFilePath());
   // Every set read or written goes into the valve history (opened on its first record).
   tvx::history::HistoryRecorder history(
-      [](const QString& text) { tvx::ui::ShowDeferredWarning(text, QStringLiteral(" Historia zaworów")); });
+      [](const QString& text) { tvx::app::ShowDeferredWarning(text, QStringLiteral(" Historia zaworów")); });
 
   tvx::ui::Application::setTitle(QString::fromUtf8(tvx::LoginTitle));
   {

@@ -114,7 +114,7 @@ void TPgm::ShowSetValue(std::optional<float> value) {
     // Moving the bar runs its change reaction, which writes Set_Val too; the
     // exact value follows.
     Set_Bar->setValue(params::SetBarPosition(*value));
-    Set_Val->setText(ui::FixedText(*value, 3));
+    Set_Val->setText(FixedText(*value, 3));
   } catch (const std::exception&) {
     Set_Bar->setValue(0);
   }

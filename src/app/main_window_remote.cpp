@@ -27,7 +27,7 @@ void TPgm::RemoteControlClick() {
 }
 
 void TPgm::Set_BarChange() {
-  Set_Val->setText(ui::FixedText(Set_Bar->value() / 10.0, 3));
+  Set_Val->setText(FixedText(Set_Bar->value() / 10.0, 3));
   if (ManualControl->isEnabled()) ManualControl->setFocus();
 }
 

@@ -1,6 +1,7 @@
 #include "app/main_window_view.h"
 
 #include "app/main_window.h"
+#include "params/conversions.h"
 #include "params/derived.h"
 #include "service/options_form.h"
 #include "ui/number_fields.h"
@@ -93,7 +94,7 @@ bool MainWindowView::hasComponent(std::string_view component) const {
          (service::OptionsForm && service::OptionsForm->components().object(name));
 }
 
-params::FieldValue MainWindowView::fieldValue(std::string_view component) const {
+view::FieldValue MainWindowView::fieldValue(std::string_view component) const {
   return get<ui::ValveField>(component)->value();
 }
 
@@ -131,6 +132,10 @@ void MainWindowView::showFailedField(std::string_view component) {
   if (!field || !field->isVisible() || !field->isEnabled()) return;
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();
+}
+
+QString FixedText(double value, int decimals) {
+  return QString::fromStdString(params::FormatFixed(value, decimals, ui::DecimalSeparator()));
 }
 
 }  // namespace tvx::app

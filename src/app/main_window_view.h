@@ -5,6 +5,8 @@
 
 #include "params/parameter_set.h"
 
+#include <QString>
+
 class QObject;
 
 namespace tvx::app {
@@ -27,7 +29,7 @@ class MainWindowView : public params::ParameterView {
   void clearSetValue() override;
 
   bool hasComponent(std::string_view component) const override;
-  params::FieldValue fieldValue(std::string_view component) const override;
+  view::FieldValue fieldValue(std::string_view component) const override;
   bool isChecked(std::string_view component) const override;
   void showOptionBits(const params::ConfigWord& word) override;
   void putOptionBits(params::ConfigWord& word) const override;
@@ -44,5 +46,8 @@ class MainWindowView : public params::ParameterView {
 
   TPgm& pgm_;
 };
+
+// A number as the window shows it: FormatFixed with the locale's separator.
+QString FixedText(double value, int decimals);
 
 }  // namespace tvx::app

@@ -297,28 +297,29 @@ int Info(Context& c) {
     params::ReadParameterSet(view);
     auto& out = c.io.out;
     // The profile button's caption without its words: the number, or "F".
-    std::string profile = CliQuestions::Trimmed(view.text("SelectSetup"));
+    std::string profile = CliQuestions::Trimmed(view.profile.caption);
     profile = profile.substr(profile.find_last_of(' ') + 1);
-    const bool serialShown = app::WindowShows("Serial_Number", level, view.isChecked("Positions_3"));
+    const bool serialShown = app::WindowShows("Serial_Number", level, view.configuration.positions3);
     if (c.has("--json")) {
-      std::vector<std::pair<std::string, std::string>> items{{"firmware", JsonString(params::FirmwareText(view.firmware))}};
-      if (serialShown) items.emplace_back("serial_number", JsonString(IdentityText(view.serialNumber)));
-      items.insert(items.end(), {{"type", JsonString(IdentityText(view.deviceType))},
-                                 {"positions", view.isChecked("Positions_3") ? "3" : "2"},
-                                 {"input", JsonString(view.isChecked("Voltage_Mode") ? "voltage" : "current")},
-                                 {"lvdt", view.isChecked("LVDT_Mode") ? "true" : "false"},
-                                 {"remote_control", view.isChecked("RemoteControl") ? "true" : "false"},
+      std::vector<std::pair<std::string, std::string>> items{
+          {"firmware", JsonString(params::FirmwareText(view.identity.firmware))}};
+      if (serialShown) items.emplace_back("serial_number", JsonString(IdentityText(view.identity.serialNumber)));
+      items.insert(items.end(), {{"type", JsonString(IdentityText(view.identity.deviceType))},
+                                 {"positions", view.configuration.positions3 ? "3" : "2"},
+                                 {"input", JsonString(view.configuration.voltageMode ? "voltage" : "current")},
+                                 {"lvdt", view.configuration.lvdtMode ? "true" : "false"},
+                                 {"remote_control", view.configuration.remoteControl ? "true" : "false"},
                                  {"profile", JsonString(profile)}});
       out << JsonObject(items);
       return int{ExitDone};
     }
-    out << params::FirmwareText(view.firmware) << '\n';
-    if (serialShown) out << "Serial number: " << IdentityText(view.serialNumber) << '\n';
-    out << "Type: " << IdentityText(view.deviceType) << '\n'
-        << "Positions: " << (view.isChecked("Positions_3") ? 3 : 2) << '\n'
-        << "Input: " << (view.isChecked("Voltage_Mode") ? "voltage" : "current") << '\n'
-        << "LVDT: " << Yes(view.isChecked("LVDT_Mode")) << '\n'
-        << "Remote control: " << Yes(view.isChecked("RemoteControl")) << '\n'
+    out << params::FirmwareText(view.identity.firmware) << '\n';
+    if (serialShown) out << "Serial number: " << IdentityText(view.identity.serialNumber) << '\n';
+    out << "Type: " << IdentityText(view.identity.deviceType) << '\n'
+        << "Positions: " << (view.configuration.positions3 ? 3 : 2) << '\n'
+        << "Input: " << (view.configuration.voltageMode ? "voltage" : "current") << '\n'
+        << "LVDT: " << Yes(view.configuration.lvdtMode) << '\n'
+        << "Remote control: " << Yes(view.configuration.remoteControl) << '\n'
         << "Profile: " << profile << '\n';
     return int{ExitDone};
   });
@@ -410,8 +411,8 @@ int Write(Context& c) {
           return it != view.fields.end() && it->second.keptWord ? *it->second.keptWord : 0;
         },
         [] { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); },
-        {IdentityText(view.deviceType), view.isChecked("Positions_3") ? 3 : 2, view.isChecked("Voltage_Mode"),
-         view.isChecked("LVDT_Mode")}};
+        {IdentityText(view.identity.deviceType), view.configuration.positions3 ? 3 : 2, view.configuration.voltageMode,
+         view.configuration.lvdtMode}};
     const std::vector<WriteProblem> problems =
         CheckWrite(file, valve, level, {c.has("--allow-out-of-range"), c.has("--other-valve")});
     if (c.linkErrors > 0) return int{ExitLinkFailure};

@@ -56,7 +56,7 @@ std::variant<history::ValveRecord, int> FindRecord(Context& c, const std::string
 QString TimeText(const QDateTime& t) { return t.toString(Qt::ISODate); }
 
 // The serial number as the history keeps it: the valve's bytes as Latin-1, trimmed.
-QString SerialOf(const CliView& view) { return QString::fromLatin1(view.serialNumber).trimmed(); }
+QString SerialOf(const CliView& view) { return QString::fromLatin1(view.identity.serialNumber).trimmed(); }
 
 int History(Context& c) {
   history::HistoryStore& store = Store(c);

@@ -225,12 +225,12 @@ ParameterFile ParseParameterFile(const std::string& json) {
 
 std::string ParameterFileJson(const CliView& view, int level) {
   std::string out = "{\n  \"valve\": {";
-  out += "\"serial\": " + Quoted(IdentityText(view.serialNumber));
-  out += ", \"type\": " + Quoted(IdentityText(view.deviceType));
-  out += ", \"firmware\": " + std::to_string(view.firmware);
-  out += ", \"positions\": " + std::string(view.isChecked("Positions_3") ? "3" : "2");
-  out += ", \"input\": " + std::string(view.isChecked("Voltage_Mode") ? "\"voltage\"" : "\"current\"");
-  out += ", \"lvdt\": " + std::string(view.isChecked("LVDT_Mode") ? "true" : "false") + "},\n";
+  out += "\"serial\": " + Quoted(IdentityText(view.identity.serialNumber));
+  out += ", \"type\": " + Quoted(IdentityText(view.identity.deviceType));
+  out += ", \"firmware\": " + std::to_string(view.identity.firmware);
+  out += ", \"positions\": " + std::string(view.configuration.positions3 ? "3" : "2");
+  out += ", \"input\": " + std::string(view.configuration.voltageMode ? "\"voltage\"" : "\"current\"");
+  out += ", \"lvdt\": " + std::string(view.configuration.lvdtMode ? "true" : "false") + "},\n";
   if (level >= EditLevel(ConfigurationName)) {
     // The configuration word as the window would send it back.
     out += "  \"configuration\": " + Quoted(Hex(params::ConfigurationWordOf(view))) + ",\n";

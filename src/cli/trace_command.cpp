@@ -95,12 +95,12 @@ int Trace(Context& c) {
 
     const char separator = view.decimalSeparator();
     const trace::SamplingPeriod period = trace::PeriodOf(opening->divider, opening->pwmHz, separator);
-    const trace::PositionMode mode{view.optionBits.reportDac, opening->source};
+    const trace::PositionMode mode{view.configuration.reportDac, opening->source};
     trace::FrameSettings frame;
     trace::ChartLegend& legend = frame.legend;
-    legend.threePositions = view.isChecked("Positions_3");
-    legend.voltageInput = view.isChecked("Voltage_Mode");
-    legend.lvdt = view.isChecked("LVDT_Mode");
+    legend.threePositions = view.configuration.positions3;
+    legend.voltageInput = view.configuration.voltageMode;
+    legend.lvdt = view.configuration.lvdtMode;
     legend.pidP = Q(view.fieldValue("PID_P").text);
     legend.pidI = Q(view.fieldValue("PID_I").text);
     legend.pidD = Q(view.fieldValue("PID_D").text);
@@ -108,8 +108,8 @@ int Trace(Context& c) {
     legend.dki = params::WordToFloat(params::Held.largeErrorKi);
     legend.lkp = params::WordToFloat(params::Held.nearZeroKp);
     legend.lki = params::WordToFloat(params::Held.nearZeroKi);
-    legend.dynamicPid = view.optionBits.dynamicPidMode;
-    frame.reportDac = view.optionBits.reportDac;
+    legend.dynamicPid = view.configuration.dynamicPidMode;
+    frame.reportDac = view.configuration.reportDac;
     frame.grid = (opening->channelMask & trace::GridBit) != 0;
     frame.periodText = Q(period.text);
     frame.shownMs = period.shownMs;
@@ -126,10 +126,12 @@ int Trace(Context& c) {
 
     std::vector<std::pair<std::string, std::string>> files{
         {outputs[0], trace::TraceCsv(acquisition.buffer(), acquisition.drawnSamples(), period.exactMs, mode)}};
-    if (pngPath)
-      files.emplace_back(outputs[1], trace::EncodePng(trace::PictureWithFooter(*picture, QDateTime::currentDateTime(),
-                                                                               Q(params::FirmwareText(view.firmware))))
-                                         .toStdString());
+    if (pngPath) {
+      const QString firmware = Q(params::FirmwareText(view.identity.firmware));
+      files.emplace_back(outputs[1],
+                         trace::EncodePng(trace::PictureWithFooter(*picture, QDateTime::currentDateTime(), firmware))
+                             .toStdString());
+    }
     try {
       platform::WriteWholeFiles(files);
     } catch (const platform::FileError& e) {

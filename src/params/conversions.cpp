@@ -339,19 +339,19 @@ std::uint32_t FieldWord(const ParameterRegister& reg, std::string_view text) {
 
 // ---- field values -----------------------------------------------------------
 
-float ParseSingle(const FieldValue& value) {
+float ParseSingle(const view::FieldValue& value) {
   return value.keptWord ? WordToFloat(*value.keptWord) : ParseSingle(value.text);
 }
 
-std::uint32_t ParseFloatWord(const FieldValue& value) {
+std::uint32_t ParseFloatWord(const view::FieldValue& value) {
   return value.keptWord ? *value.keptWord : ParseFloatWord(value.text);
 }
 
-std::uint32_t ParseUnsigned(const FieldValue& value) {
+std::uint32_t ParseUnsigned(const view::FieldValue& value) {
   return value.keptWord ? *value.keptWord : ParseUnsigned(value.text);
 }
 
-std::uint32_t FieldWord(const ParameterRegister& reg, const FieldValue& value) {
+std::uint32_t FieldWord(const ParameterRegister& reg, const view::FieldValue& value) {
   return value.keptWord ? *value.keptWord : FieldWord(reg, value.text);
 }
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "params/field_value.h"
 #include "params/register_map.h"
+#include "view/field_value.h"
 
 namespace tvx::params {
 
@@ -106,10 +106,10 @@ std::uint32_t FieldWord(const ParameterRegister& reg, std::string_view text);
 // ---- field values -----------------------------------------------------------
 // The same conversions for a field: a kept word is returned as it is (for a
 // float, WordToFloat of it), an edited text is converted as above.
-float ParseSingle(const FieldValue& value);
-std::uint32_t ParseFloatWord(const FieldValue& value);
-std::uint32_t ParseUnsigned(const FieldValue& value);
-std::uint32_t FieldWord(const ParameterRegister& reg, const FieldValue& value);
+float ParseSingle(const view::FieldValue& value);
+std::uint32_t ParseFloatWord(const view::FieldValue& value);
+std::uint32_t ParseUnsigned(const view::FieldValue& value);
+std::uint32_t FieldWord(const ParameterRegister& reg, const view::FieldValue& value);
 
 // The messages, for callers that report a failure of their own.
 std::string InvalidFloatMessage(std::string_view text);

@@ -102,8 +102,7 @@ void ReadParameterSet(ParameterView& view) {
 
   const ProfileCaption profile = ProfileFromRegister(link::ReadRegister(state::ActiveProfile));
   CurrentProfile = profile.number;
-  view.setText("SelectSetup", profile.caption);
-  view.setEnabled("SelectSetup", profile.enabled);
+  view.showProfile(profile);
 
   const std::uint32_t firmware = link::ReadRegister(state::Firmware);
   view.showFirmware(firmware);
@@ -126,6 +125,11 @@ void ReadLoggedValve() {
 }
 
 std::uint32_t ParameterView::pwmMaximum() const { return DefaultPwmMax; }
+
+void ParameterView::showProfile(const ProfileCaption& profile) {
+  setText("SelectSetup", profile.caption);
+  setEnabled("SelectSetup", profile.enabled);
+}
 
 bool SendParameterSet(ParameterView& view, view::Questions& questions, bool store) {
   // Every word before the first frame.

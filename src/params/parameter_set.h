@@ -5,8 +5,9 @@
 #pragma once
 
 #include "params/config_word.h"
-#include "params/field_value.h"
+#include "params/derived.h"
 #include "view/component_sink.h"
+#include "view/field_value.h"
 #include "view/questions.h"
 
 #include <cstdint>
@@ -20,7 +21,7 @@ class ParameterView : public view::ComponentSink {
   // Whether a component exists (the options dialog's fields may not).
   virtual bool hasComponent(std::string_view component) const = 0;
   // A parameter field's text and, while it is unedited, the word it was filled from.
-  virtual FieldValue fieldValue(std::string_view component) const = 0;
+  virtual view::FieldValue fieldValue(std::string_view component) const = 0;
   // A check box or mode label.
   virtual bool isChecked(std::string_view component) const = 0;
 
@@ -32,6 +33,8 @@ class ParameterView : public view::ComponentSink {
   // The identity texts as the valve sends them, one byte per character.
   virtual void showSerialNumber(const std::string& bytes) = 0;
   virtual void showDeviceType(const std::string& bytes) = 0;
+  // The active profile: the profile button's caption, and whether it can be used.
+  virtual void showProfile(const ProfileCaption& profile);
   // A send stopped at this field because its text does not convert (the
   // conversion's message tells the rest): the window puts the user there.
   virtual void showFailedField(std::string_view component) { (void)component; }

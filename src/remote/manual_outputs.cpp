@@ -74,8 +74,8 @@ void ManualPwm::Open() {
 }
 
 ManualPwm::Values ManualPwm::Limited() {
-  Values v{WholeNumber(view_.field(PwmA).text), WholeNumber(view_.field(PwmB).text),
-           WholeNumber(view_.field(PwmAPercent).text), WholeNumber(view_.field(PwmBPercent).text)};
+  Values v{WholeNumber(view_.fieldValue(PwmA).text), WholeNumber(view_.fieldValue(PwmB).text),
+           WholeNumber(view_.fieldValue(PwmAPercent).text), WholeNumber(view_.fieldValue(PwmBPercent).text)};
   auto limit = [this](std::string_view name, std::uint32_t& value, std::uint32_t most) {
     if (value <= most) return;
     value = most;
@@ -106,8 +106,8 @@ void ManualPwm::Send() {
   // other's half of the word.
   const Values v = Limited();
   std::uint32_t enables = 0;
-  if (view_.checked(EnableA)) enables |= EnableBitA;
-  if (view_.checked(EnableB)) enables |= EnableBitB;
+  if (view_.isChecked(EnableA)) enables |= EnableBitA;
+  if (view_.isChecked(EnableB)) enables |= EnableBitB;
   link::SendCommand(params::cmd::ManualPwmValues, (v.a << 16) + v.b);
   link::SendCommand(params::cmd::ManualPwmEnables, enables);
 }

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "params/derived.h"
-#include "params/dialog_view.h"
+#include "view/dialog_view.h"
 
 #include <array>
 #include <cstdint>
@@ -29,7 +29,7 @@ extern const char* const PwmMaximumFallbackHint;
 // PWM_A_Percent, PWM_B_Percent and check boxes Enable_PWM_A, Enable_PWM_B.
 class ManualPwm {
  public:
-  explicit ManualPwm(params::DialogView& view) : view_(view) {}
+  explicit ManualPwm(view::DialogView& view) : view_(view) {}
 
   // Creation: reads the maximum and the enable bits (register 27), then the
   // two values (28). When a read fails (reported by CommError) the dialog
@@ -55,7 +55,7 @@ class ManualPwm {
   };
   Values Limited();
 
-  params::DialogView& view_;
+  view::DialogView& view_;
   std::uint32_t maximum_ = params::DefaultPwmMax;
 };
 

@@ -2,6 +2,7 @@
 
 #include "link/change_log.h"
 #include "link/exchanges.h"
+#include "params/dialog_fields.h"
 #include "params/register_map.h"
 
 namespace tvx::remote {
@@ -27,7 +28,7 @@ std::string_view WaveformRadioOf(std::uint32_t word) {
   return {};
 }
 
-void TestSignalSetup(params::DialogView& dialog) {
+void TestSignalSetup(view::DialogView& dialog) {
   for (const SignalField& f : SignalFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
   const std::string_view radio = WaveformRadioOf(link::ReadParameter(reg::AutoWaveform));
   for (const WaveformRadio& w : Waveforms) dialog.setChecked(w.name, w.name == radio);
@@ -38,7 +39,7 @@ void TestSignalSetup(params::DialogView& dialog) {
   params::WriteFloatFields(dialog, SignalFields);
   std::uint32_t code = 0;
   for (const WaveformRadio& w : Waveforms)
-    if (w.code != 0 && dialog.checked(w.name)) {
+    if (w.code != 0 && dialog.isChecked(w.name)) {
       code = w.code;
       break;
     }

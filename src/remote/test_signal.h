@@ -5,7 +5,7 @@
 // parameter set.
 #pragma once
 
-#include "params/dialog_view.h"
+#include "view/dialog_view.h"
 
 #include <array>
 #include <cstdint>
@@ -35,6 +35,6 @@ std::string_view WaveformRadioOf(std::uint32_t word);
 // Reads 105 to 108 into the dialog and shows it; on OK writes the three
 // fields (unchanged ones as the words read) and the code of the checked radio
 // button (0 when none is checked). Cancel writes nothing.
-void TestSignalSetup(params::DialogView& dialog);
+void TestSignalSetup(view::DialogView& dialog);
 
 }  // namespace tvx::remote

@@ -290,9 +290,9 @@ ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& ques
   const params::HeldParameters held = params::Held;
   const params::ConfigWord config = params::ConfigWord::Decode(params::ConfigurationWordOf(set));
 
-  report.firmware = params::FirmwareText(set.firmware);
-  report.serialNumber = params::IdentityText(set.serialNumber);
-  report.deviceType = params::IdentityText(set.deviceType);
+  report.firmware = params::FirmwareText(set.identity.firmware);
+  report.serialNumber = params::IdentityText(set.identity.serialNumber);
+  report.deviceType = params::IdentityText(set.identity.deviceType);
   // Only what the window shows at the reader's level.
   report.identity = {{"Rodzaj rozdzielacza", report.deviceType, ""}};
   if (shown("Serial_Number")) report.identity.push_back({"Numer seryjny", report.serialNumber, ""});
@@ -305,7 +305,7 @@ ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& ques
   });
   if (config.lvdtMode && shown("LVDT_CrossWire"))
     report.identity.push_back({"Podłączenie czujnika LVDT", config.lvdtCrossWire ? "zmiana biegunów" : "zwykłe", ""});
-  report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.text("SelectSetup"))), ""});
+  report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.profile.caption)), ""});
   report.parameters = ParameterSections(set, held, config, shown, sep);
   report.storage = CompareWithStoredProfile(set, held, shown, sep);
 

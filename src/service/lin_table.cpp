@@ -71,7 +71,7 @@ std::string CellText(std::uint32_t word, char decimalSeparator) {
 
 std::string FirstMeasuredText(LinTableKind kind) { return kind == LinTableKind::Lvdt ? "-100,000" : "0,000"; }
 
-LinTableWords CellWords(const std::array<params::FieldValue, TableValues>& cells) {
+LinTableWords CellWords(const std::array<view::FieldValue, TableValues>& cells) {
   LinTableWords words{};
   for (std::size_t k = 0; k < cells.size(); ++k) words[k] = params::ParseFloatWord(cells[k]);
   return words;

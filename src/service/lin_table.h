@@ -9,7 +9,7 @@
 // configuration word, held in memory between a parameter read and a send.
 #pragma once
 
-#include "params/field_value.h"
+#include "view/field_value.h"
 
 #include <array>
 #include <cstddef>
@@ -63,7 +63,7 @@ inline constexpr const char* LastMeasuredText = "100,000";
 // The words to send for the 22 cells (measured 0..10, corrected 0..10): an
 // unchanged cell gives back the word read, an edited one is converted. Throws
 // ConversionError at the first cell that does not hold a number.
-LinTableWords CellWords(const std::array<params::FieldValue, TableValues>& cells);
+LinTableWords CellWords(const std::array<view::FieldValue, TableValues>& cells);
 
 // ---- the chart ------------------------------------------------------------------
 

@@ -175,7 +175,7 @@ std::optional<LinTableAnswer> TLinTableForm::Edit(LinTableKind kind, const LinTa
   return answer_;
 }
 
-params::FieldValue TLinTableForm::Cell(int column, int row) const {
+view::FieldValue TLinTableForm::Cell(int column, int row) const {
   const QTableWidgetItem* item = LinTable->item(row, column);
   const QString text = item->text();
   const QVariant word = item->data(WordRole);
@@ -184,7 +184,7 @@ params::FieldValue TLinTableForm::Cell(int column, int row) const {
 }
 
 void TLinTableForm::SendTableClick() {
-  std::array<params::FieldValue, TableValues> cells;
+  std::array<view::FieldValue, TableValues> cells;
   for (int k = 0; k < TableValues; ++k) cells[k] = Cell(1 + k / Points, 1 + k % Points);
   // All or nothing: a cell that is no number leaves the editor open.
   answer_.words = CellWords(cells);

@@ -65,7 +65,7 @@ class TLinTableForm : public QDialog, public LinTableEditor {
 
  private:
   class CellDelegate;
-  params::FieldValue Cell(int column, int row) const;
+  view::FieldValue Cell(int column, int row) const;
 
   LinTableKind kind_ = LinTableKind::SolenoidA;
   LinTableAnswer answer_;

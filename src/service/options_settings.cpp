@@ -23,7 +23,7 @@ void SendOptionSwitch(std::string_view boxName, bool on) {
 std::uint32_t ReadPwmMaximum() { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); }
 
 bool SendOptionSettings(const OptionSettings& settings, view::Questions& questions) {
-  const std::pair<int, const params::FieldValue*> fields[] = {{params::reg::Ramp_Start_Delay, &settings.rampStartDelay},
+  const std::pair<int, const view::FieldValue*> fields[] = {{params::reg::Ramp_Start_Delay, &settings.rampStartDelay},
                                                               {params::reg::Dither_Ampl, &settings.ditherAmplitude},
                                                               {params::reg::Dither_Freq, &settings.ditherFrequency}};
   std::uint32_t words[std::size(fields)] = {};

@@ -3,7 +3,7 @@
 // sends. No widget here.
 #pragma once
 
-#include "params/field_value.h"
+#include "view/field_value.h"
 #include "view/questions.h"
 
 #include <cstdint>
@@ -20,9 +20,9 @@ void SendOptionSwitch(std::string_view boxName, bool on);
 std::uint32_t ReadPwmMaximum();
 
 struct OptionSettings {
-  params::FieldValue rampStartDelay;   // register 117
-  params::FieldValue ditherAmplitude;  // register 118
-  params::FieldValue ditherFrequency;  // register 119
+  view::FieldValue rampStartDelay;   // register 117
+  view::FieldValue ditherAmplitude;  // register 118
+  view::FieldValue ditherFrequency;  // register 119
   std::string serialNumber;            // one byte per character
   std::string deviceType;
   // What the dither amplitude is checked against, and how numbers are shown.

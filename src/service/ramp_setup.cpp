@@ -3,6 +3,7 @@
 #include "link/change_log.h"
 #include "link/exchanges.h"
 #include "params/config_word.h"
+#include "params/dialog_fields.h"
 #include "params/conversions.h"
 #include "params/plausible_words.h"
 #include "params/register_map.h"
@@ -16,7 +17,7 @@ const std::array<RampField, 4> RampFields{{
     {"Ramp_B_Fall", params::reg::RampB_Fall},
 }};
 
-void RampSetup(params::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead) {
+void RampSetup(view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead) {
   // The solenoid B times are read also when their fields are hidden, so that
   // OK writes them back unchanged.
   for (const RampField& f : RampFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
@@ -29,7 +30,7 @@ void RampSetup(params::DialogView& dialog, params::HeldParameters& held, bool he
 
   link::ChangeLogScope logged("Rampa");
   params::WriteFloatFields(dialog, RampFields);
-  held.rampEnable = dialog.checked(RampEnableBox);
+  held.rampEnable = dialog.isChecked(RampEnableBox);
   link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
 }
 

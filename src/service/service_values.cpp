@@ -26,7 +26,7 @@ const ServiceValue* ServiceValueOfButton(std::string_view button) {
   return nullptr;
 }
 
-void SendServiceValue(const ServiceValue& value, const params::FieldValue& field) {
+void SendServiceValue(const ServiceValue& value, const view::FieldValue& field) {
   const params::ParameterRegister* row = params::FindParameter(value.reg);
   if (!row) throw std::logic_error("No register of the parameter set for a service value");
   const std::uint32_t word = params::FieldWord(*row, field);

@@ -2,7 +2,7 @@
 // send button that writes that one register to the valve's working memory.
 #pragma once
 
-#include "params/dialog_view.h"
+#include "view/dialog_view.h"
 
 #include <array>
 #include <string_view>
@@ -25,6 +25,6 @@ const ServiceValue* ServiceValueOfButton(std::string_view button);
 // read, else the text converted as the register's type says (a float, or the
 // potentiometer's whole number). A text that does not convert sends nothing
 // (ConversionError).
-void SendServiceValue(const ServiceValue& value, const params::FieldValue& field);
+void SendServiceValue(const ServiceValue& value, const view::FieldValue& field);
 
 }  // namespace tvx::service

@@ -3,6 +3,7 @@
 #include "link/change_log.h"
 #include "link/exchanges.h"
 #include "params/config_word.h"
+#include "params/dialog_fields.h"
 #include "params/conversions.h"
 #include "params/plausible_words.h"
 #include "params/register_map.h"
@@ -28,7 +29,7 @@ const std::array<XpidField, 4> LargeErrorFields{{
 
 namespace {
 
-void ReadSet(params::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
+void ReadSet(view::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
   for (const XpidField& f : fields) {
     const std::uint32_t word = params::ReadFloatIntoField(dialog, f.name, f.reg);
     if (f.held) held.*f.held = word;
@@ -37,7 +38,7 @@ void ReadSet(params::DialogView& dialog, Held& held, const std::array<XpidField,
 
 // All or nothing: a field that does not convert stops the set before its
 // first frame.
-void WriteSet(params::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
+void WriteSet(view::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
   const std::vector<std::uint32_t> words = params::WriteFloatFields(dialog, fields);
   for (std::size_t i = 0; i < fields.size(); ++i)
     if (fields[i].held) held.*fields[i].held = words[i];
@@ -45,7 +46,7 @@ void WriteSet(params::DialogView& dialog, Held& held, const std::array<XpidField
 
 }  // namespace
 
-void NearZeroPidSetup(params::DialogView& dialog, Held& held, bool heldFlagsRead) {
+void NearZeroPidSetup(view::DialogView& dialog, Held& held, bool heldFlagsRead) {
   ReadSet(dialog, held, NearZeroFields);
   if (!heldFlagsRead) {
     held.xpidRampOnly = params::ConfigWord::Decode(params::ReadParameterWord(reg::Configuration)).xpidRampOnly;
@@ -56,11 +57,11 @@ void NearZeroPidSetup(params::DialogView& dialog, Held& held, bool heldFlagsRead
 
   link::ChangeLogScope logged("PID");
   WriteSet(dialog, held, NearZeroFields);
-  held.xpidRampOnly = dialog.checked(RampOnlyBox);
+  held.xpidRampOnly = dialog.isChecked(RampOnlyBox);
   link::SendCommand(params::cmd::XpidRampOnly, params::YesNoToWord(held.xpidRampOnly));
 }
 
-void LargeErrorPidSetup(params::DialogView& dialog, Held& held) {
+void LargeErrorPidSetup(view::DialogView& dialog, Held& held) {
   ReadSet(dialog, held, LargeErrorFields);
   if (!dialog.run()) return;
   link::ChangeLogScope logged("PID");

@@ -5,8 +5,8 @@
 // constants in the held parameters.
 #pragma once
 
-#include "params/dialog_view.h"
 #include "params/held_parameters.h"
+#include "view/dialog_view.h"
 
 #include <array>
 #include <cstdint>
@@ -32,10 +32,10 @@ inline constexpr std::string_view RampOnlyBox = "XPID_Ramp_Only";
 // when the held flags were not read since the port was opened), shows the
 // dialog; OK writes 101 to 104, takes the flag from its check box and sends
 // command 15. Cancel writes nothing and leaves the flag alone.
-void NearZeroPidSetup(params::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead);
+void NearZeroPidSetup(view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead);
 
 // The large-error set: reads 111 to 114, shows the dialog; OK writes them.
-void LargeErrorPidSetup(params::DialogView& dialog, params::HeldParameters& held);
+void LargeErrorPidSetup(view::DialogView& dialog, params::HeldParameters& held);
 
 // What a mouse press on LVDT_Setup opens.
 enum class LvdtSetupAction { LinearisationTable, NearZeroPid, Calibration };

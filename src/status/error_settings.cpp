@@ -23,18 +23,18 @@ std::string TemperatureLimitText(std::uint32_t word) { return std::to_string(std
 std::string StartDelayText(std::uint32_t word) { return std::to_string(std::min(word, StartDelayShownMax)); }
 
 namespace {
-params::FieldValue ShownField(std::string text, std::uint32_t word, std::uint32_t shownMax) {
-  params::FieldValue field{std::move(text), std::nullopt};
+view::FieldValue ShownField(std::string text, std::uint32_t word, std::uint32_t shownMax) {
+  view::FieldValue field{std::move(text), std::nullopt};
   if (word <= shownMax) field.keptWord = word;
   return field;
 }
 }  // namespace
 
-params::FieldValue TemperatureLimitField(std::uint32_t word) {
+view::FieldValue TemperatureLimitField(std::uint32_t word) {
   return ShownField(TemperatureLimitText(word), word, TemperatureShownMax);
 }
 
-params::FieldValue StartDelayField(std::uint32_t word) {
+view::FieldValue StartDelayField(std::uint32_t word) {
   return ShownField(StartDelayText(word), word, StartDelayShownMax);
 }
 
@@ -59,7 +59,7 @@ void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   const std::optional<ErrorSettingsAnswer> answer = editor.Edit(shown);
   if (!answer) return;
   // Every number before the first frame.
-  const std::pair<const char*, const params::FieldValue*> fields[] = {
+  const std::pair<const char*, const view::FieldValue*> fields[] = {
       {"Warn_Limit", &answer->warnLimit}, {"Stop_Limit", &answer->stopLimit}, {"StartDelay", &answer->startDelay}};
   std::uint32_t words[3] = {};
   for (std::size_t i = 0; i < 3; ++i) {

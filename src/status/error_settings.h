@@ -8,7 +8,7 @@
 // no widget.
 #pragma once
 
-#include "params/field_value.h"
+#include "view/field_value.h"
 
 #include <array>
 #include <cstdint>
@@ -34,8 +34,8 @@ std::string StartDelayText(std::uint32_t word);
 // A limit field for a register word: the text shown, and the word kept only
 // while the text shows it exactly. Where the display clamps the word (115
 // holding 200 shows "125"), no word is kept: OK sends what is shown.
-params::FieldValue TemperatureLimitField(std::uint32_t word);
-params::FieldValue StartDelayField(std::uint32_t word);
+view::FieldValue TemperatureLimitField(std::uint32_t word);
+view::FieldValue StartDelayField(std::uint32_t word);
 
 struct ErrorSettingsShown {
   std::uint32_t mask = 0;
@@ -43,14 +43,14 @@ struct ErrorSettingsShown {
   std::uint32_t stopLimit = 0;   // register 116
   std::uint32_t startDelay = 0;  // register 122
   // What the three fields show (see TemperatureLimitField).
-  params::FieldValue warnField, stopField, delayField;
+  view::FieldValue warnField, stopField, delayField;
 };
 
 struct ErrorSettingsAnswer {
   std::uint32_t checkedBits = 0;  // bit i: the box of mask bit i is checked
-  params::FieldValue warnLimit;
-  params::FieldValue stopLimit;
-  params::FieldValue startDelay;
+  view::FieldValue warnLimit;
+  view::FieldValue stopLimit;
+  view::FieldValue startDelay;
 };
 
 class ErrorSettingsEditor {

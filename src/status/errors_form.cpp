@@ -116,7 +116,7 @@ void TErrorsForm::Fill(const ErrorSettingsShown& shown) {
     if (auto* box = qobject_cast<QCheckBox*>(components_.object(QString::fromStdString(ErrorBoxName(i)))))
       box->setChecked((shown.mask >> i) & 1u);
   }
-  const std::pair<ui::ValveField*, const params::FieldValue*> fields[] = {
+  const std::pair<ui::ValveField*, const view::FieldValue*> fields[] = {
       {Warn_Limit, &shown.warnField}, {Stop_Limit, &shown.stopField}, {StartDelay, &shown.delayField}};
   for (const auto& [field, value] : fields) {
     const QString text = QString::fromStdString(value->text);

@@ -1,24 +1,12 @@
 #include "ui/application.h"
 
-#include "link/change_log.h"
-#include "link/comm_error.h"
-#include "link/exchanges.h"
-#include "link/pump_wait.h"
 #include "program_info.h"
 #include "ui/prompts.h"
 
-#include <QAbstractEventDispatcher>
 #include <QEvent>
-#include <QEventLoop>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <QSocketNotifier>
-#include <QTimer>
-#ifdef Q_OS_WIN
-#include <QWinEventNotifier>
-#include <windows.h>
-#endif
 #include <QWidget>
 
 #include <exception>
@@ -32,16 +20,6 @@ QString& TitleStore() {
 }
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
-
-constexpr const char* ChangeLogFailureText =
-    " Nie można zapisać dziennika zmian. Operacje na rozdzielaczu są wykonywane, \n"
-    " ale nie są w nim odnotowywane. \n\n";
-constexpr const char* ChangeLogFailureCaption = " Dziennik zmian";
-
-// The change log is written as an operation's sequence returns, maybe while an
-// error unwinds it: its box comes once the event loop is back and no exchange
-// waits, after the operation's own messages and never in its way.
-void ShowChangeLogFailure(const QString& text) { ShowDeferredWarning(text, QString::fromUtf8(ChangeLogFailureCaption)); }
 
 // Gives every widget the hint pause when it is polished, before it is first shown.
 class HintPause : public QObject {
@@ -102,60 +80,6 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     ShowEscapedError(QStringLiteral("Unknown error"));
   }
   return true;
-}
-
-void InstallLinkHooks() {
-  // PumpWait's idle time is spent asleep in the event loop, which also watches
-  // a precise system timer set to the time PumpWait allows (Qt's own timers
-  // count whole milliseconds).
-  static link::PumpTimer timer;
-  static QObject* timerWatch = nullptr;
-  if (!timerWatch && timer.valid()) {
-    // Its signal alone ends the wait; the hook disarms it right after.
-#ifdef Q_OS_WIN
-    timerWatch = new QWinEventNotifier(reinterpret_cast<HANDLE>(timer.waitHandle()), qApp);
-#else
-    timerWatch = new QSocketNotifier(static_cast<qintptr>(timer.waitHandle()), QSocketNotifier::Read, qApp);
-#endif
-  }
-  link::SetPumpHook([](std::chrono::nanoseconds maxWait) {
-    // Inside an exchange, clicks and keys stay queued and Qt delivers them once
-    // it has ended, so none can start a second exchange; timers and repaints
-    // run. The waits between exchanges take user input as it comes.
-    const QEventLoop::ProcessEventsFlags flags =
-        link::ExchangeInProgress() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
-    if (maxWait <= std::chrono::nanoseconds::zero() || !timerWatch) {
-      QCoreApplication::processEvents(flags);
-      return;
-    }
-    timer.arm(maxWait);
-    QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
-    timer.disarm();
-  });
-  // Qt looks at the window system's queue only when its event loop has been
-  // woken since it last did; input held back during the exchange would wait
-  // for the next event to come.
-  link::SetExchangeEndHook([] {
-    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance()) d->wakeUp();
-  });
-  link::SetErrorReporter([](const std::string& text, const std::string& caption) {
-    CurrentPrompts().message(DialogParent(), QString::fromStdString(text), QString::fromStdString(caption),
-                             Prompts::Icon::Error);
-  });
-  link::SetChangeLogFailureReporter([](const std::string& file, const std::string& reason) {
-    ShowChangeLogFailure(QString::fromUtf8(ChangeLogFailureText) + QString::fromStdString(file) + QStringLiteral(" (") +
-                         QString::fromStdString(reason) + QStringLiteral(")"));
-  });
-}
-
-void ShowDeferredWarning(const QString& text, const QString& caption) {
-  QTimer::singleShot(0, qApp, [text, caption] {
-    if (link::ExchangeInProgress()) {
-      ShowDeferredWarning(text, caption);
-      return;
-    }
-    CurrentPrompts().message(DialogParent(), text, caption, Prompts::Icon::Warning);
-  });
 }
 
 void SetHintPause(int milliseconds) {

@@ -57,15 +57,6 @@ class Application : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Connects the link to the user interface: the pump hook of PumpWait processes
-// pending events and sleeps in the event loop for the time PumpWait allows, and
-// the link's error reports become error message boxes.
-void InstallLinkHooks();
-
-// A warning box shown once the event loop is back and no exchange waits (the
-// valve history's: it never gets in the way of the operation that caused it).
-void ShowDeferredWarning(const QString& text, const QString& caption);
-
 // How long a hint stays shown, for every widget of the program: those that
 // exist now and those created later (dialogs included).
 void SetHintPause(int milliseconds);

@@ -3,10 +3,10 @@
 // component names, and run the form modally through it.
 #pragma once
 
-#include "params/dialog_view.h"
 #include "ui/form_components.h"
 #include "ui/number_fields.h"
 #include "ui/valve_field.h"
+#include "view/dialog_view.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -19,13 +19,13 @@
 
 namespace tvx::ui {
 
-class FormDialogView : public params::DialogView {
+class FormDialogView : public view::DialogView {
  public:
   FormDialogView(QDialog& dialog, const FormComponents& components) : dialog_(dialog), components_(components) {}
 
   char decimalSeparator() const override { return DecimalSeparator(); }
 
-  void showValue(std::string_view name, const std::string& text, std::uint32_t word) override {
+  void setValveText(std::string_view name, const std::string& text, std::uint32_t word) override {
     ValveField* field = edit(name);
     field->setValveText(QString::fromStdString(text), word);
     field->setCursorPosition(0);  // a text wider than its field shows its beginning
@@ -37,7 +37,7 @@ class FormDialogView : public params::DialogView {
     if (field->text() == t && !field->keptWord()) return;
     field->setProgramText(t);
   }
-  params::FieldValue field(std::string_view name) const override { return edit(name)->value(); }
+  view::FieldValue fieldValue(std::string_view name) const override { return edit(name)->value(); }
 
   void setChecked(std::string_view name, bool on) override {
     QAbstractButton* b = button(name);
@@ -49,7 +49,7 @@ class FormDialogView : public params::DialogView {
     b->setChecked(on);
     if (radio) b->setAutoExclusive(true);
   }
-  bool checked(std::string_view name) const override { return button(name)->isChecked(); }
+  bool isChecked(std::string_view name) const override { return button(name)->isChecked(); }
 
   void setHint(std::string_view name, const std::string& hint) override {
     widget(name)->setToolTip(DesignText(hint.c_str()));

@@ -1,7 +1,5 @@
 #include "ui/number_fields.h"
 
-#include "params/conversions.h"
-
 #include <QApplication>
 #include <QLocale>
 #include <QPalette>
@@ -12,10 +10,6 @@ namespace tvx::ui {
 char DecimalSeparator() {
   const QString point = QLocale().decimalPoint();
   return point == QLatin1String(".") ? '.' : ',';
-}
-
-QString FixedText(double value, int decimals) {
-  return QString::fromStdString(params::FormatFixed(value, decimals, DecimalSeparator()));
 }
 
 QString FromUtf8(std::string_view text) {

@@ -17,9 +17,6 @@ namespace tvx::ui {
 // a locale whose separator is neither shows ",": what is sent is what is shown.
 char DecimalSeparator();
 
-// FormatFixed with the locale's separator.
-QString FixedText(double value, int decimals);
-
 // A UTF-8 text of the logic (texts, captions, hints) as a QString.
 QString FromUtf8(std::string_view text);
 

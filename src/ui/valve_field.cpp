@@ -58,7 +58,7 @@ std::optional<std::uint32_t> ValveField::keptWord() const {
   return std::nullopt;
 }
 
-params::FieldValue ValveField::value() const { return {text().toStdString(), keptWord()}; }
+view::FieldValue ValveField::value() const { return {text().toStdString(), keptWord()}; }
 
 void ValveField::setTypedLimit(int characters) { typedLimit_ = std::max(0, characters); }
 

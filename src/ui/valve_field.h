@@ -10,8 +10,8 @@
 //   and dropped text is filtered the same way.
 #pragma once
 
-#include "params/field_value.h"
 #include "ui/numeric_key_filter.h"
+#include "view/field_value.h"
 
 #include <QLineEdit>
 
@@ -34,7 +34,7 @@ class ValveField : public QLineEdit {
   // field's checks turn into "," is no change).
   std::optional<std::uint32_t> keptWord() const;
   // Text and kept word, as a sequence takes a field.
-  params::FieldValue value() const;
+  view::FieldValue value() const;
 
   // The most characters a person can bring into the field (0: no limit).
   void setTypedLimit(int characters);

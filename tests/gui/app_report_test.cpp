@@ -3,6 +3,7 @@
 // read-out.
 #include "status_fixture.h"
 
+#include "app/link_hooks.h"
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "ui/application.h"
@@ -21,7 +22,7 @@ class ReportKeyTest : public StatusTest {
  protected:
   // The program's own pump hook comes back, also after a failure.
   void TearDown() override {
-    ui::InstallLinkHooks();
+    app::InstallLinkHooks();
     StatusTest::TearDown();
   }
   void PressF9() { QTest::keyClick(pgm_.get(), Qt::Key_F9); }
@@ -52,7 +53,7 @@ TEST_F(ReportKeyTest, AtLevelTwoWritesTheChosenFileWithoutARefreshInsideTheReadO
     PressF9();
   });
   PressF9();
-  ui::InstallLinkHooks();
+  app::InstallLinkHooks();
 
   ASSERT_EQ(prompts_->shown().size(), 1u);
   EXPECT_EQ(prompts_->shown()[0].kind, ui::ScriptedPrompts::Shown::Kind::SaveFile);

@@ -6,6 +6,7 @@
 // controls beside it, and no control reaches past the edge of its parent.
 #include "every_form.h"
 
+#include "app/main_window_view.h"
 #include "link/protocol.h"
 #include "params/derived.h"
 #include "remote/live_outputs.h"
@@ -79,7 +80,7 @@ std::multimap<QString, QString> LongestTexts() {
     // The peak count is a 12-bit converter reading.
     texts.emplace(QStringLiteral("Coil_%1_Peak").arg(coil), Std(status::PeakText(4095, sep)));
     for (const char* suffix : {"_Imin", "_Imax"})
-      texts.emplace(Std(params::CoilFieldName(coil, suffix)), ui::FixedText(params::CurrentLimit(4), 3));
+      texts.emplace(Std(params::CoilFieldName(coil, suffix)), app::FixedText(params::CurrentLimit(4), 3));
   }
   texts.emplace(QStringLiteral("PWM"), QString::number(params::DefaultPwmMax));
   // Every output on at once.

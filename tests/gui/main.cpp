@@ -1,6 +1,7 @@
 // The GUI tests run the real windows offscreen, with the program's application
 // object (so escaped errors are shown as the program shows them) and the link's
 // hooks installed.
+#include "app/link_hooks.h"
 #include "link/change_log.h"
 #include "ui/application.h"
 
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
 #endif
   tvx::ui::InstallQtTranslation(app);
   tvx::ui::ApplyProgramFont(app);
-  tvx::ui::InstallLinkHooks();
+  tvx::app::InstallLinkHooks();
   // The change log of the windows' operations, never the user's own.
   QTemporaryDir logFolder;
   tvx::link::SetChangeLogFile(QFile::encodeName(logFolder.filePath(QStringLiteral("change-log.txt"))).toStdString());

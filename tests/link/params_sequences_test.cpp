@@ -163,7 +163,7 @@ TEST_F(ParameterSequences, ASendIsAllOrNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.field) + "=" + c.text);
-    const params::FieldValue old = view_.fields[c.field];
+    const view::FieldValue old = view_.fields[c.field];
     view_.fields[c.field] = {c.text, std::nullopt};
     view_.calls.clear();
     questions_.asked.clear();

@@ -54,7 +54,7 @@ TEST_F(ServiceDialogSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
 TEST_F(ServiceDialogSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
   struct Case {
     const char* name;
-    std::function<void(params::DialogView&, params::HeldParameters&, bool)> setup;
+    std::function<void(view::DialogView&, params::HeldParameters&, bool)> setup;
     std::uint32_t bit;
     bool params::HeldParameters::*flag;
     std::string_view box;
@@ -109,10 +109,10 @@ TEST_F(ServiceDialogSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConsta
 TEST_F(ServiceDialogSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
   held_.rampEnable = true;
   held_.xpidRampOnly = true;
-  const std::function<void(params::DialogView&)> setups[] = {
-      [this](params::DialogView& d) { RampSetup(d, held_, true); },
-      [this](params::DialogView& d) { NearZeroPidSetup(d, held_, true); },
-      [this](params::DialogView& d) { LargeErrorPidSetup(d, held_); },
+  const std::function<void(view::DialogView&)> setups[] = {
+      [this](view::DialogView& d) { RampSetup(d, held_, true); },
+      [this](view::DialogView& d) { NearZeroPidSetup(d, held_, true); },
+      [this](view::DialogView& d) { LargeErrorPidSetup(d, held_); },
   };
   for (const auto& setup : setups) {
     ScriptedDialog cancelled;
@@ -163,7 +163,7 @@ TEST_F(ServiceDialogSequences, ServiceValuesWriteOneRegisterEach) {
     valve_.clearRequests();
     const ServiceValue* value = ServiceValueOfButton(c.button);
     ASSERT_NE(value, nullptr);
-    const params::FieldValue field{c.text, c.kept};
+    const view::FieldValue field{c.text, c.kept};
     if (c.request) {
       SendServiceValue(*value, field);
       EXPECT_EQ(requests(), Requests{c.request});

@@ -24,7 +24,7 @@ class RecordingView : public params::ParameterView {
   // Every call as "<what> <component>=<value>", in order.
   std::vector<std::string> calls;
   std::map<std::string, std::string, std::less<>> texts;
-  std::map<std::string, params::FieldValue, std::less<>> fields;
+  std::map<std::string, view::FieldValue, std::less<>> fields;
   std::map<std::string, bool, std::less<>> checked, visible, enabled, red;
   std::map<std::string, std::string, std::less<>> hints;
   std::set<std::string, std::less<>> missing;  // components that do not exist
@@ -53,7 +53,7 @@ class RecordingView : public params::ParameterView {
   void clearSetValue() override { setValue.reset(), record("setValue", "Set_Bar", "none"); }
 
   bool hasComponent(std::string_view c) const override { return !missing.contains(c); }
-  params::FieldValue fieldValue(std::string_view c) const override {
+  view::FieldValue fieldValue(std::string_view c) const override {
     const auto it = fields.find(c);
     if (it == fields.end()) throw std::logic_error("no field " + std::string(c));
     return it->second;

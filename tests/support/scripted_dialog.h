@@ -2,7 +2,7 @@
 // in maps, a run that lets the test act as the user and answers OK or cancel.
 #pragma once
 
-#include "params/dialog_view.h"
+#include "view/dialog_view.h"
 
 #include <functional>
 #include <map>
@@ -12,7 +12,7 @@
 
 namespace tvx::testing {
 
-class ScriptedDialog : public params::DialogView {
+class ScriptedDialog : public view::DialogView {
  public:
   struct Field {
     std::string text = "---";
@@ -34,26 +34,25 @@ class ScriptedDialog : public params::DialogView {
     auto it = fields.find(name);
     return it == fields.end() ? std::string("---") : it->second.text;
   }
-  bool isChecked(std::string_view name) const {
-    auto it = checks.find(name);
-    return it != checks.end() && it->second;
-  }
 
   char decimalSeparator() const override { return ','; }
-  void showValue(std::string_view name, const std::string& text, std::uint32_t word) override {
+  void setValveText(std::string_view name, const std::string& text, std::uint32_t word) override {
     fields[std::string(name)] = Field{text, word, text};
   }
   void setText(std::string_view name, const std::string& text) override {
     fields[std::string(name)] = Field{text, std::nullopt, {}};
   }
-  params::FieldValue field(std::string_view name) const override {
+  view::FieldValue fieldValue(std::string_view name) const override {
     auto it = fields.find(name);
     if (it == fields.end()) return {"---", std::nullopt};
     const Field& f = it->second;
     return {f.text, f.word && f.text == f.filled ? f.word : std::nullopt};
   }
   void setChecked(std::string_view name, bool on) override { checks[std::string(name)] = on; }
-  bool checked(std::string_view name) const override { return isChecked(name); }
+  bool isChecked(std::string_view name) const override {
+    auto it = checks.find(name);
+    return it != checks.end() && it->second;
+  }
   void setHint(std::string_view name, const std::string& hint) override { hints[std::string(name)] = hint; }
   bool run() override {
     ++runs;

@@ -114,17 +114,17 @@ TEST(FieldValueTest, KeptWordGoesBackBitForBitEditedTextConverts) {
   // Words a field cannot show exactly: more digits than its decimals, a NaN
   // with a payload, a value in exponent form.
   for (std::uint32_t w : {FloatToWord(0.1234f), 0x7FC01234u, FloatToWord(12345678.0f), FloatToWord(0.0004f)}) {
-    const FieldValue kept{FieldText(imin, w, ','), w};
+    const view::FieldValue kept{FieldText(imin, w, ','), w};
     EXPECT_EQ(FieldWord(imin, kept), w) << w;
     EXPECT_EQ(ParseFloatWord(kept), w) << w;
     EXPECT_EQ(FloatToWord(ParseSingle(kept)), w) << w;
   }
-  EXPECT_EQ(FieldWord(pot, FieldValue{"---", 7u}), 7u);
-  EXPECT_EQ(ParseUnsigned(FieldValue{"12", 0xFFFFFFFFu}), 0xFFFFFFFFu);
+  EXPECT_EQ(FieldWord(pot, view::FieldValue{"---", 7u}), 7u);
+  EXPECT_EQ(ParseUnsigned(view::FieldValue{"12", 0xFFFFFFFFu}), 0xFFFFFFFFu);
   // Without a kept word the text is what counts, errors included.
-  EXPECT_EQ(FieldWord(imin, FieldValue{"1.5", std::nullopt}), 0x3FC00000u);
-  EXPECT_EQ(ParseUnsigned(FieldValue{"12", std::nullopt}), 12u);
-  EXPECT_THROW(FieldWord(pot, FieldValue{"---", std::nullopt}), tvx::link::ConversionError);
+  EXPECT_EQ(FieldWord(imin, view::FieldValue{"1.5", std::nullopt}), 0x3FC00000u);
+  EXPECT_EQ(ParseUnsigned(view::FieldValue{"12", std::nullopt}), 12u);
+  EXPECT_THROW(FieldWord(pot, view::FieldValue{"---", std::nullopt}), tvx::link::ConversionError);
 }
 
 struct WordCase {

@@ -40,7 +40,7 @@ TEST(LinTable, CellTextsHaveFourSignificantDigitsAndThreeDecimals) {
 }
 
 TEST(LinTable, UnchangedCellsGoBackAsReadAndTheFirstBadCellStopsTheConversion) {
-  std::array<params::FieldValue, TableValues> cells;
+  std::array<view::FieldValue, TableValues> cells;
   for (int k = 0; k < TableValues; ++k) cells[k] = {"1,5", std::nullopt};
   cells[3] = {"33,330", 0x42055555u};
   cells[4] = {"2.25", std::nullopt};

@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
-namespace tvx::params {
+namespace tvx::view {
 
 struct FieldValue {
   std::string text;                       // UTF-8
   std::optional<std::uint32_t> keptWord;  // set while the text is unedited
 };
 
-}  // namespace tvx::params
+}  // namespace tvx::view

@@ -1,4 +1,4 @@
-#include "params/dialog_view.h"
+#include "params/dialog_fields.h"
 
 #include "link/comm_error.h"
 #include "link/exchanges.h"
@@ -7,15 +7,15 @@
 
 namespace tvx::params {
 
-std::uint32_t ReadFloatIntoField(DialogView& view, std::string_view name, int reg) {
+std::uint32_t ReadFloatIntoField(view::DialogView& view, std::string_view name, int reg) {
   const std::uint32_t word = ReadParameterWord(reg);
-  view.showValue(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
+  view.setValveText(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
   return word;
 }
 
-std::uint32_t FloatFieldWord(DialogView& view, std::string_view name) {
+std::uint32_t FloatFieldWord(view::DialogView& view, std::string_view name) {
   try {
-    return ParseFloatWord(view.field(name));
+    return ParseFloatWord(view.fieldValue(name));
   } catch (const link::ConversionError&) {
     view.showFailedField(name);
     throw;
