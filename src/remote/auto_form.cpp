@@ -21,7 +21,7 @@ namespace {
 constexpr int FieldLength = 6;
 }  // namespace
 
-TAutoForm::TAutoForm(QWidget* parent) : QDialog(parent) {
+TAutoForm::TAutoForm(QWidget* parent) : CheckedDialog(parent) {
   setObjectName(QStringLiteral("AutoForm"));
   setWindowTitle(DesignText(" Symulacja wartości zadanej"));
   auto& f = components_;

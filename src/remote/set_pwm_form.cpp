@@ -22,7 +22,7 @@ namespace {
 constexpr int FieldLength = 6;
 }  // namespace
 
-TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions) : QDialog(parent), threePositions_(threePositions) {
+TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions) : CheckedDialog(parent), threePositions_(threePositions) {
   setObjectName(QStringLiteral("SetPWMForm"));
   setWindowTitle(DesignText("Sterowanie ręczne wyjściami PWM"));
   auto& f = components_;
@@ -73,7 +73,7 @@ void TSetPWMForm::FieldKeyUp(QObject* field) {
 }
 
 void TSetPWMForm::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
+  CheckedDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -61,9 +62,11 @@ std::string FirstMeasuredText(LinTableKind kind);
 inline constexpr const char* LastMeasuredText = "100,000";
 
 // The words to send for the 22 cells (measured 0..10, corrected 0..10): an
-// unchanged cell gives back the word read, an edited one is converted. Throws
-// ConversionError at the first cell that does not hold a number.
-LinTableWords CellWords(const std::array<params::FieldValue, TableValues>& cells);
+// unchanged cell gives back the word read, an edited one is converted. At the
+// first cell that does not hold a number, `failed` is told its index, then
+// ConversionError is thrown.
+LinTableWords CellWords(const std::array<params::FieldValue, TableValues>& cells,
+                        const std::function<void(int cell)>& failed = {});
 
 // ---- the chart ------------------------------------------------------------------
 

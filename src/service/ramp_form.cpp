@@ -19,7 +19,7 @@ namespace {
 constexpr int TimeLength = 6;
 }  // namespace
 
-TRampForm::TRampForm(QWidget* parent, bool threePositions) : QDialog(parent) {
+TRampForm::TRampForm(QWidget* parent, bool threePositions) : CheckedDialog(parent) {
   setObjectName(QStringLiteral("RampForm"));
   setWindowTitle(DesignText("  Parametry rampy"));
   auto& f = components_;
@@ -61,8 +61,10 @@ TRampForm::TRampForm(QWidget* parent, bool threePositions) : QDialog(parent) {
 }
 
 void TRampForm::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) SendConfig->setFocus();
+  CheckedDialog::changeEvent(event);
+  // Back from the message of a failed OK, the focus stays on the failing field.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activeAgainAfterFailedCheck())
+    SendConfig->setFocus();
 }
 
 void OpenRampDialog(QWidget* parent, params::HeldParameters& held, bool heldFlagsRead, bool threePositions) {

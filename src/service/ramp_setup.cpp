@@ -25,10 +25,11 @@ void RampSetup(params::DialogView& dialog, params::HeldParameters& held, bool he
   }
   dialog.setChecked(RampEnableBox, held.rampEnable);
 
-  if (!dialog.run()) return;
+  const auto words = params::RunFloatFieldDialog(dialog, RampFields);
+  if (!words) return;
 
   link::ChangeLogScope logged("Rampa");
-  params::WriteFloatFields(dialog, RampFields);
+  params::WriteFieldWords(RampFields, *words);
   held.rampEnable = dialog.checked(RampEnableBox);
   link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
 }

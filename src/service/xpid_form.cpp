@@ -20,7 +20,7 @@ constexpr int FieldX = 230;
 constexpr int Width = 372;
 }  // namespace
 
-TXPIDForm::TXPIDForm(QWidget* parent, XpidForm form) : QDialog(parent) {
+TXPIDForm::TXPIDForm(QWidget* parent, XpidForm form) : CheckedDialog(parent) {
   setObjectName(QStringLiteral("XPIDForm"));
   setWindowTitle(DesignText(" Parametry PID blisko położenia zerowego LVDT"));
   auto& f = components_;
