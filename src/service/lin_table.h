@@ -9,6 +9,7 @@
 // configuration word, held in memory between a parameter read and a send.
 #pragma once
 
+#include "link/protocol.h"
 #include "params/field_value.h"
 
 #include <array>
@@ -45,8 +46,8 @@ LinTableKind KindOfOpener(std::string_view name);
 // The use flag of a table among the held flags.
 bool& UseFlagOf(params::HeldParameters& held, LinTableKind kind);
 
-inline constexpr int Points = 11;
-inline constexpr int TableValues = 2 * Points;  // measured values of points 0..10, then corrected values
+inline constexpr int Points = proto::LinTablePoints;
+inline constexpr int TableValues = proto::LinTableValues;  // measured values of points 0..10, then corrected values
 using LinTableWords = std::array<std::uint32_t, TableValues>;
 
 // The 22 words of a table's block.
