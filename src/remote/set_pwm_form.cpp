@@ -8,6 +8,7 @@
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -26,7 +27,7 @@ TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions) : CheckedDialog(p
   setObjectName(QStringLiteral("SetPWMForm"));
   setWindowTitle(DesignText("Sterowanie ręczne wyjściami PWM"));
   auto& f = components_;
-  const QString notRead = QStringLiteral("---");
+  const QString notRead = QString::fromLatin1(view::NoValueText);
 
   Label1 = ui::MakeLabel(f, this, "Label1", 12, 10, DesignText("PWM %"));
   Label2 = ui::MakeLabel(f, this, "Label2", 76, 10, DesignText("PWM"));

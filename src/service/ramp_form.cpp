@@ -6,6 +6,7 @@
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -23,7 +24,7 @@ TRampForm::TRampForm(QWidget* parent, bool threePositions) : CheckedDialog(paren
   setObjectName(QStringLiteral("RampForm"));
   setWindowTitle(DesignText("  Parametry rampy"));
   auto& f = components_;
-  const QString notRead = QStringLiteral("---");
+  const QString notRead = QString::fromLatin1(view::NoValueText);
 
   Label1 = ui::MakeLabel(f, this, "Label1", 24, 14, DesignText("Elektromagnes A"));
   Label2 = ui::MakeLabel(f, this, "Label2", 154, 14, DesignText("Elektromagnes B"));
