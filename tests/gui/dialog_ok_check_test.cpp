@@ -1,6 +1,7 @@
 // OK of the dialogs that write several registers: a field that does not
 // convert keeps the dialog open with the focus on that field, its text
-// selected, the conversion's message shown, and nothing written.
+// selected (also once the message has closed), the conversion's message shown,
+// and nothing written.
 #include "dialog_fixture.h"
 
 #include "params/held_parameters.h"
@@ -59,7 +60,17 @@ TEST_F(DialogOkCheck, AFieldThatDoesNotConvertKeepsTheDialogOpenOnIt) {
           ASSERT_TRUE(field && ok);
           field->setText(QString::fromLatin1(c.text));
           ok->setFocus();
+          // The error box takes the activation and gives it back when it closes.
+          QWidget box;
+          prompts_->whileNextMessageShown([&] {
+            box.show();
+            QApplication::setActiveWindow(&box);
+          });
+          const std::size_t exchanged = valve_.requests().size();
           QTest::mouseClick(ok, Qt::LeftButton);
+          box.hide();
+          QApplication::setActiveWindow(&dialog);
+          EXPECT_EQ(valve_.requests().size(), exchanged);  // nothing read again on the way back
           EXPECT_TRUE(dialog.isVisible());
           EXPECT_EQ(dialog.focusWidget(), field);
           EXPECT_EQ(field->selectedText(), QString::fromLatin1(c.text));
