@@ -62,12 +62,14 @@ std::string printable(const std::vector<std::uint8_t>& raw) {
 
 }  // namespace
 
+// A request that has arrived, answered when it is due.
+struct PtyServer::Pending {
+  std::int64_t due;
+  Request request;
+};
+
 // State owned by the serving thread alone.
 struct PtyServer::Loop {
-  struct Pending {
-    std::int64_t due;
-    Request request;
-  };
   struct Chunk {
     std::int64_t notBefore;
     std::vector<std::uint8_t> bytes;
@@ -83,6 +85,10 @@ struct PtyServer::Loop {
   std::int64_t nextByteDue = -1;  // deadline of the next paced byte, -1: not scheduled
   bool peerGone = false;          // no tool has the slave open
   bool writeBlocked = false;      // the slave's input queue is full
+  // What the last wait watched: the wake pipe, the open watch, the master
+  // (only the first two while the master is not watched).
+  pollfd fds[3] = {};
+  nfds_t nfds = 0;
 
   // Queues bytes to send; beyond `limit` blocks the oldest one not yet begun
   // is dropped. Returns how many were dropped.
@@ -264,163 +270,12 @@ void PtyServer::run() {
   ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
   Loop L(model_);
   std::vector<std::uint8_t> buf(4096);
-
-  // Answers one request that has now completely arrived.
-  auto handle = [&](Loop::Pending& p, std::int64_t now) {
-    std::optional<Fault> fault;
-    {
-      std::lock_guard lk(mu_);
-      log_.push_back({std::chrono::steady_clock::now(), p.request.raw, p.request.text});
-      if (logFile_) {
-        const double t = std::chrono::duration<double>(log_.back().time - started_).count();
-        std::fprintf(logFile_, "%.6f %s\n", t, printable(p.request.raw).c_str());
-        std::fflush(logFile_);
-      }
-      while (log_.size() > std::max<std::size_t>(options_.maxLoggedRequests, 1)) {
-        log_.pop_front();
-        ++logDropped_;
-      }
-      fault = faults_.take(p.request.text);
-      logged_.notify_all();
-    }
-    // A request lost on the way never reaches the valve.
-    if (fault && fault->kind == FaultKind::Ignore) return;
-    auto reply = L.frames.answer(p.request);
-    if (!reply) return;
-    int delayMs = 0;
-    if (fault) {
-      FaultOutcome o = applyFault(*fault, std::move(*reply));
-      if (o.hangUp) {
-        // The line goes dead: the tool sees EIO or no bytes from now on.
-        ::close(master_);
-        master_ = -1;
-        hungUp_ = true;
-        L.pending.clear();
-        L.dropOutput();
-        return;
-      }
-      reply = std::move(o.bytes);
-      delayMs = o.delayMs;
-    }
-    if (reply->empty()) return;
-    droppedReplies_ += L.queue({std::max(p.due, now) + std::int64_t(delayMs) * 1'000'000, std::move(*reply)},
-                               options_.maxQueuedReplies);
-  };
-
-  // A tool opened the port: what was queued for an earlier session (a late reply,
-  // unsolicited bytes) and anything still in the tty from then is dropped, so that
-  // a new session starts clean. Checked before every read and write of the master,
-  // so an open is always seen before the bytes the new client sends.
-  auto newSession = [&]() -> bool {
-    if (watch_ < 0) return false;
-    alignas(inotify_event) char ev[1024];
-    bool opened = false;
-    while (::read(watch_, ev, sizeof ev) > 0) opened = true;
-    if (opened) {
-      // Requests of the earlier session still take effect, unanswered.
-      while (!L.pending.empty() && master_ >= 0) {
-        handle(L.pending.front(), monoNs());
-        if (master_ < 0) return true;
-        L.pending.pop_front();
-      }
-      L.frames.reset();
-      L.rx.reset();
-      L.dropOutput();
-      L.writeBlocked = false;
-      L.peerGone = false;
-      if (master_ >= 0) ::tcflush(master_, TCOFLUSH);
-    }
-    return opened;
-  };
-
-  // Writes every output byte that is due; returns the time the next one is due
-  // (or -1 when nothing waits, or when it waits for the line to drain).
-  auto flush = [&](std::int64_t now) -> std::int64_t {
-    const bool paced = pacing_.load();
-    while (!L.out.empty() && !L.writeBlocked) {
-      auto& c = L.out.front();
-      if (c.notBefore > now) return c.notBefore;
-      std::size_t n = c.bytes.size() - c.sent;
-      if (paced) {
-        // Every byte whose last bit has crossed the line by now goes out in one write.
-        std::size_t due = 0;
-        while (due < n) {
-          if (L.nextByteDue < 0) L.nextByteDue = L.tx.next(c.notBefore);
-          if (L.nextByteDue > now) break;
-          ++due;
-          L.nextByteDue = -1;
-          if (due < n) L.nextByteDue = L.tx.next(c.notBefore);
-        }
-        if (due == 0) return L.nextByteDue;
-        n = due;
-      }
-      // Bytes written while no tool has the port open would wait in the tty for
-      // the next one that opens it; a closed port loses them instead.
-      pollfd hup{master_, 0, 0};
-      if (::poll(&hup, 1, 0) == 1 && (hup.revents & POLLHUP)) return -1;
-      if (newSession()) return -1;
-      const ssize_t w = ::write(master_, c.bytes.data() + c.sent, n);
-      if (w < 0) {
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-          L.writeBlocked = true;
-          break;
-        }
-        if (errno == EINTR) continue;
-        L.dropOutput();  // EIO: nobody is listening
-        break;
-      }
-      c.sent += static_cast<std::size_t>(w);
-      if (c.sent == c.bytes.size()) L.out.pop_front();
-      if (paced && static_cast<std::size_t>(w) < n) L.nextByteDue = -1;
-    }
-    return -1;
-  };
-
   while (!stop_.load()) {
-    std::int64_t now = monoNs();
-    {
-      std::lock_guard lk(mu_);
-      while (!rawOut_.empty()) {
-        if (!L.peerGone && master_ >= 0)
-          droppedReplies_ += L.queue({now, std::move(rawOut_.front())}, options_.maxQueuedReplies);
-        rawOut_.pop_front();
-      }
-    }
-    while (!L.pending.empty() && L.pending.front().due <= now && master_ >= 0) {
-      handle(L.pending.front(), now);
-      if (master_ < 0) break;
-      L.pending.pop_front();
-    }
-
-    std::int64_t wakeAt = -1;
-    if (master_ >= 0 && !L.peerGone) wakeAt = flush(now);
-    if (!L.pending.empty()) {
-      const std::int64_t d = L.pending.front().due;
-      wakeAt = wakeAt < 0 ? d : std::min(wakeAt, d);
-    }
-
-    pollfd fds[3] = {{wake_[0], POLLIN, 0}, {watch_, POLLIN, 0}, {master_, 0, 0}};
-    nfds_t nfds = 2;
-    if (master_ >= 0 && !L.peerGone) {
-      fds[2].events = POLLIN | (L.writeBlocked ? POLLOUT : 0);
-      nfds = 3;
-    }
-    if (L.peerGone && master_ >= 0 && watch_ < 0) {
-      // No tool has the port open and no event will say when one opens it: look
-      // again shortly.
-      const std::int64_t d = now + 2'000'000;
-      wakeAt = wakeAt < 0 ? d : std::min(wakeAt, d);
-      L.peerGone = false;
-    }
-    timespec ts{};
-    timespec* tsp = nullptr;
-    if (wakeAt >= 0) {
-      const std::int64_t wait = std::max<std::int64_t>(0, wakeAt - now);
-      ts.tv_sec = static_cast<time_t>(wait / 1'000'000'000);
-      ts.tv_nsec = static_cast<long>(wait % 1'000'000'000);
-      tsp = &ts;
-    }
-    const int r = ::ppoll(fds, nfds, tsp, nullptr);
+    const std::int64_t now = monoNs();
+    queueRawOutput(L, now);
+    answerDueRequests(L, now);
+    const int r = waitForEvents(L, now);
+    const pollfd* fds = L.fds;
     if (r < 0) {
       if (errno == EINTR) continue;
       break;
@@ -430,41 +285,200 @@ void PtyServer::run() {
       while (::read(wake_[0], drain, sizeof drain) > 0) {
       }
     }
-    if (master_ >= 0) newSession();
-    if (nfds < 3 || fds[2].revents == 0) continue;
+    if (master_ >= 0) newSession(L);
+    if (L.nfds < 3 || fds[2].revents == 0) continue;
     if (fds[2].revents & POLLOUT) L.writeBlocked = false;
-    if (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) {
-      for (;;) {
-        newSession();
-        const ssize_t n = ::read(master_, buf.data(), buf.size());
-        if (n > 0) {
-          const std::int64_t t = monoNs();
-          const bool paced = pacing_.load();
-          for (ssize_t i = 0; i < n; ++i) {
-            const std::int64_t arrival = paced ? L.rx.next(t) : t;
-            for (Request& req : L.frames.feed(&buf[i], 1)) L.pending.push_back({arrival, std::move(req)});
-          }
-          continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-        // EIO (or end of file): the last slave descriptor was closed. Requests
-        // already received still take effect in the valve, but no reply is kept
-        // for the next tool that opens the port.
-        while (!L.pending.empty() && master_ >= 0) {
-          handle(L.pending.front(), monoNs());
-          if (master_ < 0) break;
-          L.pending.pop_front();
-        }
-        if (master_ < 0) break;
-        L.peerGone = true;
-        L.frames.reset();
-        L.rx.reset();
-        L.dropOutput();
-        L.writeBlocked = false;
+    if (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) readRequests(L, buf);
+  }
+}
+
+void PtyServer::handle(Loop& L, Pending& p, std::int64_t now) {
+  std::optional<Fault> fault;
+  {
+    std::lock_guard lk(mu_);
+    log_.push_back({std::chrono::steady_clock::now(), p.request.raw, p.request.text});
+    if (logFile_) {
+      const double t = std::chrono::duration<double>(log_.back().time - started_).count();
+      std::fprintf(logFile_, "%.6f %s\n", t, printable(p.request.raw).c_str());
+      std::fflush(logFile_);
+    }
+    while (log_.size() > std::max<std::size_t>(options_.maxLoggedRequests, 1)) {
+      log_.pop_front();
+      ++logDropped_;
+    }
+    fault = faults_.take(p.request.text);
+    logged_.notify_all();
+  }
+  // A request lost on the way never reaches the valve.
+  if (fault && fault->kind == FaultKind::Ignore) return;
+  auto reply = L.frames.answer(p.request);
+  if (!reply) return;
+  int delayMs = 0;
+  if (fault) {
+    FaultOutcome o = applyFault(*fault, std::move(*reply));
+    if (o.hangUp) {
+      // The line goes dead: the tool sees EIO or no bytes from now on.
+      ::close(master_);
+      master_ = -1;
+      hungUp_ = true;
+      L.pending.clear();
+      L.dropOutput();
+      return;
+    }
+    reply = std::move(o.bytes);
+    delayMs = o.delayMs;
+  }
+  if (reply->empty()) return;
+  droppedReplies_ += L.queue({std::max(p.due, now) + std::int64_t(delayMs) * 1'000'000, std::move(*reply)},
+                             options_.maxQueuedReplies);
+}
+
+bool PtyServer::answerAllPending(Loop& L) {
+  while (!L.pending.empty() && master_ >= 0) {
+    handle(L, L.pending.front(), monoNs());
+    if (master_ < 0) return false;
+    L.pending.pop_front();
+  }
+  return true;
+}
+
+bool PtyServer::newSession(Loop& L) {
+  if (watch_ < 0) return false;
+  alignas(inotify_event) char ev[1024];
+  bool opened = false;
+  while (::read(watch_, ev, sizeof ev) > 0) opened = true;
+  if (opened) {
+    // Requests of the earlier session still take effect, unanswered.
+    if (!answerAllPending(L)) return true;
+    L.frames.reset();
+    L.rx.reset();
+    L.dropOutput();
+    L.writeBlocked = false;
+    L.peerGone = false;
+    if (master_ >= 0) ::tcflush(master_, TCOFLUSH);
+  }
+  return opened;
+}
+
+std::int64_t PtyServer::flush(Loop& L, std::int64_t now) {
+  const bool paced = pacing_.load();
+  while (!L.out.empty() && !L.writeBlocked) {
+    auto& c = L.out.front();
+    if (c.notBefore > now) return c.notBefore;
+    std::size_t n = c.bytes.size() - c.sent;
+    if (paced) {
+      // Every byte whose last bit has crossed the line by now goes out in one write.
+      std::size_t due = 0;
+      while (due < n) {
+        if (L.nextByteDue < 0) L.nextByteDue = L.tx.next(c.notBefore);
+        if (L.nextByteDue > now) break;
+        ++due;
+        L.nextByteDue = -1;
+        if (due < n) L.nextByteDue = L.tx.next(c.notBefore);
+      }
+      if (due == 0) return L.nextByteDue;
+      n = due;
+    }
+    // Bytes written while no tool has the port open would wait in the tty for
+    // the next one that opens it; a closed port loses them instead.
+    pollfd hup{master_, 0, 0};
+    if (::poll(&hup, 1, 0) == 1 && (hup.revents & POLLHUP)) return -1;
+    if (newSession(L)) return -1;
+    const ssize_t w = ::write(master_, c.bytes.data() + c.sent, n);
+    if (w < 0) {
+      if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        L.writeBlocked = true;
         break;
       }
+      if (errno == EINTR) continue;
+      L.dropOutput();  // EIO: nobody is listening
+      break;
     }
+    c.sent += static_cast<std::size_t>(w);
+    if (c.sent == c.bytes.size()) L.out.pop_front();
+    if (paced && static_cast<std::size_t>(w) < n) L.nextByteDue = -1;
+  }
+  return -1;
+}
+
+void PtyServer::queueRawOutput(Loop& L, std::int64_t now) {
+  std::lock_guard lk(mu_);
+  while (!rawOut_.empty()) {
+    if (!L.peerGone && master_ >= 0)
+      droppedReplies_ += L.queue({now, std::move(rawOut_.front())}, options_.maxQueuedReplies);
+    rawOut_.pop_front();
+  }
+}
+
+void PtyServer::answerDueRequests(Loop& L, std::int64_t now) {
+  while (!L.pending.empty() && L.pending.front().due <= now && master_ >= 0) {
+    handle(L, L.pending.front(), now);
+    if (master_ < 0) break;
+    L.pending.pop_front();
+  }
+}
+
+int PtyServer::waitForEvents(Loop& L, std::int64_t now) {
+  std::int64_t wakeAt = -1;
+  if (master_ >= 0 && !L.peerGone) wakeAt = flush(L, now);
+  if (!L.pending.empty()) {
+    const std::int64_t d = L.pending.front().due;
+    wakeAt = wakeAt < 0 ? d : std::min(wakeAt, d);
+  }
+
+  pollfd* fds = L.fds;
+  fds[0] = {wake_[0], POLLIN, 0};
+  fds[1] = {watch_, POLLIN, 0};
+  fds[2] = {master_, 0, 0};
+  L.nfds = 2;
+  if (master_ >= 0 && !L.peerGone) {
+    fds[2].events = POLLIN | (L.writeBlocked ? POLLOUT : 0);
+    L.nfds = 3;
+  }
+  if (L.peerGone && master_ >= 0 && watch_ < 0) {
+    // No tool has the port open and no event will say when one opens it: look
+    // again shortly.
+    const std::int64_t d = now + 2'000'000;
+    wakeAt = wakeAt < 0 ? d : std::min(wakeAt, d);
+    L.peerGone = false;
+  }
+  timespec ts{};
+  timespec* tsp = nullptr;
+  if (wakeAt >= 0) {
+    const std::int64_t wait = std::max<std::int64_t>(0, wakeAt - now);
+    ts.tv_sec = static_cast<time_t>(wait / 1'000'000'000);
+    ts.tv_nsec = static_cast<long>(wait % 1'000'000'000);
+    tsp = &ts;
+  }
+  return ::ppoll(fds, L.nfds, tsp, nullptr);
+}
+
+void PtyServer::readRequests(Loop& L, std::vector<std::uint8_t>& buf) {
+  for (;;) {
+    newSession(L);
+    const ssize_t n = ::read(master_, buf.data(), buf.size());
+    if (n > 0) {
+      const std::int64_t t = monoNs();
+      const bool paced = pacing_.load();
+      for (ssize_t i = 0; i < n; ++i) {
+        const std::int64_t arrival = paced ? L.rx.next(t) : t;
+        for (Request& req : L.frames.feed(&buf[i], 1)) L.pending.push_back({arrival, std::move(req)});
+      }
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    // EIO (or end of file): the last slave descriptor was closed. Requests
+    // already received still take effect in the valve, but no reply is kept
+    // for the next tool that opens the port.
+    answerAllPending(L);
+    if (master_ < 0) break;
+    L.peerGone = true;
+    L.frames.reset();
+    L.rx.reset();
+    L.dropOutput();
+    L.writeBlocked = false;
+    break;
   }
 }
 

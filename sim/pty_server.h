@@ -84,7 +84,31 @@ class PtyServer {
 
  private:
   struct Loop;
+  struct Pending;
+  // The serving thread: each round queues unsolicited bytes, answers the
+  // requests that are due, writes what the line lets through, waits for the
+  // next event and reads what the tool sent.
   void run();
+  void queueRawOutput(Loop& L, std::int64_t now);
+  void answerDueRequests(Loop& L, std::int64_t now);
+  // Writes due output, then waits until the next deadline or event; returns
+  // what ppoll returns, the descriptors it watched in the loop's state.
+  int waitForEvents(Loop& L, std::int64_t now);
+  void readRequests(Loop& L, std::vector<std::uint8_t>& buf);
+  // Logs one request that has completely arrived and queues its reply (or
+  // what a fault makes of it).
+  void handle(Loop& L, Pending& p, std::int64_t now);
+  // Answers every waiting request at once; false when one hung the line up.
+  bool answerAllPending(Loop& L);
+  // A tool opened the port: what was queued for an earlier session (a late
+  // reply, unsolicited bytes) and anything still in the tty from then is
+  // dropped, so that a new session starts clean. Checked before every read and
+  // write of the master, so an open is always seen before the bytes the new
+  // client sends.
+  bool newSession(Loop& L);
+  // Writes every output byte that is due; returns the time the next one is
+  // due (or -1 when nothing waits, or when it waits for the line to drain).
+  std::int64_t flush(Loop& L, std::int64_t now);
 
   ValveModel& model_;
   PtyOptions options_;

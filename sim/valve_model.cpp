@@ -920,7 +920,7 @@ std::optional<std::vector<std::uint8_t>> ValveModel::readRawState(int reg) {
     case 37: {
       static const int Base[] = {23, 45, 74};
       const int base = Base[reg - 35];
-      for (int i = 0; i < 22; ++i) putLe(out, d_->params[base + i]);
+      for (int i = 0; i < proto::LinTableValues; ++i) putLe(out, d_->params[base + i]);
       return out;
     }
     case proto::SerialNumberRegister: return std::vector<std::uint8_t>(d_->serial.begin(), d_->serial.end());

@@ -75,15 +75,13 @@ int usageError(const std::string& what) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Everything the command line sets.
+struct Options {
   sim::ValveConfig config;
   int com = 3;
   std::string portsFolder;
   bool registerPort = true;
   sim::PtyOptions ptyOptions;
-  ptyOptions.pacing = true;
   std::vector<sim::Fault> faults;
   std::optional<std::pair<std::uint32_t, float>> stop;
   std::optional<std::vector<std::uint32_t>> history;
@@ -92,6 +90,16 @@ int main(int argc, char** argv) {
   std::optional<int> controlPort;
   std::vector<sim::TraceRecord> recording;
 
+  std::filesystem::path folder() const {
+    return portsFolder.empty() ? sim::defaultPortsFolder() : std::filesystem::path(portsFolder);
+  }
+};
+
+// Reads the command line into `o`. The exit status when the program ends here
+// (--help, a usage error), nothing when it goes on.
+std::optional<int> parseOptions(int argc, char** argv, Options& o) {
+  sim::ValveConfig& config = o.config;
+  o.ptyOptions.pacing = true;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -101,13 +109,13 @@ int main(int argc, char** argv) {
       return 0;
     } else if (a == "--com") {
       if (!parseUnsigned(value(), n) || n < 1 || n > 16) return usageError("--com needs 1..16");
-      com = static_cast<int>(n);
+      o.com = static_cast<int>(n);
     } else if (a == "--ports") {
       const char* v = value();
       if (!v) return usageError("--ports needs a folder");
-      portsFolder = v;
+      o.portsFolder = v;
     } else if (a == "--no-register") {
-      registerPort = false;
+      o.registerPort = false;
     } else if (a == "--state") {
       const char* v = value();
       if (!v) return usageError("--state needs a file");
@@ -115,7 +123,7 @@ int main(int argc, char** argv) {
     } else if (a == "--cfg") {
       const char* v = value();
       if (!v) return usageError("--cfg needs a file");
-      cfgFile = v;
+      o.cfgFile = v;
     } else if (a == "--positions") {
       const char* v = value();
       if (!v || (std::strcmp(v, "2") != 0 && std::strcmp(v, "3") != 0))
@@ -155,7 +163,7 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       const float f = std::strtof(val.c_str(), &end);
       if (!parseUnsigned(code.c_str(), n) || n > 255 || !end || *end) return usageError("bad --stop");
-      stop = {static_cast<std::uint32_t>(n), f};
+      o.stop = {static_cast<std::uint32_t>(n), f};
     } else if (a == "--history") {
       const char* v = value();
       if (!v) return usageError("--history needs codes");
@@ -170,42 +178,45 @@ int main(int argc, char** argv) {
         if (q == std::string::npos) break;
         p = q + 1;
       }
-      history = codes;
+      o.history = codes;
     } else if (a == "--hold") {
       const char* v = value();
       const auto hold = v ? sim::parseStateHold(v) : std::nullopt;
       if (!hold) return usageError(std::string("bad --hold ") + (v ? v : ""));
-      holds.push_back(*hold);
+      o.holds.push_back(*hold);
     } else if (a == "--pacing") {
-      ptyOptions.pacing = true;
+      o.ptyOptions.pacing = true;
     } else if (a == "--no-pacing") {
-      ptyOptions.pacing = false;
+      o.ptyOptions.pacing = false;
     } else if (a == "--fault") {
       const char* v = value();
       auto f = v ? sim::parseFault(v) : std::nullopt;
       if (!f) return usageError(std::string("bad --fault ") + (v ? v : ""));
-      faults.push_back(*f);
+      o.faults.push_back(*f);
     } else if (a == "--control") {
       if (!parseUnsigned(value(), n) || n > 65535) return usageError("--control needs a port number");
-      controlPort = static_cast<int>(n);
+      o.controlPort = static_cast<int>(n);
     } else if (a == "--recording") {
       const char* v = value();
       if (!v) return usageError("--recording needs a file");
       std::string error;
       auto loaded = sim::loadRecordingCsv(v, error);
       if (!loaded) return usageError(std::string("bad --recording ") + v + ": " + error);
-      recording = std::move(*loaded);
+      o.recording = std::move(*loaded);
     } else if (a == "--log") {
       const char* v = value();
       if (!v) return usageError("--log needs a file");
-      ptyOptions.logFile = v;
+      o.ptyOptions.logFile = v;
     } else {
       return usageError("unknown option " + a);
     }
   }
+  return std::nullopt;
+}
 
-  // SIGINT and SIGTERM are taken by sigwait below; block them before any thread
-  // starts so that every thread inherits the mask.
+// SIGINT, SIGTERM and SIGHUP are taken by sigwait at the end; they are blocked
+// before any thread starts so that every thread inherits the mask.
+sigset_t blockEndingSignals() {
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
@@ -213,14 +224,18 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+  return signals;
+}
 
-  sim::ValveModel model(config);
-  if (!cfgFile.empty()) {
+// The valve as the options set it up; false when the configuration file
+// cannot be read (said on standard error).
+bool setUpModel(sim::ValveModel& model, const Options& o) {
+  if (!o.cfgFile.empty()) {
     std::array<sim::Bank, 3> banks;
     std::string error;
-    if (!sim::readCfgBanks(cfgFile, banks, error)) {
-      std::cerr << "valve-sim: " << cfgFile << ": " << error << "\n";
-      return 1;
+    if (!sim::readCfgBanks(o.cfgFile, banks, error)) {
+      std::cerr << "valve-sim: " << o.cfgFile << ": " << error << "\n";
+      return false;
     }
     for (int b = 0; b < 3; ++b) model.setUserBank(b, banks[b]);
     // Profile selection: the active profile's stored values become the working ones.
@@ -229,54 +244,79 @@ int main(int argc, char** argv) {
   // Whoever watches the simulator sees when the valve enters or leaves LVDT
   // calibration, the one state in which it drives a coil on its own.
   model.setCalibrationListener([](float value) { std::cerr << "valve-sim: " << sim::describeCalibration(value) << "\n"; });
-  if (stop) model.setStop(stop->first, stop->second);
-  if (history) model.setErrorHistory(*history);
-  for (const auto& [reg, word] : holds) model.setState(reg, word);
-  if (!recording.empty()) model.setTraceRecording(recording);
+  if (o.stop) model.setStop(o.stop->first, o.stop->second);
+  if (o.history) model.setErrorHistory(*o.history);
+  for (const auto& [reg, word] : o.holds) model.setState(reg, word);
+  if (!o.recording.empty()) model.setTraceRecording(o.recording);
+  return true;
+}
 
-  sim::PtyServer server(model, ptyOptions);
+// Announces the pty in the port-map folder as COMn. Throws when it cannot.
+std::unique_ptr<sim::PortRegistration> registerPort(const Options& o, const sim::PtyServer& server) {
+  const std::filesystem::path folder = o.folder();
+  try {
+    auto registration = std::make_unique<sim::PortRegistration>(folder, o.com, server.slavePath());
+    std::cerr << "valve-sim: registered as COM" << o.com << " (" << registration->linkPath().string()
+              << " -> " << server.slavePath() << ")\n";
+    return registration;
+  } catch (const std::exception& e) {
+    std::cerr << "valve-sim: cannot register COM" << o.com << " in " << folder.string() << ": "
+              << e.what() << "\n";
+    throw;
+  }
+}
+
+// What is being simulated, on standard error.
+void describeValve(const Options& o, const sim::ValveModel& model) {
+  const sim::ValveConfig& config = o.config;
+  std::cerr << "valve-sim: " << (config.threePositions ? "3" : "2") << " positions, "
+            << (config.voltageInput ? "voltage" : "current") << " input, "
+            << (config.lvdt ? "with" : "without") << " LVDT, firmware " << config.firmware
+            << ", line pacing " << (o.ptyOptions.pacing ? "on" : "off") << "\n";
+  std::cerr << "valve-sim: serial number \"" << model.serialNumber() << "\", type \""
+            << model.deviceType() << "\", active profile " << model.activeProfile() + 1 << "\n";
+  if (!config.stateFile.empty()) std::cerr << "valve-sim: EEPROM state in " << config.stateFile << "\n";
+  if (!o.cfgFile.empty()) std::cerr << "valve-sim: user profiles from " << o.cfgFile << "\n";
+  if (!o.recording.empty())
+    std::cerr << "valve-sim: serving a recording of " << o.recording.size() << " samples\n";
+  for (const auto& f : o.faults) std::cerr << "valve-sim: fault " << sim::describeFault(f) << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (const std::optional<int> status = parseOptions(argc, argv, o)) return *status;
+  sigset_t signals = blockEndingSignals();
+
+  sim::ValveModel model(o.config);
+  if (!setUpModel(model, o)) return 1;
+
+  sim::PtyServer server(model, o.ptyOptions);
   try {
     server.start();
   } catch (const std::exception& e) {
     std::cerr << "valve-sim: cannot open a pseudo-terminal: " << e.what() << "\n";
     return 1;
   }
-  for (const auto& f : faults) server.injectFault(f);
+  for (const auto& f : o.faults) server.injectFault(f);
 
   std::cout << server.slavePath() << std::endl;  // alone on the first line, flushed
 
   std::unique_ptr<sim::PortRegistration> registration;
-  if (registerPort) {
-    const std::filesystem::path folder =
-        portsFolder.empty() ? sim::defaultPortsFolder() : std::filesystem::path(portsFolder);
+  if (o.registerPort) {
     try {
-      registration = std::make_unique<sim::PortRegistration>(folder, com, server.slavePath());
-      std::cerr << "valve-sim: registered as COM" << com << " (" << registration->linkPath().string()
-                << " -> " << server.slavePath() << ")\n";
-    } catch (const std::exception& e) {
-      std::cerr << "valve-sim: cannot register COM" << com << " in " << folder.string() << ": "
-                << e.what() << "\n";
+      registration = registerPort(o, server);
+    } catch (const std::exception&) {
       server.stop();
       return 1;
     }
   }
-  std::cerr << "valve-sim: " << (config.threePositions ? "3" : "2") << " positions, "
-            << (config.voltageInput ? "voltage" : "current") << " input, "
-            << (config.lvdt ? "with" : "without") << " LVDT, firmware " << config.firmware
-            << ", line pacing " << (ptyOptions.pacing ? "on" : "off") << "\n";
-  std::cerr << "valve-sim: serial number \"" << model.serialNumber() << "\", type \""
-            << model.deviceType() << "\", active profile " << model.activeProfile() + 1 << "\n";
-  if (!config.stateFile.empty()) std::cerr << "valve-sim: EEPROM state in " << config.stateFile << "\n";
-  if (!cfgFile.empty()) std::cerr << "valve-sim: user profiles from " << cfgFile << "\n";
-  if (!recording.empty())
-    std::cerr << "valve-sim: serving a recording of " << recording.size() << " samples\n";
-  for (const auto& f : faults) std::cerr << "valve-sim: fault " << sim::describeFault(f) << "\n";
-  const std::filesystem::path folder =
-      portsFolder.empty() ? sim::defaultPortsFolder() : std::filesystem::path(portsFolder);
-  sim::ControlServer control(model, server, folder);
-  if (controlPort) {
+  describeValve(o, model);
+  sim::ControlServer control(model, server, o.folder());
+  if (o.controlPort) {
     try {
-      control.start(*controlPort);
+      control.start(*o.controlPort);
     } catch (const std::exception& e) {
       std::cerr << "valve-sim: cannot open the control port: " << e.what() << "\n";
       return 1;

@@ -33,8 +33,6 @@
 
 namespace tvx::app {
 
-TPgm* Pgm = nullptr;
-
 namespace {
 
 // Controls on which a mouse press switches the periodic status refresh off.
@@ -57,7 +55,6 @@ constexpr const char* UnsignedNumericFields[] = {
 
 TPgm::TPgm(QWidget* parent) : QWidget(parent) {
   InitProgramResources();
-  Pgm = this;
   setObjectName(QStringLiteral("Pgm"));
   setWindowIcon(QIcon(QString::fromLatin1(IconResource)));
   // A fixed window with a system menu and a minimise button.
@@ -94,7 +91,6 @@ TPgm::~TPgm() {
   remote::KnownOutputs().setChangedHook({});
   ui::SetAccessStateSource({});
   ui::SetAfterEscapedErrorHook({});
-  if (Pgm == this) Pgm = nullptr;
 }
 
 void TPgm::ConnectHandlers() {

@@ -483,7 +483,4 @@ class TPgm : public QWidget {
   bool in2Known_ = false;
 };
 
-// The main window while it exists.
-extern TPgm* Pgm;
-
 }  // namespace tvx::app

@@ -39,7 +39,11 @@ inline constexpr std::size_t TraceSampleLength = 12;
 inline constexpr std::size_t TraceSamples = 500;
 
 inline constexpr int LinTableRegisterFirst = 35;  // tables 1..3 are registers 35..37
-inline constexpr std::size_t LinTableLength = 88;
+// A linearisation table has eleven points: the measured values of points 0 to
+// 10, then their corrected values, one 32-bit word each.
+inline constexpr int LinTablePoints = 11;
+inline constexpr int LinTableValues = 2 * LinTablePoints;
+inline constexpr std::size_t LinTableLength = 4 * LinTableValues;  // 88 bytes
 
 inline constexpr int SerialNumberRegister = 40;
 inline constexpr int DeviceTypeRegister = 41;

@@ -6,6 +6,7 @@
 #include "link/comm_error.h"
 #include "params/conversions.h"
 #include "params/register_map.h"
+#include "view/no_value.h"
 
 namespace tvx::params {
 
@@ -100,7 +101,7 @@ CoilCurrentCheck CheckCoilCurrents(std::string_view iminText, std::string_view i
                                    int accessLevel, char sep) {
   CoilCurrentCheck out;
   const double limit = CurrentLimit(accessLevel);
-  if (imaxText == "---") {
+  if (imaxText == view::NoValueText) {
     out.stopped = true;
     return out;
   }

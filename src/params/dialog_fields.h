@@ -1,11 +1,12 @@
 // The float fields of a service dialog: read into a field, converted back,
-// written all or nothing.
+// written all or nothing once the dialog's OK has checked them.
 #pragma once
 
 #include "link/exchanges.h"
 #include "view/dialog_view.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,16 +21,33 @@ std::uint32_t ReadFloatIntoField(view::DialogView& view, std::string_view name, 
 // is thrown.
 std::uint32_t FloatFieldWord(view::DialogView& view, std::string_view name);
 
-// Writes float fields ({name, reg} each) to their registers in order, all or
-// nothing: every field is converted before the first frame. Returns the words
-// written, in the fields' order.
+// The words of float fields ({name, reg} each), in the fields' order, every
+// one converted before any is sent. The first text that does not convert is
+// shown to the view, then its ConversionError is thrown.
 template <class Fields>
-std::vector<std::uint32_t> WriteFloatFields(view::DialogView& view, const Fields& fields) {
+std::vector<std::uint32_t> FloatFieldWords(view::DialogView& view, const Fields& fields) {
   std::vector<std::uint32_t> words;
   for (const auto& f : fields) words.push_back(FloatFieldWord(view, f.name));
-  std::size_t i = 0;
-  for (const auto& f : fields) link::WriteRegister(f.reg, words[i++]);
   return words;
+}
+
+// Shows the dialog; OK closes it only when every float field converts. The
+// fields' words on OK, nothing on cancel.
+template <class Fields>
+std::optional<std::vector<std::uint32_t>> RunFloatFieldDialog(view::DialogView& view, const Fields& fields) {
+  if (!view.run([&] {
+        FloatFieldWords(view, fields);
+        return true;
+      }))
+    return std::nullopt;
+  return FloatFieldWords(view, fields);
+}
+
+// Writes the words to the fields' registers in order.
+template <class Fields>
+void WriteFieldWords(const Fields& fields, const std::vector<std::uint32_t>& words) {
+  std::size_t i = 0;
+  for (const auto& f : fields) link::WriteRegister(f.reg, words.at(i++));
 }
 
 }  // namespace tvx::params

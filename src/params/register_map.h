@@ -110,14 +110,6 @@ inline constexpr int DAC_Imax = 121;
 inline constexpr int StartDelay = 122;
 }  // namespace reg
 
-// A linearisation table of eleven points: register base + p holds the measured
-// value of point p, base + 11 + p its corrected value.
-inline constexpr int LinTablePoints = 11;
-constexpr int LinTableMeasuredRegister(int base, int point) { return base + point; }
-constexpr int LinTableCorrectedRegister(int base, int point) {
-  return base + LinTablePoints + point;
-}
-
 // Bit of the error mask (register 67) that makes the temperature limit come
 // from register 115.
 inline constexpr std::uint32_t ErrorMaskTemperatureLimitBit = 0x8000u;

@@ -9,6 +9,7 @@
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,7 +22,7 @@ namespace {
 constexpr int FieldLength = 6;
 }  // namespace
 
-TAutoForm::TAutoForm(QWidget* parent) : QDialog(parent) {
+TAutoForm::TAutoForm(QWidget* parent) : CheckedDialog(parent) {
   setObjectName(QStringLiteral("AutoForm"));
   setWindowTitle(DesignText(" Symulacja wartości zadanej"));
   auto& f = components_;
@@ -37,7 +38,7 @@ TAutoForm::TAutoForm(QWidget* parent) : QDialog(parent) {
   AutoSquare = ui::MakeRadioButton(f, this, "AutoSquare", {16, 88, 110, 19}, DesignText("&prostokąt"));
   AutoTriangle = ui::MakeRadioButton(f, this, "AutoTriangle", {16, 112, 110, 19}, DesignText("&trójkąt"));
 
-  const QString notRead = QStringLiteral("---");
+  const QString notRead = QString::fromLatin1(view::NoValueText);
   Label1 = ui::MakeLabel(f, this, "Label1", 140, 42, DesignText("Amplituda [V]"));
   Amplitude = ui::MakeEdit(f, this, "Amplitude", {256, 39, 64, 21}, FieldLength, notRead);
   Label2 = ui::MakeLabel(f, this, "Label2", 140, 74, DesignText("Częstotliwość [Hz]"));

@@ -3,9 +3,9 @@
 // modally by OpenTestSignalDialog.
 #pragma once
 
+#include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
-#include <QDialog>
 
 class QPushButton;
 class QRadioButton;
@@ -17,7 +17,7 @@ class ValveField;
 
 namespace tvx::remote {
 
-class TAutoForm : public QDialog {
+class TAutoForm : public ui::CheckedDialog {
   Q_OBJECT
  public:
   explicit TAutoForm(QWidget* parent);

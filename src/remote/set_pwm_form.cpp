@@ -8,6 +8,7 @@
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -22,11 +23,11 @@ namespace {
 constexpr int FieldLength = 6;
 }  // namespace
 
-TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions) : QDialog(parent), threePositions_(threePositions) {
+TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions) : CheckedDialog(parent), threePositions_(threePositions) {
   setObjectName(QStringLiteral("SetPWMForm"));
   setWindowTitle(DesignText("Sterowanie ręczne wyjściami PWM"));
   auto& f = components_;
-  const QString notRead = QStringLiteral("---");
+  const QString notRead = QString::fromLatin1(view::NoValueText);
 
   Label1 = ui::MakeLabel(f, this, "Label1", 12, 10, DesignText("PWM %"));
   Label2 = ui::MakeLabel(f, this, "Label2", 76, 10, DesignText("PWM"));
@@ -73,7 +74,7 @@ void TSetPWMForm::FieldKeyUp(QObject* field) {
 }
 
 void TSetPWMForm::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
+  CheckedDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 

@@ -4,10 +4,10 @@
 #pragma once
 
 #include "remote/manual_outputs.h"
+#include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 #include "ui/form_dialog_view.h"
 
-#include <QDialog>
 
 #include <set>
 
@@ -21,7 +21,7 @@ class ValveField;
 
 namespace tvx::remote {
 
-class TSetPWMForm : public QDialog {
+class TSetPWMForm : public ui::CheckedDialog {
   Q_OBJECT
  public:
   static constexpr int ClientWidth = 287;

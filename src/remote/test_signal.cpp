@@ -33,10 +33,11 @@ void TestSignalSetup(view::DialogView& dialog) {
   const std::string_view radio = WaveformRadioOf(link::ReadParameter(reg::AutoWaveform));
   for (const WaveformRadio& w : Waveforms) dialog.setChecked(w.name, w.name == radio);
 
-  if (!dialog.run()) return;
+  const auto words = params::RunFloatFieldDialog(dialog, SignalFields);
+  if (!words) return;
 
   link::ChangeLogScope logged("Auto");
-  params::WriteFloatFields(dialog, SignalFields);
+  params::WriteFieldWords(SignalFields, *words);
   std::uint32_t code = 0;
   for (const WaveformRadio& w : Waveforms)
     if (w.code != 0 && dialog.isChecked(w.name)) {

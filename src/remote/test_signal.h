@@ -34,7 +34,8 @@ std::string_view WaveformRadioOf(std::uint32_t word);
 
 // Reads 105 to 108 into the dialog and shows it; on OK writes the three
 // fields (unchanged ones as the words read) and the code of the checked radio
-// button (0 when none is checked). Cancel writes nothing.
+// button (0 when none is checked). Cancel writes nothing. OK closes the dialog
+// only when all three fields convert.
 void TestSignalSetup(view::DialogView& dialog);
 
 }  // namespace tvx::remote

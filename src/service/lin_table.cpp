@@ -1,6 +1,7 @@
 #include "service/lin_table.h"
 
 #include "link/change_log.h"
+#include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "link/protocol.h"
 #include "params/conversions.h"
@@ -71,9 +72,17 @@ std::string CellText(std::uint32_t word, char decimalSeparator) {
 
 std::string FirstMeasuredText(LinTableKind kind) { return kind == LinTableKind::Lvdt ? "-100,000" : "0,000"; }
 
-LinTableWords CellWords(const std::array<view::FieldValue, TableValues>& cells) {
+LinTableWords CellWords(const std::array<view::FieldValue, TableValues>& cells,
+                        const std::function<void(int cell)>& failed) {
   LinTableWords words{};
-  for (std::size_t k = 0; k < cells.size(); ++k) words[k] = params::ParseFloatWord(cells[k]);
+  for (std::size_t k = 0; k < cells.size(); ++k) {
+    try {
+      words[k] = params::ParseFloatWord(cells[k]);
+    } catch (const link::ConversionError&) {
+      if (failed) failed(static_cast<int>(k));
+      throw;
+    }
+  }
   return words;
 }
 

@@ -9,11 +9,13 @@
 // configuration word, held in memory between a parameter read and a send.
 #pragma once
 
+#include "link/protocol.h"
 #include "view/field_value.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -44,8 +46,8 @@ LinTableKind KindOfOpener(std::string_view name);
 // The use flag of a table among the held flags.
 bool& UseFlagOf(params::HeldParameters& held, LinTableKind kind);
 
-inline constexpr int Points = 11;
-inline constexpr int TableValues = 2 * Points;  // measured values of points 0..10, then corrected values
+inline constexpr int Points = proto::LinTablePoints;
+inline constexpr int TableValues = proto::LinTableValues;  // measured values of points 0..10, then corrected values
 using LinTableWords = std::array<std::uint32_t, TableValues>;
 
 // The 22 words of a table's block.
@@ -61,9 +63,11 @@ std::string FirstMeasuredText(LinTableKind kind);
 inline constexpr const char* LastMeasuredText = "100,000";
 
 // The words to send for the 22 cells (measured 0..10, corrected 0..10): an
-// unchanged cell gives back the word read, an edited one is converted. Throws
-// ConversionError at the first cell that does not hold a number.
-LinTableWords CellWords(const std::array<view::FieldValue, TableValues>& cells);
+// unchanged cell gives back the word read, an edited one is converted. At the
+// first cell that does not hold a number, `failed` is told its index, then
+// ConversionError is thrown.
+LinTableWords CellWords(const std::array<view::FieldValue, TableValues>& cells,
+                        const std::function<void(int cell)>& failed = {});
 
 // ---- the chart ------------------------------------------------------------------
 

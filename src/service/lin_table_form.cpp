@@ -1,6 +1,7 @@
 #include "service/lin_table_form.h"
 
 #include "ui/application.h"
+#include "ui/checked_dialog.h"
 #include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
 #include "ui/tab_order.h"
@@ -83,7 +84,7 @@ class TLinTableForm::CellDelegate : public QStyledItemDelegate {
   mutable QPersistentModelIndex editingIndex_;
 };
 
-TLinTableForm::TLinTableForm(QWidget* parent) : QDialog(parent) {
+TLinTableForm::TLinTableForm(QWidget* parent) : CheckedDialog(parent) {
   setObjectName(QStringLiteral("LinTableForm"));
   setWindowTitle(DesignText(DesignCaption));
   setFixedSize(574, 370);
@@ -137,7 +138,8 @@ TLinTableForm::TLinTableForm(QWidget* parent) : QDialog(parent) {
                               QStringLiteral("linearyzuj pomiary zgodnie z tabelą"));
   SendTable = ui::MakeButton(f, this, "SendTable", {376, 333, 86, 27}, DesignText("  OK "), DesignText(SendTableHint));
   Cancel = ui::MakeButton(f, this, "Cancel", {472, 333, 86, 27}, DesignText(" Anuluj "));
-  connect(SendTable, &QPushButton::clicked, this, [this] { ui::RunGuarded([this] { SendTableClick(); }); });
+  setOkCheck([this] { return TakeAnswer(); });
+  connect(SendTable, &QPushButton::clicked, this, &TLinTableForm::SendTableClick);
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
   ui::SetReadingTabOrder(this);
 }
@@ -183,13 +185,23 @@ view::FieldValue TLinTableForm::Cell(int column, int row) const {
   return {text.toStdString(), unchanged ? std::optional<std::uint32_t>(word.toUInt()) : std::nullopt};
 }
 
-void TLinTableForm::SendTableClick() {
+void TLinTableForm::SendTableClick() { accept(); }
+
+bool TLinTableForm::TakeAnswer() {
   std::array<view::FieldValue, TableValues> cells;
   for (int k = 0; k < TableValues; ++k) cells[k] = Cell(1 + k / Points, 1 + k % Points);
   // All or nothing: a cell that is no number leaves the editor open.
-  answer_.words = CellWords(cells);
+  answer_.words = CellWords(cells, [this](int k) { ShowFailedCell(k); });
   answer_.use = UseTable->isChecked();
-  accept();
+  return true;
+}
+
+void TLinTableForm::ShowFailedCell(int k) {
+  const int row = 1 + k % Points;
+  const int column = 1 + k / Points;
+  LinTable->setCurrentCell(row, column);
+  LinTable->editItem(LinTable->item(row, column));
+  ui::FocusFailedField(delegate_->EditorOf(row, column));
 }
 
 void TLinTableForm::LinTableKeyUp() {
@@ -213,12 +225,12 @@ bool TLinTableForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TLinTableForm::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
+  CheckedDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) DrawChart();
 }
 
 void TLinTableForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
+  CheckedDialog::showEvent(event);
   DrawChart();
 }
 

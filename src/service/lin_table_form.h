@@ -5,9 +5,9 @@
 #pragma once
 
 #include "service/lin_table.h"
+#include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
-#include <QDialog>
 #include <QImage>
 
 class QCheckBox;
@@ -22,7 +22,7 @@ class Label;
 
 namespace tvx::service {
 
-class TLinTableForm : public QDialog, public LinTableEditor {
+class TLinTableForm : public ui::CheckedDialog, public LinTableEditor {
   Q_OBJECT
  public:
   explicit TLinTableForm(QWidget* parent = nullptr);
@@ -47,7 +47,8 @@ class TLinTableForm : public QDialog, public LinTableEditor {
   // of the range and the chart is drawn again.
   void LinTableKeyUp();
   // Converts the 22 cells; on the first that does not hold a number the error
-  // is shown and the editor stays open, otherwise it closes with OK.
+  // is shown and the editor stays open with that cell in edit, its text
+  // selected; otherwise it closes with OK.
   void SendTableClick();
   // Draws the chart from the cells; never asks or reports anything.
   void DrawChart();
@@ -66,6 +67,9 @@ class TLinTableForm : public QDialog, public LinTableEditor {
  private:
   class CellDelegate;
   view::FieldValue Cell(int column, int row) const;
+  // The check of OK: the answer from the cells.
+  bool TakeAnswer();
+  void ShowFailedCell(int cell);
 
   LinTableKind kind_ = LinTableKind::SolenoidA;
   LinTableAnswer answer_;

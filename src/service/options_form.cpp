@@ -7,6 +7,7 @@
 #include "params/valve_state.h"
 #include "service/options_settings.h"
 #include "ui/application.h"
+#include "ui/checked_dialog.h"
 #include "ui/number_fields.h"
 #include "ui/numeric_key_filter.h"
 #include "ui/prompts.h"
@@ -19,6 +20,8 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <utility>
 
 namespace tvx::service {
 
@@ -64,7 +67,7 @@ constexpr const char* TextHint = " Maksymalnie 40 dowolnych znaków ";
 
 }  // namespace
 
-TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : QDialog(parent) {
+TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : CheckedDialog(parent) {
   OptionsForm = this;
   setObjectName(QStringLiteral("OptionsForm"));
   setWindowTitle(DesignText(" Opcje konfiguracji rozdzielacza"));
@@ -122,6 +125,13 @@ TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : QDialog(parent)
   connect(Dither_Freq, &QLineEdit::textChanged, this, [this] { Dither_FreqChange(); });
 
   for (ui::ValveField* field : {Ramp_Start_Delay, Dither_Ampl, Dither_Freq}) ui::InstallNumericKeyFilter(field);
+  setOkCheck([this] {
+    checked_ = CheckOptionSettings(Settings(), ui::CurrentPrompts(), [this](std::string_view field) {
+      ui::FocusFailedField(qobject_cast<QLineEdit*>(
+          components_.object(QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size())))));
+    });
+    return checked_.has_value();
+  });
   AssignAccessTags();
   ui::SetReadingTabOrder(this);
 }
@@ -140,7 +150,7 @@ void TOptionsForm::AssignAccessTags() {
 void TOptionsForm::ApplyAccessRules() { components_.apply(ui::CurrentAccessStates()); }
 
 void TOptionsForm::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
+  CheckedDialog::changeEvent(event);
   if (event->type() != QEvent::ActivationChange) return;
   if (!isActiveWindow()) {
     // Qt has already made the next window active: none means the user went
@@ -154,13 +164,17 @@ void TOptionsForm::changeEvent(QEvent* event) {
     leftForOtherApplication_ = false;
     return;
   }
+  // Nor when the message of a failed OK closes: the dither state OK compares
+  // with stays the one of this showing, and the focus on the failing field.
+  if (activeAgainAfterFailedCheck()) return;
   FormActivate();
 }
 
 void TOptionsForm::showEvent(QShowEvent* event) {
   pwmReadFailed_ = false;
+  checked_.reset();
   leftForOtherApplication_ = false;
-  QDialog::showEvent(event);
+  CheckedDialog::showEvent(event);
 }
 
 void TOptionsForm::FormActivate() {
@@ -193,18 +207,29 @@ void TOptionsForm::Dither_FreqChange() {
 }
 
 void TOptionsForm::SendConfigClick() {
+  if (!okCheckPasses()) return;
   if (params::OptionsOkSetsDitherPwm(DitherAtActivation, Dither_Mode->isChecked(),
                                      ui::CurrentAccessStates().accessLevel))
     emit DitherPwmRequested();
-  accept();
+  QDialog::accept();
+}
+
+OptionSettings TOptionsForm::Settings() const {
+  // One byte per character; the valve's texts are single-byte.
+  return {Ramp_Start_Delay->value(),
+          Dither_Ampl->value(),
+          Dither_Freq->value(),
+          Serial_Number->text().toLatin1().toStdString(),
+          Device_Type->text().toLatin1().toStdString(),
+          PwmMaximum,
+          ui::DecimalSeparator()};
 }
 
 void TOptionsForm::SendSettings() {
-  // One byte per character; the valve's texts are single-byte.
-  SendOptionSettings({Ramp_Start_Delay->value(), Dither_Ampl->value(), Dither_Freq->value(),
-                      Serial_Number->text().toLatin1().toStdString(), Device_Type->text().toLatin1().toStdString(),
-                      PwmMaximum, ui::DecimalSeparator()},
-                     ui::CurrentPrompts());
+  // What OK checked; without an OK of this showing, checked now.
+  std::optional<CheckedOptionSettings> settings = std::exchange(checked_, std::nullopt);
+  if (!settings) settings = CheckOptionSettings(Settings(), ui::CurrentPrompts());
+  if (settings) SendCheckedOptionSettings(*settings);
 }
 
 void TOptionsForm::showOptionBits(const params::ConfigWord& word) {

@@ -5,12 +5,14 @@
 #pragma once
 
 #include "params/valve_state.h"
+#include "service/options_settings.h"
+#include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 #include "ui/valve_field.h"
 
-#include <QDialog>
 
 #include <cstdint>
+#include <optional>
 
 class QCheckBox;
 class QLineEdit;
@@ -26,7 +28,7 @@ class Label;
 
 namespace tvx::service {
 
-class TOptionsForm : public QDialog {
+class TOptionsForm : public ui::CheckedDialog {
   Q_OBJECT
  public:
   // The hint of Q51_PWM_Sequence names the transistor of the board variant
@@ -42,8 +44,8 @@ class TOptionsForm : public QDialog {
 
   // After the dialog closed with OK: registers 117 to 119 from the three
   // number fields, then the serial number (commands 90 to 99) and the valve
-  // type (commands 100 to 109) as ten words each. A field that does not hold
-  // an integer stops the sequence there.
+  // type (commands 100 to 109) as ten words each, as OK checked them (a field
+  // that does not hold an integer keeps the dialog open).
   void SendSettings();
 
   // The configuration word's option bits: shown on the boxes (a read) and
@@ -97,7 +99,8 @@ class TOptionsForm : public QDialog {
   // Colour checks of the dither fields.
   void Dither_AmplChange();
   void Dither_FreqChange();
-  // OK: checks the dither switch, then closes with the OK result.
+  // OK: checks the fields, then the dither switch, then closes with the OK
+  // result.
   void SendConfigClick();
 
  signals:
@@ -112,6 +115,10 @@ class TOptionsForm : public QDialog {
  private:
   void FormActivate();
   void AssignAccessTags();
+  OptionSettings Settings() const;
+
+  // What OK checked in this showing.
+  std::optional<CheckedOptionSettings> checked_;
 
   // A failed read of the PWM maximum is reported with a message box; closing
   // that box activates the dialog again, which must not read (and fail) again.

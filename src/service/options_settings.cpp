@@ -1,6 +1,7 @@
 #include "service/options_settings.h"
 
 #include "link/change_log.h"
+#include "link/comm_error.h"
 #include "link/exchanges.h"
 #include "params/conversions.h"
 #include "params/derived.h"
@@ -11,6 +12,8 @@ namespace tvx::service {
 
 namespace {
 constexpr const char* OptionsOperation = "Opcje";
+// The number fields' registers, in the order they are sent.
+constexpr int NumberRegisters[] = {params::reg::Ramp_Start_Delay, params::reg::Dither_Ampl, params::reg::Dither_Freq};
 }  // namespace
 
 void SendOptionSwitch(std::string_view boxName, bool on) {
@@ -22,13 +25,20 @@ void SendOptionSwitch(std::string_view boxName, bool on) {
 
 std::uint32_t ReadPwmMaximum() { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); }
 
-bool SendOptionSettings(const OptionSettings& settings, view::Questions& questions) {
-  const std::pair<int, const view::FieldValue*> fields[] = {{params::reg::Ramp_Start_Delay, &settings.rampStartDelay},
-                                                              {params::reg::Dither_Ampl, &settings.ditherAmplitude},
-                                                              {params::reg::Dither_Freq, &settings.ditherFrequency}};
-  std::uint32_t words[std::size(fields)] = {};
-  for (std::size_t i = 0; i < std::size(fields); ++i)
-    words[i] = params::FieldWord(*params::FindParameter(fields[i].first), *fields[i].second);
+std::optional<CheckedOptionSettings> CheckOptionSettings(const OptionSettings& settings, view::Questions& questions,
+                                                         const FailedOptionField& failed) {
+  const view::FieldValue* values[] = {&settings.rampStartDelay, &settings.ditherAmplitude,
+                                        &settings.ditherFrequency};
+  CheckedOptionSettings checked{{}, settings.serialNumber, settings.deviceType};
+  for (std::size_t i = 0; i < std::size(NumberRegisters); ++i) {
+    const params::ParameterRegister& row = *params::FindParameter(NumberRegisters[i]);
+    try {
+      checked.words[i] = params::FieldWord(row, *values[i]);
+    } catch (const link::ConversionError&) {
+      if (failed) failed(row.field);
+      throw;
+    }
+  }
   const params::FieldTexts text = [&](std::string_view field) -> std::optional<std::string> {
     if (field == "Dither_Ampl") return settings.ditherAmplitude.text;
     if (field == "Dither_Freq") return settings.ditherFrequency.text;
@@ -36,16 +46,26 @@ bool SendOptionSettings(const OptionSettings& settings, view::Questions& questio
   };
   if (!params::SendOutOfRange(questions,
                               params::OutOfRangeDitherFields(text, settings.pwmMaximum, settings.decimalSeparator)))
-    return false;
+    return std::nullopt;
+  return checked;
+}
 
+void SendCheckedOptionSettings(const CheckedOptionSettings& settings) {
   link::ChangeLogScope logged(OptionsOperation);
-  for (std::size_t i = 0; i < std::size(fields); ++i) link::WriteRegister(fields[i].first, words[i]);
+  for (std::size_t i = 0; i < std::size(NumberRegisters); ++i)
+    link::WriteRegister(NumberRegisters[i], settings.words[i]);
   const auto sendText = [](const std::string& text, int firstCommand) {
     const auto words = params::TextToWords(text);
     for (int k = 0; k < params::TextWords; ++k) link::SendCommand(firstCommand + k, words[static_cast<std::size_t>(k)]);
   };
   sendText(settings.serialNumber, params::cmd::SerialNumberFirst);
   sendText(settings.deviceType, params::cmd::DeviceTypeFirst);
+}
+
+bool SendOptionSettings(const OptionSettings& settings, view::Questions& questions) {
+  const std::optional<CheckedOptionSettings> checked = CheckOptionSettings(settings, questions);
+  if (!checked) return false;
+  SendCheckedOptionSettings(*checked);
   return true;
 }
 

@@ -6,7 +6,10 @@
 #include "view/field_value.h"
 #include "view/questions.h"
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,11 +33,29 @@ struct OptionSettings {
   char decimalSeparator = ',';
 };
 
+// What OK has checked: the words of registers 117 to 119 and the texts.
+struct CheckedOptionSettings {
+  std::array<std::uint32_t, 3> words{};
+  std::string serialNumber;
+  std::string deviceType;
+};
+
+// A field the check stopped at ("Ramp_Start_Delay", "Dither_Ampl",
+// "Dither_Freq").
+using FailedOptionField = std::function<void(std::string_view field)>;
+
+// The check of OK, before anything is sent: every number field holds an
+// integer (else the failing field is shown, then its ConversionError is
+// thrown), and dither values the dialog shows red pass only when the user says
+// yes to the question (nothing when not).
+std::optional<CheckedOptionSettings> CheckOptionSettings(const OptionSettings& settings, view::Questions& questions,
+                                                         const FailedOptionField& failed = {});
+
 // Registers 117 to 119, then the serial number (commands 90 to 99) and the
-// valve type (commands 100 to 109) as ten words each. All or nothing: a field
-// that does not hold an integer ends it with its ConversionError before the
-// first frame, and dither values the dialog shows red are sent only when the
-// user says yes to the question (false: nothing was sent).
+// valve type (commands 100 to 109) as ten words each.
+void SendCheckedOptionSettings(const CheckedOptionSettings& settings);
+
+// Both: all or nothing (false: nothing was sent).
 bool SendOptionSettings(const OptionSettings& settings, view::Questions& questions);
 
 }  // namespace tvx::service

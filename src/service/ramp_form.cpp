@@ -6,6 +6,7 @@
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -19,11 +20,11 @@ namespace {
 constexpr int TimeLength = 6;
 }  // namespace
 
-TRampForm::TRampForm(QWidget* parent, bool threePositions) : QDialog(parent) {
+TRampForm::TRampForm(QWidget* parent, bool threePositions) : CheckedDialog(parent) {
   setObjectName(QStringLiteral("RampForm"));
   setWindowTitle(DesignText("  Parametry rampy"));
   auto& f = components_;
-  const QString notRead = QStringLiteral("---");
+  const QString notRead = QString::fromLatin1(view::NoValueText);
 
   Label1 = ui::MakeLabel(f, this, "Label1", 24, 14, DesignText("Elektromagnes A"));
   Label2 = ui::MakeLabel(f, this, "Label2", 154, 14, DesignText("Elektromagnes B"));
@@ -61,8 +62,10 @@ TRampForm::TRampForm(QWidget* parent, bool threePositions) : QDialog(parent) {
 }
 
 void TRampForm::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) SendConfig->setFocus();
+  CheckedDialog::changeEvent(event);
+  // Back from the message of a failed OK, the focus stays on the failing field.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activeAgainAfterFailedCheck())
+    SendConfig->setFocus();
 }
 
 void OpenRampDialog(QWidget* parent, params::HeldParameters& held, bool heldFlagsRead, bool threePositions) {

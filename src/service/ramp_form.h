@@ -3,9 +3,9 @@
 #pragma once
 
 #include "params/held_parameters.h"
+#include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
-#include <QDialog>
 
 class QCheckBox;
 class QPushButton;
@@ -17,7 +17,7 @@ class ValveField;
 
 namespace tvx::service {
 
-class TRampForm : public QDialog {
+class TRampForm : public ui::CheckedDialog {
   Q_OBJECT
  public:
   // A two-position valve (one solenoid) hides the solenoid B fields.

@@ -26,10 +26,11 @@ void RampSetup(view::DialogView& dialog, params::HeldParameters& held, bool held
   }
   dialog.setChecked(RampEnableBox, held.rampEnable);
 
-  if (!dialog.run()) return;
+  const auto words = params::RunFloatFieldDialog(dialog, RampFields);
+  if (!words) return;
 
   link::ChangeLogScope logged("Rampa");
-  params::WriteFloatFields(dialog, RampFields);
+  params::WriteFieldWords(RampFields, *words);
   held.rampEnable = dialog.isChecked(RampEnableBox);
   link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
 }

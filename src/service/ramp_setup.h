@@ -24,7 +24,8 @@ inline constexpr std::string_view RampEnableBox = "RampEnable";
 // Reads the four times into the dialog, sets its check box from the held ramp
 // flag and shows it. On OK writes the four fields (unchanged ones as the words
 // read), takes the flag from the check box and switches the valve's ramp with
-// command 12; on cancel writes nothing.
+// command 12; on cancel writes nothing. OK closes the dialog only when all
+// four fields convert.
 //
 // `heldFlagsRead` tells whether the held flags come from a parameter read since
 // the port was opened; without one the flag is taken from register 1 first, so

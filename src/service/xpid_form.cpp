@@ -6,6 +6,7 @@
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -20,11 +21,11 @@ constexpr int FieldX = 230;
 constexpr int Width = 372;
 }  // namespace
 
-TXPIDForm::TXPIDForm(QWidget* parent, XpidForm form) : QDialog(parent) {
+TXPIDForm::TXPIDForm(QWidget* parent, XpidForm form) : CheckedDialog(parent) {
   setObjectName(QStringLiteral("XPIDForm"));
   setWindowTitle(DesignText(" Parametry PID blisko położenia zerowego LVDT"));
   auto& f = components_;
-  const QString notRead = QStringLiteral("---");
+  const QString notRead = QString::fromLatin1(view::NoValueText);
   auto row = [&](ui::Label*& label, const char* labelName, const char* caption, ui::ValveField*& field,
                  const char* fieldName, int y, const char* hint) {
     label = ui::MakeLabel(f, this, labelName, {16, y + 3, FieldX - 24, 15}, DesignText(caption));

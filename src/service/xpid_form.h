@@ -4,9 +4,9 @@
 #pragma once
 
 #include "params/held_parameters.h"
+#include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
-#include <QDialog>
 
 class QCheckBox;
 class QPushButton;
@@ -20,7 +20,7 @@ namespace tvx::service {
 
 enum class XpidForm { NearZero, LargeError };
 
-class TXPIDForm : public QDialog {
+class TXPIDForm : public ui::CheckedDialog {
   Q_OBJECT
  public:
   static constexpr int NearZeroHeight = 222;

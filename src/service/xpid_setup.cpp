@@ -36,10 +36,9 @@ void ReadSet(view::DialogView& dialog, Held& held, const std::array<XpidField, 4
   }
 }
 
-// All or nothing: a field that does not convert stops the set before its
-// first frame.
-void WriteSet(view::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
-  const std::vector<std::uint32_t> words = params::WriteFloatFields(dialog, fields);
+// The words OK has checked, in the fields' order.
+void WriteSet(Held& held, const std::array<XpidField, 4>& fields, const std::vector<std::uint32_t>& words) {
+  params::WriteFieldWords(fields, words);
   for (std::size_t i = 0; i < fields.size(); ++i)
     if (fields[i].held) held.*fields[i].held = words[i];
 }
@@ -53,19 +52,21 @@ void NearZeroPidSetup(view::DialogView& dialog, Held& held, bool heldFlagsRead) 
   }
   dialog.setChecked(RampOnlyBox, held.xpidRampOnly);
 
-  if (!dialog.run()) return;
+  const auto words = params::RunFloatFieldDialog(dialog, NearZeroFields);
+  if (!words) return;
 
   link::ChangeLogScope logged("PID");
-  WriteSet(dialog, held, NearZeroFields);
+  WriteSet(held, NearZeroFields, *words);
   held.xpidRampOnly = dialog.isChecked(RampOnlyBox);
   link::SendCommand(params::cmd::XpidRampOnly, params::YesNoToWord(held.xpidRampOnly));
 }
 
 void LargeErrorPidSetup(view::DialogView& dialog, Held& held) {
   ReadSet(dialog, held, LargeErrorFields);
-  if (!dialog.run()) return;
+  const auto words = params::RunFloatFieldDialog(dialog, LargeErrorFields);
+  if (!words) return;
   link::ChangeLogScope logged("PID");
-  WriteSet(dialog, held, LargeErrorFields);
+  WriteSet(held, LargeErrorFields, *words);
 }
 
 std::optional<LvdtSetupAction> LvdtSetupActionFor(const LvdtSetupPress& press) {

@@ -31,7 +31,8 @@ inline constexpr std::string_view RampOnlyBox = "XPID_Ramp_Only";
 // The near-zero set: reads 101 to 104 and the ramp-only flag (from register 1
 // when the held flags were not read since the port was opened), shows the
 // dialog; OK writes 101 to 104, takes the flag from its check box and sends
-// command 15. Cancel writes nothing and leaves the flag alone.
+// command 15. Cancel writes nothing and leaves the flag alone. In both sets OK
+// closes the dialog only when all four fields convert.
 void NearZeroPidSetup(view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead);
 
 // The large-error set: reads 111 to 114, shows the dialog; OK writes them.

@@ -38,6 +38,25 @@ view::FieldValue StartDelayField(std::uint32_t word) {
   return ShownField(StartDelayText(word), word, StartDelayShownMax);
 }
 
+namespace {
+// The three numbers of an answer; a field that is no integer is shown to the
+// editor, then its ConversionError is thrown.
+std::array<std::uint32_t, 3> AnswerWords(const ErrorSettingsAnswer& answer, ErrorSettingsEditor& editor) {
+  const std::pair<const char*, const view::FieldValue*> fields[] = {
+      {"Warn_Limit", &answer.warnLimit}, {"Stop_Limit", &answer.stopLimit}, {"StartDelay", &answer.startDelay}};
+  std::array<std::uint32_t, 3> words{};
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    try {
+      words[i] = params::ParseUnsigned(*fields[i].second);
+    } catch (const link::ConversionError&) {
+      editor.ShowFailedField(fields[i].first);
+      throw;
+    }
+  }
+  return words;
+}
+}  // namespace
+
 void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   namespace reg = params::reg;
   // Above access level 0 connecting does not read the parameter set: without
@@ -56,20 +75,13 @@ void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   shown.stopField = TemperatureLimitField(shown.stopLimit);
   shown.delayField = StartDelayField(shown.startDelay);
 
-  const std::optional<ErrorSettingsAnswer> answer = editor.Edit(shown);
+  // Every number before the dialog closes.
+  const std::optional<ErrorSettingsAnswer> answer = editor.Edit(shown, [&editor](const ErrorSettingsAnswer& a) {
+    AnswerWords(a, editor);
+    return true;
+  });
   if (!answer) return;
-  // Every number before the first frame.
-  const std::pair<const char*, const view::FieldValue*> fields[] = {
-      {"Warn_Limit", &answer->warnLimit}, {"Stop_Limit", &answer->stopLimit}, {"StartDelay", &answer->startDelay}};
-  std::uint32_t words[3] = {};
-  for (std::size_t i = 0; i < 3; ++i) {
-    try {
-      words[i] = params::ParseUnsigned(*fields[i].second);
-    } catch (const link::ConversionError&) {
-      editor.ShowFailedField(fields[i].first);
-      throw;
-    }
-  }
+  const std::array<std::uint32_t, 3> words = AnswerWords(*answer, editor);
   held.mask = answer->checkedBits & HandledErrorBits;
   link::ChangeLogScope logged("Błędy");
   link::WriteRegister(reg::ErrorMask, held.mask);

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,13 +54,19 @@ struct ErrorSettingsAnswer {
   view::FieldValue startDelay;
 };
 
+// What OK checks before the dialog closes (see view/ok_check.h), with what
+// the dialog holds at that moment.
+using ErrorSettingsCheck = std::function<bool(const ErrorSettingsAnswer&)>;
+
 class ErrorSettingsEditor {
  public:
   virtual ~ErrorSettingsEditor() = default;
-  // Shows the values; the answer on OK, nothing on cancel.
-  virtual std::optional<ErrorSettingsAnswer> Edit(const ErrorSettingsShown& shown) = 0;
-  // OK was answered, but this field ("Warn_Limit", "Stop_Limit", "StartDelay")
-  // does not convert: nothing was sent.
+  // Shows the values; the answer on OK, nothing on cancel. OK closes only
+  // when `check` passes with what the dialog holds.
+  virtual std::optional<ErrorSettingsAnswer> Edit(const ErrorSettingsShown& shown,
+                                                  const ErrorSettingsCheck& check) = 0;
+  // The check stopped at this field ("Warn_Limit", "Stop_Limit",
+  // "StartDelay"): it does not convert.
   virtual void ShowFailedField(std::string_view field) { (void)field; }
 };
 
@@ -72,8 +79,9 @@ struct HeldErrorMask {
 
 // Reads what is not known (register 67 first when the mask is not), then 115,
 // 116 and 122; on OK writes the mask (only errors 1 to 22), then 115, 116 and
-// 122 in this order. All or nothing: a field that does not hold an integer
-// ends it with a ConversionError before the first frame.
+// 122 in this order. All or nothing: OK checks every field before the dialog
+// closes, and a field that does not hold an integer keeps it open (its
+// ConversionError shown); nothing is sent before every number converts.
 void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor);
 
 }  // namespace tvx::status

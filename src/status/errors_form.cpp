@@ -54,7 +54,7 @@ constexpr int TemperatureRow = 16;  // Err17
 
 }  // namespace
 
-TErrorsForm::TErrorsForm(QWidget* parent) : QDialog(parent) {
+TErrorsForm::TErrorsForm(QWidget* parent) : CheckedDialog(parent) {
   setObjectName(QStringLiteral("ErrorsForm"));
   setWindowTitle(DesignText(Caption));
   setFixedSize(520, 480);
@@ -139,10 +139,19 @@ ErrorSettingsAnswer TErrorsForm::Answer() const {
   return answer;
 }
 
-std::optional<ErrorSettingsAnswer> TErrorsForm::Edit(const ErrorSettingsShown& shown) {
+std::optional<ErrorSettingsAnswer> TErrorsForm::Edit(const ErrorSettingsShown& shown,
+                                                     const ErrorSettingsCheck& check) {
   Fill(shown);
-  if (exec() != QDialog::Accepted) return std::nullopt;
+  setOkCheck([this, &check] { return check(Answer()); });
+  const bool ok = exec() == QDialog::Accepted;
+  setOkCheck({});
+  if (!ok) return std::nullopt;
   return Answer();
+}
+
+void TErrorsForm::ShowFailedField(std::string_view field) {
+  ui::FocusFailedField(qobject_cast<QLineEdit*>(
+      components_.object(QString::fromUtf8(field.data(), static_cast<qsizetype>(field.size())))));
 }
 
 }  // namespace tvx::status

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "status/error_settings.h"
+#include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
-#include <QDialog>
 
 #include <array>
 
@@ -21,7 +21,7 @@ class ValveField;
 
 namespace tvx::status {
 
-class TErrorsForm : public QDialog, public ErrorSettingsEditor {
+class TErrorsForm : public ui::CheckedDialog, public ErrorSettingsEditor {
   Q_OBJECT
  public:
   explicit TErrorsForm(QWidget* parent = nullptr);
@@ -29,8 +29,10 @@ class TErrorsForm : public QDialog, public ErrorSettingsEditor {
 
   ui::FormComponents& components() { return components_; }
 
-  // Fills the dialog, shows it modally and gives what it holds on OK.
-  std::optional<ErrorSettingsAnswer> Edit(const ErrorSettingsShown& shown) override;
+  // Fills the dialog, shows it modally and gives what it holds on OK; OK
+  // closes it only when `check` passes.
+  std::optional<ErrorSettingsAnswer> Edit(const ErrorSettingsShown& shown, const ErrorSettingsCheck& check) override;
+  void ShowFailedField(std::string_view field) override;
   // The parts of Edit, for a caller that shows the dialog itself.
   void Fill(const ErrorSettingsShown& shown);
   ErrorSettingsAnswer Answer() const;

@@ -9,6 +9,7 @@
 #include "params/valve_state.h"
 #include "status/status_state.h"
 #include "status/status_text.h"
+#include "view/no_value.h"
 
 namespace tvx::status {
 
@@ -75,7 +76,7 @@ void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes) {
 }
 
 void ShowStatusUnknown(view::ComponentSink& view) {
-  const std::string unknown = "---";
+  const std::string unknown = view::NoValueText;
   for (const StatusFloat& value : StatusFloats) view.setText(value.label, unknown);
   for (const char* label : {"Coil_A_Peak", "Coil_B_Peak", "Coil_A_Set", "Coil_B_Set", "DAC_Value"})
     view.setText(label, unknown);

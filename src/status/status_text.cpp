@@ -4,6 +4,7 @@
 
 #include "link/comm_error.h"
 #include "params/conversions.h"
+#include "view/no_value.h"
 
 namespace tvx::status {
 
@@ -127,10 +128,10 @@ std::string StatusValueText(StatusFormat format, double x, const StatusFlags& fl
     case StatusFormat::Volts2: return FormatFixed(x, 2, sep) + " V";
     case StatusFormat::Celsius1: return FormatFixed(x, 1, sep) + " °C";
     case StatusFormat::Amperes3: return FormatFixed(x, 3, sep) + " A";
-    case StatusFormat::LvdtVolts3: return (flags.lvdt ? FormatFixed(x, 3, sep) : "---") + " V";
+    case StatusFormat::LvdtVolts3: return (flags.lvdt ? FormatFixed(x, 3, sep) : view::NoValueText) + " V";
     case StatusFormat::In2Value3: {
       const bool shown = !flags.boardVariant || flags.in2Present;
-      return (shown ? FormatFixed(x, 3, sep) : "---") + (flags.voltageInput ? " V" : " mA");
+      return (shown ? FormatFixed(x, 3, sep) : view::NoValueText) + (flags.voltageInput ? " V" : " mA");
     }
   }
   return {};

@@ -1,15 +1,16 @@
 // The dialog view of a service form: the sequences of src/service and
 // src/remote see the form's fields, check boxes and radio buttons by their
-// component names, and run the form modally through it.
+// component names, and run the form modally through it; OK closes the form
+// only when the sequence's check passes.
 #pragma once
 
+#include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 #include "ui/number_fields.h"
 #include "ui/valve_field.h"
 #include "view/dialog_view.h"
 
 #include <QAbstractButton>
-#include <QDialog>
 #include <QRadioButton>
 #include <QString>
 
@@ -21,7 +22,7 @@ namespace tvx::ui {
 
 class FormDialogView : public view::DialogView {
  public:
-  FormDialogView(QDialog& dialog, const FormComponents& components) : dialog_(dialog), components_(components) {}
+  FormDialogView(CheckedDialog& dialog, const FormComponents& components) : dialog_(dialog), components_(components) {}
 
   char decimalSeparator() const override { return DecimalSeparator(); }
 
@@ -55,14 +56,14 @@ class FormDialogView : public view::DialogView {
     widget(name)->setToolTip(DesignText(hint.c_str()));
   }
 
-  bool run() override { return dialog_.exec() == QDialog::Accepted; }
-
-  void showFailedField(std::string_view name) override {
-    ValveField* field = edit(name);
-    if (!field->isVisible() || !field->isEnabled()) return;
-    field->setFocus(Qt::OtherFocusReason);
-    field->selectAll();
+  bool run(const view::OkCheck& check) override {
+    dialog_.setOkCheck(check);
+    const bool ok = dialog_.exec() == QDialog::Accepted;
+    dialog_.setOkCheck({});
+    return ok;
   }
+
+  void showFailedField(std::string_view name) override { FocusFailedField(edit(name)); }
 
  private:
   template <class T>
@@ -75,7 +76,7 @@ class FormDialogView : public view::DialogView {
   QAbstractButton* button(std::string_view name) const { return find<QAbstractButton>(name); }
   QWidget* widget(std::string_view name) const { return find<QWidget>(name); }
 
-  QDialog& dialog_;
+  CheckedDialog& dialog_;
   const FormComponents& components_;
 };
 

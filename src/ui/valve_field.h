@@ -41,7 +41,6 @@ class ValveField : public QLineEdit {
   int typedLimit() const { return typedLimit_; }
 
   void setNumericKeys(NumericKeys keys);
-  std::optional<NumericKeys> numericKeys() const { return keys_; }
 
   // Paste from the clipboard, filtered and cut to the typed limit (Ctrl+V,
   // Shift+Insert and the context menu's paste come here).

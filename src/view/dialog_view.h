@@ -1,11 +1,13 @@
 // What a service dialog's sequence sees of its dialog: fields, check boxes and
-// radio buttons by component name, hints, and the modal run. The sequences
+// radio buttons by component name, hints, and the modal run with the check OK
+// makes before the dialog closes. The sequences
 // (what is read and written in which order) stay free of widgets and are
 // tested against the simulated valve with a scripted view; the forms
 // implement the view on their components.
 #pragma once
 
 #include "view/field_value.h"
+#include "view/ok_check.h"
 
 #include <cstdint>
 #include <string>
@@ -35,11 +37,12 @@ class DialogView {
 
   virtual void setHint(std::string_view component, const std::string& hint) = 0;
 
-  // Shows the dialog modally; true when it was closed with OK.
-  virtual bool run() = 0;
+  // Shows the dialog modally; true when it was closed with OK. OK closes it
+  // only when `check` passes; a failed check keeps it open.
+  virtual bool run(const OkCheck& check) = 0;
 
-  // A write stopped before its first frame because this field does not
-  // convert (the conversion's message tells the rest).
+  // A check stopped at this field: it does not convert (the conversion's
+  // message tells the rest).
   virtual void showFailedField(std::string_view component) { (void)component; }
 };
 

@@ -82,6 +82,12 @@ TEST_F(LinTableFormTest, ACellThatIsNoNumberKeepsTheEditorOpenAndDrawingNeverAsk
         QTest::mouseClick(form.SendTable, Qt::LeftButton);
         EXPECT_TRUE(form.isVisible());
         EXPECT_EQ(MessageTexts(), std::vector<QString>{QStringLiteral("'1,2,3' is not a valid floating point value.")});
+        // That cell is in edit, its text selected.
+        EXPECT_EQ(form.LinTable->currentRow(), 6);
+        EXPECT_EQ(form.LinTable->currentColumn(), 1);
+        auto* editor = qobject_cast<QLineEdit*>(form.focusWidget());
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->selectedText(), QStringLiteral("1,2,3"));
         QTest::mouseClick(form.Cancel, Qt::LeftButton);
       },
       &ran);

@@ -44,7 +44,8 @@ struct Files : params::CfgStorage {
 
 struct ErrorEditor : status::ErrorSettingsEditor {
   bool shown = false;
-  std::optional<status::ErrorSettingsAnswer> Edit(const status::ErrorSettingsShown&) override {
+  std::optional<status::ErrorSettingsAnswer> Edit(const status::ErrorSettingsShown&,
+                                                  const status::ErrorSettingsCheck&) override {
     shown = true;
     return status::ErrorSettingsAnswer{};
   }

@@ -126,18 +126,33 @@ TEST_F(ServiceDialogSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
     for (const std::string& r : requests()) EXPECT_EQ(r[0], 'R') << r;
     EXPECT_TRUE(held_.rampEnable && held_.xpidRampOnly);
   }
-  // A field that does not convert sends nothing at all; the flag and its
-  // switch command stay untouched.
-  valve_.clearRequests();
-  ScriptedDialog bad;
-  bad.user = [](ScriptedDialog& d) {
-    d.type("Ramp_B_Rise", "x");
-    d.setChecked(RampEnableBox, false);
-    return true;
-  };
-  EXPECT_THROW(RampSetup(bad, held_, true), link::ConversionError);
-  EXPECT_EQ(requests(), (Requests{"R070", "R071", "R072", "R073"}));
-  EXPECT_TRUE(held_.rampEnable);
+  // A field that does not convert keeps the dialog open and sends nothing;
+  // cancelled then, the flag and its switch command stay untouched. Corrected,
+  // the whole set goes out.
+  for (const bool corrected : {false, true}) {
+    SCOPED_TRACE(corrected);
+    valve_.clearRequests();
+    ScriptedDialog bad;
+    bad.user = [corrected](ScriptedDialog& d) {
+      if (d.runs == 1) {
+        d.type("Ramp_B_Rise", "x");
+        d.setChecked(RampEnableBox, false);
+        return true;
+      }
+      d.type("Ramp_B_Rise", "2");
+      return corrected;
+    };
+    RampSetup(bad, held_, true);
+    EXPECT_EQ(bad.runs, 2);
+    EXPECT_EQ(bad.failedFields, std::vector<std::string>{"Ramp_B_Rise"});
+    EXPECT_EQ(bad.checkErrors, std::vector<std::string>{"'x' is not a valid floating point value"});
+    Requests expected{"R070", "R071", "R072", "R073"};
+    if (corrected)
+      expected.insert(expected.end(), {"W070=3F4CCCCD", "W071=3ECCCCCD", "W072=40000000", "W073=3ECCCCCD",
+                                       "S012=55555555"});
+    EXPECT_EQ(requests(), expected);
+    EXPECT_EQ(held_.rampEnable, !corrected);
+  }
 }
 
 TEST_F(ServiceDialogSequences, ServiceValuesWriteOneRegisterEach) {

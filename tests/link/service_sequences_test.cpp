@@ -43,9 +43,11 @@ TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
   // All or nothing: a field that holds no integer, or red dither values the
   // user does not confirm, send nothing.
   valve_.clearRequests();
-  EXPECT_THROW(
-      SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"", std::nullopt}, "", ""}, questions_),
-      link::ConversionError);
+  std::vector<std::string> failed;
+  EXPECT_THROW(CheckOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"", std::nullopt}, "", ""},
+                                   questions_, [&](std::string_view field) { failed.emplace_back(field); }),
+               link::ConversionError);
+  EXPECT_EQ(failed, std::vector<std::string>{"Dither_Freq"});
   EXPECT_FALSE(SendOptionSettings(
       {{"250", std::nullopt}, {"1251", std::nullopt}, {"300", std::nullopt}, "", "", 5000, ','}, questions_));
   ASSERT_EQ(questions_.asked.size(), 1u);

@@ -30,12 +30,14 @@ class ServiceSettings : public ::testing::Test {
   std::vector<std::string> reports_;
 };
 
-// Answers with every value as shown, except what the test changes.
+// Answers with every value as shown, except what the test changes; an OK
+// whose check fails is followed by cancel.
 struct ScriptedErrorEditor : status::ErrorSettingsEditor {
   std::optional<status::ErrorSettingsShown> shown;
   bool ok = true;
   std::optional<std::string> stopText;  // typed into Stop_Limit
-  std::optional<status::ErrorSettingsAnswer> Edit(const status::ErrorSettingsShown& s) override {
+  std::optional<status::ErrorSettingsAnswer> Edit(const status::ErrorSettingsShown& s,
+                                                  const status::ErrorSettingsCheck& check) override {
     shown = s;
     if (!ok) return std::nullopt;
     status::ErrorSettingsAnswer a;
@@ -44,6 +46,11 @@ struct ScriptedErrorEditor : status::ErrorSettingsEditor {
     a.stopLimit = s.stopField;
     if (stopText) a.stopLimit = {*stopText, std::nullopt};
     a.startDelay = s.delayField;
+    try {
+      if (!check(a)) return std::nullopt;
+    } catch (const link::ConversionError&) {
+      return std::nullopt;
+    }
     return a;
   }
   std::vector<std::string> failed;
@@ -113,7 +120,7 @@ TEST_F(ServiceSettings, ErrorSettingsSendNothingForAFieldThatIsNoIntegerAndCance
   bool known = true;
   ScriptedErrorEditor editor;
   editor.stopText = "7a";
-  EXPECT_THROW(status::EditErrorSettings({mask, known}, editor), link::ConversionError);
+  status::EditErrorSettings({mask, known}, editor);
   EXPECT_EQ(valve_.requests(), (Requests{"R115", "R116", "R122"}));
   EXPECT_EQ(editor.failed, std::vector<std::string>{"Stop_Limit"});
 

@@ -1,14 +1,19 @@
 // A dialog for the widget-free sequences: fields, check boxes and hints kept
-// in maps, a run that lets the test act as the user and answers OK or cancel.
+// in maps, a run that lets the test act as the user and answers OK or cancel;
+// OK runs the sequence's check as the dialog does, and a failed check gives the
+// user another turn with the dialog still open.
 #pragma once
 
+#include "link/comm_error.h"
 #include "view/dialog_view.h"
 
 #include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tvx::testing {
 
@@ -20,9 +25,13 @@ class ScriptedDialog : public view::DialogView {
     std::string filled;                 // the text filled in with it
   };
 
-  // What the user does while the dialog is shown; returns true for OK.
+  // What the user does while the dialog is shown; returns true for OK. Called
+  // again after each OK whose check failed.
   std::function<bool(ScriptedDialog&)> user = [](ScriptedDialog&) { return true; };
-  int runs = 0;
+  int runs = 0;  // the user's turns
+  // The messages of failed checks and the fields they stopped at.
+  std::vector<std::string> checkErrors;
+  std::vector<std::string> failedFields;
 
   std::map<std::string, Field, std::less<>> fields;
   std::map<std::string, bool, std::less<>> checks;
@@ -54,10 +63,19 @@ class ScriptedDialog : public view::DialogView {
     return it != checks.end() && it->second;
   }
   void setHint(std::string_view name, const std::string& hint) override { hints[std::string(name)] = hint; }
-  bool run() override {
-    ++runs;
-    return user(*this);
+  bool run(const view::OkCheck& check) override {
+    for (;;) {
+      ++runs;
+      if (!user(*this)) return false;
+      try {
+        if (!check || check()) return true;
+      } catch (const link::ConversionError& e) {
+        checkErrors.emplace_back(e.what());
+      }
+      if (runs > 10) throw std::logic_error("the scripted user keeps pressing a failing OK");
+    }
   }
+  void showFailedField(std::string_view name) override { failedFields.emplace_back(name); }
 };
 
 }  // namespace tvx::testing

@@ -51,12 +51,14 @@ TEST(LinTable, UnchangedCellsGoBackAsReadAndTheFirstBadCellStopsTheConversion) {
 
   cells[7] = {"", std::nullopt};
   cells[9] = {"x", std::nullopt};
+  int failed = -1;
   try {
-    CellWords(cells);
+    CellWords(cells, [&](int k) { failed = k; });
     FAIL() << "no error";
   } catch (const link::ConversionError& e) {
     EXPECT_STREQ(e.what(), params::InvalidFloatMessage("").c_str());
   }
+  EXPECT_EQ(failed, 7);
 }
 
 TEST(LinTable, ChartPointsStayInsideTheChart) {
