@@ -125,6 +125,7 @@ void TPgm::ConnectHandlers() {
   ConnectServiceHandlers();
   ConnectAboutHandlers();
   ConnectRemoteHandlers();
+  ConnectHistoryHandlers();
 }
 
 void TPgm::FormCreate() {

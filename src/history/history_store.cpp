@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSettings>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -69,8 +70,27 @@ QString LocalLocation() {
   return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history.sqlite");
 }
 
+namespace {
+QSettings UserSettings() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tarvelmundix"),
+                   QStringLiteral("tarvelmundix"));
+}
+const QString SettingsKey = QStringLiteral("history/database");
+}  // namespace
+
+QString SettingsLocation() { return UserSettings().value(SettingsKey).toString(); }
+
+void SetSettingsLocation(const QString& location) {
+  QSettings settings = UserSettings();
+  if (location.isEmpty())
+    settings.remove(SettingsKey);
+  else
+    settings.setValue(SettingsKey, location);
+}
+
 QString ConfiguredLocation() {
-  const QString chosen = qEnvironmentVariable(HistoryVariable);
+  QString chosen = qEnvironmentVariable(HistoryVariable);
+  if (chosen.isEmpty()) chosen = SettingsLocation();
   return chosen.isEmpty() ? LocalLocation() : chosen;
 }
 

@@ -29,8 +29,11 @@ namespace tvx::history {
 inline constexpr const char* HistoryVariable = "TARVELMUNDIX_HISTORY";
 inline constexpr int SchemaVersion = 1;
 
-// The location the environment or the default names; the local file.
+// The location the environment names, else the one of the user's settings
+// (the options dialog), else the local file.
 QString ConfiguredLocation();
+QString SettingsLocation();
+void SetSettingsLocation(const QString& location);  // empty: none
 QString LocalLocation();
 // A location for messages: a PostgreSQL address without its password.
 QString ShownLocation(const QString& location);

@@ -43,9 +43,21 @@ HistoryRecorder::~HistoryRecorder() {
 
 HistoryRecorder* HistoryRecorder::Current() { return current; }
 
+QString HistoryRecorder::currentValve() const {
+  if (!lastSeen_ || lastSeen_->serialNumber == UnknownValve) return {};
+  return QString::fromStdString(lastSeen_->serialNumber);
+}
+
 HistoryStore& HistoryRecorder::store() {
   if (!store_) store_ = std::make_unique<HistoryStore>(location_, warning_);
   return *store_;
+}
+
+void HistoryRecorder::setLocation(const QString& location) {
+  if (location == location_) return;
+  location_ = location;
+  store_.reset();
+  latest_.clear();
 }
 
 void HistoryRecorder::observe(const link::LoggedOperation& operation) {
@@ -55,6 +67,11 @@ void HistoryRecorder::observe(const link::LoggedOperation& operation) {
   record.operation = QString::fromStdString(operation.operation);
   record.sent = QString::fromStdString(operation.sent);
   record.words = WordsOf(operation.words);
+  if (operation.banks.size() == std::size_t{3} * SetWords) {
+    ProfileBanks banks{};
+    for (std::size_t k = 0; k < operation.banks.size(); ++k) banks[k / SetWords][k % SetWords] = operation.banks[k];
+    record.banks = banks;
+  }
   add(std::move(record), operation);
 }
 

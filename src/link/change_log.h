@@ -36,6 +36,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tvx::link {
 
@@ -63,6 +64,10 @@ void ForgetLoggedValve();
 void NoteParameterWord(int reg, std::uint32_t word);
 void NoteParameterBlock(const std::uint8_t* block, std::size_t length);
 
+// An operation that writes the three user profile banks tells their words
+// (bank after bank), for the history; outside an operation it is ignored.
+void NoteProfileBanks(std::vector<std::uint32_t> words);
+
 // The exchanges report each W or S frame just before it goes out, and its
 // reply when it came.
 void LogFrameSent(char letter, int reg, std::uint32_t word);
@@ -79,6 +84,9 @@ struct LoggedOperation {
   bool read = false;
   std::map<int, std::uint32_t> words;
   std::optional<int> activeProfile;
+  // The three user profile banks (3 x 128 words) an operation wrote and knew
+  // whole (a load from a file); empty otherwise.
+  std::vector<std::uint32_t> banks;
 };
 using ChangeLogObserver = std::function<void(const LoggedOperation&)>;
 // One observer (the valve history); it must not throw into the operation.
