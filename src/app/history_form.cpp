@@ -69,7 +69,7 @@ THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, const Q
 
   Differences = new ui::Label(this);
   Differences->setObjectName(QStringLiteral("Differences"));
-  Differences->setGeometry(8, 438, 400, 16);
+  Differences->setGeometry(8, 438, 286, 16);
 
   auto button = [this](const char* name, int x, const QString& text, const QString& hint) {
     auto* b = new QPushButton(text, this);
@@ -78,6 +78,9 @@ THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, const Q
     b->setToolTip(hint);
     return b;
   };
+  RestoreBanks = button("RestoreBanks", 302, QStringLiteral("Przywróć profile"),
+                        QStringLiteral(" Zapisz w rozdzielaczu profile użytkownika zachowane w wybranym zapisie "));
+  RestoreBanks->setGeometry(302, 434, 106, 25);
   SendRecord = button("SendRecord", 416, QStringLiteral("Prześlij"),
                       QStringLiteral(" Wyślij wybrany zapis do rozdzielacza bez zapisania go w jego nieulotnej pamięci "));
   StoreRecord = button("StoreRecord", 504, QStringLiteral("Zapisz"),
@@ -87,6 +90,7 @@ THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, const Q
   connect(Records, &QTableWidget::itemSelectionChanged, this, ui::Guarded(this, &THistoryForm::RecordsSelectionChanged));
   connect(SendRecord, &QPushButton::clicked, this, ui::Guarded([this] { RestoreClick(false); }));
   connect(StoreRecord, &QPushButton::clicked, this, ui::Guarded([this] { RestoreClick(true); }));
+  connect(RestoreBanks, &QPushButton::clicked, this, ui::Guarded(this, &THistoryForm::RestoreBanksClick));
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
   Refresh(std::nullopt);
 }
@@ -126,6 +130,7 @@ void THistoryForm::RecordsSelectionChanged() {
 void THistoryForm::ShowComparison() {
   const bool sendable = chosen_ && history::HoldsSentSet(chosen_->words);
   SendRecord->setEnabled(sendable);
+  RestoreBanks->setEnabled(chosen_ && chosen_->banks.has_value());
   StoreRecord->setEnabled(sendable);
   if (!chosen_) {
     Compared->setRowCount(0);
@@ -147,7 +152,7 @@ void THistoryForm::ShowComparison() {
   }
   Compared->resizeRowsToContents();
   if (!sendable)
-    Differences->setText(QStringLiteral("Ten zapis nie zawiera całego zestawu parametrów."));
+    Differences->setText(QStringLiteral("Zapis bez całego zestawu parametrów."));
   else
     Differences->setText(QStringLiteral("Parametry różne od wartości w oknie: %1").arg(differing));
 }
@@ -156,6 +161,13 @@ void THistoryForm::RestoreClick(bool store) {
   if (!chosen_ || !history::HoldsSentSet(chosen_->words)) return;
   const history::ValveRecord record = *chosen_;
   window_.restore(record, store);
+  Refresh(record.id);
+}
+
+void THistoryForm::RestoreBanksClick() {
+  if (!chosen_ || !chosen_->banks) return;
+  const history::ValveRecord record = *chosen_;
+  window_.restoreProfiles(record);
   Refresh(record.id);
 }
 

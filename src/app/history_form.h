@@ -1,7 +1,8 @@
 // "Historia": the connected valve's records, newest first, each with what it
 // changed; the chosen record against the values in the window now, parameter
 // by parameter. "Prześlij" and "Zapisz" hand the chosen record to the main
-// window, which sends it through its own send sequence. Created per opening,
+// window, which sends it through its own send sequence; "Przywróć profile"
+// writes a record's profile banks back. Created per opening,
 // shown modally; the logic lives in history/window_records.
 #pragma once
 
@@ -34,6 +35,8 @@ class THistoryForm : public QDialog {
     std::function<std::vector<history::ComparedParameter>(const history::SetWordsArray&)> compare;
     // Sends (store: and stores) the record's words through the window's send.
     std::function<void(const history::ValveRecord& record, bool store)> restore;
+    // Writes the record's three profile banks back into the valve.
+    std::function<void(const history::ValveRecord& record)> restoreProfiles;
   };
 
   THistoryForm(QWidget* owner, history::HistoryStore& store, const QString& serialNumber, Window window);
@@ -43,6 +46,7 @@ class THistoryForm : public QDialog {
   ui::Label* Label2 = nullptr;       // "Wybrany zapis wobec wartości w oknie"
   QTableWidget* Compared = nullptr;  // parameter, in the record, in the window
   ui::Label* Differences = nullptr;  // how many differ, or why the record cannot be sent
+  QPushButton* RestoreBanks = nullptr;  // "Przywróć profile"
   QPushButton* SendRecord = nullptr;   // "Prześlij"
   QPushButton* StoreRecord = nullptr;  // "Zapisz"
   QPushButton* CloseButton = nullptr;  // "Zamknij"
@@ -53,6 +57,7 @@ class THistoryForm : public QDialog {
   void Refresh(std::optional<qint64> id);
   void RecordsSelectionChanged();
   void RestoreClick(bool store);
+  void RestoreBanksClick();
 
  private:
   void ShowComparison();

@@ -21,6 +21,16 @@ constexpr const char* HistoryCaption = " Historia zaworu";
 constexpr const char* NoValveText = " Najpierw odczytaj ustawienia rozdzielacza: historia należy do zaworu \n"
                                     " o numerze seryjnym, który podaje odczyt. ";
 
+// The window shows a profile load from the history in no dialog of its own.
+class NoProfileDialog : public params::ProfileDialog {
+ public:
+  void CheckBank(int) override {}
+  std::optional<int> CheckedProfile() const override { return std::nullopt; }
+  void MarkProfiles(std::uint32_t) override {}
+  void SetBusy(params::ProfileBusy) override {}
+  void Beep() override {}
+};
+
 // The recorder and the valve it names, or nothing after telling the user why.
 history::HistoryRecorder* RecorderWithValve(QWidget* parent) {
   history::HistoryRecorder* recorder = history::HistoryRecorder::Current();
@@ -65,6 +75,11 @@ void TPgm::HistoryClick() {
     return history::CompareWithWindow(words, view);
   };
   window.restore = [this](const history::ValveRecord& record, bool store) { RestoreRecord(record, store); };
+  window.restoreProfiles = [this](const history::ValveRecord& record) {
+    if (Exchanging()) return;
+    NoProfileDialog dialog;
+    history::RestoreProfiles(record, dialog, ui::CurrentPrompts());
+  };
   THistoryForm form(this, store, recorder->currentValve(), std::move(window));
   form.exec();
 }
