@@ -132,6 +132,20 @@ TEST_F(WindowRecords, ProfileBanksAreKeptFromALoadAndABackupWithoutAFrameMore) {
     std::copy(held.begin(), held.end(), image.begin());
     EXPECT_EQ((*backup->banks)[bank], Words(image)) << bank;
   }
+
+  // The backup undoes a later change of the profiles, with a load's own frames.
+  const sim::Bank before = valve_.model().userBank(1);
+  valve_.model().setUserBank(1, valve_.model().userBank(0));
+  testing::ScriptedQuestions answers;
+  answers.answers.push_back(view::Questions::Answer::No);
+  EXPECT_FALSE(RestoreProfiles(*backup, dialog, answers));
+  answers.answers.push_back(view::Questions::Answer::Yes);
+  valve_.clearRequests();
+  ASSERT_TRUE(RestoreProfiles(*backup, dialog, answers));
+  EXPECT_EQ(valve_.model().userBank(1), before);
+  EXPECT_EQ(requests().size(), 3u * (1 + 128 + 1) + 1);  // the active bank, then per bank: begin, words, store
+  EXPECT_EQ(LastRecord().operation, QStringLiteral("Pobierz profile użytkownika z pliku konfiguracyjnego historia, zapis %1")
+                                         .arg(backup->id));
   EXPECT_TRUE(warnings_.isEmpty()) << warnings_.join('\n').toStdString();
 }
 
