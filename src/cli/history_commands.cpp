@@ -164,7 +164,7 @@ int Restore(Context& c) {
     CliQuestions questions(c.io.err);
     const bool store = c.has("--store");
     {
-      link::ChangeLogScope logged("Przywróć zapis " + std::to_string(record.id) + (store ? " (Zapisz)" : " (Prześlij)"));
+      link::ChangeLogScope logged(history::RestoreOperation(record.id, store).toStdString());
       logged.CommandsKeepParameters();
       params::SendParameterSet(view, questions, store);
     }
