@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tvx::history {
@@ -67,6 +68,8 @@ class HistoryStore {
 
   // Adds a record (its id and the valve's row are filled in here); the id.
   std::optional<qint64> add(const ValveRecord& record);
+  // Adds records in one transaction (all or none); the last one's id.
+  std::optional<qint64> addAll(std::span<const ValveRecord> records);
 
   // A valve's records, newest first, at most `limit`, without words.
   std::vector<RecordSummary> list(const QString& serialNumber, int limit = 1000);
