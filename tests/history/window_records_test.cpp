@@ -1,6 +1,6 @@
 // The history below the window: a record against the values shown and put back
-// so that the send writes its words exactly; profile banks kept from a load
-// and from a backup, with no frame more than those operations make.
+// so that the send writes its words exactly; profile banks kept from a backup
+// (reads only) and from a load of it, which undoes a later change.
 #include "history/backup.h"
 #include "history/recorder.h"
 #include "history/window_records.h"
@@ -25,20 +25,6 @@ struct NoDialog : params::ProfileDialog {
   void MarkProfiles(std::uint32_t) override {}
   void SetBusy(params::ProfileBusy) override {}
   void Beep() override {}
-};
-
-struct OpenFile : params::ProfileQuestions {
-  std::optional<std::string> SaveFileName() override { return std::nullopt; }
-  std::optional<std::string> OpenFileName() override { return "profiles.cfg"; }
-  bool Confirm(const std::string&, const std::string&) override { return false; }
-  void Inform(const std::string& text, const std::string&) override { ADD_FAILURE() << text; }
-};
-
-struct OneFile : params::CfgStorage {
-  std::vector<std::uint8_t> bytes;
-  bool Exists(const std::string&) override { return true; }
-  std::optional<std::vector<std::uint8_t>> Read(const std::string&, std::size_t) override { return bytes; }
-  void Write(const std::string&, const std::vector<std::uint8_t>&) override {}
 };
 
 class WindowRecords : public testing::ValveLinkTest {
@@ -97,25 +83,8 @@ TEST_F(WindowRecords, ARecordPutBackIntoTheFieldsIsSentWordForWord) {
   EXPECT_TRUE(warnings_.isEmpty()) << warnings_.join('\n').toStdString();
 }
 
-TEST_F(WindowRecords, ProfileBanksAreKeptFromALoadAndABackupWithoutAFrameMore) {
+TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKeptWhole) {
   params::ReadParameterSet(view_);  // names the valve
-  params::cfgfile::Images images;
-  for (int bank = 0; bank < 3; ++bank) {
-    auto words = sim::ValveModel::factoryParameters({});
-    words[2] = 1000 + static_cast<std::uint32_t>(bank);
-    const sim::Bank image = sim::ValveModel::imageOf(words);
-    std::copy(image.begin(), image.end(), images[static_cast<std::size_t>(bank)].begin());
-  }
-  NoDialog dialog;
-  OpenFile questions;
-  OneFile file;
-  file.bytes = params::cfgfile::Compose(images);
-  params::ProfileOperations(dialog, questions, file).LoadFromFile();
-  ValveRecord loaded = LastRecord();
-  ASSERT_TRUE(loaded.banks);
-  for (int bank = 0; bank < 3; ++bank) EXPECT_EQ((*loaded.banks)[bank], Words(images[bank])) << bank;
-  EXPECT_FALSE(loaded.hasWords());  // the working set is no longer known
-
   valve_.clearRequests();
   const auto id = BackUpProfiles(recorder_);
   ASSERT_TRUE(id);
@@ -133,9 +102,9 @@ TEST_F(WindowRecords, ProfileBanksAreKeptFromALoadAndABackupWithoutAFrameMore) {
     EXPECT_EQ((*backup->banks)[bank], Words(image)) << bank;
   }
 
-  // The backup undoes a later change of the profiles, with a load's own frames.
   const sim::Bank before = valve_.model().userBank(1);
   valve_.model().setUserBank(1, valve_.model().userBank(0));
+  NoDialog dialog;
   testing::ScriptedQuestions answers;
   answers.answers.push_back(view::Questions::Answer::No);
   EXPECT_FALSE(RestoreProfiles(*backup, dialog, answers));
@@ -144,8 +113,12 @@ TEST_F(WindowRecords, ProfileBanksAreKeptFromALoadAndABackupWithoutAFrameMore) {
   ASSERT_TRUE(RestoreProfiles(*backup, dialog, answers));
   EXPECT_EQ(valve_.model().userBank(1), before);
   EXPECT_EQ(requests().size(), 3u * (1 + 128 + 1) + 1);  // the active bank, then per bank: begin, words, store
-  EXPECT_EQ(LastRecord().operation, QStringLiteral("Pobierz profile użytkownika z pliku konfiguracyjnego historia, zapis %1")
-                                         .arg(backup->id));
+  // The load is recorded with the banks it wrote; the working set is no longer known.
+  const ValveRecord loaded = LastRecord();
+  EXPECT_EQ(loaded.operation,
+            QStringLiteral("Pobierz profile użytkownika z pliku konfiguracyjnego historia, zapis %1").arg(backup->id));
+  EXPECT_EQ(loaded.banks, backup->banks);
+  EXPECT_FALSE(loaded.hasWords());
   EXPECT_TRUE(warnings_.isEmpty()) << warnings_.join('\n').toStdString();
 }
 
