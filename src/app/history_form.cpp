@@ -4,6 +4,7 @@
 #include "ui/widgets.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QPushButton>
 #include <QTableWidget>
 

@@ -18,8 +18,6 @@ std::optional<std::uint32_t> WordOf(const SetWordsArray& words, int reg) {
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QString Normalised(QString text) { return text.trimmed().replace(QLatin1Char('.'), QLatin1Char(',')); }
-
 // Remote control is switched in the window, not kept as a setting.
 constexpr std::uint32_t ConfigurationCompared = ~params::BitMask(params::cfg::RemoteControl);
 
@@ -60,12 +58,21 @@ std::vector<ComparedParameter> CompareWithWindow(const SetWordsArray& recorded, 
       shownWord = *params::Held.WordOf(row.number);
       c.differs = word && *word != *shownWord;
     } else if (window.hasComponent(row.field)) {
+      std::optional<params::FieldValue> value;
       try {
-        c.window = Utf8(window.fieldValue(row.field).text);
-        fromField = true;
-        c.differs = word && Normalised(c.window) != Normalised(c.recorded);
+        value = window.fieldValue(row.field);
       } catch (const std::exception&) {
         // A field nothing was put into yet.
+      }
+      if (value) {
+        fromField = true;
+        c.window = Utf8(value->text);
+        // By value: "2,5" is the recorded "2,500"; a text that does not convert differs.
+        try {
+          c.differs = word && params::FieldWord(row, *value) != *word;
+        } catch (const std::exception&) {
+          c.differs = word.has_value();
+        }
       }
     }
     if (shownWord)

@@ -175,6 +175,7 @@ TEST_F(Screenshots, HistoryDialog) {
   testing::TempFolder folder;
   const testing::ScopedEnvironment database(history::HistoryVariable, (folder.path() / "history.sqlite").string());
   history::HistoryRecorder recorder([](const QString&) {});
+  recorder.setAccessLevel(2);
   testing::SimulatedValve valve;
   ConnectedWindow pgm(2);
   pgm.read();
