@@ -68,7 +68,14 @@ void TPgm::HistoryClick() {
   history::HistoryRecorder* recorder = RecorderWithValve(this);
   if (!recorder) return;
   history::HistoryStore& store = recorder->store();
-  if (!store.usable()) return;  // the store has warned
+  if (!store.usable()) {
+    ui::CurrentPrompts().message(this,
+                                 QStringLiteral(" Baza historii jest niedostępna: \n %1 ")
+                                     .arg(history::ShownLocation(store.location().isEmpty() ? history::ConfiguredLocation()
+                                                                                            : store.location())),
+                                 QString::fromUtf8(HistoryCaption), ui::Prompts::Icon::Warning);
+    return;
+  }
   THistoryForm::Window window;
   window.compare = [this](const history::SetWordsArray& words) {
     const MainWindowView view(*this);
