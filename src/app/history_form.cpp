@@ -1,6 +1,7 @@
 #include "app/history_form.h"
 
 #include "ui/application.h"
+#include "ui/tab_order.h"
 #include "ui/widgets.h"
 
 #include <QHeaderView>
@@ -26,6 +27,7 @@ QTableWidget* MakeTable(QWidget* parent, const char* name, const QRect& geometry
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->verticalHeader()->setVisible(false);
   table->setWordWrap(true);
+  table->setTabKeyNavigation(false);  // Tab goes on to the next control, the arrows move in the table
   table->setTextElideMode(Qt::ElideNone);
   table->horizontalHeader()->setStretchLastSection(true);
   table->horizontalHeader()->setHighlightSections(false);
@@ -93,6 +95,7 @@ THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, const Q
   connect(StoreRecord, &QPushButton::clicked, this, ui::Guarded([this] { RestoreClick(true); }));
   connect(RestoreBanks, &QPushButton::clicked, this, ui::Guarded(this, &THistoryForm::RestoreBanksClick));
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
+  ui::SetReadingTabOrder(this);
   Refresh(std::nullopt);
 }
 
