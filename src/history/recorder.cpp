@@ -44,8 +44,9 @@ HistoryRecorder::~HistoryRecorder() {
 HistoryRecorder* HistoryRecorder::Current() { return current; }
 
 QString HistoryRecorder::currentValve() const {
-  if (!lastSeen_ || lastSeen_->serialNumber == UnknownValve) return {};
-  return QString::fromStdString(lastSeen_->serialNumber);
+  // The change log forgets the valve when the port is opened or closed.
+  const std::string serial = link::LoggedSerialNumber();
+  return serial == UnknownValve ? QString() : QString::fromStdString(serial);
 }
 
 HistoryStore& HistoryRecorder::store() {
@@ -76,7 +77,9 @@ void HistoryRecorder::observe(const link::LoggedOperation& operation) {
 }
 
 std::optional<qint64> HistoryRecorder::recordBanks(const QString& operation, const ProfileBanks& banks) {
-  if (!lastSeen_ || lastSeen_->serialNumber == UnknownValve) return std::nullopt;
+  // Only of the valve connected now.
+  if (!lastSeen_ || lastSeen_->serialNumber == UnknownValve || lastSeen_->serialNumber != link::LoggedSerialNumber())
+    return std::nullopt;
   ValveRecord record;
   record.operation = operation;
   record.words = WordsOf(lastSeen_->words);

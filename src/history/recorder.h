@@ -35,7 +35,8 @@ class HistoryRecorder {
   std::optional<qint64> recordBanks(const QString& operation, const ProfileBanks& banks);
 
   void observe(const link::LoggedOperation& operation);
-  // The serial number of the valve the last read or operation named ("" for none).
+  // The serial number of the valve connected, as its read named it ("" before
+  // a read since the port was opened).
   QString currentValve() const;
 
  private:

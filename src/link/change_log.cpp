@@ -193,6 +193,8 @@ void SetLoggedValve(const std::string& serialNumber, const std::string& deviceTy
   s.firmware = Field(firmware, false);
 }
 
+std::string LoggedSerialNumber() { return State().serialNumber; }
+
 void SetLoggedAccessLevel(int level) { State().accessLevel = std::to_string(level); }
 
 void ForgetLoggedValve() {

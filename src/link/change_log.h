@@ -53,6 +53,8 @@ void SetChangeLogFailureReporter(ChangeLogFailureReporter reporter);
 // the window shows it. Until then (and after the port is opened or closed)
 // the line shows "?".
 void SetLoggedValve(const std::string& serialNumber, const std::string& deviceType, const std::string& firmware);
+// The serial number named now (UTF-8), "?" when no valve is named.
+std::string LoggedSerialNumber();
 // The access level the user logged in with, for the lines that follow.
 void SetLoggedAccessLevel(int level);
 // Forgets the identity and every known parameter word: the port was opened or
