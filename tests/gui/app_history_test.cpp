@@ -115,7 +115,7 @@ TEST_F(AppHistory, YesterdaysChangesAreSeenAndTheEarlierSetStoredAgainAfterARest
   EXPECT_TRUE(warnings_.isEmpty()) << warnings_.join('\n').toStdString();
 }
 
-TEST_F(AppHistory, OfferedFromLevelTwoAndEditedFieldsAreMarkedUntilSent) {
+TEST_F(AppHistory, OfferedFromLevelTwoForTheValveReadAndEditedFieldsAreMarkedUntilSent) {
   StartValve();
   OpenAndRead(1);
   EXPECT_FALSE(Shown(pgm_->History));
@@ -150,6 +150,14 @@ TEST_F(AppHistory, OfferedFromLevelTwoAndEditedFieldsAreMarkedUntilSent) {
   EXPECT_TRUE(latest[0].hasBanks);
   const auto record = recorder_.store().record(latest[0].id);
   ASSERT_TRUE(record && record->banks);
+
+  // After connecting again the valve is not known until it is read: no dialog, a word why.
+  ClickDisConnect(*pgm_);
+  ClickDisConnect(*pgm_);
+  ASSERT_TRUE(link::PortOpen.load());
+  pgm_->HistoryClick();
+  ASSERT_FALSE(prompts_->messages().empty());
+  EXPECT_TRUE(prompts_->messages().back().text.contains(QStringLiteral("Najpierw odczytaj")));
 }
 
 }  // namespace
