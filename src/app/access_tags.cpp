@@ -40,7 +40,7 @@ const TagGroup Tags[] = {
     {0x0204, {"Reset_Usupply_Max", "Reset_Temp_Max", "Send_IN1_Offset", "Send_DigiPot", "Send_DAC_Gain", "Send_DAC",
               "Send_ADC_Gain", "Send_LVDT_Offset", "Send_LVDT_Gain", "Dynamic_PID", "IN1_4_20_Offset",
               "DigiPot_Value", "DAC_Gain", "DAC_Value", "EnableDAC_Override", "ADC_Gain", "LVDT_Offset",
-              "LVDT_Gain"}},
+              "LVDT_Gain", "History", "Backup"}},
     {0x0208, {"Label46", "LvdtLabel", "Info_Lvdt", "Label63", "LvdtPidLabel", "Info_Lvdt_PID"}},
     {0x0209, {"Label30"}},
     {0x020C, {"LVDT_Setup"}},

@@ -121,6 +121,7 @@ void TPgm::ConnectHandlers() {
   ConnectServiceHandlers();
   ConnectAboutHandlers();
   ConnectRemoteHandlers();
+  ConnectHistoryHandlers();
 }
 
 void TPgm::FormCreate() {

@@ -4,6 +4,7 @@
 // and hosts the handlers that the other modules fill in.
 #pragma once
 
+#include "history/valve_record.h"
 #include "link/receiver.h"
 #include "remote/set_value.h"
 #include "ui/access_rules.h"
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -261,6 +263,8 @@ class TPgm : public QWidget {
   QCheckBox* ServiceMode = nullptr;
   ui::Panel* DebugPanel = nullptr;
   QPushButton* Drivers = nullptr;
+  QPushButton* History = nullptr;  // "Historia"
+  QPushButton* Backup = nullptr;   // "Kopia zapasowa"
 
   // ---- elsewhere -----------------------------------------------------------------------
   ui::Image* AboutImage = nullptr;
@@ -306,6 +310,15 @@ class TPgm : public QWidget {
   // "Sterownik USB": writes the driver files into a folder the user chooses.
   void DriversClick();
   void ConnectAboutHandlers();
+  // "Historia": the valve history dialog of the valve last read.
+  void HistoryClick();
+  // "Kopia zapasowa": the three profile banks read and kept in the history.
+  void BackupClick();
+  // Puts a record's words into the fields and sends them with the window's
+  // own send (store: "Zapisz"), logged as a restore of the record.
+  void RestoreRecord(const history::ValveRecord& record, bool store);
+  // The fields of the parameter set now show what the valve holds (after a send).
+  void KeepSentTexts();
   // Switches the periodic status refresh off (mouse down on action controls).
   void StopAutoTimer();
   // A status refresh or an exchange is under way. The handlers and the timer
@@ -467,6 +480,9 @@ class TPgm : public QWidget {
   void CreatePortTab();
   void CreateOtherComponents();
   void ConnectHandlers();
+  void ConnectHistoryHandlers();
+  // The fields of the parameter set that mark an edited text.
+  std::vector<ui::ValveField*> MarkedFields() const;
 
   // FormCreate steps.
   void AssignAccessTags();

@@ -208,6 +208,10 @@ void TPgm::CreatePortTab() {
                          DesignText(" Informacje pomocnicze dla producenta oprogramowania "));
   Drivers = MakeButton(f, t, "Drivers", {8, 130, 110, 25}, DesignText("Sterownik USB"),
                        DesignText(" Zapisz na dysku pliki sterownika "));
+  History = MakeButton(f, t, "History", {8, 166, 110, 25}, QStringLiteral("Historia"),
+                       QStringLiteral(" Zapisy ustawień tego zaworu: porównanie z oknem i przywrócenie "));
+  Backup = MakeButton(f, t, "Backup", {8, 198, 110, 25}, QStringLiteral("Kopia zapasowa"),
+                      QStringLiteral(" Odczytaj profile użytkownika z rozdzielacza i zachowaj je w historii zaworu "));
 }
 
 void TPgm::CreateOtherComponents() {

@@ -175,8 +175,9 @@ void TPgm::SendWriteParamsClick(QObject* sender) {
     for (QPushButton* b : buttons) b->setEnabled(true);
   });
   MainWindowView view(*this);
-  params::SendParameterSet(view, ui::CurrentPrompts(),
-                           sender && sender->objectName() == QLatin1String("WriteParameters"));
+  if (params::SendParameterSet(view, ui::CurrentPrompts(),
+                               sender && sender->objectName() == QLatin1String("WriteParameters")))
+    KeepSentTexts();
 }
 
 void TPgm::ResetClick() {

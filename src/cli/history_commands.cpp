@@ -3,6 +3,7 @@
 #include "cli/cli_view.h"
 #include "history/recorder.h"
 #include "history/set_compare.h"
+#include "history/window_records.h"
 #include "link/change_log.h"
 #include "params/conversions.h"
 #include "params/held_parameters.h"
@@ -146,11 +147,9 @@ int Restore(Context& c) {
   const auto found = FindRecord(c, c.arguments[0]);
   if (const int* code = std::get_if<int>(&found)) return *code;
   const auto& record = std::get<history::ValveRecord>(found);
-  for (const auto& row : params::ParameterSet) {
-    if (row.sent && !record.words[static_cast<std::size_t>(row.number - 1)]) {
-      c.io.err << ProgramName << ": record " << record.id << " does not hold the whole parameter set; nothing was sent\n";
-      return ExitFileError;
-    }
+  if (!history::HoldsSentSet(record.words)) {
+    c.io.err << ProgramName << ": record " << record.id << " does not hold the whole parameter set; nothing was sent\n";
+    return ExitFileError;
   }
   if (const auto refused = RefusedBelow(c, HistoryLevel, "restoring a parameter set")) return *refused;
   return WithLink(c, [&] {
@@ -165,7 +164,7 @@ int Restore(Context& c) {
     CliQuestions questions(c.io.err);
     const bool store = c.has("--store");
     {
-      link::ChangeLogScope logged("Przywróć zapis " + std::to_string(record.id) + (store ? " (Zapisz)" : " (Prześlij)"));
+      link::ChangeLogScope logged(history::RestoreOperation(record.id, store).toStdString());
       logged.CommandsKeepParameters();
       params::SendParameterSet(view, questions, store);
     }
@@ -188,18 +187,7 @@ void InstallHistory(std::ostream& err, int accessLevel) {
 
 void CloseHistory() { recorder.reset(); }
 
-void FillView(params::RecordedView& view, const history::SetWordsArray& words) {
-  auto word = [&](int reg) { return words[static_cast<std::size_t>(reg - 1)]; };
-  if (const auto config = word(params::reg::Configuration)) params::ShowConfigurationWord(view, *config);
-  for (const auto& row : params::ParameterSet) {
-    const auto w = word(row.number);
-    if (!w || row.holder == params::Holder::ConfigWord) continue;
-    if (row.holder == params::Holder::Held)
-      *params::Held.WordOf(row.number) = *w;
-    else
-      view.fields[std::string(row.field)] = {params::FieldText(row, *w, view.decimalSeparator()), *w};
-  }
-}
+void FillView(params::RecordedView& view, const history::SetWordsArray& words) { history::ShowRecordedSet(view, words); }
 
 const std::vector<Command>& HistoryCommands() {
   static const std::vector<Command> commands = {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSettings>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -69,8 +70,27 @@ QString LocalLocation() {
   return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/history.sqlite");
 }
 
+namespace {
+QSettings UserSettings() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tarvelmundix"),
+                   QStringLiteral("tarvelmundix"));
+}
+const QString SettingsKey = QStringLiteral("history/database");
+}  // namespace
+
+QString SettingsLocation() { return UserSettings().value(SettingsKey).toString(); }
+
+void SetSettingsLocation(const QString& location) {
+  QSettings settings = UserSettings();
+  if (location.isEmpty())
+    settings.remove(SettingsKey);
+  else
+    settings.setValue(SettingsKey, location);
+}
+
 QString ConfiguredLocation() {
-  const QString chosen = qEnvironmentVariable(HistoryVariable);
+  QString chosen = qEnvironmentVariable(HistoryVariable);
+  if (chosen.isEmpty()) chosen = SettingsLocation();
   return chosen.isEmpty() ? LocalLocation() : chosen;
 }
 
@@ -246,13 +266,16 @@ const QString RecordColumns = QStringLiteral(
 
 }  // namespace
 
-std::optional<qint64> HistoryStore::add(const ValveRecord& record) {
+std::optional<qint64> HistoryStore::add(const ValveRecord& record) { return addAll({&record, 1}); }
+
+std::optional<qint64> HistoryStore::addAll(std::span<const ValveRecord> records) {
+  if (records.empty()) return std::nullopt;
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!db_) return std::nullopt;
     QString reason;
     {
     QSqlDatabase d = db_->database();
-    auto insert = [&]() -> std::optional<qint64> {
+    auto insert = [&](const ValveRecord& record) -> std::optional<qint64> {
       QSqlQuery q(d);
       q.prepare(QStringLiteral(
           "INSERT INTO valves (serial_number, device_type, firmware) VALUES (?, ?, ?) ON CONFLICT (serial_number) "
@@ -293,10 +316,16 @@ std::optional<qint64> HistoryStore::add(const ValveRecord& record) {
       r.finish();  // a statement left open would keep the transaction from ending
       return id;
     };
-    // One transaction, so a record never names a valve row that is not there.
+    // One transaction, so a record never names a valve row that is not there
+    // (and a batch goes in whole or not at all).
     if (auto e = Exec(d, db_->postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"))) {
       reason = *e;
-    } else if (const auto id = insert()) {
+    } else if (const auto id = [&] {
+                 std::optional<qint64> last;
+                 for (const ValveRecord& record : records)
+                   if (!(last = insert(record))) break;
+                 return last;
+               }()) {
       const auto commit = Exec(d, QStringLiteral("COMMIT"));
       if (!commit) return id;
       reason = *commit;

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace tvx::history {
@@ -29,8 +30,11 @@ namespace tvx::history {
 inline constexpr const char* HistoryVariable = "TARVELMUNDIX_HISTORY";
 inline constexpr int SchemaVersion = 1;
 
-// The location the environment or the default names; the local file.
+// The location the environment names, else the one of the user's settings
+// (the options dialog), else the local file.
 QString ConfiguredLocation();
+QString SettingsLocation();
+void SetSettingsLocation(const QString& location);  // empty: none
 QString LocalLocation();
 // A location for messages: a PostgreSQL address without its password.
 QString ShownLocation(const QString& location);
@@ -64,6 +68,8 @@ class HistoryStore {
 
   // Adds a record (its id and the valve's row are filled in here); the id.
   std::optional<qint64> add(const ValveRecord& record);
+  // Adds records in one transaction (all or none); the last one's id.
+  std::optional<qint64> addAll(std::span<const ValveRecord> records);
 
   // A valve's records, newest first, at most `limit`, without words.
   std::vector<RecordSummary> list(const QString& serialNumber, int limit = 1000);

@@ -43,9 +43,22 @@ HistoryRecorder::~HistoryRecorder() {
 
 HistoryRecorder* HistoryRecorder::Current() { return current; }
 
+QString HistoryRecorder::currentValve() const {
+  // The change log forgets the valve when the port is opened or closed.
+  const std::string serial = link::LoggedSerialNumber();
+  return serial == UnknownValve ? QString() : QString::fromStdString(serial);
+}
+
 HistoryStore& HistoryRecorder::store() {
   if (!store_) store_ = std::make_unique<HistoryStore>(location_, warning_);
   return *store_;
+}
+
+void HistoryRecorder::setLocation(const QString& location) {
+  if (location == location_) return;
+  location_ = location;
+  store_.reset();
+  latest_.clear();
 }
 
 void HistoryRecorder::observe(const link::LoggedOperation& operation) {
@@ -55,11 +68,18 @@ void HistoryRecorder::observe(const link::LoggedOperation& operation) {
   record.operation = QString::fromStdString(operation.operation);
   record.sent = QString::fromStdString(operation.sent);
   record.words = WordsOf(operation.words);
+  if (operation.banks.size() == std::size_t{3} * SetWords) {
+    ProfileBanks banks{};
+    for (std::size_t k = 0; k < operation.banks.size(); ++k) banks[k / SetWords][k % SetWords] = operation.banks[k];
+    record.banks = banks;
+  }
   add(std::move(record), operation);
 }
 
 std::optional<qint64> HistoryRecorder::recordBanks(const QString& operation, const ProfileBanks& banks) {
-  if (!lastSeen_ || lastSeen_->serialNumber == UnknownValve) return std::nullopt;
+  // Only of the valve connected now.
+  if (!lastSeen_ || lastSeen_->serialNumber == UnknownValve || lastSeen_->serialNumber != link::LoggedSerialNumber())
+    return std::nullopt;
   ValveRecord record;
   record.operation = operation;
   record.words = WordsOf(lastSeen_->words);

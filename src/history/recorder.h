@@ -25,6 +25,8 @@ class HistoryRecorder {
 
   void setAccessLevel(int level) { accessLevel_ = level; }
   HistoryStore& store();
+  // Another database from now on (opened on the next use).
+  void setLocation(const QString& location);
   // The last record this process added.
   std::optional<qint64> lastRecord() const { return last_; }
 
@@ -33,6 +35,9 @@ class HistoryRecorder {
   std::optional<qint64> recordBanks(const QString& operation, const ProfileBanks& banks);
 
   void observe(const link::LoggedOperation& operation);
+  // The serial number of the valve connected, as its read named it ("" before
+  // a read since the port was opened).
+  QString currentValve() const;
 
  private:
   std::optional<qint64> add(ValveRecord record, const link::LoggedOperation& operation);

@@ -1,6 +1,7 @@
 #include "history/set_compare.h"
 
 #include "params/conversions.h"
+#include "params/parameter_names.h"
 #include "params/register_map.h"
 
 namespace tvx::history {
@@ -18,14 +19,20 @@ const params::ParameterRegister* Row(int reg) {
 QString ParameterCaption(int reg) {
   const params::ParameterRegister* row = Row(reg);
   if (!row) return QStringLiteral("R%1").arg(reg, 3, 10, QLatin1Char('0'));
-  if (reg == params::reg::Configuration) return QStringLiteral("Konfiguracja");
+  if (reg == params::reg::Configuration) return QStringLiteral("Słowo konfiguracji");
+  auto text = [](std::string_view t) { return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())); };
+  // The window's words: the solenoid's group and the caption, with the unit.
+  if (const params::ParameterName* name = params::FindParameterName(row->field)) {
+    QString caption = text(name->name);
+    if (name->section.starts_with("Elektromagnes")) caption = text(name->section) + QStringLiteral(": ") + caption;
+    if (!name->unit.empty()) caption += QStringLiteral(" [") + text(name->unit) + QLatin1Char(']');
+    return caption;
+  }
   const std::string_view meaning = row->meaning;
   QString unit;
-  if (const auto open = meaning.rfind('['); open != std::string_view::npos)
-    unit = QLatin1Char(' ') + QString::fromUtf8(meaning.substr(open).data(), static_cast<qsizetype>(meaning.size() - open));
-  if (row->holder == params::Holder::Held || row->field.empty())
-    return QString::fromUtf8(meaning.data(), static_cast<qsizetype>(meaning.size()));
-  return QString::fromUtf8(row->field.data(), static_cast<qsizetype>(row->field.size())) + unit;
+  if (const auto open = meaning.rfind('['); open != std::string_view::npos) unit = QLatin1Char(' ') + text(meaning.substr(open));
+  if (row->holder == params::Holder::Held || row->field.empty()) return text(meaning);
+  return text(row->field) + unit;
 }
 
 QString ParameterText(int reg, std::uint32_t word, char decimalSeparator) {

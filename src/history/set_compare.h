@@ -1,5 +1,5 @@
-// Parameter sets compared register by register, in words people read:
-// "PWM [Hz] 2000 -> 1500". No widgets.
+// Parameter sets compared register by register, in the window's words:
+// "Częstotliwość PWM (PWM) [Hz] 2000 -> 1500". No widgets.
 #pragma once
 
 #include "history/valve_record.h"
@@ -12,7 +12,7 @@ namespace tvx::history {
 
 struct ParameterDifference {
   int reg = 0;
-  QString caption;        // "PWM [Hz]"; a register without a field: "R023"
+  QString caption;        // "Częstotliwość PWM (PWM) [Hz]"; a register outside the set: "R023"
   QString before, after;  // the values as the fields show them; "?" when not known
 };
 
@@ -24,7 +24,7 @@ QString ParameterText(int reg, std::uint32_t word, char decimalSeparator);
 // both sides (what an operation changed), else also those known on one side.
 std::vector<ParameterDifference> Compare(const SetWordsArray& before, const SetWordsArray& after,
                                          char decimalSeparator, bool knownOnly);
-// "PWM [Hz] 2000 -> 1500; Coil_A_Imin [A] 0,100 -> 0,200".
+// "Częstotliwość PWM (PWM) [Hz] 2000 -> 1500; Elektromagnes A: Prąd minimalny Imin [A] 0,100 -> 0,200".
 QString ChangesText(const std::vector<ParameterDifference>& differences);
 
 }  // namespace tvx::history

@@ -49,6 +49,7 @@ struct LogState {
   int depth = 0;
   std::string operation;
   std::vector<SentFrame> frames;
+  std::vector<std::uint32_t> banks;
 };
 
 LogState& State() {
@@ -162,7 +163,8 @@ void Observe(const std::string& operation, const std::string& sent, bool read) {
   LogState& s = State();
   if (!s.observer) return;
   try {
-    LoggedOperation o{s.serialNumber, s.deviceType, s.firmware, operation, sent, read, s.known, s.activeProfile};
+    LoggedOperation o{s.serialNumber, s.deviceType, s.firmware, operation, sent, read, s.known, s.activeProfile,
+                      read ? std::vector<std::uint32_t>{} : s.banks};
     s.observer(o);
   } catch (...) {
   }
@@ -191,6 +193,8 @@ void SetLoggedValve(const std::string& serialNumber, const std::string& deviceTy
   s.firmware = Field(firmware, false);
 }
 
+std::string LoggedSerialNumber() { return State().serialNumber; }
+
 void SetLoggedAccessLevel(int level) { State().accessLevel = std::to_string(level); }
 
 void ForgetLoggedValve() {
@@ -198,6 +202,10 @@ void ForgetLoggedValve() {
   s.serialNumber = s.deviceType = s.firmware = Unknown;
   s.known.clear();
   s.activeProfile.reset();
+}
+
+void NoteProfileBanks(std::vector<std::uint32_t> words) {
+  if (State().depth > 0) State().banks = std::move(words);
 }
 
 void NoteParameterWord(int reg, std::uint32_t word) { State().known[reg] = word; }
@@ -237,6 +245,7 @@ ChangeLogScope::ChangeLogScope(std::string operation)
   if (outermost_) {
     s.operation = std::move(operation);
     s.frames.clear();
+    s.banks.clear();
   } else if (s.operation.empty()) {
     // A named operation inside a lone frame's scope names the whole.
     s.operation = std::move(operation);

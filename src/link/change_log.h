@@ -36,6 +36,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tvx::link {
 
@@ -52,6 +53,8 @@ void SetChangeLogFailureReporter(ChangeLogFailureReporter reporter);
 // the window shows it. Until then (and after the port is opened or closed)
 // the line shows "?".
 void SetLoggedValve(const std::string& serialNumber, const std::string& deviceType, const std::string& firmware);
+// The serial number named now (UTF-8), "?" when no valve is named.
+std::string LoggedSerialNumber();
 // The access level the user logged in with, for the lines that follow.
 void SetLoggedAccessLevel(int level);
 // Forgets the identity and every known parameter word: the port was opened or
@@ -62,6 +65,10 @@ void ForgetLoggedValve();
 // (R reply, or the whole set from the parameter block).
 void NoteParameterWord(int reg, std::uint32_t word);
 void NoteParameterBlock(const std::uint8_t* block, std::size_t length);
+
+// An operation that writes the three user profile banks tells their words
+// (bank after bank), for the history; outside an operation it is ignored.
+void NoteProfileBanks(std::vector<std::uint32_t> words);
 
 // The exchanges report each W or S frame just before it goes out, and its
 // reply when it came.
@@ -79,6 +86,9 @@ struct LoggedOperation {
   bool read = false;
   std::map<int, std::uint32_t> words;
   std::optional<int> activeProfile;
+  // The three user profile banks (3 x 128 words) an operation wrote and knew
+  // whole (a load from a file); empty otherwise.
+  std::vector<std::uint32_t> banks;
 };
 using ChangeLogObserver = std::function<void(const LoggedOperation&)>;
 // One observer (the valve history); it must not throw into the operation.

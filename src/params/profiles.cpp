@@ -179,6 +179,15 @@ void ProfileOperations::LoadFromFile() {
     ++storedProfiles_;
     if (stopRequested_) break;
   }
+  // The history keeps what the three banks hold now, when it knows all of them.
+  if (storedProfiles_ == cfgfile::Banks) {
+    std::vector<std::uint32_t> words;
+    for (int bank = 0; bank < cfgfile::Banks; ++bank) {
+      const auto image = cfgfile::ImageOf(*file, bank);
+      for (int i = 0; i < ParameterWords; ++i) words.push_back(cfgfile::ImageWord(image, i));
+    }
+    link::NoteProfileBanks(std::move(words));
+  }
 }
 
 std::string PartialLoadText(int storedProfiles) {

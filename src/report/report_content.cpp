@@ -5,6 +5,7 @@
 #include "params/conversions.h"
 #include "params/derived.h"
 #include "params/identity_text.h"
+#include "params/parameter_names.h"
 #include "params/parameter_set.h"
 #include "params/plausible_words.h"
 #include "params/recorded_view.h"
@@ -44,53 +45,9 @@ class RecordingView : public trace::TraceView {
 
 // ---- the parameter set in the window's words ----------------------------------------
 
-enum class Unit { None, Fixed, GainI, GainL };
-
-struct ParameterName {
-  std::string_view field;
-  std::string_view section;
-  std::string_view name;
-  Unit unitKind;
-  std::string_view unit;
-};
-
-// In the order the report lists them, section by section.
-constexpr ParameterName ParameterNames[] = {
-    {"PWM", "Parametry pracy", "Częstotliwość PWM (PWM)", Unit::Fixed, "Hz"},
-    {"DAC_Imax", "Parametry pracy", "Prąd cewki dla maksymalnej wartości na wyjściu monitora (I DAC)", Unit::Fixed, "A"},
-    {"I_Limit", "Parametry pracy", "Próg prądu zwarcia (I MAX)", Unit::Fixed, "A"},
-    {"Near_Zero_Zone", "Parametry pracy", "Strefa zerowa wartości zadanej (A,B=0)", Unit::Fixed, "mV"},
-    {"PID_P", "Regulator", "Wzmocnienie Kp", Unit::None, ""},
-    {"PID_I", "Regulator", "Wzmocnienie Ki", Unit::None, ""},
-    {"PID_D", "Regulator", "Wzmocnienie Kd", Unit::None, ""},
-    {"Coil_A_Imin", "Elektromagnes A", "Prąd minimalny Imin", Unit::Fixed, "A"},
-    {"Coil_A_Imax", "Elektromagnes A", "Prąd maksymalny Imax", Unit::Fixed, "A"},
-    {"Coil_A_GainL", "Elektromagnes A", "Wzmocnienie z LVDT", Unit::GainL, ""},
-    {"Coil_A_GainI", "Elektromagnes A", "Wzmocnienie bez LVDT", Unit::GainI, ""},
-    {"Coil_A_Dead_Band", "Elektromagnes A", "Próg czułości", Unit::Fixed, "%"},
-    {"Coil_A_Correct", "Elektromagnes A", "Korekta prądu", Unit::None, ""},
-    {"Coil_B_Imin", "Elektromagnes B", "Prąd minimalny Imin", Unit::Fixed, "A"},
-    {"Coil_B_Imax", "Elektromagnes B", "Prąd maksymalny Imax", Unit::Fixed, "A"},
-    {"Coil_B_GainL", "Elektromagnes B", "Wzmocnienie z LVDT", Unit::GainL, ""},
-    {"Coil_B_GainI", "Elektromagnes B", "Wzmocnienie bez LVDT", Unit::GainI, ""},
-    {"Coil_B_Dead_Band", "Elektromagnes B", "Próg czułości", Unit::Fixed, "%"},
-    {"Coil_B_Correct", "Elektromagnes B", "Korekta prądu", Unit::None, ""},
-    {"IN1_4_20_Offset", "Korekty i kalibracja", "Korekta zera wejścia WE1 4-20 mA", Unit::Fixed, "mA"},
-    {"ADC_Gain", "Korekty i kalibracja", "Wzmocnienie wejścia WE1 4-20 mA", Unit::None, ""},
-    {"DAC_Gain", "Korekty i kalibracja", "Wzmocnienie wyjścia DAC", Unit::None, ""},
-    {"LVDT_Offset", "Korekty i kalibracja", "Korekta zera wejścia LVDT", Unit::Fixed, "V"},
-    {"LVDT_Gain", "Korekty i kalibracja", "Wzmocnienie wejścia LVDT", Unit::None, ""},
-    {"DigiPot_Value", "Korekty i kalibracja", "Potencjometr cyfrowy", Unit::None, ""},
-    {"Ramp_Start_Delay", "Opcje", "Opóźnienie startu rampy", Unit::Fixed, "ms"},
-    {"Dither_Ampl", "Opcje", "Amplituda przebiegu Dither", Unit::None, ""},
-    {"Dither_Freq", "Opcje", "Częstotliwość przebiegu Dither", Unit::Fixed, "Hz"},
-    {"NearZeroKp", "Ustawienia serwisowe", "Kp blisko położenia zerowego LVDT", Unit::None, ""},
-    {"NearZeroKi", "Ustawienia serwisowe", "Ki blisko położenia zerowego LVDT", Unit::None, ""},
-    {"LargeErrorKp", "Ustawienia serwisowe", "Kp dla dużego błędu regulacji", Unit::None, ""},
-    {"LargeErrorKi", "Ustawienia serwisowe", "Ki dla dużego błędu regulacji", Unit::None, ""},
-    {"ErrorMask", "Ustawienia serwisowe", "Maska obsługiwanych błędów", Unit::None, ""},
-    {"TraceInterval", "Ustawienia serwisowe", "Dzielnik próbkowania zapisu przebiegu", Unit::None, ""},
-};
+using params::ParameterName;
+using params::ParameterNames;
+using Unit = params::NameUnit;
 
 std::string Hex(std::uint32_t word) {
   static constexpr char Digits[] = "0123456789ABCDEF";

@@ -5,6 +5,7 @@
 #include "params/derived.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
+#include "service/history_setting_form.h"
 #include "service/options_settings.h"
 #include "ui/application.h"
 #include "ui/checked_dialog.h"
@@ -111,6 +112,8 @@ TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : CheckedDialog(p
   y += 28;
   Label5 = ui::MakeLabel(f, this, "Label5", 12, y + 3, DesignText("Numer seryjny:"));
   Serial_Number = ui::MakeEdit(f, this, "Serial_Number", {130, y, 296, 21}, 40, QString(), DesignText(TextHint));
+  y += 28;
+  HistoryDatabase = AddHistoryDatabaseRow(this, y);
   y += 38;
   SendConfig = ui::MakeButton(f, this, "SendConfig", {254, y, 80, 25}, DesignText("  OK "));
   Cancel = ui::MakeButton(f, this, "Cancel", {346, y, 80, 25}, DesignText(" Anuluj  "));

@@ -87,6 +87,7 @@ class TOptionsForm : public ui::CheckedDialog {
   ui::ValveField* Device_Type = nullptr;
   ui::Label* Label5 = nullptr;  // "Numer seryjny:"
   ui::ValveField* Serial_Number = nullptr;
+  QLineEdit* HistoryDatabase = nullptr;  // the valve history's database (history_setting_form)
   QPushButton* SendConfig = nullptr;
   QPushButton* Cancel = nullptr;
 

@@ -5,6 +5,8 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -36,13 +38,60 @@ ValveField::ValveField(QWidget* parent) : QLineEdit(parent) {
   // layout was drawn for (the toolkit keeps 3): seven digits with a comma fit
   // the 44-pixel fields of the parameter groups.
   setTextMargins(-1, 0, -1, 0);
+  connect(this, &QLineEdit::textChanged, this, [this] { showMark(); });
 }
 
 void ValveField::setValveText(const QString& text, std::uint32_t word) {
   // Set before the text, so that the change reactions already see the word.
   programText_ = text;
   word_ = word;
+  valveText_ = text;
   setText(text);
+  showMark();
+}
+
+void ValveField::setMarksEdits(bool on) {
+  marksEdits_ = on;
+  showMark();
+}
+
+void ValveField::keepAsValveText() { setValveTextOnly(text()); }
+
+void ValveField::setValveTextOnly(std::optional<QString> text) {
+  valveText_ = std::move(text);
+  showMark();
+}
+
+bool ValveField::isMarked() const {
+  return marksEdits_ && valveText_ && WithCommas(text()) != WithCommas(*valveText_);
+}
+
+QColor ValveField::MarkColour() { return QColor(0xFF, 0xF4, 0xCC); }
+
+QString ValveField::MarkHint(const QString& valveText) {
+  return QStringLiteral(" Tło: wartość zmieniona, jeszcze nie przesłana do rozdzielacza \n"
+                        " (w rozdzielaczu: %1) ")
+      .arg(valveText);
+}
+
+void ValveField::showMark() {
+  const QColor base = isMarked() ? MarkColour() : QGuiApplication::palette().color(QPalette::Base);
+  if (palette().color(QPalette::Base) == base) return;
+  QPalette p = palette();
+  p.setColor(QPalette::Base, base);
+  setPalette(p);
+}
+
+bool ValveField::event(QEvent* event) {
+  // The marked field's hint says what the background means and what the valve holds.
+  if (event->type() == QEvent::ToolTip && isMarked()) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    QString hint = MarkHint(*valveText_);
+    if (!toolTip().isEmpty()) hint = toolTip() + QLatin1Char('\n') + hint;
+    QToolTip::showText(help->globalPos(), hint, this);
+    return true;
+  }
+  return QLineEdit::event(event);
 }
 
 void ValveField::setProgramText(const QString& text) {

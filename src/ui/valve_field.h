@@ -8,11 +8,15 @@
 //   program puts in is never cut (QLineEdit::setMaxLength would cut it).
 // - A numeric field filters its keys with NumericalFieldKeyPress(X); pasted
 //   and dropped text is filtered the same way.
+// - A field of the parameter set marks itself (a quiet background, explained
+//   in its hint) while its text differs from what was last read from the valve
+//   or sent to it, so that edited values not yet sent are seen.
 #pragma once
 
 #include "ui/numeric_key_filter.h"
 #include "view/field_value.h"
 
+#include <QColor>
 #include <QLineEdit>
 
 #include <cstdint>
@@ -42,6 +46,18 @@ class ValveField : public QLineEdit {
 
   void setNumericKeys(NumericKeys keys);
 
+  // Marking: on for the fields of the parameter set. The valve's text is the
+  // one setValveText put in, or the field's text when keepAsValveText() says
+  // it was sent; before either the field is not marked.
+  void setMarksEdits(bool on);
+  bool marksEdits() const { return marksEdits_; }
+  void keepAsValveText();
+  std::optional<QString> valveText() const { return valveText_; }
+  void setValveTextOnly(std::optional<QString> text);
+  bool isMarked() const;
+  static QColor MarkColour();
+  static QString MarkHint(const QString& valveText);
+
   // Paste from the clipboard, filtered and cut to the typed limit (Ctrl+V,
   // Shift+Insert and the context menu's paste come here).
   void pasteFiltered();
@@ -54,12 +70,16 @@ class ValveField : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   QString programText_;
   std::optional<std::uint32_t> word_;
   int typedLimit_ = 0;
   std::optional<NumericKeys> keys_;
+  bool marksEdits_ = false;
+  std::optional<QString> valveText_;
+  void showMark();
 };
 
 }  // namespace tvx::ui

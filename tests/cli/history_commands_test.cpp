@@ -33,10 +33,10 @@ TEST_F(HistoryCommands, ChangesAreListedComparedAndUndoneOnlyOnTheirOwnValve) {
   const Result listed = tool({"history", "--serial", "SN-42", "--json"});
   ASSERT_EQ(listed.code, ExitDone) << listed.err;
   EXPECT_NE(listed.out.find("Zapisz"), std::string::npos) << listed.out;
-  EXPECT_NE(listed.out.find("PWM [Hz] " + std::to_string(pwm) + " -> 1500"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("(PWM) [Hz] " + std::to_string(pwm) + " -> 1500"), std::string::npos) << listed.out;
   const Result diff = tool({"diff", "1", "3"});  // the read before the write, the write
   EXPECT_EQ(diff.code, ExitDone) << diff.err;
-  EXPECT_NE(diff.out.find("PWM [Hz]"), std::string::npos) << diff.out;
+  EXPECT_NE(diff.out.find("(PWM) [Hz]"), std::string::npos) << diff.out;
 
   struct Case {
     const char* what;
@@ -66,7 +66,7 @@ TEST_F(HistoryCommands, ChangesAreListedComparedAndUndoneOnlyOnTheirOwnValve) {
   }
   EXPECT_EQ(valve_.requests().back().substr(0, 4), "S999");
   const Result after = tool({"history", "--serial", "SN-42"});
-  EXPECT_NE(after.out.find("Przywróć zapis 1 (Zapisz): PWM [Hz] 1500 -> " + std::to_string(pwm)), std::string::npos)
+  EXPECT_NE(after.out.find("Przywróć zapis 1 (Zapisz): Częstotliwość PWM (PWM) [Hz] 1500 -> " + std::to_string(pwm)), std::string::npos)
       << after.out;
   EXPECT_EQ(run({"diff", "1", "valve"}).out.find("PWM"), std::string::npos);
 }

@@ -27,7 +27,9 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOption>
+#include <QHeaderView>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
@@ -108,6 +110,7 @@ class TextFit {
       else if (const auto* e = qobject_cast<const QLineEdit*>(w)) field(*e);
       else if (const auto* g = qobject_cast<const QGroupBox*>(w)) group(*g);
       else if (const auto* c = qobject_cast<const QComboBox*>(w)) combo(*c);
+      else if (const auto* t = qobject_cast<const QTableWidget*>(w)) table(*t);
     }
   }
 
@@ -216,6 +219,25 @@ class TextFit {
     const QStyleOptionComboBox option = PaintOption<QComboBox, QStyleOptionComboBox>(&c);
     const QRect edit = c.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &c);
     for (int i = 0; i < c.count(); ++i) fits(c, c.itemText(i), TextSize(c, c.itemText(i)), edit.size());
+  }
+
+  // A table's headers fit their sections, and each cell's text, wrapped at
+  // its column's width, fits its row.
+  void table(const QTableWidget& t) {
+    const QFontMetrics metrics(t.font());
+    const int headerMargin = t.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &t);
+    const int cellMargin = t.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &t) + 1;
+    for (int c = 0; c < t.columnCount(); ++c) {
+      if (const QTableWidgetItem* header = t.horizontalHeaderItem(c))
+        fits(t, header->text(), metrics.size(0, header->text()) + QSize(2 * headerMargin, 0),
+             QSize(t.horizontalHeader()->sectionSize(c), t.horizontalHeader()->height()));
+      for (int r = 0; r < t.rowCount(); ++r) {
+        const QTableWidgetItem* item = t.item(r, c);
+        if (!item || item->text().isEmpty()) continue;
+        const QRect room(0, 0, t.columnWidth(c) - 2 * cellMargin, t.rowHeight(r));
+        fits(t, item->text(), metrics.boundingRect(room, Qt::TextWordWrap, item->text()).size(), room.size());
+      }
+    }
   }
 
   void tabs(const QTabBar& bar) {

@@ -2,6 +2,7 @@
 
 #include "params_fixture.h"
 
+#include "history/recorder.h"
 #include "params/valve_state.h"
 #include "service/calibrate_form.h"
 #include "service/xpid_form.h"
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tvx::apptest {
@@ -62,6 +64,12 @@ void VisitEveryForm(int level, const FormVisitor& visit) {
   IsolatedSysfs sysfs;
   testing::SimulatedValve valve;
   ui::ScopedScriptedPrompts prompts;
+  // The history dialog lists the valve's records from a database of this visit.
+  testing::TempFolder historyFolder;
+  const testing::ScopedEnvironment historyFile(history::HistoryVariable,
+                                               (historyFolder.path() / "history.sqlite").string());
+  std::optional<history::HistoryRecorder> recorder;
+  if (!history::HistoryRecorder::Current()) recorder.emplace([](const QString&) {});
 
   {
     app::AccessLevel = level;
@@ -104,6 +112,7 @@ void VisitEveryForm(int level, const FormVisitor& visit) {
       {QStringLiteral("TAutoForm"), [&] { p.AutoModeClick(); }},
       {QStringLiteral("TChartForm"), [&] { p.ShowChartClick(); }},
       {QStringLiteral("TAboutForm"), [&] { p.OpenAboutBox(); }},
+      {QStringLiteral("THistoryForm"), [&] { p.HistoryClick(); }},
   };
   for (const auto& [name, open] : dialogs) VisitModal(name, open, visit);
 

@@ -4,6 +4,8 @@
 #include "every_form.h"
 #include "params_fixture.h"
 
+#include "app/history_form.h"
+#include "history/recorder.h"
 #include "service/calibrate_form.h"
 #include "trace/chart_form.h"
 #include "ui/application.h"
@@ -14,6 +16,7 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTableWidget>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -166,6 +169,27 @@ TEST_F(Screenshots, RegulationChart) {
     Save(Picture(chart), QStringLiteral("chart.png"));
   });
   QTest::mouseClick(pgm->RemoteControl, Qt::LeftButton);
+}
+
+TEST_F(Screenshots, HistoryDialog) {
+  testing::TempFolder folder;
+  const testing::ScopedEnvironment database(history::HistoryVariable, (folder.path() / "history.sqlite").string());
+  history::HistoryRecorder recorder([](const QString&) {});
+  recorder.setAccessLevel(2);
+  testing::SimulatedValve valve;
+  ConnectedWindow pgm(2);
+  pgm.read();
+  pgm->PWM->setText(QStringLiteral("1500"));
+  pgm->Coil_A_Imin->setText(QStringLiteral("0,150"));
+  QTest::mouseClick(pgm->WriteParameters, Qt::LeftButton);
+  pgm->I_Limit->setText(QStringLiteral("2,5"));  // edited, not sent: marked in the window
+  WithModal([&] { pgm->HistoryClick(); }, [](QDialog& dialog) {
+    auto& form = static_cast<app::THistoryForm&>(dialog);
+    form.Records->selectRow(1);  // the read before the store
+    Settle(50);
+    Save(Picture(form), QStringLiteral("history-dialog.png"));
+  });
+  Save(Picture(*pgm), QStringLiteral("main-window-edited.png"));
 }
 
 TEST_F(Screenshots, LoginAndDialogs) {

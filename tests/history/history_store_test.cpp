@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -217,6 +218,34 @@ TEST(HistoryStoreFaults, AnUnreachableSharedDatabaseRecordsLocallyAndSaysSoOnce)
     EXPECT_EQ(HistoryStore(shared, nullptr).list(QStringLiteral("SN-2")).size(), 1u);  // the next run goes on there
     EXPECT_EQ(HistoryStore(local, nullptr).list(QStringLiteral("SN-2")).size(), 2u);
   }
+}
+
+// The database a run uses: the environment's, else the settings' (the
+// options dialog), else the local file; a batch goes in as one.
+TEST(HistoryLocation, TheEnvironmentWinsOverTheSettingWhichWinsOverTheLocalFile) {
+  testing::TempFolder folder;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(folder.path().string()));
+  const QString chosen = QString::fromStdString((folder.path() / "team.sqlite").string());
+  {
+    const testing::ScopedEnvironment none(HistoryVariable, "");
+    EXPECT_EQ(ConfiguredLocation(), LocalLocation());
+    SetSettingsLocation(chosen);
+    EXPECT_EQ(ConfiguredLocation(), chosen);
+  }
+  {
+    const testing::ScopedEnvironment given(HistoryVariable, "/tmp/elsewhere.sqlite");
+    EXPECT_EQ(ConfiguredLocation(), QStringLiteral("/tmp/elsewhere.sqlite"));
+  }
+  SetSettingsLocation(QString());
+  EXPECT_TRUE(SettingsLocation().isEmpty());
+
+  HistoryStore store(chosen, nullptr);
+  const std::vector<ValveRecord> batch{Sample(QStringLiteral("SN-1"), 1), Sample(QStringLiteral("SN-1"), 2)};
+  const auto last = store.addAll(batch);
+  ASSERT_TRUE(last);
+  const auto listed = store.list(QStringLiteral("SN-1"));
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].id, *last);
 }
 
 }  // namespace
