@@ -69,7 +69,7 @@ deps_build="$TVX_WIN_CACHE/build-$TVX_WIN_KEY"
 jobs=${TVX_JOBS:-$(nproc)}
 build_logged() {  # log, command...
   local log=$1; shift
-  if ! nice -n 19 "$@" >>"$log" 2>&1; then
+  if ! nice -n "${TVX_NICE:-19}" "$@" >>"$log" 2>&1; then
     tail -n 60 "$log" >&2
     echo "failed; the whole log is $log" >&2
     return 1
