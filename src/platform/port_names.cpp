@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace tvx::platform {
 
 std::string PortMapFolder() {
@@ -29,6 +33,19 @@ std::string ComDeviceName(int n) {
   return "\\\\.\\COM" + std::to_string(n);
 #else
   return ResolveComName(n, PortMapFolder());
+#endif
+}
+
+bool ComPortPresent(int n) {
+#ifdef _WIN32
+  // "\\.\COMn" is no file to ask the file system about; the DOS device
+  // table names every COM port the system has.
+  char target[1024];
+  const std::string name = "COM" + std::to_string(n);
+  return QueryDosDeviceA(name.c_str(), target, sizeof target) != 0;
+#else
+  std::error_code ec;
+  return std::filesystem::exists(ComDeviceName(n), ec);
 #endif
 }
 
