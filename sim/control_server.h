@@ -8,6 +8,9 @@
 //   register N              comN -> the pty, and PortName (COMn) in the folder
 //   link N                  comN -> the pty only
 //   set-parameter REG WORD  parameter REG WORD  override-state REG WORD
+//   set-state REG WORD      state REG           ("ok WORD", no side effects)
+//   set-stop CODE WORD      (the critical value's float bits)
+//   command-count N         (how often command N was received)
 //   raw-block REG HEX       user-bank N HEX     serial-number HEX   device-type HEX
 //   fault KIND PARAM COUNT [MATCH]   KIND as the number of sim::FaultKind
 //   send-raw HEX            scripted-reply HEX  (drops the next reply and sends

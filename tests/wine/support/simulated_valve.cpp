@@ -133,6 +133,20 @@ void RemoteModel::setParameterFloat(int reg, float value) { setParameter(reg, st
 void RemoteModel::overrideState(int reg, std::uint32_t value) {
   link_.command("override-state " + std::to_string(reg) + " " + Word(value));
 }
+void RemoteModel::setState(int reg, std::uint32_t value) {
+  link_.command("set-state " + std::to_string(reg) + " " + Word(value));
+}
+void RemoteModel::setStateFloat(int reg, float value) { setState(reg, std::bit_cast<std::uint32_t>(value)); }
+std::uint32_t RemoteModel::peekState(int reg) {
+  return static_cast<std::uint32_t>(std::stoul(link_.command("state " + std::to_string(reg)), nullptr, 16));
+}
+float RemoteModel::peekStateFloat(int reg) { return std::bit_cast<float>(peekState(reg)); }
+void RemoteModel::setStop(std::uint32_t code, float criticalValue) {
+  link_.command("set-stop " + Word(code) + " " + Word(std::bit_cast<std::uint32_t>(criticalValue)));
+}
+std::uint32_t RemoteModel::commandCount(int number) {
+  return static_cast<std::uint32_t>(std::stoul(link_.command("command-count " + std::to_string(number))));
+}
 void RemoteModel::setRawBlock(int reg, std::vector<std::uint8_t> bytes) {
   link_.command("raw-block " + std::to_string(reg) + " " + Hex(bytes));
 }

@@ -72,6 +72,12 @@ class RemoteModel {
   void setParameter(int reg, std::uint32_t value);
   void setParameterFloat(int reg, float value);
   void overrideState(int reg, std::uint32_t value);
+  void setState(int reg, std::uint32_t value);
+  void setStateFloat(int reg, float value);
+  std::uint32_t peekState(int reg);
+  float peekStateFloat(int reg);
+  void setStop(std::uint32_t code, float criticalValue);
+  std::uint32_t commandCount(int number);
   void setRawBlock(int reg, std::vector<std::uint8_t> bytes);
   void setUserBank(int bank, const sim::Bank& image);
   void setSerialNumber(const std::string& text);
