@@ -174,6 +174,10 @@ std::string ControlServer::handle(const std::string& line) {
     if (cmd == "state" && toNumber(a, n)) return wordReply(model_.peekState(int(n)));
     std::uint32_t w2 = 0;
     if (cmd == "set-stop" && word(a, w) && word(b, w2)) return model_.setStop(w, std::bit_cast<float>(w2)), "ok";
+    if (cmd == "read-serial-number" || cmd == "read-device-type") {
+      const std::string text = cmd == "read-serial-number" ? model_.serialNumber() : model_.deviceType();
+      return "ok " + toHex(std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
     if (cmd == "command-count" && toNumber(a, n)) return "ok " + std::to_string(model_.commandCount(int(n)));
     if (cmd == "raw-block" && toNumber(a, n) && fromHex(b, bytes)) return model_.setRawBlock(int(n), bytes), "ok";
     if (cmd == "user-bank" && toNumber(a, n) && fromHex(b, bytes) && bytes.size() == BankBytes) {

@@ -11,6 +11,7 @@
 //   set-state REG WORD      state REG           ("ok WORD", no side effects)
 //   set-stop CODE WORD      (the critical value's float bits)
 //   command-count N         (how often command N was received)
+//   read-serial-number      read-device-type    ("ok HEX")
 //   raw-block REG HEX       user-bank N HEX     serial-number HEX   device-type HEX
 //   fault KIND PARAM COUNT [MATCH]   KIND as the number of sim::FaultKind
 //   send-raw HEX            scripted-reply HEX  (drops the next reply and sends

@@ -39,6 +39,7 @@ TEST_F(ControlServerTest, CommandsActOnTheValve) {
   EXPECT_EQ(control_.handle("parameter 5"), "ok 3F000000");
   EXPECT_EQ(control_.handle("serial-number 414243"), "ok");
   EXPECT_EQ(model_.serialNumber(), "ABC");
+  EXPECT_EQ(control_.handle("read-serial-number"), "ok 414243");
   EXPECT_EQ(control_.handle("device-type"), "ok");  // an empty text
   EXPECT_EQ(model_.deviceType(), "");
   EXPECT_EQ(control_.handle("set-state 12 00000007"), "ok");

@@ -40,7 +40,6 @@ set(TVX_WINDOWS_SKIPPED_TESTS
   gui/trace_chart_test.cpp
   gui/ui_focus_test.cpp
   # cli: the same, and the recording CSV of the simulator
-  cli/cli_report_test.cpp
   cli/profile_trace_test.cpp
   # cli: FIFOs, the pty's exclusive mode and the simulator's state (POSIX)
   cli/files_test.cpp

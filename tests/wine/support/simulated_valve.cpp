@@ -155,6 +155,14 @@ void RemoteModel::setUserBank(int bank, const sim::Bank& image) {
 }
 void RemoteModel::setSerialNumber(const std::string& text) { link_.command("serial-number " + Hex(text)); }
 void RemoteModel::setDeviceType(const std::string& text) { link_.command("device-type " + Hex(text)); }
+std::string RemoteModel::serialNumber() {
+  const auto b = Bytes(link_.command("read-serial-number"));
+  return std::string(b.begin(), b.end());
+}
+std::string RemoteModel::deviceType() {
+  const auto b = Bytes(link_.command("read-device-type"));
+  return std::string(b.begin(), b.end());
+}
 
 void RemoteServer::injectFault(sim::Fault f) {
   link_.command("fault " + std::to_string(static_cast<int>(f.kind)) + " " + std::to_string(f.param) + " " +

@@ -81,6 +81,8 @@ class RemoteModel {
   void setRawBlock(int reg, std::vector<std::uint8_t> bytes);
   void setUserBank(int bank, const sim::Bank& image);
   void setSerialNumber(const std::string& text);
+  std::string serialNumber();
+  std::string deviceType();
   void setDeviceType(const std::string& text);
 
  private:
