@@ -13,8 +13,12 @@
 # TVX_SKIP_SANITIZERS=1 runs step 1 only.
 # TVX_WINDOWS_BUILD=1 also makes the whole Windows build (Qt cross-built from
 # Debian's sources once, into ~/.cache/tarvelmundix), runs its tests under
-# Wine and makes and checks the Windows zip. Off by default: on a busy
-# two-core machine the first Qt build does not yet fit the test run's time.
+# Wine and makes and checks the Windows zip. Off by default: the rest takes
+# about 32 minutes on a fresh two-core machine, and the first Windows build
+# adds about 20 (Qt alone, on two idle cores) plus the Windows build of the
+# programs and tests and their run under Wine, one Wine process a test; that
+# does not fit the hour with certainty, and on a shared machine Qt alone takes
+# well over an hour.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
