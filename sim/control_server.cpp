@@ -198,6 +198,7 @@ std::string ControlServer::handle(const std::string& line) {
           Fault{static_cast<FaultKind>(n), int(param), std::string(bytes.begin(), bytes.end()), int(count)});
       return "ok";
     }
+    if (cmd == "clear-faults") return server_.clearFaults(), "ok";
     if (cmd == "send-raw" && fromHex(a, bytes)) return server_.sendRaw(bytes), "ok";
     if (cmd == "scripted-reply" && fromHex(a, bytes)) {
       // As a test's scripted reply: the valve's own reply is dropped and these

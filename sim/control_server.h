@@ -14,6 +14,7 @@
 //   read-serial-number      read-device-type    ("ok HEX")
 //   raw-block REG HEX       user-bank N HEX     serial-number HEX   device-type HEX
 //   fault KIND PARAM COUNT [MATCH]   KIND as the number of sim::FaultKind
+//   clear-faults            drops the faults not yet used up
 //   send-raw HEX            scripted-reply HEX  (drops the next reply and sends
 //                           HEX once that request is in)   join-scripted
 //   requests                request-count       clear-log

@@ -47,6 +47,7 @@ TEST_F(ControlServerTest, CommandsActOnTheValve) {
   EXPECT_EQ(control_.handle("set-stop 0000000F 40A00000"), "ok");
   EXPECT_EQ(model_.stopCode(), 15u);
   EXPECT_EQ(control_.handle("command-count 6"), "ok 0");
+  EXPECT_EQ(control_.handle("clear-faults"), "ok");
 
   EXPECT_EQ(control_.handle("register 7"), "ok");
   EXPECT_EQ(fs::read_symlink(folder_.path() / "com7"), fs::path(server_.slavePath()));

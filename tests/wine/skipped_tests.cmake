@@ -28,6 +28,7 @@ set(TVX_WINDOWS_SKIPPED_TESTS
   gui/app_text_fit_test.cpp
   gui/status_errors_form_test.cpp
   gui/service_lin_table_form_test.cpp
+  gui/ui_qt_polish_test.cpp
   gui/every_form.cpp
   gui/options_dialog_test.cpp
   gui/params_modes_test.cpp

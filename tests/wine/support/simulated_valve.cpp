@@ -168,6 +168,7 @@ void RemoteServer::injectFault(sim::Fault f) {
   link_.command("fault " + std::to_string(static_cast<int>(f.kind)) + " " + std::to_string(f.param) + " " +
                 std::to_string(f.count) + " " + Hex(f.match));
 }
+void RemoteServer::clearFaults() { link_.command("clear-faults"); }
 void RemoteServer::sendRaw(std::vector<std::uint8_t> bytes) { link_.command("send-raw " + Hex(bytes)); }
 std::vector<std::string> RemoteServer::requestTexts() {
   std::vector<std::string> texts;

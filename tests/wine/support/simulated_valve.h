@@ -93,6 +93,7 @@ class RemoteServer {
  public:
   explicit RemoteServer(ControlLink& link) : link_(link) {}
   void injectFault(sim::Fault fault);
+  void clearFaults();
   void sendRaw(std::vector<std::uint8_t> bytes);
   std::vector<std::string> requestTexts();
   std::vector<std::vector<std::uint8_t>> requestBytes();
