@@ -4,8 +4,9 @@
 #   --test   also what only the test script uses: Wine (the Windows build's
 #            tests), lintian (the Debian package check), poppler-utils (the
 #            report test reads the PDF's text back with pdftotext), dpkg-dev
-#            (apt-get source, for the Windows build's Qt, libjpeg-turbo and
-#            GoogleTest), zip (the Windows zip) and the PostgreSQL server the
+#            (apt-get source, for the Windows build's Qt, libjpeg-turbo,
+#            GoogleTest and SQLite), tcl (SQLite's makefile joins its sources
+#            with tclsh), zip (the Windows zip) and the PostgreSQL server the
 #            history tests start a cluster of their own with
 set -euo pipefail
 
@@ -23,7 +24,7 @@ packages=(
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------
 if [ "${1:-}" = "--test" ]; then
-  packages+=(wine wine64 lintian poppler-utils dpkg-dev zip unzip postgresql)
+  packages+=(wine wine64 lintian poppler-utils dpkg-dev tcl zip unzip postgresql)
 fi
 # ---------------------------------------------------------------------------
 

@@ -13,13 +13,24 @@
 # TVX_SKIP_SANITIZERS=1 runs step 1 only.
 # TVX_WINDOWS_BUILD=1 also makes the whole Windows build (Qt cross-built from
 # Debian's sources once, into ~/.cache/tarvelmundix), runs its tests under
-# Wine and makes and checks the Windows zip. Off by default: on a busy
-# two-core machine the first Qt build does not yet fit the test run's time.
+# Wine and makes and checks the Windows zip. Off by default: the rest takes
+# about 32 minutes on a fresh two-core machine, and the first Windows build
+# adds about 20 (Qt alone, on two idle cores) plus the Windows build of the
+# programs and tests and their run under Wine, one Wine process a test; that
+# does not fit the hour with certainty, and on a shared machine Qt alone takes
+# well over an hour.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/setup.sh" --test
-
 jobs=$(nproc)
+# Each step says how long it took.
+step_name= step_start=$SECONDS
+step() {
+  [ -n "$step_name" ] && echo "   ($step_name: $((SECONDS - step_start)) s)"
+  step_name=$1 step_start=$SECONDS
+  [ -n "$1" ] && echo "== $1"
+  return 0
+}
+trap 'step ""; echo "   (whole test run: $SECONDS s)"' EXIT
 configure_and_build() {
   local dir=$1; shift
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
@@ -30,33 +41,36 @@ run_tests() {
   ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@"
 }
 
-echo "== Layering of the includes"
+step "Setting up the machine"
+bash "$root/scripts/setup.sh" --test
+
+step "Layering of the includes"
 bash "$root/scripts/check-layers.sh"
 
-echo "== Windows compile check of the platform and link layers"
+step "Windows compile check of the platform and link layers"
 bash "$root/scripts/check-windows-build.sh"
 
-echo "== Build and test"
+step "Build and test"
 configure_and_build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_tests "$root/build/release"
 
 # ---- Windows under Wine, and the Debian package ------------------------------
-echo "== Windows build of the platform and link layers, tested under Wine"
+step "Windows build of the platform and link layers, tested under Wine"
 bash "$root/scripts/wine-tests.sh" "$root/build/release"
-echo "== Debian package"
+step "Debian package"
 bash "$root/scripts/package-check.sh" "$root/build/release"
 if [ "${TVX_WINDOWS_BUILD:-0}" = 1 ]; then
-  echo "== The whole Windows build, its tests under Wine, the zip"
-  start=$SECONDS
+  step "The whole Windows build (Qt from Debian's sources once, into the cache)"
   bash "$root/scripts/windows-build.sh"
+  step "The Windows build's tests under Wine"
   bash "$root/scripts/wine-tests.sh" "$root/build/release" "$root/build/win64/bin"
+  step "The Windows zip and the check of its contents"
   bash "$root/scripts/windows-package.sh" "$root/build/win64/bin" "$root/build"
-  echo "   (Windows build, tests and zip: $((SECONDS - start)) s)"
 fi
 # -----------------------------------------------------------------------------
 
 if [ "${TVX_SKIP_SANITIZERS:-0}" != 1 ]; then
-  echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+  step "AddressSanitizer + UndefinedBehaviorSanitizer"
   configure_and_build "$root/build/asan" -DCMAKE_BUILD_TYPE=Debug "-DTVX_SANITIZE=address;undefined" \
     -DTVX_BUILD_BENCH=OFF
   ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
@@ -64,13 +78,13 @@ if [ "${TVX_SKIP_SANITIZERS:-0}" != 1 ]; then
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     run_tests "$root/build/asan"
 
-  echo "== ThreadSanitizer (simulator and link)"
+  step "ThreadSanitizer (simulator and link)"
   configure_and_build "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DTVX_SANITIZE=thread \
     -DTVX_BUILD_GUI=OFF -DTVX_BUILD_BENCH=OFF
   TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" run_tests "$root/build/tsan" -L "sim|link"
 
   fuzz_seconds=${TVX_FUZZ_SECONDS:-20}
-  echo "== Fuzz targets, ${fuzz_seconds} s each"
+  step "Fuzz targets, ${fuzz_seconds} s each"
   if command -v clang++ >/dev/null 2>&1; then
     CXX=clang++ configure_and_build "$root/build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTVX_BUILD_FUZZ=ON \
       -DTVX_BUILD_GUI=OFF -DTVX_BUILD_TESTS=OFF -DTVX_BUILD_BENCH=OFF

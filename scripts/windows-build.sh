@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the Windows (64-bit, MinGW-w64 with POSIX threads) build from nothing:
 #   1. enables Debian's source archive if apt has none, and fetches the source
-#      packages of qt6-base, libjpeg-turbo and googletest;
+#      packages of qt6-base, libjpeg-turbo, googletest and sqlite3 (Debian's
+#      Qt tarball leaves out the SQLite that Qt's SQLite driver builds in);
 #   2. cross-builds them once into a cache folder outside the repository, named
 #      after their versions and the compiler's, and kept between runs
 #      (TVX_WIN_CACHE, default ~/.cache/tarvelmundix);
@@ -54,10 +55,11 @@ fetch_source() {  # package, version
 source_dir() { find "$TVX_WIN_SRC/$1" -mindepth 1 -maxdepth 1 -type d | head -1; }
 
 if [ ! -f "$TVX_WIN_PREFIX/.complete" ]; then
-  step "Fetching Debian's sources of qt6-base $TVX_QT_VERSION, libjpeg-turbo $TVX_JPEG_VERSION, googletest $TVX_GTEST_VERSION"
+  step "Fetching Debian's sources of qt6-base $TVX_QT_VERSION, libjpeg-turbo $TVX_JPEG_VERSION, googletest $TVX_GTEST_VERSION, sqlite3 $TVX_SQLITE_VERSION"
   fetch_source qt6-base "$TVX_QT_VERSION"
   fetch_source libjpeg-turbo "$TVX_JPEG_VERSION"
   fetch_source googletest "$TVX_GTEST_VERSION"
+  fetch_source sqlite3 "$TVX_SQLITE_VERSION"
   step_done
 fi
 
@@ -67,7 +69,7 @@ deps_build="$TVX_WIN_CACHE/build-$TVX_WIN_KEY"
 jobs=${TVX_JOBS:-$(nproc)}
 build_logged() {  # log, command...
   local log=$1; shift
-  if ! nice -n 19 "$@" >>"$log" 2>&1; then
+  if ! nice -n "${TVX_NICE:-19}" "$@" >>"$log" 2>&1; then
     tail -n 60 "$log" >&2
     echo "failed; the whole log is $log" >&2
     return 1
@@ -108,9 +110,22 @@ fi
 
 if [ ! -f "$TVX_WIN_PREFIX/.qt-sql" ]; then
   src=$(source_dir qt6-base)
+  if [ ! -f "$src/src/3rdparty/sqlite/sqlite3.c" ]; then
+    step "SQLite's one-file source for Qt's SQLite driver"
+    # Debian's source is SQLite's tree; its makefile joins it into the
+    # sqlite3.c and sqlite3.h that Qt's driver compiles in (needs tclsh).
+    rm -rf "$deps_build/sqlite" && mkdir -p "$deps_build/sqlite"
+    sqlite_src=$(source_dir sqlite3)
+    build_logged "$deps_build/sqlite.log" sh -c "cd '$deps_build/sqlite' && '$sqlite_src/configure' --disable-tcl && make sqlite3.c"
+    mkdir -p "$src/src/3rdparty/sqlite"
+    cp "$deps_build/sqlite/sqlite3.h" "$src/src/3rdparty/sqlite/"
+    cp "$deps_build/sqlite/sqlite3.c" "$src/src/3rdparty/sqlite/"
+    cp "$sqlite_src/LICENSE.md" "$TVX_WIN_PREFIX/sqlite-LICENSE.md"
+    step_done
+  fi
   step "Qt $TVX_QT_VERSION for Windows: configure"
-  # A build folder configured before the history needed Qt SQL is configured anew.
-  if [ ! -f "$deps_build/qt/build.ninja" ] || ! grep -q "FEATURE_sql_sqlite:BOOL=ON" "$deps_build/qt/CMakeCache.txt" 2>/dev/null; then
+  # A build folder whose configuration did not finish is configured anew.
+  if [ ! -f "$deps_build/qt/.configured" ]; then
     rm -rf "$deps_build/qt" && mkdir -p "$deps_build/qt"
     # Host tools (moc, uic, rcc) are Debian's own, of the same Qt version.
     # Off what the program does not use; tablet events off because Debian's
@@ -121,7 +136,7 @@ if [ ! -f "$TVX_WIN_PREFIX/.qt-sql" ]; then
       -DCMAKE_INSTALL_PREFIX="$TVX_WIN_PREFIX" \
       -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
       -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-      -DQT_FEATURE_network=OFF -DQT_FEATURE_sql=ON -DQT_FEATURE_sql_sqlite=ON -DQT_FEATURE_system_sqlite=OFF -DQT_FEATURE_dbus=OFF -DQT_FEATURE_xml=OFF \
+      -DQT_FEATURE_network=OFF -DQT_FEATURE_sql=ON -DQT_FEATURE_sql_sqlite=ON -DQT_FEATURE_system_sqlite=OFF -DQT_FEATURE_sql_odbc=OFF -DQT_FEATURE_dbus=OFF -DQT_FEATURE_xml=OFF \
       -DQT_FEATURE_printsupport=OFF -DQT_FEATURE_concurrent=OFF -DQT_FEATURE_opengl=OFF \
       -DQT_FEATURE_vulkan=OFF -DQT_FEATURE_tabletevent=OFF \
       -DQT_FEATURE_direct2d=OFF -DQT_FEATURE_directwrite3=OFF \
@@ -130,6 +145,7 @@ if [ ! -f "$TVX_WIN_PREFIX/.qt-sql" ]; then
       -DQT_FEATURE_system_png=OFF -DQT_FEATURE_jpeg=OFF -DQT_FEATURE_gif=OFF \
       -DQT_FEATURE_icu=OFF -DQT_FEATURE_testlib_selfcover=OFF \
       -DQT_FEATURE_accessibility=ON -DQT_FEATURE_fontconfig=OFF
+    touch "$deps_build/qt/.configured"
     step_done
   fi
   step "Qt $TVX_QT_VERSION for Windows: build (once; about 20 minutes on two cores)"

@@ -89,7 +89,8 @@ cp "$root/README.md" "$dir/README.md"
 
 # Licences of everything shipped. Qt under the LGPL 3 with the licences of
 # the third-party code built into its DLLs (Debian's copyright file of
-# qt6-base lists them all); libjpeg-turbo (built into the programs); the MinGW
+# qt6-base lists them all); SQLite (built into Qt's SQLite driver);
+# libjpeg-turbo (built into the programs); the MinGW
 # runtime (GCC's runtime library exception, winpthreads).
 qt_src=$(find "$TVX_WIN_SRC/qt6-base" -mindepth 1 -maxdepth 1 -type d | head -1)
 jpeg_src=$(find "$TVX_WIN_SRC/libjpeg-turbo" -mindepth 1 -maxdepth 1 -type d | head -1)
@@ -103,7 +104,12 @@ unchanged from Debian's source package qt6-base, version $TVX_QT_VERSION
 (apt-get source qt6-base=$TVX_QT_VERSION, or the Debian archive's pool/main/q/qt6-base/),
 by the Windows build script of Tarvelmundix. You may replace these DLLs with your own
 build of the same Qt version. copyright lists the licences of the code built into them.
+Debian's tarball leaves out the SQLite that Qt's SQLite driver (sqldrivers/qsqlite.dll)
+builds in: it is SQLite from Debian's source package sqlite3, version $TVX_SQLITE_VERSION,
+in the public domain (../SQLite/LICENSE.md).
 EOF
+mkdir -p "$dir/licenses/SQLite"
+cp "$TVX_WIN_PREFIX/sqlite-LICENSE.md" "$dir/licenses/SQLite/LICENSE.md"
 cp "$jpeg_src/LICENSE.md" "$dir/licenses/libjpeg-turbo/LICENSE.md"
 cp "$jpeg_src/README.ijg" "$dir/licenses/libjpeg-turbo/README.ijg"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$dir/licenses/MinGW-w64/gcc-runtime-copyright"
@@ -123,7 +129,7 @@ unzip -q "$zip_file" -d "$check"
 top="$check/$name"
 problems=()
 for p in "${programs[@]}" "${plugins[@]}" translations/qtbase_pl.qm README.md \
-         licenses/Qt/LGPL-3.0-only.txt licenses/Qt/SOURCE.txt licenses/libjpeg-turbo/LICENSE.md \
+         licenses/Qt/LGPL-3.0-only.txt licenses/Qt/SOURCE.txt licenses/libjpeg-turbo/LICENSE.md licenses/SQLite/LICENSE.md \
          licenses/MinGW-w64/gcc-runtime-copyright; do
   [ -f "$top/$p" ] || problems+=("missing: $p")
 done

@@ -1,5 +1,7 @@
 #include "sim/control_server.h"
 
+#include <bit>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -162,11 +164,21 @@ std::string ControlServer::handle(const std::string& line) {
     }
     if (cmd == "set-parameter" && toNumber(a, n) && word(b, w)) return model_.setParameter(int(n), w), "ok";
     if (cmd == "override-state" && toNumber(a, n) && word(b, w)) return model_.overrideState(int(n), w), "ok";
-    if (cmd == "parameter" && toNumber(a, n)) {
+    auto wordReply = [](std::uint32_t value) {
       char hex[9];
-      std::snprintf(hex, sizeof hex, "%08X", model_.parameter(int(n)));
+      std::snprintf(hex, sizeof hex, "%08X", value);
       return std::string("ok ") + hex;
+    };
+    if (cmd == "parameter" && toNumber(a, n)) return wordReply(model_.parameter(int(n)));
+    if (cmd == "set-state" && toNumber(a, n) && word(b, w)) return model_.setState(int(n), w), "ok";
+    if (cmd == "state" && toNumber(a, n)) return wordReply(model_.peekState(int(n)));
+    std::uint32_t w2 = 0;
+    if (cmd == "set-stop" && word(a, w) && word(b, w2)) return model_.setStop(w, std::bit_cast<float>(w2)), "ok";
+    if (cmd == "read-serial-number" || cmd == "read-device-type") {
+      const std::string text = cmd == "read-serial-number" ? model_.serialNumber() : model_.deviceType();
+      return "ok " + toHex(std::vector<std::uint8_t>(text.begin(), text.end()));
     }
+    if (cmd == "command-count" && toNumber(a, n)) return "ok " + std::to_string(model_.commandCount(int(n)));
     if (cmd == "raw-block" && toNumber(a, n) && fromHex(b, bytes)) return model_.setRawBlock(int(n), bytes), "ok";
     if (cmd == "user-bank" && toNumber(a, n) && fromHex(b, bytes) && bytes.size() == BankBytes) {
       Bank bank{};
@@ -186,6 +198,7 @@ std::string ControlServer::handle(const std::string& line) {
           Fault{static_cast<FaultKind>(n), int(param), std::string(bytes.begin(), bytes.end()), int(count)});
       return "ok";
     }
+    if (cmd == "clear-faults") return server_.clearFaults(), "ok";
     if (cmd == "send-raw" && fromHex(a, bytes)) return server_.sendRaw(bytes), "ok";
     if (cmd == "scripted-reply" && fromHex(a, bytes)) {
       // As a test's scripted reply: the valve's own reply is dropped and these

@@ -8,8 +8,13 @@
 //   register N              comN -> the pty, and PortName (COMn) in the folder
 //   link N                  comN -> the pty only
 //   set-parameter REG WORD  parameter REG WORD  override-state REG WORD
+//   set-state REG WORD      state REG           ("ok WORD", no side effects)
+//   set-stop CODE WORD      (the critical value's float bits)
+//   command-count N         (how often command N was received)
+//   read-serial-number      read-device-type    ("ok HEX")
 //   raw-block REG HEX       user-bank N HEX     serial-number HEX   device-type HEX
 //   fault KIND PARAM COUNT [MATCH]   KIND as the number of sim::FaultKind
+//   clear-faults            drops the faults not yet used up
 //   send-raw HEX            scripted-reply HEX  (drops the next reply and sends
 //                           HEX once that request is in)   join-scripted
 //   requests                request-count       clear-log

@@ -281,8 +281,7 @@ int Ports(Context& c) {
     const std::string name = "COM" + std::to_string(n);
     const std::string device = platform::ComDeviceName(n);
     const bool isValve = app::IsUsbPort(name, valve);
-    std::error_code ec;
-    if (!isValve && !std::filesystem::exists(device, ec)) continue;
+    if (!isValve && !platform::ComPortPresent(n)) continue;
     c.io.out << std::left << std::setw(10) << (name + (isValve ? app::UsbEntrySuffix : "")) << device << '\n';
   }
   return ExitDone;

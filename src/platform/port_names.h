@@ -20,6 +20,10 @@ std::string PortMapFolder();
 // refers to no device and opening it fails).
 std::string ComDeviceName(int n);
 
+// Whether the system has a COMn device: Windows names it (in its DOS device
+// table); on Linux, the device COMn resolves to exists.
+bool ComPortPresent(int n);
+
 // The Linux resolution of COMn against a given port-map folder.
 std::string ResolveComName(int n, const std::string& folder);
 

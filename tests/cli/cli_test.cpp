@@ -8,11 +8,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 namespace tvx::cli {
 namespace {
+
+void UnsetEnvironment(const char* name) {
+#ifdef _WIN32
+  _putenv_s(name, "");  // an empty value removes it
+#else
+  unsetenv(name);
+#endif
+}
 
 TEST_F(CommandLine, JsonReadWrittenBackLeavesTheValveUnchangedWordForWord) {
   testing::ScopedEnvironment password(PasswordVariable, "tvx2022");
@@ -97,7 +106,7 @@ TEST_F(CommandLine, WriteBeyondTheAccessLevelIsRefusedAndSendsNothing) {
   for (const Case& c : cases) {
     std::optional<testing::ScopedEnvironment> env;
     env.emplace(PasswordVariable, c.password ? c.password : "");
-    if (!c.password) unsetenv(PasswordVariable);
+    if (!c.password) UnsetEnvironment(PasswordVariable);
     valve_.clearRequests();
     const Result r = run({"write", c.file}, c.typed);
     EXPECT_EQ(r.code, ExitRefused) << c.file;
@@ -105,7 +114,7 @@ TEST_F(CommandLine, WriteBeyondTheAccessLevelIsRefusedAndSendsNothing) {
     EXPECT_TRUE(valve_.requests().empty()) << c.file;
   }
   // The typed password of the right level is enough.
-  unsetenv(PasswordVariable);
+  UnsetEnvironment(PasswordVariable);
   EXPECT_EQ(run({"write", pwm}, "technik").code, ExitDone);
 }
 

@@ -68,7 +68,7 @@ class StatusTest : public ::testing::Test {
 
   void Refresh() { QTest::mouseClick(pgm_->InfoRefresh, Qt::LeftButton); }
 
-  sim::ValveModel& model() { return valve_.model(); }
+  auto& model() { return valve_.model(); }
 
   IsolatedSysfs sysfs_;
   testing::SimulatedValve valve_;

@@ -136,7 +136,7 @@ TEST_F(LiveOutputsTest, SwitchingOffAsksOnceAndSendsTheSwitchingOffCommands) {
   EXPECT_EQ(requests(), (Requests{"W108=00000000", "S018=04B00000", "S019=00000000", "S005=55555555",
                                   "S001=55555555", "G002"}));
   EXPECT_FALSE(known_.any());
-  sim::ValveModel& valve = valve_.model();
+  auto& valve = valve_.model();
   EXPECT_EQ(valve.parameter(108), 0u);
   EXPECT_EQ(valve.peekState(27) & 3u, 0u);
   EXPECT_EQ(valve.peekState(28), 1200u << 16);  // the values as they were

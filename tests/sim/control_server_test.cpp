@@ -39,8 +39,15 @@ TEST_F(ControlServerTest, CommandsActOnTheValve) {
   EXPECT_EQ(control_.handle("parameter 5"), "ok 3F000000");
   EXPECT_EQ(control_.handle("serial-number 414243"), "ok");
   EXPECT_EQ(model_.serialNumber(), "ABC");
+  EXPECT_EQ(control_.handle("read-serial-number"), "ok 414243");
   EXPECT_EQ(control_.handle("device-type"), "ok");  // an empty text
   EXPECT_EQ(model_.deviceType(), "");
+  EXPECT_EQ(control_.handle("set-state 12 00000007"), "ok");
+  EXPECT_EQ(control_.handle("state 12"), "ok 00000007");
+  EXPECT_EQ(control_.handle("set-stop 0000000F 40A00000"), "ok");
+  EXPECT_EQ(model_.stopCode(), 15u);
+  EXPECT_EQ(control_.handle("command-count 6"), "ok 0");
+  EXPECT_EQ(control_.handle("clear-faults"), "ok");
 
   EXPECT_EQ(control_.handle("register 7"), "ok");
   EXPECT_EQ(fs::read_symlink(folder_.path() / "com7"), fs::path(server_.slavePath()));
@@ -53,7 +60,7 @@ TEST_F(ControlServerTest, CommandsActOnTheValve) {
   EXPECT_TRUE(server_.running());
 
   for (const char* bad : {"", "register", "register 17", "set-parameter 5 XYZ", "set-parameter 5 123456789",
-                          "user-bank 1 00", "fault 99 0 1", "send-raw 0", "nonsense"})
+                          "user-bank 1 00", "set-stop 1", "state", "fault 99 0 1", "send-raw 0", "nonsense"})
     EXPECT_EQ(control_.handle(bad).rfind("error", 0), 0u) << bad;
 }
 

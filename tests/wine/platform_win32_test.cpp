@@ -72,6 +72,9 @@ TEST(Win32SerialPort, ConfiguresAPtyBackedComPortAndReadsWithoutWaiting) {
   EXPECT_NE(h, InvalidSerialHandle());
   CloseSerialDevice(h);
   EXPECT_EQ(OpenSerialDevice("\\\\.\\COM9"), InvalidSerialHandle());  // no such port
+  // The port list of the command line tool asks the same question.
+  EXPECT_TRUE(ComPortPresent(valve.comNumber()));
+  EXPECT_FALSE(ComPortPresent(9));
 }
 
 // The USB device's key in the registry, written and removed by the test.

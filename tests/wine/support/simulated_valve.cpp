@@ -133,6 +133,20 @@ void RemoteModel::setParameterFloat(int reg, float value) { setParameter(reg, st
 void RemoteModel::overrideState(int reg, std::uint32_t value) {
   link_.command("override-state " + std::to_string(reg) + " " + Word(value));
 }
+void RemoteModel::setState(int reg, std::uint32_t value) {
+  link_.command("set-state " + std::to_string(reg) + " " + Word(value));
+}
+void RemoteModel::setStateFloat(int reg, float value) { setState(reg, std::bit_cast<std::uint32_t>(value)); }
+std::uint32_t RemoteModel::peekState(int reg) {
+  return static_cast<std::uint32_t>(std::stoul(link_.command("state " + std::to_string(reg)), nullptr, 16));
+}
+float RemoteModel::peekStateFloat(int reg) { return std::bit_cast<float>(peekState(reg)); }
+void RemoteModel::setStop(std::uint32_t code, float criticalValue) {
+  link_.command("set-stop " + Word(code) + " " + Word(std::bit_cast<std::uint32_t>(criticalValue)));
+}
+std::uint32_t RemoteModel::commandCount(int number) {
+  return static_cast<std::uint32_t>(std::stoul(link_.command("command-count " + std::to_string(number))));
+}
 void RemoteModel::setRawBlock(int reg, std::vector<std::uint8_t> bytes) {
   link_.command("raw-block " + std::to_string(reg) + " " + Hex(bytes));
 }
@@ -141,11 +155,20 @@ void RemoteModel::setUserBank(int bank, const sim::Bank& image) {
 }
 void RemoteModel::setSerialNumber(const std::string& text) { link_.command("serial-number " + Hex(text)); }
 void RemoteModel::setDeviceType(const std::string& text) { link_.command("device-type " + Hex(text)); }
+std::string RemoteModel::serialNumber() {
+  const auto b = Bytes(link_.command("read-serial-number"));
+  return std::string(b.begin(), b.end());
+}
+std::string RemoteModel::deviceType() {
+  const auto b = Bytes(link_.command("read-device-type"));
+  return std::string(b.begin(), b.end());
+}
 
 void RemoteServer::injectFault(sim::Fault f) {
   link_.command("fault " + std::to_string(static_cast<int>(f.kind)) + " " + std::to_string(f.param) + " " +
                 std::to_string(f.count) + " " + Hex(f.match));
 }
+void RemoteServer::clearFaults() { link_.command("clear-faults"); }
 void RemoteServer::sendRaw(std::vector<std::uint8_t> bytes) { link_.command("send-raw " + Hex(bytes)); }
 std::vector<std::string> RemoteServer::requestTexts() {
   std::vector<std::string> texts;

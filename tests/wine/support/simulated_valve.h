@@ -72,9 +72,17 @@ class RemoteModel {
   void setParameter(int reg, std::uint32_t value);
   void setParameterFloat(int reg, float value);
   void overrideState(int reg, std::uint32_t value);
+  void setState(int reg, std::uint32_t value);
+  void setStateFloat(int reg, float value);
+  std::uint32_t peekState(int reg);
+  float peekStateFloat(int reg);
+  void setStop(std::uint32_t code, float criticalValue);
+  std::uint32_t commandCount(int number);
   void setRawBlock(int reg, std::vector<std::uint8_t> bytes);
   void setUserBank(int bank, const sim::Bank& image);
   void setSerialNumber(const std::string& text);
+  std::string serialNumber();
+  std::string deviceType();
   void setDeviceType(const std::string& text);
 
  private:
@@ -85,6 +93,7 @@ class RemoteServer {
  public:
   explicit RemoteServer(ControlLink& link) : link_(link) {}
   void injectFault(sim::Fault fault);
+  void clearFaults();
   void sendRaw(std::vector<std::uint8_t> bytes);
   std::vector<std::string> requestTexts();
   std::vector<std::vector<std::uint8_t>> requestBytes();
