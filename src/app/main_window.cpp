@@ -15,6 +15,7 @@
 #include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -127,7 +128,7 @@ void TPgm::ConnectHandlers() {
 void TPgm::FormCreate() {
   AssignAccessTags();
   BankPanel->setColor(palette().color(QPalette::Button));
-  DAC_Value->setText(QStringLiteral("---"));
+  DAC_Value->setText(QString::fromLatin1(view::NoValueText));
   setFixedSize(ClientWidth, ClientHeight);
   DetailMode = false;
   SoftVer->setText(QString::fromUtf8(SoftwareLabel(DetailMode)));

@@ -5,6 +5,7 @@
 #include "ui/form_components.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -24,7 +25,7 @@ using ui::MakePanel;
 
 namespace {
 constexpr int ParameterFieldLength = 10;
-const QString NotRead = QStringLiteral("---");
+const QString NotRead = QString::fromLatin1(view::NoValueText);
 }  // namespace
 
 void TPgm::CreateDeviceGroup() {

@@ -8,6 +8,7 @@
 #include "ui/numeric_key_filter.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
+#include "view/no_value.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -31,7 +32,7 @@ using ui::MakeLabel;
 using ui::MakePanel;
 
 namespace {
-const QString NotRead = QStringLiteral("---");
+const QString NotRead = QString::fromLatin1(view::NoValueText);
 constexpr int ServiceFieldLength = 8;
 }  // namespace
 
