@@ -6,7 +6,8 @@
 #            report test reads the PDF's text back with pdftotext), dpkg-dev
 #            (apt-get source, for the Windows build's Qt, libjpeg-turbo and
 #            GoogleTest), zip (the Windows zip) and the PostgreSQL server the
-#            history tests start a cluster of their own with
+#            history tests start a cluster of their own with, and
+#            clang-format and clang-tidy (scripts/check-style.sh)
 set -euo pipefail
 
 packages=(
@@ -23,7 +24,7 @@ packages=(
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------
 if [ "${1:-}" = "--test" ]; then
-  packages+=(wine wine64 lintian poppler-utils dpkg-dev zip unzip postgresql)
+  packages+=(wine wine64 lintian poppler-utils dpkg-dev zip unzip postgresql clang-format clang-tidy)
 fi
 # ---------------------------------------------------------------------------
 
