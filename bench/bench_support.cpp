@@ -5,7 +5,7 @@
 #include "platform/port_names.h"
 
 #include <fcntl.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): kill() is POSIX, <csignal> need not declare it
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
