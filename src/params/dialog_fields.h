@@ -26,6 +26,7 @@ std::uint32_t FloatFieldWord(view::DialogView& view, std::string_view name);
 template <class Fields>
 std::vector<std::uint32_t> WriteFloatFields(view::DialogView& view, const Fields& fields) {
   std::vector<std::uint32_t> words;
+  words.reserve(std::size(fields));
   for (const auto& f : fields) words.push_back(FloatFieldWord(view, f.name));
   std::size_t i = 0;
   for (const auto& f : fields) link::WriteRegister(f.reg, words[i++]);
