@@ -75,6 +75,7 @@ SimulatorProcess::SimulatorProcess(int comNumber, const std::vector<std::string>
                                    "--com",          std::to_string(comNumber), "--log", logFile().string()};
   args.insert(args.end(), extraArguments.begin(), extraArguments.end());
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
