@@ -132,6 +132,7 @@ std::string NumberOf(const std::string& text) {
 
 std::vector<std::string> StatusColumnNames(const StatusUnits& units) {
   std::vector<std::string> names;
+  names.reserve(std::size(Columns));
   for (const Column& c : Columns) names.push_back(NameOf(c, units));
   return names;
 }
