@@ -41,8 +41,8 @@ TEST(ValveField, KeepsTheWordWhileItsTextIsTheProgramsOwn) {
 // A window with two fields, so that Tab has somewhere to go.
 struct TwoFields {
   QWidget window;
-  auto* first = new ValveField(&window);
-  auto* second = new ValveField(&window);
+  ValveField* first = new ValveField(&window);
+  ValveField* second = new ValveField(&window);
   TwoFields() {
     auto* layout = new QVBoxLayout(&window);
     layout->addWidget(first);
