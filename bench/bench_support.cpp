@@ -5,7 +5,7 @@
 #include "platform/port_names.h"
 
 #include <fcntl.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): kill() is POSIX, <csignal> need not declare it
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -75,6 +75,7 @@ SimulatorProcess::SimulatorProcess(int comNumber, const std::vector<std::string>
                                    "--com",          std::to_string(comNumber), "--log", logFile().string()};
   args.insert(args.end(), extraArguments.begin(), extraArguments.end());
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 

@@ -11,7 +11,7 @@
 #include "cli/cli.h"
 #include "platform/valve_port_lookup.h"
 
-#include <stdlib.h>
+#include <stdlib.h>  // NOLINT(modernize-deprecated-headers): mkdtemp() and setenv() are POSIX
 
 #include <chrono>
 #include <cstdio>

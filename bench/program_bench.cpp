@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
   // Start-up: the median of a few fresh processes.
   {
     std::vector<double> times;
+    times.reserve(7);
     for (int i = 0; i < 7; ++i) times.push_back(StartToLoginMs());
     std::sort(times.begin(), times.end());
     met = bench::Report("start to login window (median of 7)", times[times.size() / 2], "ms", TargetStartupMs) &&

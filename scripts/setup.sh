@@ -6,8 +6,9 @@
 #            report test reads the PDF's text back with pdftotext), dpkg-dev
 #            (apt-get source, for the Windows build's Qt, libjpeg-turbo,
 #            GoogleTest and SQLite), tcl (SQLite's makefile joins its sources
-#            with tclsh), zip (the Windows zip) and the PostgreSQL server the
-#            history tests start a cluster of their own with
+#            with tclsh), zip (the Windows zip), the PostgreSQL server the
+#            history tests start a cluster of their own with, and
+#            clang-format and clang-tidy (scripts/check-style.sh)
 set -euo pipefail
 
 packages=(
@@ -24,7 +25,7 @@ packages=(
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------
 if [ "${1:-}" = "--test" ]; then
-  packages+=(wine wine64 lintian poppler-utils dpkg-dev tcl zip unzip postgresql)
+  packages+=(wine wine64 lintian poppler-utils dpkg-dev tcl zip unzip postgresql clang-format clang-tidy)
 fi
 # ---------------------------------------------------------------------------
 

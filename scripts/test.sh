@@ -7,7 +7,9 @@
 #      Debian's Qt is not built for TSan);
 #   4. every libFuzzer target in tests/fuzz for a bounded time (TVX_FUZZ_SECONDS,
 #      default 20), when clang is installed.
-# After step 1 it also runs the Windows build's link tests under Wine
+# After step 1 it checks the code style (scripts/check-style.sh: clang-format on
+# every file, clang-tidy on the files changed against main; TVX_TIDY=all for
+# every file). After that it also runs the Windows build's link tests under Wine
 # (scripts/wine-tests.sh) and builds and checks the Debian packages
 # (scripts/package-check.sh, lintian); each says when it is skipped.
 # TVX_SKIP_SANITIZERS=1 runs step 1 only.
@@ -53,6 +55,11 @@ bash "$root/scripts/check-windows-build.sh"
 step "Build and test"
 configure_and_build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_tests "$root/build/release"
+
+echo "== Code style (clang-format, clang-tidy)"
+start=$SECONDS
+bash "$root/scripts/check-style.sh" "$root/build/release"
+echo "   (code style: $((SECONDS - start)) s)"
 
 # ---- Windows under Wine, and the Debian package ------------------------------
 step "Windows build of the platform and link layers, tested under Wine"

@@ -43,8 +43,8 @@ void writeAtomically(const fs::path& p, const std::string& text) {
 
 }  // namespace
 
-PortRegistration::PortRegistration(fs::path folder, int comNumber, const std::string& devicePath)
-    : folder_(std::move(folder)), com_(comNumber), device_(devicePath) {
+PortRegistration::PortRegistration(fs::path folder, int comNumber, std::string devicePath)
+    : folder_(std::move(folder)), com_(comNumber), device_(std::move(devicePath)) {
   if (com_ < 1 || com_ > 16) throw std::runtime_error("COM number must be 1 to 16");
   fs::create_directories(folder_);
   const fs::path link = linkPath();

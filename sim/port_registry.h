@@ -18,7 +18,7 @@ class PortRegistration {
   // existing "com<N>" is replaced only when it is a link to a device that no
   // longer exists; otherwise std::runtime_error. Throws std::runtime_error or
   // std::filesystem::filesystem_error on failure.
-  PortRegistration(std::filesystem::path folder, int comNumber, const std::string& devicePath);
+  PortRegistration(std::filesystem::path folder, int comNumber, std::string devicePath);
   ~PortRegistration();  // release()
   PortRegistration(const PortRegistration&) = delete;
   PortRegistration& operator=(const PortRegistration&) = delete;

@@ -103,7 +103,7 @@ std::optional<std::vector<TraceRecord>> parseRecordingCsv(const std::string& tex
 
 std::optional<std::vector<TraceRecord>> loadRecordingCsv(const std::string& path, std::string& error) {
   // A regular file of a recording's size: a FIFO or a device is never opened.
-  constexpr std::uintmax_t MaxBytes = 1024 * 1024;
+  constexpr std::uintmax_t MaxBytes = std::uintmax_t{1024} * 1024;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     error = path + ": not a regular file";

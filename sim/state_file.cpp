@@ -50,7 +50,7 @@ std::uint32_t checksum(const StateImage& im) {
   auto add = [&](const std::uint8_t* p, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 16777619u;
   };
-  const std::uint8_t a = static_cast<std::uint8_t>(im.active);
+  const auto a = static_cast<std::uint8_t>(im.active);
   add(&a, 1);
   for (const auto& b : im.user) add(b.data(), b.size());
   for (const auto& b : im.factory) add(b.data(), b.size());

@@ -378,7 +378,7 @@ struct ValveModel::Impl {
     if (bit(BitMedian)) base += 18;
     if (bit(BitDynPid) || bit(BitXpidLvdt)) base += 11;
     if (cfg.lvdt && bit(BitLvdt)) base += 7;
-    const std::uint64_t ms = static_cast<std::uint64_t>(tNs / 1'000'000);
+    const auto ms = static_cast<std::uint64_t>(tNs / 1'000'000);
     return base + static_cast<std::uint32_t>((ms * 2654435761u >> 7) % 19u);
   }
   std::uint32_t pidMode() const {
@@ -517,7 +517,7 @@ struct ValveModel::Impl {
       case 42: return yesNo(cfg.in2Present);
       case 43: {
         const double t = temperature();
-        const double limit = static_cast<double>(params[115] ? params[115] : 65);
+        const auto limit = static_cast<double>(params[115] ? params[115] : 65);
         if (t >= limit) tempMax = std::max(tempMax, static_cast<float>(t));
         return floatBits(tempMax);
       }

@@ -17,7 +17,7 @@ namespace tvx::app {
 inline constexpr const char* ChangeLogVariable = "TARVELMUNDIX_CHANGELOG";
 
 inline QString ChangeLogPath() {
-  const QString chosen = qEnvironmentVariable(ChangeLogVariable);
+  QString chosen = qEnvironmentVariable(ChangeLogVariable);
   if (!chosen.isEmpty()) return chosen;
   // The window names itself so; the command line tool has no application
   // object and names the same folder here.

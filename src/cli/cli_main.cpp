@@ -13,7 +13,7 @@
 #include <conio.h>
 #include <io.h>
 #else
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): sigaction is POSIX, <csignal> need not declare it
 #include <termios.h>
 #include <unistd.h>
 #endif

@@ -98,7 +98,7 @@ std::string Trim(const std::string& text) {
 
 // The cell of a column: its number, or its text.
 std::string Cell(const CliView& view, const Column& c) {
-  const std::string text = Trim(view.text(c.component));
+  std::string text = Trim(view.text(c.component));
   if (c.kind == Kind::Text) return text;
   if (c.component == "StopCodeLabel") {
     // "STOP  15": the code.
@@ -132,6 +132,7 @@ std::string NumberOf(const std::string& text) {
 
 std::vector<std::string> StatusColumnNames(const StatusUnits& units) {
   std::vector<std::string> names;
+  names.reserve(std::size(Columns));
   for (const Column& c : Columns) names.push_back(NameOf(c, units));
   return names;
 }

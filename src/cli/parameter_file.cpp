@@ -130,7 +130,7 @@ template <typename T>
 std::optional<T> ValveItem(const QJsonObject& valve, const char* key, std::optional<T> (*take)(const QJsonValue&)) {
   const QJsonValue value = valve.value(key);
   if (value.isUndefined()) return std::nullopt;
-  const std::optional<T> taken = take(value);
+  std::optional<T> taken = take(value);
   if (!taken) throw FileError(std::string("valve: \"") + key + "\" has no value of its kind");
   return taken;
 }

@@ -57,7 +57,7 @@ void EnsureGuiApplication() {
   static char name[] = "tarvelmundix-cli", platform[] = "-platform", offscreen[] = "offscreen";
   static char* argv[] = {name, platform, offscreen, nullptr};
   // Kept for the rest of the run.
-  static QGuiApplication* application = new QGuiApplication(argc, argv);
+  static auto* application = new QGuiApplication(argc, argv);
   (void)application;
 }
 

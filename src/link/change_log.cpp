@@ -124,7 +124,7 @@ std::string SentText(const std::vector<SentFrame>& frames, bool interrupted) {
     group = f.answered ? &f : nullptr;
   }
   if (unchanged > 0) items.push_back(std::to_string(unchanged) + " unchanged");
-  if (interrupted) items.push_back("interrupted");
+  if (interrupted) items.emplace_back("interrupted");
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
   return text;

@@ -27,6 +27,7 @@ std::uint32_t FloatFieldWord(view::DialogView& view, std::string_view name);
 template <class Fields>
 std::vector<std::uint32_t> FloatFieldWords(view::DialogView& view, const Fields& fields) {
   std::vector<std::uint32_t> words;
+  words.reserve(std::size(fields));
   for (const auto& f : fields) words.push_back(FloatFieldWord(view, f.name));
   return words;
 }

@@ -5,7 +5,7 @@
 #else
 #include <cerrno>
 #include <sys/prctl.h>
-#include <time.h>
+#include <time.h>  // NOLINT(modernize-deprecated-headers): clock_gettime() and clock_nanosleep() are POSIX
 #endif
 
 #if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)

@@ -193,6 +193,7 @@ void WriteWholeFile(const std::string& path, std::string_view bytes) {
 
 void WriteWholeFiles(const std::vector<std::pair<std::string, std::string>>& files) {
   std::vector<std::string> paths;
+  paths.reserve(files.size());
   for (const auto& f : files) paths.push_back(f.first);
   CheckOutputs(paths);
   std::vector<Pending> pending;

@@ -89,6 +89,6 @@ std::string ReadInputFile(const std::string& path, std::size_t limit);
 // same checks.
 std::string ReadInputStart(const std::string& path, std::size_t bytes);
 
-inline constexpr std::size_t JsonFileLimit = 1024 * 1024;
+inline constexpr std::size_t JsonFileLimit = std::size_t{1024} * 1024;
 
 }  // namespace tvx::platform

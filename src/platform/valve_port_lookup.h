@@ -15,7 +15,7 @@ namespace tvx::platform {
 inline constexpr const char* ValveUsbVendor = "0000";
 inline constexpr const char* ValveUsbProduct = "0400";
 inline constexpr const char* ValveRegistryKey =
-    "SYSTEM\\ControlSet001\\ENUM\\USB\\VID_0000&PID_0400\\0x00000004\\Device Parameters";
+    R"(SYSTEM\ControlSet001\ENUM\USB\VID_0000&PID_0400\0x00000004\Device Parameters)";
 inline constexpr const char* SysfsRootEnvironmentVariable = "TARVELMUNDIX_SYSFS";
 
 // The valve's COM name (e.g. "COM3"), or nothing when no valve is known.

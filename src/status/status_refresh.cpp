@@ -24,10 +24,10 @@ constexpr unsigned ResetSettleMs = 100;
 void ReadErrorHistory() {
   ErrorHistory.fill(0);
   link::SendCommand(cmd::RestartErrorHistory, proto::OneShot);
-  for (std::size_t i = 0; i < ErrorHistory.size(); ++i) {
+  for (std::uint8_t& code : ErrorHistory) {
     // A word above 255 is no code and ends the refresh.
-    ErrorHistory[i] = ErrorHistoryCode(link::ReadRegister(state::ErrorHistory));
-    if (ErrorHistory[i] == 0) break;
+    code = ErrorHistoryCode(link::ReadRegister(state::ErrorHistory));
+    if (code == 0) break;
   }
 }
 

@@ -27,9 +27,9 @@ QSettings Settings() {
 }  // namespace
 
 QString StartFolder(FileFolder kind) {
-  const QString remembered = Settings().value(Key(kind)).toString();
+  QString remembered = Settings().value(Key(kind)).toString();
   if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) return remembered;
-  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
   return QDir::homePath();
 }

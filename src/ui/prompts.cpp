@@ -159,7 +159,7 @@ class DirectoryChooser : public QFileDialog {
   void accept() override {
     const QStringList chosen = selectedFiles();
     if (!chosen.isEmpty() && !chosen.first().isEmpty() && !QFileInfo::exists(chosen.first())) {
-      QDialog::accept();
+      QDialog::accept();  // NOLINT(bugprone-parent-virtual-call): past QFileDialog's existence check on purpose
       return;
     }
     QFileDialog::accept();

@@ -33,7 +33,7 @@ class CommandLine : public ::testing::Test {
     return {code, out.str(), err.str()};
   }
   std::string file(const std::string& name, const std::string& text) {
-    const std::string path = (folder_.path() / name).string();
+    std::string path = (folder_.path() / name).string();
     std::ofstream(path, std::ios::binary) << text;
     return path;
   }

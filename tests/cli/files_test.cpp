@@ -79,7 +79,7 @@ class Files : public CommandLine {
     return {code, ownOut.str(), err.str()};
   }
   std::string fifo(const std::string& name) {
-    const std::string path = (folder_.path() / name).string();
+    std::string path = (folder_.path() / name).string();
     EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
     return path;
   }

@@ -97,7 +97,7 @@ std::multimap<QString, QString> LongestTexts() {
 
 class TextFit {
  public:
-  explicit TextFit(const QString& form) : form_(form) {}
+  explicit TextFit(QString form) : form_(std::move(form)) {}
 
   void check(const QWidget& form) {
     for (const QWidget* w : form.findChildren<QWidget*>()) {

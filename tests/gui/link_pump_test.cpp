@@ -65,7 +65,7 @@ TEST(MessagePump, UserInputWaitsForTheExchangeButNotForAWaitBetweenExchanges) {
   QObject::connect(&other, &QPushButton::clicked, clicked);
   auto clickSoon = [&](QPushButton& target) {
     QTimer::singleShot(5, [&] {
-      order.push_back("timer");
+      order.emplace_back("timer");
       QueueClick(target);
     });
   };
@@ -75,14 +75,14 @@ TEST(MessagePump, UserInputWaitsForTheExchangeButNotForAWaitBetweenExchanges) {
   valve.server().injectFault(sim::Fault{sim::FaultKind::Delay, 100, "G030", 1});
   clickSoon(button);
   EXPECT_EQ(ReadRegister(30), 14031122u);
-  order.push_back("exchange done");
+  order.emplace_back("exchange done");
   QCoreApplication::processEvents();
   EXPECT_EQ(order, (std::vector<std::string>{"timer", "exchange done", "click"}));
 
   order.clear();
   clickSoon(other);
   PumpWait(100);
-  order.push_back("wait done");
+  order.emplace_back("wait done");
   EXPECT_EQ(order, (std::vector<std::string>{"timer", "click", "wait done"}));
 }
 

@@ -111,7 +111,7 @@ TEST_F(Exchanges, ParameterBlockIsLittleEndianWords) {
   ReadBlock(31, block);
   EXPECT_EQ(valve_.requests(), (std::vector<std::string>{"G031"}));
   auto word = [&](int k) {
-    const std::uint8_t* p = block + 4 * (k - 1);
+    const std::uint8_t* p = block + std::ptrdiff_t{4} * (k - 1);
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
   };
   EXPECT_EQ(word(1), 7u);

@@ -125,7 +125,7 @@ TEST_F(ParameterSequences, SendWritesTheSetInOrderAndStoresIt) {
   SendParameterSet(view_, questions_, true);
   Requests expected{"W001", "R001"};
   for (int reg : SendOrder) expected.push_back(Write(reg, 0).substr(0, 4));
-  expected.push_back("S999");
+  expected.emplace_back("S999");
   EXPECT_EQ(names(), expected);
   EXPECT_EQ(valve_.model().workingImage(), before);  // what was read goes back unchanged
   EXPECT_TRUE(questions_.asked.empty());

@@ -55,11 +55,11 @@ struct ScriptedQuestions : ProfileQuestions {
     return name;
   }
   std::optional<std::string> SaveFileName() override {
-    asked.push_back("save");
+    asked.emplace_back("save");
     return Next();
   }
   std::optional<std::string> OpenFileName() override {
-    asked.push_back("open");
+    asked.emplace_back("open");
     return Next();
   }
   bool Confirm(const std::string& text, const std::string& caption) override {

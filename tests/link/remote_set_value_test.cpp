@@ -47,7 +47,7 @@ class Bar : public StepperControls {
 class SetValueTest : public testing::ValveLinkTest {
  protected:
   // Calls `action` once from the waits, after the stepper has made `steps` steps.
-  void AfterSteps(const Bar& bar, int steps, std::function<void()> action) {
+  void AfterSteps(const Bar& bar, int steps, const std::function<void()>& action) {
     link::SetPumpHook([&bar, steps, action, done = false](std::chrono::nanoseconds) mutable {
       if (!done && bar.steps >= steps) {
         done = true;

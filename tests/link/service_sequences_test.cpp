@@ -32,8 +32,8 @@ TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
   EXPECT_TRUE(SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"99", 99u}, "", "ABCDE"}, questions_));
   Requests expected{"W117=000000FA", "W118=000003E8", "W119=00000063"};
   for (int k = 0; k < 10; ++k) expected.push_back("S0" + std::to_string(90 + k) + "=00000000");
-  expected.push_back("S100=44434241");
-  expected.push_back("S101=00000045");
+  expected.emplace_back("S100=44434241");
+  expected.emplace_back("S101=00000045");
   for (int k = 2; k < 10; ++k) expected.push_back("S10" + std::to_string(k) + "=00000000");
   EXPECT_EQ(valve_.requests(), expected);
   EXPECT_EQ(valve_.model().deviceType(), "ABCDE");

@@ -31,7 +31,7 @@ std::vector<sim::TraceRecord> Recording(int length, int markerAt = -1) {
   std::vector<sim::TraceRecord> r;
   for (int n = 0; n < length; ++n) {
     const auto a = static_cast<std::uint16_t>(n == markerAt ? sim::TraceEnd : 100 + n);
-    r.push_back(sim::makeTraceRecord(a, static_cast<std::uint16_t>(2 * n), Bits(n / 50.0f), Bits(-n / 50.0f)));
+    r.push_back(sim::makeTraceRecord(a, static_cast<std::uint16_t>(2 * n), Bits(static_cast<float>(n) / 50.0f), Bits(static_cast<float>(-n) / 50.0f)));
   }
   return r;
 }
@@ -62,9 +62,9 @@ class TraceAcquisitionTest : public testing::ValveLinkTest {
  protected:
   // Runs `action` once from inside the waits of the chunk request for block
   // `block` (0-based), as a press handled while the read-out waits.
-  void DuringBlock(int block, std::function<void()> action) {
+  void DuringBlock(int block, const std::function<void()>& action) {
     link::SetPumpHook([this, block, action, done = false](std::chrono::nanoseconds) mutable {
-      if (done || Count(valve_.requests(), "G010") < static_cast<std::size_t>(block + 1)) return;
+      if (done || Count(valve_.requests(), "G010") < static_cast<std::size_t>(block) + 1) return;
       done = true;
       action();
     });

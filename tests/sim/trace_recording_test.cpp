@@ -20,6 +20,7 @@ std::uint16_t coilA(const std::vector<std::uint8_t>& chunk, int i) {
 TEST(ScriptedRecording, ServedFromTheReadPointerWhichReadOutsAndRestartsReset) {
   sim::ValveModel model;
   std::vector<sim::TraceRecord> script;
+  script.reserve(7);
   for (int n = 0; n < 7; ++n) script.push_back(sim::makeTraceRecord(static_cast<std::uint16_t>(n), 0, 0, 0));
   model.setTraceRecording(script);
   auto chunk = *model.readRawState(10);

@@ -33,6 +33,7 @@ TEST(TraceSampling, PwmTextsThatGiveAPeriod) {
 
 TEST(TraceSampling, PeriodListRecordingTimeAndTexts) {
   std::vector<std::string> texts;
+  texts.reserve(Dividers.size());
   for (std::uint32_t d : Dividers) texts.push_back(PeriodOf(d, 1000, ',').text);
   EXPECT_EQ(texts, (std::vector<std::string>{"1,0", "2,0", "5,0", "10,0", "20,0", "50,0", "100,0"}));
 
