@@ -71,8 +71,8 @@ SimulatorProcess::SimulatorProcess(int comNumber, const std::vector<std::string>
   ::setenv(platform::PortMapEnvironmentVariable, pattern, 1);
 
   const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "valve-sim";
-  std::vector<std::string> args = {program.string(), "--pacing",  "--ports", folder_.string(),
-                                   "--com",          std::to_string(comNumber), "--log", logFile().string()};
+  std::vector<std::string> args = {program.string(),          "--pacing", "--ports",         folder_.string(), "--com",
+                                   std::to_string(comNumber), "--log",    logFile().string()};
   args.insert(args.end(), extraArguments.begin(), extraArguments.end());
   std::vector<char*> argv;
   argv.reserve(args.size() + 1);

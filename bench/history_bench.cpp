@@ -78,9 +78,10 @@ void Measure(const char* name, const QString& location, int records) {
   const auto b = store.record(listed.front().id);
   const auto differences = history::Compare(a->words, b->words, ',', false);
   const double diffMs = static_cast<double>(t.nsecsElapsed()) / 1e6;
-  std::printf("%-10s %7d records (filled in %.0f ms): record after read %.3f ms (limit 5), list of %zu records "
-              "%.2f ms, diff of two (%zu differ) %.2f ms (limit 50 on SQLite)\n",
-              name, records + Reads, fillMs, recordMs, listed.size(), listMs, differences.size(), diffMs);
+  std::printf(
+      "%-10s %7d records (filled in %.0f ms): record after read %.3f ms (limit 5), list of %zu records "
+      "%.2f ms, diff of two (%zu differ) %.2f ms (limit 50 on SQLite)\n",
+      name, records + Reads, fillMs, recordMs, listed.size(), listMs, differences.size(), diffMs);
 }
 
 }  // namespace

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
 
   // The valve's own profiles as the file, so that loading it changes nothing.
   params::cfgfile::Images images;
-  for (int b = 0; b < params::cfgfile::Banks; ++b) link::ReadProfileBank(b, params::cfgfile::ImageBytes, images[b].data());
+  for (int b = 0; b < params::cfgfile::Banks; ++b)
+    link::ReadProfileBank(b, params::cfgfile::ImageBytes, images[b].data());
   OneFile files;
   files.file = params::cfgfile::Compose(images);
   SilentDialog dialog;

@@ -144,8 +144,7 @@ int main(int argc, char** argv) {
     times.reserve(7);
     for (int i = 0; i < 7; ++i) times.push_back(StartToLoginMs());
     std::sort(times.begin(), times.end());
-    met = bench::Report("start to login window (median of 7)", times[times.size() / 2], "ms", TargetStartupMs) &&
-          met;
+    met = bench::Report("start to login window (median of 7)", times[times.size() / 2], "ms", TargetStartupMs) && met;
   }
 
   bench::SimulatorProcess simulator(1, {"--history", "17,20"});

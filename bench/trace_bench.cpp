@@ -66,8 +66,9 @@ int main(int argc, char** argv) {
     if (!valve.ready()) return 1;
     // The valve records from power-on: 500 samples at 2000 Hz take 250 ms.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const double floor = bench::FloorMs(link::SendCommandCode, 15, 15) + 2 * bench::FloorMs(link::ReadRegisterCode, 6, 15) +
-                         trace::ChunkCount * bench::FloorMs(link::ReadTraceChunkCode, 6, trace::SamplesPerChunk * trace::SampleBytes);
+    const double floor =
+        bench::FloorMs(link::SendCommandCode, 15, 15) + 2 * bench::FloorMs(link::ReadRegisterCode, 6, 15) +
+        trace::ChunkCount * bench::FloorMs(link::ReadTraceChunkCode, 6, trace::SamplesPerChunk * trace::SampleBytes);
     PictureView view;
     trace::TraceAcquisition acquisition(view, 2000, 1);
     acquisition.ReadOut();  // warm up

@@ -86,20 +86,17 @@ std::vector<std::uint8_t> FrameServer::framed(char letter, int number, std::uint
 std::optional<std::vector<std::uint8_t>> FrameServer::answer(const Request& r) {
   if (!r.valid) return std::nullopt;
   switch (r.letter) {
-    case proto::ReadParameterLetter:
-      return framed(r.letter, r.number, model_.readParameter(r.number));
+    case proto::ReadParameterLetter: return framed(r.letter, r.number, model_.readParameter(r.number));
     case proto::ReadStateLetter:
       if (auto raw = model_.readRawState(r.number)) return raw;
       return framed(r.letter, r.number, model_.readState(r.number));
-    case proto::WriteLetter:
-      return framed(r.letter, r.number, model_.writeParameter(r.number, r.value));
+    case proto::WriteLetter: return framed(r.letter, r.number, model_.writeParameter(r.number, r.value));
     case proto::CommandLetter:
       if (r.number == proto::ProfileBankCommand) {
         if (auto raw = model_.readProfileBank(r.value)) return raw;
       }
       return framed(r.letter, r.number, model_.command(r.number, r.value));
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 
@@ -120,11 +117,10 @@ struct KindName {
   const char* name;
 };
 constexpr KindName Kinds[] = {
-    {FaultKind::Drop, "drop"},         {FaultKind::Delay, "delay"},
-    {FaultKind::CorruptStx, "stx"},    {FaultKind::CorruptEtx, "etx"},
-    {FaultKind::StrayByte, "stray"},   {FaultKind::Truncate, "truncate"},
-    {FaultKind::Garbage, "garbage"},   {FaultKind::HangUp, "hangup"},
-    {FaultKind::Ignore, "ignore"},     {FaultKind::Noise, "noise"},
+    {FaultKind::Drop, "drop"},       {FaultKind::Delay, "delay"},     {FaultKind::CorruptStx, "stx"},
+    {FaultKind::CorruptEtx, "etx"},  {FaultKind::StrayByte, "stray"}, {FaultKind::Truncate, "truncate"},
+    {FaultKind::Garbage, "garbage"}, {FaultKind::HangUp, "hangup"},   {FaultKind::Ignore, "ignore"},
+    {FaultKind::Noise, "noise"},
 };
 
 // Deterministic noise, so that a test knows what a fault sends.

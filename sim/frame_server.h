@@ -31,7 +31,10 @@ class FrameServer {
   // longer than 15 bytes without ETX is dropped.
   std::vector<Request> feed(const std::uint8_t* data, std::size_t size);
   // Forgets a partly received frame (the line was closed).
-  void reset() { partial_.clear(); inFrame_ = false; }
+  void reset() {
+    partial_.clear();
+    inFrame_ = false;
+  }
 
   // The valve's reply to a request: a framed 15-byte reply or a raw block. A
   // malformed request gets no reply.

@@ -14,8 +14,7 @@ namespace sim {
 
 fs::path defaultPortsFolder() {
   if (const char* env = std::getenv("TARVELMUNDIX_PORTS"); env && *env) return env;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-    return fs::path(xdg) / "tarvelmundix" / "ports";
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return fs::path(xdg) / "tarvelmundix" / "ports";
   const char* home = std::getenv("HOME");
   return fs::path(home && *home ? home : ".") / ".config" / "tarvelmundix" / "ports";
 }

@@ -22,9 +22,7 @@ std::int64_t monoNs() {
   return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-[[noreturn]] void fail(const char* what) {
-  throw std::system_error(errno, std::generic_category(), what);
-}
+[[noreturn]] void fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
 
 // Byte timing of one direction of a paced line. Deadlines of a continuous run of
 // bytes are computed from the start of the run, so rounding never accumulates.
@@ -329,8 +327,8 @@ void PtyServer::handle(Loop& L, Pending& p, std::int64_t now) {
     delayMs = o.delayMs;
   }
   if (reply->empty()) return;
-  droppedReplies_ += L.queue({std::max(p.due, now) + std::int64_t(delayMs) * 1'000'000, std::move(*reply)},
-                             options_.maxQueuedReplies);
+  droppedReplies_ +=
+      L.queue({std::max(p.due, now) + std::int64_t(delayMs) * 1'000'000, std::move(*reply)}, options_.maxQueuedReplies);
 }
 
 bool PtyServer::answerAllPending(Loop& L) {

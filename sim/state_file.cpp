@@ -64,8 +64,7 @@ std::string render(const StateImage& im) {
   o << StateFileMagic << "\n";
   o << "active " << im.active << "\n";
   for (int i = 0; i < 3; ++i) o << "user" << i << " " << toHex(im.user[i].data(), BankBytes) << "\n";
-  for (int i = 0; i < 3; ++i)
-    o << "factory" << i << " " << toHex(im.factory[i].data(), BankBytes) << "\n";
+  for (int i = 0; i < 3; ++i) o << "factory" << i << " " << toHex(im.factory[i].data(), BankBytes) << "\n";
   o << "serial " << toHex(im.serial.data(), im.serial.size()) << "\n";
   o << "type " << toHex(im.type.data(), im.type.size()) << "\n";
   char sum[16];
@@ -120,8 +119,8 @@ StateLoad readStateFile(const std::string& path, StateImage& out, std::string& e
   im.active = act[0] - '0';
   std::uint8_t sum[4];
   if (!need("sum", sum, 4)) return StateLoad::Corrupt;
-  const std::uint32_t stored = std::uint32_t(sum[0]) << 24 | std::uint32_t(sum[1]) << 16 |
-                               std::uint32_t(sum[2]) << 8 | sum[3];
+  const std::uint32_t stored =
+      std::uint32_t(sum[0]) << 24 | std::uint32_t(sum[1]) << 16 | std::uint32_t(sum[2]) << 8 | sum[3];
   if (stored != checksum(im)) {
     error = "checksum mismatch";
     return StateLoad::Corrupt;

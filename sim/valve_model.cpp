@@ -22,11 +22,11 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 constexpr double AmpsPerCount = 3.3 / 4096.0;
-constexpr std::int64_t MaxStepNs = 200'000;          // integration step, 0.2 ms
-constexpr double CoilTau = 0.012;                    // L/R of a solenoid, s
-constexpr double SpoolOmega = 2 * Pi * 9.0;         // natural frequency of the spool
+constexpr std::int64_t MaxStepNs = 200'000;  // integration step, 0.2 ms
+constexpr double CoilTau = 0.012;            // L/R of a solenoid, s
+constexpr double SpoolOmega = 2 * Pi * 9.0;  // natural frequency of the spool
 constexpr double SpoolZeta = 0.75;
-constexpr double HeatTau = 90.0;                     // coil heating of the board, s
+constexpr double HeatTau = 90.0;  // coil heating of the board, s
 constexpr std::uint32_t PidScale = 1000;
 
 std::uint32_t floatBits(float f) { return std::bit_cast<std::uint32_t>(f); }
@@ -39,32 +39,42 @@ void putLe(std::vector<std::uint8_t>& out, std::uint32_t w) {
 
 // Configuration-word bits the model acts on.
 enum CfgBit : int {
-  Bit3Pos = 0, BitVoltage = 1, BitLvdt = 2, BitDither = 4, BitWatchdog = 6,
-  BitReportDac = 7, BitDynPid = 9, BitRamp = 10, BitMedian = 17, BitXpidLvdt = 19,
-  BitRampOnly = 20, BitRemote = 21, BitService = 31,
+  Bit3Pos = 0,
+  BitVoltage = 1,
+  BitLvdt = 2,
+  BitDither = 4,
+  BitWatchdog = 6,
+  BitReportDac = 7,
+  BitDynPid = 9,
+  BitRamp = 10,
+  BitMedian = 17,
+  BitXpidLvdt = 19,
+  BitRampOnly = 20,
+  BitRemote = 21,
+  BitService = 31,
 };
 
 // Switch commands: command number -> configuration-word bit.
 int switchBit(int command) {
   switch (command) {
-    case 7: return 15;   // PID version 2
-    case 8: return 17;   // median filter
-    case 10: return 19;  // dynamic PID near the LVDT zero
-    case 12: return 10;  // ramp
-    case 13: return 22;  // integrator limits
-    case 14: return 23;  // fast filtering
-    case 15: return 20;  // near-zero PID only in ramp mode
-    case 20: return 24;  // current monitor follows the sign
-    case 21: return 16;  // hold on low supply
-    case 22: return 7;   // trace shows the monitor source
-    case 23: return 8;   // DAC smoothing
-    case 24: return 9;   // dynamic PID for a large error
-    case 26: return 18;  // ramp delay for a set-value change
-    case 27: return 4;   // dither
-    case 28: return 11;  // power stage sequence
-    case 30: return 5;   // DAC averaged over the dither period
-    case 31: return 6;   // watchdog
-    case 110: return 31; // service mode
+    case 7: return 15;    // PID version 2
+    case 8: return 17;    // median filter
+    case 10: return 19;   // dynamic PID near the LVDT zero
+    case 12: return 10;   // ramp
+    case 13: return 22;   // integrator limits
+    case 14: return 23;   // fast filtering
+    case 15: return 20;   // near-zero PID only in ramp mode
+    case 20: return 24;   // current monitor follows the sign
+    case 21: return 16;   // hold on low supply
+    case 22: return 7;    // trace shows the monitor source
+    case 23: return 8;    // DAC smoothing
+    case 24: return 9;    // dynamic PID for a large error
+    case 26: return 18;   // ramp delay for a set-value change
+    case 27: return 4;    // dither
+    case 28: return 11;   // power stage sequence
+    case 30: return 5;    // DAC averaged over the dither period
+    case 31: return 6;    // watchdog
+    case 110: return 31;  // service mode
     default: return -1;
   }
 }
@@ -292,8 +302,8 @@ struct ValveModel::Impl {
     double tA, tB, tPos;
     targets(t, tA, tB, tPos);
     if (std::fabs(rampA - tA) > 1e-9 || std::fabs(rampB - tB) > 1e-9) return false;  // a ramp is under way
-    return std::fabs(iA - tA) < 1e-7 && std::fabs(iB - tB) < 1e-7 &&
-           std::fabs(pos - tPos) < 1e-7 && std::fabs(vel) < 1e-7;
+    return std::fabs(iA - tA) < 1e-7 && std::fabs(iB - tB) < 1e-7 && std::fabs(pos - tPos) < 1e-7 &&
+           std::fabs(vel) < 1e-7;
   }
 
   bool recording() const { return samples.size() < proto::TraceSamples; }
@@ -329,8 +339,7 @@ struct ValveModel::Impl {
   // ---- live values ------------------------------------------------------------
   double usupplyAt(std::int64_t t) const {
     const double s = t * 1e-9;
-    return 24.05 + 0.11 * std::sin(2 * Pi * 0.37 * s) + 0.03 * std::sin(2 * Pi * 5.3 * s) -
-           0.04 * (iA + iB);
+    return 24.05 + 0.11 * std::sin(2 * Pi * 0.37 * s) + 0.03 * std::sin(2 * Pi * 5.3 * s) - 0.04 * (iA + iB);
   }
   double upower() const { return usupplyAt(tNs) - 0.45 - 0.25 * (iA + iB); }
   double temperature() const {
@@ -341,9 +350,7 @@ struct ValveModel::Impl {
     const double c = safe(pf(reg), 1.0);
     return (c > 0.5 && c < 2.0) ? c : 1.0;
   }
-  double ripple(double freq, double amp) const {
-    return amp * std::sin(2 * Pi * freq * (tNs * 1e-9));
-  }
+  double ripple(double freq, double amp) const { return amp * std::sin(2 * Pi * freq * (tNs * 1e-9)); }
   double coilA() const {
     double i = iA * correction(14);
     if (bit(BitDither) && iA > 0.01) i += ripple(7.1, 0.0015);
@@ -418,8 +425,10 @@ struct ValveModel::Impl {
     }
     const double n = normalised(setValueAt(tNs));
     const std::uint32_t sv = floatBits(static_cast<float>(n * 10.0));
-    s[0] = a & 0xFF; s[1] = a >> 8;
-    s[2] = b & 0xFF; s[3] = b >> 8;
+    s[0] = a & 0xFF;
+    s[1] = a >> 8;
+    s[2] = b & 0xFF;
+    s[3] = b >> 8;
     for (int i = 0; i < 4; ++i) {
       s[4 + i] = static_cast<std::uint8_t>(p >> (8 * i));
       s[8 + i] = static_cast<std::uint8_t>(sv >> (8 * i));
@@ -543,7 +552,10 @@ struct ValveModel::Impl {
       case 26: critical = bitsFloat(v); return;
       case 27: pwmEnable = v & 3u; return;
       case 28: pwmValues = v; return;
-      case 29: if (v <= 2) active = static_cast<int>(v); else overrides[reg] = v; return;
+      case 29:
+        if (v <= 2) active = static_cast<int>(v);
+        else overrides[reg] = v;
+        return;
       case 30: cfg.firmware = v; return;
       case 39: cfg.boardVariant = v == proto::MarkerTrue; return;
       case 42: cfg.in2Present = v == proto::MarkerTrue; return;
@@ -601,8 +613,7 @@ struct ValveModel::Impl {
     StateImage img{user, factory, active, serial, type};
     std::string error;
     if (!writeStateFile(cfg.stateFile, img, error)) {
-      std::cerr << "valve-sim: cannot save the EEPROM state to " << cfg.stateFile << ": " << error
-                << "\n";
+      std::cerr << "valve-sim: cannot save the EEPROM state to " << cfg.stateFile << ": " << error << "\n";
       return false;
     }
     return true;
@@ -670,11 +681,12 @@ struct ValveModel::Impl {
       return arg;
     }
     switch (n) {
-      case 1:
-        setRemote(arg == proto::MarkerTrue);
-        return arg;
+      case 1: setRemote(arg == proto::MarkerTrue); return arg;
       case 2: restartRecorder(); return arg;
-      case 3: remoteSet = bitsFloat(arg); restartRecorder(); return arg;
+      case 3:
+        remoteSet = bitsFloat(arg);
+        restartRecorder();
+        return arg;
       case 17: remoteSet = bitsFloat(arg); return arg;
       case 4: dacManual = std::min<std::uint32_t>(arg, 4095); return dacManual;
       case 5: manualDac = arg == proto::MarkerTrue; return arg;
@@ -697,10 +709,16 @@ struct ValveModel::Impl {
       }
       case 984: return arg == 0xAAAA5503u ? compareBanks() : arg;
       case 985:
-        if (arg == 0xAAAA5555u) { factory = user; save(); }
+        if (arg == 0xAAAA5555u) {
+          factory = user;
+          save();
+        }
         return arg;
       case 986:
-        if (arg == 0xAAAA5555u) { user = factory; save(); }
+        if (arg == 0xAAAA5555u) {
+          user = factory;
+          save();
+        }
         return arg;
       case 987:
         if ((arg & 0xFFFFFF00u) == 0xAAAA5500u && (arg & 0xFFu) <= 2) {
@@ -760,8 +778,7 @@ struct ValveModel::Impl {
 
 // ---- construction ---------------------------------------------------------------
 
-TraceRecord makeTraceRecord(std::uint16_t coilA, std::uint16_t coilB, std::uint32_t position,
-                            std::uint32_t setValue) {
+TraceRecord makeTraceRecord(std::uint16_t coilA, std::uint16_t coilB, std::uint32_t position, std::uint32_t setValue) {
   TraceRecord r{};
   r[0] = coilA & 0xFF;
   r[1] = coilA >> 8;

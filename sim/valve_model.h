@@ -25,15 +25,15 @@ namespace sim {
 
 // Hardware of the simulated valve and its factory settings.
 struct ValveConfig {
-  bool threePositions = true;  // two solenoids A and B; false: solenoid A only
-  bool voltageInput = true;    // +-10 V set value; false: 4-20 mA
-  bool lvdt = true;            // LVDT position sensor fitted
+  bool threePositions = true;         // two solenoids A and B; false: solenoid A only
+  bool voltageInput = true;           // +-10 V set value; false: 4-20 mA
+  bool lvdt = true;                   // LVDT position sensor fitted
   std::uint32_t firmware = 14031122;  // state register 30 (V1.4, 03-11-2022)
   bool boardVariant = false;          // state register 39
   bool in2Present = true;             // state register 42
   std::string serialNumber = "TVX-2311-00417";
-  std::string deviceType;  // empty: derived from the configuration ("PRV-06 3P U LVDT")
-  std::uint32_t pwmMaximum = 5000;    // full-scale PWM value, high half of state register 27
+  std::string deviceType;           // empty: derived from the configuration ("PRV-06 3P U LVDT")
+  std::uint32_t pwmMaximum = 5000;  // full-scale PWM value, high half of state register 27
   // Optional EEPROM state file (user and factory banks, active profile, texts).
   // Empty: the EEPROM lives in memory only.
   std::string stateFile;
@@ -67,8 +67,7 @@ inline constexpr std::uint32_t NoStop = 0xFFFFFFFFu;
 // PID mode with the monitor report on) and the set value (a float), all
 // little-endian. A coil A value of 0xFFFF marks the end of the recording.
 using TraceRecord = std::array<std::uint8_t, 12>;
-TraceRecord makeTraceRecord(std::uint16_t coilA, std::uint16_t coilB, std::uint32_t position,
-                            std::uint32_t setValue);
+TraceRecord makeTraceRecord(std::uint16_t coilA, std::uint16_t coilB, std::uint32_t position, std::uint32_t setValue);
 inline constexpr std::uint16_t TraceEnd = 0xFFFF;
 
 // A state register held at a value from the command line: "REG=VALUE", where

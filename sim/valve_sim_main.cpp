@@ -71,7 +71,8 @@ bool parseUnsigned(const char* s, unsigned long& out) {
 }
 
 int usageError(const std::string& what) {
-  std::cerr << "valve-sim: " << what << "\n" << "Try 'valve-sim --help'.\n";
+  std::cerr << "valve-sim: " << what << "\n"
+            << "Try 'valve-sim --help'.\n";
   return 2;
 }
 
@@ -126,8 +127,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
       o.cfgFile = v;
     } else if (a == "--positions") {
       const char* v = value();
-      if (!v || (std::strcmp(v, "2") != 0 && std::strcmp(v, "3") != 0))
-        return usageError("--positions needs 2 or 3");
+      if (!v || (std::strcmp(v, "2") != 0 && std::strcmp(v, "3") != 0)) return usageError("--positions needs 2 or 3");
       config.threePositions = std::strcmp(v, "3") == 0;
     } else if (a == "--input") {
       const char* v = value();
@@ -243,7 +243,8 @@ bool setUpModel(sim::ValveModel& model, const Options& o) {
   }
   // Whoever watches the simulator sees when the valve enters or leaves LVDT
   // calibration, the one state in which it drives a coil on its own.
-  model.setCalibrationListener([](float value) { std::cerr << "valve-sim: " << sim::describeCalibration(value) << "\n"; });
+  model.setCalibrationListener(
+      [](float value) { std::cerr << "valve-sim: " << sim::describeCalibration(value) << "\n"; });
   if (o.stop) model.setStop(o.stop->first, o.stop->second);
   if (o.history) model.setErrorHistory(*o.history);
   for (const auto& [reg, word] : o.holds) model.setState(reg, word);
@@ -256,12 +257,11 @@ std::unique_ptr<sim::PortRegistration> registerPort(const Options& o, const sim:
   const std::filesystem::path folder = o.folder();
   try {
     auto registration = std::make_unique<sim::PortRegistration>(folder, o.com, server.slavePath());
-    std::cerr << "valve-sim: registered as COM" << o.com << " (" << registration->linkPath().string()
-              << " -> " << server.slavePath() << ")\n";
+    std::cerr << "valve-sim: registered as COM" << o.com << " (" << registration->linkPath().string() << " -> "
+              << server.slavePath() << ")\n";
     return registration;
   } catch (const std::exception& e) {
-    std::cerr << "valve-sim: cannot register COM" << o.com << " in " << folder.string() << ": "
-              << e.what() << "\n";
+    std::cerr << "valve-sim: cannot register COM" << o.com << " in " << folder.string() << ": " << e.what() << "\n";
     throw;
   }
 }
@@ -270,15 +270,14 @@ std::unique_ptr<sim::PortRegistration> registerPort(const Options& o, const sim:
 void describeValve(const Options& o, const sim::ValveModel& model) {
   const sim::ValveConfig& config = o.config;
   std::cerr << "valve-sim: " << (config.threePositions ? "3" : "2") << " positions, "
-            << (config.voltageInput ? "voltage" : "current") << " input, "
-            << (config.lvdt ? "with" : "without") << " LVDT, firmware " << config.firmware
-            << ", line pacing " << (o.ptyOptions.pacing ? "on" : "off") << "\n";
-  std::cerr << "valve-sim: serial number \"" << model.serialNumber() << "\", type \""
-            << model.deviceType() << "\", active profile " << model.activeProfile() + 1 << "\n";
+            << (config.voltageInput ? "voltage" : "current") << " input, " << (config.lvdt ? "with" : "without")
+            << " LVDT, firmware " << config.firmware << ", line pacing " << (o.ptyOptions.pacing ? "on" : "off")
+            << "\n";
+  std::cerr << "valve-sim: serial number \"" << model.serialNumber() << "\", type \"" << model.deviceType()
+            << "\", active profile " << model.activeProfile() + 1 << "\n";
   if (!config.stateFile.empty()) std::cerr << "valve-sim: EEPROM state in " << config.stateFile << "\n";
   if (!o.cfgFile.empty()) std::cerr << "valve-sim: user profiles from " << o.cfgFile << "\n";
-  if (!o.recording.empty())
-    std::cerr << "valve-sim: serving a recording of " << o.recording.size() << " samples\n";
+  if (!o.recording.empty()) std::cerr << "valve-sim: serving a recording of " << o.recording.size() << " samples\n";
   for (const auto& f : o.faults) std::cerr << "valve-sim: fault " << sim::describeFault(f) << "\n";
 }
 

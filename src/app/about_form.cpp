@@ -57,8 +57,8 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
 
   int top = 186;
   const QFont contact = font();
-  for (auto [label, name] : {std::pair{&CopyInfo, "CopyInfo"}, {&Street, "Street"}, {&Town, "Town"},
-                             {&Phone, "Phone"}, {&Mail, "Mail"}}) {
+  for (auto [label, name] :
+       {std::pair{&CopyInfo, "CopyInfo"}, {&Street, "Street"}, {&Town, "Town"}, {&Phone, "Phone"}, {&Mail, "Mail"}}) {
     *label = MakeLabel(this, name, top, contact);
     top += 21;
   }

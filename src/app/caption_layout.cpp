@@ -10,8 +10,8 @@ std::size_t CharacterCount(const std::string& utf8) {
   return count;
 }
 
-std::string LayOutCaption(const std::string& title, const std::string& notice, int windowWidth,
-                          int iconWidth, const std::function<int(const std::string&)>& measure) {
+std::string LayOutCaption(const std::string& title, const std::string& notice, int windowWidth, int iconWidth,
+                          const std::function<int(const std::string&)>& measure) {
   const int limit = (windowWidth - 4 * iconWidth) * 4 / 5;
   std::string blanks = " ";
   for (;;) {

@@ -16,7 +16,7 @@ std::size_t CharacterCount(const std::string& utf8);
 
 // For k = 1, 2, ...: title + k blanks + notice, until the measured width reaches
 // (windowWidth - 4 * iconWidth) * 4 / 5 or the text is longer than 250 characters.
-std::string LayOutCaption(const std::string& title, const std::string& notice, int windowWidth,
-                          int iconWidth, const std::function<int(const std::string&)>& measure);
+std::string LayOutCaption(const std::string& title, const std::string& notice, int windowWidth, int iconWidth,
+                          const std::function<int(const std::string&)>& measure);
 
 }  // namespace tvx::app

@@ -10,9 +10,7 @@ namespace tvx::app {
 
 namespace {
 
-std::string Padding(std::size_t used, std::size_t width) {
-  return std::string(width > used ? width - used : 0, ' ');
-}
+std::string Padding(std::size_t used, std::size_t width) { return std::string(width > used ? width - used : 0, ' '); }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -79,8 +77,8 @@ std::string ComponentListing(const std::vector<ListedComponent>& components, con
 std::string ComponentListFileName(const std::string& shortDate) {
   std::string date = shortDate;
   for (char& ch : date) {
-    if (ch == '/' || ch == '\\' || ch == ':' || ch == '*' || ch == '?' || ch == '"' || ch == '<' ||
-        ch == '>' || ch == '|')
+    if (ch == '/' || ch == '\\' || ch == ':' || ch == '*' || ch == '?' || ch == '"' || ch == '<' || ch == '>' ||
+        ch == '|')
       ch = '-';
   }
   return "ComponentList " + date + ".txt";

@@ -22,8 +22,7 @@ struct ListedComponent {
 std::string TagFlagNames(std::uint16_t tag);
 
 // The whole listing, each line ended by `lineEnd`.
-std::string ComponentListing(const std::vector<ListedComponent>& components,
-                             const std::string& lineEnd = "\r\n");
+std::string ComponentListing(const std::vector<ListedComponent>& components, const std::string& lineEnd = "\r\n");
 
 // "ComponentList " + date + ".txt", with characters that cannot stand in a file
 // name (a short date may contain "/") replaced by "-".

@@ -48,7 +48,6 @@ constexpr bool IsPlainAscii(const char* text) {
 }
 static_assert(IsPlainAscii(MakerCompany), "the maker's name goes into the driver information file: ASCII only");
 
-
 }  // namespace
 
 QString ValveHardwareId() {
@@ -71,14 +70,15 @@ QByteArray DriverInformationFile(bool withCatalogs) {
       QStringLiteral("DriverVer=04/30/2013,1.0.0.0"),
   };
   if (withCatalogs) {
-    lines << QStringLiteral("CatalogFile.NTx86=VCPDriverX86.cat") << QStringLiteral("CatalogFile.NTamd64=VCPDriverX64.cat");
+    lines << QStringLiteral("CatalogFile.NTx86=VCPDriverX86.cat")
+          << QStringLiteral("CatalogFile.NTamd64=VCPDriverX64.cat");
   }
   lines << QString() << QStringLiteral("[MANUFACTURER]") << QStringLiteral("%Provider%=DeviceList,NTx86,NTamd64")
         << QString() << QStringLiteral("[DeviceList.NTx86]") << device << QString()
         << QStringLiteral("[DeviceList.NTamd64]") << device << QString() << QStringLiteral("[DestinationDirs]")
         << QStringLiteral("DefaultDestDir=12") << QStringLiteral("FakeModemCopyFileSection=12") << QString()
-        << QStringLiteral("[DriverInstall]")
-        << QStringLiteral("Include=mdmcpq.inf") << QStringLiteral("CopyFiles=FakeModemCopyFileSection")
+        << QStringLiteral("[DriverInstall]") << QStringLiteral("Include=mdmcpq.inf")
+        << QStringLiteral("CopyFiles=FakeModemCopyFileSection")
         << QStringLiteral("AddReg=LowerFilterAddReg,SerialPropPageAddReg") << QString()
         << QStringLiteral("[DriverInstall.Services]") << QStringLiteral("Include=mdmcpq.inf")
         << QStringLiteral("AddService=usbser,0x00000002,LowerFilter_Service_Inst") << QString()

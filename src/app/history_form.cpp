@@ -53,8 +53,9 @@ THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, const Q
   Label1->setText(QStringLiteral("Zapisy zaworu nr %1 (najnowszy pierwszy):").arg(serial_));
   Label1->move(8, 8);
   Label1->adjustSize();
-  Records = MakeTable(this, "Records", {8, 28, 664, 170},
-                      {QStringLiteral("Czas"), QStringLiteral("Kto"), QStringLiteral("Operacja"), QStringLiteral("Zmiany")});
+  Records =
+      MakeTable(this, "Records", {8, 28, 664, 170},
+                {QStringLiteral("Czas"), QStringLiteral("Kto"), QStringLiteral("Operacja"), QStringLiteral("Zmiany")});
   Records->setColumnWidth(0, 130);
   Records->setColumnWidth(1, 150);
   Records->setColumnWidth(2, 150);
@@ -84,13 +85,15 @@ THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, const Q
   RestoreBanks = button("RestoreBanks", 302, QStringLiteral("Przywróć profile"),
                         QStringLiteral(" Zapisz w rozdzielaczu profile użytkownika zachowane w wybranym zapisie "));
   RestoreBanks->setGeometry(302, 434, 106, 25);
-  SendRecord = button("SendRecord", 416, QStringLiteral("Prześlij"),
-                      QStringLiteral(" Wyślij wybrany zapis do rozdzielacza bez zapisania go w jego nieulotnej pamięci "));
+  SendRecord =
+      button("SendRecord", 416, QStringLiteral("Prześlij"),
+             QStringLiteral(" Wyślij wybrany zapis do rozdzielacza bez zapisania go w jego nieulotnej pamięci "));
   StoreRecord = button("StoreRecord", 504, QStringLiteral("Zapisz"),
                        QStringLiteral(" Wyślij wybrany zapis do rozdzielacza i zapisz go w jego nieulotnej pamięci "));
   CloseButton = button("CloseButton", 592, QStringLiteral("Zamknij"), QString());
 
-  connect(Records, &QTableWidget::itemSelectionChanged, this, ui::Guarded(this, &THistoryForm::RecordsSelectionChanged));
+  connect(Records, &QTableWidget::itemSelectionChanged, this,
+          ui::Guarded(this, &THistoryForm::RecordsSelectionChanged));
   connect(SendRecord, &QPushButton::clicked, this, ui::Guarded([this] { RestoreClick(false); }));
   connect(StoreRecord, &QPushButton::clicked, this, ui::Guarded([this] { RestoreClick(true); }));
   connect(RestoreBanks, &QPushButton::clicked, this, ui::Guarded(this, &THistoryForm::RestoreBanksClick));
@@ -155,10 +158,8 @@ void THistoryForm::ShowComparison() {
     }
   }
   Compared->resizeRowsToContents();
-  if (!sendable)
-    Differences->setText(QStringLiteral("Zapis bez całego zestawu parametrów."));
-  else
-    Differences->setText(QStringLiteral("Parametry różne od wartości w oknie: %1").arg(differing));
+  if (!sendable) Differences->setText(QStringLiteral("Zapis bez całego zestawu parametrów."));
+  else Differences->setText(QStringLiteral("Parametry różne od wartości w oknie: %1").arg(differing));
 }
 
 void THistoryForm::RestoreClick(bool store) {

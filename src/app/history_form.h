@@ -41,15 +41,15 @@ class THistoryForm : public QDialog {
 
   THistoryForm(QWidget* owner, history::HistoryStore& store, const QString& serialNumber, Window window);
 
-  ui::Label* Label1 = nullptr;       // "Zapisy zaworu nr ..."
-  QTableWidget* Records = nullptr;   // time, who, operation, changes
-  ui::Label* Label2 = nullptr;       // "Wybrany zapis wobec wartości w oknie"
-  QTableWidget* Compared = nullptr;  // parameter, in the record, in the window
-  ui::Label* Differences = nullptr;  // how many differ, or why the record cannot be sent
+  ui::Label* Label1 = nullptr;          // "Zapisy zaworu nr ..."
+  QTableWidget* Records = nullptr;      // time, who, operation, changes
+  ui::Label* Label2 = nullptr;          // "Wybrany zapis wobec wartości w oknie"
+  QTableWidget* Compared = nullptr;     // parameter, in the record, in the window
+  ui::Label* Differences = nullptr;     // how many differ, or why the record cannot be sent
   QPushButton* RestoreBanks = nullptr;  // "Przywróć profile"
-  QPushButton* SendRecord = nullptr;   // "Prześlij"
-  QPushButton* StoreRecord = nullptr;  // "Zapisz"
-  QPushButton* CloseButton = nullptr;  // "Zamknij"
+  QPushButton* SendRecord = nullptr;    // "Prześlij"
+  QPushButton* StoreRecord = nullptr;   // "Zapisz"
+  QPushButton* CloseButton = nullptr;   // "Zamknij"
 
   // The record chosen in the list, as loaded.
   const std::optional<history::ValveRecord>& chosen() const { return chosen_; }

@@ -28,7 +28,9 @@ constexpr const char* ChangeLogFailureCaption = " Dziennik zmian";
 // The change log is written as an operation's sequence returns, maybe while an
 // error unwinds it: its box comes once the event loop is back and no exchange
 // waits, after the operation's own messages and never in its way.
-void ShowChangeLogFailure(const QString& text) { ShowDeferredWarning(text, QString::fromUtf8(ChangeLogFailureCaption)); }
+void ShowChangeLogFailure(const QString& text) {
+  ShowDeferredWarning(text, QString::fromUtf8(ChangeLogFailureCaption));
+}
 
 }  // namespace
 
@@ -67,8 +69,8 @@ void InstallLinkHooks() {
     if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance()) d->wakeUp();
   });
   link::SetErrorReporter([](const std::string& text, const std::string& caption) {
-    ui::CurrentPrompts().message(QApplication::activeWindow(), QString::fromStdString(text), QString::fromStdString(caption),
-                             ui::Prompts::Icon::Error);
+    ui::CurrentPrompts().message(QApplication::activeWindow(), QString::fromStdString(text),
+                                 QString::fromStdString(caption), ui::Prompts::Icon::Error);
   });
   link::SetChangeLogFailureReporter([](const std::string& file, const std::string& reason) {
     ShowChangeLogFailure(QString::fromUtf8(ChangeLogFailureText) + QString::fromStdString(file) + QStringLiteral(" (") +

@@ -17,7 +17,8 @@ std::string Unscramble(const StoredText& text, const ScrambleTable& positions) {
 std::string Scramble(const std::string& plain, const ScrambleTable& positions, std::uint8_t constant) {
   std::string stored;
   for (std::size_t i = 0; i < plain.size() && i < ScrambleTableSize; ++i) {
-    stored.push_back(static_cast<char>(static_cast<std::uint8_t>(static_cast<std::uint8_t>(plain[i]) + positions[i] + constant)));
+    stored.push_back(
+        static_cast<char>(static_cast<std::uint8_t>(static_cast<std::uint8_t>(plain[i]) + positions[i] + constant)));
   }
   return stored;
 }
@@ -36,7 +37,8 @@ int LevelForPassword(const std::string& entered, const PasswordTable& table) {
   return LevelForPassword(entered, [&](int i) {
     // Every byte compared, whatever differs first.
     std::uint8_t difference = 0;
-    for (std::size_t j = 0; j < digest.size(); ++j) difference |= digest[j] ^ table.digests[static_cast<std::size_t>(i)][j];
+    for (std::size_t j = 0; j < digest.size(); ++j)
+      difference |= digest[j] ^ table.digests[static_cast<std::size_t>(i)][j];
     return difference == 0;
   });
 }

@@ -38,19 +38,33 @@ namespace {
 
 // Controls on which a mouse press switches the periodic status refresh off.
 constexpr const char* StopAutoTimerControls[] = {
-    "DisConnect",      "Reset_Usupply_Max", "Coil_A_Peak",     "Coil_B_Peak",      "Reset_Temp_Max",
-    "Send_IN1_Offset", "Send_DigiPot",      "Send_DAC_Gain",   "Send_DAC",         "Send_ADC_Gain",
-    "Send_LVDT_Offset", "PWM_Manual",       "ErrorSetup",      "ServiceOptions",   "RampSetup",
-    "Send_LVDT_Gain",  "Dynamic_PID",       "EnableDAC_Override", "EnableBreakpoint", "ServiceMode",
-    "LinTable_B",      "LinTable_A",        "ReadParameters",  "WriteParameters",  "Reset",
-    "ShowChart",       "AutoMode",          "RemoteControl",   "SendParameters",   "SelectSetup"};
+    "DisConnect",       "Reset_Usupply_Max", "Coil_A_Peak",        "Coil_B_Peak",      "Reset_Temp_Max",
+    "Send_IN1_Offset",  "Send_DigiPot",      "Send_DAC_Gain",      "Send_DAC",         "Send_ADC_Gain",
+    "Send_LVDT_Offset", "PWM_Manual",        "ErrorSetup",         "ServiceOptions",   "RampSetup",
+    "Send_LVDT_Gain",   "Dynamic_PID",       "EnableDAC_Override", "EnableBreakpoint", "ServiceMode",
+    "LinTable_B",       "LinTable_A",        "ReadParameters",     "WriteParameters",  "Reset",
+    "ShowChart",        "AutoMode",          "RemoteControl",      "SendParameters",   "SelectSetup"};
 
 // Parameter fields of the main window with the unsigned numeric key filter.
-constexpr const char* UnsignedNumericFields[] = {
-    "PWM",          "DAC_Imax",     "I_Limit",          "Near_Zero_Zone",   "PID_P",          "PID_I",
-    "PID_D",        "Coil_A_Imin",  "Coil_A_Imax",      "Coil_A_GainL",     "Coil_A_GainI",   "Coil_A_Dead_Band",
-    "Coil_A_Correct", "Coil_B_Imin", "Coil_B_Imax",     "Coil_B_GainL",     "Coil_B_GainI",   "Coil_B_Dead_Band",
-    "Coil_B_Correct"};
+constexpr const char* UnsignedNumericFields[] = {"PWM",
+                                                 "DAC_Imax",
+                                                 "I_Limit",
+                                                 "Near_Zero_Zone",
+                                                 "PID_P",
+                                                 "PID_I",
+                                                 "PID_D",
+                                                 "Coil_A_Imin",
+                                                 "Coil_A_Imax",
+                                                 "Coil_A_GainL",
+                                                 "Coil_A_GainI",
+                                                 "Coil_A_Dead_Band",
+                                                 "Coil_A_Correct",
+                                                 "Coil_B_Imin",
+                                                 "Coil_B_Imax",
+                                                 "Coil_B_GainL",
+                                                 "Coil_B_GainI",
+                                                 "Coil_B_Dead_Band",
+                                                 "Coil_B_Correct"};
 
 }  // namespace
 
@@ -157,9 +171,8 @@ QString TPgm::BuildCaption() {
   const QFontMetrics metrics(font);
   const int iconWidth = QApplication::style()->pixelMetric(QStyle::PM_LargeIconSize);
   const std::string caption =
-      LayOutCaption(CaptionTitle, CaptionNotice, OuterWidth, iconWidth, [&](const std::string& text) {
-        return metrics.horizontalAdvance(QString::fromStdString(text));
-      });
+      LayOutCaption(CaptionTitle, CaptionNotice, OuterWidth, iconWidth,
+                    [&](const std::string& text) { return metrics.horizontalAdvance(QString::fromStdString(text)); });
   return QString::fromStdString(caption);
 }
 
@@ -212,8 +225,7 @@ bool TPgm::eventFilter(QObject* watched, QEvent* event) {
         }
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -49,8 +49,9 @@ void TPgm::DisConnectClick() { Disconnect(true); }
 void TPgm::OfferOutputsOff() {
   MainWindowView view(*this);
   try {
-    remote::OfferSwitchOff(remote::KnownOutputs(), {std::begin(remote::AllLiveOutputs), std::end(remote::AllLiveOutputs)},
-                           ui::CurrentPrompts(), &view);
+    remote::OfferSwitchOff(remote::KnownOutputs(),
+                           {std::begin(remote::AllLiveOutputs), std::end(remote::AllLiveOutputs)}, ui::CurrentPrompts(),
+                           &view);
   } catch (const link::UsbError&) {
     // Reported by CommError; what is known stays shown.
   }

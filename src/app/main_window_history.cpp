@@ -18,8 +18,9 @@ namespace tvx::app {
 namespace {
 
 constexpr const char* HistoryCaption = " Historia zaworu";
-constexpr const char* NoValveText = " Najpierw odczytaj ustawienia rozdzielacza: historia należy do zaworu \n"
-                                    " o numerze seryjnym, który podaje odczyt. ";
+constexpr const char* NoValveText =
+    " Najpierw odczytaj ustawienia rozdzielacza: historia należy do zaworu \n"
+    " o numerze seryjnym, który podaje odczyt. ";
 
 // The window shows a profile load from the history in no dialog of its own.
 class NoProfileDialog : public params::ProfileDialog {
@@ -52,8 +53,8 @@ std::vector<ui::ValveField*> TPgm::MarkedFields() const {
   std::vector<ui::ValveField*> fields;
   for (const params::ParameterRegister& row : params::ParameterSet) {
     if (row.holder != params::Holder::MainWindow) continue;
-    if (auto* field = qobject_cast<ui::ValveField*>(components_.object(QString::fromLatin1(row.field.data(),
-                                                                                            static_cast<qsizetype>(row.field.size())))))
+    if (auto* field = qobject_cast<ui::ValveField*>(
+            components_.object(QString::fromLatin1(row.field.data(), static_cast<qsizetype>(row.field.size())))))
       fields.push_back(field);
   }
   return fields;
@@ -69,11 +70,11 @@ void TPgm::HistoryClick() {
   if (!recorder) return;
   history::HistoryStore& store = recorder->store();
   if (!store.usable()) {
-    ui::CurrentPrompts().message(this,
-                                 QStringLiteral(" Baza historii jest niedostępna: \n %1 ")
-                                     .arg(history::ShownLocation(store.location().isEmpty() ? history::ConfiguredLocation()
-                                                                                            : store.location())),
-                                 QString::fromUtf8(HistoryCaption), ui::Prompts::Icon::Warning);
+    ui::CurrentPrompts().message(
+        this,
+        QStringLiteral(" Baza historii jest niedostępna: \n %1 ")
+            .arg(history::ShownLocation(store.location().isEmpty() ? history::ConfiguredLocation() : store.location())),
+        QString::fromUtf8(HistoryCaption), ui::Prompts::Icon::Warning);
     return;
   }
   THistoryForm::Window window;

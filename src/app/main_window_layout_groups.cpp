@@ -42,8 +42,7 @@ void TPgm::CreateDeviceGroup() {
   bold.setBold(true);
   Device_Type->setFont(bold);
   Device_Type->adjustSize();
-  Device_Type->move((DeviceType->width() - Device_Type->fontMetrics().horizontalAdvance(Device_Type->text())) / 2,
-                    70);
+  Device_Type->move((DeviceType->width() - Device_Type->fontMetrics().horizontalAdvance(Device_Type->text())) / 2, 70);
   BankPanel = MakePanel(f, DeviceType, "BankPanel", {362, 16, 110, 38}, QString());
   SelectSetup = MakeButton(f, BankPanel, "SelectSetup", {8, 7, 94, 24}, DesignText("Profil"),
                            DesignText(" Aktywny profil ustawień "));

@@ -71,8 +71,8 @@ void TPgm::CreateMeasurementsTab() {
                   ui::Label*& colon, const char* colonName, ui::Label*& value, const char* valueName,
                   const char* initial = "0") {
     const int y = 18 + 16 * row++;
-    caption = MakeLabel(f, g, captionName, 6, y, DesignText(captionText),
-                        captionHint ? DesignText(captionHint) : QString());
+    caption =
+        MakeLabel(f, g, captionName, 6, y, DesignText(captionText), captionHint ? DesignText(captionHint) : QString());
     colon = MakeLabel(f, g, colonName, 62, y, DesignText(":"));
     value = MakeLabel(f, g, valueName, {70, y, 70, 14}, DesignText(initial));
   };
@@ -175,8 +175,8 @@ void TPgm::CreateServiceTab() {
   y += 52;
 
   // Buttons that open the service dialogs, each with its label.
-  auto opener = [&](QPushButton*& button, const char* name, const char* hint, ui::Label*& label,
-                    const char* labelName, const char* caption, int x, int rowY) {
+  auto opener = [&](QPushButton*& button, const char* name, const char* hint, ui::Label*& label, const char* labelName,
+                    const char* caption, int x, int rowY) {
     button = MakeButton(f, t, name, {x, rowY, 28, 23}, DesignText("..."), hint ? DesignText(hint) : QString());
     label = MakeLabel(f, t, labelName, x + 33, rowY + 4, DesignText(caption));
   };
@@ -185,8 +185,8 @@ void TPgm::CreateServiceTab() {
   opener(ErrorSetup, "ErrorSetup", " Lista obsługiwanych błędów ", Label56, "Label56", "Błędy", 6, y + 56);
   opener(PWM_Manual, "PWM_Manual", " Ręczne sterowanie wyjściami PWM elektromagnesów ", Label61, "Label61", "PWM", 90,
          y);
-  opener(Dynamic_PID, "Dynamic_PID", " Parametry regulatora PID dla dużego błędu regulacji ", Label62, "Label62",
-         "PID", 90, y + 28);
+  opener(Dynamic_PID, "Dynamic_PID", " Parametry regulatora PID dla dużego błędu regulacji ", Label62, "Label62", "PID",
+         90, y + 28);
   opener(LVDT_Setup, "LVDT_Setup", nullptr, Label65, "Label65", "LVDT", 90, y + 56);
 }
 

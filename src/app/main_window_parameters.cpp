@@ -84,10 +84,11 @@ void TPgm::SetChecked(const QString& name, bool checked) {
     LVDTClick(this);
     return;
   }
-  const std::pair<QCheckBox*, void (TPgm::*)()> boxes[] = {
-      {LVDT_CrossWire, &TPgm::LVDT_CrossWireClick},   {RemoteControl, &TPgm::RemoteControlClick},
-      {EnableDAC_Override, &TPgm::EnableDAC_OverrideClick}, {EnableBreakpoint, &TPgm::EnableBreakpointClick},
-      {ServiceMode, &TPgm::ServiceModeClick}};
+  const std::pair<QCheckBox*, void (TPgm::*)()> boxes[] = {{LVDT_CrossWire, &TPgm::LVDT_CrossWireClick},
+                                                           {RemoteControl, &TPgm::RemoteControlClick},
+                                                           {EnableDAC_Override, &TPgm::EnableDAC_OverrideClick},
+                                                           {EnableBreakpoint, &TPgm::EnableBreakpointClick},
+                                                           {ServiceMode, &TPgm::ServiceModeClick}};
   for (const auto& [box, reaction] : boxes) {
     if (box->objectName() == name) {
       SetCheckedAndReact(box, checked, reaction);

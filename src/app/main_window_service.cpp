@@ -49,13 +49,15 @@ void TPgm::ConnectServiceHandlers() {
   for (const service::ServiceValue& v : service::ServiceValues) {
     auto* button = qobject_cast<QPushButton*>(
         components().object(QString::fromLatin1(v.button.data(), static_cast<qsizetype>(v.button.size()))));
-    if (button) connect(button, &QPushButton::clicked, this, Guarded([this, button] { SendServiceValueClick(button); }));
+    if (button)
+      connect(button, &QPushButton::clicked, this, Guarded([this, button] { SendServiceValueClick(button); }));
   }
   for (QAction* item : {Bottom, Zero, Top})
     connect(item, &QAction::triggered, this, Guarded([this, item] { DAC_CalClick(item); }));
   // Every mouse press on LVDT_Setup goes to its dispatch instead of the button.
-  new ui::MouseHook(LVDT_Setup, {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick},
-                    [this](QMouseEvent* e) { LVDT_SetupMouseDown(e); }, ui::MouseHook::Then::Take);
+  new ui::MouseHook(
+      LVDT_Setup, {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick},
+      [this](QMouseEvent* e) { LVDT_SetupMouseDown(e); }, ui::MouseHook::Then::Take);
 }
 
 void TPgm::RampSetupClick() {
@@ -92,12 +94,8 @@ void TPgm::LVDT_SetupMouseDown(QMouseEvent* event) {
     case service::LvdtSetupAction::NearZeroPid:
       service::OpenNearZeroPidDialog(this, params::Held, params::HeldFlagsRead);
       break;
-    case service::LvdtSetupAction::Calibration:
-      service::OpenCalibrationDialog(this);
-      break;
-    case service::LvdtSetupAction::LinearisationTable:
-      LinTableClick(LVDT_Setup);
-      break;
+    case service::LvdtSetupAction::Calibration: service::OpenCalibrationDialog(this); break;
+    case service::LvdtSetupAction::LinearisationTable: LinTableClick(LVDT_Setup); break;
   }
 }
 

@@ -42,7 +42,8 @@ void TPgm::ConnectStatusHandlers() {
   // Besides the action buttons (see StopAutoTimerControls), a press on the
   // remote-control group or on the LVDT button switches the periodic refresh off.
   for (QWidget* w : std::initializer_list<QWidget*>{ManualControl, LVDT_Setup})
-    new MouseHook(w, {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick}, [this](QMouseEvent*) { StopAutoTimer(); });
+    new MouseHook(w, {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick},
+                  [this](QMouseEvent*) { StopAutoTimer(); });
 }
 
 void TPgm::InfoRefreshClick() {

@@ -18,7 +18,9 @@ namespace tvx::app {
 
 namespace {
 
-QString Name(std::string_view component) { return QString::fromLatin1(component.data(), static_cast<qsizetype>(component.size())); }
+QString Name(std::string_view component) {
+  return QString::fromLatin1(component.data(), static_cast<qsizetype>(component.size()));
+}
 
 QString Latin1(const std::string& bytes) {
   return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -65,9 +67,13 @@ void MainWindowView::setValveText(std::string_view component, const std::string&
   field->setCursorPosition(0);  // a text wider than its field shows its beginning
 }
 
-void MainWindowView::setVisible(std::string_view component, bool visible) { get<QWidget>(component)->setVisible(visible); }
+void MainWindowView::setVisible(std::string_view component, bool visible) {
+  get<QWidget>(component)->setVisible(visible);
+}
 
-void MainWindowView::setEnabled(std::string_view component, bool enabled) { get<QWidget>(component)->setEnabled(enabled); }
+void MainWindowView::setEnabled(std::string_view component, bool enabled) {
+  get<QWidget>(component)->setEnabled(enabled);
+}
 
 void MainWindowView::setRed(std::string_view component, bool red) {
   QWidget* widget = get<QWidget>(component);
@@ -90,8 +96,7 @@ void MainWindowView::clearSetValue() { pgm_.ShowSetValue(std::nullopt); }
 
 bool MainWindowView::hasComponent(std::string_view component) const {
   const QString name = Name(component);
-  return pgm_.components().object(name) ||
-         (service::OptionsForm && service::OptionsForm->components().object(name));
+  return pgm_.components().object(name) || (service::OptionsForm && service::OptionsForm->components().object(name));
 }
 
 view::FieldValue MainWindowView::fieldValue(std::string_view component) const {

@@ -69,26 +69,46 @@ const Option HelpOption{"--help", "", "this help"};
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"ports", "", "the COM names, the valve's marked, with the device each resolves to", {}, Ports},
-      {"info", "", "firmware, serial number, type, configuration and active profile of the valve",
-       {{"--json", "", "as one JSON object"}}, Info},
-      {"read", "", "the parameter set with names, values and units",
+      {"info",
+       "",
+       "firmware, serial number, type, configuration and active profile of the valve",
+       {{"--json", "", "as one JSON object"}},
+       Info},
+      {"read",
+       "",
+       "the parameter set with names, values and units",
        {{"--json", "", "the set as a JSON file for write (the items editable at your level)"},
-        {"--cfg", "FILE", "instead: save the three user profiles to a configuration file (*.cfg)"}}, Read},
-      {"write", "FILE.json", "sends a parameter set (a bad file is refused before anything is sent)",
+        {"--cfg", "FILE", "instead: save the three user profiles to a configuration file (*.cfg)"}},
+       Read},
+      {"write",
+       "FILE.json",
+       "sends a parameter set (a bad file is refused before anything is sent)",
        {{"--store", "", "store the set in the valve's EEPROM after sending it"},
         {"--allow-out-of-range", "", "also send values the window shows in red"},
-        {"--other-valve", "", "send a file read from a valve of another type or configuration"}}, Write},
-      {"load", "", "loads the three user profiles from a configuration file into the valve's EEPROM",
+        {"--other-valve", "", "send a file read from a valve of another type or configuration"}},
+       Write},
+      {"load",
+       "",
+       "loads the three user profiles from a configuration file into the valve's EEPROM",
        {{"--cfg", "FILE", "the configuration file (*.cfg); a damaged one is refused before anything is sent"}},
        LoadProfiles},
-      {"status", "", "one status refresh, or one every SECONDS until Ctrl+C",
+      {"status",
+       "",
+       "one status refresh, or one every SECONDS until Ctrl+C",
        {{"--watch", "[SECONDS]", "refresh every SECONDS (default 1.5), one row each"},
         {"--csv", "FILE", "append the rows to FILE, with a header when it is new (the same header when not)"},
-        {"--json", "", "one JSON object, one a line with --watch"}}, Status},
-      {"trace", "", "reads the valve's recording of its last regulation and saves it as the chart does",
-       {{"--csv", "FILE", "the samples as CSV"}, {"--png", "FILE", "also the chart picture as PNG"}}, Trace},
-      {"log", "", "the change log: every write to a valve, from the window or from here",
-       {{"--serial", "S", "only the lines of the valve with serial number S"}}, Log},
+        {"--json", "", "one JSON object, one a line with --watch"}},
+       Status},
+      {"trace",
+       "",
+       "reads the valve's recording of its last regulation and saves it as the chart does",
+       {{"--csv", "FILE", "the samples as CSV"}, {"--png", "FILE", "also the chart picture as PNG"}},
+       Trace},
+      {"log",
+       "",
+       "the change log: every write to a valve, from the window or from here",
+       {{"--serial", "S", "only the lines of the valve with serial number S"}},
+       Log},
       {"report", "FILE.pdf", "a commissioning report of the valve as a PDF (access level 2)", {}, Report},
   };
   static const std::vector<Command> all = [] {
@@ -113,8 +133,7 @@ void GeneralHelp(std::ostream& out) {
   for (const Command& c : Commands()) out << "  " << std::left << std::setw(8) << c.name << c.summary << '\n';
   out << "\n'" << ProgramName << " COMMAND --help' describes a command.\n"
       << "Exit codes: 0 done, 1 usage, 2 link failure, 3 file or data error, 4 refused, 130 interrupted.\n"
-      << "The password of an access level is taken from " << PasswordVariable
-      << " or asked for on the terminal.\n";
+      << "The password of an access level is taken from " << PasswordVariable << " or asked for on the terminal.\n";
 }
 
 void CommandHelp(const Command& c, std::ostream& out) {
@@ -145,12 +164,13 @@ int ComNumber(std::string_view name) {
 }  // namespace
 
 int UsageError(Io& io, const std::string& what, std::string_view command) {
-  io.err << ProgramName << ": " << what << "\nTry '" << ProgramName << (command.empty() ? "" : " ")
-         << command << " --help'.\n";
+  io.err << ProgramName << ": " << what << "\nTry '" << ProgramName << (command.empty() ? "" : " ") << command
+         << " --help'.\n";
   return ExitUsage;
 }
 
-CliQuestions::Answer CliQuestions::ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) {
+CliQuestions::Answer CliQuestions::ask(const std::string& text, const std::string& caption, Icon icon,
+                                       Buttons buttons) {
   err_ << Trimmed(caption) << ": " << Trimmed(text) << '\n';
   if (icon == Icon::Error) ++errors;
   if (allowOutOfRange && caption == params::OutOfRangeCaption) return Answer::Yes;
@@ -196,7 +216,8 @@ int WithLink(Context& c, const std::function<int()>& body) {
   const bool interruptible = c.command.name != "write" && c.command.name != "load";
   link::SetPumpHook([&c, interruptible](std::chrono::nanoseconds maxWait) {
     if (interruptible && c.io.stopRequested(0)) throw Interrupted{};
-    if (maxWait.count() > 0) std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(50)));
+    if (maxWait.count() > 0)
+      std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(50)));
   });
   const ScopeGuard unhook([] { link::SetPumpHook({}); });
   try {
@@ -239,14 +260,15 @@ int AccessLevel(Io& io, bool ask) {
 int LevelToOperate(std::initializer_list<std::string_view> controls) {
   int level = 0;
   for (std::string_view name : controls)
-    if (const std::optional<std::uint16_t> tag = app::ControlTag(name)) level = std::max(level, app::OperateLevel(*tag));
+    if (const std::optional<std::uint16_t> tag = app::ControlTag(name))
+      level = std::max(level, app::OperateLevel(*tag));
   return level;
 }
 
 std::optional<int> RefusedBelow(Context& c, int needed, std::string_view what) {
   if (needed == 0 || AccessLevel(c.io, true) >= needed) return std::nullopt;
-  c.io.err << ProgramName << ": refused: " << what << " needs access level " << needed << " (set "
-           << PasswordVariable << "); nothing was sent\n";
+  c.io.err << ProgramName << ": refused: " << what << " needs access level " << needed << " (set " << PasswordVariable
+           << "); nothing was sent\n";
   return ExitRefused;
 }
 
@@ -325,8 +347,9 @@ int Info(Context& c) {
 }
 
 void ParameterTable(const CliView& view, int level, std::ostream& out) {
-  out << std::left << std::setw(20) << "NAME" << std::setw(6) << "REG" << std::setw(16) << "VALUE"
-      << std::setw(6) << "UNIT" << "MEANING\n";
+  out << std::left << std::setw(20) << "NAME" << std::setw(6) << "REG" << std::setw(16) << "VALUE" << std::setw(6)
+      << "UNIT"
+      << "MEANING\n";
   for (const params::ParameterRegister& row : params::ParameterSet) {
     if (row.number == params::reg::Configuration) continue;
     if (ShowLevel(row.field) > level) continue;
@@ -349,11 +372,10 @@ int Read(Context& c) {
   return WithLink(c, [&] {
     CliView view;
     params::ReadParameterSet(view);
-    if (c.has("--json"))
-      c.io.out << ParameterFileJson(view, level);
-    else
-      ParameterTable(view, level, c.io.out);
-    if (level == 0) c.note("Access level 0 shows no parameters; give the password in " + std::string(PasswordVariable) + ".");
+    if (c.has("--json")) c.io.out << ParameterFileJson(view, level);
+    else ParameterTable(view, level, c.io.out);
+    if (level == 0)
+      c.note("Access level 0 shows no parameters; give the password in " + std::string(PasswordVariable) + ".");
     return int{ExitDone};
   });
 }
@@ -402,26 +424,23 @@ int Write(Context& c) {
     CliView view;
     params::ReadParameterSet(view);
     if (c.linkErrors > 0) return int{ExitLinkFailure};
-    const ValveSet valve{
-        params::ConfigurationWordOf(view),
-        [&view](const params::ParameterRegister& row) -> std::uint32_t {
-          if (row.holder == params::Holder::Held) return *params::Held.WordOf(row.number);
-          const auto it = view.fields.find(row.field);
-          return it != view.fields.end() && it->second.keptWord ? *it->second.keptWord : 0;
-        },
-        [] { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); },
-        {IdentityText(view.identity.deviceType), view.configuration.positions3 ? 3 : 2, view.configuration.voltageMode,
-         view.configuration.lvdtMode}};
+    const ValveSet valve{params::ConfigurationWordOf(view),
+                         [&view](const params::ParameterRegister& row) -> std::uint32_t {
+                           if (row.holder == params::Holder::Held) return *params::Held.WordOf(row.number);
+                           const auto it = view.fields.find(row.field);
+                           return it != view.fields.end() && it->second.keptWord ? *it->second.keptWord : 0;
+                         },
+                         [] { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); },
+                         {IdentityText(view.identity.deviceType), view.configuration.positions3 ? 3 : 2,
+                          view.configuration.voltageMode, view.configuration.lvdtMode}};
     const std::vector<WriteProblem> problems =
         CheckWrite(file, valve, level, {c.has("--allow-out-of-range"), c.has("--other-valve")});
     if (c.linkErrors > 0) return int{ExitLinkFailure};
     if (!problems.empty()) return Refused(c, problems);
     if (file.configuration) params::ShowConfigurationWord(view, *file.configuration);
     for (const ParameterValue& v : file.values) {
-      if (v.row->holder == params::Holder::Held)
-        *params::Held.WordOf(v.row->number) = v.word;
-      else
-        view.fields[std::string(v.row->field)] = {params::FieldText(*v.row, v.word, '.'), v.word};
+      if (v.row->holder == params::Holder::Held) *params::Held.WordOf(v.row->number) = v.word;
+      else view.fields[std::string(v.row->field)] = {params::FieldText(*v.row, v.word, '.'), v.word};
     }
     CliQuestions questions(c.io.err);
     const bool store = c.has("--store");
@@ -437,9 +456,7 @@ int Write(Context& c) {
   });
 }
 
-std::string Timestamp() {
-  return QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toStdString();
-}
+std::string Timestamp() { return QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toStdString(); }
 
 inline constexpr const char* StopTextColumn = "StopText";
 
@@ -477,7 +494,8 @@ int Status(Context& c) {
   const int level = AccessLevel(c.io, false);
   return WithLink(c, [&] {
     try {
-      const params::ConfigWord config = params::ConfigWord::Decode(params::ReadParameterWord(params::reg::Configuration));
+      const params::ConfigWord config =
+          params::ConfigWord::Decode(params::ReadParameterWord(params::reg::Configuration));
       params::ReadHardwareFlags();
       const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
       const StatusUnits units{config.lvdtMode, config.voltageMode};
@@ -500,10 +518,11 @@ int Status(Context& c) {
             view.setVisible(name, false);
           }
         // The stop code in words, as the stop label's hint lists it above level 1.
-        if (level > 1 && status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
-          view.setText(StopTextColumn, std::string(status::StopCodeText(static_cast<std::uint32_t>(status::LastStopCode))));
-        else
-          view.setVisible(StopTextColumn, false);
+        if (level > 1 && status::LastStopCode >= 0 &&
+            static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
+          view.setText(StopTextColumn,
+                       std::string(status::StopCodeText(static_cast<std::uint32_t>(status::LastStopCode))));
+        else view.setVisible(StopTextColumn, false);
         const std::string time = Timestamp();
         if (json) {
           c.io.out << StatusJson(view, units, time) << std::flush;
@@ -511,7 +530,8 @@ int Status(Context& c) {
           for (const std::string& name : view.order)
             if (!view.hidden.contains(name)) c.io.out << name << ": " << CliQuestions::Trimmed(view.text(name)) << '\n';
         } else if (csv) {
-          csv->append((rows == 0 && csv->initialSize() == 0 ? header : std::string()) + StatusCsvRow(view, units, time));
+          csv->append((rows == 0 && csv->initialSize() == 0 ? header : std::string()) +
+                      StatusCsvRow(view, units, time));
         } else {
           c.io.out << (rows == 0 ? header : std::string()) << StatusCsvRow(view, units, time) << std::flush;
         }
@@ -576,7 +596,8 @@ int Run(const std::vector<std::string>& args, Io& io) {
     return FinishStandardOutput(io.out, io.err, ExitDone);
   }
   const auto& commands = Commands();
-  const auto command = std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == args[0]; });
+  const auto command =
+      std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == args[0]; });
   if (command == commands.end()) return UsageError(io, "unknown command '" + args[0] + "'");
 
   Context c{io, *command, {}, {}};
@@ -590,10 +611,8 @@ int Run(const std::vector<std::string>& args, Io& io) {
       if (!o->value.empty()) {
         const bool optional = o->value.front() == '[';
         double ignored;
-        if (i + 1 < args.size() && (!optional || ParseSeconds(args[i + 1], ignored)))
-          value = args[++i];
-        else if (!optional)
-          return UsageError(io, a + " needs " + std::string(o->value), command->name);
+        if (i + 1 < args.size() && (!optional || ParseSeconds(args[i + 1], ignored))) value = args[++i];
+        else if (!optional) return UsageError(io, a + " needs " + std::string(o->value), command->name);
       }
       c.options[a] = value;
     } else {

@@ -24,10 +24,10 @@ std::string PortFailureLine(int comNumber, const std::string& device, const plat
     case platform::SerialOpenFault::Busy:
       return line + "another program holds the port (the window or another " + ProgramName + "); close it there first";
     case platform::SerialOpenFault::Other:
-    case platform::SerialOpenFault::None:
-      break;
+    case platform::SerialOpenFault::None: break;
   }
-  return line + (failure.error != 0 ? std::generic_category().message(failure.error) : std::string("it cannot be set up"));
+  return line +
+         (failure.error != 0 ? std::generic_category().message(failure.error) : std::string("it cannot be set up"));
 }
 
 std::string JsonString(const std::string& text) {
@@ -65,22 +65,14 @@ struct Column {
 // StopText is no component of the window: the stop code in words, as the stop
 // label's hint lists it.
 constexpr Column Columns[] = {
-    {"Info_Usupply", "Usupply_V"},
-    {"Info_Upower", "Upower_V"},
-    {"Info_Temp", "Temperature_C"},
-    {"Info_Coil_A_Iavg", "Coil_A_Iavg_A"},
-    {"Info_Coil_B_Iavg", "Coil_B_Iavg_A"},
-    {"Info_Lvdt", "Lvdt_V"},
-    {"Info_Usupply_Max", "Usupply_Max_V"},
-    {"Info_IN2_Value", "IN2"},  // unit from the input
-    {"Info_Lvdt_PID", "Lvdt_PID_V"},
-    {"Coil_A_Peak", "Coil_A_Peak_A"},
-    {"Coil_B_Peak", "Coil_B_Peak_A"},
-    {"Coil_A_Set", "Coil_A_Set"},  // unit from the LVDT mode
-    {"Coil_B_Set", "Coil_B_Set"},
-    {"DAC_Value", "DAC_Value"},
-    {"StopCodeLabel", "StopCode"},
-    {"StopInfo", "StopInfo", Kind::Text},
+    {"Info_Usupply", "Usupply_V"},         {"Info_Upower", "Upower_V"},
+    {"Info_Temp", "Temperature_C"},        {"Info_Coil_A_Iavg", "Coil_A_Iavg_A"},
+    {"Info_Coil_B_Iavg", "Coil_B_Iavg_A"}, {"Info_Lvdt", "Lvdt_V"},
+    {"Info_Usupply_Max", "Usupply_Max_V"}, {"Info_IN2_Value", "IN2"},  // unit from the input
+    {"Info_Lvdt_PID", "Lvdt_PID_V"},       {"Coil_A_Peak", "Coil_A_Peak_A"},
+    {"Coil_B_Peak", "Coil_B_Peak_A"},      {"Coil_A_Set", "Coil_A_Set"},  // unit from the LVDT mode
+    {"Coil_B_Set", "Coil_B_Set"},          {"DAC_Value", "DAC_Value"},
+    {"StopCodeLabel", "StopCode"},         {"StopInfo", "StopInfo", Kind::Text},
     {"StopText", "StopText", Kind::Text},
 };
 

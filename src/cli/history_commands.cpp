@@ -65,8 +65,7 @@ int History(Context& c) {
   std::vector<QString> serials;
   if (const auto it = c.options.find("--serial"); it != c.options.end())
     serials.push_back(QString::fromStdString(it->second));
-  else
-    serials = store.valves();
+  else serials = store.valves();
   QJsonArray json;
   auto& out = c.io.out;
   for (const QString& serial : serials) {
@@ -157,7 +156,8 @@ int Restore(Context& c) {
     params::ReadParameterSet(view);
     if (SerialOf(view) != record.valve.serialNumber && !c.has("--other-valve")) {
       c.io.err << ProgramName << ": refused: record " << record.id << " is of valve " << Text(record.valve.serialNumber)
-               << ", the valve connected is " << Text(SerialOf(view)) << " (--other-valve sends it anyway); nothing was sent\n";
+               << ", the valve connected is " << Text(SerialOf(view))
+               << " (--other-valve sends it anyway); nothing was sent\n";
       return int{ExitRefused};
     }
     FillView(view, record.words);
@@ -187,18 +187,28 @@ void InstallHistory(std::ostream& err, int accessLevel) {
 
 void CloseHistory() { recorder.reset(); }
 
-void FillView(params::RecordedView& view, const history::SetWordsArray& words) { history::ShowRecordedSet(view, words); }
+void FillView(params::RecordedView& view, const history::SetWordsArray& words) {
+  history::ShowRecordedSet(view, words);
+}
 
 const std::vector<Command>& HistoryCommands() {
   static const std::vector<Command> commands = {
-      {"history", "", "the valve history: every parameter set read or written, newest first",
-       {{"--serial", "S", "only the records of the valve with serial number S"}, {"--json", "", "as JSON"}}, History},
-      {"diff", "RECORD [RECORD|valve]",
+      {"history",
+       "",
+       "the valve history: every parameter set read or written, newest first",
+       {{"--serial", "S", "only the records of the valve with serial number S"}, {"--json", "", "as JSON"}},
+       History},
+      {"diff",
+       "RECORD [RECORD|valve]",
        "compares a record with another, with the valve now, or (alone) with the record before it",
-       {{"--json", "", "as JSON"}}, Diff},
-      {"restore", "RECORD", "sends the parameter set of a record to the valve (access level 2)",
+       {{"--json", "", "as JSON"}},
+       Diff},
+      {"restore",
+       "RECORD",
+       "sends the parameter set of a record to the valve (access level 2)",
        {{"--store", "", "store the set in the valve's EEPROM after sending it"},
-        {"--other-valve", "", "send a record of another valve too"}}, Restore},
+        {"--other-valve", "", "send a record of another valve too"}},
+       Restore},
   };
   return commands;
 }

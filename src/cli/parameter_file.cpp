@@ -94,7 +94,8 @@ std::string KeyAt(const std::string& json, std::size_t& pos) {
   const std::size_t start = pos++;
   while (pos < json.size() && json[pos] != '"') pos += json[pos] == '\\' ? 2 : 1;
   ++pos;
-  const QJsonDocument key = QJsonDocument::fromJson(QByteArray::fromStdString("[" + json.substr(start, pos - start) + "]"));
+  const QJsonDocument key =
+      QJsonDocument::fromJson(QByteArray::fromStdString("[" + json.substr(start, pos - start) + "]"));
   return key.array().at(0).toString().toStdString();
 }
 
@@ -169,9 +170,7 @@ std::uint32_t DefinedBits() {
 
 }  // namespace
 
-bool Writable(const params::ParameterRegister& row) {
-  return row.sent && row.number != params::reg::Configuration;
-}
+bool Writable(const params::ParameterRegister& row) { return row.sent && row.number != params::reg::Configuration; }
 
 std::string_view UnitOf(const params::ParameterRegister& row) {
   const auto open = row.meaning.rfind('[');

@@ -42,7 +42,7 @@ struct ParameterValue {
 // What the file's "valve" block says of the valve it was read from.
 struct ValveDescription {
   std::optional<std::string> type;
-  std::optional<int> positions;    // 2 or 3
+  std::optional<int> positions;  // 2 or 3
   std::optional<bool> voltageInput;
   std::optional<bool> lvdt;
 };

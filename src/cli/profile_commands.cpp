@@ -63,10 +63,12 @@ class CliProfileQuestions : public params::ProfileQuestions {
 std::string StoredText(int stored) {
   const int banks = params::cfgfile::Banks;
   const auto range = [](int from, int to) {
-    return from == to ? "profile " + std::to_string(from) : "profiles " + std::to_string(from) + " to " + std::to_string(to);
+    return from == to ? "profile " + std::to_string(from)
+                      : "profiles " + std::to_string(from) + " to " + std::to_string(to);
   };
   if (stored == 0) return "no profile was stored; " + range(1, banks) + " keep what they held";
-  return range(1, stored) + " stored, " + range(stored + 1, banks) + (stored + 1 == banks ? " keeps what it held" : " keep what they held");
+  return range(1, stored) + " stored, " + range(stored + 1, banks) +
+         (stored + 1 == banks ? " keeps what it held" : " keep what they held");
 }
 
 // The profiles dialog opens from the main window's profile panel.
@@ -79,7 +81,8 @@ class JudgedCfgStorage : public params::CfgStorage {
   explicit JudgedCfgStorage(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
   bool Exists(const std::string&) override { return true; }
   std::optional<std::vector<std::uint8_t>> Read(const std::string&, std::size_t limit) override {
-    return std::vector<std::uint8_t>(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(std::min(limit, bytes_.size())));
+    return std::vector<std::uint8_t>(bytes_.begin(),
+                                     bytes_.begin() + static_cast<std::ptrdiff_t>(std::min(limit, bytes_.size())));
   }
   void Write(const std::string&, const std::vector<std::uint8_t>&) override {
     throw std::logic_error("a judged configuration file is only read");
@@ -126,8 +129,8 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
   }
   if (questions.errors > 0) return ExitFileError;
   if (operation == &params::ProfileOperations::LoadFromFile && operations.StoredProfiles() < params::cfgfile::Banks) {
-    c.io.err << ProgramName << ": " << (interrupted ? "interrupted" : "stopped") << ": " << StoredText(operations.StoredProfiles())
-             << '\n';
+    c.io.err << ProgramName << ": " << (interrupted ? "interrupted" : "stopped") << ": "
+             << StoredText(operations.StoredProfiles()) << '\n';
     return ExitFileError;
   }
   return ExitDone;

@@ -128,9 +128,9 @@ int Trace(Context& c) {
         {outputs[0], trace::TraceCsv(acquisition.buffer(), acquisition.drawnSamples(), period.exactMs, mode)}};
     if (pngPath) {
       const QString firmware = Q(params::FirmwareText(view.identity.firmware));
-      files.emplace_back(outputs[1],
-                         trace::EncodePng(trace::PictureWithFooter(*picture, QDateTime::currentDateTime(), firmware))
-                             .toStdString());
+      files.emplace_back(
+          outputs[1],
+          trace::EncodePng(trace::PictureWithFooter(*picture, QDateTime::currentDateTime(), firmware)).toStdString());
     }
     try {
       platform::WriteWholeFiles(files);

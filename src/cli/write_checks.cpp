@@ -49,7 +49,8 @@ void CheckCoil(char coil, const Outcome& o, int level, std::vector<WriteProblem>
     if (needed == level) continue;
     const std::string limit = params::FormatFixed(params::CurrentLimit(level), 3, '.');
     if (needed > HighestLevel)
-      problems.push_back({WriteProblem::Data, std::string(v->row->field) + ": " + text + " A is above the limit of every access level"});
+      problems.push_back({WriteProblem::Data,
+                          std::string(v->row->field) + ": " + text + " A is above the limit of every access level"});
     else
       problems.push_back({WriteProblem::Level, std::string(v->row->field) + ": " + text + " A is above the limit of " +
                                                    limit + " A at access level " + std::to_string(level) +
@@ -68,15 +69,18 @@ struct RedCheck {
 };
 
 const RedCheck RedChecks[] = {
-    {"I_Limit", [](const std::string& t, const ValveSet&) -> std::optional<bool> { return params::CurrentLimitFieldRed(t); },
+    {"I_Limit",
+     [](const std::string& t, const ValveSet&) -> std::optional<bool> { return params::CurrentLimitFieldRed(t); },
      "at most 3.3 A"},
-    {"DAC_Imax", [](const std::string& t, const ValveSet&) -> std::optional<bool> { return params::CurrentLimitFieldRed(t); },
+    {"DAC_Imax",
+     [](const std::string& t, const ValveSet&) -> std::optional<bool> { return params::CurrentLimitFieldRed(t); },
      "at most 3.3 A"},
     {"PWM", [](const std::string& t, const ValveSet&) { return params::PwmFieldRed(t); }, "50 to 5000 Hz"},
     {"Dither_Ampl",
      [](const std::string& t, const ValveSet& v) { return params::DitherAmplitudeRed(t, v.pwmMaximum()); },
      "at most a quarter of the valve's PWM maximum"},
-    {"Dither_Freq", [](const std::string& t, const ValveSet&) { return params::DitherFrequencyRed(t); }, "10 to 250 Hz"},
+    {"Dither_Freq", [](const std::string& t, const ValveSet&) { return params::DitherFrequencyRed(t); },
+     "10 to 250 Hz"},
 };
 
 void CheckConfiguration(std::uint32_t word, const ValveSet& valve, int level, std::vector<WriteProblem>& problems) {
@@ -112,8 +116,7 @@ std::optional<int> ConfigBitLevel(int bit) {
   if (it == params::ConfigBits.end()) return std::nullopt;
   switch (it->holder) {
     case params::BitHolder::ModeLabel:
-    case params::BitHolder::OptionsCheckBox:
-      return app::EditLevel(it->name);
+    case params::BitHolder::OptionsCheckBox: return app::EditLevel(it->name);
     case params::BitHolder::MainCheckBox:
       // Remote control is switched by its own command, never by the word.
       if (it->bit == params::cfg::RemoteControl) return std::nullopt;
@@ -159,8 +162,8 @@ std::vector<WriteProblem> CheckWrite(const ParameterFile& file, const ValveSet& 
       if (!v) continue;
       const std::string text = Text(*v->row, v->word);
       if (check.red(text, valve).value_or(false))
-        problems.push_back({WriteProblem::Range, std::string(check.field) + " " + text + " is outside " +
-                                                     std::string(check.range)});
+        problems.push_back(
+            {WriteProblem::Range, std::string(check.field) + " " + text + " is outside " + std::string(check.range)});
     }
   } else {
     std::erase_if(problems, [](const WriteProblem& p) { return p.kind == WriteProblem::Range; });

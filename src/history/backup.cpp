@@ -74,8 +74,8 @@ std::optional<qint64> BackUpProfiles(HistoryRecorder& recorder) {
 bool RestoreProfiles(const ValveRecord& record, params::ProfileDialog& dialog, view::Questions& questions) {
   if (!record.banks) return false;
   const std::string name = "historia, zapis " + std::to_string(record.id);
-  const std::string text = " Zastąpić profile użytkownika w rozdzielaczu profilami z zapisu " +
-                           std::to_string(record.id) + " ? ";
+  const std::string text =
+      " Zastąpić profile użytkownika w rozdzielaczu profilami z zapisu " + std::to_string(record.id) + " ? ";
   if (questions.ask(text, " Historia zaworu", view::Questions::Icon::Question,
                     view::Questions::Buttons::YesNoDefaultNo) != view::Questions::Answer::Yes)
     return false;

@@ -52,9 +52,7 @@ const std::vector<std::vector<QString>>& Migrations() {
 // Qt binds a null string as SQL NULL; the text columns hold "" instead.
 QString Text(const QString& s) { return s.isNull() ? QStringLiteral("") : s; }
 
-QString TimeText(const QDateTime& time) {
-  return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
-}
+QString TimeText(const QDateTime& time) { return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")); }
 
 QDateTime TimeFrom(const QString& utc, int offsetSeconds) {
   QDateTime t = QDateTime::fromString(utc, Qt::ISODateWithMs);
@@ -82,10 +80,8 @@ QString SettingsLocation() { return UserSettings().value(SettingsKey).toString()
 
 void SetSettingsLocation(const QString& location) {
   QSettings settings = UserSettings();
-  if (location.isEmpty())
-    settings.remove(SettingsKey);
-  else
-    settings.setValue(SettingsKey, location);
+  if (location.isEmpty()) settings.remove(SettingsKey);
+  else settings.setValue(SettingsKey, location);
 }
 
 QString ConfiguredLocation() {
@@ -130,10 +126,8 @@ std::optional<QString> Exec(QSqlDatabase& d, const QString& sql) {
 HistoryStore::HistoryStore(const QString& location, Warning warning, const QString& fallback)
     : warning_(std::move(warning)), fallback_(IsPostgres(location) ? fallback : QString()) {
   if (const auto reason = open(location)) {
-    if (!fallback_.isEmpty())
-      switchToFallback(*reason);
-    else
-      fail(ShownLocation(location), *reason);
+    if (!fallback_.isEmpty()) switchToFallback(*reason);
+    else fail(ShownLocation(location), *reason);
   }
 }
 
@@ -159,8 +153,9 @@ void HistoryStore::switchToFallback(const QString& reason) {
   if (warned_ || !warning_) return;
   warned_ = true;
   if (!localFailure) {
-    warning_(QStringLiteral("Wspólna baza historii zaworów jest niedostępna (%1).\nHistoria jest zapisywana lokalnie: %2")
-                 .arg(reason.trimmed(), ShownLocation(local)));
+    warning_(
+        QStringLiteral("Wspólna baza historii zaworów jest niedostępna (%1).\nHistoria jest zapisywana lokalnie: %2")
+            .arg(reason.trimmed(), ShownLocation(local)));
   } else {
     warning_(QStringLiteral("Wspólna baza historii zaworów jest niedostępna (%1), lokalna (%2) także (%3).\nPraca z "
                             "zaworem trwa, ale tej operacji nie ma w historii.")
@@ -218,8 +213,8 @@ std::optional<QString> HistoryStore::open(const QString& location) {
         return QStringLiteral("jej schemat (wersja %1) jest nowszy niż ten program zna (wersja %2)")
             .arg(version)
             .arg(SchemaVersion);
-      const QString id = db->postgres ? QStringLiteral("BIGSERIAL PRIMARY KEY")
-                                      : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+      const QString id =
+          db->postgres ? QStringLiteral("BIGSERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
       for (int v = version; v < SchemaVersion; ++v) {
         for (QString sql : Migrations()[static_cast<std::size_t>(v)]) {
           if (auto e = Exec(d, sql.replace(QStringLiteral("%ID%"), id))) return e;
@@ -274,65 +269,65 @@ std::optional<qint64> HistoryStore::addAll(std::span<const ValveRecord> records)
     if (!db_) return std::nullopt;
     QString reason;
     {
-    QSqlDatabase d = db_->database();
-    auto insert = [&](const ValveRecord& record) -> std::optional<qint64> {
-      QSqlQuery q(d);
-      q.prepare(QStringLiteral(
-          "INSERT INTO valves (serial_number, device_type, firmware) VALUES (?, ?, ?) ON CONFLICT (serial_number) "
-          "DO UPDATE SET device_type = excluded.device_type, firmware = excluded.firmware RETURNING id"));
-      q.addBindValue(Text(record.valve.serialNumber));
-      q.addBindValue(Text(record.valve.deviceType));
-      q.addBindValue(Text(record.valve.firmware));
-      if (!q.exec() || !q.next()) {
-        reason = q.lastError().text();
-        return std::nullopt;
+      QSqlDatabase d = db_->database();
+      auto insert = [&](const ValveRecord& record) -> std::optional<qint64> {
+        QSqlQuery q(d);
+        q.prepare(QStringLiteral(
+            "INSERT INTO valves (serial_number, device_type, firmware) VALUES (?, ?, ?) ON CONFLICT (serial_number) "
+            "DO UPDATE SET device_type = excluded.device_type, firmware = excluded.firmware RETURNING id"));
+        q.addBindValue(Text(record.valve.serialNumber));
+        q.addBindValue(Text(record.valve.deviceType));
+        q.addBindValue(Text(record.valve.firmware));
+        if (!q.exec() || !q.next()) {
+          reason = q.lastError().text();
+          return std::nullopt;
+        }
+        const qint64 valve = q.value(0).toLongLong();
+        q.finish();
+        QSqlQuery r(d);
+        r.prepare(QStringLiteral(
+            "INSERT INTO records (valve_id, time_utc, utc_offset, host, user_name, access_level, operation, "
+            "config_word, active_profile, words, banks, sent, changes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "RETURNING id"));
+        r.addBindValue(valve);
+        r.addBindValue(TimeText(record.time));
+        r.addBindValue(record.time.offsetFromUtc());
+        r.addBindValue(Text(record.host));
+        r.addBindValue(Text(record.user));
+        r.addBindValue(record.accessLevel);
+        r.addBindValue(Text(record.operation));
+        r.addBindValue(record.configWord ? QVariant(static_cast<qlonglong>(*record.configWord))
+                                         : QVariant(QMetaType::fromType<qlonglong>()));
+        r.addBindValue(record.activeProfile ? QVariant(*record.activeProfile) : QVariant(QMetaType::fromType<int>()));
+        r.addBindValue(WordsText(record.words));
+        r.addBindValue(record.banks ? QVariant(BanksText(*record.banks)) : QVariant(QMetaType::fromType<QString>()));
+        r.addBindValue(Text(record.sent));
+        r.addBindValue(Text(record.changes));
+        if (!r.exec() || !r.next()) {
+          reason = r.lastError().text();
+          return std::nullopt;
+        }
+        const qint64 id = r.value(0).toLongLong();
+        r.finish();  // a statement left open would keep the transaction from ending
+        return id;
+      };
+      // One transaction, so a record never names a valve row that is not there
+      // (and a batch goes in whole or not at all).
+      if (auto e = Exec(d, db_->postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"))) {
+        reason = *e;
+      } else if (const auto id = [&] {
+                   std::optional<qint64> last;
+                   for (const ValveRecord& record : records)
+                     if (!(last = insert(record))) break;
+                   return last;
+                 }()) {
+        const auto commit = Exec(d, QStringLiteral("COMMIT"));
+        if (!commit) return id;
+        reason = *commit;
+        Exec(d, QStringLiteral("ROLLBACK"));
+      } else {
+        Exec(d, QStringLiteral("ROLLBACK"));
       }
-      const qint64 valve = q.value(0).toLongLong();
-      q.finish();
-      QSqlQuery r(d);
-      r.prepare(QStringLiteral(
-          "INSERT INTO records (valve_id, time_utc, utc_offset, host, user_name, access_level, operation, "
-          "config_word, active_profile, words, banks, sent, changes) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-          "RETURNING id"));
-      r.addBindValue(valve);
-      r.addBindValue(TimeText(record.time));
-      r.addBindValue(record.time.offsetFromUtc());
-      r.addBindValue(Text(record.host));
-      r.addBindValue(Text(record.user));
-      r.addBindValue(record.accessLevel);
-      r.addBindValue(Text(record.operation));
-      r.addBindValue(record.configWord ? QVariant(static_cast<qlonglong>(*record.configWord))
-                                       : QVariant(QMetaType::fromType<qlonglong>()));
-      r.addBindValue(record.activeProfile ? QVariant(*record.activeProfile) : QVariant(QMetaType::fromType<int>()));
-      r.addBindValue(WordsText(record.words));
-      r.addBindValue(record.banks ? QVariant(BanksText(*record.banks)) : QVariant(QMetaType::fromType<QString>()));
-      r.addBindValue(Text(record.sent));
-      r.addBindValue(Text(record.changes));
-      if (!r.exec() || !r.next()) {
-        reason = r.lastError().text();
-        return std::nullopt;
-      }
-      const qint64 id = r.value(0).toLongLong();
-      r.finish();  // a statement left open would keep the transaction from ending
-      return id;
-    };
-    // One transaction, so a record never names a valve row that is not there
-    // (and a batch goes in whole or not at all).
-    if (auto e = Exec(d, db_->postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"))) {
-      reason = *e;
-    } else if (const auto id = [&] {
-                 std::optional<qint64> last;
-                 for (const ValveRecord& record : records)
-                   if (!(last = insert(record))) break;
-                 return last;
-               }()) {
-      const auto commit = Exec(d, QStringLiteral("COMMIT"));
-      if (!commit) return id;
-      reason = *commit;
-      Exec(d, QStringLiteral("ROLLBACK"));
-    } else {
-      Exec(d, QStringLiteral("ROLLBACK"));
-    }
     }
     if (reason.isEmpty()) reason = QStringLiteral("zapis nie powiódł się");
     if (db_->postgres && !fallback_.isEmpty()) {

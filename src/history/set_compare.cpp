@@ -30,7 +30,8 @@ QString ParameterCaption(int reg) {
   }
   const std::string_view meaning = row->meaning;
   QString unit;
-  if (const auto open = meaning.rfind('['); open != std::string_view::npos) unit = QLatin1Char(' ') + text(meaning.substr(open));
+  if (const auto open = meaning.rfind('['); open != std::string_view::npos)
+    unit = QLatin1Char(' ') + text(meaning.substr(open));
   if (row->holder == params::Holder::Held || row->field.empty()) return text(meaning);
   return text(row->field) + unit;
 }
@@ -44,8 +45,8 @@ QString ParameterText(int reg, std::uint32_t word, char decimalSeparator) {
   return QString::fromStdString(params::FieldText(*row, word, decimalSeparator));
 }
 
-std::vector<ParameterDifference> Compare(const SetWordsArray& before, const SetWordsArray& after,
-                                         char decimalSeparator, bool knownOnly) {
+std::vector<ParameterDifference> Compare(const SetWordsArray& before, const SetWordsArray& after, char decimalSeparator,
+                                         bool knownOnly) {
   params::MaskFloatingPointExceptions();
   std::vector<ParameterDifference> out;
   for (int reg = 1; reg <= SetWords; ++reg) {
@@ -53,8 +54,7 @@ std::vector<ParameterDifference> Compare(const SetWordsArray& before, const SetW
     const auto& a = after[static_cast<std::size_t>(reg - 1)];
     if (b == a || (!a && !b)) continue;
     if (knownOnly && (!a || !b)) continue;
-    out.push_back({reg, ParameterCaption(reg),
-                   b ? ParameterText(reg, *b, decimalSeparator) : QStringLiteral("?"),
+    out.push_back({reg, ParameterCaption(reg), b ? ParameterText(reg, *b, decimalSeparator) : QStringLiteral("?"),
                    a ? ParameterText(reg, *a, decimalSeparator) : QStringLiteral("?")});
   }
   return out;

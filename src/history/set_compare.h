@@ -22,8 +22,8 @@ QString ParameterText(int reg, std::uint32_t word, char decimalSeparator);
 
 // The registers whose words differ; with `knownOnly`, only those known on
 // both sides (what an operation changed), else also those known on one side.
-std::vector<ParameterDifference> Compare(const SetWordsArray& before, const SetWordsArray& after,
-                                         char decimalSeparator, bool knownOnly);
+std::vector<ParameterDifference> Compare(const SetWordsArray& before, const SetWordsArray& after, char decimalSeparator,
+                                         bool knownOnly);
 // "Częstotliwość PWM (PWM) [Hz] 2000 -> 1500; Elektromagnes A: Prąd minimalny Imin [A] 0,100 -> 0,200".
 QString ChangesText(const std::vector<ParameterDifference>& differences);
 

@@ -75,10 +75,8 @@ std::vector<ComparedParameter> CompareWithWindow(const SetWordsArray& recorded, 
         }
       }
     }
-    if (shownWord)
-      c.window = ParameterText(row.number, *shownWord, sep);
-    else if (!fromField)
-      c.window = QStringLiteral("?");
+    if (shownWord) c.window = ParameterText(row.number, *shownWord, sep);
+    else if (!fromField) c.window = QStringLiteral("?");
     out.push_back(std::move(c));
   }
   return out;
@@ -107,7 +105,9 @@ void ShowRecordedSet(params::ParameterView& window, const SetWordsArray& words) 
 }
 
 QString RestoreOperation(qint64 record, bool store) {
-  return QStringLiteral("Przywróć zapis %1 (%2)").arg(record).arg(store ? QStringLiteral("Zapisz") : QStringLiteral("Prześlij"));
+  return QStringLiteral("Przywróć zapis %1 (%2)")
+      .arg(record)
+      .arg(store ? QStringLiteral("Zapisz") : QStringLiteral("Prześlij"));
 }
 
 }  // namespace tvx::history

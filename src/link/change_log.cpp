@@ -163,7 +163,14 @@ void Observe(const std::string& operation, const std::string& sent, bool read) {
   LogState& s = State();
   if (!s.observer) return;
   try {
-    LoggedOperation o{s.serialNumber, s.deviceType, s.firmware, operation, sent, read, s.known, s.activeProfile,
+    LoggedOperation o{s.serialNumber,
+                      s.deviceType,
+                      s.firmware,
+                      operation,
+                      sent,
+                      read,
+                      s.known,
+                      s.activeProfile,
                       read ? std::vector<std::uint32_t>{} : s.banks};
     s.observer(o);
   } catch (...) {
@@ -213,9 +220,9 @@ void NoteParameterWord(int reg, std::uint32_t word) { State().known[reg] = word;
 void NoteParameterBlock(const std::uint8_t* block, std::size_t length) {
   for (std::size_t k = 0; k < proto::ParameterWords && 4 * k + 3 < length; ++k) {
     const std::uint8_t* b = block + 4 * k;
-    NoteParameterWord(static_cast<int>(k) + 1, static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-                                                   static_cast<std::uint32_t>(b[2]) << 16 |
-                                                   static_cast<std::uint32_t>(b[3]) << 24);
+    NoteParameterWord(static_cast<int>(k) + 1,
+                      static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+                          static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
   }
 }
 

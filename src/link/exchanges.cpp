@@ -61,9 +61,7 @@ class ExchangeScope {
   ExchangeScope& operator=(const ExchangeScope&) = delete;
 };
 
-bool ReplyComplete(std::size_t expected) {
-  return ReplyLength.load(std::memory_order_acquire) == expected;
-}
+bool ReplyComplete(std::size_t expected) { return ReplyLength.load(std::memory_order_acquire) == expected; }
 
 // The common skeleton: reset, send, poll, check. Copies the reply into `reply`
 // (at least `expected` bytes). Returns false only when cancelled.
@@ -179,15 +177,11 @@ std::uint32_t ReadParameter(int reg, const WordCheck& check) {
   return FramedExchange(proto::ReadParameterLetter, reg, nullptr, ReadParameterCode, check);
 }
 
-std::uint32_t ReadRegister(int reg) {
-  return FramedExchange(proto::ReadStateLetter, reg, nullptr, ReadRegisterCode);
-}
+std::uint32_t ReadRegister(int reg) { return FramedExchange(proto::ReadStateLetter, reg, nullptr, ReadRegisterCode); }
 
 float ReadRegisterFloat(int reg) { return WordToFloat(ReadRegister(reg)); }
 
-void WriteRegister(int reg, std::uint32_t word) {
-  FramedExchange(proto::WriteLetter, reg, &word, WriteRegisterCode);
-}
+void WriteRegister(int reg, std::uint32_t word) { FramedExchange(proto::WriteLetter, reg, &word, WriteRegisterCode); }
 
 void WriteRegisterFloat(int reg, float value) { WriteRegister(reg, FloatToWord(value)); }
 
@@ -202,8 +196,8 @@ void ReadBlock(int reg, std::uint8_t* buffer, const WordCheck& check) {
     if (Observer()) {
       for (std::size_t i = 0; i < proto::ParameterWords; ++i) {
         const std::uint8_t* w = buffer + 4 * i;
-        const std::uint32_t word = std::uint32_t{w[0]} | std::uint32_t{w[1]} << 8 | std::uint32_t{w[2]} << 16 |
-                                   std::uint32_t{w[3]} << 24;
+        const std::uint32_t word =
+            std::uint32_t{w[0]} | std::uint32_t{w[1]} << 8 | std::uint32_t{w[2]} << 16 | std::uint32_t{w[3]} << 24;
         Observer()(proto::ReadParameterLetter, static_cast<int>(i) + 1, std::nullopt, word);
       }
     }
@@ -222,8 +216,8 @@ void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer, const
 }
 
 void ReadLinTable(int table, std::uint8_t* buffer, const WordCheck& check) {
-  RawExchange(ShortRequest(proto::ReadStateLetter, proto::LinTableRegisterFirst + table - 1),
-              proto::LinTableLength, ReadLinTableCode, buffer, check);
+  RawExchange(ShortRequest(proto::ReadStateLetter, proto::LinTableRegisterFirst + table - 1), proto::LinTableLength,
+              ReadLinTableCode, buffer, check);
 }
 
 std::string ReadSerialNumber() { return TextExchange(proto::SerialNumberRegister, ReadSerialNumberCode); }

@@ -26,7 +26,7 @@ inline constexpr std::size_t HeaderBytes = 4;
 inline constexpr std::size_t ImageBytes = 512;
 inline constexpr int Banks = 3;
 inline constexpr std::size_t ImagesEnd = HeaderBytes + Banks * ImageBytes;  // 1540
-inline constexpr std::size_t FileBytes = ImagesEnd + 8;                       // 1548
+inline constexpr std::size_t FileBytes = ImagesEnd + 8;                     // 1548
 inline constexpr std::array<std::uint8_t, HeaderBytes> Header{0x01, 0x03, 0x02, 0x00};
 
 using Image = std::array<std::uint8_t, ImageBytes>;

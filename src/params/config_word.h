@@ -16,31 +16,31 @@ struct ConfigWord {
   bool lvdtCrossWire = false;
 
   // Check boxes of the options dialog.
-  bool ditherMode = false;         // bit 4
-  bool ditherDacAverage = false;   // bit 5
-  bool iwdtEnabled = false;        // bit 6
-  bool reportDac = false;          // bit 7
-  bool filterDac = false;          // bit 8
-  bool dynamicPidMode = false;     // bit 9
-  bool q51PwmSequence = false;     // bit 11
-  bool enablePid2 = false;         // bit 15
-  bool lowPowerHold = false;       // bit 16
-  bool medianFilter = false;       // bit 17
-  bool rampSetValDelay = false;    // bit 18
-  bool xpidLvdt = false;           // bit 19
-  bool newKiLimits = false;        // bit 22
-  bool noFilterDelay = false;      // bit 23
-  bool setValDacMode = false;      // bit 24
+  bool ditherMode = false;        // bit 4
+  bool ditherDacAverage = false;  // bit 5
+  bool iwdtEnabled = false;       // bit 6
+  bool reportDac = false;         // bit 7
+  bool filterDac = false;         // bit 8
+  bool dynamicPidMode = false;    // bit 9
+  bool q51PwmSequence = false;    // bit 11
+  bool enablePid2 = false;        // bit 15
+  bool lowPowerHold = false;      // bit 16
+  bool medianFilter = false;      // bit 17
+  bool rampSetValDelay = false;   // bit 18
+  bool xpidLvdt = false;          // bit 19
+  bool newKiLimits = false;       // bit 22
+  bool noFilterDelay = false;     // bit 23
+  bool setValDacMode = false;     // bit 24
 
   // Flags held in memory for the service dialogs.
-  bool rampEnable = false;         // bit 10, ramp dialog
-  bool useTableA = false;          // bit 12, linearisation table of solenoid A
-  bool useTableB = false;          // bit 13, linearisation table of solenoid B
-  bool useTableLvdt = false;       // bit 14, linearisation table of the LVDT
-  bool xpidRampOnly = false;       // bit 20, near-zero PID dialog
+  bool rampEnable = false;    // bit 10, ramp dialog
+  bool useTableA = false;     // bit 12, linearisation table of solenoid A
+  bool useTableB = false;     // bit 13, linearisation table of solenoid B
+  bool useTableLvdt = false;  // bit 14, linearisation table of the LVDT
+  bool xpidRampOnly = false;  // bit 20, near-zero PID dialog
 
-  bool remoteControl = false;      // bit 21: sent, never taken from a read word
-  bool serviceMode = false;        // bit 31
+  bool remoteControl = false;  // bit 21: sent, never taken from a read word
+  bool serviceMode = false;    // bit 31
 
   // The word to send: every item's bit, every other bit 0.
   std::uint32_t Build() const;

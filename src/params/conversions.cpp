@@ -25,9 +25,7 @@ float WordToFloat(std::uint32_t word) { return std::bit_cast<float>(word); }
 
 bool WordToYesNo(std::uint32_t word) { return word == tvx::proto::MarkerTrue; }
 
-std::uint32_t YesNoToWord(bool yes) {
-  return yes ? tvx::proto::MarkerTrue : tvx::proto::MarkerFalse;
-}
+std::uint32_t YesNoToWord(bool yes) { return yes ? tvx::proto::MarkerTrue : tvx::proto::MarkerFalse; }
 
 std::uint32_t BlockWord(std::span<const std::uint8_t> block, int k) {
   if (k < 1 || k > static_cast<int>(tvx::proto::ParameterWords)) {
@@ -35,8 +33,8 @@ std::uint32_t BlockWord(std::span<const std::uint8_t> block, int k) {
   }
   const std::size_t at = 4u * static_cast<std::size_t>(k - 1);
   if (block.size() < at + 4) throw std::out_of_range("parameter block too short");
-  return std::uint32_t{block[at]} | std::uint32_t{block[at + 1]} << 8 |
-         std::uint32_t{block[at + 2]} << 16 | std::uint32_t{block[at + 3]} << 24;
+  return std::uint32_t{block[at]} | std::uint32_t{block[at + 1]} << 8 | std::uint32_t{block[at + 2]} << 16 |
+         std::uint32_t{block[at + 3]} << 24;
 }
 
 std::array<std::uint32_t, 128> DecodeParameterBlock(std::span<const std::uint8_t> block) {
@@ -125,9 +123,7 @@ std::string FormatFloatFixed(double x, int precision, int decimals, char sep) {
 
   const DecimalDigits rec = ToDecimal(x, precision, decimals);
   std::size_t next = 0;
-  auto digit = [&]() -> char {
-    return next < rec.digits.size() ? rec.digits[next++] : '0';
-  };
+  auto digit = [&]() -> char { return next < rec.digits.size() ? rec.digits[next++] : '0'; };
 
   std::string out;
   if (rec.negative) out += '-';
@@ -163,9 +159,7 @@ std::string FormatFloatFixed(double x, int precision, int decimals, char sep) {
   return out;
 }
 
-std::string FormatFixed(double x, int decimals, char sep) {
-  return FormatFloatFixed(x, 7, decimals, sep);
-}
+std::string FormatFixed(double x, int decimals, char sep) { return FormatFloatFixed(x, 7, decimals, sep); }
 
 std::string ArithmeticErrorText(ArithmeticError error) {
   switch (error) {
@@ -216,7 +210,7 @@ std::optional<double> TryParseFloat(std::string_view t) {
     ++i;
   }
   std::size_t mantissaDigits = 0;
-  int magnitude = 0;          // decimal exponent of the first non-zero digit, before the exponent part
+  int magnitude = 0;  // decimal exponent of the first non-zero digit, before the exponent part
   bool seenNonZero = false;
   int intDigits = 0;
   int leadingFractionZeros = 0;
@@ -294,9 +288,7 @@ float ParseSingle(std::string_view fieldText) {
   return static_cast<float>(v);
 }
 
-std::uint32_t ParseFloatWord(std::string_view fieldText) {
-  return FloatToWord(ParseSingle(fieldText));
-}
+std::uint32_t ParseFloatWord(std::string_view fieldText) { return FloatToWord(ParseSingle(fieldText)); }
 
 std::optional<std::int64_t> TryParseInteger(std::string_view t) {
   const std::size_t n = t.size();

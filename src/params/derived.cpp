@@ -57,9 +57,8 @@ int In2ValueLeft(bool voltageMode, int widthOfMA, int widthOfV) {
 bool CrossWireUsable(bool positions3, bool lvdtMode) { return !positions3 && lvdtMode; }
 
 std::array<std::string, 3> MonitorRangeLabels(bool currentInput, const TextWidth& textWidth) {
-  std::array<std::string, 3> items = currentInput
-                                         ? std::array<std::string, 3>{"4mA", "12mA", "20mA"}
-                                         : std::array<std::string, 3>{"-10V", "0V", "+10V"};
+  std::array<std::string, 3> items = currentInput ? std::array<std::string, 3>{"4mA", "12mA", "20mA"}
+                                                  : std::array<std::string, 3>{"-10V", "0V", "+10V"};
   const int target = textWidth(items[2]);
   // A font whose blank has no width could never reach the target; a caption is
   // not padded beyond any sensible length.
@@ -84,9 +83,7 @@ std::string CoilFieldName(char coil, std::string_view suffix) {
   return name;
 }
 
-char CoilOf(std::string_view componentName) {
-  return componentName.size() > 5 ? componentName[5] : '\0';
-}
+char CoilOf(std::string_view componentName) { return componentName.size() > 5 ? componentName[5] : '\0'; }
 
 namespace {
 
@@ -97,8 +94,7 @@ double NumberOr(std::string_view text, double fallback) {
 
 }  // namespace
 
-CoilCurrentCheck CheckCoilCurrents(std::string_view iminText, std::string_view imaxText,
-                                   int accessLevel, char sep) {
+CoilCurrentCheck CheckCoilCurrents(std::string_view iminText, std::string_view imaxText, int accessLevel, char sep) {
   CoilCurrentCheck out;
   const double limit = CurrentLimit(accessLevel);
   if (imaxText == view::NoValueText) {
@@ -113,8 +109,8 @@ CoilCurrentCheck CheckCoilCurrents(std::string_view iminText, std::string_view i
   return out;
 }
 
-GainCheck ComputeCoilGain(std::string_view iminText, std::string_view imaxText, bool lvdtMode,
-                          bool voltageMode, bool positions3, char sep) {
+GainCheck ComputeCoilGain(std::string_view iminText, std::string_view imaxText, bool lvdtMode, bool voltageMode,
+                          bool positions3, char sep) {
   GainCheck out;
   out.suffix = lvdtMode ? 'L' : 'I';
   const double imin = NumberOr(iminText, 9999.0);

@@ -28,10 +28,10 @@ std::string_view ModeDesignCaption(Mode mode);
 
 // What the input mode and the number of positions change on the main window.
 struct SetValueScale {
-  std::string_view low;        // Set_Low
-  std::string_view mid;        // Set_Mid
-  std::string_view high;       // Set_Hi
-  int barMin;                  // Set_Bar range, tenths of a volt or milliampere
+  std::string_view low;   // Set_Low
+  std::string_view mid;   // Set_Mid
+  std::string_view high;  // Set_Hi
+  int barMin;             // Set_Bar range, tenths of a volt or milliampere
   int barMax;
   std::string_view gainUnitI;  // Gain_A_Label_I, Gain_B_Label_I
   std::string_view gainUnitL;  // Gain_A_Label_L, Gain_B_Label_L
@@ -68,26 +68,26 @@ char CoilOf(std::string_view componentName);
 
 // Outcome of a change of one of a coil's current fields.
 struct CoilCurrentCheck {
-  bool stopped = false;                  // the Imax field shows "---": nothing changes
-  bool red = false;                      // both fields red; otherwise both normal
-  std::optional<std::string> iminText;   // new Imin text, cut back to the limit
-  std::optional<std::string> imaxText;   // new Imax text, cut back to the limit
+  bool stopped = false;                 // the Imax field shows "---": nothing changes
+  bool red = false;                     // both fields red; otherwise both normal
+  std::optional<std::string> iminText;  // new Imin text, cut back to the limit
+  std::optional<std::string> imaxText;  // new Imax text, cut back to the limit
 };
 // Imin counts as 0 and Imax as the limit when they are no number. Dots in the
 // texts count as commas.
-CoilCurrentCheck CheckCoilCurrents(std::string_view iminText, std::string_view imaxText,
-                                   int accessLevel, char decimalSeparator);
+CoilCurrentCheck CheckCoilCurrents(std::string_view iminText, std::string_view imaxText, int accessLevel,
+                                   char decimalSeparator);
 
 // Outcome of the gain button of a coil.
 struct GainCheck {
   bool imaxRed = false;
   bool iminRed = false;
-  char suffix = 'I';                   // 'L' with an LVDT, 'I' without
-  std::optional<std::string> gainText; // text for the gain field; none when the span is not positive
+  char suffix = 'I';                    // 'L' with an LVDT, 'I' without
+  std::optional<std::string> gainText;  // text for the gain field; none when the span is not positive
 };
 // Imin counts as 9999 and Imax as 999 when they are no number.
-GainCheck ComputeCoilGain(std::string_view iminText, std::string_view imaxText, bool lvdtMode,
-                          bool voltageMode, bool positions3, char decimalSeparator);
+GainCheck ComputeCoilGain(std::string_view iminText, std::string_view imaxText, bool lvdtMode, bool voltageMode,
+                          bool positions3, char decimalSeparator);
 // "Coil_" + coil + "_Gain" + suffix.
 std::string GainFieldName(char coil, char suffix);
 

@@ -9,7 +9,7 @@ std::string FirmwareText(std::uint32_t word) {
   std::string text = "Firmware: V";
   text += d.substr(0, n - 7);  // major
   text += '.';
-  text += d[n - 7];            // minor
+  text += d[n - 7];  // minor
   text += "   ";
   text += d.substr(n - 6, 2);  // day
   text += '-';

@@ -21,7 +21,8 @@ struct ParameterName {
 
 inline constexpr ParameterName ParameterNames[] = {
     {"PWM", "Parametry pracy", "Częstotliwość PWM (PWM)", NameUnit::Fixed, "Hz"},
-    {"DAC_Imax", "Parametry pracy", "Prąd cewki dla maksymalnej wartości na wyjściu monitora (I DAC)", NameUnit::Fixed, "A"},
+    {"DAC_Imax", "Parametry pracy", "Prąd cewki dla maksymalnej wartości na wyjściu monitora (I DAC)", NameUnit::Fixed,
+     "A"},
     {"I_Limit", "Parametry pracy", "Próg prądu zwarcia (I MAX)", NameUnit::Fixed, "A"},
     {"Near_Zero_Zone", "Parametry pracy", "Strefa zerowa wartości zadanej (A,B=0)", NameUnit::Fixed, "mV"},
     {"PID_P", "Regulator", "Wzmocnienie Kp", NameUnit::None, ""},

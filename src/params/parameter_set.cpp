@@ -114,8 +114,8 @@ void ReadParameterSet(ParameterView& view) {
   view.showDeviceType(deviceType);
   LogValve(firmware, serialNumber, deviceType);
   // The valve history keeps the set, now that all of it was read.
-  link::LogParameterRead(profile.number >= 1 && profile.number <= 3 ? std::optional<int>(static_cast<int>(profile.number))
-                                                                     : std::nullopt);
+  link::LogParameterRead(
+      profile.number >= 1 && profile.number <= 3 ? std::optional<int>(static_cast<int>(profile.number)) : std::nullopt);
 }
 
 void ReadLoggedValve() {

@@ -50,7 +50,9 @@ bool PlausibleBlockWord(std::size_t k, std::uint32_t word) {
 }
 }  // namespace
 
-void ReadParameterBlock(std::uint8_t* block) { link::ReadBlock(proto::ParameterBlockRegister, block, PlausibleBlockWord); }
+void ReadParameterBlock(std::uint8_t* block) {
+  link::ReadBlock(proto::ParameterBlockRegister, block, PlausibleBlockWord);
+}
 
 void ReadProfileImage(int bank, std::uint8_t* image) {
   link::ReadProfileBank(bank, proto::ParameterBlockLength, image, PlausibleBlockWord);

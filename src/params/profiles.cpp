@@ -275,8 +275,7 @@ std::string FileComparisonText(const std::string& path, const int (&differingWor
   std::string text = "Porównanie profili użytkownika z plikiem:\n" + path + "\n";
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     text += "\nProfil " + std::to_string(bank + 1);
-    if (differingWords[bank] == 0)
-      text += ": zgodny z plikiem.";
+    if (differingWords[bank] == 0) text += ": zgodny z plikiem.";
     else
       text += ": różny od pliku, różnych słów: " + std::to_string(differingWords[bank]) + " z " +
               std::to_string(ParameterWords) + ".";

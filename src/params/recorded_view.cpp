@@ -13,9 +13,9 @@ namespace {
 // The boxes and mode labels of the configuration word, by component name.
 bool ConfigWord::*ConfigurationBox(std::string_view component) {
   static constexpr std::pair<std::string_view, bool ConfigWord::*> Boxes[] = {
-      {"Positions_3", &ConfigWord::positions3},       {"Voltage_Mode", &ConfigWord::voltageMode},
-      {"LVDT_Mode", &ConfigWord::lvdtMode},           {"LVDT_CrossWire", &ConfigWord::lvdtCrossWire},
-      {"RemoteControl", &ConfigWord::remoteControl},  {"ServiceMode", &ConfigWord::serviceMode},
+      {"Positions_3", &ConfigWord::positions3},      {"Voltage_Mode", &ConfigWord::voltageMode},
+      {"LVDT_Mode", &ConfigWord::lvdtMode},          {"LVDT_CrossWire", &ConfigWord::lvdtCrossWire},
+      {"RemoteControl", &ConfigWord::remoteControl}, {"ServiceMode", &ConfigWord::serviceMode},
   };
   for (const auto& [name, box] : Boxes)
     if (name == component) return box;
@@ -48,10 +48,8 @@ void RecordedView::setValveText(std::string_view component, const std::string& t
 }
 
 void RecordedView::setVisible(std::string_view component, bool visible) {
-  if (visible)
-    hidden.erase(std::string(component));
-  else
-    hidden.insert(std::string(component));
+  if (visible) hidden.erase(std::string(component));
+  else hidden.insert(std::string(component));
 }
 
 view::FieldValue RecordedView::fieldValue(std::string_view component) const {
@@ -61,10 +59,8 @@ view::FieldValue RecordedView::fieldValue(std::string_view component) const {
 }
 
 void RecordedView::setChecked(std::string_view component, bool on) {
-  if (bool ConfigWord::*box = ConfigurationBox(component))
-    configuration.*box = on;
-  else
-    checked[std::string(component)] = on;
+  if (bool ConfigWord::*box = ConfigurationBox(component)) configuration.*box = on;
+  else checked[std::string(component)] = on;
 }
 
 bool RecordedView::isChecked(std::string_view component) const {

@@ -18,11 +18,10 @@ const ParameterRegister* FindParameterByField(std::string_view field) {
 }
 
 std::string_view Q51SequenceHint(bool boardVariant) {
-  return boardVariant
-             ? " Po każdej zmianie stanu sygnału  ENABLE  tranzystor Q5 i sterowanie \n"
-               " elektromagnesami włączane i wyłączane zgodnie z określoną sekwencją "
-             : " Po każdej zmianie stanu sygnału  ENABLE  tranzystor Q1 i sterowanie \n"
-               " elektromagnesami włączane i wyłączane zgodnie z określoną sekwencją ";
+  return boardVariant ? " Po każdej zmianie stanu sygnału  ENABLE  tranzystor Q5 i sterowanie \n"
+                        " elektromagnesami włączane i wyłączane zgodnie z określoną sekwencją "
+                      : " Po każdej zmianie stanu sygnału  ENABLE  tranzystor Q1 i sterowanie \n"
+                        " elektromagnesami włączane i wyłączane zgodnie z określoną sekwencją ";
 }
 
 const OptionBox* FindOptionBox(std::string_view name) {

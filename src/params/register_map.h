@@ -44,7 +44,7 @@ struct ParameterRegister {
   int number;
   std::string_view meaning;
   Encoding encoding;
-  int decimals;            // decimals of a float shown in a field (3 or 6), else 0
+  int decimals;  // decimals of a float shown in a field (3 or 6), else 0
   Holder holder;
   std::string_view field;  // component name of the field, or the held item's name
   bool read;               // taken from the block by the whole-set read
@@ -71,9 +71,9 @@ inline constexpr int PID_I = 19;
 inline constexpr int PID_D = 20;
 inline constexpr int DigiPot_Value = 21;
 inline constexpr int Near_Zero_Zone = 22;
-inline constexpr int LinTableA_Base = 23;     // measured 23..33, corrected 34..44
-inline constexpr int LinTableB_Base = 45;     // measured 45..55, corrected 56..66
-inline constexpr int ErrorMask = 67;          // bit i enables error i+1; bit 15: limit from 115
+inline constexpr int LinTableA_Base = 23;  // measured 23..33, corrected 34..44
+inline constexpr int LinTableB_Base = 45;  // measured 45..55, corrected 56..66
+inline constexpr int ErrorMask = 67;       // bit i enables error i+1; bit 15: limit from 115
 inline constexpr int Coil_A_GainL = 68;
 inline constexpr int Coil_B_GainL = 69;
 inline constexpr int RampA_Rise = 70;
@@ -118,40 +118,67 @@ inline constexpr std::uint32_t ErrorMaskTemperatureLimitBit = 0x8000u;
 // also the order in which the read fills the fields and the send writes them.
 inline constexpr std::array<ParameterRegister, 35> ParameterSet{{
     {reg::Configuration, "configuration word", Encoding::BitSet, 0, Holder::ConfigWord, "", true, true},
-    {reg::PWM, "PWM frequency of the solenoid drive [Hz]", Encoding::UnsignedInt, 0, Holder::MainWindow, "PWM", true, true},
-    {reg::Coil_A_Imin, "solenoid A minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imin", true, true},
-    {reg::Coil_A_Imax, "solenoid A maximum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imax", true, true},
-    {reg::Coil_B_Imin, "solenoid B minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Imin", true, true},
-    {reg::Coil_B_Imax, "solenoid B maximum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Imax", true, true},
-    {reg::I_Limit, "short-circuit current threshold [A]", Encoding::Float, 3, Holder::MainWindow, "I_Limit", true, true},
-    {reg::Coil_A_Dead_Band, "solenoid A sensitivity threshold [%]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Dead_Band", true, true},
-    {reg::Coil_B_Dead_Band, "solenoid B sensitivity threshold [%]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Dead_Band", true, true},
-    {reg::Coil_A_Correct, "solenoid A current-reading correction", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Correct", true, true},
-    {reg::Coil_B_Correct, "solenoid B current-reading correction", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Correct", true, true},
-    {reg::Coil_A_GainI, "solenoid A gain without LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_A_GainI", true, true},
-    {reg::Coil_B_GainI, "solenoid B gain without LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_B_GainI", true, true},
+    {reg::PWM, "PWM frequency of the solenoid drive [Hz]", Encoding::UnsignedInt, 0, Holder::MainWindow, "PWM", true,
+     true},
+    {reg::Coil_A_Imin, "solenoid A minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imin", true,
+     true},
+    {reg::Coil_A_Imax, "solenoid A maximum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_A_Imax", true,
+     true},
+    {reg::Coil_B_Imin, "solenoid B minimum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Imin", true,
+     true},
+    {reg::Coil_B_Imax, "solenoid B maximum current [A]", Encoding::Float, 3, Holder::MainWindow, "Coil_B_Imax", true,
+     true},
+    {reg::I_Limit, "short-circuit current threshold [A]", Encoding::Float, 3, Holder::MainWindow, "I_Limit", true,
+     true},
+    {reg::Coil_A_Dead_Band, "solenoid A sensitivity threshold [%]", Encoding::Float, 3, Holder::MainWindow,
+     "Coil_A_Dead_Band", true, true},
+    {reg::Coil_B_Dead_Band, "solenoid B sensitivity threshold [%]", Encoding::Float, 3, Holder::MainWindow,
+     "Coil_B_Dead_Band", true, true},
+    {reg::Coil_A_Correct, "solenoid A current-reading correction", Encoding::Float, 3, Holder::MainWindow,
+     "Coil_A_Correct", true, true},
+    {reg::Coil_B_Correct, "solenoid B current-reading correction", Encoding::Float, 3, Holder::MainWindow,
+     "Coil_B_Correct", true, true},
+    {reg::Coil_A_GainI, "solenoid A gain without LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_A_GainI", true,
+     true},
+    {reg::Coil_B_GainI, "solenoid B gain without LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_B_GainI", true,
+     true},
     {reg::PID_P, "regulator Kp", Encoding::Float, 3, Holder::MainWindow, "PID_P", true, true},
     {reg::PID_I, "regulator Ki", Encoding::Float, 3, Holder::MainWindow, "PID_I", true, true},
     {reg::PID_D, "regulator Kd", Encoding::Float, 3, Holder::MainWindow, "PID_D", true, true},
-    {reg::DigiPot_Value, "digital potentiometer setting (0..255)", Encoding::UnsignedInt, 0, Holder::MainWindow, "DigiPot_Value", true, true},
-    {reg::Near_Zero_Zone, "near-zero creep filter zone of the set value [mV]", Encoding::Float, 3, Holder::MainWindow, "Near_Zero_Zone", true, true},
+    {reg::DigiPot_Value, "digital potentiometer setting (0..255)", Encoding::UnsignedInt, 0, Holder::MainWindow,
+     "DigiPot_Value", true, true},
+    {reg::Near_Zero_Zone, "near-zero creep filter zone of the set value [mV]", Encoding::Float, 3, Holder::MainWindow,
+     "Near_Zero_Zone", true, true},
     {reg::ErrorMask, "critical-error enable mask", Encoding::BitSet, 0, Holder::Held, "ErrorMask", true, true},
-    {reg::Coil_A_GainL, "solenoid A gain with LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_A_GainL", true, true},
-    {reg::Coil_B_GainL, "solenoid B gain with LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_B_GainL", true, true},
-    {reg::TraceInterval, "trace recording interval", Encoding::UnsignedInt, 0, Holder::Held, "TraceInterval", true, true},
-    {reg::IN1_4_20_Offset, "zero correction of input WE1 4-20 mA [mA]", Encoding::Float, 6, Holder::MainWindow, "IN1_4_20_Offset", true, true},
-    {reg::DAC_Gain, "gain correction of the DAC output", Encoding::Float, 6, Holder::MainWindow, "DAC_Gain", true, true},
-    {reg::ADC_Gain, "gain correction of input WE1 4-20 mA", Encoding::Float, 6, Holder::MainWindow, "ADC_Gain", true, true},
-    {reg::LVDT_Offset, "zero correction of the LVDT input [V]", Encoding::Float, 6, Holder::MainWindow, "LVDT_Offset", true, true},
+    {reg::Coil_A_GainL, "solenoid A gain with LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_A_GainL", true,
+     true},
+    {reg::Coil_B_GainL, "solenoid B gain with LVDT", Encoding::Float, 3, Holder::MainWindow, "Coil_B_GainL", true,
+     true},
+    {reg::TraceInterval, "trace recording interval", Encoding::UnsignedInt, 0, Holder::Held, "TraceInterval", true,
+     true},
+    {reg::IN1_4_20_Offset, "zero correction of input WE1 4-20 mA [mA]", Encoding::Float, 6, Holder::MainWindow,
+     "IN1_4_20_Offset", true, true},
+    {reg::DAC_Gain, "gain correction of the DAC output", Encoding::Float, 6, Holder::MainWindow, "DAC_Gain", true,
+     true},
+    {reg::ADC_Gain, "gain correction of input WE1 4-20 mA", Encoding::Float, 6, Holder::MainWindow, "ADC_Gain", true,
+     true},
+    {reg::LVDT_Offset, "zero correction of the LVDT input [V]", Encoding::Float, 6, Holder::MainWindow, "LVDT_Offset",
+     true, true},
     {reg::NearZeroKp, "Kp near the LVDT zero position", Encoding::Float, 3, Holder::Held, "NearZeroKp", true, false},
     {reg::NearZeroKi, "Ki near the LVDT zero position", Encoding::Float, 3, Holder::Held, "NearZeroKi", true, false},
-    {reg::LVDT_Gain, "gain correction of the LVDT input", Encoding::Float, 6, Holder::MainWindow, "LVDT_Gain", true, true},
-    {reg::LargeErrorKp, "Kp for a large regulation error", Encoding::Float, 3, Holder::Held, "LargeErrorKp", true, false},
-    {reg::LargeErrorKi, "Ki for a large regulation error", Encoding::Float, 3, Holder::Held, "LargeErrorKi", true, false},
-    {reg::Ramp_Start_Delay, "ramp start delay [ms]", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Ramp_Start_Delay", true, true},
+    {reg::LVDT_Gain, "gain correction of the LVDT input", Encoding::Float, 6, Holder::MainWindow, "LVDT_Gain", true,
+     true},
+    {reg::LargeErrorKp, "Kp for a large regulation error", Encoding::Float, 3, Holder::Held, "LargeErrorKp", true,
+     false},
+    {reg::LargeErrorKi, "Ki for a large regulation error", Encoding::Float, 3, Holder::Held, "LargeErrorKi", true,
+     false},
+    {reg::Ramp_Start_Delay, "ramp start delay [ms]", Encoding::UnsignedInt, 0, Holder::OptionsDialog,
+     "Ramp_Start_Delay", true, true},
     {reg::Dither_Ampl, "dither amplitude", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Dither_Ampl", true, true},
-    {reg::Dither_Freq, "dither frequency [Hz]", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Dither_Freq", true, true},
-    {reg::DAC_Imax, "coil current for full scale on the monitor output [A]", Encoding::Float, 3, Holder::MainWindow, "DAC_Imax", true, true},
+    {reg::Dither_Freq, "dither frequency [Hz]", Encoding::UnsignedInt, 0, Holder::OptionsDialog, "Dither_Freq", true,
+     true},
+    {reg::DAC_Imax, "coil current for full scale on the monitor output [A]", Encoding::Float, 3, Holder::MainWindow,
+     "DAC_Imax", true, true},
 }};
 
 // The registers after the configuration word, in table order, that the read
@@ -184,28 +211,28 @@ const ParameterRegister* FindParameterByField(std::string_view field);
 // Configuration word (parameter register 1)
 
 namespace cfg {
-inline constexpr int Positions_3 = 0;         // 3 positions (solenoids A and B)
-inline constexpr int Voltage_Mode = 1;        // voltage input; clear: 4-20 mA
-inline constexpr int LVDT_Mode = 2;           // LVDT position sensor fitted
-inline constexpr int LVDT_CrossWire = 3;      // LVDT wired with reversed poles
+inline constexpr int Positions_3 = 0;     // 3 positions (solenoids A and B)
+inline constexpr int Voltage_Mode = 1;    // voltage input; clear: 4-20 mA
+inline constexpr int LVDT_Mode = 2;       // LVDT position sensor fitted
+inline constexpr int LVDT_CrossWire = 3;  // LVDT wired with reversed poles
 inline constexpr int Dither_Mode = 4;
 inline constexpr int Dither_DAC_Average = 5;
 inline constexpr int IWDT_Enabled = 6;
 inline constexpr int Report_DAC = 7;
 inline constexpr int Filter_DAC = 8;
 inline constexpr int Dynamic_PID_Mode = 9;
-inline constexpr int RampEnable = 10;         // held, ramp dialog
+inline constexpr int RampEnable = 10;  // held, ramp dialog
 inline constexpr int Q51_PWM_Sequence = 11;
-inline constexpr int UseTable_A = 12;         // held, linearisation table of solenoid A
-inline constexpr int UseTable_B = 13;         // held, linearisation table of solenoid B
-inline constexpr int UseTable_LVDT = 14;      // held, linearisation table of the LVDT
+inline constexpr int UseTable_A = 12;     // held, linearisation table of solenoid A
+inline constexpr int UseTable_B = 13;     // held, linearisation table of solenoid B
+inline constexpr int UseTable_LVDT = 14;  // held, linearisation table of the LVDT
 inline constexpr int Enable_PID2 = 15;
 inline constexpr int LowPowerHold = 16;
 inline constexpr int MedianFilter = 17;
 inline constexpr int Ramp_Set_Val_Delay = 18;
 inline constexpr int XPID_LVDT = 19;
-inline constexpr int XPID_Ramp_Only = 20;     // held, near-zero PID dialog
-inline constexpr int RemoteControl = 21;      // sent only; the read takes state register 1
+inline constexpr int XPID_Ramp_Only = 20;  // held, near-zero PID dialog
+inline constexpr int RemoteControl = 21;   // sent only; the read takes state register 1
 inline constexpr int New_Ki_Limits = 22;
 inline constexpr int No_Filter_Delay = 23;
 inline constexpr int SetValDacMode = 24;
@@ -216,10 +243,10 @@ constexpr std::uint32_t BitMask(int bit) { return std::uint32_t{1} << bit; }
 
 // Who holds a configuration bit in the program.
 enum class BitHolder : std::uint8_t {
-  ModeLabel,      // bit 6 of the tag of a mode label of the main window
-  MainCheckBox,   // a check box of the main window
+  ModeLabel,     // bit 6 of the tag of a mode label of the main window
+  MainCheckBox,  // a check box of the main window
   OptionsCheckBox,
-  HeldFlag,       // a flag in memory, changed by a service dialog
+  HeldFlag,  // a flag in memory, changed by a service dialog
 };
 
 struct ConfigBit {
@@ -328,93 +355,93 @@ const OptionBox* FindOptionBox(std::string_view name);
 // State registers (read with 'G'; a separate number space)
 
 namespace state {
-inline constexpr int RemoteControl = 1;       // yes/no
-inline constexpr int SetValue = 2;            // float, V or mA
-inline constexpr int PeakA = 3;               // count, × 3.3 / 4096 A
+inline constexpr int RemoteControl = 1;  // yes/no
+inline constexpr int SetValue = 2;       // float, V or mA
+inline constexpr int PeakA = 3;          // count, × 3.3 / 4096 A
 inline constexpr int PeakB = 4;
-inline constexpr int DiagnosticMax = 5;       // longest control cycle, us
-inline constexpr int ErrorHistory = 6;        // next history code (after command 997)
-inline constexpr int SetCoilA = 7;            // float: set current (A) or position (V)
+inline constexpr int DiagnosticMax = 5;  // longest control cycle, us
+inline constexpr int ErrorHistory = 6;   // next history code (after command 997)
+inline constexpr int SetCoilA = 7;       // float: set current (A) or position (V)
 inline constexpr int SetCoilB = 8;
 inline constexpr int TraceChunk = proto::TraceChunkRegister;  // 60-byte chunk of the trace recording
-inline constexpr int StopCode = 11;           // 0xFFFFFFFF: no stop
-inline constexpr int TraceCurrentScale = 12;  // low / high 16 bits
-inline constexpr int DAC_Value = 13;          // 0..4095
-inline constexpr int DacOverride = 14;        // yes/no
-inline constexpr int Usupply = 15;            // float, V
-inline constexpr int Upower = 16;             // float, V
-inline constexpr int Temperature = 18;        // float, °C
-inline constexpr int IavgA = 19;              // float, A
-inline constexpr int IavgB = 20;              // float, A
-inline constexpr int Lvdt = 21;               // float, V
-inline constexpr int UsupplyMax = 22;         // float, V
-inline constexpr int In2Value = 23;           // float, V or mA
-inline constexpr int DebugNumber = 25;        // diagnostic number for the maker
-inline constexpr int CriticalValue = 26;      // float, the value that caused the stop
-inline constexpr int PwmMaxAndEnables = 27;   // high 16 bits PWM maximum, low bits manual enables
-inline constexpr int ManualPwm = 28;          // high 16 bits coil A, low 16 bits coil B
-inline constexpr int ActiveProfile = 29;      // profile number less one
-inline constexpr int Firmware = 30;           // firmware version code
+inline constexpr int StopCode = 11;                           // 0xFFFFFFFF: no stop
+inline constexpr int TraceCurrentScale = 12;                  // low / high 16 bits
+inline constexpr int DAC_Value = 13;                          // 0..4095
+inline constexpr int DacOverride = 14;                        // yes/no
+inline constexpr int Usupply = 15;                            // float, V
+inline constexpr int Upower = 16;                             // float, V
+inline constexpr int Temperature = 18;                        // float, °C
+inline constexpr int IavgA = 19;                              // float, A
+inline constexpr int IavgB = 20;                              // float, A
+inline constexpr int Lvdt = 21;                               // float, V
+inline constexpr int UsupplyMax = 22;                         // float, V
+inline constexpr int In2Value = 23;                           // float, V or mA
+inline constexpr int DebugNumber = 25;                        // diagnostic number for the maker
+inline constexpr int CriticalValue = 26;                      // float, the value that caused the stop
+inline constexpr int PwmMaxAndEnables = 27;                   // high 16 bits PWM maximum, low bits manual enables
+inline constexpr int ManualPwm = 28;                          // high 16 bits coil A, low 16 bits coil B
+inline constexpr int ActiveProfile = 29;                      // profile number less one
+inline constexpr int Firmware = 30;                           // firmware version code
 inline constexpr int ParameterBlock = proto::ParameterBlockRegister;  // 512-byte block of parameter registers 1..128
-inline constexpr int SecondBlock = proto::SecondBlockRegister;  // 1024-byte block
-inline constexpr int LvdtPid = 34;            // float, V
-inline constexpr int LinTable1 = proto::LinTableRegisterFirst;  // 88-byte blocks of tables 1..3
+inline constexpr int SecondBlock = proto::SecondBlockRegister;        // 1024-byte block
+inline constexpr int LvdtPid = 34;                                    // float, V
+inline constexpr int LinTable1 = proto::LinTableRegisterFirst;        // 88-byte blocks of tables 1..3
 inline constexpr int LinTable2 = LinTable1 + 1;
 inline constexpr int LinTable3 = LinTable1 + 2;
-inline constexpr int TraceMonitorScale = 38;  // low / high 16 bits
-inline constexpr int BoardVariant = 39;       // yes/no
+inline constexpr int TraceMonitorScale = 38;                      // low / high 16 bits
+inline constexpr int BoardVariant = 39;                           // yes/no
 inline constexpr int SerialNumber = proto::SerialNumberRegister;  // 40-byte text
-inline constexpr int DeviceType = proto::DeviceTypeRegister;  // 40-byte text
-inline constexpr int In2Present = 42;         // yes/no
-inline constexpr int TemperatureMax = 43;     // float, °C
+inline constexpr int DeviceType = proto::DeviceTypeRegister;      // 40-byte text
+inline constexpr int In2Present = 42;                             // yes/no
+inline constexpr int TemperatureMax = 43;                         // float, °C
 }  // namespace state
 
 // ---------------------------------------------------------------------------
 // Commands ('S' with a 32-bit argument; a separate number space)
 
 namespace cmd {
-inline constexpr int RemoteControl = 1;         // yes/no
-inline constexpr int RestartRecorder = 2;       // argument 0
-inline constexpr int SetValue = 3;              // float; restarts the trace recorder
-inline constexpr int DacValue = 4;              // 0..4095, the answer is shown
-inline constexpr int DacOverride = 5;           // yes/no
-inline constexpr int Breakpoint = 6;            // yes/no
-inline constexpr int ClearStop = 9;             // yes, clears a SOFT stop
-inline constexpr int AnnounceTraceReadout = 11; // argument 0
-inline constexpr int RampEnable = 12;           // yes/no
-inline constexpr int XpidRampOnly = 15;         // yes/no
-inline constexpr int SetValueKeepRecorder = 17; // float; the recorder keeps running
-inline constexpr int ManualPwmValues = 18;      // (A << 16) + B
-inline constexpr int ManualPwmEnables = 19;     // bit 0 coil A, bit 1 coil B
-inline constexpr int FirmwareLabel = 25;        // yes, sent by a click on the firmware label
-inline constexpr int LvdtCalibration = 29;      // float: mode base + current
-inline constexpr int SerialNumberFirst = 90;    // 90..99: ten words of the serial number
-inline constexpr int DeviceTypeFirst = 100;     // 100..109: ten words of the valve type
-inline constexpr int ServiceMode = 110;         // yes/no
-inline constexpr int CompareProfiles = 984;     // argument 0xAAAA5503
-inline constexpr int UserToFactory = 985;       // argument 0xAAAA5555
-inline constexpr int FactoryToUser = 986;       // argument 0xAAAA5555
-inline constexpr int RestoreProfile = 987;      // 0xAAAA5500 + (profile - 1)
-inline constexpr int BeginProfileLoad = 988;    // argument 0xAAAA5555
-inline constexpr int ProfileWord = 989;         // one data word
-inline constexpr int StoreProfileBank = 990;    // 0xAA55AA00 + bank
+inline constexpr int RemoteControl = 1;                            // yes/no
+inline constexpr int RestartRecorder = 2;                          // argument 0
+inline constexpr int SetValue = 3;                                 // float; restarts the trace recorder
+inline constexpr int DacValue = 4;                                 // 0..4095, the answer is shown
+inline constexpr int DacOverride = 5;                              // yes/no
+inline constexpr int Breakpoint = 6;                               // yes/no
+inline constexpr int ClearStop = 9;                                // yes, clears a SOFT stop
+inline constexpr int AnnounceTraceReadout = 11;                    // argument 0
+inline constexpr int RampEnable = 12;                              // yes/no
+inline constexpr int XpidRampOnly = 15;                            // yes/no
+inline constexpr int SetValueKeepRecorder = 17;                    // float; the recorder keeps running
+inline constexpr int ManualPwmValues = 18;                         // (A << 16) + B
+inline constexpr int ManualPwmEnables = 19;                        // bit 0 coil A, bit 1 coil B
+inline constexpr int FirmwareLabel = 25;                           // yes, sent by a click on the firmware label
+inline constexpr int LvdtCalibration = 29;                         // float: mode base + current
+inline constexpr int SerialNumberFirst = 90;                       // 90..99: ten words of the serial number
+inline constexpr int DeviceTypeFirst = 100;                        // 100..109: ten words of the valve type
+inline constexpr int ServiceMode = 110;                            // yes/no
+inline constexpr int CompareProfiles = 984;                        // argument 0xAAAA5503
+inline constexpr int UserToFactory = 985;                          // argument 0xAAAA5555
+inline constexpr int FactoryToUser = 986;                          // argument 0xAAAA5555
+inline constexpr int RestoreProfile = 987;                         // 0xAAAA5500 + (profile - 1)
+inline constexpr int BeginProfileLoad = 988;                       // argument 0xAAAA5555
+inline constexpr int ProfileWord = 989;                            // one data word
+inline constexpr int StoreProfileBank = 990;                       // 0xAA55AA00 + bank
 inline constexpr int ReadProfileBank = proto::ProfileBankCommand;  // 0xAA550000 + bank × 4096 + length
-inline constexpr int ResetTemperatureMax = 992; // one-shot
-inline constexpr int ResetPeak = 993;           // one-shot: 0x5555AAAA coil A, 0xAAAA5555 coil B
-inline constexpr int TypicalValues = 994;       // one-shot
-inline constexpr int SelectProfile = 995;       // 0xAA55AA00 + (profile - 1)
-inline constexpr int ResetUsupplyMax = 996;     // one-shot
-inline constexpr int RestartErrorHistory = 997; // one-shot
-inline constexpr int ResetValve = 998;          // one-shot
-inline constexpr int StoreParameters = 999;     // one-shot: working parameters into EEPROM
+inline constexpr int ResetTemperatureMax = 992;                    // one-shot
+inline constexpr int ResetPeak = 993;                              // one-shot: 0x5555AAAA coil A, 0xAAAA5555 coil B
+inline constexpr int TypicalValues = 994;                          // one-shot
+inline constexpr int SelectProfile = 995;                          // 0xAA55AA00 + (profile - 1)
+inline constexpr int ResetUsupplyMax = 996;                        // one-shot
+inline constexpr int RestartErrorHistory = 997;                    // one-shot
+inline constexpr int ResetValve = 998;                             // one-shot
+inline constexpr int StoreParameters = 999;                        // one-shot: working parameters into EEPROM
 }  // namespace cmd
 
 // Arguments of the multi-purpose commands.
 inline constexpr std::uint32_t ResetPeakA = 0x5555AAAAu;
 inline constexpr std::uint32_t ResetPeakB = 0xAAAA5555u;
-inline constexpr std::uint32_t ProfileArgumentBase = 0xAA55AA00u;    // 995, 990
-inline constexpr std::uint32_t RestoreProfileBase = 0xAAAA5500u;     // 987
-inline constexpr std::uint32_t ProfileBulkArgument = 0xAAAA5555u;    // 985, 986, 988
+inline constexpr std::uint32_t ProfileArgumentBase = 0xAA55AA00u;  // 995, 990
+inline constexpr std::uint32_t RestoreProfileBase = 0xAAAA5500u;   // 987
+inline constexpr std::uint32_t ProfileBulkArgument = 0xAAAA5555u;  // 985, 986, 988
 inline constexpr std::uint32_t CompareProfilesArgument = 0xAAAA5503u;
 
 // LVDT calibration (command 29): mode base plus the current in amperes.

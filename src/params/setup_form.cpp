@@ -175,10 +175,8 @@ void TSetupForm::SaveSetupClick() { operations_->SaveToFile(); }
 void TSetupForm::ReadSetupClick() { operations_->LoadFromFile(); }
 
 void TSetupForm::InterBankCopyClick(QAction* sender) {
-  if (sender->objectName() == QLatin1String("UserToFactoryAll"))
-    operations_->CopyUserToFactory();
-  else
-    operations_->CopyFactoryToUser();
+  if (sender->objectName() == QLatin1String("UserToFactoryAll")) operations_->CopyUserToFactory();
+  else operations_->CopyFactoryToUser();
 }
 
 void TSetupForm::FactoryToOneUserClick() { operations_->RestoreCheckedProfile(); }

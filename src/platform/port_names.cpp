@@ -12,10 +12,8 @@ namespace tvx::platform {
 
 std::string PortMapFolder() {
   if (const char* env = std::getenv(PortMapEnvironmentVariable); env && *env) return env;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-    return std::string(xdg) + "/tarvelmundix/ports";
-  if (const char* home = std::getenv("HOME"); home && *home)
-    return std::string(home) + "/.config/tarvelmundix/ports";
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return std::string(xdg) + "/tarvelmundix/ports";
+  if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.config/tarvelmundix/ports";
   return ".tarvelmundix-ports";
 }
 

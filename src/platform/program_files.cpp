@@ -25,7 +25,8 @@ namespace {
 
 std::string EnglishText(const std::string& path, FileFault fault, const std::string& reason) {
   switch (fault) {
-    case FileFault::NotRegular: return path + ": not a regular file (a device, FIFO or folder is never read or replaced)";
+    case FileFault::NotRegular:
+      return path + ": not a regular file (a device, FIFO or folder is never read or replaced)";
     case FileFault::NotFound: return path + ": no such file or folder";
     case FileFault::TooLarge: return path + ": too large (more than " + reason + " bytes)";
     case FileFault::System: break;
@@ -187,9 +188,7 @@ void CheckOutputs(const std::vector<std::string>& paths) {
     if (std::optional<FileError> problem = OutputProblem(path)) throw *problem;
 }
 
-void WriteWholeFile(const std::string& path, std::string_view bytes) {
-  WriteWholeFiles({{path, std::string(bytes)}});
-}
+void WriteWholeFile(const std::string& path, std::string_view bytes) { WriteWholeFiles({{path, std::string(bytes)}}); }
 
 void WriteWholeFiles(const std::vector<std::pair<std::string, std::string>>& files) {
   std::vector<std::string> paths;

@@ -33,7 +33,7 @@ SerialHandle OpenSerialDevice(const std::string& deviceName, SerialOpenFailure* 
   if (handle == INVALID_HANDLE_VALUE && failure) {
     const DWORD error = GetLastError();
     failure->error = static_cast<int>(error);
-    failure->fault = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SerialOpenFault::Missing
+    failure->fault = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND     ? SerialOpenFault::Missing
                      : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? SerialOpenFault::Busy
                                                                                         : SerialOpenFault::Other;
   }
@@ -50,8 +50,8 @@ LineSettings FromDcb(const DCB& d) {
   LineSettings s;
   s.baudRate = d.BaudRate;
   s.dataBits = d.ByteSize;
-  s.parity = d.Parity == NOPARITY ? Parity::None
-             : d.Parity == ODDPARITY ? Parity::Odd
+  s.parity = d.Parity == NOPARITY     ? Parity::None
+             : d.Parity == ODDPARITY  ? Parity::Odd
              : d.Parity == EVENPARITY ? Parity::Even
                                       : Parity::Other;
   s.stopBits = d.StopBits == TWOSTOPBITS ? 2 : 1;
@@ -213,8 +213,8 @@ SerialHandle OpenSerialDevice(const std::string& deviceName, SerialOpenFailure* 
   auto failOpen = [&](int error) {
     return fail(error == ENOENT || error == ENXIO || error == ENODEV ? SerialOpenFault::Missing
                 : error == EACCES || error == EPERM                  ? SerialOpenFault::Permission
-                : error == EBUSY                                      ? SerialOpenFault::Busy
-                                                                      : SerialOpenFault::Other,
+                : error == EBUSY                                     ? SerialOpenFault::Busy
+                                                                     : SerialOpenFault::Other,
                 error);
   };
   // Only a character device is opened at all: a FIFO or a regular file at the
@@ -256,8 +256,8 @@ struct Speed {
   speed_t code;
   std::uint32_t baud;
 };
-constexpr Speed Speeds[] = {{B1200, 1200},     {B2400, 2400},     {B4800, 4800},   {B9600, 9600},
-                            {B19200, 19200},   {B38400, 38400},   {B57600, 57600}, {B115200, 115200},
+constexpr Speed Speeds[] = {{B1200, 1200},     {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
+                            {B19200, 19200},   {B38400, 38400},   {B57600, 57600},  {B115200, 115200},
                             {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
 
 constexpr tcflag_t TranslationInputFlags = IGNBRK | BRKINT | ISTRIP | INLCR | IGNCR | ICRNL | IMAXBEL;

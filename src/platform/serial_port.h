@@ -26,16 +26,16 @@ enum class Parity { None, Odd, Even, Other };
 // The line as the driver reports it, and as the program asks for it. Setting it
 // changes these items only; everything else stays as the driver had it.
 struct LineSettings {
-  std::uint32_t baudRate = 0;          // bits per second; 0 when the driver's rate has no number here
+  std::uint32_t baudRate = 0;  // bits per second; 0 when the driver's rate has no number here
   int dataBits = 8;
   Parity parity = Parity::None;
   int stopBits = 1;
-  bool checkParity = false;            // input parity checking and error marking
-  bool hardwareFlowControl = false;    // CTS/RTS (and DSR/DTR on Windows) handshaking
-  bool softwareFlowControl = false;    // XON/XOFF in either direction
-  bool translations = false;           // any character translation or stripping on input or output
-  bool dtr = false;                    // DTR raised (Windows: DTR control enabled)
-  bool rts = false;                    // RTS raised (Windows: RTS control enabled)
+  bool checkParity = false;          // input parity checking and error marking
+  bool hardwareFlowControl = false;  // CTS/RTS (and DSR/DTR on Windows) handshaking
+  bool softwareFlowControl = false;  // XON/XOFF in either direction
+  bool translations = false;         // any character translation or stripping on input or output
+  bool dtr = false;                  // DTR raised (Windows: DTR control enabled)
+  bool rts = false;                  // RTS raised (Windows: RTS control enabled)
 };
 
 // Why a device could not be opened.

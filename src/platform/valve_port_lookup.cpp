@@ -29,8 +29,7 @@ std::optional<std::string> ReadTrimmed(const fs::path& file) {
   } catch (const FileError&) {
     return std::nullopt;
   }
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                           text.back() == '\t'))
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '\t'))
     text.pop_back();
   return text;
 }
@@ -85,14 +84,12 @@ std::optional<std::string> AnnouncedPortName(const std::string& folder) {
 std::optional<std::string> ValvePortName() {
 #ifdef _WIN32
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ValveRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return std::nullopt;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ValveRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
   char value[256] = {};
   DWORD size = sizeof(value) - 1;
   DWORD type = 0;
   std::optional<std::string> result;
-  if (RegQueryValueExA(key, "PortName", nullptr, &type, reinterpret_cast<LPBYTE>(value), &size) ==
-          ERROR_SUCCESS &&
+  if (RegQueryValueExA(key, "PortName", nullptr, &type, reinterpret_cast<LPBYTE>(value), &size) == ERROR_SUCCESS &&
       type == REG_SZ) {
     value[std::min<DWORD>(size, sizeof(value) - 1)] = '\0';
     result = std::string(value);

@@ -33,7 +33,8 @@ constexpr OutputName Names[] = {
 };
 
 const OutputName& NameOf(LiveOutput output) {
-  return *std::find_if(std::begin(Names), std::end(Names), [output](const OutputName& n) { return n.output == output; });
+  return *std::find_if(std::begin(Names), std::end(Names),
+                       [output](const OutputName& n) { return n.output == output; });
 }
 
 }  // namespace
@@ -152,17 +153,13 @@ std::string SwitchOffQuestion(const std::vector<LiveOutput>& on) {
 void SwitchOff(const LiveOutputs& outputs, const std::vector<LiveOutput>& on, view::ComponentSink* view) {
   for (LiveOutput o : on) {
     switch (o) {
-      case LiveOutput::TestSignal:
-        link::WriteRegister(params::reg::AutoWaveform, 0);
-        break;
+      case LiveOutput::TestSignal: link::WriteRegister(params::reg::AutoWaveform, 0); break;
       case LiveOutput::ManualPwm:
         // As the dialog's send with both coils unticked and the values left alone.
         link::SendCommand(cmd::ManualPwmValues, outputs.pwmValues());
         link::SendCommand(cmd::ManualPwmEnables, 0);
         break;
-      case LiveOutput::DacOverride:
-        SwitchDacOverride(false);
-        break;
+      case LiveOutput::DacOverride: SwitchDacOverride(false); break;
       case LiveOutput::RemoteControl:
         if (view) {
           SwitchRemoteControl(*view, false);

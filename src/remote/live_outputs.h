@@ -22,8 +22,8 @@ namespace tvx::remote {
 // In the order they are switched off.
 enum class LiveOutput { TestSignal, ManualPwm, DacOverride, RemoteControl };
 
-inline constexpr LiveOutput AllLiveOutputs[] = {LiveOutput::TestSignal, LiveOutput::ManualPwm,
-                                                LiveOutput::DacOverride, LiveOutput::RemoteControl};
+inline constexpr LiveOutput AllLiveOutputs[] = {LiveOutput::TestSignal, LiveOutput::ManualPwm, LiveOutput::DacOverride,
+                                                LiveOutput::RemoteControl};
 
 class LiveOutputs {
  public:
@@ -35,7 +35,9 @@ class LiveOutputs {
   bool on(LiveOutput output) const;
   // Those of `which` known to be on, in switching-off order.
   std::vector<LiveOutput> on(const std::vector<LiveOutput>& which) const;
-  bool any() const { return !on(std::vector<LiveOutput>(std::begin(AllLiveOutputs), std::end(AllLiveOutputs))).empty(); }
+  bool any() const {
+    return !on(std::vector<LiveOutput>(std::begin(AllLiveOutputs), std::end(AllLiveOutputs))).empty();
+  }
   // The coil values of manual PWM as the valve has them (A high, B low half).
   std::uint32_t pwmValues() const { return pwmValues_; }
 

@@ -42,9 +42,7 @@ std::uint32_t PwmFromPercent(std::uint32_t percent, std::uint32_t maximum) {
   return static_cast<std::uint32_t>(std::uint64_t{percent} * maximum / 100u);
 }
 
-std::string PwmMaximumHint(std::uint32_t maximum) {
-  return " Maksymalna wartość to " + std::to_string(maximum) + " ";
-}
+std::string PwmMaximumHint(std::uint32_t maximum) { return " Maksymalna wartość to " + std::to_string(maximum) + " "; }
 
 void ManualPwm::Open() {
   maximum_ = params::DefaultPwmMax;

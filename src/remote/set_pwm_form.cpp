@@ -23,7 +23,8 @@ namespace {
 constexpr int FieldLength = 6;
 }  // namespace
 
-TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions) : CheckedDialog(parent), threePositions_(threePositions) {
+TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions)
+    : CheckedDialog(parent), threePositions_(threePositions) {
   setObjectName(QStringLiteral("SetPWMForm"));
   setWindowTitle(DesignText("Sterowanie ręczne wyjściami PWM"));
   auto& f = components_;
@@ -91,17 +92,12 @@ bool TSetPWMForm::eventFilter(QObject* watched, QEvent* event) {
   // The Enter that closes an error box is pressed in the box: its release
   // reaches a field that has just taken the focus back, and does nothing.
   switch (event->type()) {
-    case QEvent::FocusIn:
-      pressedIn_.erase(watched);
-      break;
-    case QEvent::KeyPress:
-      pressedIn_.insert(watched);
-      break;
+    case QEvent::FocusIn: pressedIn_.erase(watched); break;
+    case QEvent::KeyPress: pressedIn_.insert(watched); break;
     case QEvent::KeyRelease:
       if (pressedIn_.contains(watched)) FieldKeyUp(watched);
       break;
-    default:
-      break;
+    default: break;
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -8,7 +8,6 @@
 #include "ui/form_components.h"
 #include "ui/form_dialog_view.h"
 
-
 #include <set>
 
 class QCheckBox;

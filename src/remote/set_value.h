@@ -52,7 +52,7 @@ class StepperControls {
 
 // The button and keys of the press that starts a run, sampled once.
 struct StepperPress {
-  int direction = 0;  // +1 left button, -1 right button, 0 any other
+  int direction = 0;   // +1 left button, -1 right button, 0 any other
   bool shift = false;  // 10 positions a step
   bool ctrl = false;   // send every step while remote control is on
 };

@@ -118,14 +118,15 @@ std::string WordText(const params::ParameterRegister& row, std::uint32_t word, c
   return row.encoding == params::Encoding::BitSet ? Hex(word) : params::FieldText(row, word, sep);
 }
 
-StorageCheck CompareWithStoredProfile(const ReportView& set, const params::HeldParameters& held,
-                                      const ShownItem& shown, char sep) {
+StorageCheck CompareWithStoredProfile(const ReportView& set, const params::HeldParameters& held, const ShownItem& shown,
+                                      char sep) {
   StorageCheck check;
   check.profile = params::CurrentProfile;
   const std::string number = std::to_string(check.profile);
   if (check.profile < 1 || check.profile > params::cfgfile::Banks) {
-    check.summary = "Aktywny profil nie jest profilem użytkownika:\nustawień roboczych nie porównano z pamięcią "
-                    "nieulotną rozdzielacza.";
+    check.summary =
+        "Aktywny profil nie jest profilem użytkownika:\nustawień roboczych nie porównano z pamięcią "
+        "nieulotną rozdzielacza.";
     return check;
   }
   params::cfgfile::Image image;
@@ -157,10 +158,11 @@ StorageCheck CompareWithStoredProfile(const ReportView& set, const params::HeldP
         {name, WordText(row, working, sep) + " (w profilu: " + WordText(row, stored, sep) + ")", ""});
   }
   if (check.differences.empty() && check.hiddenDifferences == 0) {
-    check.summary = "Ustawienia robocze są zgodne z profilem nr " + number + " zapisanym w pamięci nieulotnej rozdzielacza.";
+    check.summary =
+        "Ustawienia robocze są zgodne z profilem nr " + number + " zapisanym w pamięci nieulotnej rozdzielacza.";
   } else {
-    check.summary = "Ustawienia robocze różnią się od zapisanych w pamięci nieulotnej rozdzielacza (profil nr " + number +
-                    ").\nZmian nie zapisano przyciskiem \"Zapisz\": nie przetrwają wyłączenia zasilania.";
+    check.summary = "Ustawienia robocze różnią się od zapisanych w pamięci nieulotnej rozdzielacza (profil nr " +
+                    number + ").\nZmian nie zapisano przyciskiem \"Zapisz\": nie przetrwają wyłączenia zasilania.";
   }
   return check;
 }
@@ -206,8 +208,7 @@ std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set
                                  const ShownItem& shown, char sep) {
   std::vector<Entry> entries;
   if (set.setValue) {
-    entries.push_back({"Wartość zadana", status::SetValueText(*set.setValue, sep),
-                       config.voltageMode ? "V" : "mA"});
+    entries.push_back({"Wartość zadana", status::SetValueText(*set.setValue, sep), config.voltageMode ? "V" : "mA"});
   }
   for (const StatusName& s : StatusNames) {
     const std::optional<std::string> text = Shown(status, s.component);
@@ -254,12 +255,13 @@ ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& ques
   report.identity = {{"Rodzaj rozdzielacza", report.deviceType, ""}};
   if (shown("Serial_Number")) report.identity.push_back({"Numer seryjny", report.serialNumber, ""});
   else report.serialNumber.clear();
-  report.identity.insert(report.identity.end(), {
-      {"Oprogramowanie rozdzielacza", std::string(Trimmed(report.firmware)), ""},
-      {"Wykonanie", ModeText(params::Mode::Positions3, config.positions3), ""},
-      {"Sygnał wejściowy", ModeText(params::Mode::VoltageInput, config.voltageMode), ""},
-      {"Czujnik położenia", ModeText(params::Mode::Lvdt, config.lvdtMode), ""},
-  });
+  report.identity.insert(report.identity.end(),
+                         {
+                             {"Oprogramowanie rozdzielacza", std::string(Trimmed(report.firmware)), ""},
+                             {"Wykonanie", ModeText(params::Mode::Positions3, config.positions3), ""},
+                             {"Sygnał wejściowy", ModeText(params::Mode::VoltageInput, config.voltageMode), ""},
+                             {"Czujnik położenia", ModeText(params::Mode::Lvdt, config.lvdtMode), ""},
+                         });
   if (config.lvdtMode && shown("LVDT_CrossWire"))
     report.identity.push_back({"Podłączenie czujnika LVDT", config.lvdtCrossWire ? "zmiana biegunów" : "zwykłe", ""});
   report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.profile.caption)), ""});

@@ -182,8 +182,8 @@ void Status(Document& d, const ReportContent& c) {
   if (c.stop) {
     QString line = Q(c.stop->caption).simplified() + QStringLiteral(" – ") + Q(c.stop->words);
     d.Text(Left + 3, d.y + 1, Width - 6, 5.5, line, Font(9.5, true), StopRed);
-    const QString info = c.stop->info.empty() ? QStringLiteral("Rozdzielacz zatrzymany przez kod błędu.")
-                                              : Q(c.stop->info).simplified();
+    const QString info =
+        c.stop->info.empty() ? QStringLiteral("Rozdzielacz zatrzymany przez kod błędu.") : Q(c.stop->info).simplified();
     d.Text(Left + 3, d.y + 6.5, Width - 6, 5.5, info, Font(9), StopRed);
   } else {
     d.Text(Left + 3, d.y + 1, Width - 6, 6, QStringLiteral("Brak zatrzymania: rozdzielacz pracuje bez kodu błędu."),
@@ -206,7 +206,8 @@ void Storage(Document& d, const StorageCheck& s) {
   d.y += 1;
   std::vector<Entry> rows = s.differences;
   if (s.hiddenDifferences > 0)
-    rows.push_back({"Parametry niewidoczne na tym poziomie dostępu", std::to_string(s.hiddenDifferences) + " różnych", ""});
+    rows.push_back(
+        {"Parametry niewidoczne na tym poziomie dostępu", std::to_string(s.hiddenDifferences) + " różnych", ""});
   if (!rows.empty()) Rows(d, rows, 80, false);
   d.y += 2;
 }
@@ -284,8 +285,7 @@ QImage ChartImage(const TraceSnapshot& t, char sep) {
   picture.Clear();
   picture.DrawFrame(t.scales, frame);
   const trace::PositionMode mode{t.reportDac, t.source};
-  for (int n = 0; n < t.drawn; ++n)
-    picture.DrawSample(n, t.samples[static_cast<std::size_t>(n)], t.channelMask, mode);
+  for (int n = 0; n < t.drawn; ++n) picture.DrawSample(n, t.samples[static_cast<std::size_t>(n)], t.channelMask, mode);
   return picture.image();
 }
 
@@ -323,8 +323,8 @@ void Chart(Document& d, const ReportContent& c, char sep) {
 void Signatures(Document& d) {
   d.Heading(QStringLiteral("5. Potwierdzenie uruchomienia"), 44);
   d.Text(Left, d.y, Width, 6,
-         QStringLiteral("Rozdzielacz uruchomiono i sprawdzono z ustawieniami podanymi w niniejszym protokole."), Font(9),
-         Ink);
+         QStringLiteral("Rozdzielacz uruchomiono i sprawdzono z ustawieniami podanymi w niniejszym protokole."),
+         Font(9), Ink);
   d.y += 16;
   const double column = (Width - 16) / 2;
   for (int i = 0; i < 2; ++i) {
@@ -396,8 +396,7 @@ void WriteReportPdf(const QString& path, const ReportContent& content, const Rep
     Signatures(d);
 
     QPainter painter;
-    if (!painter.begin(&writer))
-      throw ReportFileError(path, file.errorString());
+    if (!painter.begin(&writer)) throw ReportFileError(path, file.errorString());
     const auto& pages = d.pages();
     for (std::size_t i = 0; i < pages.size(); ++i) {
       if (i > 0) writer.newPage();
@@ -408,7 +407,8 @@ void WriteReportPdf(const QString& path, const ReportContent& content, const Rep
   }
   file.close();
   try {
-    platform::WriteWholeFile(path.toStdString(), std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
+    platform::WriteWholeFile(path.toStdString(),
+                             std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
   } catch (const platform::FileError& e) {
     throw ReportFileError(path, ReasonOf(e));
   }

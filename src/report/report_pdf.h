@@ -15,9 +15,9 @@
 namespace tvx::report {
 
 struct ReportHeading {
-  QString maker;          // the company
-  QStringList makerLines; // address and contact, one a line
-  QString program;        // the tool's name and version, for the page footer
+  QString maker;           // the company
+  QStringList makerLines;  // address and contact, one a line
+  QString program;         // the tool's name and version, for the page footer
   QDateTime when;
   char decimalSeparator = ',';
 };

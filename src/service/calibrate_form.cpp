@@ -36,14 +36,14 @@ TCalibrateForm::TCalibrateForm(QWidget* parent) : QDialog(parent) {
   Coil_B = ui::MakeRadioButton(f, this, "Coil_B", {16, 78, 120, 19}, DesignText("cewka B prąd"));
   NotActive->setChecked(true);
 
-  Calibration_Curr = ui::MakeEdit(f, this, "Calibration_Curr", {140, 66, 56, 21}, CurrentLength,
-                                  QStringLiteral("1.5"), DesignText(" Maksymalna wartość xxx "));
+  Calibration_Curr = ui::MakeEdit(f, this, "Calibration_Curr", {140, 66, 56, 21}, CurrentLength, QStringLiteral("1.5"),
+                                  DesignText(" Maksymalna wartość xxx "));
   ui::InstallNumericKeyFilter(Calibration_Curr);
   Label1 = ui::MakeLabel(f, this, "Label1", 202, 69, DesignText("A"));
 
   InfoLabel = ui::MakeLabel(f, this, "InfoLabel", 16, 112, DesignText("Sygnał z czujnika LVDT:"));
-  LVDT_Voltage = ui::MakeLabel(f, this, "LVDT_Voltage", {InfoLabel->geometry().right() + 8, 112, 90, 15},
-                               DesignText("Ulvdt"));
+  LVDT_Voltage =
+      ui::MakeLabel(f, this, "LVDT_Voltage", {InfoLabel->geometry().right() + 8, 112, 90, 15}, DesignText("Ulvdt"));
   QFont bold = font();
   bold.setBold(true);
   LVDT_Voltage->setFont(bold);
@@ -112,14 +112,13 @@ void TCalibrateForm::showSignal(const std::string& text) { LVDT_Voltage->setText
 void TCalibrateForm::showError(const std::string& text) { ui::ShowEscapedError(QString::fromStdString(text)); }
 
 void TCalibrateForm::showWarning(const std::string& text, const std::string& caption) {
-  ui::CurrentPrompts().message(this, DesignText(text.c_str()), DesignText(caption.c_str()),
-                               ui::Prompts::Icon::Warning);
+  ui::CurrentPrompts().message(this, DesignText(text.c_str()), DesignText(caption.c_str()), ui::Prompts::Icon::Warning);
 }
 
 void TCalibrateForm::showClosing() {
   NotActive->setChecked(true);
-  for (QWidget* w : std::initializer_list<QWidget*>{NotActive, ZeroCurrent, Coil_A, Coil_B, Calibration_Curr,
-                                                    SendCalibration, Done})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{NotActive, ZeroCurrent, Coil_A, Coil_B, Calibration_Curr, SendCalibration, Done})
     w->setEnabled(false);
 }
 

@@ -31,11 +31,11 @@ namespace tvx::service {
 enum class LinTableKind { SolenoidA, SolenoidB, Lvdt };
 
 struct LinTableInfo {
-  int table;                     // number of its block request (1..3)
-  int base;                      // first register
-  int flagBit;                   // bit of the configuration word
-  const char* caption;           // the editor's caption
-  const char* signalType;        // the label above the grid
+  int table;               // number of its block request (1..3)
+  int base;                // first register
+  int flagBit;             // bit of the configuration word
+  const char* caption;     // the editor's caption
+  const char* signalType;  // the label above the grid
 };
 const LinTableInfo& InfoOf(LinTableKind kind);
 

@@ -65,7 +65,6 @@ constexpr const char* DitherHint =
     " Przebieg PWM modulowany sygnałem typu Dither o podanej częstotliwości i amplitudzie ";
 constexpr const char* TextHint = " Maksymalnie 40 dowolnych znaków ";
 
-
 }  // namespace
 
 TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : CheckedDialog(parent) {
@@ -89,9 +88,9 @@ TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : CheckedDialog(p
       // A thin label over the box carries the same hint.
       Label6 = ui::MakeLabel(f, this, "Label6", {10, box->y(), 3, 19}, QString(), hint);
     } else if (o.member == &TOptionsForm::Ramp_Set_Val_Delay) {
-      Ramp_Start_Delay = ui::MakeEdit(f, this, "Ramp_Start_Delay",
-                                      {qMax(FieldX, box->x() + box->width() + 6), box->y() - 1, 44, 21}, 4,
-                                      QStringLiteral("100"));
+      Ramp_Start_Delay =
+          ui::MakeEdit(f, this, "Ramp_Start_Delay", {qMax(FieldX, box->x() + box->width() + 6), box->y() - 1, 44, 21},
+                       4, QStringLiteral("100"));
       Ramp_Delay_Units = ui::MakeLabel(f, this, "Ramp_Delay_Units", Ramp_Start_Delay->geometry().right() + 5,
                                        box->y() + 2, DesignText("ms"));
     } else if (o.member == &TOptionsForm::Dither_Mode) {

@@ -10,7 +10,6 @@
 #include "ui/form_components.h"
 #include "ui/valve_field.h"
 
-
 #include <cstdint>
 #include <optional>
 

@@ -27,8 +27,7 @@ std::uint32_t ReadPwmMaximum() { return params::PwmMaxOf(link::ReadRegister(para
 
 std::optional<CheckedOptionSettings> CheckOptionSettings(const OptionSettings& settings, view::Questions& questions,
                                                          const FailedOptionField& failed) {
-  const view::FieldValue* values[] = {&settings.rampStartDelay, &settings.ditherAmplitude,
-                                        &settings.ditherFrequency};
+  const view::FieldValue* values[] = {&settings.rampStartDelay, &settings.ditherAmplitude, &settings.ditherFrequency};
   CheckedOptionSettings checked{{}, settings.serialNumber, settings.deviceType};
   for (std::size_t i = 0; i < std::size(NumberRegisters); ++i) {
     const params::ParameterRegister& row = *params::FindParameter(NumberRegisters[i]);

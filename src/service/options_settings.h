@@ -26,7 +26,7 @@ struct OptionSettings {
   view::FieldValue rampStartDelay;   // register 117
   view::FieldValue ditherAmplitude;  // register 118
   view::FieldValue ditherFrequency;  // register 119
-  std::string serialNumber;            // one byte per character
+  std::string serialNumber;          // one byte per character
   std::string deviceType;
   // What the dither amplitude is checked against, and how numbers are shown.
   std::uint32_t pwmMaximum = 5000;

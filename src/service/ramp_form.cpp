@@ -46,8 +46,7 @@ TRampForm::TRampForm(QWidget* parent, bool threePositions) : CheckedDialog(paren
   Ramp_B_Rise = ui::MakeEdit(f, this, "Ramp_B_Rise", {154, 56, 90, 21}, TimeLength, notRead);
   Label6 = ui::MakeLabel(f, this, "Label6", 154, 86, DesignText("Opadanie [s]"));
   Ramp_B_Fall = ui::MakeEdit(f, this, "Ramp_B_Fall", {154, 102, 90, 21}, TimeLength, notRead);
-  for (ui::ValveField* field : {Ramp_A_Rise, Ramp_A_Fall, Ramp_B_Rise, Ramp_B_Fall})
-    ui::InstallNumericKeyFilter(field);
+  for (ui::ValveField* field : {Ramp_A_Rise, Ramp_A_Fall, Ramp_B_Rise, Ramp_B_Fall}) ui::InstallNumericKeyFilter(field);
   for (QWidget* w : std::initializer_list<QWidget*>{Label5, Ramp_B_Rise, Label6, Ramp_B_Fall})
     w->setVisible(threePositions);
 

@@ -29,7 +29,8 @@ TXPIDForm::TXPIDForm(QWidget* parent, XpidForm form) : CheckedDialog(parent) {
   auto row = [&](ui::Label*& label, const char* labelName, const char* caption, ui::ValveField*& field,
                  const char* fieldName, int y, const char* hint) {
     label = ui::MakeLabel(f, this, labelName, {16, y + 3, FieldX - 24, 15}, DesignText(caption));
-    field = ui::MakeEdit(f, this, fieldName, {FieldX, y, 126, 21}, FieldLength, notRead, hint ? DesignText(hint) : QString());
+    field = ui::MakeEdit(f, this, fieldName, {FieldX, y, 126, 21}, FieldLength, notRead,
+                         hint ? DesignText(hint) : QString());
     ui::InstallNumericKeyFilter(field);
   };
   row(Info_Label_A, "Info_Label_A", "Prąd graniczny cewki A [A]", XPID_Limit_A, "XPID_Limit_A", 12,

@@ -7,7 +7,6 @@
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
-
 class QCheckBox;
 class QPushButton;
 

@@ -72,13 +72,11 @@ void LargeErrorPidSetup(view::DialogView& dialog, Held& held) {
 std::optional<LvdtSetupAction> LvdtSetupActionFor(const LvdtSetupPress& press) {
   switch (press.button) {
     case PressedButton::Right:
-    case PressedButton::Middle:
-      return LvdtSetupAction::NearZeroPid;
+    case PressedButton::Middle: return LvdtSetupAction::NearZeroPid;
     case PressedButton::Left:
       if (press.ctrl && !press.shift && !press.alt && !press.otherButtonsHeld) return LvdtSetupAction::Calibration;
       return LvdtSetupAction::LinearisationTable;
-    case PressedButton::Other:
-      break;
+    case PressedButton::Other: break;
   }
   return std::nullopt;
 }

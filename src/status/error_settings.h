@@ -63,8 +63,7 @@ class ErrorSettingsEditor {
   virtual ~ErrorSettingsEditor() = default;
   // Shows the values; the answer on OK, nothing on cancel. OK closes only
   // when `check` passes with what the dialog holds.
-  virtual std::optional<ErrorSettingsAnswer> Edit(const ErrorSettingsShown& shown,
-                                                  const ErrorSettingsCheck& check) = 0;
+  virtual std::optional<ErrorSettingsAnswer> Edit(const ErrorSettingsShown& shown, const ErrorSettingsCheck& check) = 0;
   // The check stopped at this field ("Warn_Limit", "Stop_Limit",
   // "StartDelay"): it does not convert.
   virtual void ShowFailedField(std::string_view field) { (void)field; }

@@ -49,7 +49,7 @@ constexpr const char* ErrorCaptions[HandledErrors] = {
 constexpr int Left = 12;
 constexpr int Top = 10;
 constexpr int Row = 19;
-constexpr int StartDelayRow = 9;   // Err10
+constexpr int StartDelayRow = 9;    // Err10
 constexpr int TemperatureRow = 16;  // Err17
 
 }  // namespace
@@ -120,10 +120,8 @@ void TErrorsForm::Fill(const ErrorSettingsShown& shown) {
       {Warn_Limit, &shown.warnField}, {Stop_Limit, &shown.stopField}, {StartDelay, &shown.delayField}};
   for (const auto& [field, value] : fields) {
     const QString text = QString::fromStdString(value->text);
-    if (value->keptWord)
-      field->setValveText(text, *value->keptWord);
-    else
-      field->setProgramText(text);
+    if (value->keptWord) field->setValveText(text, *value->keptWord);
+    else field->setProgramText(text);
   }
 }
 
@@ -139,8 +137,7 @@ ErrorSettingsAnswer TErrorsForm::Answer() const {
   return answer;
 }
 
-std::optional<ErrorSettingsAnswer> TErrorsForm::Edit(const ErrorSettingsShown& shown,
-                                                     const ErrorSettingsCheck& check) {
+std::optional<ErrorSettingsAnswer> TErrorsForm::Edit(const ErrorSettingsShown& shown, const ErrorSettingsCheck& check) {
   Fill(shown);
   setOkCheck([this, &check] { return check(Answer()); });
   const bool ok = exec() == QDialog::Accepted;

@@ -8,7 +8,6 @@
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
-
 #include <array>
 
 class QCheckBox;

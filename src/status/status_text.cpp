@@ -137,9 +137,7 @@ std::string StatusValueText(StatusFormat format, double x, const StatusFlags& fl
   return {};
 }
 
-std::string SetCoilText(double x, bool lvdt, char sep) {
-  return FormatFixed(x, 3, sep) + (lvdt ? " V" : " A");
-}
+std::string SetCoilText(double x, bool lvdt, char sep) { return FormatFixed(x, 3, sep) + (lvdt ? " V" : " A"); }
 
 std::string SetCoilCaption(char coil, bool lvdt) {
   std::string caption = lvdt ? "Lset " : "Iset ";
@@ -159,13 +157,9 @@ bool TemperatureLimitFromRegister(std::uint32_t errorMask) {
   return (errorMask & tvx::params::ErrorMaskTemperatureLimitBit) != 0;
 }
 
-std::int32_t TemperatureLimitOf(std::uint32_t register115) {
-  return static_cast<std::int32_t>(register115);
-}
+std::int32_t TemperatureLimitOf(std::uint32_t register115) { return static_cast<std::int32_t>(register115); }
 
-bool TemperatureRed(double temperature, std::int32_t limit) {
-  return temperature >= static_cast<double>(limit);
-}
+bool TemperatureRed(double temperature, std::int32_t limit) { return temperature >= static_cast<double>(limit); }
 
 std::string TemperatureMaxHint(double recordedMax, char sep) {
   if (recordedMax < -99) return " Nie zarejestrowano przekroczenia progu dopuszczalnej temperatury ";

@@ -35,8 +35,7 @@ std::string StopCodeCaption(std::uint32_t code);
 // Text of StopInfo for a stop code and its critical value (state register 26).
 // With boardVariant, code 11 is described as code 18. Empty for codes without
 // a critical value. A number that cannot be formatted shows as "???".
-std::string StopInfoText(std::uint32_t code, double criticalValue, bool boardVariant,
-                         char decimalSeparator);
+std::string StopInfoText(std::uint32_t code, double criticalValue, bool boardVariant, char decimalSeparator);
 
 // A click on StopInfo asks the valve to clear the stop (command 9) only for
 // these codes.
@@ -79,8 +78,7 @@ struct StatusFlags {
   bool in2Present = false;    // state register 42
 };
 
-std::string StatusValueText(StatusFormat format, double x, const StatusFlags& flags,
-                            char decimalSeparator);
+std::string StatusValueText(StatusFormat format, double x, const StatusFlags& flags, char decimalSeparator);
 
 // Set current (" A", without LVDT) or set position (" V", with LVDT) of a coil,
 // and the caption beside it: "Lset A" / "Iset A".

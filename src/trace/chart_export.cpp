@@ -142,7 +142,8 @@ ExportFormat FormatOfPath(const QString& path, const QString& otherSuffix) {
 }
 
 void WriteWholeFile(const QString& path, const QByteArray& bytes) {
-  platform::WriteWholeFile(path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  platform::WriteWholeFile(path.toStdString(),
+                           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace tvx::trace

@@ -154,7 +154,8 @@ TChartForm::TChartForm(ChartSettings settings, QWidget* parent)
     Lv_LED->setToolTip(Q(text::DacHint));
   }
   ShowPidModeInfo();
-  if (source_ >= FirstSource && source_ <= LastSource) Chart_Radio[static_cast<std::size_t>(source_ - 1)]->setChecked(true);
+  if (source_ >= FirstSource && source_ <= LastSource)
+    Chart_Radio[static_cast<std::size_t>(source_ - 1)]->setChecked(true);
   UpdateRestartHint();
 
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
@@ -167,8 +168,7 @@ void TChartForm::CreateComponents() {
   Diagram = new ChartDiagram(picture_, this);
   Diagram->setObjectName(QStringLiteral("Diagram"));
   Diagram->setGeometry(10, 10, PictureWidth, PictureHeight);
-  connect(Diagram, &ChartDiagram::mouseMoved, this,
-          [this](QPoint p) { ui::RunGuarded([&] { DiagramMouseMove(p); }); });
+  connect(Diagram, &ChartDiagram::mouseMoved, this, [this](QPoint p) { ui::RunGuarded([&] { DiagramMouseMove(p); }); });
 
   struct Row {
     ChartLed** led;
@@ -186,7 +186,8 @@ void TChartForm::CreateComponents() {
       {&Ib_LED, "Ib_LED", &Ib_Label, "Ib_Label", text::IbLabel, &Ib_units, "Ib_units", text::AmpUnit, text::IbHint},
       {&Lv_LED, "Lv_LED", &Lv_Label, "Lv_Label", text::LvLabel, &Lv_units, "Lv_units", text::VoltUnit, text::LvHint},
       {&Sv_LED, "Sv_LED", &Sv_Label, "Sv_Label", text::SvLabel, &Sv_units, "Sv_units", text::VoltUnit, text::SvHint},
-      {&Tim_LED, "Tim_LED", &Tim_Label, "Tim_Label", text::TimeLabel, &Tim_units, "Tim_units", text::SecondUnit, nullptr},
+      {&Tim_LED, "Tim_LED", &Tim_Label, "Tim_Label", text::TimeLabel, &Tim_units, "Tim_units", text::SecondUnit,
+       nullptr},
   };
   int top = 14;
   for (const Row& row : rows) {
@@ -273,9 +274,7 @@ SamplingPeriod TChartForm::Period() const {
 
 void TChartForm::ShowPidModeInfo() { PID_Mode_Info->setVisible(settings_.detailMode && settings_.reportDac); }
 
-void TChartForm::UpdateRestartHint() {
-  Restart->setToolTip(Q(RestartHint(Period().shownMs, ui::DecimalSeparator())));
-}
+void TChartForm::UpdateRestartHint() { Restart->setToolTip(Q(RestartHint(Period().shownMs, ui::DecimalSeparator()))); }
 
 int TChartForm::CheckedSource() const {
   for (std::size_t i = 0; i < Chart_Radio.size(); ++i)
@@ -388,8 +387,8 @@ void TChartForm::FormKeyUp(int key, Qt::KeyboardModifiers modifiers) {
   switch (key) {
     case Qt::Key_Left:
     case Qt::Key_Right: {
-      const int step = (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ShiftModifier
-                           ? 10 : 1;
+      const int step =
+          (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ShiftModifier ? 10 : 1;
       const QPoint to = QCursor::pos() + QPoint(key == Qt::Key_Left ? -step : step, 0);
       QCursor::setPos(to);
       DiagramMouseMove(Diagram->mapFromGlobal(to));
@@ -464,7 +463,8 @@ void TChartForm::SaveAs(const QString& path, const QString& filterSuffix) {
       return;
     }
     case ExportFormat::Png:
-      WriteWholeFile(path, EncodePng(PictureWithFooter(picture_, QDateTime::currentDateTime(), settings_.firmwareText)));
+      WriteWholeFile(path,
+                     EncodePng(PictureWithFooter(picture_, QDateTime::currentDateTime(), settings_.firmwareText)));
       return;
     case ExportFormat::Jpeg: break;
   }

@@ -100,7 +100,9 @@ void ChartPicture::DrawFrame(const ChartScales& scales, const FrameSettings& set
   s.SetFont(false, ink);
   s.Text(TextColumnX, g.y0 - 320, Q(legend.threePositions ? text::ThreePositions : text::TwoPositions));
   s.Text(TextColumnX, g.y0 - 300,
-         Q(!legend.voltageInput ? text::CurrentInput : legend.threePositions ? text::Voltage3 : text::Voltage2));
+         Q(!legend.voltageInput    ? text::CurrentInput
+           : legend.threePositions ? text::Voltage3
+                                   : text::Voltage2));
   s.Text(TextColumnX, g.y0 - 280, Q(legend.lvdt ? text::Lvdt : text::NoLvdt));
   auto gain = [&](int dy, const char* label, const QString& value, bool enabled) {
     s.SetFont(false, enabled ? ink : DisabledGainColor);
@@ -134,8 +136,7 @@ void ChartPicture::DrawFrame(const ChartScales& scales, const FrameSettings& set
   s.Text(ScaleLabelX, g.yT - h - 1 + (g.y0 - g.yT) / 2, Q(settings.reportDac ? text::DacMid : text::ZeroVolt));
   if (settings.reportDac)
     s.Text(ScaleLabelX + s.Width(Q(text::DacTop)) - s.Width(Q(text::DacZero)), g.y0 - h - 1, Q(text::DacZero));
-  else
-    s.Text(ScaleLabelX, g.y0 - h - 1, Q(text::MinusTen));
+  else s.Text(ScaleLabelX, g.y0 - h - 1, Q(text::MinusTen));
   const double topAmps = scales.currentMax * AmpsPerUnit;
   s.Text(CurrentLabelX, g.yT - h,
          Q(params::FormatFloatFixed(topAmps, static_cast<int>(AmpsDecimalsPrecision), 3, sep)) + Q(text::AmpSuffix));
@@ -168,8 +169,8 @@ void ChartPicture::DrawSample(int n, const TraceSample& sample, std::uint32_t ma
     if (!(mask & ChannelMaskBit(channel))) continue;
     const int y = geometry_.ChannelY(channel, sample, mode);
     if (!firstSample_) {
-      const QColor color = channel == Channel::CoilA   ? CoilAColor
-                           : channel == Channel::CoilB ? CoilBColor
+      const QColor color = channel == Channel::CoilA      ? CoilAColor
+                           : channel == Channel::CoilB    ? CoilBColor
                            : channel == Channel::SetValue ? SetValueColor
                                                           : WindowTextColor();
       s.Line(color, previousX_, previousY_[c], x, y);

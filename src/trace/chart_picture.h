@@ -27,9 +27,9 @@ struct ChartLegend {
   bool threePositions = true;
   bool voltageInput = true;
   bool lvdt = true;
-  QString pidP, pidI, pidD;       // the field texts
-  double dkp = 0, dki = 0;        // dynamic PID for a large error
-  double lkp = 0, lki = 0;        // PID near the LVDT zero
+  QString pidP, pidI, pidD;  // the field texts
+  double dkp = 0, dki = 0;   // dynamic PID for a large error
+  double lkp = 0, lki = 0;   // PID near the LVDT zero
   bool dynamicPid = false;
 };
 
@@ -38,8 +38,8 @@ struct FrameSettings {
   ChartLegend legend;
   bool reportDac = false;
   bool grid = true;
-  QString periodText;    // as the period list shows it
-  double shownMs = 0;    // the number it stands for
+  QString periodText;  // as the period list shows it
+  double shownMs = 0;  // the number it stands for
   char decimalSeparator = ',';
 };
 

@@ -58,9 +58,7 @@ int ChartGeometry::VoltY(float volts) const {
   return y0 - FloorPixel((v + 10) * voltScale);
 }
 
-int ChartGeometry::DacY(std::uint16_t value) const {
-  return y0 - FloorPixel((std::min(value, DacMax) + 3) * dacScale);
-}
+int ChartGeometry::DacY(std::uint16_t value) const { return y0 - FloorPixel((std::min(value, DacMax) + 3) * dacScale); }
 
 int ChartGeometry::MonitorY(std::uint16_t value) const { return y0 - FloorPixel((value + 3) * monitorScale); }
 

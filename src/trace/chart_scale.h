@@ -35,8 +35,8 @@ struct PositionMode {
 };
 
 struct ChartGeometry {
-  int y0 = 0;     // base line
-  int yT = 0;     // top line
+  int y0 = 0;               // base line
+  int yT = 0;               // top line
   double currentScale = 0;  // k_I, pixels per raw current unit
   double voltScale = 0;     // k_V, pixels per volt
   double dacScale = 0;      // k_D, pixels per DAC step

@@ -37,12 +37,8 @@ inline constexpr char SourceGroupCaption[] = " Wartość na wykresie LVDT ";
 inline constexpr char SendSelectionCaption[] = " OK ";
 inline constexpr char CancelCaption[] = "Anuluj  ";
 inline constexpr std::array<const char*, 6> SourceCaptions{
-    "stan wyjścia DAC",
-    "większa z wartości PWM_A i PWM_B",
-    "wypełnienie PWM_A",
-    "wypełnienie PWM_B",
-    "składowa A regulatora PID",
-    "składowa B regulatora PID",
+    "stan wyjścia DAC",  "większa z wartości PWM_A i PWM_B", "wypełnienie PWM_A",
+    "wypełnienie PWM_B", "składowa A regulatora PID",        "składowa B regulatora PID",
 };
 
 // The text column of the picture
@@ -89,7 +85,8 @@ inline constexpr char OverwriteTail[] = "  ";
 inline constexpr char OverwriteCaption[] = " Konfiguracja";
 
 // Opening the chart
-inline constexpr char InvalidPwmText[] = " Błędna wartość PWM.\n\n Nie można ustalić okresów   \n próbkowania przebiegów.   ";
+inline constexpr char InvalidPwmText[] =
+    " Błędna wartość PWM.\n\n Nie można ustalić okresów   \n próbkowania przebiegów.   ";
 inline constexpr char RestartHintHead[] = " Zbierz kolejne ";
 inline constexpr char RestartHintTail[] = "s przebiegu ";
 inline constexpr char InvalidPwmCaption[] = " Błąd";

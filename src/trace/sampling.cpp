@@ -85,8 +85,6 @@ std::string RestartHint(double shownMs, char separator) {
   return text::RestartHintHead + GeneralText(shownMs * 0.5, separator) + text::RestartHintTail;
 }
 
-std::string TimeLabel(double shownMs, int i, char separator) {
-  return GeneralText(shownMs * i / 10, separator) + "s";
-}
+std::string TimeLabel(double shownMs, int i, char separator) { return GeneralText(shownMs * i / 10, separator) + "s"; }
 
 }  // namespace tvx::trace

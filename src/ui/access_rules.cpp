@@ -22,9 +22,8 @@ bool IsUsable(std::uint16_t tag, const States& states) {
 
 ApplyKind KindOfClass(std::string_view className) {
   static constexpr std::array<std::string_view, 14> controls = {
-      "TButton", "TBitBtn",    "TSpeedButton", "TCheckBox",     "TComboBox",
-      "TEdit",   "TGroupBox",  "TLabel",       "TPageControl",  "TPanel",
-      "TProgressBar", "TRadioButton", "TShape", "TTrackBar"};
+      "TButton", "TBitBtn",      "TSpeedButton", "TCheckBox",    "TComboBox",    "TEdit",  "TGroupBox",
+      "TLabel",  "TPageControl", "TPanel",       "TProgressBar", "TRadioButton", "TShape", "TTrackBar"};
   for (std::string_view c : controls) {
     if (c == className) return ApplyKind::Control;
   }

@@ -14,14 +14,14 @@
 namespace tvx::access {
 
 // The flag names are the access table's own.
-inline constexpr std::uint16_t COIL_B_TAG_VIS = 0x0001;    // shown only with two solenoids
-inline constexpr std::uint16_t COIL_B_TAG_ENB = 0x0002;    // usable only with two solenoids
-inline constexpr std::uint16_t USB_ENABLED = 0x0004;     // usable only while the port is open
+inline constexpr std::uint16_t COIL_B_TAG_VIS = 0x0001;   // shown only with two solenoids
+inline constexpr std::uint16_t COIL_B_TAG_ENB = 0x0002;   // usable only with two solenoids
+inline constexpr std::uint16_t USB_ENABLED = 0x0004;      // usable only while the port is open
 inline constexpr std::uint16_t LVDT_TAG_ENB = 0x0008;     // usable only with the LVDT sensor
-inline constexpr std::uint16_t NO_LVDT_TAG_ENB = 0x0010;   // usable only without the LVDT sensor
+inline constexpr std::uint16_t NO_LVDT_TAG_ENB = 0x0010;  // usable only without the LVDT sensor
 inline constexpr std::uint16_t REMOTE_TAG_ENB = 0x0020;   // usable only while remote control is on
-inline constexpr std::uint16_t ModeStateBit = 0x0040;   // a configuration label's own state
-inline constexpr std::uint16_t TAG_UNMANAGED = 0x0080;   // left alone by the access logic
+inline constexpr std::uint16_t ModeStateBit = 0x0040;     // a configuration label's own state
+inline constexpr std::uint16_t TAG_UNMANAGED = 0x0080;    // left alone by the access logic
 
 // The states the conditions read.
 struct States {

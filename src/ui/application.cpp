@@ -27,7 +27,8 @@ class HintPause : public QObject {
   explicit HintPause(int ms) : QObject(qApp), ms_(ms) {}
   void setPause(int ms) { ms_ = ms; }
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Polish && watched->isWidgetType()) static_cast<QWidget*>(watched)->setToolTipDuration(ms_);
+    if (event->type() == QEvent::Polish && watched->isWidgetType())
+      static_cast<QWidget*>(watched)->setToolTipDuration(ms_);
     return false;
   }
 

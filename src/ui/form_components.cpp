@@ -70,8 +70,7 @@ void FormComponents::apply(const access::States& states) const {
           action->setEnabled(usable);
         }
         break;
-      case access::ApplyKind::Untouched:
-        break;
+      case access::ApplyKind::Untouched: break;
     }
   }
 }
@@ -112,8 +111,8 @@ Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, int x,
   return form.add(label, "TLabel");
 }
 
-Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
-                 const QString& caption, const QString& hint) {
+Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry, const QString& caption,
+                 const QString& hint) {
   auto* label = Named(new Label(parent), name, hint);
   label->setText(caption);
   label->setGeometry(geometry);
@@ -128,8 +127,8 @@ QPushButton* MakeButton(FormComponents& form, QWidget* parent, const char* name,
   return form.add(button, "TButton");
 }
 
-ValveField* MakeEdit(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
-                     int typedLimit, const QString& text, const QString& hint) {
+ValveField* MakeEdit(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry, int typedLimit,
+                     const QString& text, const QString& hint) {
   auto* edit = Named(new ValveField(parent), name, hint);
   edit->setGeometry(geometry);
   edit->setTypedLimit(typedLimit);
@@ -151,8 +150,8 @@ QGroupBox* MakeGroup(FormComponents& form, QWidget* parent, const char* name, co
   return form.add(group, "TGroupBox");
 }
 
-Panel* MakePanel(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
-                 const QString& caption, const QString& hint) {
+Panel* MakePanel(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry, const QString& caption,
+                 const QString& hint) {
   auto* panel = Named(new Panel(parent), name, hint);
   panel->setGeometry(geometry);
   panel->setText(caption);

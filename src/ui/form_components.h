@@ -78,19 +78,19 @@ inline constexpr const char* AutoSizeProperty = "autoSize";
 Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, int x, int y, const QString& caption,
                  const QString& hint = {});
 // A label of fixed size (values that change at run time).
-Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
-                 const QString& caption, const QString& hint = {});
+Label* MakeLabel(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry, const QString& caption,
+                 const QString& hint = {});
 QPushButton* MakeButton(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
                         const QString& caption, const QString& hint = {});
 // `typedLimit` caps what a person types (0: no cap); `text` is the program's.
-ValveField* MakeEdit(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
-                     int typedLimit, const QString& text, const QString& hint = {});
+ValveField* MakeEdit(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry, int typedLimit,
+                     const QString& text, const QString& hint = {});
 QCheckBox* MakeCheckBox(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
                         const QString& caption, const QString& hint = {});
 QGroupBox* MakeGroup(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
                      const QString& caption);
-Panel* MakePanel(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry,
-                 const QString& caption, const QString& hint = {});
+Panel* MakePanel(FormComponents& form, QWidget* parent, const char* name, const QRect& geometry, const QString& caption,
+                 const QString& hint = {});
 
 // Converts a designer hint or caption: a "\r" line break becomes "\n".
 QString DesignText(const char* utf8);

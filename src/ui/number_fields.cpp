@@ -12,9 +12,7 @@ char DecimalSeparator() {
   return point == QLatin1String(".") ? '.' : ',';
 }
 
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QColor WindowTextColour() { return QApplication::palette().color(QPalette::WindowText); }
 

@@ -23,7 +23,6 @@ namespace tvx::ui {
 
 class Prompts : public view::Questions {
  public:
-
   struct FileRequest {
     QString caption;
     QString directory;
@@ -66,8 +65,7 @@ void InstallPrompts(std::unique_ptr<Prompts> prompts);
 
 class QtPrompts : public Prompts {
  public:
-  Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
-                 Buttons buttons) override;
+  Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon, Buttons buttons) override;
   std::optional<SavedFile> saveFile(QWidget* parent, const FileRequest& request) override;
   std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) override;
   std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) override;
@@ -109,8 +107,7 @@ class ScriptedPrompts : public Prompts {
   std::vector<Shown> messages() const;
   void clear() { shown_.clear(); }
 
-  Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon,
-                 Buttons buttons) override;
+  Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon, Buttons buttons) override;
   std::optional<SavedFile> saveFile(QWidget* parent, const FileRequest& request) override;
   std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) override;
   std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) override;

@@ -98,9 +98,8 @@ void Collect(QWidget* container, const QRect& client, QWidget* window, std::vect
   std::vector<QWidget*> ordered;
   // Tab enters a tab widget at its bar, wherever the widget has put it.
   if (auto* entry = container->property(EntryProperty).value<QWidget*>()) {
-    const auto at = std::find_if(blocks.begin(), blocks.end(), [&](const Block& b) {
-      return b.widget == entry || b.widget->isAncestorOf(entry);
-    });
+    const auto at = std::find_if(blocks.begin(), blocks.end(),
+                                 [&](const Block& b) { return b.widget == entry || b.widget->isAncestorOf(entry); });
     if (at != blocks.end()) {
       ordered.push_back(at->widget);
       blocks.erase(at);
@@ -108,10 +107,8 @@ void Collect(QWidget* container, const QRect& client, QWidget* window, std::vect
   }
   if (!blocks.empty()) ReadingOrder(std::move(blocks), ordered);
   for (QWidget* w : ordered) {
-    if (TakesTab(w))
-      chain.push_back(w);  // a compound control keeps its inner order
-    else
-      Collect(w, client, window, chain);
+    if (TakesTab(w)) chain.push_back(w);  // a compound control keeps its inner order
+    else Collect(w, client, window, chain);
   }
 }
 

@@ -62,15 +62,14 @@ void ValveField::setValveTextOnly(std::optional<QString> text) {
   showMark();
 }
 
-bool ValveField::isMarked() const {
-  return marksEdits_ && valveText_ && WithCommas(text()) != WithCommas(*valveText_);
-}
+bool ValveField::isMarked() const { return marksEdits_ && valveText_ && WithCommas(text()) != WithCommas(*valveText_); }
 
 QColor ValveField::MarkColour() { return QColor(0xFF, 0xF4, 0xCC); }
 
 QString ValveField::MarkHint(const QString& valveText) {
-  return QStringLiteral(" Tło: wartość zmieniona, jeszcze nie przesłana do rozdzielacza \n"
-                        " (w rozdzielaczu: %1) ")
+  return QStringLiteral(
+             " Tło: wartość zmieniona, jeszcze nie przesłana do rozdzielacza \n"
+             " (w rozdzielaczu: %1) ")
       .arg(valveText);
 }
 

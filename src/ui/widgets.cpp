@@ -97,7 +97,8 @@ bool SaveDialog::execute(QWidget* parent) {
   fileName = chosen->path;
   selectedFilter = chosen->filter;
   const QString suffix = SuffixForFilter(selectedFilter, defaultExt);
-  if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')) && !suffix.isEmpty()) fileName += QLatin1Char('.') + suffix;
+  if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')) && !suffix.isEmpty())
+    fileName += QLatin1Char('.') + suffix;
   initialDir = QFileInfo(fileName).absolutePath();
   return true;
 }

@@ -28,8 +28,7 @@ class Questions {
 
   virtual ~Questions() = default;
 
-  virtual Answer ask(const std::string& text, const std::string& caption, Icon icon,
-                     Buttons buttons = Buttons::Ok) = 0;
+  virtual Answer ask(const std::string& text, const std::string& caption, Icon icon, Buttons buttons = Buttons::Ok) = 0;
   // Nothing when the user cancels.
   virtual std::optional<std::string> askSaveFile(const FileQuestion& question) = 0;
   virtual std::optional<std::string> askOpenFile(const FileQuestion& question) = 0;

@@ -91,8 +91,8 @@ TEST_F(ReportCommand, ARefusedOrUnwritableReportLeavesNoFile) {
   } cases[] = {
       {"serwis", folder_.path() / "protokol.pdf", ExitRefused, false},  // level 1
       // Checked before the valve is read.
-      {"technik", blocker / "protokol.pdf", ExitFileError, false},      // the folder is a file
-      {"technik", folder_.path() / "katalog", ExitFileError, false},    // the name is a folder
+      {"technik", blocker / "protokol.pdf", ExitFileError, false},    // the folder is a file
+      {"technik", folder_.path() / "katalog", ExitFileError, false},  // the name is a folder
   };
   const std::vector<fs::path> before = Files();
   for (const Case& c : cases) {

@@ -58,24 +58,24 @@ TEST_F(CommandLine, ChangedValueIsSentAndStored) {
 TEST_F(CommandLine, BadFileSendsNothing) {
   testing::ScopedEnvironment password(PasswordVariable, "tvx2022");
   const char* files[] = {
-      R"({"parameters": {"PWMX": 1}})",            // unknown name
-      R"({"parameters": {"NearZeroKp": 1}})",      // read, but never sent
-      R"({"parameters": {"PWM": -1}})",            // below an unsigned register
-      R"({"parameters": {"PWM": 4294967296}})",    // beyond 32 bits
-      R"({"parameters": {"PWM": 1.5}})",           // no whole number
-      R"({"parameters": {"PID_P": 1e39}})",        // beyond a single
-      R"({"parameters": {"PID_P": "fast"}})",      // no number
+      R"({"parameters": {"PWMX": 1}})",          // unknown name
+      R"({"parameters": {"NearZeroKp": 1}})",    // read, but never sent
+      R"({"parameters": {"PWM": -1}})",          // below an unsigned register
+      R"({"parameters": {"PWM": 4294967296}})",  // beyond 32 bits
+      R"({"parameters": {"PWM": 1.5}})",         // no whole number
+      R"({"parameters": {"PID_P": 1e39}})",      // beyond a single
+      R"({"parameters": {"PID_P": "fast"}})",    // no number
       R"({"parameters": {"PID_P": true}})",
-      R"({"configuration": 5})",                   // a word is given in hex
-      R"({"parameter": {}})",                      // unknown item
-      R"({"parameters": {"PWM": 1000})",           // no JSON
+      R"({"configuration": 5})",          // a word is given in hex
+      R"({"parameter": {}})",             // unknown item
+      R"({"parameters": {"PWM": 1000})",  // no JSON
       R"([1, 2])",
-      R"({"configuration": "0xFFFFFFFF"})",        // bits that name no item
+      R"({"configuration": "0xFFFFFFFF"})",                            // bits that name no item
       R"({"parameters": {"PWM": 1000}, "parameters": {"PID_P": 2}})",  // a name twice
       R"({"parameters": {"PWM": 1000, "PWM": 1500}})",
       R"({"parameters": {"PWM": 1000, "\u0050WM": 1500}})",
       R"({"valve": {"type": "A", "type": "B"}, "parameters": {}})",
-      R"({"valve": {"positions": 4}})",            // no valve has it
+      R"({"valve": {"positions": 4}})",  // no valve has it
   };
   for (const char* text : files) {
     valve_.clearRequests();
@@ -100,7 +100,7 @@ TEST_F(CommandLine, WriteBeyondTheAccessLevelIsRefusedAndSendsNothing) {
   } cases[] = {
       {nullptr, std::nullopt, pwm},  // no terminal to ask on
       {nullptr, "wrong", pwm},
-      {"serwis", std::nullopt, gain},  // level 1, the field needs 2
+      {"serwis", std::nullopt, gain},    // level 1, the field needs 2
       {"technik", std::nullopt, limit},  // level 2, the field needs 3
   };
   for (const Case& c : cases) {

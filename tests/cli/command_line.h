@@ -28,7 +28,8 @@ class CommandLine : public ::testing::Test {
     Io io{out, err};
     io.askPassword = [typed] { return typed; };
     io.stopRequested = [this](int rows) { return rows >= stopAfterRows_; };
-    if (args.size() > 0 && args[0] != "ports") args.insert(args.end(), {"--port", "COM" + std::to_string(valve_.comNumber())});
+    if (args.size() > 0 && args[0] != "ports")
+      args.insert(args.end(), {"--port", "COM" + std::to_string(valve_.comNumber())});
     const int code = cli::Run(args, io);
     return {code, out.str(), err.str()};
   }

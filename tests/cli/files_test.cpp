@@ -100,8 +100,8 @@ TEST_F(Files, SpecialFilesAreNeitherReadNorReplacedAndNothingIsSent) {
   struct Case {
     std::vector<std::string> args;  // "@" stands for the special file
   } cases[] = {
-      {{"read", "--cfg", "@"}},  {{"trace", "--csv", "@"}}, {{"trace", "--csv", csv, "--png", "@"}},
-      {{"report", "@"}},         {{"status", "--csv", "@"}}, {{"write", "@"}},
+      {{"read", "--cfg", "@"}}, {{"trace", "--csv", "@"}},  {{"trace", "--csv", csv, "--png", "@"}},
+      {{"report", "@"}},        {{"status", "--csv", "@"}}, {{"write", "@"}},
       {{"load", "--cfg", "@"}},
   };
   for (const std::string& special : {pipe, folder, link}) {
@@ -137,7 +137,7 @@ TEST_F(Files, InputsBeyondTheirLimitsAreRefusedBeforeAnythingIsSent) {
     std::size_t size;
     const char* message;
   } cases[] = {
-      {1541, "Błędna struktura pliku"}, {1544, "Błędna struktura pliku"}, {1547, "Błędna struktura pliku"},
+      {1541, "Błędna struktura pliku"}, {1544, "Błędna struktura pliku"},   {1547, "Błędna struktura pliku"},
       {1549, "Błędna struktura pliku"}, {100000, "Błędna struktura pliku"},
   };
   for (const Case& c : cases) {
@@ -230,9 +230,13 @@ class FullBuffer : public std::streambuf {
 
 TEST_F(Files, StandardOutputThatCannotBeWrittenFailsTheCommand) {
   testing::ScopedEnvironment password(PasswordVariable, "tvx2022");
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"read", "--json", "--port", port()}, {"info", "--port", port()}, {"status", "--port", port()},
-           {"status", "--watch", "0.05", "--port", port()}, {"ports"}, {"--help"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"read", "--json", "--port", port()},
+                                             {"info", "--port", port()},
+                                             {"status", "--port", port()},
+                                             {"status", "--watch", "0.05", "--port", port()},
+                                             {"ports"},
+                                             {"--help"}}) {
     SCOPED_TRACE(args[0]);
     FullBuffer full;
     std::ostream out(&full);
@@ -294,7 +298,8 @@ TEST_F(Files, StatusColumnsAreFixedNumbersWithTheirUnitsInTheHeader) {
   EXPECT_EQ(header[1], "Usupply_V");
   EXPECT_EQ(header[3], "Temperature_C");
   const std::regex number("-?[0-9]+(\\.[0-9]+)?");
-  const std::size_t stopCode = static_cast<std::size_t>(std::find(header.begin(), header.end(), "StopCode") - header.begin());
+  const std::size_t stopCode =
+      static_cast<std::size_t>(std::find(header.begin(), header.end(), "StopCode") - header.begin());
   ASSERT_LT(stopCode, header.size());
   for (std::size_t i = 1; i < rows.size(); ++i) {
     ASSERT_EQ(rows[i].size(), header.size()) << i;

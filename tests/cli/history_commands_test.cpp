@@ -66,7 +66,8 @@ TEST_F(HistoryCommands, ChangesAreListedComparedAndUndoneOnlyOnTheirOwnValve) {
   }
   EXPECT_EQ(valve_.requests().back().substr(0, 4), "S999");
   const Result after = tool({"history", "--serial", "SN-42"});
-  EXPECT_NE(after.out.find("Przywróć zapis 1 (Zapisz): Częstotliwość PWM (PWM) [Hz] 1500 -> " + std::to_string(pwm)), std::string::npos)
+  EXPECT_NE(after.out.find("Przywróć zapis 1 (Zapisz): Częstotliwość PWM (PWM) [Hz] 1500 -> " + std::to_string(pwm)),
+            std::string::npos)
       << after.out;
   EXPECT_EQ(run({"diff", "1", "valve"}).out.find("PWM"), std::string::npos);
 }

@@ -73,7 +73,7 @@ TEST_F(ProfileCommands, UnfinishedLoadSaysWhichProfilesWereStored) {
   const std::string cfg = file("valve.cfg", std::string(bytes.begin(), bytes.end()));
   struct Case {
     const char* what;
-    int stopAfterRows;              // 0: Ctrl+C pressed before the first wait
+    int stopAfterRows;  // 0: Ctrl+C pressed before the first wait
     std::optional<sim::Fault> fault;
     int code;
     int stored;

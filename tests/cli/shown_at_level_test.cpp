@@ -23,7 +23,10 @@ TEST_F(CommandLine, InfoAndStatusShowWhatTheWindowShowsAtTheLevel) {
   } cases[] = {
       {"", "info", {"Type: "}, {"Serial number"}},
       {"serwis", "info", {"Serial number: "}, {}},
-      {"", "status", {"Info_Usupply: ", "StopCodeLabel: "}, {"Info_Upower", "Coil_A_Peak", "Coil_A_Set", "Info_Lvdt", "DAC_Value", "StopText"}},
+      {"",
+       "status",
+       {"Info_Usupply: ", "StopCodeLabel: "},
+       {"Info_Upower", "Coil_A_Peak", "Coil_A_Set", "Info_Lvdt", "DAC_Value", "StopText"}},
       {"serwis", "status", {"Info_Usupply: "}, {"Info_Upower", "Coil_B_Peak", "Info_Lvdt_PID", "StopText"}},
       {"technik", "status", {"Info_Upower: ", "Coil_A_Peak: ", "Coil_B_Set: ", "Info_Lvdt: ", "StopText: "}, {}},
   };
@@ -31,8 +34,10 @@ TEST_F(CommandLine, InfoAndStatusShowWhatTheWindowShowsAtTheLevel) {
     testing::ScopedEnvironment password(PasswordVariable, c.password);
     const Result r = run({c.command});
     ASSERT_EQ(r.code, ExitDone) << r.err;
-    for (const std::string& s : c.shown) EXPECT_NE(r.out.find(s), std::string::npos) << c.password << ' ' << s << '\n' << r.out;
-    for (const std::string& s : c.hidden) EXPECT_EQ(r.out.find(s), std::string::npos) << c.password << ' ' << s << '\n' << r.out;
+    for (const std::string& s : c.shown)
+      EXPECT_NE(r.out.find(s), std::string::npos) << c.password << ' ' << s << '\n' << r.out;
+    for (const std::string& s : c.hidden)
+      EXPECT_EQ(r.out.find(s), std::string::npos) << c.password << ' ' << s << '\n' << r.out;
   }
 }
 

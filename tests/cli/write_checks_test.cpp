@@ -28,9 +28,7 @@ bool Sent(const std::vector<std::string>& requests) {
 
 TEST_F(CommandLine, WriteAppliesTheWindowsChecksBeforeAnythingIsSent) {
   const std::uint32_t valveWord = valve_.model().parameter(params::reg::Configuration);
-  const auto config = [&](std::uint32_t bits) {
-    return R"({"configuration": )" + Hex(valveWord ^ bits) + "}";
-  };
+  const auto config = [&](std::uint32_t bits) { return R"({"configuration": )" + Hex(valveWord ^ bits) + "}"; };
   struct Case {
     const char* password;
     std::string json;

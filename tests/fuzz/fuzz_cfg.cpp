@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Contents contents = Inspect(file);
   if (contents.completeImages < 0 || contents.completeImages > Banks) __builtin_trap();
   if (!contents.versionOk && (contents.completeImages != 0 || contents.check != CheckWords::Absent)) __builtin_trap();
-  if (contents.check != CheckWords::Absent && (size < FileBytes || contents.completeImages != Banks))
-    __builtin_trap();
+  if (contents.check != CheckWords::Absent && (size < FileBytes || contents.completeImages != Banks)) __builtin_trap();
 
   Images images{};
   std::uint32_t words = 0;

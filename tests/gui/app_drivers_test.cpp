@@ -28,7 +28,8 @@ TEST(DriverFiles, InformationFileBindsTheValvesIdToUsbser) {
   EXPECT_EQ(text.count(QStringLiteral("=DriverInstall,USB\\VID_0000&PID_0400\r\n")), 2);
   EXPECT_TRUE(text.contains(QStringLiteral("AddService=usbser,")));
   // Where the copied file section goes (the system's drivers folder).
-  EXPECT_TRUE(text.contains(QStringLiteral("\r\n[DestinationDirs]\r\nDefaultDestDir=12\r\nFakeModemCopyFileSection=12\r\n")));
+  EXPECT_TRUE(
+      text.contains(QStringLiteral("\r\n[DestinationDirs]\r\nDefaultDestDir=12\r\nFakeModemCopyFileSection=12\r\n")));
   EXPECT_FALSE(text.contains(QStringLiteral("CatalogFile")));
   const QString signedText = QString::fromLatin1(app::DriverInformationFile(true));
   EXPECT_TRUE(signedText.contains(QStringLiteral("CatalogFile.NTx86=VCPDriverX86.cat\r\n")));

@@ -10,7 +10,6 @@
 
 #include <QTableWidget>
 
-
 namespace tvx::apptest {
 namespace {
 

@@ -77,9 +77,9 @@ TEST_F(MainWindowTest, StartUpState) {
 TEST_F(MainWindowTest, FieldsShowNotReadWithTheirMaximumLengths) {
   auto pgm = MainWindowAt(4);
   for (ui::ValveField* e : {pgm->PWM, pgm->Coil_A_Imin, pgm->Coil_A_Imax, pgm->Coil_B_Imin, pgm->Coil_B_Imax,
-                       pgm->I_Limit, pgm->Coil_A_Dead_Band, pgm->Coil_B_Dead_Band, pgm->Coil_A_Correct,
-                       pgm->Coil_B_Correct, pgm->Coil_A_GainI, pgm->Coil_B_GainI, pgm->PID_P, pgm->PID_I,
-                       pgm->PID_D, pgm->Near_Zero_Zone, pgm->Coil_A_GainL, pgm->Coil_B_GainL, pgm->DAC_Imax}) {
+                            pgm->I_Limit, pgm->Coil_A_Dead_Band, pgm->Coil_B_Dead_Band, pgm->Coil_A_Correct,
+                            pgm->Coil_B_Correct, pgm->Coil_A_GainI, pgm->Coil_B_GainI, pgm->PID_P, pgm->PID_I,
+                            pgm->PID_D, pgm->Near_Zero_Zone, pgm->Coil_A_GainL, pgm->Coil_B_GainL, pgm->DAC_Imax}) {
     EXPECT_EQ(e->text(), QStringLiteral("---")) << e->objectName().toStdString();
     EXPECT_EQ(e->typedLimit(), 10) << e->objectName().toStdString();
   }
@@ -118,12 +118,14 @@ TEST_F(MainWindowTest, RuntimeHintsAndHintPause) {
   auto pgm = MainWindowAt(1);
   EXPECT_EQ(pgm->InfoRefresh->toolTip(),
             QStringLiteral(" Lewy klawisz   - odczytaj stan \n Prawy klawisz - włącz/wyłącz odświeżanie stanu co 1s "));
-  EXPECT_EQ(pgm->ReadParameters->toolTip(), QStringLiteral(" Odczytaj aktualne ustawienia z pamięci RAM rozdzielacza "));
+  EXPECT_EQ(pgm->ReadParameters->toolTip(),
+            QStringLiteral(" Odczytaj aktualne ustawienia z pamięci RAM rozdzielacza "));
   EXPECT_TRUE(pgm->SimulationHint->toolTip().contains(QStringLiteral("włączone\n\n Trzymanie klawisza")));
   EXPECT_EQ(pgm->PortState->toolTip(), QStringLiteral(" Stan portu COM "));
-  EXPECT_EQ(pgm->AboutImage->toolTip(),
-            QStringLiteral(" Lewy klawisz   - informacje o programie \n Prawy klawisz - wyłącz podpowiedzi \n Poziom: ") +
-                QString::fromStdString(app::AccessLevelNameOf(1)));
+  EXPECT_EQ(
+      pgm->AboutImage->toolTip(),
+      QStringLiteral(" Lewy klawisz   - informacje o programie \n Prawy klawisz - wyłącz podpowiedzi \n Poziom: ") +
+          QString::fromStdString(app::AccessLevelNameOf(1)));
   for (QWidget* w : {static_cast<QWidget*>(pgm->DisConnect), static_cast<QWidget*>(pgm->Coil_A_Peak),
                      static_cast<QWidget*>(pgm->ComPort)})
     EXPECT_EQ(w->toolTipDuration(), 15000);

@@ -26,7 +26,8 @@ class OneExchangeTest : public StatusTest {
     ASSERT_NE(start, r.end());
     ASSERT_NE(end, r.end());
     EXPECT_EQ(std::count(r.begin(), r.end(), "R067"), 1);
-    for (auto it = start; it != end; ++it) EXPECT_TRUE((*it)[0] == 'G' || (*it)[0] == 'R' || *it == "S997=5555AAAA") << *it;
+    for (auto it = start; it != end; ++it)
+      EXPECT_TRUE((*it)[0] == 'G' || (*it)[0] == 'R' || *it == "S997=5555AAAA") << *it;
     EXPECT_TRUE(prompts_->shown().empty());
   }
 };

@@ -128,8 +128,12 @@ class TextFit {
   }
   void fits(const QWidget& w, const QString& text, QSize need, QSize room) {
     if (need.width() > room.width() || need.height() > room.height())
-      report(w, text, QStringLiteral("needs %1x%2, has %3x%4")
-                          .arg(need.width()).arg(need.height()).arg(room.width()).arg(room.height()));
+      report(w, text,
+             QStringLiteral("needs %1x%2, has %3x%4")
+                 .arg(need.width())
+                 .arg(need.height())
+                 .arg(room.width())
+                 .arg(room.height()));
   }
   static QSize TextSize(const QWidget& w, const QString& text) {
     return QFontMetrics(w.font()).size(Qt::TextShowMnemonic, text);
@@ -140,9 +144,15 @@ class TextFit {
   void inside(const QWidget& w) {
     const QWidget* parent = w.parentWidget();
     if (parent && !w.isWindow() && parent->rect().intersects(w.geometry()) && !parent->rect().contains(w.geometry()))
-      report(w, QString(), QStringLiteral("at %1,%2 %3x%4 reaches past its parent %5 (%6x%7)")
-                               .arg(w.x()).arg(w.y()).arg(w.width()).arg(w.height())
-                               .arg(parent->objectName()).arg(parent->width()).arg(parent->height()));
+      report(w, QString(),
+             QStringLiteral("at %1,%2 %3x%4 reaches past its parent %5 (%6x%7)")
+                 .arg(w.x())
+                 .arg(w.y())
+                 .arg(w.width())
+                 .arg(w.height())
+                 .arg(parent->objectName())
+                 .arg(parent->width())
+                 .arg(parent->height()));
   }
 
   void button(const QAbstractButton& b) {
@@ -170,14 +180,16 @@ class TextFit {
     // QLabel's own indent: half an "x" inside a frame, on the side it aligns to.
     QRect room = l.contentsRect();
     int indent = l.indent();
-    if (indent < 0 && l.frameWidth()) indent = QFontMetrics(l.font()).horizontalAdvance(QLatin1Char('x')) / 2 - l.margin();
+    if (indent < 0 && l.frameWidth())
+      indent = QFontMetrics(l.font()).horizontalAdvance(QLatin1Char('x')) / 2 - l.margin();
     if (indent > 0) {
       if (l.alignment() & Qt::AlignLeft) room.setLeft(room.left() + indent);
       if (l.alignment() & Qt::AlignRight) room.setRight(room.right() - indent);
     }
-    const QSize need = l.wordWrap()
-                           ? QFontMetrics(l.font()).boundingRect(room, Qt::TextWordWrap | Qt::TextShowMnemonic, l.text()).size()
-                           : TextSize(l, l.text());
+    const QSize need =
+        l.wordWrap()
+            ? QFontMetrics(l.font()).boundingRect(room, Qt::TextWordWrap | Qt::TextShowMnemonic, l.text()).size()
+            : TextSize(l, l.text());
     fits(l, l.text(), need, room.size());
     for (const QString& longest : longest(l)) fits(l, longest, TextSize(l, longest), room.size());
 
@@ -197,7 +209,8 @@ class TextFit {
   void field(const QLineEdit& e) {
     if (e.echoMode() != QLineEdit::Normal) return;
     const QStyleOptionFrame option = PaintOption<QLineEdit, QStyleOptionFrame>(&e);
-    const QRect contents = e.style()->subElementRect(QStyle::SE_LineEditContents, &option, &e)
+    const QRect contents = e.style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &option, &e)
                                .marginsRemoved(e.textMargins())
                                .adjusted(LineEditMargin, 0, -LineEditMargin, 0);
     const QFontMetrics metrics(e.font());

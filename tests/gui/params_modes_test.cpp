@@ -248,8 +248,7 @@ TEST_F(ModesTest, KeyFiltersAndFieldLengths) {
   // Without a connection the service fields are greyed: the filters are what
   // is tested here, so they are made usable.
   for (QLineEdit* field : pgm_->findChildren<QLineEdit*>()) field->setEnabled(true);
-  for (ui::ValveField* field :
-       {pgm_->PWM, pgm_->Coil_B_GainL, pgm_->DigiPot_Value, pgm_->ADC_Gain, pgm_->DAC_Value}) {
+  for (ui::ValveField* field : {pgm_->PWM, pgm_->Coil_B_GainL, pgm_->DigiPot_Value, pgm_->ADC_Gain, pgm_->DAC_Value}) {
     field->clear();
     QTest::keyClicks(field, QStringLiteral("1a.-5"));
     EXPECT_EQ(field->text(), QStringLiteral("1,5").left(field->typedLimit())) << field->objectName().toStdString();

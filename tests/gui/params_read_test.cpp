@@ -118,7 +118,8 @@ TEST_F(ReadTest, ServiceModeWordClearsEverythingElse) {
   EXPECT_EQ(pgm_->Voltage_Mode->text(), QString::fromUtf8("• sterowanie prądowe"));
   EXPECT_EQ(pgm_->LVDT_Mode->text(), QString::fromUtf8("• bez czujnika LVDT"));
   EXPECT_FALSE(pgm_->LVDT_CrossWire->isChecked());
-  for (QCheckBox* box : options_->findChildren<QCheckBox*>()) EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
+  for (QCheckBox* box : options_->findChildren<QCheckBox*>())
+    EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
   EXPECT_FALSE(app::Held.rampEnable || app::Held.useTableA || app::Held.useTableB || app::Held.useTableLvdt ||
                app::Held.xpidRampOnly);
 
@@ -163,7 +164,7 @@ TEST_F(ReadTest, RemoteControlComesFromStateRegisterOneOnly) {
 TEST_F(ReadTest, ASetValueThatIsNoNumberLeavesTheBarAtZeroAndAParameterNoValveHoldsFailsTheRead) {
   valve_.model().setStateFloat(2, std::bit_cast<float>(0x7FC00000u));
   OpenAndRead(2);
-  EXPECT_EQ(pgm_->Set_Bar->value(), 0);  // the set value gave no position
+  EXPECT_EQ(pgm_->Set_Bar->value(), 0);                   // the set value gave no position
   EXPECT_FALSE(options_->Device_Type->text().isEmpty());  // the read reached its end
   EXPECT_TRUE(prompts_->messages().empty());
 
@@ -172,7 +173,8 @@ TEST_F(ReadTest, ASetValueThatIsNoNumberLeavesTheBarAtZeroAndAParameterNoValveHo
   valve_.model().setParameter(2, 1234);
   pgm_->ReadParameters->click();
   ASSERT_FALSE(prompts_->messages().empty());
-  EXPECT_TRUE(prompts_->messages()[0].text.endsWith(QStringLiteral("Kod błędu: 5"))) << prompts_->messages()[0].text.toStdString();
+  EXPECT_TRUE(prompts_->messages()[0].text.endsWith(QStringLiteral("Kod błędu: 5")))
+      << prompts_->messages()[0].text.toStdString();
   EXPECT_EQ(pgm_->PWM->text(), QStringLiteral("2000"));
   EXPECT_NE(pgm_->PID_P->text(), QStringLiteral("NAN"));
 }

@@ -45,8 +45,9 @@ TEST_F(SendTest, WordsReadGoBackBitForBitWhateverTheFieldsShow) {
   // Values a field cannot show exactly: beyond its typed length, beyond its
   // decimals, in exponent form, too small for its decimals.
   const std::pair<int, std::uint32_t> words[] = {
-      {18, std::bit_cast<std::uint32_t>(12345678.0f)}, {21, 1000u},  {100, std::bit_cast<std::uint32_t>(-0.123457f)},
-      {117, 12000u}, {19, std::bit_cast<std::uint32_t>(1.0e-7f)}, {20, std::bit_cast<std::uint32_t>(0.0004f)},
+      {18, std::bit_cast<std::uint32_t>(12345678.0f)}, {21, 1000u},
+      {100, std::bit_cast<std::uint32_t>(-0.123457f)}, {117, 12000u},
+      {19, std::bit_cast<std::uint32_t>(1.0e-7f)},     {20, std::bit_cast<std::uint32_t>(0.0004f)},
   };
   for (const auto& [reg, word] : words) valve_.model().setParameter(reg, word);
   OpenAndRead(2);

@@ -160,14 +160,15 @@ TEST_F(Screenshots, RegulationChart) {
     QTest::mouseClick(pgm->SendSetValue, Qt::LeftButton);
     Settle(600);  // the recorder fills after each set value
   }
-  WithModal([&] { pgm->ShowChartClick(); }, [](QDialog& dialog) {
-    auto& chart = static_cast<trace::TChartForm&>(dialog);
-    QTest::mouseClick(chart.ShowChart, Qt::LeftButton);
-    Settle(100);
-    chart.DiagramMouseMove({100 + 60, 200});
-    Settle(10);
-    Save(Picture(chart), QStringLiteral("chart.png"));
-  });
+  WithModal([&] { pgm->ShowChartClick(); },
+            [](QDialog& dialog) {
+              auto& chart = static_cast<trace::TChartForm&>(dialog);
+              QTest::mouseClick(chart.ShowChart, Qt::LeftButton);
+              Settle(100);
+              chart.DiagramMouseMove({100 + 60, 200});
+              Settle(10);
+              Save(Picture(chart), QStringLiteral("chart.png"));
+            });
   QTest::mouseClick(pgm->RemoteControl, Qt::LeftButton);
 }
 
@@ -183,12 +184,13 @@ TEST_F(Screenshots, HistoryDialog) {
   pgm->Coil_A_Imin->setText(QStringLiteral("0,150"));
   QTest::mouseClick(pgm->WriteParameters, Qt::LeftButton);
   pgm->I_Limit->setText(QStringLiteral("2,5"));  // edited, not sent: marked in the window
-  WithModal([&] { pgm->HistoryClick(); }, [](QDialog& dialog) {
-    auto& form = static_cast<app::THistoryForm&>(dialog);
-    form.Records->selectRow(1);  // the read before the store
-    Settle(50);
-    Save(Picture(form), QStringLiteral("history-dialog.png"));
-  });
+  WithModal([&] { pgm->HistoryClick(); },
+            [](QDialog& dialog) {
+              auto& form = static_cast<app::THistoryForm&>(dialog);
+              form.Records->selectRow(1);  // the read before the store
+              Settle(50);
+              Save(Picture(form), QStringLiteral("history-dialog.png"));
+            });
   Save(Picture(*pgm), QStringLiteral("main-window-edited.png"));
 }
 

@@ -54,8 +54,8 @@ TEST_F(ServiceDialogTest, RampDialogTakesTypedTimesAndTheSwitch) {
     QTest::mouseClick(form.SendConfig, Qt::LeftButton);
   });
   service::OpenRampDialog(&parent_, held, true, true);
-  EXPECT_EQ(requests(), (Requests{"R070", "R071", "R072", "R073", "W070=3F4CCCCD", "W071=3FC00000",
-                                  "W072=3F4CCCCD", "W073=3ECCCCCD", "S012=AAAAAAAA"}));
+  EXPECT_EQ(requests(), (Requests{"R070", "R071", "R072", "R073", "W070=3F4CCCCD", "W071=3FC00000", "W072=3F4CCCCD",
+                                  "W073=3ECCCCCD", "S012=AAAAAAAA"}));
   EXPECT_TRUE(held.rampEnable);
 }
 
@@ -80,8 +80,8 @@ TEST_F(ServiceDialogTest, TestSignalDialogShowsNoWaveformForAnUnknownCode) {
   valve_.clearRequests();
   remote::OpenTestSignalDialog(&parent_);
   EXPECT_TRUE(noneChecked);
-  EXPECT_EQ(requests(), (Requests{"R105", "R106", "R107", "R108", "W105=40A00000", "W106=3F800000",
-                                  "W107=C0200000", "W108=00000001"}));
+  EXPECT_EQ(requests(), (Requests{"R105", "R106", "R107", "R108", "W105=40A00000", "W106=3F800000", "W107=C0200000",
+                                  "W108=00000001"}));
 }
 
 class TwoPositionServiceDialogTest : public ServiceDialogTest {

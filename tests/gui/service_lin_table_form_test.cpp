@@ -61,7 +61,7 @@ TEST_F(LinTableFormTest, EditingTheLvdtTableSendsTypedValuesAndTheWordsOfUntouch
   const auto r = valve_.requests();
   ASSERT_EQ(r.size(), 23u);
   EXPECT_EQ(r[0], "G037");
-  EXPECT_EQ(r[1], "W074=C2C80000");  // -100
+  EXPECT_EQ(r[1], "W074=C2C80000");   // -100
   EXPECT_EQ(r[11], "W084=42C80000");  // 100
   EXPECT_EQ(r[15], "W088=41480000");  // 12.5
   EXPECT_EQ(r[18], "W091=42055555");  // 33.333332, not 33.33
@@ -75,8 +75,8 @@ TEST_F(LinTableFormTest, ACellThatIsNoNumberKeepsTheEditorOpenAndDrawingNeverAsk
         // Table A, corrected value of point 3: no number (a key's release redraws).
         form.SetCellText(2, 4, QStringLiteral("x"));
         QTest::keyRelease(form.LinTable, Qt::Key_Shift);
-        EXPECT_TRUE(RedAt(form, 100, 225));    // point 2 at (20 %, 20 %)
-        EXPECT_FALSE(RedAt(form, 125, 200));   // the curve stops before point 3
+        EXPECT_TRUE(RedAt(form, 100, 225));   // point 2 at (20 %, 20 %)
+        EXPECT_FALSE(RedAt(form, 125, 200));  // the curve stops before point 3
         EXPECT_TRUE(prompts_->messages().empty());
         form.SetCellText(1, 6, QStringLiteral("1,2,3"));
         QTest::mouseClick(form.SendTable, Qt::LeftButton);

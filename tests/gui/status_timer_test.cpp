@@ -20,14 +20,13 @@ namespace tvx::apptest {
 namespace {
 
 constexpr const char* StopAutoTimerControls[] = {
-    "DisConnect",      "Reset_Usupply_Max", "Coil_A_Peak",        "Coil_B_Peak",      "Reset_Temp_Max",
-    "Send_IN1_Offset", "Send_DigiPot",      "Send_DAC_Gain",      "Send_DAC",         "Send_ADC_Gain",
-    "Send_LVDT_Offset", "PWM_Manual",       "ErrorSetup",         "ServiceOptions",   "RampSetup",
-    "Send_LVDT_Gain",  "Dynamic_PID",       "EnableDAC_Override", "EnableBreakpoint", "ServiceMode",
-    "LinTable_B",      "LinTable_A",        "ReadParameters",     "WriteParameters",  "Reset",
-    "ShowChart",       "AutoMode",          "RemoteControl",      "SendParameters",   "SelectSetup",
+    "DisConnect", "Reset_Usupply_Max", "Coil_A_Peak", "Coil_B_Peak", "Reset_Temp_Max", "Send_IN1_Offset",
+    "Send_DigiPot", "Send_DAC_Gain", "Send_DAC", "Send_ADC_Gain", "Send_LVDT_Offset", "PWM_Manual", "ErrorSetup",
+    "ServiceOptions", "RampSetup", "Send_LVDT_Gain", "Dynamic_PID", "EnableDAC_Override", "EnableBreakpoint",
+    "ServiceMode", "LinTable_B", "LinTable_A", "ReadParameters", "WriteParameters", "Reset", "ShowChart", "AutoMode",
+    "RemoteControl", "SendParameters", "SelectSetup",
     // and, besides the thirty, the remote-control group and the LVDT button
-    "ManualControl",   "LVDT_Setup"};
+    "ManualControl", "LVDT_Setup"};
 
 // Processes events until the condition holds or the time is up.
 template <typename Condition>
@@ -134,8 +133,8 @@ TEST_F(StatusTimerTest, TickDuringARefreshDoesNothing) {
   const Requests r = valve_.requests();
   // Exactly one refresh ran up to the slow reply's end: no second R067 between
   // the first one and the first G043.
-  const Requests first = Requests(r.begin(), r.begin() + static_cast<std::ptrdiff_t>(
-                                                             std::find(r.begin(), r.end(), "G043") - r.begin() + 1));
+  const Requests first = Requests(
+      r.begin(), r.begin() + static_cast<std::ptrdiff_t>(std::find(r.begin(), r.end(), "G043") - r.begin() + 1));
   EXPECT_EQ(Count(first, "R067"), 1u);
   EXPECT_TRUE(prompts_->shown().empty());
 }
@@ -222,7 +221,10 @@ TEST_F(StatusTimerTest, PulledCableClosesThePortAfterOneReportAndTheValveConnect
   };
   const Case cases[] = {
       {"simulator ended", [](testing::SimulatedValve& v) { v.server().stop(); }},
-      {"line hung up", [](testing::SimulatedValve& v) { v.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "", 1}); }},
+      {"line hung up",
+       [](testing::SimulatedValve& v) {
+         v.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "", 1});
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

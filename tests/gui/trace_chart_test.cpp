@@ -71,7 +71,7 @@ TEST(ChartPicture, GridCurvesAndTheirRows) {
   } cases[] = {
       {0x1F, true, {20, 0, 0, 0}, CoilAColor, 400 - 70},
       {0x0F, false, {0, 100, 0, 0}, CoilBColor, 50},
-      {0x0D, false, {0, 100, 0, 0}, CoilBColor, -1},            // coil B hidden
+      {0x0D, false, {0, 100, 0, 0}, CoilBColor, -1},               // coil B hidden
       {0x08, false, {0, 0, 0, Bits(-30.0f)}, SetValueColor, 402},  // clamped to -10.1 V
       {0x08, false, {0, 0, 0, Bits(std::numeric_limits<float>::quiet_NaN())}, SetValueColor, 225},
   };
@@ -102,15 +102,17 @@ TEST(ChartExport, FooterOnlyOnTheCopyAndABaselineJpegAtQualityNinety) {
     return false;
   };
   EXPECT_FALSE(inked(before, 0, PictureWidth));
-  EXPECT_TRUE(inked(copy, 20, 200));                 // date and time
-  EXPECT_FALSE(inked(copy, 300, 370));               // no firmware text yet
+  EXPECT_TRUE(inked(copy, 20, 200));    // date and time
+  EXPECT_FALSE(inked(copy, 300, 370));  // no firmware text yet
   EXPECT_TRUE(inked(copy, PictureWidth - 150, PictureWidth - 20));
 
   const QByteArray jpeg = EncodeJpeg(copy);
   const int sof0 = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
   ASSERT_GT(sof0, 0);
   EXPECT_EQ(jpeg.indexOf(QByteArray("\xFF\xC2", 2)), -1);  // not progressive
-  auto be16 = [&](int at) { return (static_cast<std::uint8_t>(jpeg[at]) << 8) | static_cast<std::uint8_t>(jpeg[at + 1]); };
+  auto be16 = [&](int at) {
+    return (static_cast<std::uint8_t>(jpeg[at]) << 8) | static_cast<std::uint8_t>(jpeg[at + 1]);
+  };
   EXPECT_EQ(be16(sof0 + 5), PictureHeight);
   EXPECT_EQ(be16(sof0 + 7), PictureWidth);
   EXPECT_EQ(static_cast<std::uint8_t>(jpeg[sof0 + 9]), 3);  // three colour components
@@ -304,14 +306,11 @@ TEST_F(ChartWindow, ANameWithoutExtensionTakesTheSelectedFilters) {
     QByteArray start;
   };
   const Case cases[] = {
-      {"a", png, "a.png", pngStart},
-      {"b", csv, "b.csv", csvStart},
-      {"c", jpegFilter, "c.JPG", jpegStart},
-      {"d", {}, "d.JPG", jpegStart},             // the first filter is selected
-      {"e.csv", png, "e.csv", csvStart},         // a known extension decides
-      {"f.jpeg", csv, "f.jpeg", jpegStart},
-      {"g.PNG", jpegFilter, "g.PNG", pngStart},
-      {"h.dat", png, "h.dat", pngStart},         // an unknown one leaves it to the filter
+      {"a", png, "a.png", pngStart},         {"b", csv, "b.csv", csvStart},
+      {"c", jpegFilter, "c.JPG", jpegStart}, {"d", {}, "d.JPG", jpegStart},  // the first filter is selected
+      {"e.csv", png, "e.csv", csvStart},                                     // a known extension decides
+      {"f.jpeg", csv, "f.jpeg", jpegStart},  {"g.PNG", jpegFilter, "g.PNG", pngStart},
+      {"h.dat", png, "h.dat", pngStart},  // an unknown one leaves it to the filter
   };
   Open();
   QTest::mouseClick(form_->ShowChart, Qt::LeftButton);

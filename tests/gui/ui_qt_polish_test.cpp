@@ -59,9 +59,7 @@ QStringList EnglishWords(const QWidget& dialog) {
   return found;
 }
 
-void ExpectPolish(const QWidget& dialog, const char* what) {
-  EXPECT_EQ(EnglishWords(dialog), QStringList()) << what;
-}
+void ExpectPolish(const QWidget& dialog, const char* what) { EXPECT_EQ(EnglishWords(dialog), QStringList()) << what; }
 
 void ForgetFolders() {
   QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("tarvelmundix"), QStringLiteral("tarvelmundix"))
@@ -101,10 +99,12 @@ TEST_F(QtDialogs, MessageBoxesAndFileDialogsHaveNoEnglishWordOfQtsOwn) {
   for (Prompts::Buttons buttons :
        {Prompts::Buttons::Ok, Prompts::Buttons::OkCancel, Prompts::Buttons::YesNo, Prompts::Buttons::YesNoCancel}) {
     bool shown = false;
-    WhileModal<QMessageBox>([](QMessageBox& box) {
-      ExpectPolish(box, "message box");
-      box.reject();
-    }, &shown);
+    WhileModal<QMessageBox>(
+        [](QMessageBox& box) {
+          ExpectPolish(box, "message box");
+          box.reject();
+        },
+        &shown);
     prompts.message(nullptr, QStringLiteral("Pytanie"), QStringLiteral(" Sterownik"), Prompts::Icon::Question, buttons);
     EXPECT_TRUE(shown);
   }
@@ -114,13 +114,16 @@ TEST_F(QtDialogs, MessageBoxesAndFileDialogsHaveNoEnglishWordOfQtsOwn) {
   form.show();
   for (QAction* action : {form.MemoryToFile, form.FileToMemory}) {
     bool shown = false;
-    WhenShown<QFileDialog>([](QFileDialog& dialog) {
-      ExpectPolish(dialog, "file dialog");
-      // The documents folder (the home folder without one), not the working directory.
-      EXPECT_EQ(dialog.directory().absolutePath(), QDir(ui::StartFolder(ui::FileFolder::Configuration)).absolutePath());
-      EXPECT_NE(dialog.directory().absolutePath(), QDir::currentPath());
-      dialog.reject();
-    }, &shown);
+    WhenShown<QFileDialog>(
+        [](QFileDialog& dialog) {
+          ExpectPolish(dialog, "file dialog");
+          // The documents folder (the home folder without one), not the working directory.
+          EXPECT_EQ(dialog.directory().absolutePath(),
+                    QDir(ui::StartFolder(ui::FileFolder::Configuration)).absolutePath());
+          EXPECT_NE(dialog.directory().absolutePath(), QDir::currentPath());
+          dialog.reject();
+        },
+        &shown);
     action->trigger();
     EXPECT_TRUE(shown) << action->objectName().toStdString();
   }
@@ -135,16 +138,20 @@ TEST_F(QtDialogs, DriverExportTakesATypedNewFolderAfterItsOwnQuestion) {
     dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
     ASSERT_NE(ButtonOf(dialog), nullptr);
     QMetaObject::invokeMethod(&dialog, "accept");  // as its "Wybierz" button does
-    WhileModal<QMessageBox>([&](QMessageBox& box) {
-      EXPECT_EQ(box.text(), QString::fromUtf8(" Wskazany katalog nie istnieje.\n Utworzyć go?"));
-      ExpectPolish(box, "question");
-      QTest::mouseClick(box.button(QMessageBox::Yes), Qt::LeftButton);
-      WhileModal<QMessageBox>([](QMessageBox& done) {
-        // The package installed the udev rule: no word of copying it.
-        EXPECT_EQ(done.text(), QString::fromUtf8(" Pliki sterownika utworzone    \n we wskazanym katalogu!"));
-        done.accept();
-      }, &reported);
-    }, &asked);
+    WhileModal<QMessageBox>(
+        [&](QMessageBox& box) {
+          EXPECT_EQ(box.text(), QString::fromUtf8(" Wskazany katalog nie istnieje.\n Utworzyć go?"));
+          ExpectPolish(box, "question");
+          QTest::mouseClick(box.button(QMessageBox::Yes), Qt::LeftButton);
+          WhileModal<QMessageBox>(
+              [](QMessageBox& done) {
+                // The package installed the udev rule: no word of copying it.
+                EXPECT_EQ(done.text(), QString::fromUtf8(" Pliki sterownika utworzone    \n we wskazanym katalogu!"));
+                done.accept();
+              },
+              &reported);
+        },
+        &asked);
   });
   QString chosen;
   EXPECT_EQ(app::ExportDriverFiles(ui::CurrentPrompts(), app::DriverFiles(), Folder(""), true, &chosen),

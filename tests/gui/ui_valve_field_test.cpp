@@ -61,11 +61,9 @@ TEST(ValveField, KeyFiltersDropCharactersAndPassNavigationAndEditingKeys) {
     const char* result;
   };
   const Case cases[] = {
-      {NumericKeys::Unsigned, 0, "1a.-5 e", "1,5"},
-      {NumericKeys::Signed, 0, "-1x.5", "-1,5"},
+      {NumericKeys::Unsigned, 0, "1a.-5 e", "1,5"}, {NumericKeys::Signed, 0, "-1x.5", "-1,5"},
       {NumericKeys::Unsigned, 3, "12.5", "12,"},  // the "," of a "." counts like a typed one
-      {NumericKeys::Unsigned, 3, "1234", "123"},
-      {std::nullopt, 8, "Abc.-123456", "Abc.-123"},
+      {NumericKeys::Unsigned, 3, "1234", "123"},    {std::nullopt, 8, "Abc.-123456", "Abc.-123"},
   };
   for (const Case& c : cases) {
     TwoFields w;

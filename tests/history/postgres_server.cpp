@@ -62,30 +62,31 @@ bool PostgresServer::start() {
   if (geteuid() == 0 && QProcess::execute(QStringLiteral("chown"), {QStringLiteral("nobody:nogroup"), folder_}) != 0)
     return false;
   const QString data = folder_ + QStringLiteral("/data");
-  if (Run(bin_ + QStringLiteral("/initdb"), {QStringLiteral("-D"), data, QStringLiteral("-U"), Role,
-                                              QStringLiteral("--auth=trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
-                                              QStringLiteral("--no-sync"), QStringLiteral("--no-instructions")})
+  if (Run(bin_ + QStringLiteral("/initdb"),
+          {QStringLiteral("-D"), data, QStringLiteral("-U"), Role, QStringLiteral("--auth=trust"), QStringLiteral("-E"),
+           QStringLiteral("UTF8"), QStringLiteral("--no-sync"), QStringLiteral("--no-instructions")})
           .isNull())
     return false;
   return !Run(bin_ + QStringLiteral("/pg_ctl"),
               {QStringLiteral("-D"), data, QStringLiteral("-l"), folder_ + QStringLiteral("/server.log"),
-               QStringLiteral("-w"), QStringLiteral("-o"),
-               QStringLiteral("-k %1 -c listen_addresses= -F").arg(folder_), QStringLiteral("start")})
+               QStringLiteral("-w"), QStringLiteral("-o"), QStringLiteral("-k %1 -c listen_addresses= -F").arg(folder_),
+               QStringLiteral("start")})
               .isNull();
 }
 
 PostgresServer::~PostgresServer() {
   if (!bin_.isEmpty() && !folder_.isEmpty()) {
-    Run(bin_ + QStringLiteral("/pg_ctl"), {QStringLiteral("-D"), folder_ + QStringLiteral("/data"), QStringLiteral("-w"),
-                                           QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("stop")});
+    Run(bin_ + QStringLiteral("/pg_ctl"),
+        {QStringLiteral("-D"), folder_ + QStringLiteral("/data"), QStringLiteral("-w"), QStringLiteral("-m"),
+         QStringLiteral("immediate"), QStringLiteral("stop")});
   }
   if (!folder_.isEmpty()) QDir(folder_).removeRecursively();
 }
 
 QString PostgresServer::run(const QString& sql, const QString& database) {
-  return Run(bin_ + QStringLiteral("/psql"), {QStringLiteral("-h"), folder_, QStringLiteral("-U"), Role,
-                                              QStringLiteral("-d"), database, QStringLiteral("-At"),
-                                              QStringLiteral("-c"), sql});
+  return Run(bin_ + QStringLiteral("/psql"),
+             {QStringLiteral("-h"), folder_, QStringLiteral("-U"), Role, QStringLiteral("-d"), database,
+              QStringLiteral("-At"), QStringLiteral("-c"), sql});
 }
 
 QString PostgresServer::newDatabase() {

@@ -76,13 +76,14 @@ TEST_F(ChangeLog, ASendRecordsTheValveAndExactlyTheRegistersItChanged) {
   ASSERT_EQ(all.size(), 3u);
   EXPECT_EQ(Lines(all[0].begin() + 1, all[0].end() - 3), Lines({"SN-42", "PRV-10", "V1.4   03-11-2022"}));
   EXPECT_EQ(all[0][0].size(), std::string("2026-12-08T12:45:03+01:00").size()) << all[0][0];
-  EXPECT_EQ(operations(),
-            std::vector<Lines>({
-                {"Prześlij", changed(reg::PID_P, pid, 0x3FA00000u) + ", " + changed(reg::DigiPot_Value, pot, 300) +
-                                 ", " + std::to_string(registers - 2) + " unchanged"},
-                {"Zapisz", "S999 = 5555AAAA, " + std::to_string(registers) + " unchanged"},
-                {"Prześlij", changed(reg::DigiPot_Value, 300, 301) + ", " + std::to_string(registers - 1) + " unchanged"},
-            }));
+  EXPECT_EQ(
+      operations(),
+      std::vector<Lines>({
+          {"Prześlij", changed(reg::PID_P, pid, 0x3FA00000u) + ", " + changed(reg::DigiPot_Value, pot, 300) + ", " +
+                           std::to_string(registers - 2) + " unchanged"},
+          {"Zapisz", "S999 = 5555AAAA, " + std::to_string(registers) + " unchanged"},
+          {"Prześlij", changed(reg::DigiPot_Value, 300, 301) + ", " + std::to_string(registers - 1) + " unchanged"},
+      }));
 }
 
 TEST_F(ChangeLog, AnOperationRecordsWhatItSentUpToAFailure) {
@@ -115,11 +116,18 @@ TEST_F(ChangeLog, WhatCountsAsAnOperation) {
   };
   const Case cases[] = {
       {"a reset", [] { params::ResetValve(); }, {"Reset", "S998 = 5555AAAA"}},
-      {"a scope that only reads", [] { ChangeLogScope s("Wykres"); ReadParameter(reg::PID_P); }, {}},
+      {"a scope that only reads",
+       [] {
+         ChangeLogScope s("Wykres");
+         ReadParameter(reg::PID_P);
+       },
+       {}},
       {"a live command", [] { SendCommand(params::cmd::SetValue, 0); }, {}},
-      {"a parameter write on its own", [] { WriteRegister(reg::DigiPot_Value, 7); },
+      {"a parameter write on its own",
+       [] { WriteRegister(reg::DigiPot_Value, 7); },
        {"(no operation)", "W021 = 00000007"}},
-      {"commands in a row", [] {
+      {"commands in a row",
+       [] {
          ChangeLogScope s("Opcje");
          for (std::uint32_t w : {1u, 2u}) SendCommand(params::cmd::SerialNumberFirst, w);
          SendCommand(params::cmd::DeviceTypeFirst, 3);
@@ -131,10 +139,8 @@ TEST_F(ChangeLog, WhatCountsAsAnOperation) {
     std::filesystem::remove(file_);
     c.run();
     const auto ops = operations();
-    if (c.line.empty())
-      EXPECT_TRUE(ops.empty()) << c.what;
-    else
-      EXPECT_EQ(ops, std::vector<Lines>{c.line}) << c.what;
+    if (c.line.empty()) EXPECT_TRUE(ops.empty()) << c.what;
+    else EXPECT_EQ(ops, std::vector<Lines>{c.line}) << c.what;
   }
   // Before a parameter read the valve is not known.
   const auto last = lines();

@@ -133,8 +133,8 @@ TEST_F(LiveOutputsTest, SwitchingOffAsksOnceAndSendsTheSwitchingOffCommands) {
   link::SendCommand(19, 3);
   valve_.clearRequests();
   EXPECT_TRUE(OfferSwitchOff(known_, All, questions, &view_));
-  EXPECT_EQ(requests(), (Requests{"W108=00000000", "S018=04B00000", "S019=00000000", "S005=55555555",
-                                  "S001=55555555", "G002"}));
+  EXPECT_EQ(requests(),
+            (Requests{"W108=00000000", "S018=04B00000", "S019=00000000", "S005=55555555", "S001=55555555", "G002"}));
   EXPECT_FALSE(known_.any());
   auto& valve = valve_.model();
   EXPECT_EQ(valve.parameter(108), 0u);

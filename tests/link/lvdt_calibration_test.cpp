@@ -73,8 +73,8 @@ TEST_F(Calibration, TicksSendTheChosenModeAndClosingEndsWithTheInactiveCommand) 
 
   calibration_.closeRequested();
   EXPECT_TRUE(view_.closingShown);
-  calibration_.sendClicked();      // ignored while closing
-  calibration_.closeRequested();   // so is a repeat
+  calibration_.sendClicked();     // ignored while closing
+  calibration_.closeRequested();  // so is a repeat
   calibration_.tick();
   EXPECT_EQ(requests().back(), "S029=3FC00000");  // the inactive base plus 1.5
   EXPECT_FALSE(valve_.model().inCalibration());
@@ -181,7 +181,9 @@ TEST_F(Calibration, WhenTheClosingCommandIsLostTheDialogClosesWithAWarning) {
 // port already closed (the window found it lost) sends nothing at all.
 TEST_F(Calibration, WithTheLinkGoneOneReportAndTheDialogClosesWithItsWarning) {
   const std::function<void(testing::SimulatedValve&)> pulls[] = {
-      [](testing::SimulatedValve& v) { v.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "G021", 1}); },
+      [](testing::SimulatedValve& v) {
+        v.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "G021", 1});
+      },
       [](testing::SimulatedValve&) {
         link::PortLockGuard lock;
         link::ClosePort();

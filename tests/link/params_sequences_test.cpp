@@ -67,8 +67,8 @@ TEST_F(ParameterSequences, ReadShowsEachValueAsItComesInTheValvesOrder) {
   };
 
   ReadParameterSet(view_);
-  EXPECT_EQ(names(), Requests({"G031", "G001", "G002", "G013", "G014", "G025", "G029", "G030", "G039", "G042", "G040",
-                               "G041"}));
+  EXPECT_EQ(names(),
+            Requests({"G031", "G001", "G002", "G013", "G014", "G025", "G029", "G030", "G039", "G042", "G040", "G041"}));
   EXPECT_EQ(requestsAtSerial, 11u);
   EXPECT_TRUE(questions_.asked.empty());
 

@@ -82,16 +82,17 @@ TEST_F(PlausibleReads, AReplyWithWordsNoValveHoldsIsAFailedReadAndNothingOfItIsU
   bool known = false;
   bool useTable = false;
   const Case cases[] = {
-      {"parameter block", sim::FaultKind::Garbage, "G031", link::ReadBlockCode,
-       [&] { params::ReadParameterSet(view); },
+      {"parameter block", sim::FaultKind::Garbage, "G031", link::ReadBlockCode, [&] { params::ReadParameterSet(view); },
        [&] { return !view.calls.empty() || params::Held != params::HeldParameters{}; }},
       {"error mask", sim::FaultKind::Noise, "R067", link::ReadParameterCode,
-       [&] { status::EditErrorSettings({mask, known}, errors); }, [&] { return errors.shown || known; }},
+       [&] {
+         status::EditErrorSettings({mask, known}, errors);
+       },
+       [&] { return errors.shown || known; }},
       {"profile bank", sim::FaultKind::Garbage, "S991=AA551200", link::ReadProfileBankCode,
        [&] { profiles.SaveToFile(); }, [&] { return !files.files.empty(); }},
       {"linearisation table", sim::FaultKind::Garbage, "G035", link::ReadLinTableCode,
-       [&] { service::EditLinTable(service::LinTableKind::SolenoidA, useTable, table); },
-       [&] { return table.shown; }},
+       [&] { service::EditLinTable(service::LinTableKind::SolenoidA, useTable, table); }, [&] { return table.shown; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

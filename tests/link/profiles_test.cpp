@@ -177,9 +177,9 @@ TEST_F(Profiles, SaveAsksBeforeReplacingAFileAndCancelAsksForAnotherName) {
   questions_.fileNames = {"/cfg/old.cfg", "/cfg/old.cfg"};
   questions_.confirmations = {false, true};
   ops_.SaveToFile();
-  EXPECT_EQ(questions_.asked, (std::vector<std::string>{
-                                  "save", " Konfiguracja| Zastąpić istniejący plik ?  \n\n /cfg/old.cfg  ", "save",
-                                  " Konfiguracja| Zastąpić istniejący plik ?  \n\n /cfg/old.cfg  "}));
+  EXPECT_EQ(questions_.asked,
+            (std::vector<std::string>{"save", " Konfiguracja| Zastąpić istniejący plik ?  \n\n /cfg/old.cfg  ", "save",
+                                      " Konfiguracja| Zastąpić istniejący plik ?  \n\n /cfg/old.cfg  "}));
   EXPECT_EQ(storage_.files["/cfg/old.cfg"].size(), cfgfile::FileBytes);
 
   // A cancelled file dialog does nothing at all.
@@ -417,22 +417,28 @@ TEST_F(Profiles, WhatMayChangeTheWorkingSetForgetsTheHeldErrorMask) {
     bool stillKnown;
   };
   const Case cases[] = {
-      {"choose", [&] {
+      {"choose",
+       [&] {
          ScriptedSelection selection;
          selection.answer = 2;
          std::int64_t current = 0;
          SelectProfile(selection, current);
-       }, false},
-      {"load", [&] {
+       },
+       false},
+      {"load",
+       [&] {
          questions_.fileNames = {"/cfg/one.cfg"};
          ops_.LoadFromFile();
-       }, false},
+       },
+       false},
       {"user to factory", [&] { ops_.CopyUserToFactory(); }, false},
       {"factory to user", [&] { ops_.CopyFactoryToUser(); }, false},
-      {"restore", [&] {
+      {"restore",
+       [&] {
          dialog_.checked = 0;
          ops_.RestoreCheckedProfile();
-       }, false},
+       },
+       false},
       {"typical values", [&] { ops_.WriteTypicalValues(); }, false},
       {"compare", [&] { ops_.CompareWithFactory(); }, true},
   };

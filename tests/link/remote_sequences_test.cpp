@@ -27,9 +27,12 @@ TEST_F(RemoteSequences, TestSignalShowsTheWaveformAndWritesTheCheckedOne) {
     const char* written;
   };
   const Case cases[] = {
-      {4, "AutoTriangle", nullptr, "W108=00000004"}, {1, "AutoSinus", nullptr, "W108=00000001"},
-      {2, "AutoSquare", "AutoStop", "W108=00000000"}, {0, "AutoStop", "AutoSinus", "W108=00000001"},
-      {9, "AutoSinus", nullptr, "W108=00000001"},     {3, "", nullptr, "W108=00000000"},
+      {4, "AutoTriangle", nullptr, "W108=00000004"},
+      {1, "AutoSinus", nullptr, "W108=00000001"},
+      {2, "AutoSquare", "AutoStop", "W108=00000000"},
+      {0, "AutoStop", "AutoSinus", "W108=00000001"},
+      {9, "AutoSinus", nullptr, "W108=00000001"},
+      {3, "", nullptr, "W108=00000000"},
       {7, "", nullptr, "W108=00000000"},
   };
   for (const Case& c : cases) {
@@ -63,8 +66,8 @@ TEST_F(RemoteSequences, TestSignalWritesTheFieldsOrNothing) {
   };
   TestSignalSetup(dialog_);
   EXPECT_EQ(dialog_.text("Amplitude"), "1,235");
-  EXPECT_EQ(requests(), (Requests{"R105", "R106", "R107", "R108", "W105=3F9E0610", "W106=3F800000",
-                                  "W107=C0200000", "W108=00000001"}));
+  EXPECT_EQ(requests(), (Requests{"R105", "R106", "R107", "R108", "W105=3F9E0610", "W106=3F800000", "W107=C0200000",
+                                  "W108=00000001"}));
 
   valve_.clearRequests();
   ScriptedDialog cancelled;

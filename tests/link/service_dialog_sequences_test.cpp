@@ -30,7 +30,7 @@ class ServiceDialogSequences : public testing::ValveLinkTest {
 // Words that a read and an unchanged field must give back bit for bit, though
 // their texts do not convert back to them ("1,235" for 1.23456, "NAN").
 constexpr std::uint32_t Precise = 0x3F9E0610u;  // 1.23456
-constexpr std::uint32_t Hidden = 0x3DCCCCCEu;  // shown as 0,100, which converts to 3DCCCCCD
+constexpr std::uint32_t Hidden = 0x3DCCCCCEu;   // shown as 0,100, which converts to 3DCCCCCD
 
 TEST_F(ServiceDialogSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
   valve_.model().setParameter(70, Precise);
@@ -41,8 +41,8 @@ TEST_F(ServiceDialogSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
     return true;
   };
   RampSetup(dialog_, held_, true);
-  EXPECT_EQ(requests(), (Requests{"R070", "R071", "R072", "R073", "W070=3F9E0610", "W071=3FC00000",
-                                  "W072=3DCCCCCE", "W073=3ECCCCCD", "S012=AAAAAAAA"}));
+  EXPECT_EQ(requests(), (Requests{"R070", "R071", "R072", "R073", "W070=3F9E0610", "W071=3FC00000", "W072=3DCCCCCE",
+                                  "W073=3ECCCCCD", "S012=AAAAAAAA"}));
   EXPECT_EQ(dialog_.text("Ramp_A_Rise"), "1,235");
   EXPECT_TRUE(held_.rampEnable);
   EXPECT_TRUE(valve_.model().parameter(1) & RampBit);
@@ -62,8 +62,7 @@ TEST_F(ServiceDialogSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
   };
   const Case cases[] = {
       {"ramp", RampSetup, RampBit, &params::HeldParameters::rampEnable, RampEnableBox, "S012=AAAAAAAA"},
-      {"near zero", NearZeroPidSetup, RampOnlyBit, &params::HeldParameters::xpidRampOnly, RampOnlyBox,
-       "S015=AAAAAAAA"},
+      {"near zero", NearZeroPidSetup, RampOnlyBit, &params::HeldParameters::xpidRampOnly, RampOnlyBox, "S015=AAAAAAAA"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -88,8 +87,8 @@ TEST_F(ServiceDialogSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConsta
     return true;
   };
   LargeErrorPidSetup(dialog_, held_);
-  EXPECT_EQ(requests(), (Requests{"R111", "R112", "R113", "R114", "W111=40200000", "W112=3F99999A",
-                                  "W113=3F99999A", "W114=40000000"}));
+  EXPECT_EQ(requests(), (Requests{"R111", "R112", "R113", "R114", "W111=40200000", "W112=3F99999A", "W113=3F99999A",
+                                  "W114=40000000"}));
   EXPECT_EQ(held_.largeErrorKp, FloatToWord(2.5f));
   EXPECT_EQ(held_.largeErrorKi, FloatToWord(1.2f));
   EXPECT_EQ(dialog_.text("XPID_Limit_B"), "2,000");
@@ -98,8 +97,8 @@ TEST_F(ServiceDialogSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConsta
   ScriptedDialog nearZero;
   nearZero.user = dialog_.user;
   NearZeroPidSetup(nearZero, held_, true);
-  EXPECT_EQ(requests(), (Requests{"R101", "R102", "R103", "R104", "W101=3E99999A", "W102=3E99999A",
-                                  "W103=40200000", "W104=3ECCCCCD", "S015=AAAAAAAA"}));
+  EXPECT_EQ(requests(), (Requests{"R101", "R102", "R103", "R104", "W101=3E99999A", "W102=3E99999A", "W103=40200000",
+                                  "W104=3ECCCCCD", "S015=AAAAAAAA"}));
   EXPECT_EQ(nearZero.text("XPID_Limit_A"), "0,300");
   EXPECT_EQ(held_.nearZeroKp, FloatToWord(2.5f));
   EXPECT_EQ(held_.nearZeroKi, FloatToWord(0.4f));
@@ -148,8 +147,8 @@ TEST_F(ServiceDialogSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
     EXPECT_EQ(bad.checkErrors, std::vector<std::string>{"'x' is not a valid floating point value"});
     Requests expected{"R070", "R071", "R072", "R073"};
     if (corrected)
-      expected.insert(expected.end(), {"W070=3F4CCCCD", "W071=3ECCCCCD", "W072=40000000", "W073=3ECCCCCD",
-                                       "S012=55555555"});
+      expected.insert(expected.end(),
+                      {"W070=3F4CCCCD", "W071=3ECCCCCD", "W072=40000000", "W073=3ECCCCCD", "S012=55555555"});
     EXPECT_EQ(requests(), expected);
     EXPECT_EQ(held_.rampEnable, !corrected);
   }

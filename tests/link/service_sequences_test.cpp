@@ -29,7 +29,8 @@ class ServiceSequences : public ::testing::Test {
 
 TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
   // A kept word goes back as it was read.
-  EXPECT_TRUE(SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"99", 99u}, "", "ABCDE"}, questions_));
+  EXPECT_TRUE(
+      SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"99", 99u}, "", "ABCDE"}, questions_));
   Requests expected{"W117=000000FA", "W118=000003E8", "W119=00000063"};
   for (int k = 0; k < 10; ++k) expected.push_back("S0" + std::to_string(90 + k) + "=00000000");
   expected.emplace_back("S100=44434241");
@@ -67,8 +68,8 @@ TEST_F(ServiceSequences, SwitchesSendTheirCommandsAndRemoteControlAdoptsTheSetVa
   remote::SwitchDacOverride(false);
   remote::SwitchBreakpoint(true);
   remote::SwitchServiceMode(false);
-  EXPECT_EQ(valve_.requests(), Requests({"S001=AAAAAAAA", "G002", "S008=AAAAAAAA", "S005=55555555", "S006=AAAAAAAA",
-                                         "S110=55555555"}));
+  EXPECT_EQ(valve_.requests(),
+            Requests({"S001=AAAAAAAA", "G002", "S008=AAAAAAAA", "S005=55555555", "S006=AAAAAAAA", "S110=55555555"}));
   EXPECT_EQ(view.setValue, 2.5f);
   EXPECT_EQ(ReadPwmMaximum(), 5000u);
 }

@@ -66,9 +66,15 @@ TEST_F(ServiceSettings, ErrorSettingsReadTheMaskWhenItIsNotKnownAndWriteBackWhat
     Requests frames;
   };
   const Case cases[] = {
-      {"after a parameter read", true, 0x003FFFFF, 0,
+      {"after a parameter read",
+       true,
+       0x003FFFFF,
+       0,
        {"R115", "R116", "R122", "W067=003FFFFF", "W115=00000041", "W116=00000046", "W122=00000064"}},
-      {"connected without a read", false, 0, 0x003FFFFF,
+      {"connected without a read",
+       false,
+       0,
+       0x003FFFFF,
        {"R067", "R115", "R116", "R122", "W067=003FFFFF", "W115=00000041", "W116=00000046", "W122=00000064"}},
   };
   for (const Case& c : cases) {

@@ -48,9 +48,10 @@ TEST_F(StatusSequences, OneRefreshReadsEverythingInItsOrder) {
   valve_.model().setErrorHistory({17, 20});
   valve_.model().setStop(15, 2001.65f);
   Refresh();
-  EXPECT_EQ(valve_.requests(), Requests({"R067", "R115", "G002", "G003", "G004", "G005", "S997=5555AAAA", "G006",
-                                         "G006", "G006", "G007", "G008", "G011", "G026", "G013", "G015", "G016",
-                                         "G018", "G019", "G020", "G021", "G022", "G023", "G034", "G043"}));
+  EXPECT_EQ(valve_.requests(),
+            Requests({"R067", "R115", "G002", "G003", "G004", "G005", "S997=5555AAAA", "G006", "G006",
+                      "G006", "G007", "G008", "G011", "G026", "G013", "G015",          "G016", "G018",
+                      "G019", "G020", "G021", "G022", "G023", "G034", "G043"}));
   EXPECT_EQ(TemperatureLimit, 80);
   EXPECT_EQ(ErrorHistory[0], 17);
   EXPECT_EQ(ErrorHistory[1], 20);
@@ -67,9 +68,9 @@ TEST_F(StatusSequences, OneRefreshReadsEverythingInItsOrder) {
   valve_.model().setErrorHistory({});
   valve_.clearRequests();
   Refresh();
-  EXPECT_EQ(valve_.requests(), Requests({"R067", "G002", "G003", "G004", "G005", "S997=5555AAAA", "G006", "G007",
-                                         "G008", "G011", "G013", "G015", "G016", "G018", "G019", "G020", "G021",
-                                         "G022", "G023", "G034", "G043"}));
+  EXPECT_EQ(valve_.requests(),
+            Requests({"R067", "G002", "G003", "G004", "G005", "S997=5555AAAA", "G006", "G007", "G008", "G011", "G013",
+                      "G015", "G016", "G018", "G019", "G020", "G021",          "G022", "G023", "G034", "G043"}));
   EXPECT_EQ(TemperatureLimit, 999);
   EXPECT_FALSE(view_.visible["StopCodeLabel"]);
   EXPECT_FALSE(view_.visible["StopInfo"]);
@@ -130,7 +131,11 @@ TEST_F(StatusSequences, ResetsAndTheStopClearSendTheirCommands) {
       {[&] { ResetPeak(view_, 'B'); }, {"S993=AAAA5555"}},
       {SendFirmwareLabelCommand, {"S025=AAAAAAAA"}},
       {ClearSoftStop, {}},  // code 15 is not cleared
-      {[] { LastStopCode = 12; ClearSoftStop(); }, {"S009=AAAAAAAA"}},
+      {[] {
+         LastStopCode = 12;
+         ClearSoftStop();
+       },
+       {"S009=AAAAAAAA"}},
   };
   for (const Case& c : cases) {
     valve_.clearRequests();

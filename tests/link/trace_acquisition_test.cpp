@@ -31,7 +31,8 @@ std::vector<sim::TraceRecord> Recording(int length, int markerAt = -1) {
   std::vector<sim::TraceRecord> r;
   for (int n = 0; n < length; ++n) {
     const auto a = static_cast<std::uint16_t>(n == markerAt ? sim::TraceEnd : 100 + n);
-    r.push_back(sim::makeTraceRecord(a, static_cast<std::uint16_t>(2 * n), Bits(static_cast<float>(n) / 50.0f), Bits(static_cast<float>(-n) / 50.0f)));
+    r.push_back(sim::makeTraceRecord(a, static_cast<std::uint16_t>(2 * n), Bits(static_cast<float>(n) / 50.0f),
+                                     Bits(static_cast<float>(-n) / 50.0f)));
   }
   return r;
 }
@@ -56,7 +57,6 @@ class RecordingView : public TraceView {
   int ended = 0;
   std::function<void(int)> onSample;
 };
-
 
 class TraceAcquisitionTest : public testing::ValveLinkTest {
  protected:
@@ -200,9 +200,8 @@ TEST_F(TraceAcquisitionTest, OpeningReadsMaskAndSourceAndRepairsTheSource) {
     std::uint32_t source;
     int used;
     Requests requests;
-  } cases[] = {{6, 6, {"R109", "R120"}},
-               {0, 1, {"R109", "R120", "W120=00000001"}},
-               {7, 1, {"R109", "R120", "W120=00000001"}}};
+  } cases[] = {
+      {6, 6, {"R109", "R120"}}, {0, 1, {"R109", "R120", "W120=00000001"}}, {7, 1, {"R109", "R120", "W120=00000001"}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
     valve_.model().setParameter(109, 0x1B);

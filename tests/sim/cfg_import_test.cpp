@@ -27,8 +27,8 @@ TEST(CfgImport, TakesTheToolsFilesAndRefusesOthers) {
   tvx::testing::TempFolder folder;
   const std::string path = (folder.path() / "a.cfg").string();
   auto write = [&](const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   };
   auto flipped = CfgFile(1548);
   flipped[600] ^= 1;
@@ -40,8 +40,8 @@ TEST(CfgImport, TakesTheToolsFilesAndRefusesOthers) {
     bool ok;
   };
   const Case cases[] = {
-      {"complete", CfgFile(1548), true},        {"old, without check words", CfgFile(1540), true},
-      {"short", CfgFile(1539), false},          {"sum does not match", flipped, false},
+      {"complete", CfgFile(1548), true},  {"old, without check words", CfgFile(1540), true},
+      {"short", CfgFile(1539), false},    {"sum does not match", flipped, false},
       {"another format", version, false},
   };
   for (const Case& c : cases) {

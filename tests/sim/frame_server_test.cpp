@@ -62,8 +62,8 @@ TEST_F(FrameTest, ParameterBlockIsLittleEndian) {
 }
 
 TEST_F(FrameTest, MalformedRequestsGetNoReply) {
-  for (const char* body : {"R0A1", "R01", "R0011", "X001", "W003=3FC0000G", "W003:3FC00000",
-                           "S01=12345678", "G001=00000000", "W003"}) {
+  for (const char* body :
+       {"R0A1", "R01", "R0011", "X001", "W003=3FC0000G", "W003:3FC00000", "S01=12345678", "G001=00000000", "W003"}) {
     SCOPED_TRACE(body);
     EXPECT_EQ(ask(body), "");
   }
@@ -73,8 +73,8 @@ TEST_F(FrameTest, MalformedRequestsGetNoReply) {
 TEST_F(FrameTest, ResynchronisesOnStx) {
   // Garbage before a frame, a broken frame cut short by a new STX, a runaway
   // frame without ETX: only the complete frames are answered.
-  const std::string stream = std::string("xx\x03") + "\x02R00" + frame("R002") +
-                             "\x02W003=3FC000003FC00000" + frame("G030");
+  const std::string stream =
+      std::string("xx\x03") + "\x02R00" + frame("R002") + "\x02W003=3FC000003FC00000" + frame("G030");
   EXPECT_EQ(str(server.process(reinterpret_cast<const std::uint8_t*>(stream.data()), stream.size())),
             frame("R002=000007D0") + frame("G030=00D61912"));
 
@@ -114,8 +114,7 @@ TEST(Faults, ParseCommandLineForms) {
   EXPECT_TRUE(sim::parseFault("stray:85"));
   EXPECT_EQ(sim::parseFault("ignore@S029")->kind, sim::FaultKind::Ignore);
   EXPECT_TRUE(sim::parseFault("truncate:7@S"));
-  for (const char* bad : {"", "explode", "delay", "truncate:x", "drop@", "drop x0", "stray:300",
-                          "delay:-5", "dropx"}) {
+  for (const char* bad : {"", "explode", "delay", "truncate:x", "drop@", "drop x0", "stray:300", "delay:-5", "dropx"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(sim::parseFault(bad));
   }

@@ -23,8 +23,8 @@ TEST(StateHold, FloatsWordsAndHex) {
 }
 
 TEST(StateHold, MalformedTextsAreRefused) {
-  for (const char* text : {"", "18", "=5", "18=", "x=5", "1000=5", "0=5", "18=abc", "18=5.5V", "3=-1",
-                           "3=4294967296", "3=0x", "3=0x1G", "-3=5"})
+  for (const char* text : {"", "18", "=5", "18=", "x=5", "1000=5", "0=5", "18=abc", "18=5.5V", "3=-1", "3=4294967296",
+                           "3=0x", "3=0x1G", "-3=5"})
     EXPECT_FALSE(sim::parseStateHold(text)) << text;
 }
 

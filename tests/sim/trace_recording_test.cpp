@@ -51,8 +51,9 @@ TEST(ScriptedRecording, CsvInBothFormsAndItsFaults) {
 
   std::string tooLong = "t,a,b,l,u\n";
   for (int n = 0; n < 501; ++n) tooLong += "0,0,0,0,0\n";
-  for (const std::string& bad : {std::string("t,a,b\n0,1,2\n"), std::string("0,x,0,0,0\n"),
-                                 std::string("0,0,0,0,0,70000\n"), std::string("0,0,0,1e300,0\n"), std::string("header only\n"), tooLong}) {
+  for (const std::string& bad :
+       {std::string("t,a,b\n0,1,2\n"), std::string("0,x,0,0,0\n"), std::string("0,0,0,0,0,70000\n"),
+        std::string("0,0,0,1e300,0\n"), std::string("header only\n"), tooLong}) {
     EXPECT_FALSE(sim::parseRecordingCsv(bad, error)) << bad.substr(0, 20);
     EXPECT_FALSE(error.empty());
   }

@@ -72,10 +72,9 @@ TEST_F(ModelTest, IdentityRegisters) {
 }
 
 TEST_F(ModelTest, SwitchCommandsSetAndClearTheirBit) {
-  const std::pair<int, int> switches[] = {{7, 15},  {8, 17},  {10, 19}, {12, 10}, {13, 22},
-                                          {14, 23}, {15, 20}, {20, 24}, {21, 16}, {22, 7},
-                                          {23, 8},  {24, 9},  {26, 18}, {27, 4},  {28, 11},
-                                          {30, 5},  {31, 6},  {110, 31}};
+  const std::pair<int, int> switches[] = {{7, 15},  {8, 17},  {10, 19}, {12, 10}, {13, 22}, {14, 23},
+                                          {15, 20}, {20, 24}, {21, 16}, {22, 7},  {23, 8},  {24, 9},
+                                          {26, 18}, {27, 4},  {28, 11}, {30, 5},  {31, 6},  {110, 31}};
   for (auto [command, bit] : switches) {
     SCOPED_TRACE(command);
     EXPECT_EQ(model.command(command, YesWord), YesWord);
@@ -227,8 +226,8 @@ TEST_F(ModelTest, ProfileOperations) {
 TEST_F(ModelTest, ProfileCommandsIgnoreWrongArguments) {
   const sim::Bank before = model.userBank(0);
   model.writeParameter(2, 3000);
-  model.command(999, 0);              // not the one-shot word
-  model.command(995, 0xAA55AA07u);    // no such profile
+  model.command(999, 0);            // not the one-shot word
+  model.command(995, 0xAA55AA07u);  // no such profile
   model.command(990, 0xAA55AA05u);
   EXPECT_EQ(model.userBank(0), before);
   EXPECT_EQ(model.activeProfile(), 0);
@@ -291,10 +290,10 @@ TEST_F(ModelTest, CurrentsAndPositionFollowTheSetValue) {
 }
 
 TEST_F(ModelTest, TestSignalDrivesTheSetValueUnderRemoteControl) {
-  model.writeParameter(105, bits(4.0f));  // amplitude
-  model.writeParameter(106, bits(2.0f));  // frequency
-  model.writeParameter(107, bits(1.0f));  // offset
-  model.writeParameter(108, 1);           // sine
+  model.writeParameter(105, bits(4.0f));               // amplitude
+  model.writeParameter(106, bits(2.0f));               // frequency
+  model.writeParameter(107, bits(1.0f));               // offset
+  model.writeParameter(108, 1);                        // sine
   EXPECT_FLOAT_EQ(asFloat(model.peekState(2)), 0.0f);  // not without remote control
   model.command(1, YesWord);
   clock.advance(125ms);  // a quarter period: the crest
@@ -315,9 +314,9 @@ TEST(ValveModelConfig, TwoPositionCurrentInputDrivesCoilAOnly) {
   model.command(17, bits(20.0f));
   clock.advance(1s);
   EXPECT_NEAR(model.peekStateFloat(19), 1.6f, 0.01f);
-  EXPECT_NEAR(model.peekStateFloat(8), 0.0f, 1e-6f);   // set current B
-  EXPECT_NEAR(model.peekStateFloat(7), 1.6f, 1e-3f);   // set current A, no LVDT
-  EXPECT_FLOAT_EQ(model.peekStateFloat(21), 0.0f);     // no sensor, no signal
+  EXPECT_NEAR(model.peekStateFloat(8), 0.0f, 1e-6f);  // set current B
+  EXPECT_NEAR(model.peekStateFloat(7), 1.6f, 1e-3f);  // set current A, no LVDT
+  EXPECT_FLOAT_EQ(model.peekStateFloat(21), 0.0f);    // no sensor, no signal
 }
 
 TEST_F(ModelTest, StopDropsTheCurrents) {
@@ -412,7 +411,7 @@ TEST_F(ModelTest, SupplyTemperatureAndTheirMaxima) {
 
   const float t0 = model.peekStateFloat(18);
   clock.advance(600s);
-  EXPECT_GT(model.peekStateFloat(18), t0 + 2.0f);  // slow drift upwards after power-on
+  EXPECT_GT(model.peekStateFloat(18), t0 + 2.0f);      // slow drift upwards after power-on
   EXPECT_FLOAT_EQ(model.peekStateFloat(43), -100.0f);  // never above the warning limit
   model.setParameter(115, 20);
   EXPECT_GT(model.peekStateFloat(43), 20.0f);
@@ -436,7 +435,7 @@ TEST_F(ModelTest, TraceRecorderFillsInRealTime) {
   ASSERT_EQ(chunk->size(), 60u);
   const std::uint16_t a0 = (*chunk)[0] | (*chunk)[1] << 8;
   const std::uint16_t a4 = (*chunk)[48] | (*chunk)[49] << 8;
-  EXPECT_LT(a0, a4);  // the current rises towards its target
+  EXPECT_LT(a0, a4);                                // the current rises towards its target
   EXPECT_FLOAT_EQ(asFloat(word(*chunk, 2)), 5.0f);  // set value normalised to +-10 V
   // Not recorded yet: end markers.
   chunk = model.readRawState(10);

@@ -47,7 +47,9 @@ class RecordingView : public params::ParameterView {
   void setVisible(std::string_view c, bool on) override { visible[std::string(c)] = on, recordFlag("visible", c, on); }
   void setEnabled(std::string_view c, bool on) override { enabled[std::string(c)] = on, recordFlag("enabled", c, on); }
   void setRed(std::string_view c, bool on) override { red[std::string(c)] = on, recordFlag("red", c, on); }
-  void setHint(std::string_view c, const std::string& hint) override { hints[std::string(c)] = hint, record("hint", c, hint); }
+  void setHint(std::string_view c, const std::string& hint) override {
+    hints[std::string(c)] = hint, record("hint", c, hint);
+  }
   void setChecked(std::string_view c, bool on) override { checked[std::string(c)] = on, recordFlag("checked", c, on); }
   void setSetValue(float value) override { setValue = value, record("setValue", "Set_Bar", std::to_string(value)); }
   void clearSetValue() override { setValue.reset(), record("setValue", "Set_Bar", "none"); }

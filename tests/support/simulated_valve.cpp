@@ -36,8 +36,7 @@ ScopedEnvironment::~ScopedEnvironment() {
   else ::unsetenv(name_.c_str());
 }
 
-SimulatedValve::SimulatedValve(sim::ValveConfig config, int comNumber, sim::PtyOptions options)
-    : com_(comNumber) {
+SimulatedValve::SimulatedValve(sim::ValveConfig config, int comNumber, sim::PtyOptions options) : com_(comNumber) {
   env_ = std::make_unique<ScopedEnvironment>(platform::PortMapEnvironmentVariable, folder_.path().string());
   model_ = std::make_unique<sim::ValveModel>(std::move(config));
   server_ = std::make_unique<sim::PtyServer>(*model_, options);

@@ -32,12 +32,8 @@ TEST(ComponentListing, FlagNamesFollowBits2To0) {
 
 TEST(ComponentListing, WholeListingByteForByte) {
   const std::vector<ListedComponent> components = {
-      {"TShape", "PortState", 0},
-      {"TButton", "ReadParameters", 4},
-      {"TLabel", "Label33", 512},
-      {"TEdit", "Coil_B_Imin", 0x0101},
-      {"TButton", "LinTable_B", 0x0215},
-      {"TGroupBox", "LVDT_CrossWire_", 0x3308},
+      {"TShape", "PortState", 0},       {"TButton", "ReadParameters", 4},  {"TLabel", "Label33", 512},
+      {"TEdit", "Coil_B_Imin", 0x0101}, {"TButton", "LinTable_B", 0x0215}, {"TGroupBox", "LVDT_CrossWire_", 0x3308},
   };
   const std::vector<std::string> expected = {
       "{  1 TShape     0} PortState      .Tag := 0;",

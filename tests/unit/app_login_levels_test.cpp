@@ -9,7 +9,8 @@
 namespace tvx::app {
 namespace {
 
-constexpr ScrambleTable Table = {3, 250, 17, 0, 99, 128, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 255};
+constexpr ScrambleTable Table = {3, 250, 17, 0,  99, 128, 1,  2,  3,  4,  5,  6,
+                                 7, 8,   9,  10, 11, 12,  13, 14, 15, 16, 17, 255};
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
@@ -20,8 +21,8 @@ TEST(LoginLevels, UnscrambleSubtractsPositionAndConstant) {
 }
 
 TEST(LoginLevels, ScrambleRoundTripsUtf8AndWrapsBytes) {
-  for (const std::string& plain : {std::string("tvx2022"), std::string("Użytkownik"), std::string("\xff\x01 z"),
-                                  std::string(24, '~')}) {
+  for (const std::string& plain :
+       {std::string("tvx2022"), std::string("Użytkownik"), std::string("\xff\x01 z"), std::string(24, '~')}) {
     const std::vector<std::uint8_t> stored = Bytes(Scramble(plain, Table, 47));
     ASSERT_EQ(stored.size(), plain.size());
     EXPECT_NE(std::string(stored.begin(), stored.end()), plain);

@@ -56,8 +56,7 @@ struct ReplyCase {
 
 TEST(FramedReply, ChecksFramingAndConvertsBothHexCases) {
   const ReplyCase cases[] = {
-      {"\x02G003=000ABCDE\x03", true, 0x000ABCDEu},
-      {"\x02G003=000abcde\x03", true, 0x000ABCDEu},
+      {"\x02G003=000ABCDE\x03", true, 0x000ABCDEu},  {"\x02G003=000abcde\x03", true, 0x000ABCDEu},
       {"\x02XXXXXFFFFFFFF\x03", true, 0xFFFFFFFFu},   // bytes 1 to 5 are not examined
       {"\x01G003=00000001\x03", false, 1u},           // wrong STX
       {"\x02G003=00000001\x04", false, 1u},           // wrong ETX

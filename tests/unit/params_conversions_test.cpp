@@ -27,8 +27,14 @@ TEST(ParamsWords, FloatAndYesNoWords) {
 TEST(ParamsWords, BlockWordsAreLittleEndian) {
   std::vector<std::uint8_t> block(512);
   for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i * 7 + 1);
-  block[0] = 0x00; block[1] = 0x00; block[2] = 0x00; block[3] = 0x80;  // word 1 = 0x80000000
-  block[508] = 0x78; block[509] = 0x56; block[510] = 0x34; block[511] = 0x12;
+  block[0] = 0x00;
+  block[1] = 0x00;
+  block[2] = 0x00;
+  block[3] = 0x80;  // word 1 = 0x80000000
+  block[508] = 0x78;
+  block[509] = 0x56;
+  block[510] = 0x34;
+  block[511] = 0x12;
   EXPECT_EQ(BlockWord(block, 1), 0x80000000u);
   EXPECT_EQ(BlockWord(block, 128), 0x12345678u);
   const auto words = DecodeParameterBlock(block);
@@ -59,24 +65,22 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FormatFloatFixedTest,
     ::testing::Values(
         // Field texts: 3 and 6 decimals, padded.
-        FixedCase{1.5f, 7, 3, "1,500"}, FixedCase{1.5f, 7, 6, "1,500000"},
-        FixedCase{2.35f, 7, 3, "2,350"}, FixedCase{-2.57f, 7, 3, "-2,570"},
-        FixedCase{0.0, 7, 3, "0,000"}, FixedCase{-0.0, 7, 3, "0,000"},
-        FixedCase{300.0, 7, 0, "300"}, FixedCase{12.3456789, 7, 6, "12,345680"},
-        FixedCase{0.1234567, 7, 6, "0,123457"}, FixedCase{0.000123, 7, 6, "0,000123"},
+        FixedCase{1.5f, 7, 3, "1,500"}, FixedCase{1.5f, 7, 6, "1,500000"}, FixedCase{2.35f, 7, 3, "2,350"},
+        FixedCase{-2.57f, 7, 3, "-2,570"}, FixedCase{0.0, 7, 3, "0,000"}, FixedCase{-0.0, 7, 3, "0,000"},
+        FixedCase{300.0, 7, 0, "300"}, FixedCase{12.3456789, 7, 6, "12,345680"}, FixedCase{0.1234567, 7, 6, "0,123457"},
+        FixedCase{0.000123, 7, 6, "0,000123"},
         // Seven significant digits at most, then zeros.
         FixedCase{1234567.891, 7, 3, "1234568,000"}, FixedCase{999.95, 7, 1, "1000,0"},
         // Halves round away from zero; what rounds to zero has no sign.
-        FixedCase{0.0625, 7, 3, "0,063"}, FixedCase{-0.0625, 7, 3, "-0,063"},
-        FixedCase{0.0004, 7, 3, "0,000"}, FixedCase{-0.0004, 7, 3, "0,000"},
-        FixedCase{0.0006, 7, 3, "0,001"}, FixedCase{-0.0006, 7, 3, "-0,001"},
+        FixedCase{0.0625, 7, 3, "0,063"}, FixedCase{-0.0625, 7, 3, "-0,063"}, FixedCase{0.0004, 7, 3, "0,000"},
+        FixedCase{-0.0004, 7, 3, "0,000"}, FixedCase{0.0006, 7, 3, "0,001"}, FixedCase{-0.0006, 7, 3, "-0,001"},
         FixedCase{85.04f, 5, 1, "85,0"},
         // More integer digits than significant ones: exponent form.
         FixedCase{123456789.0, 7, 3, "1,234568E008"}, FixedCase{123456789.0, 7, 6, "1,234568E8"},
         FixedCase{-123456789.0, 7, 3, "-1,234568E008"}, FixedCase{1e8, 7, 3, "1E008"},
-        FixedCase{9999999.6, 7, 3, "1E007"}, FixedCase{3.0e38, 7, 3, "3E038"},
-        FixedCase{12345.678f, 5, 3, "12346,000"}, FixedCase{123456.0, 5, 3, "1,2346E005"},
-        FixedCase{1023.0, 4, 0, "1023"}, FixedCase{12.6f, 4, 0, "13"}, FixedCase{12345.0, 4, 0, "1,235E4"},
+        FixedCase{9999999.6, 7, 3, "1E007"}, FixedCase{3.0e38, 7, 3, "3E038"}, FixedCase{12345.678f, 5, 3, "12346,000"},
+        FixedCase{123456.0, 5, 3, "1,2346E005"}, FixedCase{1023.0, 4, 0, "1023"}, FixedCase{12.6f, 4, 0, "13"},
+        FixedCase{12345.0, 4, 0, "1,235E4"},
         // Words that are no number.
         FixedCase{NaN, 7, 3, "NAN"}, FixedCase{-NaN, 7, 3, "NAN"}, FixedCase{Inf, 7, 1, "INF"},
         FixedCase{-Inf, 7, 2, "-INF"}));
@@ -138,14 +142,13 @@ TEST_P(FloatFieldTest, SendsTheSingleBitPattern) {
   EXPECT_EQ(ParseFloatWord(GetParam().text), GetParam().word) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FloatFieldTest,
-    ::testing::Values(WordCase{"1.25", 0x3FA00000u}, WordCase{"1,25", 0x3FA00000u},
-                      WordCase{"  1,25  ", 0x3FA00000u}, WordCase{"-1,5", 0xBFC00000u},
-                      WordCase{"+1.5", 0x3FC00000u}, WordCase{",5", 0x3F000000u},
-                      WordCase{"1,", 0x3F800000u}, WordCase{"1e2", 0x42C80000u},
-                      WordCase{"2,5E-1", 0x3E800000u}, WordCase{"3,4028234e38", 0x7F7FFFFFu},
-                      WordCase{"1e-50", 0x00000000u}, WordCase{"0", 0x00000000u}));
+INSTANTIATE_TEST_SUITE_P(Cases, FloatFieldTest,
+                         ::testing::Values(WordCase{"1.25", 0x3FA00000u}, WordCase{"1,25", 0x3FA00000u},
+                                           WordCase{"  1,25  ", 0x3FA00000u}, WordCase{"-1,5", 0xBFC00000u},
+                                           WordCase{"+1.5", 0x3FC00000u}, WordCase{",5", 0x3F000000u},
+                                           WordCase{"1,", 0x3F800000u}, WordCase{"1e2", 0x42C80000u},
+                                           WordCase{"2,5E-1", 0x3E800000u}, WordCase{"3,4028234e38", 0x7F7FFFFFu},
+                                           WordCase{"1e-50", 0x00000000u}, WordCase{"0", 0x00000000u}));
 
 TEST(ParamsParse, FloatTextsThatAreNoNumber) {
   for (const char* text : {"", "---", "abc", "1,2,3", "1 2", "+", "-", ",", "e5", "1e", "1,5x", "NAN", "\t1"}) {

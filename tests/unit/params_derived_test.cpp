@@ -34,17 +34,16 @@ TEST_P(CoilCurrentTest, ColoursAndClamps) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CoilCurrentTest,
-    ::testing::Values(
-        CoilCase{"0,2", "2", 1, false, std::nullopt, "1,500"},     // level 1 cuts 2 A back to 1,5
-        CoilCase{"0,2", "2", 2, false, std::nullopt, std::nullopt}, // from level 2 the limit is 3 A
-        CoilCase{"0,2", "3,5", 4, false, std::nullopt, "3,000"},
-        CoilCase{"0,8", "0,5", 2, true, std::nullopt, std::nullopt}, // span not positive: both red
-        CoilCase{"0,5", "0,5", 2, true, std::nullopt, std::nullopt},
-        CoilCase{"1.0", "0.5", 2, true, std::nullopt, std::nullopt}, // dots count as commas
-        CoilCase{"2", "2,5", 1, false, "1,500", "1,500"},
-        CoilCase{"---", "1", 1, false, std::nullopt, std::nullopt},  // Imin no number: 0
-        CoilCase{"0,5", "abc", 1, false, std::nullopt, std::nullopt} // Imax no number: the limit
-        ));
+    ::testing::Values(CoilCase{"0,2", "2", 1, false, std::nullopt, "1,500"},       // level 1 cuts 2 A back to 1,5
+                      CoilCase{"0,2", "2", 2, false, std::nullopt, std::nullopt},  // from level 2 the limit is 3 A
+                      CoilCase{"0,2", "3,5", 4, false, std::nullopt, "3,000"},
+                      CoilCase{"0,8", "0,5", 2, true, std::nullopt, std::nullopt},  // span not positive: both red
+                      CoilCase{"0,5", "0,5", 2, true, std::nullopt, std::nullopt},
+                      CoilCase{"1.0", "0.5", 2, true, std::nullopt, std::nullopt},  // dots count as commas
+                      CoilCase{"2", "2,5", 1, false, "1,500", "1,500"},
+                      CoilCase{"---", "1", 1, false, std::nullopt, std::nullopt},   // Imin no number: 0
+                      CoilCase{"0,5", "abc", 1, false, std::nullopt, std::nullopt}  // Imax no number: the limit
+                      ));
 
 TEST(ParamsDerived, CoilCurrentsStopAtUnreadImax) {
   const auto out = CheckCoilCurrents("5", "---", 0, ',');
@@ -76,18 +75,17 @@ TEST_P(CoilGainTest, GainAndColours) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CoilGainTest,
-    ::testing::Values(
-        GainCase{"0,2", "1,2", false, true, true, "100,000", false, false},  // mA/V: ÷ 10
-        GainCase{"0,2", "1,2", false, true, false, "100,000", false, false},
-        GainCase{"0,2", "1,0", false, false, true, "100,000", false, false}, // mA/mA 3P: ÷ 8
-        GainCase{"0", "1,6", false, false, false, "100,000", true, false},   // mA/mA 2P: ÷ 16; 1,6 red
-        GainCase{"0,9", "0,2", true, false, true, "1,250", false, false},    // LVDT: currents irrelevant
-        GainCase{"0", "1,6", true, false, true, "1,250", true, false},
-        GainCase{"0", "1", true, true, true, "1,000", false, false},
-        GainCase{"0", "1", true, false, false, "0,625", false, false},
-        GainCase{"---", "1", false, true, true, std::nullopt, true, true},   // Imin 9999: no gain
-        GainCase{"0,5", "0,5", false, true, true, std::nullopt, true, true},
-        GainCase{"0", "---", true, true, true, "1,000", true, false}));     // Imax 999 red
+    ::testing::Values(GainCase{"0,2", "1,2", false, true, true, "100,000", false, false},  // mA/V: ÷ 10
+                      GainCase{"0,2", "1,2", false, true, false, "100,000", false, false},
+                      GainCase{"0,2", "1,0", false, false, true, "100,000", false, false},  // mA/mA 3P: ÷ 8
+                      GainCase{"0", "1,6", false, false, false, "100,000", true, false},    // mA/mA 2P: ÷ 16; 1,6 red
+                      GainCase{"0,9", "0,2", true, false, true, "1,250", false, false},     // LVDT: currents irrelevant
+                      GainCase{"0", "1,6", true, false, true, "1,250", true, false},
+                      GainCase{"0", "1", true, true, true, "1,000", false, false},
+                      GainCase{"0", "1", true, false, false, "0,625", false, false},
+                      GainCase{"---", "1", false, true, true, std::nullopt, true, true},  // Imin 9999: no gain
+                      GainCase{"0,5", "0,5", false, true, true, std::nullopt, true, true},
+                      GainCase{"0", "---", true, true, true, "1,000", true, false}));  // Imax 999 red
 
 TEST(ParamsDerived, FieldNames) {
   EXPECT_EQ(CoilOf("Coil_B_Imax"), 'B');
@@ -140,11 +138,19 @@ TEST(ParamsDerived, KeyFilters) {
     std::optional<char> signedField;
   };
   const Key keys[] = {
-      {U'0', '0', '0'},           {U'9', '9', '9'},         {U'.', ',', ','},
-      {U',', ',', ','},           {KeyBackspace, '\b', '\b'}, {KeyEnter, '\t', '\t'},
-      {KeyEscape, '\x1b', '\x1b'},  {U'-', std::nullopt, '-'}, {U'a', std::nullopt, std::nullopt},
-      {U'+', std::nullopt, std::nullopt}, {U' ', std::nullopt, std::nullopt},
-      {U'ą', std::nullopt, std::nullopt}, {U'\t', std::nullopt, std::nullopt},
+      {U'0', '0', '0'},
+      {U'9', '9', '9'},
+      {U'.', ',', ','},
+      {U',', ',', ','},
+      {KeyBackspace, '\b', '\b'},
+      {KeyEnter, '\t', '\t'},
+      {KeyEscape, '\x1b', '\x1b'},
+      {U'-', std::nullopt, '-'},
+      {U'a', std::nullopt, std::nullopt},
+      {U'+', std::nullopt, std::nullopt},
+      {U' ', std::nullopt, std::nullopt},
+      {U'ą', std::nullopt, std::nullopt},
+      {U'\t', std::nullopt, std::nullopt},
   };
   for (const auto& k : keys) {
     EXPECT_EQ(FilterNumericKey(k.in, false), k.plain) << static_cast<int>(k.in);

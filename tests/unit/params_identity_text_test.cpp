@@ -28,8 +28,7 @@ TEST(ParamsIdentity, DiagnosticHintListsTheHistoryUpToTheFirstZero) {
   history[0] = 17;
   history[1] = 20;
   history[3] = 5;  // behind the first 0: not listed
-  EXPECT_EQ(DiagnosticHint(850, history),
-            " Diagnostic_Max - 850us \n Kod błędu nr 1 - 17\n Kod błędu nr 2 - 20");
+  EXPECT_EQ(DiagnosticHint(850, history), " Diagnostic_Max - 850us \n Kod błędu nr 1 - 17\n Kod błędu nr 2 - 20");
   history.fill(255);
   const std::string full = DiagnosticHint(4294967295u, history);
   EXPECT_EQ(std::count(full.begin(), full.end(), '\n'), 256);

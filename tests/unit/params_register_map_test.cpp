@@ -45,8 +45,8 @@ TEST(ParamsRegisterMap, OptionBoxesMatchTheirConfigurationBits) {
   for (const auto& box : OptionBoxes) {
     bits.insert(box.bit);
     commands.insert(box.command);
-    const auto it = std::find_if(ConfigBits.begin(), ConfigBits.end(),
-                                 [&](const ConfigBit& b) { return b.bit == box.bit; });
+    const auto it =
+        std::find_if(ConfigBits.begin(), ConfigBits.end(), [&](const ConfigBit& b) { return b.bit == box.bit; });
     ASSERT_NE(it, ConfigBits.end()) << box.name;
     EXPECT_EQ(it->name, box.name);
     EXPECT_EQ(it->holder, BitHolder::OptionsCheckBox);
@@ -118,20 +118,16 @@ TEST(PlausibleWords, RefuseWhatNoValveHoldsAndTakeEverythingAValveDoes) {
     std::uint32_t word;
     bool plausible;
   } cases[] = {
-      {reg::Configuration, 0x80000000u, true},  // service mode alone
-      {reg::Configuration, 0x02000000u, false}, // bit 25 is not used
-      {reg::DigiPot_Value, 300, true},          // shown as read, above the hint's 255
-      {reg::TemperatureWarning, 200, true},     // shown as 125
-      {reg::TemperatureStop, 0xFFFFFFFFu, true},
-      {reg::I_Limit, 0x74102A8Eu, false},       // 4.6E31 A
-      {reg::Coil_A_Imax, 0x7FC00000u, false},   // NaN
-      {reg::Coil_A_Imax, 0x7F800000u, false},   // infinity
-      {reg::Coil_A_Imax, 0x3FC00000u, true},    // 1.5 A
-      {reg::ErrorMask, 0x003FFFFFu, true},
-      {reg::ErrorMask, 1982476920u, false},
-      {reg::TraceInterval, 100, true},
-      {reg::TraceInterval, 1830892123u, false},
-      {reg::ChannelMask, 0xFFFFFFFFu, true},
+      {reg::Configuration, 0x80000000u, true},   // service mode alone
+      {reg::Configuration, 0x02000000u, false},  // bit 25 is not used
+      {reg::DigiPot_Value, 300, true},           // shown as read, above the hint's 255
+      {reg::TemperatureWarning, 200, true},      // shown as 125
+      {reg::TemperatureStop, 0xFFFFFFFFu, true}, {reg::I_Limit, 0x74102A8Eu, false},  // 4.6E31 A
+      {reg::Coil_A_Imax, 0x7FC00000u, false},                                         // NaN
+      {reg::Coil_A_Imax, 0x7F800000u, false},                                         // infinity
+      {reg::Coil_A_Imax, 0x3FC00000u, true},                                          // 1.5 A
+      {reg::ErrorMask, 0x003FFFFFu, true},       {reg::ErrorMask, 1982476920u, false},  {reg::TraceInterval, 100, true},
+      {reg::TraceInterval, 1830892123u, false},  {reg::ChannelMask, 0xFFFFFFFFu, true},
   };
   for (const Case& c : cases) EXPECT_EQ(PlausibleParameterWord(c.reg, c.word), c.plausible) << c.reg << " " << c.word;
 }

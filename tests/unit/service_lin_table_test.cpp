@@ -29,12 +29,8 @@ TEST(LinTable, CellTextsHaveFourSignificantDigitsAndThreeDecimals) {
     const char* text;
   };
   const Case cases[] = {
-      {FloatToWord(100.0f), ',', "100,000"},
-      {FloatToWord(2.5f), ',', "2,500"},
-      {FloatToWord(2.5f), '.', "2.500"},
-      {0x42055555u, ',', "33,330"},
-      {FloatToWord(-100.0f), ',', "-100,000"},
-      {0x7FC00000u, ',', "NAN"},
+      {FloatToWord(100.0f), ',', "100,000"}, {FloatToWord(2.5f), ',', "2,500"},       {FloatToWord(2.5f), '.', "2.500"},
+      {0x42055555u, ',', "33,330"},          {FloatToWord(-100.0f), ',', "-100,000"}, {0x7FC00000u, ',', "NAN"},
   };
   for (const Case& c : cases) EXPECT_EQ(CellText(c.word, c.separator), c.text) << c.text;
 }

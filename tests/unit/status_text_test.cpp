@@ -47,27 +47,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StopCase{4, 3.25f, false, "Upower = 3,250 V"},
         StopCase{4, 12345.678f, false, "Upower = 12346,000 V"},  // 5 significant digits
-        StopCase{5, 1.5f, false, "Uzas - Upower = 1,500 V"},
-        StopCase{14, 2.0f, false, "Uzas - Upower = 2,000 V"},
-        StopCase{6, 1000.5f, false, "Uref1 = 0,500 V"},
-        StopCase{15, 2001.65f, false, "Uref2 = 1,650 V"},
-        StopCase{15, 3001.0f, false, "Uref3 = 1,000 V"},
-        StopCase{7, 11.8f, false, "Brak napięcia 11,800 V"},
-        StopCase{16, 0.0f, false, "Brak napięcia 0,000 V"},
-        StopCase{8, 85.04f, false, "Temperatura 85,0°C"},
-        StopCase{17, 120.0f, false, "Temperatura 120,0°C"},
-        StopCase{9, 4095.0f, false, "Wynik ADC = 4095"},
-        StopCase{10, 12.6f, false, "Wynik ADC = 13"},
-        StopCase{18, 0.0f, false, "Wynik ADC = 0"},
+        StopCase{5, 1.5f, false, "Uzas - Upower = 1,500 V"}, StopCase{14, 2.0f, false, "Uzas - Upower = 2,000 V"},
+        StopCase{6, 1000.5f, false, "Uref1 = 0,500 V"}, StopCase{15, 2001.65f, false, "Uref2 = 1,650 V"},
+        StopCase{15, 3001.0f, false, "Uref3 = 1,000 V"}, StopCase{7, 11.8f, false, "Brak napięcia 11,800 V"},
+        StopCase{16, 0.0f, false, "Brak napięcia 0,000 V"}, StopCase{8, 85.04f, false, "Temperatura 85,0°C"},
+        StopCase{17, 120.0f, false, "Temperatura 120,0°C"}, StopCase{9, 4095.0f, false, "Wynik ADC = 4095"},
+        StopCase{10, 12.6f, false, "Wynik ADC = 13"}, StopCase{18, 0.0f, false, "Wynik ADC = 0"},
         StopCase{11, 21.5f, false, "Błąd zakresu 21,500 mA"},
         StopCase{11, 3000.0f, true, "Wynik ADC = 3000"},  // described as 18 on the board variant
-        StopCase{20, 1000.5f, false, "Prąd cewki B = 0,500 A"},
-        StopCase{20, 0.5f, false, "Prąd cewki A = 0,500 A"},
+        StopCase{20, 1000.5f, false, "Prąd cewki B = 0,500 A"}, StopCase{20, 0.5f, false, "Prąd cewki A = 0,500 A"},
         StopCase{21, 1234.4f, false, "Czas cyklu = 1234 us"},
-        StopCase{4, std::numeric_limits<float>::quiet_NaN(), false, "Upower = NAN V"},
-        StopCase{1, 5.0f, false, ""}, StopCase{2, 5.0f, false, ""}, StopCase{3, 5.0f, false, ""},
-        StopCase{12, 5.0f, false, ""}, StopCase{13, 5.0f, false, ""}, StopCase{19, 5.0f, false, ""},
-        StopCase{22, 5.0f, true, ""}, StopCase{99, 5.0f, false, ""}));
+        StopCase{4, std::numeric_limits<float>::quiet_NaN(), false, "Upower = NAN V"}, StopCase{1, 5.0f, false, ""},
+        StopCase{2, 5.0f, false, ""}, StopCase{3, 5.0f, false, ""}, StopCase{12, 5.0f, false, ""},
+        StopCase{13, 5.0f, false, ""}, StopCase{19, 5.0f, false, ""}, StopCase{22, 5.0f, true, ""},
+        StopCase{99, 5.0f, false, ""}));
 
 TEST(StatusStopCodes, ClickClearsOnlySoftStops) {
   for (int code : {11, 12, 21}) EXPECT_TRUE(StopInfoClickClears(code)) << code;
@@ -118,8 +111,7 @@ TEST(StatusTemperature, ColourAndHint) {
   EXPECT_FALSE(TemperatureLimitFromRegister(0xFFFF7FFFu));
   EXPECT_EQ(TemperatureLimitOf(0xFFFFFFFFu), -1);
 
-  EXPECT_EQ(TemperatureMaxHint(-100.0f, ','),
-            " Nie zarejestrowano przekroczenia progu dopuszczalnej temperatury ");
+  EXPECT_EQ(TemperatureMaxHint(-100.0f, ','), " Nie zarejestrowano przekroczenia progu dopuszczalnej temperatury ");
   EXPECT_EQ(TemperatureMaxHint(-99.0f, ','), " Maksymalna zarejestrowana temperatura: -99,0 °C ");
   EXPECT_EQ(TemperatureMaxHint(71.26f, ','), " Maksymalna zarejestrowana temperatura: 71,3 °C ");
 }

@@ -26,7 +26,7 @@ TEST(TraceSampling, PwmTextsThatGiveAPeriod) {
   struct Case {
     const char* text;
     std::optional<std::uint32_t> pwm;
-  } cases[] = {{"2000", 2000}, {" 1000", 1000}, {"0", std::nullopt}, {"-500", std::nullopt},
+  } cases[] = {{"2000", 2000},        {" 1000", 1000},    {"0", std::nullopt},   {"-500", std::nullopt},
                {"---", std::nullopt}, {"", std::nullopt}, {"12,5", std::nullopt}};
   for (const Case& c : cases) EXPECT_EQ(ParsePwm(c.text), c.pwm) << c.text;
 }
@@ -100,9 +100,9 @@ TEST(ChartGeometry, PixelRowsOfTheChannels) {
       {Channel::SetValue, {0, 0, 0, Bits(5.0f)}, {}, 138},
       {Channel::SetValue, {0, 0, 0, Bits(-10.1f)}, {}, 402},
       {Channel::SetValue, {0, 0, 0, Bits(-25.0f)}, {}, 402},  // clamped to -10.1 V
-      {Channel::Position, {0, 0, Bits(NaN), 0}, {}, 225},   // no number: 0 V
+      {Channel::Position, {0, 0, Bits(NaN), 0}, {}, 225},     // no number: 0 V
       {Channel::SetValue, {0, 0, 0, Bits(std::numeric_limits<float>::infinity())}, {}, 49},
-      {Channel::Position, {0, 0, 4095, 0}, {true, 1}, 50},       // the DAC top reaches the top line
+      {Channel::Position, {0, 0, 4095, 0}, {true, 1}, 50},         // the DAC top reaches the top line
       {Channel::Position, {0, 0, 0x00039000u, 0}, {true, 1}, 50},  // held to 4095
       {Channel::Position, {0, 0, 97, 0}, {true, 2}, 400 - 350},    // monitor scale 100
   };

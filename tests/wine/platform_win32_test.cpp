@@ -33,9 +33,9 @@ TEST(Win32LineSettings, ValveSettingsOverJunk) {
   EXPECT_EQ(d.Parity, EVENPARITY);
   EXPECT_EQ(d.StopBits, ONESTOPBIT);
   EXPECT_TRUE(d.fBinary);
-  for (bool flag : {bool(d.fOutxCtsFlow), bool(d.fOutxDsrFlow), bool(d.fOutX), bool(d.fInX),
-                    bool(d.fDsrSensitivity), bool(d.fErrorChar), bool(d.fNull), bool(d.fAbortOnError),
-                    bool(d.fParity), bool(d.fTXContinueOnXoff)})
+  for (bool flag :
+       {bool(d.fOutxCtsFlow), bool(d.fOutxDsrFlow), bool(d.fOutX), bool(d.fInX), bool(d.fDsrSensitivity),
+        bool(d.fErrorChar), bool(d.fNull), bool(d.fAbortOnError), bool(d.fParity), bool(d.fTXContinueOnXoff)})
     EXPECT_FALSE(flag);
   EXPECT_EQ(d.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
   EXPECT_EQ(d.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
@@ -81,8 +81,8 @@ TEST(Win32SerialPort, ConfiguresAPtyBackedComPortAndReadsWithoutWaiting) {
 class ValveRegistryKey {
  public:
   ValveRegistryKey() {
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, platform::ValveRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key_, nullptr),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, platform::ValveRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key_, nullptr),
               ERROR_SUCCESS);
   }
   ~ValveRegistryKey() {

@@ -191,7 +191,9 @@ bool RemoteServer::waitForRequests(std::size_t n, std::chrono::milliseconds time
 bool RemoteServer::hungUp() { return link_.command("hung-up") == "1"; }
 void RemoteServer::stop() { link_.command("stop-server"); }
 void RemoteServer::start() { link_.command("start-server"); }
-void RemoteServer::scriptReply(const std::vector<std::uint8_t>& bytes) { link_.command("scripted-reply " + Hex(bytes)); }
+void RemoteServer::scriptReply(const std::vector<std::uint8_t>& bytes) {
+  link_.command("scripted-reply " + Hex(bytes));
+}
 void RemoteServer::joinScriptedReplies() { link_.command("join-scripted"); }
 
 SimulatedValve::SimulatedValve(sim::ValveConfig, int comNumber) : com_(comNumber) {
