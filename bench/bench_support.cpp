@@ -206,14 +206,14 @@ SimulatedLink::SimulatedLink(int comNumber) : simulator_(comNumber) {
     return;
   }
   receiver_.Start();
-  link::PortLockGuard lock;
-  ready_ = link::OpenPort(comNumber);
+  link::PortLockGuard lock(port_);
+  ready_ = link::OpenPort(port_, comNumber);
   if (!ready_) std::fprintf(stderr, "cannot open the simulated valve's port\n");
 }
 
 SimulatedLink::~SimulatedLink() {
   receiver_.Stop();
-  link::ClosePortHandle();
+  link::ClosePortHandle(port_);
 }
 
 }  // namespace tvx::bench

@@ -71,10 +71,12 @@ class SimulatedLink {
   SimulatedLink(const SimulatedLink&) = delete;
   SimulatedLink& operator=(const SimulatedLink&) = delete;
   bool ready() const { return ready_; }
+  link::Port& port() { return port_; }
 
  private:
   SimulatorProcess simulator_;
-  link::Receiver receiver_;
+  link::Port port_;
+  link::Receiver receiver_{port_};
   bool ready_ = false;
 };
 

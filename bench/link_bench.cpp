@@ -52,23 +52,25 @@ int main(int argc, char** argv) {
 
   bench::SimulatedLink valve(1);
   if (!valve.ready()) return 1;
+  link::Port& port = valve.port();
 
   bool met = true;
   std::vector<std::uint8_t> buffer(proto::OtherBlockLength);
   std::uint8_t* b = buffer.data();
   const bool noCancel = false;
   const std::vector<Operation> ops = {
-      {"ReadParameter", link::ReadParameterCode, 6, 15, [] { link::ReadParameter(2); }},
-      {"WriteRegister", link::WriteRegisterCode, 15, 15, [] { link::WriteRegister(117, 100); }},
-      {"ReadRegister", link::ReadRegisterCode, 6, 15, [] { link::ReadRegister(15); }},
+      {"ReadParameter", link::ReadParameterCode, 6, 15, [&] { link::ReadParameter(port, 2); }},
+      {"WriteRegister", link::WriteRegisterCode, 15, 15, [&] { link::WriteRegister(port, 117, 100); }},
+      {"ReadRegister", link::ReadRegisterCode, 6, 15, [&] { link::ReadRegister(port, 15); }},
       {"ReadTraceChunk", link::ReadTraceChunkCode, 6, proto::TraceChunkLength,
-       [&] { link::ReadTraceChunk(b, noCancel); }},
-      {"ReadBlock(31)", link::ReadBlockCode, 6, proto::ParameterBlockLength, [&] { link::ReadBlock(31, b); }},
-      {"ReadProfileBank", link::ReadProfileBankCode, 15, 512, [&] { link::ReadProfileBank(0, 512, b); }},
-      {"ReadLinTable", link::ReadLinTableCode, 6, proto::LinTableLength, [&] { link::ReadLinTable(1, b); }},
-      {"ReadSerialNumber", link::ReadSerialNumberCode, 6, proto::TextReplyLength, [] { link::ReadSerialNumber(); }},
-      {"ReadDeviceType", link::ReadDeviceTypeCode, 6, proto::TextReplyLength, [] { link::ReadDeviceType(); }},
-      {"SendCommand", link::SendCommandCode, 15, 15, [] { link::SendCommand(6, proto::MarkerFalse); }},
+       [&] { link::ReadTraceChunk(port, b, noCancel); }},
+      {"ReadBlock(31)", link::ReadBlockCode, 6, proto::ParameterBlockLength, [&] { link::ReadBlock(port, 31, b); }},
+      {"ReadProfileBank", link::ReadProfileBankCode, 15, 512, [&] { link::ReadProfileBank(port, 0, 512, b); }},
+      {"ReadLinTable", link::ReadLinTableCode, 6, proto::LinTableLength, [&] { link::ReadLinTable(port, 1, b); }},
+      {"ReadSerialNumber", link::ReadSerialNumberCode, 6, proto::TextReplyLength,
+       [&] { link::ReadSerialNumber(port); }},
+      {"ReadDeviceType", link::ReadDeviceTypeCode, 6, proto::TextReplyLength, [&] { link::ReadDeviceType(port); }},
+      {"SendCommand", link::SendCommandCode, 15, 15, [&] { link::SendCommand(port, 6, proto::MarkerFalse); }},
   };
 
   std::printf("every exchange kind, paced line, no message pump, %d runs each\n", repeat);
@@ -94,7 +96,7 @@ int main(int argc, char** argv) {
 
   {
     bench::CpuMeter meter;
-    for (int i = 0; i < 100; ++i) link::ReadTraceChunk(b, noCancel);
+    for (int i = 0; i < 100; ++i) link::ReadTraceChunk(port, b, noCancel);
     char name[64];
     std::snprintf(name, sizeof name, "CPU, 100 ReadTraceChunk, %.1f s", meter.wallSeconds());
     met = bench::Report(name, meter.percent(), "%", 10.0) && met;

@@ -70,11 +70,11 @@ int main(int argc, char** argv) {
   // The valve's own profiles as the file, so that loading it changes nothing.
   params::cfgfile::Images images;
   for (int b = 0; b < params::cfgfile::Banks; ++b)
-    link::ReadProfileBank(b, params::cfgfile::ImageBytes, images[b].data());
+    link::ReadProfileBank(valve.port(), b, params::cfgfile::ImageBytes, images[b].data());
   OneFile files;
   files.file = params::cfgfile::Compose(images);
   SilentDialog dialog;
-  params::ProfileOperations operations(dialog, files, files);
+  params::ProfileOperations operations(valve.port(), dialog, files, files);
 
   bool met = true;
   const double floor = LoadFloorMs();

@@ -163,12 +163,12 @@ int main(int argc, char** argv) {
   {
     app::AccessLevel = 2;
     app::TPgm pgm;
-    service::TOptionsForm options(&pgm);
+    service::TOptionsForm options(pgm.port(), &pgm);
     pgm.show();
     RunFor(0.2);
     pgm.ComPort->setCurrentIndex(0);
     pgm.DisConnectClick();
-    if (!link::PortOpen.load()) {
+    if (!pgm.port().PortOpen.load()) {
       std::fprintf(stderr, "cannot open the simulated valve's port\n");
       return 1;
     }
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
     }
     {
       bench::CpuMeter meter;
-      for (int i = 0; i < 390; ++i) link::SendCommand(6, proto::MarkerFalse);
+      for (int i = 0; i < 390; ++i) link::SendCommand(pgm.port(), 6, proto::MarkerFalse);
       std::snprintf(name, sizeof name, "CPU, 390 SendCommand, %.1f s", meter.wallSeconds());
       met = bench::Report(name, meter.percent(), "%", TargetLoopPercent) && met;
     }
@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
       std::uint8_t chunk[proto::TraceChunkLength];
       const bool cancel = false;
       bench::CpuMeter meter;
-      for (int i = 0; i < 100; ++i) link::ReadTraceChunk(chunk, cancel);
+      for (int i = 0; i < 100; ++i) link::ReadTraceChunk(pgm.port(), chunk, cancel);
       std::snprintf(name, sizeof name, "CPU, 100 ReadTraceChunk, %.1f s", meter.wallSeconds());
       met = bench::Report(name, meter.percent(), "%", TargetLoopPercent) && met;
     }

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
         bench::FloorMs(link::SendCommandCode, 15, 15) + 2 * bench::FloorMs(link::ReadRegisterCode, 6, 15) +
         trace::ChunkCount * bench::FloorMs(link::ReadTraceChunkCode, 6, trace::SamplesPerChunk * trace::SampleBytes);
     PictureView view;
-    trace::TraceAcquisition acquisition(view, 2000, 1);
+    trace::TraceAcquisition acquisition(valve.port(), view, 2000, 1);
     acquisition.ReadOut();  // warm up
     std::vector<double> times;
     for (int i = 0; i < repeat; ++i) {

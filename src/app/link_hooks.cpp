@@ -62,12 +62,6 @@ void InstallLinkHooks() {
     QCoreApplication::processEvents(flags | QEventLoop::WaitForMoreEvents);
     timer.disarm();
   });
-  // Qt looks at the window system's queue only when its event loop has been
-  // woken since it last did; input held back during the exchange would wait
-  // for the next event to come.
-  link::SetExchangeEndHook([] {
-    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance()) d->wakeUp();
-  });
   link::SetErrorReporter([](const std::string& text, const std::string& caption) {
     ui::CurrentPrompts().message(QApplication::activeWindow(), QString::fromStdString(text),
                                  QString::fromStdString(caption), ui::Prompts::Icon::Error);
@@ -75,6 +69,12 @@ void InstallLinkHooks() {
   link::SetChangeLogFailureReporter([](const std::string& file, const std::string& reason) {
     ShowChangeLogFailure(QString::fromUtf8(ChangeLogFailureText) + QString::fromStdString(file) + QStringLiteral(" (") +
                          QString::fromStdString(reason) + QStringLiteral(")"));
+  });
+}
+
+void WakeEventLoopAfterExchanges(link::Port& port) {
+  link::SetExchangeEndHook(port, [] {
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance()) d->wakeUp();
   });
 }
 

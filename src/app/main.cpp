@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   tvx::ui::Application::setTitle(QString::fromUtf8(tvx::ApplicationTitle));
   history.setAccessLevel(tvx::app::AccessLevel);
   tvx::app::TPgm pgm;
-  tvx::service::TOptionsForm options(&pgm);
+  tvx::service::TOptionsForm options(pgm.port(), &pgm);
   pgm.show();
   return app.exec();
 }

@@ -3,6 +3,7 @@
 
 #include "app/caption_layout.h"
 #include "app/definitions.h"
+#include "app/link_hooks.h"
 #include "app/program_resources.h"
 #include "link/change_log.h"
 #include "link/exchanges.h"
@@ -84,12 +85,13 @@ TPgm::TPgm(QWidget* parent) : QWidget(parent) {
   CreateOtherComponents();
   ConnectHandlers();
 
-  link::SetPortIndicatorHook([this](bool open) { SetPortIndicator(open); });
+  port_.PortIndicatorHook = [this](bool open) { SetPortIndicator(open); };
+  WakeEventLoopAfterExchanges(port_);
   ui::SetAccessStateSource([this] { return AccessStates(); });
   ui::SetAfterEscapedErrorHook([this] { ui::RunGuarded([this] { CloseLostPort(); }); });
   remote::KnownOutputs().Forget();
   remote::KnownOutputs().setChangedHook([this] { ShowLiveOutputs(); });
-  remote::WatchOutputs(&remote::KnownOutputs());
+  remote::WatchOutputs(port_, &remote::KnownOutputs());
   qApp->installEventFilter(this);
   FormCreate();
 
@@ -101,8 +103,8 @@ TPgm::TPgm(QWidget* parent) : QWidget(parent) {
 
 TPgm::~TPgm() {
   if (!closed_) FormClose();
-  link::SetPortIndicatorHook({});
-  remote::WatchOutputs(nullptr);
+  port_.PortIndicatorHook = {};
+  remote::WatchOutputs(port_, nullptr);
   remote::KnownOutputs().setChangedHook({});
   ui::SetAccessStateSource({});
   ui::SetAfterEscapedErrorHook({});
@@ -152,7 +154,7 @@ void TPgm::FormCreate() {
   AssignRuntimeHints();
   PreselectUsbPort();
   SetPortIndicator(false);
-  link::ReleasePortLock();
+  link::ReleasePortLock(port_);
   ResetMainWindowFlags();
   receiver_.Start();
   Timer2->start();
@@ -178,7 +180,7 @@ QString TPgm::BuildCaption() {
 
 void TPgm::closeEvent(QCloseEvent* event) {
   // The window goes once the question about outputs left on is answered.
-  if (!closed_ && link::PortOpen.load() && !link::PortLost() && !Exchanging()) {
+  if (!closed_ && port_.PortOpen.load() && !link::PortLost(port_) && !Exchanging()) {
     Timer1->stop();
     ui::RunGuarded([this] { OfferOutputsOff(); });
   }
@@ -193,7 +195,7 @@ void TPgm::FormClose() {
   Timer1->stop();
   PortWatch->stop();
   receiver_.Stop([] { QCoreApplication::processEvents(); });
-  link::ClosePortHandle();
+  link::ClosePortHandle(port_);
 }
 
 bool TPgm::eventFilter(QObject* watched, QEvent* event) {
@@ -249,7 +251,7 @@ bool TPgm::Exchanging() const { return RefreshBusy || link::ExchangeInProgress()
 access::States TPgm::AccessStates() const {
   access::States s;
   s.accessLevel = AccessLevel;
-  s.portOpen = link::PortOpen.load();
+  s.portOpen = port_.PortOpen.load();
   s.twoSolenoids = ThreePositions();
   s.lvdt = LvdtFitted();
   s.remoteControl = RemoteControl->isChecked();

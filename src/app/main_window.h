@@ -55,6 +55,9 @@ class TPgm : public QWidget {
   explicit TPgm(QWidget* parent = nullptr);
   ~TPgm() override;
 
+  // The valve's port: the window's link, with its Receiver.
+  link::Port& port() { return port_; }
+
   // The managed components in creation order, with their access tags.
   ui::FormComponents& components() { return components_; }
   const ui::FormComponents& components() const { return components_; }
@@ -494,7 +497,8 @@ class TPgm : public QWidget {
   void WriteComponentList();
 
   ui::FormComponents components_;
-  link::Receiver receiver_;
+  link::Port port_;
+  link::Receiver receiver_{port_};
   bool closed_ = false;
   bool in2Known_ = false;
 };

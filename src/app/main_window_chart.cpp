@@ -85,7 +85,7 @@ void TPgm::ManualControlMouseDown(QMouseEvent* event) {
   press.shift = keys & Qt::ShiftModifier;
   press.ctrl = keys & Qt::ControlModifier;
   RemoteGroupStepper controls(*this, event->button());
-  stepper_.Run(controls, press);
+  stepper_.Run(port_, controls, press);
 }
 
 void TPgm::SendSetValueMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers keys) {
@@ -93,13 +93,13 @@ void TPgm::SendSetValueMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers key
   remote::SendPress press;
   press.rightButton = button == Qt::RightButton;
   press.ctrlOnly = (keys & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) == Qt::ControlModifier;
-  remote::SendSetValue(press, Set_Val->text().toStdString());
+  remote::SendSetValue(port_, press, Set_Val->text().toStdString());
 }
 
 void TPgm::ShowChartClick() {
   StopAutoTimer();
   const std::optional<trace::ChartOpening> opening =
-      trace::OpenChart(PWM->text().toStdString(), Held.traceInterval, ui::CurrentPrompts());
+      trace::OpenChart(port_, PWM->text().toStdString(), Held.traceInterval, ui::CurrentPrompts());
   if (!opening) return;
   Held.traceInterval = opening->divider;
 
@@ -130,10 +130,10 @@ void TPgm::ShowChartClick() {
     return DetailMode;
   };
 
-  trace::TChartForm chart(std::move(settings), this);
+  trace::TChartForm chart(port_, std::move(settings), this);
   chart.exec();
   Held.traceInterval = chart.divider();
-  trace::CloseChart(opening->channelMask, chart.channelMask());
+  trace::CloseChart(port_, opening->channelMask, chart.channelMask());
 }
 
 }  // namespace tvx::app

@@ -49,7 +49,7 @@ void TPgm::DisConnectClick() { Disconnect(true); }
 void TPgm::OfferOutputsOff() {
   MainWindowView view(*this);
   try {
-    remote::OfferSwitchOff(remote::KnownOutputs(),
+    remote::OfferSwitchOff(port_, remote::KnownOutputs(),
                            {std::begin(remote::AllLiveOutputs), std::end(remote::AllLiveOutputs)}, ui::CurrentPrompts(),
                            &view);
   } catch (const link::UsbError&) {
@@ -88,7 +88,7 @@ void TPgm::Disconnect(bool askAboutOutputs) {
   const ui::KeepFocus keepFocus(this);
   // An output the valve keeps driving is not left on without a word; a port
   // whose device is gone can send nothing, so nothing is asked then.
-  if (askAboutOutputs && link::PortOpen.load() && !link::PortLost()) {
+  if (askAboutOutputs && port_.PortOpen.load() && !link::PortLost(port_)) {
     Timer1->stop();  // no periodic refresh while the question is open
     OfferOutputsOff();
   }
@@ -98,32 +98,32 @@ void TPgm::Disconnect(bool askAboutOutputs) {
   {
     // The lock is held only around opening or closing the handle, never
     // during an exchange, and no message box opens while it is held.
-    link::PortLockGuard lock;
+    link::PortLockGuard lock(port_);
     // Whichever way, the held flags are no longer known to be the valve's.
     params::HeldFlagsRead = false;
-    if (link::PortOpen.load()) {
+    if (port_.PortOpen.load()) {
       // Nothing is sent to the valve about remote control.
       {
         const QSignalBlocker blocker(RemoteControl);
         RemoteControl->setChecked(false);
       }
-      link::ClosePort();
+      link::ClosePort(port_);
     } else {
-      link::OpenPort(port, &unavailable);
+      link::OpenPort(port_, port, &unavailable);
     }
   }
   // Another valve may be at the port now: its error mask is not known yet,
   // nor which of its outputs are on.
   params::ErrorMaskKnown = false;
   remote::KnownOutputs().Forget();
-  if (!link::PortOpen.load()) {
+  if (!port_.PortOpen.load()) {
     // Stopped before the message, so that no periodic refresh runs against the
     // closed port while the message is shown.
     Timer1->stop();
     if (unavailable) link::ReportPortUnavailable(port);
   } else {
     if (AccessLevel == 0) ReadParametersClick();
-    params::ReadHardwareFlags();
+    params::ReadHardwareFlags(port_);
     in2Known_ = true;
     IN2_Type_Label->setEnabled(In2Present);
     Info_IN2_Value->setEnabled(In2Present);
@@ -136,7 +136,7 @@ void TPgm::CloseLostPort() {
   // exchange running: a port whose device is gone (the valve unplugged) is
   // closed as the button closes it, and the live values shown are no longer
   // live.
-  if (!link::PortLost() || Exchanging()) return;
+  if (!link::PortLost(port_) || Exchanging()) return;
   Disconnect(false);
   MainWindowView view(*this);
   status::ShowStatusUnknown(view);
@@ -152,7 +152,7 @@ void TPgm::ShowFirmware(std::uint32_t word) {
 
 void TPgm::FirmVerClick() {
   if (Exchanging()) return;
-  status::SendFirmwareLabelCommand();
+  status::SendFirmwareLabelCommand(port_);
   InfoRefreshClick();
 }
 

@@ -86,7 +86,7 @@ void TPgm::HistoryClick() {
   window.restoreProfiles = [this](const history::ValveRecord& record) {
     if (Exchanging()) return;
     NoProfileDialog dialog;
-    history::RestoreProfiles(record, dialog, ui::CurrentPrompts());
+    history::RestoreProfiles(port_, record, dialog, ui::CurrentPrompts());
   };
   THistoryForm form(this, store, recorder->currentValve(), std::move(window));
   form.exec();
@@ -112,7 +112,7 @@ void TPgm::BackupClick() {
   if (Exchanging()) return;
   history::HistoryRecorder* recorder = RecorderWithValve(this);
   if (!recorder) return;
-  const std::optional<qint64> id = history::BackUpProfiles(*recorder);
+  const std::optional<qint64> id = history::BackUpProfiles(port_, *recorder);
   if (id)
     ui::CurrentPrompts().message(
         this, QStringLiteral(" Profile użytkownika zachowano w historii zaworu (zapis %1). ").arg(*id),

@@ -24,21 +24,21 @@ void TPgm::ConnectProfileHandlers() {
 }
 
 void TPgm::SelectSetupClick() {
-  params::SetupFormSelection selection(this, SelectSetup, AccessLevel);
+  params::SetupFormSelection selection(port_, this, SelectSetup, AccessLevel);
   std::int64_t current = params::CurrentProfile;
   const ScopeGuard keep([&] { params::CurrentProfile = current; });
-  params::SelectProfile(selection, current);
+  params::SelectProfile(port_, selection, current);
 }
 
 void TPgm::ErrorSetupClick() {
   status::TErrorsForm form(this);
-  status::EditErrorSettings({params::Held.errorMask, params::ErrorMaskKnown}, form);
+  status::EditErrorSettings(port_, {params::Held.errorMask, params::ErrorMaskKnown}, form);
 }
 
 void TPgm::LinTableClick(QObject* sender) {
   const service::LinTableKind kind = service::KindOfOpener(sender->objectName().toStdString());
   service::TLinTableForm form(this);
-  service::EditLinTable(kind, service::UseFlagOf(params::Held, kind), form);
+  service::EditLinTable(port_, kind, service::UseFlagOf(params::Held, kind), form);
 }
 
 }  // namespace tvx::app

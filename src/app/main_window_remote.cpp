@@ -23,7 +23,7 @@ void TPgm::RemoteControlClick() {
   SendSetValue->setEnabled(on);
   AutoMode->setEnabled(on && VoltageInput() && AccessLevel > 1);
   MainWindowView view(*this);
-  remote::SwitchRemoteControl(view, on);
+  remote::SwitchRemoteControl(port_, view, on);
 }
 
 void TPgm::Set_BarChange() {
@@ -34,12 +34,12 @@ void TPgm::Set_BarChange() {
 void TPgm::EnableDAC_OverrideClick() {
   const bool on = EnableDAC_Override->isChecked();
   Send_DAC->setEnabled(on);
-  remote::SwitchDacOverride(on);
+  remote::SwitchDacOverride(port_, on);
 }
 
-void TPgm::EnableBreakpointClick() { remote::SwitchBreakpoint(EnableBreakpoint->isChecked()); }
+void TPgm::EnableBreakpointClick() { remote::SwitchBreakpoint(port_, EnableBreakpoint->isChecked()); }
 
-void TPgm::ServiceModeClick() { remote::SwitchServiceMode(ServiceMode->isChecked()); }
+void TPgm::ServiceModeClick() { remote::SwitchServiceMode(port_, ServiceMode->isChecked()); }
 
 void TPgm::ServiceOptionsClick() {
   if (Exchanging()) return;

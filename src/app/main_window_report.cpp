@@ -26,7 +26,7 @@ constexpr int ReportLevel = 2;
 }  // namespace
 
 bool TPgm::ReportShortCut() {
-  if (AccessLevel < ReportLevel || !link::PortOpen.load()) return false;
+  if (AccessLevel < ReportLevel || !port_.PortOpen.load()) return false;
   if (!Exchanging()) ui::RunGuarded([this] { WriteReport(); });
   return true;
 }
@@ -52,7 +52,7 @@ void TPgm::WriteReport() {
     RefreshBusy = false;
   });
   const char sep = ui::DecimalSeparator();
-  const report::ReportContent content = report::ReadReport(ShownAtLevel(AccessLevel), sep, ui::CurrentPrompts());
+  const report::ReportContent content = report::ReadReport(port_, ShownAtLevel(AccessLevel), sep, ui::CurrentPrompts());
   try {
     report::WriteReportPdf(*path, content, MakerReportHeading(sep));
   } catch (const report::ReportFileError& e) {

@@ -63,13 +63,13 @@ void TPgm::ConnectServiceHandlers() {
 void TPgm::RampSetupClick() {
   if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  service::OpenRampDialog(this, params::Held, params::HeldFlagsRead, ThreePositions());
+  service::OpenRampDialog(port_, this, params::Held, params::HeldFlagsRead, ThreePositions());
 }
 
 void TPgm::Dynamic_PIDClick() {
   if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  service::OpenLargeErrorPidDialog(this, params::Held);
+  service::OpenLargeErrorPidDialog(port_, this, params::Held);
 }
 
 void TPgm::LVDT_SetupMouseDown(QMouseEvent* event) {
@@ -92,9 +92,9 @@ void TPgm::LVDT_SetupMouseDown(QMouseEvent* event) {
   } reenable{LVDT_Setup};
   switch (*action) {
     case service::LvdtSetupAction::NearZeroPid:
-      service::OpenNearZeroPidDialog(this, params::Held, params::HeldFlagsRead);
+      service::OpenNearZeroPidDialog(port_, this, params::Held, params::HeldFlagsRead);
       break;
-    case service::LvdtSetupAction::Calibration: service::OpenCalibrationDialog(this); break;
+    case service::LvdtSetupAction::Calibration: service::OpenCalibrationDialog(port_, this); break;
     case service::LvdtSetupAction::LinearisationTable: LinTableClick(LVDT_Setup); break;
   }
 }
@@ -102,25 +102,25 @@ void TPgm::LVDT_SetupMouseDown(QMouseEvent* event) {
 void TPgm::PWM_ManualClick() {
   if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  remote::OpenManualPwmDialog(this, ThreePositions());
+  remote::OpenManualPwmDialog(port_, this, ThreePositions());
 }
 
 void TPgm::AutoModeClick() {
   if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  remote::OpenTestSignalDialog(this);
+  remote::OpenTestSignalDialog(port_, this);
 }
 
 void TPgm::SendServiceValueClick(QObject* sender) {
   if (link::ExchangeInProgress()) return;
   const service::ServiceValue* value = service::ServiceValueOfButton(sender->objectName().toStdString());
   if (!value) return;
-  service::SendServiceValue(*value, MainWindowView(*this).fieldValue(value->field));
+  service::SendServiceValue(port_, *value, MainWindowView(*this).fieldValue(value->field));
 }
 
 void TPgm::Send_DACClick() {
   if (link::ExchangeInProgress()) return;
-  const std::uint32_t answer = remote::SendDacValue(DAC_Value->text().toStdString());
+  const std::uint32_t answer = remote::SendDacValue(port_, DAC_Value->text().toStdString());
   DAC_Value->setProgramText(QString::number(answer));
 }
 

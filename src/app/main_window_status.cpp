@@ -59,12 +59,12 @@ void TPgm::InfoRefreshClick() {
     RefreshBusy = false;
   });
   MainWindowView view(*this);
-  status::StatusRefresh(view, {LvdtFitted(), VoltageInput()});
+  status::StatusRefresh(port_, view, {LvdtFitted(), VoltageInput()});
 }
 
 void TPgm::StopInfoClick() {
   if (Exchanging()) return;
-  status::ClearSoftStop();
+  status::ClearSoftStop(port_);
   InfoRefreshClick();
 }
 
@@ -87,13 +87,13 @@ void TPgm::Timer1Timer() {
 
 void TPgm::Reset_Temp_MaxClick() {
   if (Exchanging()) return;
-  status::ResetTemperatureMax();
+  status::ResetTemperatureMax(port_);
   InfoRefreshClick();
 }
 
 void TPgm::Reset_Usupply_MaxClick() {
   if (Exchanging()) return;
-  status::ResetUsupplyMax();
+  status::ResetUsupplyMax(port_);
   InfoRefreshClick();
 }
 
@@ -104,7 +104,7 @@ void TPgm::Coil_B_PeakClick() { ResetPeakAndRefresh('B'); }
 void TPgm::ResetPeakAndRefresh(char coil) {
   if (Exchanging()) return;
   MainWindowView view(*this);
-  status::ResetPeak(view, coil);
+  status::ResetPeak(port_, view, coil);
   InfoRefreshClick();
 }
 

@@ -207,7 +207,7 @@ int WithLink(Context& c, const std::function<int()>& body) {
   InstallHistory(c.io.err, AccessLevel(c.io, false));
   link::LinkSession session(com);
   if (!session.open()) {
-    c.io.err << PortFailureLine(com, platform::ComDeviceName(com), link::LastOpenFailure()) << '\n';
+    c.io.err << PortFailureLine(com, platform::ComDeviceName(com), session.port().OpenFailure) << '\n';
     return ExitLinkFailure;
   }
   // Ctrl+C ends the command at its next wait; a send of the parameter set is
@@ -219,7 +219,11 @@ int WithLink(Context& c, const std::function<int()>& body) {
     if (maxWait.count() > 0)
       std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(50)));
   });
-  const ScopeGuard unhook([] { link::SetPumpHook({}); });
+  c.link = &session.port();
+  const ScopeGuard unhook([&c] {
+    link::SetPumpHook({});
+    c.link = nullptr;
+  });
   try {
     const int code = body();
     // A sequence that went on after a link error did not do all it was asked.
@@ -315,7 +319,7 @@ int Info(Context& c) {
   const int level = AccessLevel(c.io, false);
   return WithLink(c, [&] {
     CliView view;
-    params::ReadParameterSet(view);
+    params::ReadParameterSet(c.port(), view);
     auto& out = c.io.out;
     // The profile button's caption without its words: the number, or "F".
     std::string profile = CliQuestions::Trimmed(view.profile.caption);
@@ -371,7 +375,7 @@ int Read(Context& c) {
   const int level = AccessLevel(c.io, true);
   return WithLink(c, [&] {
     CliView view;
-    params::ReadParameterSet(view);
+    params::ReadParameterSet(c.port(), view);
     if (c.has("--json")) c.io.out << ParameterFileJson(view, level);
     else ParameterTable(view, level, c.io.out);
     if (level == 0)
@@ -422,17 +426,18 @@ int Write(Context& c) {
   return WithLink(c, [&] {
     // The send writes the whole set: what the file leaves out goes back as read.
     CliView view;
-    params::ReadParameterSet(view);
+    params::ReadParameterSet(c.port(), view);
     if (c.linkErrors > 0) return int{ExitLinkFailure};
-    const ValveSet valve{params::ConfigurationWordOf(view),
-                         [&view](const params::ParameterRegister& row) -> std::uint32_t {
-                           if (row.holder == params::Holder::Held) return *params::Held.WordOf(row.number);
-                           const auto it = view.fields.find(row.field);
-                           return it != view.fields.end() && it->second.keptWord ? *it->second.keptWord : 0;
-                         },
-                         [] { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); },
-                         {IdentityText(view.identity.deviceType), view.configuration.positions3 ? 3 : 2,
-                          view.configuration.voltageMode, view.configuration.lvdtMode}};
+    const ValveSet valve{
+        params::ConfigurationWordOf(view),
+        [&view](const params::ParameterRegister& row) -> std::uint32_t {
+          if (row.holder == params::Holder::Held) return *params::Held.WordOf(row.number);
+          const auto it = view.fields.find(row.field);
+          return it != view.fields.end() && it->second.keptWord ? *it->second.keptWord : 0;
+        },
+        [&c] { return params::PwmMaxOf(link::ReadRegister(c.port(), params::state::PwmMaxAndEnables)); },
+        {IdentityText(view.identity.deviceType), view.configuration.positions3 ? 3 : 2, view.configuration.voltageMode,
+         view.configuration.lvdtMode}};
     const std::vector<WriteProblem> problems =
         CheckWrite(file, valve, level, {c.has("--allow-out-of-range"), c.has("--other-valve")});
     if (c.linkErrors > 0) return int{ExitLinkFailure};
@@ -447,7 +452,7 @@ int Write(Context& c) {
     // The checks above refused values outside their range unless the user
     // allowed them; the sequence's own question about them is answered so.
     questions.allowOutOfRange = c.has("--allow-out-of-range");
-    if (!params::SendParameterSet(view, questions, store)) {
+    if (!params::SendParameterSet(c.port(), view, questions, store)) {
       c.io.err << ProgramName << ": values outside their limits; nothing was sent\n";
       return int{ExitFileError};
     }
@@ -495,8 +500,8 @@ int Status(Context& c) {
   return WithLink(c, [&] {
     try {
       const params::ConfigWord config =
-          params::ConfigWord::Decode(params::ReadParameterWord(params::reg::Configuration));
-      params::ReadHardwareFlags();
+          params::ConfigWord::Decode(params::ReadParameterWord(c.port(), params::reg::Configuration));
+      params::ReadHardwareFlags(c.port());
       const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
       const StatusUnits units{config.lvdtMode, config.voltageMode};
       const std::string header = StatusCsvHeader(units);
@@ -510,7 +515,7 @@ int Status(Context& c) {
       const auto start = std::chrono::steady_clock::now();
       for (;;) {
         view.clearTexts();
-        status::StatusRefresh(view, modes);
+        status::StatusRefresh(c.port(), view, modes);
         // Only what the window shows at the user's level: the rest stays empty.
         for (const std::string& name : view.order)
           if (!app::WindowShows(name, level, config.positions3)) {
@@ -581,7 +586,7 @@ int Report(Context& c) {
   }
   return WithLink(c, [&] {
     CliQuestions questions(c.io.err);
-    const int code = WriteReport(path, level, questions, c.io.err);
+    const int code = WriteReport(c.port(), path, level, questions, c.io.err);
     if (code == ExitDone) c.note("Report written to " + path + ".");
     return code;
   });

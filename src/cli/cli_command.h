@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cli/cli.h"
+#include "link/port.h"
 #include "view/questions.h"
 
 #include <array>
@@ -48,6 +49,9 @@ struct Context {
   bool quiet = false;
   // Link errors reported while the command ran, also those a sequence went on after.
   int linkErrors = 0;
+  // The valve's port while WithLink runs the command's body.
+  link::Port* link = nullptr;
+  link::Port& port() const { return *link; }
 
   bool has(std::string_view option) const { return options.contains(option); }
   void note(const std::string& text) const {

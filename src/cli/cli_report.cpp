@@ -35,9 +35,9 @@ void EnsureGuiApplication() {
 
 }  // namespace
 
-int WriteReport(const std::string& path, int level, view::Questions& questions, std::ostream& err) {
+int WriteReport(link::Port& port, const std::string& path, int level, view::Questions& questions, std::ostream& err) {
   EnsureGuiApplication();
-  const report::ReportContent content = report::ReadReport(app::ShownAtLevel(level), ',', questions);
+  const report::ReportContent content = report::ReadReport(port, app::ShownAtLevel(level), ',', questions);
   // What the report says about storage, also where the user sees it at once.
   err << CliQuestions::Trimmed(content.storage.summary) << '\n';
   for (const report::Entry& e : content.storage.differences) err << "  " << e.name << ": " << e.value << '\n';

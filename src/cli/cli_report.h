@@ -2,6 +2,7 @@
 // window's sequences and written as a PDF.
 #pragma once
 
+#include "link/port.h"
 #include "view/questions.h"
 
 #include <ostream>
@@ -14,6 +15,6 @@ inline constexpr int ReportLevel = 2;
 
 // Reads the report with the port open and writes it to `path`; the exit code
 // (a file that cannot be written gives ExitFileError, nothing left behind).
-int WriteReport(const std::string& path, int level, view::Questions& questions, std::ostream& err);
+int WriteReport(link::Port& port, const std::string& path, int level, view::Questions& questions, std::ostream& err);
 
 }  // namespace tvx::cli

@@ -131,7 +131,7 @@ int Diff(Context& c) {
   }
   return WithLink(c, [&] {
     CliView view;
-    params::ReadParameterSet(view);  // recorded as a read of its own
+    params::ReadParameterSet(c.port(), view);  // recorded as a read of its own
     const auto now = Store(c).latestWithWords(SerialOf(view));
     if (!now || SerialOf(view) != a.valve.serialNumber)
       c.note("Note: the valve connected is " + Text(SerialOf(view)) + ", the record's " + Text(a.valve.serialNumber) +
@@ -153,7 +153,7 @@ int Restore(Context& c) {
   if (const auto refused = RefusedBelow(c, HistoryLevel, "restoring a parameter set")) return *refused;
   return WithLink(c, [&] {
     CliView view;
-    params::ReadParameterSet(view);
+    params::ReadParameterSet(c.port(), view);
     if (SerialOf(view) != record.valve.serialNumber && !c.has("--other-valve")) {
       c.io.err << ProgramName << ": refused: record " << record.id << " is of valve " << Text(record.valve.serialNumber)
                << ", the valve connected is " << Text(SerialOf(view))
@@ -166,7 +166,7 @@ int Restore(Context& c) {
     {
       link::ChangeLogScope logged(history::RestoreOperation(record.id, store).toStdString());
       logged.CommandsKeepParameters();
-      params::SendParameterSet(view, questions, store);
+      params::SendParameterSet(c.port(), view, questions, store);
     }
     if (questions.errors > 0) return int{ExitFileError};
     c.note(std::string("Record ") + std::to_string(record.id) + (store ? " sent and stored." : " sent (not stored)."));

@@ -98,7 +98,7 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
   Progress progress(c, what);
   CliProfileDialog dialog(progress);
   CliProfileQuestions questions(path, c.io.err);
-  params::ProfileOperations operations(dialog, questions, storage);
+  params::ProfileOperations operations(c.port(), dialog, questions, storage);
   // Ctrl+C is taken as the dialog's Cancel: a load stops after the profile in
   // progress, so no profile is left half written.
   bool interrupted = false;
@@ -179,7 +179,7 @@ int LoadProfiles(Context& c) {
   }
   JudgedCfgStorage storage(std::move(judged));
   return WithLink(c, [&] {
-    params::ReadLoggedValve();  // the change log names the valve its lines are about
+    params::ReadLoggedValve(c.port());  // the change log names the valve its lines are about
     const int code = RunProfiles(c, "Loading the profiles", &params::ProfileOperations::LoadFromFile, storage);
     if (code != ExitDone) return code;
     return c.done("Profiles 1 to 3 loaded into the valve's EEPROM from " + path + ".");

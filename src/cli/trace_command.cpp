@@ -86,10 +86,10 @@ int Trace(Context& c) {
     // The chart takes the PWM frequency, the divider and its legend from the
     // parameter set, which the window has read before.
     CliView view;
-    params::ReadParameterSet(view);
+    params::ReadParameterSet(c.port(), view);
     CliQuestions questions(c.io.err);
     const std::optional<trace::ChartOpening> opening =
-        trace::OpenChart(view.fieldValue("PWM").text, params::Held.traceInterval, questions);
+        trace::OpenChart(c.port(), view.fieldValue("PWM").text, params::Held.traceInterval, questions);
     if (!opening) return int{ExitFileError};
     params::Held.traceInterval = opening->divider;
 
@@ -119,7 +119,7 @@ int Trace(Context& c) {
     if (pngPath) picture = std::make_unique<trace::ChartPicture>();
     Progress progress(c, "Reading the recording");
     CliTraceView traceView(progress, picture.get(), frame, opening->channelMask, mode);
-    trace::TraceAcquisition acquisition(traceView, opening->pwmHz, opening->divider);
+    trace::TraceAcquisition acquisition(c.port(), traceView, opening->pwmHz, opening->divider);
     acquisition.ReadOut();
     acquisition.Close();
     progress.end();

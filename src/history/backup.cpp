@@ -59,11 +59,11 @@ class RecordQuestions : public params::ProfileQuestions {
 
 }  // namespace
 
-std::optional<qint64> BackUpProfiles(HistoryRecorder& recorder) {
+std::optional<qint64> BackUpProfiles(link::Port& port, HistoryRecorder& recorder) {
   ProfileBanks banks{};
   for (int bank = 0; bank < params::cfgfile::Banks; ++bank) {
     params::cfgfile::Image image{};
-    params::ReadProfileImage(bank, image.data());
+    params::ReadProfileImage(port, bank, image.data());
     link::PumpWait(PauseAfterBankRead);
     for (int i = 0; i < SetWords; ++i)
       banks[static_cast<std::size_t>(bank)][static_cast<std::size_t>(i)] = params::cfgfile::ImageWord(image, i);
@@ -71,7 +71,8 @@ std::optional<qint64> BackUpProfiles(HistoryRecorder& recorder) {
   return recorder.recordBanks(QString::fromUtf8(BackupOperation), banks);
 }
 
-bool RestoreProfiles(const ValveRecord& record, params::ProfileDialog& dialog, view::Questions& questions) {
+bool RestoreProfiles(link::Port& port, const ValveRecord& record, params::ProfileDialog& dialog,
+                     view::Questions& questions) {
   if (!record.banks) return false;
   const std::string name = "historia, zapis " + std::to_string(record.id);
   const std::string text =
@@ -81,7 +82,7 @@ bool RestoreProfiles(const ValveRecord& record, params::ProfileDialog& dialog, v
     return false;
   RecordFile file(*record.banks);
   RecordQuestions asked(name, questions);
-  params::ProfileOperations(dialog, asked, file).LoadFromFile();
+  params::ProfileOperations(port, dialog, asked, file).LoadFromFile();
   return true;
 }
 

@@ -16,12 +16,13 @@ inline constexpr const char* BackupOperation = "Kopia zapasowa";
 // Reads the banks (link errors throw as every exchange does) and records them
 // with the set known now; the record's id, or nothing when the history has no
 // valve to name or cannot keep it (the recorder has warned).
-std::optional<qint64> BackUpProfiles(HistoryRecorder& recorder);
+std::optional<qint64> BackUpProfiles(link::Port& port, HistoryRecorder& recorder);
 
 // Writes a record's three banks back into the valve's user profiles with the
 // sequence that loads a configuration file (its checks, frames, pauses and
 // change-log line, the record named as the file), after the user said yes.
 // False when the record keeps no banks or the user said no.
-bool RestoreProfiles(const ValveRecord& record, params::ProfileDialog& dialog, view::Questions& questions);
+bool RestoreProfiles(link::Port& port, const ValveRecord& record, params::ProfileDialog& dialog,
+                     view::Questions& questions);
 
 }  // namespace tvx::history

@@ -30,45 +30,43 @@ constexpr std::array<ExchangeTiming, 10> Timings{{
     {PollOrder::WaitThenCompare, 10, 250, true, 10, SendCommandCode},
 }};
 
-bool Busy = false;
+// Exchanges under way on this thread (one per port at most).
+thread_local int ThreadExchanges = 0;
 
-std::function<void()>& EndHook() {
-  static std::function<void()> hook;
-  return hook;
-}
-
-ExchangeObserver& Observer() {
-  static ExchangeObserver observer;
-  return observer;
-}
-
-// Marks one exchange as under way for its whole length, reset to pause, and
-// refuses a second one started from inside its waits.
+// Marks one exchange as under way on its port for its whole length, reset to
+// pause, and refuses a second one started from inside its waits.
 class ExchangeScope {
  public:
-  ExchangeScope() {
-    if (Busy) {
+  explicit ExchangeScope(Port& port) : port_(port) {
+    if (port_.Busy) {
       TraceNote("nested exchange refused");
       throw ExchangeBusy();
     }
-    Busy = true;
+    port_.Busy = true;
+    ++ThreadExchanges;
   }
   ~ExchangeScope() {
-    Busy = false;
-    if (EndHook()) EndHook()();
+    port_.Busy = false;
+    --ThreadExchanges;
+    if (port_.ExchangeEndHook) port_.ExchangeEndHook();
   }
   ExchangeScope(const ExchangeScope&) = delete;
   ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+ private:
+  Port& port_;
 };
 
-bool ReplyComplete(std::size_t expected) { return ReplyLength.load(std::memory_order_acquire) == expected; }
+bool ReplyComplete(const Port& port, std::size_t expected) {
+  return port.ReplyLength.load(std::memory_order_acquire) == expected;
+}
 
 // The common skeleton: reset, send, poll, check. Copies the reply into `reply`
 // (at least `expected` bytes). Returns false only when cancelled.
-bool Exchange(const Frame& request, std::size_t expected, const ExchangeTiming& t, std::uint8_t* reply,
+bool Exchange(Port& port, const Frame& request, std::size_t expected, const ExchangeTiming& t, std::uint8_t* reply,
               const bool* cancel = nullptr) {
-  ResetReplyBuffer();
-  for (std::uint8_t b : request) WritePortByte(b);
+  ResetReplyBuffer(port);
+  for (std::uint8_t b : request) WritePortByte(port, b);
   TraceFrame(FrameDirection::Sent, request.data(), request.size());
 
   bool matched = false;
@@ -76,7 +74,7 @@ bool Exchange(const Frame& request, std::size_t expected, const ExchangeTiming& 
     switch (t.order) {
       case PollOrder::WaitThenCompare:
         PumpWait(t.waitMs);
-        matched = ReplyComplete(expected);
+        matched = ReplyComplete(port, expected);
         break;
       case PollOrder::CancelCompareWait:
         if (cancel && *cancel) {
@@ -85,17 +83,17 @@ bool Exchange(const Frame& request, std::size_t expected, const ExchangeTiming& 
         }
         [[fallthrough]];
       case PollOrder::CompareThenWait:
-        matched = ReplyComplete(expected);
+        matched = ReplyComplete(port, expected);
         if (!matched) PumpWait(t.waitMs);
         break;
     }
   }
   if (!matched) {
-    std::size_t got = std::min<std::size_t>(ReplyLength.load(std::memory_order_acquire), ReplyBufferSize);
-    TraceFrame(FrameDirection::TimedOut, ReplyBuffer, got);
+    std::size_t got = std::min<std::size_t>(port.ReplyLength.load(std::memory_order_acquire), ReplyBufferSize);
+    TraceFrame(FrameDirection::TimedOut, port.ReplyBuffer, got);
     CommError(t.code);
   }
-  std::memcpy(reply, ReplyBuffer, expected);
+  std::memcpy(reply, port.ReplyBuffer, expected);
   TraceFrame(FrameDirection::Received, reply, expected);
   if (t.framed && !FramedReplyIntact(reply)) CommError(t.code);
   return true;
@@ -121,9 +119,9 @@ std::uint32_t FramedValue(const std::uint8_t* reply) {
   return *value;
 }
 
-std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, ExchangeCode code,
+std::uint32_t FramedExchange(Port& port, char letter, int reg, const std::uint32_t* word, ExchangeCode code,
                              const WordCheck& check = {}) {
-  ExchangeScope scope;
+  ExchangeScope scope(port);
   const ExchangeTiming& t = TimingOf(code);
   Frame request = word ? ValueRequest(letter, reg, *word) : ShortRequest(letter, reg);
   // Every write goes to the change log, within the operation that sent it or
@@ -135,7 +133,7 @@ std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, Ex
     LogFrameSent(letter, reg, *word);
   }
   std::uint8_t reply[proto::FramedReplyLength];
-  Exchange(request, proto::FramedReplyLength, t, reply);
+  Exchange(port, request, proto::FramedReplyLength, t, reply);
   if (write) LogFrameAnswered();
   std::uint32_t value = t.framed ? FramedValue(reply) : 0;
   if (check && !check(0, value)) {
@@ -143,23 +141,23 @@ std::uint32_t FramedExchange(char letter, int reg, const std::uint32_t* word, Ex
     CommError(t.code);
   }
   if (letter == proto::ReadParameterLetter) NoteParameterWord(reg, value);
-  if (Observer()) Observer()(letter, reg, word ? std::optional<std::uint32_t>(*word) : std::nullopt, value);
+  if (port.Observer) port.Observer(letter, reg, word ? std::optional<std::uint32_t>(*word) : std::nullopt, value);
   if (t.pauseMs) PumpWait(t.pauseMs);
   return value;
 }
 
-void RawExchange(const Frame& request, std::size_t expected, ExchangeCode code, std::uint8_t* buffer,
+void RawExchange(Port& port, const Frame& request, std::size_t expected, ExchangeCode code, std::uint8_t* buffer,
                  const WordCheck& check = {}) {
-  ExchangeScope scope;
+  ExchangeScope scope(port);
   const ExchangeTiming& t = TimingOf(code);
-  Exchange(request, expected, t, buffer);
+  Exchange(port, request, expected, t, buffer);
   CheckWords(check, buffer, expected, t.code);
   if (t.pauseMs) PumpWait(t.pauseMs);
 }
 
-std::string TextExchange(int reg, ExchangeCode code) {
+std::string TextExchange(Port& port, int reg, ExchangeCode code) {
   std::uint8_t text[proto::TextReplyLength];
-  RawExchange(ShortRequest(proto::ReadStateLetter, reg), sizeof text, code, text);
+  RawExchange(port, ShortRequest(proto::ReadStateLetter, reg), sizeof text, code, text);
   return TextFromReply(text, sizeof text);
 }
 
@@ -167,61 +165,70 @@ std::string TextExchange(int reg, ExchangeCode code) {
 
 const ExchangeTiming& TimingOf(ExchangeCode code) { return Timings[static_cast<std::size_t>(code) - 1]; }
 
-bool ExchangeInProgress() { return Busy; }
+bool ExchangeInProgress(const Port& port) { return port.Busy; }
 
-void SetExchangeEndHook(std::function<void()> hook) { EndHook() = std::move(hook); }
+bool ExchangeInProgress() { return ThreadExchanges > 0; }
 
-void SetExchangeObserver(ExchangeObserver observer) { Observer() = std::move(observer); }
+void SetExchangeEndHook(Port& port, std::function<void()> hook) { port.ExchangeEndHook = std::move(hook); }
 
-std::uint32_t ReadParameter(int reg, const WordCheck& check) {
-  return FramedExchange(proto::ReadParameterLetter, reg, nullptr, ReadParameterCode, check);
+void SetExchangeObserver(Port& port, ExchangeObserver observer) { port.Observer = std::move(observer); }
+
+std::uint32_t ReadParameter(Port& port, int reg, const WordCheck& check) {
+  return FramedExchange(port, proto::ReadParameterLetter, reg, nullptr, ReadParameterCode, check);
 }
 
-std::uint32_t ReadRegister(int reg) { return FramedExchange(proto::ReadStateLetter, reg, nullptr, ReadRegisterCode); }
-
-float ReadRegisterFloat(int reg) { return WordToFloat(ReadRegister(reg)); }
-
-void WriteRegister(int reg, std::uint32_t word) { FramedExchange(proto::WriteLetter, reg, &word, WriteRegisterCode); }
-
-void WriteRegisterFloat(int reg, float value) { WriteRegister(reg, FloatToWord(value)); }
-
-std::uint32_t SendCommand(int command, std::uint32_t word) {
-  return FramedExchange(proto::CommandLetter, command, &word, SendCommandCode);
+std::uint32_t ReadRegister(Port& port, int reg) {
+  return FramedExchange(port, proto::ReadStateLetter, reg, nullptr, ReadRegisterCode);
 }
 
-void ReadBlock(int reg, std::uint8_t* buffer, const WordCheck& check) {
-  RawExchange(ShortRequest(proto::ReadStateLetter, reg), proto::BlockLength(reg), ReadBlockCode, buffer, check);
+float ReadRegisterFloat(Port& port, int reg) { return WordToFloat(ReadRegister(port, reg)); }
+
+void WriteRegister(Port& port, int reg, std::uint32_t word) {
+  FramedExchange(port, proto::WriteLetter, reg, &word, WriteRegisterCode);
+}
+
+void WriteRegisterFloat(Port& port, int reg, float value) { WriteRegister(port, reg, FloatToWord(value)); }
+
+std::uint32_t SendCommand(Port& port, int command, std::uint32_t word) {
+  return FramedExchange(port, proto::CommandLetter, command, &word, SendCommandCode);
+}
+
+void ReadBlock(Port& port, int reg, std::uint8_t* buffer, const WordCheck& check) {
+  RawExchange(port, ShortRequest(proto::ReadStateLetter, reg), proto::BlockLength(reg), ReadBlockCode, buffer, check);
   if (reg == proto::ParameterBlockRegister) {
     NoteParameterBlock(buffer, proto::ParameterBlockLength);
-    if (Observer()) {
+    if (port.Observer) {
       for (std::size_t i = 0; i < proto::ParameterWords; ++i) {
         const std::uint8_t* w = buffer + 4 * i;
         const std::uint32_t word =
             std::uint32_t{w[0]} | std::uint32_t{w[1]} << 8 | std::uint32_t{w[2]} << 16 | std::uint32_t{w[3]} << 24;
-        Observer()(proto::ReadParameterLetter, static_cast<int>(i) + 1, std::nullopt, word);
+        port.Observer(proto::ReadParameterLetter, static_cast<int>(i) + 1, std::nullopt, word);
       }
     }
   }
 }
 
-bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel) {
-  ExchangeScope scope;
-  return Exchange(ShortRequest(proto::ReadStateLetter, proto::TraceChunkRegister), proto::TraceChunkLength,
+bool ReadTraceChunk(Port& port, std::uint8_t* buffer, const bool& cancel) {
+  ExchangeScope scope(port);
+  return Exchange(port, ShortRequest(proto::ReadStateLetter, proto::TraceChunkRegister), proto::TraceChunkLength,
                   TimingOf(ReadTraceChunkCode), buffer, &cancel);
 }
 
-void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer, const WordCheck& check) {
-  RawExchange(ValueRequest(proto::CommandLetter, proto::ProfileBankCommand, proto::ProfileBankArgument(bank, length)),
+void ReadProfileBank(Port& port, int bank, std::uint32_t length, std::uint8_t* buffer, const WordCheck& check) {
+  RawExchange(port,
+              ValueRequest(proto::CommandLetter, proto::ProfileBankCommand, proto::ProfileBankArgument(bank, length)),
               length, ReadProfileBankCode, buffer, check);
 }
 
-void ReadLinTable(int table, std::uint8_t* buffer, const WordCheck& check) {
-  RawExchange(ShortRequest(proto::ReadStateLetter, proto::LinTableRegisterFirst + table - 1), proto::LinTableLength,
-              ReadLinTableCode, buffer, check);
+void ReadLinTable(Port& port, int table, std::uint8_t* buffer, const WordCheck& check) {
+  RawExchange(port, ShortRequest(proto::ReadStateLetter, proto::LinTableRegisterFirst + table - 1),
+              proto::LinTableLength, ReadLinTableCode, buffer, check);
 }
 
-std::string ReadSerialNumber() { return TextExchange(proto::SerialNumberRegister, ReadSerialNumberCode); }
+std::string ReadSerialNumber(Port& port) {
+  return TextExchange(port, proto::SerialNumberRegister, ReadSerialNumberCode);
+}
 
-std::string ReadDeviceType() { return TextExchange(proto::DeviceTypeRegister, ReadDeviceTypeCode); }
+std::string ReadDeviceType(Port& port) { return TextExchange(port, proto::DeviceTypeRegister, ReadDeviceTypeCode); }
 
 }  // namespace tvx::link

@@ -6,6 +6,8 @@
 // One exchange at a time, user-interface thread only; nothing queues or retries.
 #pragma once
 
+#include "link/port.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,23 +48,21 @@ struct ExchangeTiming {
 // The timing rules of each kind of exchange.
 const ExchangeTiming& TimingOf(ExchangeCode code);
 
-// True from the moment an exchange resets the reply buffer until it returns
-// (pause included). Timers that exchange skip their tick while it is set; the
-// program's message pump holds user input back meanwhile.
+// True from the moment an exchange on the port resets the reply buffer until
+// it returns (pause included).
+bool ExchangeInProgress(const Port& port);
+// True while an exchange of the calling thread is under way, on any port.
+// Timers that exchange skip their tick while it is set; the program's message
+// pump holds user input back meanwhile.
 bool ExchangeInProgress();
 
-// Called each time an exchange has ended, also by an error. The program wakes
-// its event loop there, so that the input held back meanwhile is delivered now
-// rather than with the next event that happens to come.
-void SetExchangeEndHook(std::function<void()> hook);
+// Called each time an exchange on the port has ended, also by an error. The
+// window wakes its event loop there, so that the input held back meanwhile is
+// delivered now rather than with the next event that happens to come.
+void SetExchangeEndHook(Port& port, std::function<void()> hook);
 
-// Told of every framed exchange that succeeded, as it ends: the request's
-// letter and number, the word sent (W and S frames; none for reads) and the
-// word answered. A parameter block read (register 31) counts as a read of
-// each parameter register 1 to 128 ('R'). One observer; an empty one ends it.
-using ExchangeObserver =
-    std::function<void(char letter, int reg, std::optional<std::uint32_t> sent, std::uint32_t answer)>;
-void SetExchangeObserver(ExchangeObserver observer);
+// The port's ExchangeObserver (link/port.h); an empty one ends it.
+void SetExchangeObserver(Port& port, ExchangeObserver observer);
 
 // Thrown when an exchange is started while another one waits (from a message
 // processed inside the first one's waits). The running exchange's reply buffer
@@ -80,24 +80,24 @@ class ExchangeBusy : public std::runtime_error {
 // nothing of the reply is noted or returned.
 using WordCheck = std::function<bool(std::size_t index, std::uint32_t word)>;
 
-std::uint32_t ReadParameter(int reg, const WordCheck& check = {});
-std::uint32_t ReadRegister(int reg);
-float ReadRegisterFloat(int reg);
-void WriteRegister(int reg, std::uint32_t word);
+std::uint32_t ReadParameter(Port& port, int reg, const WordCheck& check = {});
+std::uint32_t ReadRegister(Port& port, int reg);
+float ReadRegisterFloat(Port& port, int reg);
+void WriteRegister(Port& port, int reg, std::uint32_t word);
 // WriteRegister with the IEEE-754 single bit pattern of the value.
-void WriteRegisterFloat(int reg, float value);
+void WriteRegisterFloat(Port& port, int reg, float value);
 // Sends a command with its argument; returns the word the valve answers.
-std::uint32_t SendCommand(int command, std::uint32_t word);
+std::uint32_t SendCommand(Port& port, int command, std::uint32_t word);
 // Raw block of 512 (register 31), 1024 (32) or 2048 bytes (any other);
 // `buffer` holds at least that many.
-void ReadBlock(int reg, std::uint8_t* buffer, const WordCheck& check = {});
+void ReadBlock(Port& port, int reg, std::uint8_t* buffer, const WordCheck& check = {});
 // 60 bytes of the trace recording; false at once when `cancel` is found set.
-bool ReadTraceChunk(std::uint8_t* buffer, const bool& cancel);
+bool ReadTraceChunk(Port& port, std::uint8_t* buffer, const bool& cancel);
 // `length` raw bytes of profile bank 0, 1 or 2.
-void ReadProfileBank(int bank, std::uint32_t length, std::uint8_t* buffer, const WordCheck& check = {});
+void ReadProfileBank(Port& port, int bank, std::uint32_t length, std::uint8_t* buffer, const WordCheck& check = {});
 // 88 bytes of linearisation table 1, 2 or 3.
-void ReadLinTable(int table, std::uint8_t* buffer, const WordCheck& check = {});
-std::string ReadSerialNumber();
-std::string ReadDeviceType();
+void ReadLinTable(Port& port, int table, std::uint8_t* buffer, const WordCheck& check = {});
+std::string ReadSerialNumber(Port& port);
+std::string ReadDeviceType(Port& port);
 
 }  // namespace tvx::link

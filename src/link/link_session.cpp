@@ -1,30 +1,32 @@
 #include "link/link_session.h"
 
-#include "link/port.h"
 #include "link/receiver.h"
 
 namespace tvx::link {
 
 struct LinkSession::Impl {
-  Receiver receiver;
+  Port port;
+  Receiver receiver{port};
 };
 
 LinkSession::LinkSession(int comNumber) : impl_(std::make_unique<Impl>()) {
   impl_->receiver.Start();
-  PortLockGuard lock;
-  OpenPort(comNumber);
+  PortLockGuard lock(impl_->port);
+  OpenPort(impl_->port, comNumber);
 }
 
 LinkSession::~LinkSession() {
   impl_->receiver.Stop();
-  ClosePortHandle();
+  ClosePortHandle(impl_->port);
 }
 
-bool LinkSession::open() const { return PortOpen.load(); }
+bool LinkSession::open() const { return impl_->port.PortOpen.load(); }
 
 void LinkSession::close() {
-  PortLockGuard lock;
-  ClosePort();
+  PortLockGuard lock(impl_->port);
+  ClosePort(impl_->port);
 }
+
+Port& LinkSession::port() { return impl_->port; }
 
 }  // namespace tvx::link

@@ -1,7 +1,10 @@
-// A link session: starts the Receiver and opens COMn; closes the port and
-// ends the Receiver by the handshake on destruction. The command line tool
-// holds one per command; the link tests (native and under Wine) one per test.
+// A link session: a Port of its own with its Receiver started and COMn
+// opened; closes the port and ends the Receiver by the handshake on
+// destruction. The command line tool holds one per command and valve; the
+// link tests (native and under Wine) one per test.
 #pragma once
+
+#include "link/port.h"
 
 #include <memory>
 
@@ -11,8 +14,11 @@ class LinkSession {
  public:
   explicit LinkSession(int comNumber);
   ~LinkSession();
+  LinkSession(const LinkSession&) = delete;
+  LinkSession& operator=(const LinkSession&) = delete;
   bool open() const;
   void close();
+  Port& port();
 
  private:
   struct Impl;

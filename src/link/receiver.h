@@ -5,14 +5,17 @@
 // device is gone it only waits to be woken.
 #pragma once
 
+#include "link/port.h"
+
 #include <functional>
 #include <thread>
 
 namespace tvx::link {
 
+// One Receiver per Port, bound to it for its whole life.
 class Receiver {
  public:
-  Receiver() = default;
+  explicit Receiver(Port& port) : port_(port) {}
   ~Receiver();
   Receiver(const Receiver&) = delete;
   Receiver& operator=(const Receiver&) = delete;
@@ -31,9 +34,10 @@ class Receiver {
   bool running() const { return thread_.joinable(); }
 
   // The thread body.
-  static void Execute();
+  static void Execute(Port& port);
 
  private:
+  Port& port_;
   std::thread thread_;
 };
 

@@ -7,8 +7,8 @@
 
 namespace tvx::params {
 
-std::uint32_t ReadFloatIntoField(view::DialogView& view, std::string_view name, int reg) {
-  const std::uint32_t word = ReadParameterWord(reg);
+std::uint32_t ReadFloatIntoField(link::Port& port, view::DialogView& view, std::string_view name, int reg) {
+  const std::uint32_t word = ReadParameterWord(port, reg);
   view.setValveText(name, FormatFixed(WordToFloat(word), 3, view.decimalSeparator()), word);
   return word;
 }

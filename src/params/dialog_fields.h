@@ -14,7 +14,7 @@ namespace tvx::params {
 
 // Reads a float parameter register and shows it in a field with 3 decimals.
 // Returns the word read.
-std::uint32_t ReadFloatIntoField(view::DialogView& view, std::string_view name, int reg);
+std::uint32_t ReadFloatIntoField(link::Port& port, view::DialogView& view, std::string_view name, int reg);
 
 // A float field's word: the kept word bit for bit, an edited text converted.
 // A text that does not convert is shown to the view, then its ConversionError
@@ -46,9 +46,9 @@ std::optional<std::vector<std::uint32_t>> RunFloatFieldDialog(view::DialogView& 
 
 // Writes the words to the fields' registers in order.
 template <class Fields>
-void WriteFieldWords(const Fields& fields, const std::vector<std::uint32_t>& words) {
+void WriteFieldWords(link::Port& port, const Fields& fields, const std::vector<std::uint32_t>& words) {
   std::size_t i = 0;
-  for (const auto& f : fields) link::WriteRegister(f.reg, words.at(i++));
+  for (const auto& f : fields) link::WriteRegister(port, f.reg, words.at(i++));
 }
 
 }  // namespace tvx::params

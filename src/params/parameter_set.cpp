@@ -22,7 +22,7 @@ namespace {
 constexpr const char* ConfigWriteError = " Błąd zapisu konfiguracji do pamięci nieulotnej rozdzielacza!   ";
 constexpr const char* ConfigWriteCaption = " Błąd konfiguracji";
 
-bool Yes(int stateRegister) { return link::ReadRegister(stateRegister) == proto::MarkerTrue; }
+bool Yes(link::Port& port, int stateRegister) { return link::ReadRegister(port, stateRegister) == proto::MarkerTrue; }
 
 }  // namespace
 
@@ -64,10 +64,10 @@ void LogValve(std::uint32_t firmware, const std::string& serialNumber, const std
 
 }  // namespace
 
-void ReadParameterSet(ParameterView& view) {
+void ReadParameterSet(link::Port& port, ParameterView& view) {
   MaskFloatingPointExceptions();
   std::array<std::uint8_t, proto::ParameterBlockLength> block{};
-  ReadParameterBlock(block.data());
+  ReadParameterBlock(port, block.data());
   const auto words = DecodeParameterBlock(block);
   auto word = [&](int reg) { return words[static_cast<std::size_t>(reg - 1)]; };
 
@@ -86,31 +86,31 @@ void ReadParameterSet(ParameterView& view) {
     view.setValveText(row->field, FieldText(*row, word(reg), sep), word(reg));
   }
 
-  view.setChecked("RemoteControl", Yes(state::RemoteControl));
+  view.setChecked("RemoteControl", Yes(port, state::RemoteControl));
   // Anything failing here, the exchange included, leaves the bar at 0 and the
   // read goes on.
   try {
-    view.setSetValue(link::ReadRegisterFloat(state::SetValue));
+    view.setSetValue(link::ReadRegisterFloat(port, state::SetValue));
   } catch (const std::exception&) {
     view.clearSetValue();
   }
 
-  const std::uint32_t dac = link::ReadRegister(state::DAC_Value);
+  const std::uint32_t dac = link::ReadRegister(port, state::DAC_Value);
   view.setValveText("DAC_Value", std::to_string(dac), dac);
-  view.setChecked("EnableDAC_Override", Yes(state::DacOverride));
-  view.setText("DebugPanel", std::to_string(link::ReadRegister(state::DebugNumber)));
+  view.setChecked("EnableDAC_Override", Yes(port, state::DacOverride));
+  view.setText("DebugPanel", std::to_string(link::ReadRegister(port, state::DebugNumber)));
 
-  const ProfileCaption profile = ProfileFromRegister(link::ReadRegister(state::ActiveProfile));
+  const ProfileCaption profile = ProfileFromRegister(link::ReadRegister(port, state::ActiveProfile));
   CurrentProfile = profile.number;
   view.showProfile(profile);
 
-  const std::uint32_t firmware = link::ReadRegister(state::Firmware);
+  const std::uint32_t firmware = link::ReadRegister(port, state::Firmware);
   view.showFirmware(firmware);
-  ReadHardwareFlags();
+  ReadHardwareFlags(port);
   // Each text is shown as soon as it is read.
-  const std::string serialNumber = link::ReadSerialNumber();
+  const std::string serialNumber = link::ReadSerialNumber(port);
   view.showSerialNumber(serialNumber);
-  const std::string deviceType = link::ReadDeviceType();
+  const std::string deviceType = link::ReadDeviceType(port);
   view.showDeviceType(deviceType);
   LogValve(firmware, serialNumber, deviceType);
   // The valve history keeps the set, now that all of it was read.
@@ -118,10 +118,10 @@ void ReadParameterSet(ParameterView& view) {
       profile.number >= 1 && profile.number <= 3 ? std::optional<int>(static_cast<int>(profile.number)) : std::nullopt);
 }
 
-void ReadLoggedValve() {
-  const std::uint32_t firmware = link::ReadRegister(state::Firmware);
-  const std::string serialNumber = link::ReadSerialNumber();
-  LogValve(firmware, serialNumber, link::ReadDeviceType());
+void ReadLoggedValve(link::Port& port) {
+  const std::uint32_t firmware = link::ReadRegister(port, state::Firmware);
+  const std::string serialNumber = link::ReadSerialNumber(port);
+  LogValve(firmware, serialNumber, link::ReadDeviceType(port));
 }
 
 std::uint32_t ParameterView::pwmMaximum() const { return DefaultPwmMax; }
@@ -131,7 +131,7 @@ void ParameterView::showProfile(const ProfileCaption& profile) {
   setEnabled("SelectSetup", profile.enabled);
 }
 
-bool SendParameterSet(ParameterView& view, view::Questions& questions, bool store) {
+bool SendParameterSet(link::Port& port, ParameterView& view, view::Questions& questions, bool store) {
   // Every word before the first frame.
   const std::uint32_t word = ConfigurationWordOf(view);
   std::array<std::uint32_t, SendOrder.size()> values{};
@@ -160,22 +160,22 @@ bool SendParameterSet(ParameterView& view, view::Questions& questions, bool stor
   link::ChangeLogScope logged(store ? "Zapisz" : "Prześlij");
   // Storing copies the working parameters into EEPROM and leaves them as they are.
   logged.CommandsKeepParameters();
-  link::WriteRegister(reg::Configuration, word);
-  if (link::ReadParameter(reg::Configuration) != word)
+  link::WriteRegister(port, reg::Configuration, word);
+  if (link::ReadParameter(port, reg::Configuration) != word)
     questions.ask(ConfigWriteError, ConfigWriteCaption, view::Questions::Icon::Error);
-  for (std::size_t i = 0; i < SendOrder.size(); ++i) link::WriteRegister(SendOrder[i], values[i]);
-  if (store) link::SendCommand(cmd::StoreParameters, proto::OneShot);
+  for (std::size_t i = 0; i < SendOrder.size(); ++i) link::WriteRegister(port, SendOrder[i], values[i]);
+  if (store) link::SendCommand(port, cmd::StoreParameters, proto::OneShot);
   return true;
 }
 
-void ReadHardwareFlags() {
-  BoardVariant = Yes(state::BoardVariant);
-  In2Present = Yes(state::In2Present);
+void ReadHardwareFlags(link::Port& port) {
+  BoardVariant = Yes(port, state::BoardVariant);
+  In2Present = Yes(port, state::In2Present);
 }
 
-void ResetValve() {
+void ResetValve(link::Port& port) {
   link::ChangeLogScope logged("Reset");
-  link::SendCommand(cmd::ResetValve, proto::OneShot);
+  link::SendCommand(port, cmd::ResetValve, proto::OneShot);
 }
 
 }  // namespace tvx::params

@@ -4,6 +4,7 @@
 // soon as it is read; a send takes the fields back from it.
 #pragma once
 
+#include "link/port.h"
 #include "params/config_word.h"
 #include "params/derived.h"
 #include "view/component_sink.h"
@@ -51,10 +52,10 @@ std::uint32_t ConfigurationWordOf(const ParameterView& view);
 
 // The whole-set read: the 512-byte block, then the switches, the set value,
 // the profile, firmware, hardware flags and the identity texts.
-void ReadParameterSet(ParameterView& view);
+void ReadParameterSet(link::Port& port, ParameterView& view);
 // Reads only what the change log names a valve by (firmware, serial number,
 // type), for a write that does not read the set first.
-void ReadLoggedValve();
+void ReadLoggedValve(link::Port& port);
 
 // All or nothing: first every field of the set is converted (the first that
 // does not convert is shown to the view and its ConversionError ends the send
@@ -63,12 +64,12 @@ void ReadLoggedValve();
 // was sent). Then the configuration word is written and read back (a mismatch
 // is reported and the send goes on), then every other register of the set in
 // its order. `store` adds the EEPROM command.
-bool SendParameterSet(ParameterView& view, view::Questions& questions, bool store);
+bool SendParameterSet(link::Port& port, ParameterView& view, view::Questions& questions, bool store);
 
 // State registers 39 and 42 into BoardVariant and In2Present.
-void ReadHardwareFlags();
+void ReadHardwareFlags(link::Port& port);
 
 // Command 998: the valve restarts.
-void ResetValve();
+void ResetValve(link::Port& port);
 
 }  // namespace tvx::params

@@ -39,8 +39,9 @@ bool PlausibleParameterWord(int reg, std::uint32_t word) {
   return true;
 }
 
-std::uint32_t ReadParameterWord(int reg) {
-  return link::ReadParameter(reg, [reg](std::size_t, std::uint32_t word) { return PlausibleParameterWord(reg, word); });
+std::uint32_t ReadParameterWord(link::Port& port, int reg) {
+  return link::ReadParameter(port, reg,
+                             [reg](std::size_t, std::uint32_t word) { return PlausibleParameterWord(reg, word); });
 }
 
 namespace {
@@ -50,16 +51,16 @@ bool PlausibleBlockWord(std::size_t k, std::uint32_t word) {
 }
 }  // namespace
 
-void ReadParameterBlock(std::uint8_t* block) {
-  link::ReadBlock(proto::ParameterBlockRegister, block, PlausibleBlockWord);
+void ReadParameterBlock(link::Port& port, std::uint8_t* block) {
+  link::ReadBlock(port, proto::ParameterBlockRegister, block, PlausibleBlockWord);
 }
 
-void ReadProfileImage(int bank, std::uint8_t* image) {
-  link::ReadProfileBank(bank, proto::ParameterBlockLength, image, PlausibleBlockWord);
+void ReadProfileImage(link::Port& port, int bank, std::uint8_t* image) {
+  link::ReadProfileBank(port, bank, proto::ParameterBlockLength, image, PlausibleBlockWord);
 }
 
-void ReadLinTableWords(int table, int base, std::uint8_t* block) {
-  link::ReadLinTable(table, block, [base](std::size_t k, std::uint32_t word) {
+void ReadLinTableWords(link::Port& port, int table, int base, std::uint8_t* block) {
+  link::ReadLinTable(port, table, block, [base](std::size_t k, std::uint32_t word) {
     return PlausibleParameterWord(base + static_cast<int>(k), word);
   });
 }

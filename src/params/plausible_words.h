@@ -10,6 +10,8 @@
 // defined bits; words the program gives no meaning take any value.
 #pragma once
 
+#include "link/port.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -87,9 +89,9 @@ bool PlausibleParameterWord(int reg, std::uint32_t word);
 // The reads of parameter registers with that check: a single register, the
 // 512-byte block of registers 1..128, a profile bank (the same 128 registers
 // as stored) and a linearisation table's block (its 22 registers from `base`).
-std::uint32_t ReadParameterWord(int reg);
-void ReadParameterBlock(std::uint8_t* block);
-void ReadProfileImage(int bank, std::uint8_t* image);
-void ReadLinTableWords(int table, int base, std::uint8_t* block);
+std::uint32_t ReadParameterWord(link::Port& port, int reg);
+void ReadParameterBlock(link::Port& port, std::uint8_t* block);
+void ReadProfileImage(link::Port& port, int bank, std::uint8_t* image);
+void ReadLinTableWords(link::Port& port, int table, int base, std::uint8_t* block);
 
 }  // namespace tvx::params

@@ -43,14 +43,14 @@ std::optional<int> ProfileButton(std::int64_t number) {
 
 std::string ProfileButtonCaption(std::int64_t number) { return "Profil nr " + std::to_string(number) + " "; }
 
-void SelectProfile(ProfileSelection& selection, std::int64_t& current) {
-  current = ProfileNumber(link::ReadRegister(state::ActiveProfile));
+void SelectProfile(link::Port& port, ProfileSelection& selection, std::int64_t& current) {
+  current = ProfileNumber(link::ReadRegister(port, state::ActiveProfile));
   if (const std::optional<int> chosen = selection.Choose(ProfileButton(current))) {
     current = *chosen;
     selection.ShowProfile(current);
     link::ChangeLogScope logged("Wybierz");
     WorkingSetMayChange();
-    link::SendCommand(cmd::SelectProfile, ProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
+    link::SendCommand(port, cmd::SelectProfile, ProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
   }
   if (current >= 1 && current <= 9) selection.ShowProfile(current);
 }
@@ -73,7 +73,7 @@ class ProfileOperations::FileOperation {
 
   // Register 29 names the active bank; a value above 2 counts as bank 0.
   void ReadCurrentBank() {
-    const std::uint32_t bank = link::ReadRegister(state::ActiveProfile);
+    const std::uint32_t bank = link::ReadRegister(ops_.port_, state::ActiveProfile);
     current_ = bank > 2 ? 0 : static_cast<int>(bank);
     link::PumpWait(PauseAfterCommand);
   }
@@ -83,10 +83,11 @@ class ProfileOperations::FileOperation {
   int current_ = -1;
 };
 
-ProfileOperations::ProfileOperations(ProfileDialog& dialog, ProfileQuestions& questions, CfgStorage& storage)
-    : dialog_(dialog), questions_(questions), storage_(storage) {}
+ProfileOperations::ProfileOperations(link::Port& port, ProfileDialog& dialog, ProfileQuestions& questions,
+                                     CfgStorage& storage)
+    : port_(port), dialog_(dialog), questions_(questions), storage_(storage) {}
 
-void ProfileOperations::Command(int command, std::uint32_t argument) { link::SendCommand(command, argument); }
+void ProfileOperations::Command(int command, std::uint32_t argument) { link::SendCommand(port_, command, argument); }
 
 void ProfileOperations::SaveToFile() {
   dialog_.MarkProfiles(0);
@@ -104,7 +105,7 @@ void ProfileOperations::SaveToFile() {
   cfgfile::Images images;
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     dialog_.CheckBank(bank);
-    ReadProfileImage(bank, images[bank].data());
+    ReadProfileImage(port_, bank, images[bank].data());
     link::PumpWait(PauseAfterCommand);
   }
   storage_.Write(*path, cfgfile::Compose(images));
@@ -237,7 +238,7 @@ void ProfileOperations::RestoreCheckedProfile() {
 void ProfileOperations::CompareWithFactory() {
   dialog_.SetBusy(ProfileBusy::Command);
   const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
-  const std::uint32_t answer = link::SendCommand(cmd::CompareProfiles, CompareProfilesArgument);
+  const std::uint32_t answer = link::SendCommand(port_, cmd::CompareProfiles, CompareProfilesArgument);
   dialog_.MarkProfiles(answer & 7u);
   questions_.Inform((answer & 0xFFFFu) != 0 ? Different : Same, CompareCaption);
 }
@@ -255,7 +256,7 @@ void ProfileOperations::CompareWithFile() {
   std::uint32_t changed = 0;
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     cfgfile::Image image;
-    ReadProfileImage(bank, image.data());
+    ReadProfileImage(port_, bank, image.data());
     link::PumpWait(PauseAfterCommand);
     differing[bank] = cfgfile::DifferingWords(image, cfgfile::ImageOf(*file, bank));
     if (differing[bank] != 0) changed |= 1u << bank;

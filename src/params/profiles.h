@@ -8,6 +8,8 @@
 // widget. Texts are UTF-8 with "\n" line breaks.
 #pragma once
 
+#include "link/port.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,7 +41,7 @@ class ProfileSelection {
 
 // Reads the current profile into `current`, lets the user choose and makes
 // the chosen one active (command 995); `current` then holds it.
-void SelectProfile(ProfileSelection& selection, std::int64_t& current);
+void SelectProfile(link::Port& port, ProfileSelection& selection, std::int64_t& current);
 
 // ---- the profiles dialog ----------------------------------------------------------
 
@@ -100,7 +102,7 @@ CfgFileCheck JudgeCfgFile(CfgStorage& storage, const std::string& path, bool nee
 // The operations of the dialog's menu, and the stop request of a file load.
 class ProfileOperations {
  public:
-  ProfileOperations(ProfileDialog& dialog, ProfileQuestions& questions, CfgStorage& storage);
+  ProfileOperations(link::Port& port, ProfileDialog& dialog, ProfileQuestions& questions, CfgStorage& storage);
 
   // The three user profiles into a configuration file.
   void SaveToFile();
@@ -132,6 +134,7 @@ class ProfileOperations {
   void SendBank(int bank, const std::vector<std::uint8_t>& file);
   void Command(int command, std::uint32_t argument);
 
+  link::Port& port_;
   ProfileDialog& dialog_;
   ProfileQuestions& questions_;
   CfgStorage& storage_;

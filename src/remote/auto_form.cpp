@@ -57,14 +57,14 @@ TAutoForm::TAutoForm(QWidget* parent) : CheckedDialog(parent) {
   ui::SetReadingTabOrder(this);
 }
 
-void OpenTestSignalDialog(QWidget* parent) {
+void OpenTestSignalDialog(link::Port& port, QWidget* parent) {
   {
     TAutoForm form(parent);
     ui::FormDialogView view(form, form.components());
-    TestSignalSetup(view);
+    TestSignalSetup(port, view);
   }
   // The valve keeps producing the signal after the dialog; never without a word.
-  OfferSwitchOff(KnownOutputs(), {LiveOutput::TestSignal}, ui::CurrentPrompts(), nullptr);
+  OfferSwitchOff(port, KnownOutputs(), {LiveOutput::TestSignal}, ui::CurrentPrompts(), nullptr);
 }
 
 }  // namespace tvx::remote

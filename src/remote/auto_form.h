@@ -3,6 +3,7 @@
 // modally by OpenTestSignalDialog.
 #pragma once
 
+#include "link/port.h"
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
@@ -43,6 +44,6 @@ class TAutoForm : public ui::CheckedDialog {
 
 // AutoMode: reads the signal's registers into a new dialog, shows it and on
 // OK writes them (see test_signal.h).
-void OpenTestSignalDialog(QWidget* parent);
+void OpenTestSignalDialog(link::Port& port, QWidget* parent);
 
 }  // namespace tvx::remote

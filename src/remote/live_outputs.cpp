@@ -123,14 +123,13 @@ LiveOutputs& KnownOutputs() {
   return outputs;
 }
 
-void WatchOutputs(LiveOutputs* outputs) {
+void WatchOutputs(link::Port& port, LiveOutputs* outputs) {
   if (!outputs) {
-    link::SetExchangeObserver({});
+    link::SetExchangeObserver(port, {});
     return;
   }
-  link::SetExchangeObserver([outputs](char letter, int reg, std::optional<std::uint32_t> sent, std::uint32_t answer) {
-    outputs->Note(letter, reg, sent, answer);
-  });
+  link::SetExchangeObserver(port, [outputs](char letter, int reg, std::optional<std::uint32_t> sent,
+                                            std::uint32_t answer) { outputs->Note(letter, reg, sent, answer); });
 }
 
 std::string LiveOutputsMarker(const LiveOutputs& outputs) {
@@ -150,36 +149,37 @@ std::string SwitchOffQuestion(const std::vector<LiveOutput>& on) {
   return text;
 }
 
-void SwitchOff(const LiveOutputs& outputs, const std::vector<LiveOutput>& on, view::ComponentSink* view) {
+void SwitchOff(link::Port& port, const LiveOutputs& outputs, const std::vector<LiveOutput>& on,
+               view::ComponentSink* view) {
   for (LiveOutput o : on) {
     switch (o) {
-      case LiveOutput::TestSignal: link::WriteRegister(params::reg::AutoWaveform, 0); break;
+      case LiveOutput::TestSignal: link::WriteRegister(port, params::reg::AutoWaveform, 0); break;
       case LiveOutput::ManualPwm:
         // As the dialog's send with both coils unticked and the values left alone.
-        link::SendCommand(cmd::ManualPwmValues, outputs.pwmValues());
-        link::SendCommand(cmd::ManualPwmEnables, 0);
+        link::SendCommand(port, cmd::ManualPwmValues, outputs.pwmValues());
+        link::SendCommand(port, cmd::ManualPwmEnables, 0);
         break;
-      case LiveOutput::DacOverride: SwitchDacOverride(false); break;
+      case LiveOutput::DacOverride: SwitchDacOverride(port, false); break;
       case LiveOutput::RemoteControl:
         if (view) {
-          SwitchRemoteControl(*view, false);
+          SwitchRemoteControl(port, *view, false);
         } else {
-          link::SendCommand(cmd::RemoteControl, proto::MarkerFalse);
-          link::ReadRegisterFloat(state::SetValue);
+          link::SendCommand(port, cmd::RemoteControl, proto::MarkerFalse);
+          link::ReadRegisterFloat(port, state::SetValue);
         }
         break;
     }
   }
 }
 
-bool OfferSwitchOff(const LiveOutputs& outputs, const std::vector<LiveOutput>& which, view::Questions& questions,
-                    view::ComponentSink* view) {
+bool OfferSwitchOff(link::Port& port, const LiveOutputs& outputs, const std::vector<LiveOutput>& which,
+                    view::Questions& questions, view::ComponentSink* view) {
   const std::vector<LiveOutput> on = outputs.on(which);
   if (on.empty()) return false;
   using Q = view::Questions;
   if (questions.ask(SwitchOffQuestion(on), SwitchOffCaption, Q::Icon::Question, Q::Buttons::YesNo) != Q::Answer::Yes)
     return false;
-  SwitchOff(outputs, on, view);
+  SwitchOff(port, outputs, on, view);
   return true;
 }
 

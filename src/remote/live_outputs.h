@@ -7,6 +7,7 @@
 // knowledge and asks, through Questions, whether to switch them off.
 #pragma once
 
+#include "link/port.h"
 #include "view/component_sink.h"
 #include "view/questions.h"
 
@@ -60,7 +61,7 @@ class LiveOutputs {
 LiveOutputs& KnownOutputs();
 
 // Feeds `outputs` from every exchange from now on; nullptr stops it.
-void WatchOutputs(LiveOutputs* outputs);
+void WatchOutputs(link::Port& port, LiveOutputs* outputs);
 
 // The marker near the set value: "Włączone: ..." with a short name of each
 // output known to be on; empty when none is.
@@ -73,13 +74,14 @@ extern const char* const SwitchOffCaption;
 // signal (waveform 0), manual PWM (the values the valve has, then no coil
 // manual), the DAC override (off), remote control (off, then the set value the
 // valve uses now onto `view`, as the remote switch does).
-void SwitchOff(const LiveOutputs& outputs, const std::vector<LiveOutput>& on, view::ComponentSink* view);
+void SwitchOff(link::Port& port, const LiveOutputs& outputs, const std::vector<LiveOutput>& on,
+               view::ComponentSink* view);
 
 // Asks whether to switch off those of `which` that are known to be on and on
 // "Tak" switches them off; nothing is asked when none of them is on. A failed
 // exchange is reported and ends the switching off (UsbError). True when the
 // person said yes.
-bool OfferSwitchOff(const LiveOutputs& outputs, const std::vector<LiveOutput>& which, view::Questions& questions,
-                    view::ComponentSink* view);
+bool OfferSwitchOff(link::Port& port, const LiveOutputs& outputs, const std::vector<LiveOutput>& which,
+                    view::Questions& questions, view::ComponentSink* view);
 
 }  // namespace tvx::remote

@@ -48,7 +48,7 @@ void ManualPwm::Open() {
   maximum_ = params::DefaultPwmMax;
   bool maximumRead = false;
   try {
-    const std::uint32_t state = link::ReadRegister(params::state::PwmMaxAndEnables);
+    const std::uint32_t state = link::ReadRegister(port_, params::state::PwmMaxAndEnables);
     maximum_ = params::PwmMaxOf(state);
     maximumRead = true;
     view_.setHint(PwmA, PwmMaximumHint(maximum_));
@@ -56,7 +56,7 @@ void ManualPwm::Open() {
     view_.setChecked(EnableB, (state & EnableBitB) != 0);
     view_.setHint(PwmB, PwmMaximumHint(maximum_));
 
-    const std::uint32_t values = link::ReadRegister(params::state::ManualPwm);
+    const std::uint32_t values = link::ReadRegister(port_, params::state::ManualPwm);
     const std::uint32_t a = values >> 16, b = values & 0xFFFFu;
     view_.setText(PwmA, std::to_string(a));
     view_.setText(PwmB, std::to_string(b));
@@ -106,13 +106,13 @@ void ManualPwm::Send() {
   std::uint32_t enables = 0;
   if (view_.isChecked(EnableA)) enables |= EnableBitA;
   if (view_.isChecked(EnableB)) enables |= EnableBitB;
-  link::SendCommand(params::cmd::ManualPwmValues, (v.a << 16) + v.b);
-  link::SendCommand(params::cmd::ManualPwmEnables, enables);
+  link::SendCommand(port_, params::cmd::ManualPwmValues, (v.a << 16) + v.b);
+  link::SendCommand(port_, params::cmd::ManualPwmEnables, enables);
 }
 
-std::uint32_t SendDacValue(std::string_view text) {
+std::uint32_t SendDacValue(link::Port& port, std::string_view text) {
   const std::uint32_t value = std::min(WholeNumber(std::string(text)), DacMaximum);
-  return link::SendCommand(params::cmd::DacValue, value);
+  return link::SendCommand(port, params::cmd::DacValue, value);
 }
 
 const std::array<DacPoint, 3> DacPoints{{

@@ -4,6 +4,7 @@
 // part of the stored parameter set.
 #pragma once
 
+#include "link/port.h"
 #include "params/derived.h"
 #include "view/dialog_view.h"
 
@@ -29,7 +30,7 @@ extern const char* const PwmMaximumFallbackHint;
 // PWM_A_Percent, PWM_B_Percent and check boxes Enable_PWM_A, Enable_PWM_B.
 class ManualPwm {
  public:
-  explicit ManualPwm(view::DialogView& view) : view_(view) {}
+  ManualPwm(link::Port& port, view::DialogView& view) : port_(port), view_(view) {}
 
   // Creation: reads the maximum and the enable bits (register 27), then the
   // two values (28). When a read fails (reported by CommError) the dialog
@@ -55,6 +56,7 @@ class ManualPwm {
   };
   Values Limited();
 
+  link::Port& port_;
   view::DialogView& view_;
   std::uint32_t maximum_ = params::DefaultPwmMax;
 };
@@ -66,7 +68,7 @@ inline constexpr std::uint32_t DacMaximum = 4095;
 // Send_DAC: the field as a whole number, limited to 4095, sent with command 4.
 // Returns the value the valve answers. A text that is no whole number (or a
 // negative one) sends nothing (ConversionError).
-std::uint32_t SendDacValue(std::string_view text);
+std::uint32_t SendDacValue(link::Port& port, std::string_view text);
 
 struct DacPoint {
   std::string_view item;  // menu item of DAC_Cal

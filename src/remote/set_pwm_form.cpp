@@ -23,8 +23,8 @@ namespace {
 constexpr int FieldLength = 6;
 }  // namespace
 
-TSetPWMForm::TSetPWMForm(QWidget* parent, bool threePositions)
-    : CheckedDialog(parent), threePositions_(threePositions) {
+TSetPWMForm::TSetPWMForm(link::Port& port, QWidget* parent, bool threePositions)
+    : CheckedDialog(parent), threePositions_(threePositions), pwm_(port, view_) {
   setObjectName(QStringLiteral("SetPWMForm"));
   setWindowTitle(DesignText("Sterowanie ręczne wyjściami PWM"));
   auto& f = components_;
@@ -102,14 +102,14 @@ bool TSetPWMForm::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void OpenManualPwmDialog(QWidget* parent, bool threePositions) {
+void OpenManualPwmDialog(link::Port& port, QWidget* parent, bool threePositions) {
   {
-    TSetPWMForm form(parent, threePositions);
+    TSetPWMForm form(port, parent, threePositions);
     form.ReadState();
     form.exec();
   }
   // The valve keeps manual PWM after the dialog; never without a word.
-  OfferSwitchOff(KnownOutputs(), {LiveOutput::ManualPwm}, ui::CurrentPrompts(), nullptr);
+  OfferSwitchOff(port, KnownOutputs(), {LiveOutput::ManualPwm}, ui::CurrentPrompts(), nullptr);
 }
 
 }  // namespace tvx::remote

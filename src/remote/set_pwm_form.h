@@ -3,6 +3,7 @@
 // coil. SendPWM sends; closing sends nothing.
 #pragma once
 
+#include "link/port.h"
 #include "remote/manual_outputs.h"
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
@@ -27,7 +28,7 @@ class TSetPWMForm : public ui::CheckedDialog {
   static constexpr int ClientHeight = 169;
 
   // A two-position valve (one coil) has its B row disabled.
-  TSetPWMForm(QWidget* parent, bool threePositions);
+  TSetPWMForm(link::Port& port, QWidget* parent, bool threePositions);
 
   ui::FormComponents& components() { return components_; }
   ManualPwm& pwm() { return pwm_; }
@@ -63,10 +64,10 @@ class TSetPWMForm : public ui::CheckedDialog {
   std::set<QObject*> pressedIn_;
   ui::FormComponents components_;
   ui::FormDialogView view_{*this, components_};
-  ManualPwm pwm_{view_};
+  ManualPwm pwm_;
 };
 
 // PWM_Manual: creates the dialog (reading the valve's state), shows it modally.
-void OpenManualPwmDialog(QWidget* parent, bool threePositions);
+void OpenManualPwmDialog(link::Port& port, QWidget* parent, bool threePositions);
 
 }  // namespace tvx::remote

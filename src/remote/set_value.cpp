@@ -19,17 +19,17 @@ std::uint32_t ValueWord(std::string_view text) { return params::FloatToWord(para
 
 std::optional<std::chrono::steady_clock::time_point> RecorderStartTime;
 
-bool SendSetValue(const SendPress& press, std::string_view setValueText) {
+bool SendSetValue(link::Port& port, const SendPress& press, std::string_view setValueText) {
   if (press.rightButton) {
-    link::SendCommand(params::cmd::SetValue, params::FloatToWord(0.0f));
+    link::SendCommand(port, params::cmd::SetValue, params::FloatToWord(0.0f));
     link::PumpWait(ZeroPauseMs);
   }
   const std::uint32_t word = ValueWord(setValueText);
   if (press.ctrlOnly) {
-    link::SendCommand(params::cmd::SetValueKeepRecorder, word);
+    link::SendCommand(port, params::cmd::SetValueKeepRecorder, word);
     return false;
   }
-  link::SendCommand(params::cmd::SetValue, word);
+  link::SendCommand(port, params::cmd::SetValue, word);
   RecorderStartTime = std::chrono::steady_clock::now();
   return true;
 }
@@ -45,22 +45,22 @@ int MarkerPosition(Marker marker, int barMin, int barMax) {
 
 unsigned NextStepDelay(unsigned delayMs) { return delayMs > DelayStepMs ? delayMs - DelayStepMs : delayMs; }
 
-void Stepper::Step(StepperControls& controls, const StepperPress& press) {
+void Stepper::Step(link::Port& port, StepperControls& controls, const StepperPress& press) {
   controls.SetPosition(controls.Position() + press.direction * (press.shift ? ShiftStep : 1));
   if (press.ctrl && controls.RemoteOn()) {
     controls.StopRefresh();
-    link::SendCommand(params::cmd::SetValueKeepRecorder, ValueWord(controls.SetValueText()));
+    link::SendCommand(port, params::cmd::SetValueKeepRecorder, ValueWord(controls.SetValueText()));
   }
 }
 
-void Stepper::Run(StepperControls& controls, const StepperPress& press) {
+void Stepper::Run(link::Port& port, StepperControls& controls, const StepperPress& press) {
   if (link::ExchangeInProgress()) return;
   if (running_) {
     // A press while the run waits (the second press of a double click) makes
     // its own step at once; the run goes on from it as from a new press.
     stop_ = false;
     pressedAgain_ = true;
-    Step(controls, press);
+    Step(port, controls, press);
     return;
   }
   running_ = true;
@@ -69,7 +69,7 @@ void Stepper::Run(StepperControls& controls, const StepperPress& press) {
   bool stepNow = true;
   try {
     while (!stop_) {
-      if (stepNow) Step(controls, press);
+      if (stepNow) Step(port, controls, press);
       stepNow = true;
       pressedAgain_ = false;
       link::PumpWait(delay);

@@ -5,6 +5,8 @@
 // StepperControls.
 #pragma once
 
+#include "link/port.h"
+
 #include <chrono>
 #include <optional>
 #include <string_view>
@@ -26,7 +28,7 @@ struct SendPress {
 // recorder-restarting command and pauses 100 ms. True when the value itself
 // went with the recorder-restarting command: the recording starts now, and
 // RecorderStartTime says so.
-bool SendSetValue(const SendPress& press, std::string_view setValueText);
+bool SendSetValue(link::Port& port, const SendPress& press, std::string_view setValueText);
 
 // The markers over the bar: the bar's minimum, its middle (halved toward zero)
 // and its maximum.
@@ -70,11 +72,11 @@ unsigned NextStepDelay(unsigned delayMs);
 class Stepper {
  public:
   bool running() const { return running_; }
-  void Run(StepperControls& controls, const StepperPress& press);
+  void Run(link::Port& port, StepperControls& controls, const StepperPress& press);
   void Stop() { stop_ = true; }
 
  private:
-  void Step(StepperControls& controls, const StepperPress& press);
+  void Step(link::Port& port, StepperControls& controls, const StepperPress& press);
 
   bool running_ = false;
   bool stop_ = false;

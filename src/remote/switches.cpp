@@ -6,16 +6,22 @@
 
 namespace tvx::remote {
 
-void SwitchRemoteControl(view::ComponentSink& view, bool on) {
+void SwitchRemoteControl(link::Port& port, view::ComponentSink& view, bool on) {
   params::MaskFloatingPointExceptions();
-  link::SendCommand(params::cmd::RemoteControl, params::YesNoToWord(on));
-  view.setSetValue(link::ReadRegisterFloat(params::state::SetValue));
+  link::SendCommand(port, params::cmd::RemoteControl, params::YesNoToWord(on));
+  view.setSetValue(link::ReadRegisterFloat(port, params::state::SetValue));
 }
 
-void SwitchDacOverride(bool on) { link::SendCommand(params::cmd::DacOverride, params::YesNoToWord(on)); }
+void SwitchDacOverride(link::Port& port, bool on) {
+  link::SendCommand(port, params::cmd::DacOverride, params::YesNoToWord(on));
+}
 
-void SwitchBreakpoint(bool on) { link::SendCommand(params::cmd::Breakpoint, params::YesNoToWord(on)); }
+void SwitchBreakpoint(link::Port& port, bool on) {
+  link::SendCommand(port, params::cmd::Breakpoint, params::YesNoToWord(on));
+}
 
-void SwitchServiceMode(bool on) { link::SendCommand(params::cmd::ServiceMode, params::YesNoToWord(on)); }
+void SwitchServiceMode(link::Port& port, bool on) {
+  link::SendCommand(port, params::cmd::ServiceMode, params::YesNoToWord(on));
+}
 
 }  // namespace tvx::remote

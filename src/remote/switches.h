@@ -3,15 +3,16 @@
 // marker and the service mode. No widget here.
 #pragma once
 
+#include "link/port.h"
 #include "view/component_sink.h"
 
 namespace tvx::remote {
 
 // Command 1, then the set value the valve uses now (state register 2) onto
 // the set-value bar. A failed read ends the action after the switch.
-void SwitchRemoteControl(view::ComponentSink& view, bool on);
-void SwitchDacOverride(bool on);  // command 5
-void SwitchBreakpoint(bool on);   // command 6
-void SwitchServiceMode(bool on);  // command 110
+void SwitchRemoteControl(link::Port& port, view::ComponentSink& view, bool on);
+void SwitchDacOverride(link::Port& port, bool on);  // command 5
+void SwitchBreakpoint(link::Port& port, bool on);   // command 6
+void SwitchServiceMode(link::Port& port, bool on);  // command 110
 
 }  // namespace tvx::remote

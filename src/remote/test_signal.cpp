@@ -28,23 +28,23 @@ std::string_view WaveformRadioOf(std::uint32_t word) {
   return {};
 }
 
-void TestSignalSetup(view::DialogView& dialog) {
-  for (const SignalField& f : SignalFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
-  const std::string_view radio = WaveformRadioOf(link::ReadParameter(reg::AutoWaveform));
+void TestSignalSetup(link::Port& port, view::DialogView& dialog) {
+  for (const SignalField& f : SignalFields) params::ReadFloatIntoField(port, dialog, f.name, f.reg);
+  const std::string_view radio = WaveformRadioOf(link::ReadParameter(port, reg::AutoWaveform));
   for (const WaveformRadio& w : Waveforms) dialog.setChecked(w.name, w.name == radio);
 
   const auto words = params::RunFloatFieldDialog(dialog, SignalFields);
   if (!words) return;
 
   link::ChangeLogScope logged("Auto");
-  params::WriteFieldWords(SignalFields, *words);
+  params::WriteFieldWords(port, SignalFields, *words);
   std::uint32_t code = 0;
   for (const WaveformRadio& w : Waveforms)
     if (w.code != 0 && dialog.isChecked(w.name)) {
       code = w.code;
       break;
     }
-  link::WriteRegister(reg::AutoWaveform, code);
+  link::WriteRegister(port, reg::AutoWaveform, code);
 }
 
 }  // namespace tvx::remote

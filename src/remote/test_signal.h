@@ -5,6 +5,7 @@
 // parameter set.
 #pragma once
 
+#include "link/port.h"
 #include "view/dialog_view.h"
 
 #include <array>
@@ -36,6 +37,6 @@ std::string_view WaveformRadioOf(std::uint32_t word);
 // fields (unchanged ones as the words read) and the code of the checked radio
 // button (0 when none is checked). Cancel writes nothing. OK closes the dialog
 // only when all three fields convert.
-void TestSignalSetup(view::DialogView& dialog);
+void TestSignalSetup(link::Port& port, view::DialogView& dialog);
 
 }  // namespace tvx::remote

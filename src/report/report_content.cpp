@@ -118,8 +118,8 @@ std::string WordText(const params::ParameterRegister& row, std::uint32_t word, c
   return row.encoding == params::Encoding::BitSet ? Hex(word) : params::FieldText(row, word, sep);
 }
 
-StorageCheck CompareWithStoredProfile(const ReportView& set, const params::HeldParameters& held, const ShownItem& shown,
-                                      char sep) {
+StorageCheck CompareWithStoredProfile(link::Port& port, const ReportView& set, const params::HeldParameters& held,
+                                      const ShownItem& shown, char sep) {
   StorageCheck check;
   check.profile = params::CurrentProfile;
   const std::string number = std::to_string(check.profile);
@@ -130,7 +130,7 @@ StorageCheck CompareWithStoredProfile(const ReportView& set, const params::HeldP
     return check;
   }
   params::cfgfile::Image image;
-  params::ReadProfileImage(static_cast<int>(check.profile - 1), image.data());
+  params::ReadProfileImage(port, static_cast<int>(check.profile - 1), image.data());
   check.compared = true;
 
   for (const params::ParameterRegister& row : params::ParameterSet) {
@@ -230,7 +230,7 @@ std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set
 
 }  // namespace
 
-ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& questions) {
+ReportContent ReadReport(link::Port& port, const ShownItem& shown, char sep, view::Questions& questions) {
   // The report only looks: what the program keeps between a read and a send
   // (and the service dialogs may have changed since) is put back afterwards.
   const params::HeldParameters heldBefore = params::Held;
@@ -244,7 +244,7 @@ ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& ques
 
   ReportContent report;
   ReportView set(sep);
-  params::ReadParameterSet(set);
+  params::ReadParameterSet(port, set);
   const params::HeldParameters held = params::Held;
   const params::ConfigWord config = params::ConfigWord::Decode(params::ConfigurationWordOf(set));
 
@@ -266,10 +266,10 @@ ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& ques
     report.identity.push_back({"Podłączenie czujnika LVDT", config.lvdtCrossWire ? "zmiana biegunów" : "zwykłe", ""});
   report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.profile.caption)), ""});
   report.parameters = ParameterSections(set, held, config, shown, sep);
-  report.storage = CompareWithStoredProfile(set, held, shown, sep);
+  report.storage = CompareWithStoredProfile(port, set, held, shown, sep);
 
   ReportView state(sep);
-  status::StatusRefresh(state, {config.lvdtMode, config.voltageMode});
+  status::StatusRefresh(port, state, {config.lvdtMode, config.voltageMode});
   report.status = StatusEntries(state, set, config, shown, sep);
   if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop) {
     const auto code = static_cast<std::uint32_t>(status::LastStopCode);
@@ -292,14 +292,14 @@ ReportContent ReadReport(const ShownItem& shown, char sep, view::Questions& ques
   t.lkp = params::WordToFloat(held.nearZeroKp);
   t.lki = params::WordToFloat(held.nearZeroKi);
   const std::optional<trace::ChartOpening> opening =
-      trace::OpenChart(set.fieldValue("PWM").text, held.traceInterval, questions);
+      trace::OpenChart(port, set.fieldValue("PWM").text, held.traceInterval, questions);
   if (!opening) return report;
   t.pwmHz = opening->pwmHz;
   t.divider = opening->divider;
   t.channelMask = opening->channelMask;
   t.source = opening->source;
   RecordingView recording;
-  trace::TraceAcquisition acquisition(recording, t.pwmHz, t.divider);
+  trace::TraceAcquisition acquisition(port, recording, t.pwmHz, t.divider);
   acquisition.ReadOut();
   t.scales = recording.scales;
   t.samples = acquisition.buffer();

@@ -5,6 +5,7 @@
 // command line tool read it here and hand it to the PDF writer.
 #pragma once
 
+#include "link/port.h"
 #include "trace/trace_data.h"
 #include "view/questions.h"
 
@@ -87,6 +88,6 @@ struct ReportContent {
 // `shown` tells which items of the parameter set the reader's access level
 // shows (as the window shows its fields).
 using ShownItem = std::function<bool(std::string_view field)>;
-ReportContent ReadReport(const ShownItem& shown, char decimalSeparator, view::Questions& questions);
+ReportContent ReadReport(link::Port& port, const ShownItem& shown, char decimalSeparator, view::Questions& questions);
 
 }  // namespace tvx::report

@@ -23,7 +23,7 @@ namespace {
 constexpr int CurrentLength = 5;
 }  // namespace
 
-TCalibrateForm::TCalibrateForm(QWidget* parent) : QDialog(parent) {
+TCalibrateForm::TCalibrateForm(link::Port& port, QWidget* parent) : QDialog(parent), calibration_(port, *this) {
   setObjectName(QStringLiteral("CalibrateForm"));
   setWindowTitle(DesignText(" Kalibracja czujnika LVDT"));
   // No title-bar buttons: the dialog ends through Done (or Esc).
@@ -127,8 +127,8 @@ void TCalibrateForm::closeDialog() {
   done(QDialog::Accepted);
 }
 
-void OpenCalibrationDialog(QWidget* parent) {
-  TCalibrateForm form(parent);
+void OpenCalibrationDialog(link::Port& port, QWidget* parent) {
+  TCalibrateForm form(port, parent);
   form.exec();
 }
 

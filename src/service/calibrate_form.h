@@ -3,6 +3,7 @@
 // closing ends by commanding the inactive mode (see lvdt_calibration.h).
 #pragma once
 
+#include "link/port.h"
 #include "service/lvdt_calibration.h"
 #include "ui/form_components.h"
 
@@ -24,7 +25,7 @@ class TCalibrateForm : public QDialog, private CalibrationView {
  public:
   static constexpr int TickMs = 500;
 
-  explicit TCalibrateForm(QWidget* parent);
+  TCalibrateForm(link::Port& port, QWidget* parent);
   ~TCalibrateForm() override;
 
   ui::FormComponents& components() { return components_; }
@@ -66,10 +67,10 @@ class TCalibrateForm : public QDialog, private CalibrationView {
   void closeDialog() override;
 
   ui::FormComponents components_;
-  LvdtCalibration calibration_{*this};
+  LvdtCalibration calibration_;
 };
 
 // The left press with Ctrl on LVDT_Setup.
-void OpenCalibrationDialog(QWidget* parent);
+void OpenCalibrationDialog(link::Port& port, QWidget* parent);
 
 }  // namespace tvx::service

@@ -111,15 +111,15 @@ std::vector<ChartPoint> ChartCurve(LinTableKind kind, const std::array<std::stri
 
 int ScaleValue(LinTableKind kind, int i) { return 100 - (kind == LinTableKind::Lvdt ? 20 : 10) * i; }
 
-void EditLinTable(LinTableKind kind, bool& useFlag, LinTableEditor& editor) {
+void EditLinTable(link::Port& port, LinTableKind kind, bool& useFlag, LinTableEditor& editor) {
   const LinTableInfo& info = InfoOf(kind);
   std::array<std::uint8_t, proto::LinTableLength> block{};
-  params::ReadLinTableWords(info.table, info.base, block.data());
+  params::ReadLinTableWords(port, info.table, info.base, block.data());
   const std::optional<LinTableAnswer> answer = editor.Edit(kind, UnpackLinTable(block), useFlag);
   if (!answer) return;
   const char* const names[] = {"Lin A", "Lin B", "Lin LVDT"};
   link::ChangeLogScope logged(names[static_cast<int>(kind)]);
-  for (int k = 0; k < TableValues; ++k) link::WriteRegister(info.base + k, answer->words[k]);
+  for (int k = 0; k < TableValues; ++k) link::WriteRegister(port, info.base + k, answer->words[k]);
   useFlag = answer->use;
 }
 

@@ -9,6 +9,7 @@
 // configuration word, held in memory between a parameter read and a send.
 #pragma once
 
+#include "link/port.h"
 #include "link/protocol.h"
 #include "view/field_value.h"
 
@@ -106,6 +107,6 @@ class LinTableEditor {
 
 // Reads the table's block, lets the editor change it and on OK writes the 22
 // registers in order, then sets the use flag. A failed write leaves the flag.
-void EditLinTable(LinTableKind kind, bool& useFlag, LinTableEditor& editor);
+void EditLinTable(link::Port& port, LinTableKind kind, bool& useFlag, LinTableEditor& editor);
 
 }  // namespace tvx::service

@@ -52,7 +52,7 @@ class TickScope {
 };
 
 // The port is closed, or its device is gone (the cable pulled).
-bool LinkGone() { return !link::PortOpen.load() || link::PortLost(); }
+bool LinkGone(const link::Port& port) { return !port.PortOpen.load() || link::PortLost(port); }
 
 }  // namespace
 
@@ -96,7 +96,7 @@ void LvdtCalibration::closeRequested() {
 void LvdtCalibration::tick() {
   if (finished_ || inTick_ || link::ExchangeInProgress()) return;
   TickScope scope(inTick_);
-  if (LinkGone()) {
+  if (LinkGone(port_)) {
     // Nothing can reach the valve any more: no further reports, the dialog
     // closes with its warning.
     giveUp();
@@ -107,7 +107,7 @@ void LvdtCalibration::tick() {
   } else {
     showSignal();
   }
-  if (!finished_ && LinkGone()) giveUp();
+  if (!finished_ && LinkGone(port_)) giveUp();
 }
 
 void LvdtCalibration::giveUp() {
@@ -125,7 +125,7 @@ void LvdtCalibration::send() {
   try {
     const float current = CalibrationCurrent(view_.currentText());
     link::ChangeLogScope logged(CalibrationOperation);
-    link::SendCommand(params::cmd::LvdtCalibration, CalibrationWord(view_.selectedMode(), current));
+    link::SendCommand(port_, params::cmd::LvdtCalibration, CalibrationWord(view_.selectedMode(), current));
   } catch (const link::UsbError&) {
     // Reported by CommError.
   } catch (const link::ConversionError& error) {
@@ -135,7 +135,7 @@ void LvdtCalibration::send() {
 
 void LvdtCalibration::showSignal() {
   try {
-    const float signal = link::ReadRegisterFloat(params::state::Lvdt);
+    const float signal = link::ReadRegisterFloat(port_, params::state::Lvdt);
     view_.showSignal(params::FormatFixed(signal, 3, view_.decimalSeparator()) + " V");
   } catch (const link::UsbError&) {
     // Reported by CommError; the next tick tries again.
@@ -148,7 +148,7 @@ void LvdtCalibration::finishClosing() {
   bool sent = false;
   try {
     link::ChangeLogScope logged(CalibrationOperation);
-    link::SendCommand(params::cmd::LvdtCalibration, ClosingCalibrationWord(view_.currentText()));
+    link::SendCommand(port_, params::cmd::LvdtCalibration, ClosingCalibrationWord(view_.currentText()));
     sent = true;
   } catch (const link::UsbError&) {
     // Reported once by CommError.

@@ -8,6 +8,8 @@
 // failed attempt with a warning that the valve may still be calibrating.
 #pragma once
 
+#include "link/port.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -66,7 +68,7 @@ class CalibrationView {
 
 class LvdtCalibration {
  public:
-  explicit LvdtCalibration(CalibrationView& view) : view_(view) {}
+  LvdtCalibration(link::Port& port, CalibrationView& view) : port_(port), view_(view) {}
 
   // The dialog became active: the first time, a pending send is forgotten.
   // Later activations (after a message box) change nothing.
@@ -91,6 +93,8 @@ class LvdtCalibration {
   void showSignal();
   void finishClosing();
   void giveUp();
+
+  link::Port& port_;
 
   CalibrationView& view_;
   bool sendPending_ = false;

@@ -67,7 +67,7 @@ constexpr const char* TextHint = " Maksymalnie 40 dowolnych znaków ";
 
 }  // namespace
 
-TOptionsForm::TOptionsForm(QWidget* parent, bool boardVariant) : CheckedDialog(parent) {
+TOptionsForm::TOptionsForm(link::Port& port, QWidget* parent, bool boardVariant) : CheckedDialog(parent), port_(port) {
   OptionsForm = this;
   setObjectName(QStringLiteral("OptionsForm"));
   setWindowTitle(DesignText(" Opcje konfiguracji rozdzielacza"));
@@ -184,7 +184,7 @@ void TOptionsForm::FormActivate() {
   DitherAtActivation = Dither_Mode->isChecked();
   if (pwmReadFailed_) return;  // back from the error message of this showing
   try {
-    PwmMaximum = ReadPwmMaximum();
+    PwmMaximum = ReadPwmMaximum(port_);
   } catch (const link::UsbError&) {
     // Reported by CommError already.
     pwmReadFailed_ = true;
@@ -194,7 +194,7 @@ void TOptionsForm::FormActivate() {
 
 void TOptionsForm::OptionClick(QCheckBox* box) {
   if (!isActiveWindow()) return;  // set by the parameter read
-  SendOptionSwitch(box->objectName().toStdString(), box->isChecked());
+  SendOptionSwitch(port_, box->objectName().toStdString(), box->isChecked());
 }
 
 void TOptionsForm::Dither_AmplChange() {
@@ -231,7 +231,7 @@ void TOptionsForm::SendSettings() {
   // What OK checked; without an OK of this showing, checked now.
   std::optional<CheckedOptionSettings> settings = std::exchange(checked_, std::nullopt);
   if (!settings) settings = CheckOptionSettings(Settings(), ui::CurrentPrompts());
-  if (settings) SendCheckedOptionSettings(*settings);
+  if (settings) SendCheckedOptionSettings(port_, *settings);
 }
 
 void TOptionsForm::showOptionBits(const params::ConfigWord& word) {

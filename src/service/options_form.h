@@ -4,6 +4,7 @@
 // and fields are the program's store of these settings.
 #pragma once
 
+#include "link/port.h"
 #include "params/valve_state.h"
 #include "service/options_settings.h"
 #include "ui/checked_dialog.h"
@@ -32,7 +33,7 @@ class TOptionsForm : public ui::CheckedDialog {
  public:
   // The hint of Q51_PWM_Sequence names the transistor of the board variant
   // known when the dialog is created.
-  explicit TOptionsForm(QWidget* parent = nullptr, bool boardVariant = params::BoardVariant);
+  explicit TOptionsForm(link::Port& port, QWidget* parent = nullptr, bool boardVariant = params::BoardVariant);
   ~TOptionsForm() override;
 
   ui::FormComponents& components() { return components_; }
@@ -126,6 +127,7 @@ class TOptionsForm : public ui::CheckedDialog {
   // The dialog lost activation to no window of the program.
   bool leftForOtherApplication_ = false;
 
+  link::Port& port_;
   ui::FormComponents components_;
 };
 

@@ -16,14 +16,16 @@ constexpr const char* OptionsOperation = "Opcje";
 constexpr int NumberRegisters[] = {params::reg::Ramp_Start_Delay, params::reg::Dither_Ampl, params::reg::Dither_Freq};
 }  // namespace
 
-void SendOptionSwitch(std::string_view boxName, bool on) {
+void SendOptionSwitch(link::Port& port, std::string_view boxName, bool on) {
   if (const params::OptionBox* option = params::FindOptionBox(boxName)) {
     link::ChangeLogScope logged(OptionsOperation);
-    link::SendCommand(option->command, params::YesNoToWord(on));
+    link::SendCommand(port, option->command, params::YesNoToWord(on));
   }
 }
 
-std::uint32_t ReadPwmMaximum() { return params::PwmMaxOf(link::ReadRegister(params::state::PwmMaxAndEnables)); }
+std::uint32_t ReadPwmMaximum(link::Port& port) {
+  return params::PwmMaxOf(link::ReadRegister(port, params::state::PwmMaxAndEnables));
+}
 
 std::optional<CheckedOptionSettings> CheckOptionSettings(const OptionSettings& settings, view::Questions& questions,
                                                          const FailedOptionField& failed) {
@@ -49,22 +51,23 @@ std::optional<CheckedOptionSettings> CheckOptionSettings(const OptionSettings& s
   return checked;
 }
 
-void SendCheckedOptionSettings(const CheckedOptionSettings& settings) {
+void SendCheckedOptionSettings(link::Port& port, const CheckedOptionSettings& settings) {
   link::ChangeLogScope logged(OptionsOperation);
   for (std::size_t i = 0; i < std::size(NumberRegisters); ++i)
-    link::WriteRegister(NumberRegisters[i], settings.words[i]);
-  const auto sendText = [](const std::string& text, int firstCommand) {
+    link::WriteRegister(port, NumberRegisters[i], settings.words[i]);
+  const auto sendText = [&port](const std::string& text, int firstCommand) {
     const auto words = params::TextToWords(text);
-    for (int k = 0; k < params::TextWords; ++k) link::SendCommand(firstCommand + k, words[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < params::TextWords; ++k)
+      link::SendCommand(port, firstCommand + k, words[static_cast<std::size_t>(k)]);
   };
   sendText(settings.serialNumber, params::cmd::SerialNumberFirst);
   sendText(settings.deviceType, params::cmd::DeviceTypeFirst);
 }
 
-bool SendOptionSettings(const OptionSettings& settings, view::Questions& questions) {
+bool SendOptionSettings(link::Port& port, const OptionSettings& settings, view::Questions& questions) {
   const std::optional<CheckedOptionSettings> checked = CheckOptionSettings(settings, questions);
   if (!checked) return false;
-  SendCheckedOptionSettings(*checked);
+  SendCheckedOptionSettings(port, *checked);
   return true;
 }
 

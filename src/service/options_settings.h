@@ -3,6 +3,7 @@
 // sends. No widget here.
 #pragma once
 
+#include "link/port.h"
 #include "view/field_value.h"
 #include "view/questions.h"
 
@@ -17,10 +18,10 @@ namespace tvx::service {
 
 // An option check box clicked while the dialog is active: its switch command
 // with the yes/no word. Unknown names send nothing.
-void SendOptionSwitch(std::string_view boxName, bool on);
+void SendOptionSwitch(link::Port& port, std::string_view boxName, bool on);
 
 // The PWM maximum, the upper half of state register 27.
-std::uint32_t ReadPwmMaximum();
+std::uint32_t ReadPwmMaximum(link::Port& port);
 
 struct OptionSettings {
   view::FieldValue rampStartDelay;   // register 117
@@ -53,9 +54,9 @@ std::optional<CheckedOptionSettings> CheckOptionSettings(const OptionSettings& s
 
 // Registers 117 to 119, then the serial number (commands 90 to 99) and the
 // valve type (commands 100 to 109) as ten words each.
-void SendCheckedOptionSettings(const CheckedOptionSettings& settings);
+void SendCheckedOptionSettings(link::Port& port, const CheckedOptionSettings& settings);
 
 // Both: all or nothing (false: nothing was sent).
-bool SendOptionSettings(const OptionSettings& settings, view::Questions& questions);
+bool SendOptionSettings(link::Port& port, const OptionSettings& settings, view::Questions& questions);
 
 }  // namespace tvx::service

@@ -67,10 +67,11 @@ void TRampForm::changeEvent(QEvent* event) {
     SendConfig->setFocus();
 }
 
-void OpenRampDialog(QWidget* parent, params::HeldParameters& held, bool heldFlagsRead, bool threePositions) {
+void OpenRampDialog(link::Port& port, QWidget* parent, params::HeldParameters& held, bool heldFlagsRead,
+                    bool threePositions) {
   TRampForm form(parent, threePositions);
   ui::FormDialogView view(form, form.components());
-  RampSetup(view, held, heldFlagsRead);
+  RampSetup(port, view, held, heldFlagsRead);
 }
 
 }  // namespace tvx::service

@@ -2,6 +2,7 @@
 // switch. Created for each opening and shown modally by OpenRampDialog.
 #pragma once
 
+#include "link/port.h"
 #include "params/held_parameters.h"
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
@@ -47,6 +48,7 @@ class TRampForm : public ui::CheckedDialog {
 
 // RampSetup: reads the times into a new dialog, shows it and on OK writes them
 // and switches the ramp (see ramp_setup.h).
-void OpenRampDialog(QWidget* parent, params::HeldParameters& held, bool heldFlagsRead, bool threePositions);
+void OpenRampDialog(link::Port& port, QWidget* parent, params::HeldParameters& held, bool heldFlagsRead,
+                    bool threePositions);
 
 }  // namespace tvx::service

@@ -17,12 +17,13 @@ const std::array<RampField, 4> RampFields{{
     {"Ramp_B_Fall", params::reg::RampB_Fall},
 }};
 
-void RampSetup(view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead) {
+void RampSetup(link::Port& port, view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead) {
   // The solenoid B times are read also when their fields are hidden, so that
   // OK writes them back unchanged.
-  for (const RampField& f : RampFields) params::ReadFloatIntoField(dialog, f.name, f.reg);
+  for (const RampField& f : RampFields) params::ReadFloatIntoField(port, dialog, f.name, f.reg);
   if (!heldFlagsRead) {
-    held.rampEnable = params::ConfigWord::Decode(params::ReadParameterWord(params::reg::Configuration)).rampEnable;
+    held.rampEnable =
+        params::ConfigWord::Decode(params::ReadParameterWord(port, params::reg::Configuration)).rampEnable;
   }
   dialog.setChecked(RampEnableBox, held.rampEnable);
 
@@ -30,9 +31,9 @@ void RampSetup(view::DialogView& dialog, params::HeldParameters& held, bool held
   if (!words) return;
 
   link::ChangeLogScope logged("Rampa");
-  params::WriteFieldWords(RampFields, *words);
+  params::WriteFieldWords(port, RampFields, *words);
   held.rampEnable = dialog.isChecked(RampEnableBox);
-  link::SendCommand(params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
+  link::SendCommand(port, params::cmd::RampEnable, params::YesNoToWord(held.rampEnable));
 }
 
 }  // namespace tvx::service

@@ -3,6 +3,7 @@
 // switch command 12).
 #pragma once
 
+#include "link/port.h"
 #include "params/held_parameters.h"
 #include "view/dialog_view.h"
 
@@ -30,6 +31,6 @@ inline constexpr std::string_view RampEnableBox = "RampEnable";
 // `heldFlagsRead` tells whether the held flags come from a parameter read since
 // the port was opened; without one the flag is taken from register 1 first, so
 // that OK never switches off a ramp the user did not touch.
-void RampSetup(view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead);
+void RampSetup(link::Port& port, view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead);
 
 }  // namespace tvx::service

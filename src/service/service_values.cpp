@@ -26,12 +26,12 @@ const ServiceValue* ServiceValueOfButton(std::string_view button) {
   return nullptr;
 }
 
-void SendServiceValue(const ServiceValue& value, const view::FieldValue& field) {
+void SendServiceValue(link::Port& port, const ServiceValue& value, const view::FieldValue& field) {
   const params::ParameterRegister* row = params::FindParameter(value.reg);
   if (!row) throw std::logic_error("No register of the parameter set for a service value");
   const std::uint32_t word = params::FieldWord(*row, field);
   link::ChangeLogScope logged(std::string(value.field));
-  link::WriteRegister(value.reg, word);
+  link::WriteRegister(port, value.reg, word);
 }
 
 }  // namespace tvx::service

@@ -2,6 +2,7 @@
 // send button that writes that one register to the valve's working memory.
 #pragma once
 
+#include "link/port.h"
 #include "view/dialog_view.h"
 
 #include <array>
@@ -25,6 +26,6 @@ const ServiceValue* ServiceValueOfButton(std::string_view button);
 // read, else the text converted as the register's type says (a float, or the
 // potentiometer's whole number). A text that does not convert sends nothing
 // (ConversionError).
-void SendServiceValue(const ServiceValue& value, const view::FieldValue& field);
+void SendServiceValue(link::Port& port, const ServiceValue& value, const view::FieldValue& field);
 
 }  // namespace tvx::service

@@ -62,16 +62,16 @@ void TXPIDForm::MakeLargeErrorForm() {
   for (QPushButton* b : {SendConfig, Cancel}) b->move(b->x(), b->y() - LargeErrorShift);
 }
 
-void OpenNearZeroPidDialog(QWidget* parent, params::HeldParameters& held, bool heldFlagsRead) {
+void OpenNearZeroPidDialog(link::Port& port, QWidget* parent, params::HeldParameters& held, bool heldFlagsRead) {
   TXPIDForm form(parent, XpidForm::NearZero);
   ui::FormDialogView view(form, form.components());
-  NearZeroPidSetup(view, held, heldFlagsRead);
+  NearZeroPidSetup(port, view, held, heldFlagsRead);
 }
 
-void OpenLargeErrorPidDialog(QWidget* parent, params::HeldParameters& held) {
+void OpenLargeErrorPidDialog(link::Port& port, QWidget* parent, params::HeldParameters& held) {
   TXPIDForm form(parent, XpidForm::LargeError);
   ui::FormDialogView view(form, form.components());
-  LargeErrorPidSetup(view, held);
+  LargeErrorPidSetup(port, view, held);
 }
 
 }  // namespace tvx::service

@@ -3,6 +3,7 @@
 // texts, no ramp-only box and 50 pixels shorter.
 #pragma once
 
+#include "link/port.h"
 #include "params/held_parameters.h"
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
@@ -49,8 +50,8 @@ class TXPIDForm : public ui::CheckedDialog {
 };
 
 // The right (or middle) press on LVDT_Setup: the near-zero set.
-void OpenNearZeroPidDialog(QWidget* parent, params::HeldParameters& held, bool heldFlagsRead);
+void OpenNearZeroPidDialog(link::Port& port, QWidget* parent, params::HeldParameters& held, bool heldFlagsRead);
 // Dynamic_PID: the large-error set.
-void OpenLargeErrorPidDialog(QWidget* parent, params::HeldParameters& held);
+void OpenLargeErrorPidDialog(link::Port& port, QWidget* parent, params::HeldParameters& held);
 
 }  // namespace tvx::service

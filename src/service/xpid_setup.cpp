@@ -29,26 +29,27 @@ const std::array<XpidField, 4> LargeErrorFields{{
 
 namespace {
 
-void ReadSet(view::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
+void ReadSet(link::Port& port, view::DialogView& dialog, Held& held, const std::array<XpidField, 4>& fields) {
   for (const XpidField& f : fields) {
-    const std::uint32_t word = params::ReadFloatIntoField(dialog, f.name, f.reg);
+    const std::uint32_t word = params::ReadFloatIntoField(port, dialog, f.name, f.reg);
     if (f.held) held.*f.held = word;
   }
 }
 
 // The words OK has checked, in the fields' order.
-void WriteSet(Held& held, const std::array<XpidField, 4>& fields, const std::vector<std::uint32_t>& words) {
-  params::WriteFieldWords(fields, words);
+void WriteSet(link::Port& port, Held& held, const std::array<XpidField, 4>& fields,
+              const std::vector<std::uint32_t>& words) {
+  params::WriteFieldWords(port, fields, words);
   for (std::size_t i = 0; i < fields.size(); ++i)
     if (fields[i].held) held.*fields[i].held = words[i];
 }
 
 }  // namespace
 
-void NearZeroPidSetup(view::DialogView& dialog, Held& held, bool heldFlagsRead) {
-  ReadSet(dialog, held, NearZeroFields);
+void NearZeroPidSetup(link::Port& port, view::DialogView& dialog, Held& held, bool heldFlagsRead) {
+  ReadSet(port, dialog, held, NearZeroFields);
   if (!heldFlagsRead) {
-    held.xpidRampOnly = params::ConfigWord::Decode(params::ReadParameterWord(reg::Configuration)).xpidRampOnly;
+    held.xpidRampOnly = params::ConfigWord::Decode(params::ReadParameterWord(port, reg::Configuration)).xpidRampOnly;
   }
   dialog.setChecked(RampOnlyBox, held.xpidRampOnly);
 
@@ -56,17 +57,17 @@ void NearZeroPidSetup(view::DialogView& dialog, Held& held, bool heldFlagsRead) 
   if (!words) return;
 
   link::ChangeLogScope logged("PID");
-  WriteSet(held, NearZeroFields, *words);
+  WriteSet(port, held, NearZeroFields, *words);
   held.xpidRampOnly = dialog.isChecked(RampOnlyBox);
-  link::SendCommand(params::cmd::XpidRampOnly, params::YesNoToWord(held.xpidRampOnly));
+  link::SendCommand(port, params::cmd::XpidRampOnly, params::YesNoToWord(held.xpidRampOnly));
 }
 
-void LargeErrorPidSetup(view::DialogView& dialog, Held& held) {
-  ReadSet(dialog, held, LargeErrorFields);
+void LargeErrorPidSetup(link::Port& port, view::DialogView& dialog, Held& held) {
+  ReadSet(port, dialog, held, LargeErrorFields);
   const auto words = params::RunFloatFieldDialog(dialog, LargeErrorFields);
   if (!words) return;
   link::ChangeLogScope logged("PID");
-  WriteSet(held, LargeErrorFields, *words);
+  WriteSet(port, held, LargeErrorFields, *words);
 }
 
 std::optional<LvdtSetupAction> LvdtSetupActionFor(const LvdtSetupPress& press) {

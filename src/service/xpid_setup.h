@@ -5,6 +5,7 @@
 // constants in the held parameters.
 #pragma once
 
+#include "link/port.h"
 #include "params/held_parameters.h"
 #include "view/dialog_view.h"
 
@@ -33,10 +34,10 @@ inline constexpr std::string_view RampOnlyBox = "XPID_Ramp_Only";
 // dialog; OK writes 101 to 104, takes the flag from its check box and sends
 // command 15. Cancel writes nothing and leaves the flag alone. In both sets OK
 // closes the dialog only when all four fields convert.
-void NearZeroPidSetup(view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead);
+void NearZeroPidSetup(link::Port& port, view::DialogView& dialog, params::HeldParameters& held, bool heldFlagsRead);
 
 // The large-error set: reads 111 to 114, shows the dialog; OK writes them.
-void LargeErrorPidSetup(view::DialogView& dialog, params::HeldParameters& held);
+void LargeErrorPidSetup(link::Port& port, view::DialogView& dialog, params::HeldParameters& held);
 
 // What a mouse press on LVDT_Setup opens.
 enum class LvdtSetupAction { LinearisationTable, NearZeroPid, Calibration };

@@ -57,20 +57,20 @@ std::array<std::uint32_t, 3> AnswerWords(const ErrorSettingsAnswer& answer, Erro
 }
 }  // namespace
 
-void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
+void EditErrorSettings(link::Port& port, HeldErrorMask held, ErrorSettingsEditor& editor) {
   namespace reg = params::reg;
   // Above access level 0 connecting does not read the parameter set: without
   // the valve's mask every box would show blocked and OK would switch off all
   // error detection.
   if (!held.known) {
-    held.mask = params::ReadParameterWord(reg::ErrorMask);
+    held.mask = params::ReadParameterWord(port, reg::ErrorMask);
     held.known = true;
   }
   ErrorSettingsShown shown;
   shown.mask = held.mask;
-  shown.warnLimit = params::ReadParameterWord(reg::TemperatureWarning);
-  shown.stopLimit = params::ReadParameterWord(reg::TemperatureStop);
-  shown.startDelay = params::ReadParameterWord(reg::StartDelay);
+  shown.warnLimit = params::ReadParameterWord(port, reg::TemperatureWarning);
+  shown.stopLimit = params::ReadParameterWord(port, reg::TemperatureStop);
+  shown.startDelay = params::ReadParameterWord(port, reg::StartDelay);
   shown.warnField = TemperatureLimitField(shown.warnLimit);
   shown.stopField = TemperatureLimitField(shown.stopLimit);
   shown.delayField = StartDelayField(shown.startDelay);
@@ -84,10 +84,10 @@ void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor) {
   const std::array<std::uint32_t, 3> words = AnswerWords(*answer, editor);
   held.mask = answer->checkedBits & HandledErrorBits;
   link::ChangeLogScope logged("Błędy");
-  link::WriteRegister(reg::ErrorMask, held.mask);
-  link::WriteRegister(reg::TemperatureWarning, words[0]);
-  link::WriteRegister(reg::TemperatureStop, words[1]);
-  link::WriteRegister(reg::StartDelay, words[2]);
+  link::WriteRegister(port, reg::ErrorMask, held.mask);
+  link::WriteRegister(port, reg::TemperatureWarning, words[0]);
+  link::WriteRegister(port, reg::TemperatureStop, words[1]);
+  link::WriteRegister(port, reg::StartDelay, words[2]);
 }
 
 }  // namespace tvx::status

@@ -8,6 +8,7 @@
 // no widget.
 #pragma once
 
+#include "link/port.h"
 #include "view/field_value.h"
 
 #include <array>
@@ -81,6 +82,6 @@ struct HeldErrorMask {
 // 122 in this order. All or nothing: OK checks every field before the dialog
 // closes, and a field that does not hold an integer keeps it open (its
 // ConversionError shown); nothing is sent before every number converts.
-void EditErrorSettings(HeldErrorMask held, ErrorSettingsEditor& editor);
+void EditErrorSettings(link::Port& port, HeldErrorMask held, ErrorSettingsEditor& editor);
 
 }  // namespace tvx::status

@@ -21,44 +21,44 @@ namespace cmd = params::cmd;
 // Pause between a reset command and the refresh that shows its effect.
 constexpr unsigned ResetSettleMs = 100;
 
-void ReadErrorHistory() {
+void ReadErrorHistory(link::Port& port) {
   ErrorHistory.fill(0);
-  link::SendCommand(cmd::RestartErrorHistory, proto::OneShot);
+  link::SendCommand(port, cmd::RestartErrorHistory, proto::OneShot);
   for (std::uint8_t& code : ErrorHistory) {
     // A word above 255 is no code and ends the refresh.
-    code = ErrorHistoryCode(link::ReadRegister(state::ErrorHistory));
+    code = ErrorHistoryCode(link::ReadRegister(port, state::ErrorHistory));
     if (code == 0) break;
   }
 }
 
 }  // namespace
 
-void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes) {
+void StatusRefresh(link::Port& port, view::ComponentSink& view, const RefreshModes& modes) {
   params::MaskFloatingPointExceptions();
   TemperatureLimit = DefaultTemperatureLimit;
   const char sep = view.decimalSeparator();
 
-  const std::uint32_t errorMask = params::ReadParameterWord(params::reg::ErrorMask);
+  const std::uint32_t errorMask = params::ReadParameterWord(port, params::reg::ErrorMask);
   if (TemperatureLimitFromRegister(errorMask))
-    TemperatureLimit = TemperatureLimitOf(params::ReadParameterWord(params::reg::TemperatureWarning));
+    TemperatureLimit = TemperatureLimitOf(params::ReadParameterWord(port, params::reg::TemperatureWarning));
 
   // Unlike the parameter read, a failed exchange here ends the refresh.
-  view.setSetValue(link::ReadRegisterFloat(state::SetValue));
+  view.setSetValue(link::ReadRegisterFloat(port, state::SetValue));
 
-  view.setText("Coil_A_Peak", PeakText(link::ReadRegister(state::PeakA), sep));
-  view.setText("Coil_B_Peak", PeakText(link::ReadRegister(state::PeakB), sep));
+  view.setText("Coil_A_Peak", PeakText(link::ReadRegister(port, state::PeakA), sep));
+  view.setText("Coil_B_Peak", PeakText(link::ReadRegister(port, state::PeakB), sep));
 
-  DiagnosticMax = link::ReadRegister(state::DiagnosticMax);
-  ReadErrorHistory();
+  DiagnosticMax = link::ReadRegister(port, state::DiagnosticMax);
+  ReadErrorHistory(port);
 
-  view.setText("Coil_A_Set", SetCoilText(link::ReadRegisterFloat(state::SetCoilA), modes.lvdt, sep));
+  view.setText("Coil_A_Set", SetCoilText(link::ReadRegisterFloat(port, state::SetCoilA), modes.lvdt, sep));
   view.setText("Coil_A_Set_Type", SetCoilCaption('A', modes.lvdt));
-  view.setText("Coil_B_Set", SetCoilText(link::ReadRegisterFloat(state::SetCoilB), modes.lvdt, sep));
+  view.setText("Coil_B_Set", SetCoilText(link::ReadRegisterFloat(port, state::SetCoilB), modes.lvdt, sep));
   view.setText("Coil_B_Set_Type", SetCoilCaption('B', modes.lvdt));
 
-  ShowStop(view, link::ReadRegister(state::StopCode));
+  ShowStop(port, view, link::ReadRegister(port, state::StopCode));
 
-  const std::uint32_t dac = link::ReadRegister(state::DAC_Value);
+  const std::uint32_t dac = link::ReadRegister(port, state::DAC_Value);
   view.setValveText("DAC_Value", std::to_string(dac), dac);
 
   StatusFlags flags;
@@ -67,12 +67,12 @@ void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes) {
   flags.boardVariant = params::BoardVariant;
   flags.in2Present = params::In2Present;
   for (const StatusFloat& value : StatusFloats) {
-    const float x = link::ReadRegisterFloat(value.stateRegister);
+    const float x = link::ReadRegisterFloat(port, value.stateRegister);
     view.setText(value.label, StatusValueText(value.format, x, flags, sep));
     if (value.stateRegister == state::Temperature) view.setRed(value.label, TemperatureRed(x, TemperatureLimit));
   }
 
-  view.setHint("Info_Temp", TemperatureMaxHint(link::ReadRegisterFloat(state::TemperatureMax), sep));
+  view.setHint("Info_Temp", TemperatureMaxHint(link::ReadRegisterFloat(port, state::TemperatureMax), sep));
 }
 
 void ShowStatusUnknown(view::ComponentSink& view) {
@@ -83,7 +83,7 @@ void ShowStatusUnknown(view::ComponentSink& view) {
   view.setRed("Info_Temp", false);
 }
 
-void ShowStop(view::ComponentSink& view, std::uint32_t code) {
+void ShowStop(link::Port& port, view::ComponentSink& view, std::uint32_t code) {
   LastStopCode = static_cast<std::int32_t>(code);
   if (code == NoStop) {
     view.setVisible("StopCodeLabel", false);
@@ -92,32 +92,32 @@ void ShowStop(view::ComponentSink& view, std::uint32_t code) {
   }
   view.setText("StopCodeLabel", StopCodeCaption(code));
   view.setVisible("StopCodeLabel", true);
-  const float critical = link::ReadRegisterFloat(state::CriticalValue);
+  const float critical = link::ReadRegisterFloat(port, state::CriticalValue);
   view.setText("StopInfo", StopInfoText(code, critical, params::BoardVariant, view.decimalSeparator()));
   view.setVisible("StopInfo", true);
 }
 
-void ClearSoftStop() {
-  if (StopInfoClickClears(LastStopCode)) link::SendCommand(cmd::ClearStop, proto::MarkerTrue);
+void ClearSoftStop(link::Port& port) {
+  if (StopInfoClickClears(LastStopCode)) link::SendCommand(port, cmd::ClearStop, proto::MarkerTrue);
 }
 
-void ResetTemperatureMax() {
-  link::SendCommand(cmd::ResetTemperatureMax, proto::OneShot);
+void ResetTemperatureMax(link::Port& port) {
+  link::SendCommand(port, cmd::ResetTemperatureMax, proto::OneShot);
   link::PumpWait(ResetSettleMs);
 }
 
-void ResetUsupplyMax() {
-  link::SendCommand(cmd::ResetUsupplyMax, proto::OneShot);
+void ResetUsupplyMax(link::Port& port) {
+  link::SendCommand(port, cmd::ResetUsupplyMax, proto::OneShot);
   link::PumpWait(ResetSettleMs);
 }
 
-void ResetPeak(view::ComponentSink& view, char coil) {
+void ResetPeak(link::Port& port, view::ComponentSink& view, char coil) {
   const bool a = coil == 'A';
   view.setText(a ? "Coil_A_Peak" : "Coil_B_Peak", std::string(PeakResetText));
-  link::SendCommand(cmd::ResetPeak, a ? params::ResetPeakA : params::ResetPeakB);
+  link::SendCommand(port, cmd::ResetPeak, a ? params::ResetPeakA : params::ResetPeakB);
   link::PumpWait(ResetSettleMs);
 }
 
-void SendFirmwareLabelCommand() { link::SendCommand(cmd::FirmwareLabel, proto::MarkerTrue); }
+void SendFirmwareLabelCommand(link::Port& port) { link::SendCommand(port, cmd::FirmwareLabel, proto::MarkerTrue); }
 
 }  // namespace tvx::status

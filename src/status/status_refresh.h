@@ -4,6 +4,7 @@
 // widget here; the window's handlers guard, call these and re-enable.
 #pragma once
 
+#include "link/port.h"
 #include "view/component_sink.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@ struct RefreshModes {
 };
 
 // One status refresh. A failed exchange ends it: the values read so far stay shown.
-void StatusRefresh(view::ComponentSink& view, const RefreshModes& modes);
+void StatusRefresh(link::Port& port, view::ComponentSink& view, const RefreshModes& modes);
 
 // The port is gone: every live value shown turns to "---", so that nobody
 // reads old values as live. The next refresh shows values again.
@@ -25,19 +26,19 @@ void ShowStatusUnknown(view::ComponentSink& view);
 
 // The stop labels for the stop code of state register 11 (NoStop hides them);
 // for a stop, the critical value of state register 26 is read and shown.
-void ShowStop(view::ComponentSink& view, std::uint32_t code);
+void ShowStop(link::Port& port, view::ComponentSink& view, std::uint32_t code);
 
 // A click on the stop text: command 9 clears a SOFT stop where the valve allows it.
-void ClearSoftStop();
+void ClearSoftStop(link::Port& port);
 
 // Resets of the valve's memories, each followed by the pause that lets the
 // valve settle before the refresh that shows its effect. The peak label shows
 // its reset text at once.
-void ResetTemperatureMax();
-void ResetUsupplyMax();
-void ResetPeak(view::ComponentSink& view, char coil);
+void ResetTemperatureMax(link::Port& port);
+void ResetUsupplyMax(link::Port& port);
+void ResetPeak(link::Port& port, view::ComponentSink& view, char coil);
 
 // A click on the firmware label: command 25.
-void SendFirmwareLabelCommand();
+void SendFirmwareLabelCommand(link::Port& port);
 
 }  // namespace tvx::status

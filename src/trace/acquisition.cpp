@@ -18,8 +18,8 @@ constexpr unsigned StopPauseMs = 25;
 
 }  // namespace
 
-TraceAcquisition::TraceAcquisition(TraceView& view, std::uint32_t pwmHz, std::uint32_t divider)
-    : view_(view), pwmHz_(pwmHz), divider_(divider ? divider : 1), valveDivider_(divider_) {}
+TraceAcquisition::TraceAcquisition(link::Port& port, TraceView& view, std::uint32_t pwmHz, std::uint32_t divider)
+    : port_(port), view_(view), pwmHz_(pwmHz), divider_(divider ? divider : 1), valveDivider_(divider_) {}
 
 void TraceAcquisition::Shown(std::optional<std::chrono::milliseconds> sinceStart) {
   if (const auto remaining = RemainingRecordingMs(sinceStart, divider_, pwmHz_)) view_.StartRecordingWait(*remaining);
@@ -75,9 +75,9 @@ void TraceAcquisition::Exchange(bool readout, const std::function<void()>& steps
 }
 
 void TraceAcquisition::ReadChunks() {
-  link::SendCommand(params::cmd::AnnounceTraceReadout, 0);
-  const ScaleHalves current = SplitScale(link::ReadRegister(params::state::TraceCurrentScale));
-  const ScaleHalves monitor = SplitScale(link::ReadRegister(params::state::TraceMonitorScale));
+  link::SendCommand(port_, params::cmd::AnnounceTraceReadout, 0);
+  const ScaleHalves current = SplitScale(link::ReadRegister(port_, params::state::TraceCurrentScale));
+  const ScaleHalves monitor = SplitScale(link::ReadRegister(port_, params::state::TraceMonitorScale));
   stop_ = false;
   view_.DrawFrame({current.Max(), monitor.Max()});
   buffer_.fill({});
@@ -85,7 +85,7 @@ void TraceAcquisition::ReadChunks() {
 
   std::array<std::uint8_t, SamplesPerChunk * SampleBytes> chunk{};
   for (int j = 0; j < ChunkCount; ++j) {
-    if (!link::ReadTraceChunk(chunk.data(), stop_)) {
+    if (!link::ReadTraceChunk(port_, chunk.data(), stop_)) {
       // The valve still answers the cancelled request: let its reply arrive
       // before anything else is asked.
       link::PumpWait(StopPauseMs);
@@ -116,7 +116,7 @@ void TraceAcquisition::RestartNow() {
   Exchange(false, [this] {
     stop_ = true;
     link::PumpWait(StopPauseMs);
-    link::SendCommand(params::cmd::RestartRecorder, 0);
+    link::SendCommand(port_, params::cmd::RestartRecorder, 0);
     if (!closing_) view_.StartRecordingWait(RecordingMs(divider_, pwmHz_));
   });
 }
@@ -140,7 +140,7 @@ void TraceAcquisition::ChooseSource(int source) {
 void TraceAcquisition::Write(int reg, std::uint32_t word) {
   Exchange(false, [this, reg, word] {
     link::ChangeLogScope logged(ChartOperation);
-    link::WriteRegister(reg, word);
+    link::WriteRegister(port_, reg, word);
     if (reg == params::reg::TraceInterval) valveDivider_ = word;
   });
 }

@@ -11,6 +11,7 @@
 // have ended (a read-out request during a read-out is ignored).
 #pragma once
 
+#include "link/port.h"
 #include "trace/sampling.h"
 #include "trace/trace_data.h"
 
@@ -38,7 +39,7 @@ class TraceView {
 
 class TraceAcquisition {
  public:
-  TraceAcquisition(TraceView& view, std::uint32_t pwmHz, std::uint32_t divider);
+  TraceAcquisition(link::Port& port, TraceView& view, std::uint32_t pwmHz, std::uint32_t divider);
   TraceAcquisition(const TraceAcquisition&) = delete;
   TraceAcquisition& operator=(const TraceAcquisition&) = delete;
 
@@ -94,6 +95,7 @@ class TraceAcquisition {
   // carries out the next one when it ends).
   void RunPending();
 
+  link::Port& port_;
   TraceView& view_;
   std::uint32_t pwmHz_;
   std::uint32_t divider_;

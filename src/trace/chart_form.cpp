@@ -130,10 +130,10 @@ void ChartLed::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---- the window ---------------------------------------------------------------------
 
-TChartForm::TChartForm(ChartSettings settings, QWidget* parent)
+TChartForm::TChartForm(link::Port& port, ChartSettings settings, QWidget* parent)
     : QDialog(parent),
       settings_(std::move(settings)),
-      acquisition_(*this, settings_.opening.pwmHz, settings_.opening.divider),
+      acquisition_(port, *this, settings_.opening.pwmHz, settings_.opening.divider),
       channelMask_(settings_.opening.channelMask),
       grid_((channelMask_ & GridBit) != 0),
       source_(settings_.opening.source) {

@@ -84,7 +84,7 @@ class TChartForm : public QDialog, private TraceView {
   static constexpr int ClientWidth = 779;
   static constexpr int ClientHeight = 473;
 
-  explicit TChartForm(ChartSettings settings, QWidget* parent = nullptr);
+  TChartForm(link::Port& port, ChartSettings settings, QWidget* parent = nullptr);
   ~TChartForm() override;
 
   // For the main window after the window closed.

@@ -10,7 +10,8 @@
 
 namespace tvx::trace {
 
-std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t heldDivider, view::Questions& questions) {
+std::optional<ChartOpening> OpenChart(link::Port& port, std::string_view pwmText, std::uint32_t heldDivider,
+                                      view::Questions& questions) {
   const std::optional<std::uint32_t> pwm = ParsePwm(pwmText);
   if (!pwm) {
     questions.ask(text::InvalidPwmText, text::InvalidPwmCaption, view::Questions::Icon::Error);
@@ -22,8 +23,8 @@ std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t he
 
   std::uint32_t source = DacSource;
   try {
-    opening.channelMask = link::ReadParameter(params::reg::ChannelMask);
-    source = link::ReadParameter(params::reg::MonitorSource);
+    opening.channelMask = link::ReadParameter(port, params::reg::ChannelMask);
+    source = link::ReadParameter(port, params::reg::MonitorSource);
   } catch (const link::UsbError&) {
     opening.channelMask = AllChannels;
     source = DacSource;
@@ -31,17 +32,17 @@ std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t he
   if (!IsValidSource(source)) {
     source = DacSource;
     link::ChangeLogScope logged(ChartOperation);
-    link::WriteRegister(params::reg::MonitorSource, source);
+    link::WriteRegister(port, params::reg::MonitorSource, source);
   }
   opening.source = static_cast<int>(source);
   return opening;
 }
 
-bool CloseChart(std::uint32_t maskAtOpening, std::uint32_t mask) {
+bool CloseChart(link::Port& port, std::uint32_t maskAtOpening, std::uint32_t mask) {
   if (mask == maskAtOpening) return true;
   try {
     link::ChangeLogScope logged(ChartOperation);
-    link::WriteRegister(params::reg::ChannelMask, mask);
+    link::WriteRegister(port, params::reg::ChannelMask, mask);
   } catch (const link::UsbError&) {
     return false;
   }

@@ -3,6 +3,7 @@
 // the valve before the window opens and written back after it has closed.
 #pragma once
 
+#include "link/port.h"
 #include "view/questions.h"
 
 #include <cstdint>
@@ -27,10 +28,11 @@ struct ChartOpening {
 // the monitor source (all channels and source 1 after a failed read, which
 // CommError has reported) and writes source 1 back when the valve holds none
 // of the six. A held divider of 0 counts as 1.
-std::optional<ChartOpening> OpenChart(std::string_view pwmText, std::uint32_t heldDivider, view::Questions& questions);
+std::optional<ChartOpening> OpenChart(link::Port& port, std::string_view pwmText, std::uint32_t heldDivider,
+                                      view::Questions& questions);
 
 // After the window has closed: writes the channel mask when the chart changed
 // it. A failed write has been reported by CommError; false then.
-bool CloseChart(std::uint32_t maskAtOpening, std::uint32_t mask);
+bool CloseChart(link::Port& port, std::uint32_t maskAtOpening, std::uint32_t mask);
 
 }  // namespace tvx::trace

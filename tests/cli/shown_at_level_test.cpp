@@ -47,7 +47,7 @@ TEST_F(CommandLine, ReportNamesTheLvdtWiringOnlyWhereTheWindowShowsIt) {
   for (int level : {2, 3}) {
     std::ostringstream err;
     CliQuestions questions(err);
-    const report::ReportContent content = report::ReadReport(app::ShownAtLevel(level), ',', questions);
+    const report::ReportContent content = report::ReadReport(session.port(), app::ShownAtLevel(level), ',', questions);
     bool wiring = false;
     for (const auto& entry : content.identity) wiring = wiring || entry.name == "Podłączenie czujnika LVDT";
     EXPECT_EQ(wiring, level >= 3) << level;

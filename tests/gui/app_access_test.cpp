@@ -99,7 +99,7 @@ TEST_F(AccessTest, SendSetValueNeedsTheConnectionAndRemoteControl) {
   pgm->ApplyAccessRules();
   EXPECT_FALSE(pgm->SendSetValue->isEnabled());  // port closed
   ClickDisConnect(*pgm);
-  ASSERT_TRUE(link::PortOpen.load());
+  ASSERT_TRUE(pgm->port().PortOpen.load());
   EXPECT_TRUE(pgm->SendSetValue->isEnabled());
   pgm->RemoteControl->setChecked(false);
   pgm->ApplyAccessRules();
@@ -109,7 +109,7 @@ TEST_F(AccessTest, SendSetValueNeedsTheConnectionAndRemoteControl) {
 
 TEST_F(AccessTest, OptionsDialogAppliesItsTagsWhenActive) {
   auto pgm = MainWindowAt(2);
-  service::TOptionsForm options(pgm.get());
+  service::TOptionsForm options(pgm->port(), pgm.get());
   options.show();
   options.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&options));

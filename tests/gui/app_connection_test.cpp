@@ -36,7 +36,7 @@ TEST_F(ConnectionTest, ConnectAboveLevelZeroReadsOnlyTheTwoHardwareFlags) {
     auto pgm = MainWindowAt(level);
     valve_.clearRequests();
     ClickDisConnect(*pgm);
-    ASSERT_TRUE(link::PortOpen.load());
+    ASSERT_TRUE(pgm->port().PortOpen.load());
     EXPECT_EQ(valve_.requests(), Requests({"G039", "G042"})) << level;
     EXPECT_EQ(pgm->PortState->brushColor(), QColor(0, 255, 0));
     EXPECT_EQ(pgm->DisConnect->text(), QStringLiteral("R&ozłącz"));
@@ -49,7 +49,7 @@ TEST_F(ConnectionTest, ConnectAboveLevelZeroReadsOnlyTheTwoHardwareFlags) {
 TEST_F(ConnectionTest, DisconnectSendsNothingAndClearsRemoteControlSilently) {
   auto pgm = MainWindowAt(2);
   ClickDisConnect(*pgm);
-  ASSERT_TRUE(link::PortOpen.load());
+  ASSERT_TRUE(pgm->port().PortOpen.load());
   pgm->RemoteControl->setChecked(true);
   pgm->Timer1->start();
   QSignalSpy toggled(pgm->RemoteControl, &QCheckBox::toggled);
@@ -60,7 +60,7 @@ TEST_F(ConnectionTest, DisconnectSendsNothingAndClearsRemoteControlSilently) {
   prompts_->queueAnswer(ui::Prompts::Answer::No);
   ClickDisConnect(*pgm);
   EXPECT_EQ(prompts_->messages().size(), 1u);
-  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_FALSE(pgm->port().PortOpen.load());
   EXPECT_TRUE(valve_.requests().empty());
   EXPECT_FALSE(pgm->RemoteControl->isChecked());
   EXPECT_EQ(toggled.count(), 0);
@@ -102,7 +102,7 @@ TEST_F(ConnectionTest, FailedFlagReadIsReportedAndThePortStaysOpen) {
   auto pgm = MainWindowAt(3);
   valve_.server().injectFault(sim::Fault{sim::FaultKind::Drop, 0, "G039", 1});
   ClickDisConnect(*pgm);
-  EXPECT_TRUE(link::PortOpen.load());
+  EXPECT_TRUE(pgm->port().PortOpen.load());
   const auto shown = prompts_->messages();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].text, QString::fromStdString(link::CommErrorText(link::ReadRegisterCode)));
@@ -119,11 +119,11 @@ TEST_F(ConnectionTest, EntryMarkedUsbStillOpensByItsPosition) {
   auto pgm = MainWindowAt(1);
   pgm->ComPort->setCurrentIndex(15);
   ClickDisConnect(*pgm);
-  EXPECT_TRUE(link::PortOpen.load());
+  EXPECT_TRUE(pgm->port().PortOpen.load());
   ClickDisConnect(*pgm);
   pgm->ComPort->setCurrentIndex(2);  // "COM3 USB"
   ClickDisConnect(*pgm);
-  EXPECT_TRUE(link::PortOpen.load());
+  EXPECT_TRUE(pgm->port().PortOpen.load());
   ClickDisConnect(*pgm);
 }
 
@@ -169,7 +169,7 @@ TEST_F(PortLookupTest, ConnectingWithoutASelectedEntryFailsOnPortZero) {
   auto pgm = MainWindowAt(2);
   pgm->Timer1->start();
   ClickDisConnect(*pgm);
-  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_FALSE(pgm->port().PortOpen.load());
   const auto shown = prompts_->messages();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, QString::fromUtf8(" Port szeregowy COM0 niedostępny!   "));

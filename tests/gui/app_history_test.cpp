@@ -25,13 +25,13 @@ class AppHistory : public ::testing::Test {
     options_.reset();
     pgm_.reset();
     pgm_ = MainWindowAt(level);
-    options_ = std::make_unique<service::TOptionsForm>(pgm_.get());
+    options_ = std::make_unique<service::TOptionsForm>(pgm_->port(), pgm_.get());
     ClickDisConnect(*pgm_);
-    ASSERT_TRUE(link::PortOpen.load());
+    ASSERT_TRUE(pgm_->port().PortOpen.load());
     pgm_->ReadParameters->click();
   }
   void Close() {
-    if (pgm_ && link::PortOpen.load()) ClickDisConnect(*pgm_);
+    if (pgm_ && pgm_->port().PortOpen.load()) ClickDisConnect(*pgm_);
     options_.reset();
     pgm_.reset();
   }
@@ -153,7 +153,7 @@ TEST_F(AppHistory, OfferedFromLevelTwoForTheValveReadAndEditedFieldsAreMarkedUnt
   // After connecting again the valve is not known until it is read: no dialog, a word why.
   ClickDisConnect(*pgm_);
   ClickDisConnect(*pgm_);
-  ASSERT_TRUE(link::PortOpen.load());
+  ASSERT_TRUE(pgm_->port().PortOpen.load());
   pgm_->HistoryClick();
   ASSERT_FALSE(prompts_->messages().empty());
   EXPECT_TRUE(prompts_->messages().back().text.contains(QStringLiteral("Najpierw odczytaj")));

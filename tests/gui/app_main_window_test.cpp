@@ -46,8 +46,8 @@ TEST_F(MainWindowTest, StartUpState) {
   EXPECT_EQ(app::LastStopCode, -1);
   EXPECT_TRUE(app::FirmwareText.empty());
   EXPECT_FALSE(app::DetailMode);
-  EXPECT_FALSE(link::PortLock.test());
-  EXPECT_TRUE(link::ReceiverRun.load());
+  EXPECT_FALSE(pgm->port().PortLock.test());
+  EXPECT_TRUE(pgm->port().ReceiverRun.load());
 
   EXPECT_EQ(pgm->SoftVer->text(), QStringLiteral("Software: V1.4   03-11-2022"));
   EXPECT_EQ(pgm->Options->currentIndex(), 0);
@@ -179,12 +179,12 @@ TEST_F(MainWindowTest, ComponentListHoldsEveryNamedControlOnce) {
 TEST_F(MainWindowTest, ClosingEndsTheReceiverAndLeavesThePortClosed) {
   auto pgm = MainWindowAt(0);
   pgm->show();
-  ASSERT_TRUE(link::ReceiverRun.load());
+  ASSERT_TRUE(pgm->port().ReceiverRun.load());
   pgm->Timer1->start();
   pgm->close();
   EXPECT_FALSE(pgm->Timer1->isActive());
-  EXPECT_FALSE(link::PortOpen.load());
-  EXPECT_EQ(link::PortHandle, platform::InvalidSerialHandle());
+  EXPECT_FALSE(pgm->port().PortOpen.load());
+  EXPECT_EQ(pgm->port().PortHandle, platform::InvalidSerialHandle());
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(OneExchangeTest, AnExchangeThatFindsTheDeviceGoneClosesThePort) {
   valve_.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "", 1});
   Refresh();
   ASSERT_EQ(prompts_->messages().size(), 2u);  // the USB message, then the error
-  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_FALSE(pgm_->port().PortOpen.load());
   EXPECT_EQ(pgm_->DisConnect->text(), QStringLiteral("&Połącz"));
   EXPECT_FALSE(pgm_->InfoRefresh->isEnabled());
 }
@@ -108,7 +108,7 @@ TEST(OneExchange, FailedConnectShowsItsMessageWithoutTheLockAndNoRefreshRunsDuri
   bool lockHeld = true;
   bool timerRan = true;
   prompts->whileNextMessageShown([&] {
-    lockHeld = link::PortLock.test();
+    lockHeld = pgm->port().PortLock.test();
     timerRan = pgm->Timer1->isActive();
     if (!lockHeld) QTest::qWait(100);  // a held lock would hang the first tick
   });
@@ -120,11 +120,11 @@ TEST(OneExchange, FailedConnectShowsItsMessageWithoutTheLockAndNoRefreshRunsDuri
   EXPECT_FALSE(lockHeld);
   EXPECT_FALSE(timerRan);
   EXPECT_FALSE(pgm->Timer1->isActive());
-  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_FALSE(pgm->port().PortOpen.load());
   // A reset of the reply buffer with the port closed takes no lock, so it
   // cannot wait on a holder further up the stack.
-  link::PortLockGuard holder;
-  link::ResetReplyBuffer();
+  link::PortLockGuard holder(pgm->port());
+  link::ResetReplyBuffer(pgm->port());
 }
 
 }  // namespace

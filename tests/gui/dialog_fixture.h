@@ -69,6 +69,8 @@ class DialogTest : public ::testing::Test {
   ScopedLocale locale_{QLocale(QLocale::Polish, QLocale::Poland)};
   testing::SimulatedValve valve_;
   link::LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   ui::ScopedScriptedPrompts prompts_;
 };
 

@@ -32,17 +32,17 @@ TEST_F(DialogOkCheck, AFieldThatDoesNotConvertKeepsTheDialogOpenOnIt) {
   };
   const Case cases[] = {
       {"RampForm", "Ramp_B_Rise", "x", "'x' is not a valid floating point value.",
-       [&] { service::OpenRampDialog(pgm_.get(), held, true, true); }},
+       [&] { service::OpenRampDialog(pgm_->port(), pgm_.get(), held, true, true); }},
       {"XPIDForm", "XPID_Ki", "1,2,3", "'1,2,3' is not a valid floating point value.",
-       [&] { service::OpenNearZeroPidDialog(pgm_.get(), held, true); }},
+       [&] { service::OpenNearZeroPidDialog(pgm_->port(), pgm_.get(), held, true); }},
       {"XPIDForm", "XPID_Limit_A", ",", "',' is not a valid floating point value.",
-       [&] { service::OpenLargeErrorPidDialog(pgm_.get(), held); }},
+       [&] { service::OpenLargeErrorPidDialog(pgm_->port(), pgm_.get(), held); }},
       {"AutoForm", "Frequency", "1e", "'1e' is not a valid floating point value.",
-       [&] { remote::OpenTestSignalDialog(pgm_.get()); }},
+       [&] { remote::OpenTestSignalDialog(pgm_->port(), pgm_.get()); }},
       {"ErrorsForm", "Stop_Limit", "7a", "'7a' is not a valid integer value.",
        [&] {
          status::TErrorsForm form(pgm_.get());
-         status::EditErrorSettings({mask, maskKnown}, form);
+         status::EditErrorSettings(pgm_->port(), {mask, maskKnown}, form);
        }},
       {"OptionsForm", "Dither_Freq", "9 9", "'9 9' is not a valid integer value.",
        [&] { pgm_->ServiceOptions->click(); }},

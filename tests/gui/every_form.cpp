@@ -79,10 +79,10 @@ void VisitEveryForm(int level, const FormVisitor& visit) {
   }
 
   auto pgm = MainWindowAt(level);
-  service::TOptionsForm options(pgm.get());
+  service::TOptionsForm options(pgm->port(), pgm.get());
   ShowActive(*pgm);
   ClickDisConnect(*pgm);
-  if (!link::PortOpen.load()) {
+  if (!pgm->port().PortOpen.load()) {
     ADD_FAILURE() << "the main window did not connect";
     return;
   }
@@ -106,8 +106,8 @@ void VisitEveryForm(int level, const FormVisitor& visit) {
       {QStringLiteral("TRampForm"), [&] { p.RampSetupClick(); }},
       {QStringLiteral("TXPIDForm [large error]"), [&] { p.Dynamic_PIDClick(); }},
       {QStringLiteral("TXPIDForm [near zero]"),
-       [&] { service::OpenNearZeroPidDialog(&p, params::Held, params::HeldFlagsRead); }},
-      {QStringLiteral("TCalibrateForm"), [&] { service::OpenCalibrationDialog(&p); }},
+       [&] { service::OpenNearZeroPidDialog(p.port(), &p, params::Held, params::HeldFlagsRead); }},
+      {QStringLiteral("TCalibrateForm"), [&] { service::OpenCalibrationDialog(p.port(), &p); }},
       {QStringLiteral("TSetPWMForm"), [&] { p.PWM_ManualClick(); }},
       {QStringLiteral("TAutoForm"), [&] { p.AutoModeClick(); }},
       {QStringLiteral("TChartForm"), [&] { p.ShowChartClick(); }},
@@ -116,7 +116,7 @@ void VisitEveryForm(int level, const FormVisitor& visit) {
   };
   for (const auto& [name, open] : dialogs) VisitModal(name, open, visit);
 
-  if (link::PortOpen.load()) ClickDisConnect(*pgm);
+  if (pgm->port().PortOpen.load()) ClickDisConnect(*pgm);
 }
 
 }  // namespace tvx::apptest

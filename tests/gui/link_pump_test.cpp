@@ -1,6 +1,7 @@
 // The program's message pump inside and between exchanges: a click that comes
 // while an exchange waits for its reply runs after the exchange, one that
 // comes during a wait between exchanges runs at once; timers run in both.
+#include "app/link_hooks.h"
 #include "link/exchanges.h"
 #include "link/pump_wait.h"
 #include "support/simulated_valve.h"
@@ -49,6 +50,7 @@ TEST(MessagePump, UserInputWaitsForTheExchangeButNotForAWaitBetweenExchanges) {
   testing::SimulatedValve valve;
   link::LinkSession session(valve.comNumber());
   ASSERT_TRUE(session.open());
+  app::WakeEventLoopAfterExchanges(session.port());  // as the window does with its port
   QWidget window;
   window.resize(200, 100);
   // Two buttons: a second click on the same spot would count as a double click.
@@ -74,7 +76,7 @@ TEST(MessagePump, UserInputWaitsForTheExchangeButNotForAWaitBetweenExchanges) {
   // the exchange polls.
   valve.server().injectFault(sim::Fault{sim::FaultKind::Delay, 100, "G030", 1});
   clickSoon(button);
-  EXPECT_EQ(ReadRegister(30), 14031122u);
+  EXPECT_EQ(ReadRegister(session.port(), 30), 14031122u);
   order.emplace_back("exchange done");
   QCoreApplication::processEvents();
   EXPECT_EQ(order, (std::vector<std::string>{"timer", "exchange done", "click"}));

@@ -173,7 +173,7 @@ TEST(OptionsHint, SequenceHintChosenAtCreationByTheBoardVariant) {
   auto pgm = MainWindowAt(2);
   for (bool variant : {true, false}) {
     app::BoardVariant = variant;
-    service::TOptionsForm options(pgm.get());
+    service::TOptionsForm options(pgm->port(), pgm.get());
     app::BoardVariant = !variant;  // later changes do not matter
     const QString hint = options.Q51_PWM_Sequence->toolTip();
     EXPECT_TRUE(hint.contains(variant ? QStringLiteral("tranzystor Q5 i") : QStringLiteral("tranzystor Q1 i")));

@@ -73,9 +73,9 @@ class ParamsTest : public ::testing::Test {
     options_.reset();
     pgm_.reset();
     pgm_ = MainWindowAt(level);
-    options_ = std::make_unique<service::TOptionsForm>(pgm_.get());
+    options_ = std::make_unique<service::TOptionsForm>(pgm_->port(), pgm_.get());
     ClickDisConnect(*pgm_);
-    ASSERT_TRUE(link::PortOpen.load());
+    ASSERT_TRUE(pgm_->port().PortOpen.load());
   }
   void OpenAndRead(int level) {
     Open(level);
@@ -105,7 +105,7 @@ class ParamsTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (pgm_ && link::PortOpen.load()) ClickDisConnect(*pgm_);
+    if (pgm_ && pgm_->port().PortOpen.load()) ClickDisConnect(*pgm_);
   }
 
   ScopedLocale locale_{QLocale(QLocale::Polish, QLocale::Poland)};

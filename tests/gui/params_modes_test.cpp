@@ -18,7 +18,7 @@ class ModesTest : public ::testing::Test {
     options_.reset();
     pgm_.reset();
     pgm_ = MainWindowAt(level);
-    options_ = std::make_unique<service::TOptionsForm>(pgm_.get());
+    options_ = std::make_unique<service::TOptionsForm>(pgm_->port(), pgm_.get());
   }
   // Sets the three modes as a read does, the window only redrawing them.
   void SetModes(bool positions3, bool voltage, bool lvdt) {

@@ -151,7 +151,7 @@ TEST_F(SendTest, ResetSwitchesRemoteControlOffResetsAndDisconnects) {
   QTest::mouseClick(pgm_->Reset, Qt::LeftButton);
   EXPECT_EQ(valve_.requests(), Requests({"S001=55555555", "G002", "S998=5555AAAA"}));
   EXPECT_FALSE(pgm_->RemoteControl->isChecked());
-  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_FALSE(pgm_->port().PortOpen.load());
   EXPECT_EQ(pgm_->DisConnect->text(), QStringLiteral("&Połącz"));
 
   // With remote control off the reset sends only its command.
@@ -174,7 +174,7 @@ TEST(ParamsRoundTrip, StoredValuesSurviveARestartOfTheValve) {
   {
     testing::SimulatedValve valve(config);
     auto pgm = MainWindowAt(2);
-    service::TOptionsForm options(pgm.get());
+    service::TOptionsForm options(pgm->port(), pgm.get());
     ClickDisConnect(*pgm);
     pgm->ReadParameters->click();
     pgm->Coil_A_Imax->setText(QStringLiteral("1,250"));
@@ -190,7 +190,7 @@ TEST(ParamsRoundTrip, StoredValuesSurviveARestartOfTheValve) {
   }
   testing::SimulatedValve valve(config);
   auto pgm = MainWindowAt(2);
-  service::TOptionsForm options(pgm.get());
+  service::TOptionsForm options(pgm->port(), pgm.get());
   ClickDisConnect(*pgm);
   pgm->ReadParameters->click();
   EXPECT_EQ(pgm->Coil_A_Imax->text(), QStringLiteral("1,250"));

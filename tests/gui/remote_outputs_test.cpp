@@ -27,7 +27,7 @@ class OutputsWiring : public StatusTest {
   }
   void Reconnect() {
     ClickDisConnect(*pgm_);
-    ASSERT_TRUE(link::PortOpen.load());
+    ASSERT_TRUE(pgm_->port().PortOpen.load());
     valve_.clearRequests();
     prompts_->clear();
   }
@@ -46,7 +46,7 @@ TEST_F(OutputsWiring, MarkerAndQuestionsOnDisconnectOnClosingAndAfterTheDialog) 
   ClickDisConnect(*pgm_);
   EXPECT_EQ(Questions().size(), 1u);
   EXPECT_TRUE(valve_.requests().empty());
-  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_FALSE(pgm_->port().PortOpen.load());
   EXPECT_TRUE(Marker().isEmpty());
 
   // "Tak": switched off with the commands that switch each output off before the port closes.
@@ -57,7 +57,7 @@ TEST_F(OutputsWiring, MarkerAndQuestionsOnDisconnectOnClosingAndAfterTheDialog) 
   EXPECT_EQ(Questions().size(), 1u);
   EXPECT_EQ(valve_.requests(), (Requests{"S001=55555555", "G002"}));
   EXPECT_FALSE(pgm_->RemoteControl->isChecked());
-  EXPECT_FALSE(link::PortOpen.load());
+  EXPECT_FALSE(pgm_->port().PortOpen.load());
 
   // The manual PWM dialog asks about manual PWM when it closes.
   Reconnect();
@@ -100,7 +100,7 @@ TEST_F(OutputsWiring, APulledCableWithNoExchangeClosesThePortAndGreysTheValues) 
   QTest::mouseClick(pgm_->RemoteControl, Qt::LeftButton);
   prompts_->clear();
   valve_.server().stop();
-  ASSERT_TRUE(QTest::qWaitFor([] { return !link::PortOpen.load(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !pgm_->port().PortOpen.load(); }, 5000));
   EXPECT_TRUE(prompts_->messages().empty());
   EXPECT_EQ(pgm_->PortState->brushColor(), QColor(255, 0, 0));
   EXPECT_EQ(pgm_->DisConnect->text(), Utf8("&Połącz"));

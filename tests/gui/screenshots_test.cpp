@@ -75,7 +75,7 @@ void WithModal(const std::function<void()>& open, const std::function<void(QDial
 // level 0), in front and active.
 class ConnectedWindow {
  public:
-  ConnectedWindow(int level) : pgm_(MainWindowAt(level)), options_(pgm_.get()) {
+  ConnectedWindow(int level) : pgm_(MainWindowAt(level)), options_(pgm_->port(), pgm_.get()) {
     pgm_->show();
     pgm_->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(pgm_.get()));
@@ -83,7 +83,7 @@ class ConnectedWindow {
     Settle(100);
   }
   ~ConnectedWindow() {
-    if (link::PortOpen.load()) ClickDisConnect(*pgm_);
+    if (pgm_->port().PortOpen.load()) ClickDisConnect(*pgm_);
   }
   app::TPgm& operator*() { return *pgm_; }
   app::TPgm* operator->() { return pgm_.get(); }

@@ -53,7 +53,7 @@ TEST_F(ServiceDialogTest, RampDialogTakesTypedTimesAndTheSwitch) {
     QTest::mouseClick(form.RampEnable, Qt::LeftButton);
     QTest::mouseClick(form.SendConfig, Qt::LeftButton);
   });
-  service::OpenRampDialog(&parent_, held, true, true);
+  service::OpenRampDialog(port(), &parent_, held, true, true);
   EXPECT_EQ(requests(), (Requests{"R070", "R071", "R072", "R073", "W070=3F4CCCCD", "W071=3FC00000", "W072=3F4CCCCD",
                                   "W073=3ECCCCCD", "S012=AAAAAAAA"}));
   EXPECT_TRUE(held.rampEnable);
@@ -67,7 +67,7 @@ TEST_F(ServiceDialogTest, TestSignalDialogShowsNoWaveformForAnUnknownCode) {
     EXPECT_TRUE(form.AutoSquare->isChecked());
     QTest::mouseClick(form.Cancel, Qt::LeftButton);
   });
-  remote::OpenTestSignalDialog(&parent_);
+  remote::OpenTestSignalDialog(port(), &parent_);
   valve_.model().setParameter(108, 6);
   WhenShown<remote::TAutoForm>([&](remote::TAutoForm& form) {
     noneChecked = !form.AutoStop->isChecked() && !form.AutoSinus->isChecked() && !form.AutoSquare->isChecked() &&
@@ -78,7 +78,7 @@ TEST_F(ServiceDialogTest, TestSignalDialogShowsNoWaveformForAnUnknownCode) {
     QTest::mouseClick(form.SendConfig, Qt::LeftButton);
   });
   valve_.clearRequests();
-  remote::OpenTestSignalDialog(&parent_);
+  remote::OpenTestSignalDialog(port(), &parent_);
   EXPECT_TRUE(noneChecked);
   EXPECT_EQ(requests(), (Requests{"R105", "R106", "R107", "R108", "W105=40A00000", "W106=3F800000", "W107=C0200000",
                                   "W108=00000001"}));
@@ -127,7 +127,7 @@ TEST_F(TwoPositionServiceDialogTest, ManualPwmDialogConvertsOnKeyReleaseAndSends
     QTest::mouseClick(form.SendPWM, Qt::LeftButton);
     QTest::keyClick(&form, Qt::Key_Escape);
   });
-  remote::OpenManualPwmDialog(&parent_, false);
+  remote::OpenManualPwmDialog(port(), &parent_, false);
   EXPECT_TRUE(bDisabled);
   EXPECT_TRUE(MessageTexts().empty());
   EXPECT_EQ(requests(), (Requests{"G027", "G028", "S018=06720000", "S019=00000001"}));
@@ -157,7 +157,7 @@ TEST_F(ServiceDialogTest, CalibrationDialogAlwaysLeavesWithTheInactiveCommand) {
       disabledWhileClosing = form.isVisible() && !form.Done->isEnabled() && !form.Coil_A->isEnabled() &&
                              !form.Calibration_Curr->isEnabled() && form.NotActive->isChecked();
     });
-    service::OpenCalibrationDialog(&parent_);
+    service::OpenCalibrationDialog(port(), &parent_);
     EXPECT_TRUE(disabledWhileClosing);
     const Requests r = requests();
     ASSERT_FALSE(r.empty());

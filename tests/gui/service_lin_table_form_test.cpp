@@ -56,7 +56,7 @@ TEST_F(LinTableFormTest, EditingTheLvdtTableSendsTypedValuesAndTheWordsOfUntouch
       &ran);
   bool use = false;
   TLinTableForm form;
-  service::EditLinTable(LinTableKind::Lvdt, use, form);
+  service::EditLinTable(port(), LinTableKind::Lvdt, use, form);
   EXPECT_TRUE(ran);
   const auto r = valve_.requests();
   ASSERT_EQ(r.size(), 23u);
@@ -93,7 +93,7 @@ TEST_F(LinTableFormTest, ACellThatIsNoNumberKeepsTheEditorOpenAndDrawingNeverAsk
       &ran);
   bool use = true;
   TLinTableForm form;
-  service::EditLinTable(LinTableKind::SolenoidA, use, form);
+  service::EditLinTable(port(), LinTableKind::SolenoidA, use, form);
   EXPECT_TRUE(ran);
   EXPECT_EQ(valve_.requests(), Requests({"G035"}));
   EXPECT_TRUE(use);

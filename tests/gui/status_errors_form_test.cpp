@@ -53,7 +53,7 @@ TEST_F(ErrorsFormTest, ShowsTheValvesSettingsAndSendsWhatTheDialogHolds) {
   std::uint32_t mask = 0;
   bool known = false;
   TErrorsForm form;
-  status::EditErrorSettings({mask, known}, form);
+  status::EditErrorSettings(port(), {mask, known}, form);
   EXPECT_TRUE(ran);
   // Connected without a parameter read: the valve's mask is read first. The
   // alarm threshold shown clamped goes back as shown.

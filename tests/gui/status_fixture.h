@@ -47,7 +47,7 @@ class StatusTest : public ::testing::Test {
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     pgm_ = MainWindowAt(level_);
     ClickDisConnect(*pgm_);
-    ASSERT_TRUE(link::PortOpen.load());
+    ASSERT_TRUE(pgm_->port().PortOpen.load());
     // The simulated valve's modes, as a parameter read would set them.
     pgm_->SetThreePositions(true);
     pgm_->SetVoltageInput(true);
@@ -58,7 +58,7 @@ class StatusTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (pgm_ && link::PortOpen.load()) ClickDisConnect(*pgm_);
+    if (pgm_ && pgm_->port().PortOpen.load()) ClickDisConnect(*pgm_);
     pgm_.reset();
     QLocale::setDefault(saved_);
   }

@@ -234,7 +234,7 @@ TEST_F(StatusTimerTest, PulledCableClosesThePortAfterOneReportAndTheValveConnect
     ASSERT_TRUE(pgm_->Timer1->isActive());
     c.pull(valve_);
 
-    ASSERT_TRUE(WaitFor([] { return !link::PortOpen.load(); }, 10000));
+    ASSERT_TRUE(WaitFor([this] { return !pgm_->port().PortOpen.load(); }, 10000));
     QTest::qWait(100);  // ticks that would follow, had the timer stayed on
     const auto messages = prompts_->messages();
     // At most one report: the USB message, then the error it raises; none
@@ -255,7 +255,7 @@ TEST_F(StatusTimerTest, PulledCableClosesThePortAfterOneReportAndTheValveConnect
     valve_.server().start();
     valve_.addComEntry(valve_.comNumber());
     ClickDisConnect(*pgm_);
-    ASSERT_TRUE(link::PortOpen.load());
+    ASSERT_TRUE(pgm_->port().PortOpen.load());
     EXPECT_EQ(pgm_->PortState->brushColor(), QColor(0, 255, 0));
     EXPECT_TRUE(pgm_->ReadParameters->isEnabled());
   }

@@ -152,7 +152,7 @@ class ChartWindow : public ::testing::Test {
     ChartSettings settings;
     settings.opening = {2000, 1, mask, source};
     settings.reportDac = reportDac;
-    form_ = std::make_unique<TChartForm>(settings);
+    form_ = std::make_unique<TChartForm>(port(), settings);
     form_->show();
     valve_.clearRequests();
   }
@@ -165,6 +165,8 @@ class ChartWindow : public ::testing::Test {
   QLocale saved_;
   testing::SimulatedValve valve_;
   link::LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   ui::ScopedScriptedPrompts prompts_;
   std::unique_ptr<TChartForm> form_;
 };

@@ -113,7 +113,7 @@ TEST_F(FocusAtActionsTest, ResetNeverTakesTheFocusFromStartUpConnectingReadingOr
     options_.reset();
     pgm_.reset();  // one main window at a time: it owns the Receiver thread
     pgm_ = MainWindowAt(level);
-    options_ = std::make_unique<service::TOptionsForm>(pgm_.get());
+    options_ = std::make_unique<service::TOptionsForm>(pgm_->port(), pgm_.get());
     Activate();
     EXPECT_NE(QApplication::focusWidget(), pgm_->Reset) << "start-up";
 
@@ -131,7 +131,7 @@ TEST_F(FocusAtActionsTest, ResetNeverTakesTheFocusFromStartUpConnectingReadingOr
     for (const Press& p : presses) {
       p.button->setFocus();
       QTest::keyClick(p.button, Qt::Key_Space);
-      ASSERT_TRUE(link::PortOpen.load()) << p.what;
+      ASSERT_TRUE(pgm_->port().PortOpen.load()) << p.what;
       EXPECT_EQ(QApplication::focusWidget(), p.focusAfter)
           << p.what << ": " << Name(QApplication::focusWidget()).toStdString();
     }

@@ -110,7 +110,8 @@ TEST_F(QtDialogs, MessageBoxesAndFileDialogsHaveNoEnglishWordOfQtsOwn) {
   }
 
   // The profiles dialog's save and open of a configuration file.
-  params::TSetupForm form(2);
+  link::Port port;  // closed: showing the dialog sends nothing
+  params::TSetupForm form(port, 2);
   form.show();
   for (QAction* action : {form.MemoryToFile, form.FileToMemory}) {
     bool shown = false;

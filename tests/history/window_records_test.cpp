@@ -50,7 +50,7 @@ class WindowRecords : public testing::ValveLinkTest {
 };
 
 TEST_F(WindowRecords, ARecordPutBackIntoTheFieldsIsSentWordForWord) {
-  params::ReadParameterSet(view_);
+  params::ReadParameterSet(port(), view_);
   ValveRecord record = LastRecord();
   ASSERT_TRUE(HoldsSentSet(record.words));
 
@@ -67,7 +67,7 @@ TEST_F(WindowRecords, ARecordPutBackIntoTheFieldsIsSentWordForWord) {
   ShowRecordedSet(view_, record.words);
   for (const auto& c : CompareWithWindow(record.words, view_)) EXPECT_FALSE(c.differs) << c.caption.toStdString();
   testing::ScriptedQuestions questions;
-  ASSERT_TRUE(params::SendParameterSet(view_, questions, false));
+  ASSERT_TRUE(params::SendParameterSet(port(), view_, questions, false));
   int written = 0;
   for (const std::string& r : requests()) {
     int reg = 0;
@@ -84,9 +84,9 @@ TEST_F(WindowRecords, ARecordPutBackIntoTheFieldsIsSentWordForWord) {
 }
 
 TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKeptWhole) {
-  params::ReadParameterSet(view_);  // names the valve
+  params::ReadParameterSet(port(), view_);  // names the valve
   valve_.clearRequests();
-  const auto id = BackUpProfiles(recorder_);
+  const auto id = BackUpProfiles(port(), recorder_);
   ASSERT_TRUE(id);
   // One read-out a bank, nothing else.
   const std::string readOut = "S" + std::to_string(proto::ProfileBankCommand);
@@ -107,10 +107,10 @@ TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKept
   NoDialog dialog;
   testing::ScriptedQuestions answers;
   answers.answers.push_back(view::Questions::Answer::No);
-  EXPECT_FALSE(RestoreProfiles(*backup, dialog, answers));
+  EXPECT_FALSE(RestoreProfiles(port(), *backup, dialog, answers));
   answers.answers.push_back(view::Questions::Answer::Yes);
   valve_.clearRequests();
-  ASSERT_TRUE(RestoreProfiles(*backup, dialog, answers));
+  ASSERT_TRUE(RestoreProfiles(port(), *backup, dialog, answers));
   EXPECT_EQ(valve_.model().userBank(1), before);
   EXPECT_EQ(requests().size(), 3u * (1 + 128 + 1) + 1);  // the active bank, then per bank: begin, words, store
   // The load is recorded with the banks it wrote; the working set is no longer known.

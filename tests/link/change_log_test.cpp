@@ -58,7 +58,7 @@ class ChangeLog : public testing::ValveLinkTest {
 };
 
 TEST_F(ChangeLog, ASendRecordsTheValveAndExactlyTheRegistersItChanged) {
-  params::ReadParameterSet(view_);
+  params::ReadParameterSet(port(), view_);
   EXPECT_TRUE(lines().empty());  // reading writes nothing
   const std::uint32_t pid = valve_.model().parameter(reg::PID_P);
   const std::uint32_t pot = valve_.model().parameter(reg::DigiPot_Value);
@@ -66,11 +66,11 @@ TEST_F(ChangeLog, ASendRecordsTheValveAndExactlyTheRegistersItChanged) {
 
   view_.fields["PID_P"] = {"1.25", std::nullopt};
   view_.fields["DigiPot_Value"] = {"300", std::nullopt};
-  params::SendParameterSet(view_, questions_, false);
+  params::SendParameterSet(port(), view_, questions_, false);
   // Sent again: the words written are now the known ones.
-  params::SendParameterSet(view_, questions_, true);
+  params::SendParameterSet(port(), view_, questions_, true);
   view_.fields["DigiPot_Value"] = {"301", std::nullopt};
-  params::SendParameterSet(view_, questions_, false);
+  params::SendParameterSet(port(), view_, questions_, false);
 
   const auto all = lines();
   ASSERT_EQ(all.size(), 3u);
@@ -87,18 +87,18 @@ TEST_F(ChangeLog, ASendRecordsTheValveAndExactlyTheRegistersItChanged) {
 }
 
 TEST_F(ChangeLog, AnOperationRecordsWhatItSentUpToAFailure) {
-  params::ReadParameterSet(view_);
+  params::ReadParameterSet(port(), view_);
   const std::uint32_t pid = valve_.model().parameter(reg::PID_P);
   const std::uint32_t pot = valve_.model().parameter(reg::DigiPot_Value);
   view_.fields["PID_P"] = {"1.25", std::nullopt};
   view_.fields["DigiPot_Value"] = {"300", std::nullopt};
   // The write of the potentiometer is lost on its way: no reply.
   valve_.server().injectFault(sim::Fault{sim::FaultKind::Ignore, 0, "W021", 1});
-  EXPECT_THROW(params::SendParameterSet(view_, questions_, true), UsbError);
+  EXPECT_THROW(params::SendParameterSet(port(), view_, questions_, true), UsbError);
   // A field that does not convert stops the send before its first frame:
   // nothing to record.
   view_.fields["DigiPot_Value"] = {"-5", std::nullopt};
-  EXPECT_THROW(params::SendParameterSet(view_, questions_, true), ConversionError);
+  EXPECT_THROW(params::SendParameterSet(port(), view_, questions_, true), ConversionError);
 
   const auto ops = operations();
   ASSERT_EQ(ops.size(), 1u);
@@ -115,22 +115,22 @@ TEST_F(ChangeLog, WhatCountsAsAnOperation) {
     Lines line;  // empty: nothing logged
   };
   const Case cases[] = {
-      {"a reset", [] { params::ResetValve(); }, {"Reset", "S998 = 5555AAAA"}},
+      {"a reset", [this] { params::ResetValve(port()); }, {"Reset", "S998 = 5555AAAA"}},
       {"a scope that only reads",
-       [] {
+       [this] {
          ChangeLogScope s("Wykres");
-         ReadParameter(reg::PID_P);
+         ReadParameter(port(), reg::PID_P);
        },
        {}},
-      {"a live command", [] { SendCommand(params::cmd::SetValue, 0); }, {}},
+      {"a live command", [this] { SendCommand(port(), params::cmd::SetValue, 0); }, {}},
       {"a parameter write on its own",
-       [] { WriteRegister(reg::DigiPot_Value, 7); },
+       [this] { WriteRegister(port(), reg::DigiPot_Value, 7); },
        {"(no operation)", "W021 = 00000007"}},
       {"commands in a row",
-       [] {
+       [this] {
          ChangeLogScope s("Opcje");
-         for (std::uint32_t w : {1u, 2u}) SendCommand(params::cmd::SerialNumberFirst, w);
-         SendCommand(params::cmd::DeviceTypeFirst, 3);
+         for (std::uint32_t w : {1u, 2u}) SendCommand(port(), params::cmd::SerialNumberFirst, w);
+         SendCommand(port(), params::cmd::DeviceTypeFirst, 3);
        },
        {"Opcje", "S" + RegisterDigits(params::cmd::SerialNumberFirst) + " = 00000001 00000002, S" +
                      RegisterDigits(params::cmd::DeviceTypeFirst) + " = 00000003"}},
@@ -150,10 +150,10 @@ TEST_F(ChangeLog, WhatCountsAsAnOperation) {
 
 TEST_F(ChangeLog, AnUnwritableLogNeitherStopsTheOperationNorIsReportedTwice) {
   std::ofstream(folder_.path() / "data") << "a file where the folder should be";
-  params::ReadParameterSet(view_);
+  params::ReadParameterSet(port(), view_);
   view_.fields["DigiPot_Value"] = {"300", std::nullopt};
-  params::SendParameterSet(view_, questions_, true);
-  params::ResetValve();
+  params::SendParameterSet(port(), view_, questions_, true);
+  params::ResetValve(port());
   EXPECT_EQ(valve_.model().parameter(reg::DigiPot_Value), 300u);
   EXPECT_EQ(valve_.model().commandCount(params::cmd::StoreParameters), 1u);
   EXPECT_EQ(valve_.model().commandCount(params::cmd::ResetValve), 1u);

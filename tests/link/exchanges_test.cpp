@@ -32,24 +32,26 @@ class Exchanges : public ::testing::Test {
 
   SimulatedValve valve_;
   LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   std::vector<std::string> reports_;
 };
 
 TEST_F(Exchanges, FramedReadsSendExactFramesAndConvertReplies) {
   valve_.model().setParameter(5, 0x3F000000u);
   valve_.model().overrideState(67, 0x00ABCDEFu);
-  EXPECT_EQ(ReadParameter(5), 0x3F000000u);
-  EXPECT_EQ(ReadRegister(67), 0x00ABCDEFu);
+  EXPECT_EQ(ReadParameter(port(), 5), 0x3F000000u);
+  EXPECT_EQ(ReadRegister(port(), 67), 0x00ABCDEFu);
   valve_.model().overrideState(2, FloatToWord(2.35f));
-  EXPECT_FLOAT_EQ(ReadRegisterFloat(2), 2.35f);
+  EXPECT_FLOAT_EQ(ReadRegisterFloat(port(), 2), 2.35f);
   EXPECT_EQ(valve_.requests(), (std::vector<std::string>{"R005", "G067", "G002"}));
   EXPECT_EQ(valve_.server().requestBytes().at(0), Bytes("\x02R005\x03"));
   EXPECT_TRUE(reports_.empty());
 }
 
 TEST_F(Exchanges, WriteRegisterSendsTheFloatBitPattern) {
-  WriteRegisterFloat(3, 1.5f);
-  WriteRegister(103, 7);
+  WriteRegisterFloat(port(), 3, 1.5f);
+  WriteRegister(port(), 103, 7);
   auto raw = valve_.server().requestBytes();
   ASSERT_EQ(raw.size(), 2u);
   EXPECT_EQ(raw[0], Bytes("\x02W003=3FC00000\x03"));
@@ -64,12 +66,12 @@ TEST_F(Exchanges, ANestedExchangeIsRefusedWithoutDisturbingTheRunningOne) {
   SetPumpHook([&](std::chrono::nanoseconds) {
     seenBusy = seenBusy || ExchangeInProgress();
     try {
-      ReadRegister(67);
+      ReadRegister(port(), 67);
     } catch (const ExchangeBusy&) {
       ++refused;
     }
   });
-  EXPECT_EQ(ReadParameter(5), 0x12345678u);
+  EXPECT_EQ(ReadParameter(port(), 5), 0x12345678u);
   SetPumpHook({});
   EXPECT_TRUE(seenBusy);
   EXPECT_GT(refused, 0);
@@ -80,22 +82,22 @@ TEST_F(Exchanges, ANestedExchangeIsRefusedWithoutDisturbingTheRunningOne) {
 
 TEST_F(Exchanges, SendCommandReturnsTheValvesWord) {
   // The DAC command answers the value the valve took, limited to 12 bits.
-  EXPECT_EQ(SendCommand(4, 5000), 4095u);
+  EXPECT_EQ(SendCommand(port(), 4, 5000), 4095u);
   EXPECT_EQ(valve_.requests().back(), "S004=00001388");
   ScriptedReply reply(valve_.server(), "\x02S009=12345678\x03");
-  EXPECT_EQ(SendCommand(9, proto::MarkerTrue), 0x12345678u);
+  EXPECT_EQ(SendCommand(port(), 9, proto::MarkerTrue), 0x12345678u);
   EXPECT_EQ(valve_.requests().back(), "S009=AAAAAAAA");
 }
 
 TEST_F(Exchanges, LowerCaseHexDigitsConvert) {
   ScriptedReply reply(valve_.server(), "\x02G030=00d6180a\x03");
-  EXPECT_EQ(ReadRegister(30), 0x00D6180Au);
+  EXPECT_EQ(ReadRegister(port(), 30), 0x00D6180Au);
 }
 
 TEST_F(Exchanges, NonHexDigitIsAConversionErrorWithoutCommErrorMessage) {
   ScriptedReply reply(valve_.server(), "\x02R001=0000X001\x03");
   try {
-    ReadParameter(1);
+    ReadParameter(port(), 1);
     FAIL() << "no error";
   } catch (const ConversionError& e) {
     EXPECT_STREQ(e.what(), "'0000X001' is not a valid integer value");
@@ -108,7 +110,7 @@ TEST_F(Exchanges, ParameterBlockIsLittleEndianWords) {
   valve_.model().setParameter(2, 2000);
   valve_.model().setParameter(128, 0xA1B2C3D4u);
   std::uint8_t block[512];
-  ReadBlock(31, block);
+  ReadBlock(port(), 31, block);
   EXPECT_EQ(valve_.requests(), (std::vector<std::string>{"G031"}));
   auto word = [&](int k) {
     const std::uint8_t* p = block + std::ptrdiff_t{4} * (k - 1);
@@ -124,11 +126,11 @@ TEST_F(Exchanges, OtherBlocksExpectTheirLengths) {
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7);
   valve_.model().setRawBlock(33, big);
   std::vector<std::uint8_t> buffer(2048);
-  ReadBlock(33, buffer.data());
+  ReadBlock(port(), 33, buffer.data());
   EXPECT_EQ(buffer, big);
   std::vector<std::uint8_t> second(1024, 0x5A);
   valve_.model().setRawBlock(32, second);
-  ReadBlock(32, buffer.data());
+  ReadBlock(port(), 32, buffer.data());
   EXPECT_TRUE(std::equal(second.begin(), second.end(), buffer.begin()));
 }
 
@@ -137,13 +139,13 @@ TEST_F(Exchanges, ProfileBankLinTableAndTexts) {
   for (std::size_t i = 0; i < bank.size(); ++i) bank[i] = static_cast<std::uint8_t>(255 - i % 251);
   valve_.model().setUserBank(1, bank);
   std::uint8_t image[512];
-  ReadProfileBank(1, 512, image);
+  ReadProfileBank(port(), 1, 512, image);
   EXPECT_EQ(valve_.requests().back(), "S991=AA551200");
   EXPECT_EQ(0, std::memcmp(image, bank.data(), 512));
 
   valve_.model().setParameterFloat(45 + 3, 1.25f);  // table 2, measured value of point 3
   std::uint8_t table[88];
-  ReadLinTable(2, table);
+  ReadLinTable(port(), 2, table);
   EXPECT_EQ(valve_.requests().back(), "G036");
   std::uint32_t point3;
   std::memcpy(&point3, table + 12, 4);
@@ -151,21 +153,21 @@ TEST_F(Exchanges, ProfileBankLinTableAndTexts) {
 
   valve_.model().setSerialNumber("ABC");
   valve_.model().setDeviceType("");
-  EXPECT_EQ(ReadSerialNumber(), "ABC");
-  EXPECT_EQ(ReadDeviceType(), "");
+  EXPECT_EQ(ReadSerialNumber(port()), "ABC");
+  EXPECT_EQ(ReadDeviceType(port()), "");
   valve_.model().setDeviceType(std::string(40, 'T'));
-  EXPECT_EQ(ReadDeviceType(), std::string(40, 'T'));
+  EXPECT_EQ(ReadDeviceType(port()), std::string(40, 'T'));
   EXPECT_EQ(valve_.requests().back(), "G041");
 }
 
 TEST_F(Exchanges, TraceChunkReadsSixtyBytesAndStopsAtOnceWhenCancelled) {
   std::uint8_t chunk[60];
   bool cancel = false;
-  SendCommand(11, 0);
-  EXPECT_TRUE(ReadTraceChunk(chunk, cancel));
+  SendCommand(port(), 11, 0);
+  EXPECT_TRUE(ReadTraceChunk(port(), chunk, cancel));
   EXPECT_EQ(valve_.requests().back(), "G010");
   cancel = true;
-  EXPECT_FALSE(ReadTraceChunk(chunk, cancel));
+  EXPECT_FALSE(ReadTraceChunk(port(), chunk, cancel));
   EXPECT_TRUE(reports_.empty());
 }
 
@@ -173,7 +175,7 @@ TEST_F(Exchanges, WrongStxFailsAtOnceWithTheOperationsCode) {
   valve_.server().injectFault(sim::Fault{sim::FaultKind::CorruptStx, 0, "G", 1});
   auto start = std::chrono::steady_clock::now();
   try {
-    ReadRegister(15);
+    ReadRegister(port(), 15);
     FAIL() << "no error";
   } catch (const UsbError& e) {
     EXPECT_EQ(e.code(), ReadRegisterCode);
@@ -183,13 +185,13 @@ TEST_F(Exchanges, WrongStxFailsAtOnceWithTheOperationsCode) {
   ASSERT_EQ(reports_.size(), 1u);
   EXPECT_EQ(reports_[0], CommErrorText(3));
   valve_.server().injectFault(sim::Fault{sim::FaultKind::CorruptEtx, 0, "S", 1});
-  EXPECT_THROW(SendCommand(25, proto::MarkerTrue), UsbError);
+  EXPECT_THROW(SendCommand(port(), 25, proto::MarkerTrue), UsbError);
   EXPECT_EQ(reports_.back(), CommErrorText(10));
 }
 
 TEST_F(Exchanges, WriteRegisterDoesNotExamineItsReply) {
   valve_.server().injectFault(sim::Fault{sim::FaultKind::Garbage, 0, "W", 1});
-  EXPECT_NO_THROW(WriteRegister(2, 1000));
+  EXPECT_NO_THROW(WriteRegister(port(), 2, 1000));
   EXPECT_TRUE(reports_.empty());
 }
 

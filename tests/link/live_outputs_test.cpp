@@ -24,19 +24,19 @@ class LiveOutputsTest : public testing::ValveLinkTest {
  protected:
   void SetUp() override {
     ValveLinkTest::SetUp();
-    WatchOutputs(&known_);
+    WatchOutputs(port(), &known_);
   }
   void TearDown() override {
-    WatchOutputs(nullptr);
+    WatchOutputs(port(), nullptr);
     ValveLinkTest::TearDown();
   }
   // The four switched on by the program's own commands.
   void AllOn() {
-    SwitchRemoteControl(view_, true);
-    SwitchDacOverride(true);
-    link::SendCommand(18, 1200u << 16);
-    link::SendCommand(19, 1);
-    link::WriteRegister(108, 4);
+    SwitchRemoteControl(port(), view_, true);
+    SwitchDacOverride(port(), true);
+    link::SendCommand(port(), 18, 1200u << 16);
+    link::SendCommand(port(), 19, 1);
+    link::WriteRegister(port(), 108, 4);
   }
 
   LiveOutputs known_;
@@ -50,31 +50,31 @@ TEST_F(LiveOutputsTest, KnownFromTheProgramsCommandsAndFromTheReadsThatTellThem)
     const char* marker;
   };
   const Case cases[] = {
-      {"remote switch", [this] { SwitchRemoteControl(view_, true); }, "Włączone: sterowanie zdalne"},
+      {"remote switch", [this] { SwitchRemoteControl(port(), view_, true); }, "Włączone: sterowanie zdalne"},
       {"remote on and off",
        [this] {
-         SwitchRemoteControl(view_, true);
-         SwitchRemoteControl(view_, false);
+         SwitchRemoteControl(port(), view_, true);
+         SwitchRemoteControl(port(), view_, false);
        },
        ""},
-      {"DAC override", [] { SwitchDacOverride(true); }, "Włączone: DAC ręcznie"},
+      {"DAC override", [this] { SwitchDacOverride(port(), true); }, "Włączone: DAC ręcznie"},
       {"manual PWM dialog",
-       [] {
+       [this] {
          testing::ScriptedDialog dialog;
-         ManualPwm pwm(dialog);
+         ManualPwm pwm(port(), dialog);
          pwm.Open();
          dialog.setChecked("Enable_PWM_B", true);
          pwm.Send();
        },
        "Włączone: PWM ręcznie"},
       {"test signal dialog",
-       [] {
+       [this] {
          testing::ScriptedDialog dialog;
          dialog.user = [](testing::ScriptedDialog& d) {
            d.setChecked("AutoSquare", true);
            return true;
          };
-         TestSignalSetup(dialog);
+         TestSignalSetup(port(), dialog);
        },
        "Włączone: symulacja"},
       {"the valve's state read",
@@ -83,18 +83,18 @@ TEST_F(LiveOutputsTest, KnownFromTheProgramsCommandsAndFromTheReadsThatTellThem)
          valve_.model().setState(14, proto::MarkerTrue);
          valve_.model().setState(27, 3);
          valve_.model().setParameter(108, 2);
-         for (int reg : {1, 14, 27}) link::ReadRegister(reg);
-         link::ReadParameter(108);
+         for (int reg : {1, 14, 27}) link::ReadRegister(port(), reg);
+         link::ReadParameter(port(), 108);
        },
        "Włączone: symulacja, PWM ręcznie, DAC ręcznie, sterowanie zdalne"},
       {"parameter block and a sent set with the remote bit",
-       [] {
+       [this] {
          std::uint8_t block[512];
-         link::ReadBlock(31, block);
-         link::WriteRegister(1, 1u << 21);
+         link::ReadBlock(port(), 31, block);
+         link::WriteRegister(port(), 1, 1u << 21);
        },
        "Włączone: symulacja, sterowanie zdalne"},
-      {"valve reset", [this] { AllOn(), link::SendCommand(998, proto::OneShot); }, ""},
+      {"valve reset", [this] { AllOn(), link::SendCommand(port(), 998, proto::OneShot); }, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -111,28 +111,28 @@ TEST_F(LiveOutputsTest, KnownFromTheProgramsCommandsAndFromTheReadsThatTellThem)
 
 TEST_F(LiveOutputsTest, SwitchingOffAsksOnceAndSendsTheSwitchingOffCommands) {
   testing::ScriptedQuestions questions;
-  EXPECT_FALSE(OfferSwitchOff(known_, All, questions, &view_));  // nothing on: nothing asked
+  EXPECT_FALSE(OfferSwitchOff(port(), known_, All, questions, &view_));  // nothing on: nothing asked
   EXPECT_TRUE(questions.asked.empty());
 
   AllOn();
   valve_.clearRequests();
   questions.answers = {view::Questions::Answer::No};
-  EXPECT_FALSE(OfferSwitchOff(known_, All, questions, &view_));
+  EXPECT_FALSE(OfferSwitchOff(port(), known_, All, questions, &view_));
   EXPECT_TRUE(requests().empty());  // "Nie" leaves it all as it is
   EXPECT_TRUE(known_.any());
 
   // A dialog asks about its own output only.
   questions.answers = {view::Questions::Answer::Yes};
-  EXPECT_TRUE(OfferSwitchOff(known_, {LiveOutput::ManualPwm}, questions, nullptr));
+  EXPECT_TRUE(OfferSwitchOff(port(), known_, {LiveOutput::ManualPwm}, questions, nullptr));
   EXPECT_EQ(requests(), (Requests{"S018=04B00000", "S019=00000000"}));
   ASSERT_EQ(questions.asked.size(), 2u);
   EXPECT_EQ(questions.asked[1], std::string(SwitchOffCaption) + "|" + SwitchOffQuestion({LiveOutput::ManualPwm}));
   EXPECT_NE(questions.asked[1].find("sterowanie ręczne wyjściami PWM"), std::string::npos);
 
-  SwitchDacOverride(true);
-  link::SendCommand(19, 3);
+  SwitchDacOverride(port(), true);
+  link::SendCommand(port(), 19, 3);
   valve_.clearRequests();
-  EXPECT_TRUE(OfferSwitchOff(known_, All, questions, &view_));
+  EXPECT_TRUE(OfferSwitchOff(port(), known_, All, questions, &view_));
   EXPECT_EQ(requests(),
             (Requests{"W108=00000000", "S018=04B00000", "S019=00000000", "S005=55555555", "S001=55555555", "G002"}));
   EXPECT_FALSE(known_.any());

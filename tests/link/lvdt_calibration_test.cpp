@@ -49,7 +49,7 @@ class FakeCalibrationView : public CalibrationView {
 class Calibration : public testing::ValveLinkTest {
  protected:
   FakeCalibrationView view_;
-  LvdtCalibration calibration_{view_};
+  LvdtCalibration calibration_{port(), view_};
 };
 
 TEST_F(Calibration, TicksSendTheChosenModeAndClosingEndsWithTheInactiveCommand) {
@@ -90,7 +90,7 @@ TEST_F(Calibration, TheClosingWordNeverDependsOnABadField) {
   for (const char* text : {"", "abc", "2500", "1000"}) {
     SCOPED_TRACE(text);
     FakeCalibrationView view;
-    LvdtCalibration calibration(view);
+    LvdtCalibration calibration(port(), view);
     view.current = text;
     calibration.closeRequested();
     valve_.clearRequests();
@@ -184,14 +184,14 @@ TEST_F(Calibration, WithTheLinkGoneOneReportAndTheDialogClosesWithItsWarning) {
       [](testing::SimulatedValve& v) {
         v.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "G021", 1});
       },
-      [](testing::SimulatedValve&) {
-        link::PortLockGuard lock;
-        link::ClosePort();
+      [this](testing::SimulatedValve&) {
+        link::PortLockGuard lock(port());
+        link::ClosePort(port());
       },
   };
   for (const auto& pull : pulls) {
     FakeCalibrationView view;
-    LvdtCalibration calibration{view};
+    LvdtCalibration calibration{port(), view};
     reports_.clear();
     pull(valve_);
     for (int tick = 0; tick < 3; ++tick) calibration.tick();

@@ -41,6 +41,8 @@ class ParameterSequences : public ::testing::Test {
 
   testing::SimulatedValve valve_;
   link::LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   testing::RecordingView view_;
   testing::ScriptedQuestions questions_;
 };
@@ -66,7 +68,7 @@ TEST_F(ParameterSequences, ReadShowsEachValueAsItComesInTheValvesOrder) {
     if (call.rfind("serial", 0) == 0) requestsAtSerial = valve_.requests().size();
   };
 
-  ReadParameterSet(view_);
+  ReadParameterSet(port(), view_);
   EXPECT_EQ(names(),
             Requests({"G031", "G001", "G002", "G013", "G014", "G025", "G029", "G030", "G039", "G042", "G040", "G041"}));
   EXPECT_EQ(requestsAtSerial, 11u);
@@ -101,7 +103,7 @@ TEST_F(ParameterSequences, ReadShowsEachValueAsItComesInTheValvesOrder) {
   // Without the options dialog its three fields are left out.
   view_ = {};
   view_.missing = {"Ramp_Start_Delay", "Dither_Ampl", "Dither_Freq"};
-  ReadParameterSet(view_);
+  ReadParameterSet(port(), view_);
   EXPECT_FALSE(view_.fields.contains("Dither_Freq"));
   EXPECT_TRUE(view_.fields.contains("DAC_Imax"));
 }
@@ -110,7 +112,7 @@ TEST_F(ParameterSequences, ASetValueThatCannotBeReadPutsTheBarAtZeroAndTheReadGo
   valve_.server().injectFault(sim::Fault{sim::FaultKind::CorruptStx, 0, "G002", 1});
   std::vector<std::string> reports;
   link::SetErrorReporter([&](const std::string& text, const std::string&) { reports.push_back(text); });
-  ReadParameterSet(view_);
+  ReadParameterSet(port(), view_);
   link::SetErrorReporter({});
   EXPECT_EQ(reports.size(), 1u);
   EXPECT_FALSE(view_.setValue.has_value());
@@ -119,10 +121,10 @@ TEST_F(ParameterSequences, ASetValueThatCannotBeReadPutsTheBarAtZeroAndTheReadGo
 }
 
 TEST_F(ParameterSequences, SendWritesTheSetInOrderAndStoresIt) {
-  ReadParameterSet(view_);
+  ReadParameterSet(port(), view_);
   const auto before = valve_.model().workingImage();
   valve_.clearRequests();
-  SendParameterSet(view_, questions_, true);
+  SendParameterSet(port(), view_, questions_, true);
   Requests expected{"W001", "R001"};
   for (int reg : SendOrder) expected.push_back(Write(reg, 0).substr(0, 4));
   expected.emplace_back("S999");
@@ -135,7 +137,7 @@ TEST_F(ParameterSequences, SendWritesTheSetInOrderAndStoresIt) {
   view_.fields["DigiPot_Value"] = {"300", std::nullopt};
   Held.errorMask = 0x00ABCDEF;
   valve_.clearRequests();
-  SendParameterSet(view_, questions_, false);
+  SendParameterSet(port(), view_, questions_, false);
   const Requests sent = valve_.requests();
   for (const std::string& w : {Write(18, 0x3FA00000u), Write(21, 300), Write(67, 0x00ABCDEF)})
     EXPECT_NE(std::find(sent.begin(), sent.end(), w), sent.end()) << w;
@@ -143,7 +145,7 @@ TEST_F(ParameterSequences, SendWritesTheSetInOrderAndStoresIt) {
 }
 
 TEST_F(ParameterSequences, ASendIsAllOrNothing) {
-  ReadParameterSet(view_);
+  ReadParameterSet(port(), view_);
   struct Case {
     const char* field;
     const char* text;
@@ -170,7 +172,7 @@ TEST_F(ParameterSequences, ASendIsAllOrNothing) {
     valve_.clearRequests();
     if (c.message) {
       try {
-        SendParameterSet(view_, questions_, true);
+        SendParameterSet(port(), view_, questions_, true);
         ADD_FAILURE() << "sent";
       } catch (const link::ConversionError& e) {
         EXPECT_STREQ(e.what(), c.message);
@@ -178,7 +180,7 @@ TEST_F(ParameterSequences, ASendIsAllOrNothing) {
       EXPECT_EQ(view_.calls, Requests{"failed " + std::string(c.field) + "="});
       EXPECT_TRUE(questions_.asked.empty());
     } else {
-      EXPECT_FALSE(SendParameterSet(view_, questions_, true));
+      EXPECT_FALSE(SendParameterSet(port(), view_, questions_, true));
       ASSERT_EQ(questions_.asked.size(), 1u);
       EXPECT_NE(questions_.asked[0].find(std::string(c.text) + "   (dozwolone: "), std::string::npos)
           << questions_.asked[0];
@@ -193,7 +195,7 @@ TEST_F(ParameterSequences, ASendIsAllOrNothing) {
   questions_.asked.clear();
   questions_.answers = {view::Questions::Answer::Yes};
   valve_.clearRequests();
-  EXPECT_TRUE(SendParameterSet(view_, questions_, false));
+  EXPECT_TRUE(SendParameterSet(port(), view_, questions_, false));
   ASSERT_EQ(questions_.asked.size(), 1u);
   EXPECT_EQ(questions_.asked[0],
             " Wartości poza zakresem|Wartości poza dopuszczalnym zakresem:\n"

@@ -75,24 +75,26 @@ TEST_F(PlausibleReads, AReplyWithWordsNoValveHoldsIsAFailedReadAndNothingOfItIsU
   Files files;
   NoDialog dialog;
   SaveTo questions;
-  params::ProfileOperations profiles(dialog, questions, files);
+  params::ProfileOperations profiles(port(), dialog, questions, files);
   ErrorEditor errors;
   TableEditor table;
   std::uint32_t mask = 0;
   bool known = false;
   bool useTable = false;
   const Case cases[] = {
-      {"parameter block", sim::FaultKind::Garbage, "G031", link::ReadBlockCode, [&] { params::ReadParameterSet(view); },
+      {"parameter block", sim::FaultKind::Garbage, "G031", link::ReadBlockCode,
+       [&] { params::ReadParameterSet(port(), view); },
        [&] { return !view.calls.empty() || params::Held != params::HeldParameters{}; }},
       {"error mask", sim::FaultKind::Noise, "R067", link::ReadParameterCode,
        [&] {
-         status::EditErrorSettings({mask, known}, errors);
+         status::EditErrorSettings(port(), {mask, known}, errors);
        },
        [&] { return errors.shown || known; }},
       {"profile bank", sim::FaultKind::Garbage, "S991=AA551200", link::ReadProfileBankCode,
        [&] { profiles.SaveToFile(); }, [&] { return !files.files.empty(); }},
       {"linearisation table", sim::FaultKind::Garbage, "G035", link::ReadLinTableCode,
-       [&] { service::EditLinTable(service::LinTableKind::SolenoidA, useTable, table); }, [&] { return table.shown; }},
+       [&] { service::EditLinTable(port(), service::LinTableKind::SolenoidA, useTable, table); },
+       [&] { return table.shown; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -108,7 +110,7 @@ TEST_F(PlausibleReads, AReplyWithWordsNoValveHoldsIsAFailedReadAndNothingOfItIsU
     valve_.clearRequests();
   }
   // The same reads go through without the fault.
-  EXPECT_NO_THROW(params::ReadParameterSet(view));
+  EXPECT_NO_THROW(params::ReadParameterSet(port(), view));
   EXPECT_NO_THROW(profiles.SaveToFile());
   EXPECT_EQ(files.files["/cfg/a.cfg"].size(), params::cfgfile::FileBytes);
 }

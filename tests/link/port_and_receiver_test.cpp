@@ -25,10 +25,10 @@ namespace {
 using testing::SimulatedValve;
 
 // Waits (without an exchange) until the Receiver has collected `count` bytes.
-bool WaitForReplyLength(std::uint16_t count) {
+bool WaitForReplyLength(const Port& port, std::uint16_t count) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (ReplyLength.load() == count) return true;
+    if (port.ReplyLength.load() == count) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return false;
@@ -57,85 +57,89 @@ TEST(LinkTimeouts, StrayByteClosedPortLateReplyAndHangUp) {
   SimulatedValve valve;
   ReportCollector reports;
   LinkSession session(valve.comNumber());
+  Port& port = session.port();
   ASSERT_TRUE(session.open());
 
   // A stray byte before a 15-byte reply: the count passes 15 without being seen
   // there (or is seen with a wrong first byte); either way code 3.
   valve.server().injectFault(sim::Fault{sim::FaultKind::StrayByte, 0x55, "G003", 1});
-  EXPECT_EQ(CodeOf([] { ReadRegister(3); }), ReadRegisterCode);
-  EXPECT_EQ(ReplyLength.load(), 16);
+  EXPECT_EQ(CodeOf([&] { ReadRegister(port, 3); }), ReadRegisterCode);
+  EXPECT_EQ(port.ReplyLength.load(), 16);
 
   // A reply later than the timeout stays in the buffer until the next exchange.
   // The valve's reply is held back and sent once the exchange has given up,
   // however long a loaded machine stretches its 750 polls of 2 ms.
   valve.server().injectFault(sim::Fault{sim::FaultKind::Drop, 0, "G005", 1});
-  EXPECT_EQ(CodeOf([] { ReadRegister(5); }), ReadRegisterCode);
+  EXPECT_EQ(CodeOf([&] { ReadRegister(port, 5); }), ReadRegisterCode);
   const std::string late = "\x02G005=00000000\x03";
   valve.server().sendRaw(std::vector<std::uint8_t>(late.begin(), late.end()));
-  ASSERT_TRUE(WaitForReplyLength(15));
-  EXPECT_FALSE(PortLost());  // a valve that is slow to answer is still there
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(ReplyBuffer), 5), "\x02G005");
-  EXPECT_NO_THROW(ReadRegister(30));  // resets the buffer and succeeds
-  EXPECT_EQ(ReplyLength.load(), 15);
+  ASSERT_TRUE(WaitForReplyLength(port, 15));
+  EXPECT_FALSE(PortLost(port));  // a valve that is slow to answer is still there
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(port.ReplyBuffer), 5), "\x02G005");
+  EXPECT_NO_THROW(ReadRegister(port, 30));  // resets the buffer and succeeds
+  EXPECT_EQ(port.ReplyLength.load(), 15);
 
   // With the port closed nothing is sent and the exchange times out.
   session.close();
   valve.clearRequests();
-  EXPECT_EQ(CodeOf([] { ReadParameter(1); }), ReadParameterCode);
+  EXPECT_EQ(CodeOf([&] { ReadParameter(port, 1); }), ReadParameterCode);
   EXPECT_TRUE(valve.requests().empty());
 
   // A hung-up line: no bytes ever come; one report, the Receiver goes on.
   {
-    PortLockGuard lock;
-    ASSERT_TRUE(OpenPort(valve.comNumber()));
+    PortLockGuard lock(port);
+    ASSERT_TRUE(OpenPort(port, valve.comNumber()));
   }
   valve.server().injectFault(sim::Fault{sim::FaultKind::HangUp, 0, "", 1});
   std::size_t before = reports.texts.size();
-  EXPECT_EQ(CodeOf([] { SendCommand(25, proto::MarkerTrue); }), SendCommandCode);
+  EXPECT_EQ(CodeOf([&] { SendCommand(port, 25, proto::MarkerTrue); }), SendCommandCode);
   EXPECT_EQ(reports.texts.size(), before + 1);
   EXPECT_EQ(reports.texts.back(), CommErrorText(SendCommandCode));
   EXPECT_TRUE(valve.server().hungUp());
-  EXPECT_TRUE(PortLost());
+  EXPECT_TRUE(PortLost(port));
   EXPECT_EQ(reports.texts.size(), 4u);
 }
 
 TEST(ReplyBuffer, KeepsTheFirst2048BytesOfAnOverflow) {
   SimulatedValve valve;
   LinkSession session(valve.comNumber());
+  Port& port = session.port();
   ASSERT_TRUE(session.open());
   // One exchange first: the valve then surely knows the port is in use and
   // does not throw the unsolicited bytes away as meant for nobody.
-  ReadRegister(30);
-  ResetReplyBuffer();
+  ReadRegister(port, 30);
+  ResetReplyBuffer(port);
   std::vector<std::uint8_t> flood(2100);
   for (std::size_t i = 0; i < flood.size(); ++i) flood[i] = static_cast<std::uint8_t>(i % 253);
   valve.server().sendRaw(flood);
-  ASSERT_TRUE(WaitForReplyLength(2048));
+  ASSERT_TRUE(WaitForReplyLength(port, 2048));
   // The 52 bytes beyond the buffer are dropped, the count stays at 2048.
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  EXPECT_EQ(ReplyLength.load(), 2048);
-  EXPECT_TRUE(std::equal(flood.begin(), flood.begin() + 2048, ReplyBuffer));
+  EXPECT_EQ(port.ReplyLength.load(), 2048);
+  EXPECT_TRUE(std::equal(flood.begin(), flood.begin() + 2048, port.ReplyBuffer));
 }
 
 TEST(Receiver, HandshakeCompletesWithThePortClosed) {
-  ASSERT_FALSE(PortOpen.load());
-  Receiver receiver;
+  Port port;
+  ASSERT_FALSE(port.PortOpen.load());
+  Receiver receiver(port);
   receiver.Start();
   EXPECT_TRUE(receiver.running());
-  EXPECT_TRUE(ReceiverRun.load());
+  EXPECT_TRUE(port.ReceiverRun.load());
   int pumped = 0;
   receiver.Stop([&] { ++pumped; });
   EXPECT_FALSE(receiver.running());
-  EXPECT_TRUE(ReceiverRun.load());  // the thread's acknowledgement
-  ClosePortHandle();                // passes the invalid handle on; no crash
-  EXPECT_EQ(PortHandle, platform::InvalidSerialHandle());
+  EXPECT_TRUE(port.ReceiverRun.load());  // the thread's acknowledgement
+  ClosePortHandle(port);                 // passes the invalid handle on; no crash
+  EXPECT_EQ(port.PortHandle, platform::InvalidSerialHandle());
 }
 
 TEST(Receiver, DiscardsWhatWasPendingBeforeItStarted) {
   SimulatedValve valve;
+  Port port;
   {
-    PortLockGuard lock;
-    ASSERT_TRUE(OpenPort(valve.comNumber()));
+    PortLockGuard lock(port);
+    ASSERT_TRUE(OpenPort(port, valve.comNumber()));
   }
   // The valve learns of the opening asynchronously; send until ten bytes are
   // waiting in the driver.
@@ -143,42 +147,43 @@ TEST(Receiver, DiscardsWhatWasPendingBeforeItStarted) {
   for (int attempt = 0; attempt < 500 && waiting < 10; ++attempt) {
     if (attempt % 50 == 0) valve.server().sendRaw(std::vector<std::uint8_t>(10, 'x'));
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    waiting = testing::PendingInputBytes();
+    waiting = testing::PendingInputBytes(port);
   }
   ASSERT_GE(waiting, 10);
-  ResetReplyBuffer();
-  Receiver receiver;
+  ResetReplyBuffer(port);
+  Receiver receiver(port);
   receiver.Start();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(ReplyLength.load(), 0);
-  EXPECT_NO_THROW(ReadRegister(30));
+  EXPECT_EQ(port.ReplyLength.load(), 0);
+  EXPECT_NO_THROW(ReadRegister(port, 30));
   receiver.Stop();
-  PortLockGuard lock;
-  ClosePort();
+  PortLockGuard lock(port);
+  ClosePort(port);
 }
 
 TEST(PortNumbers, TenToSixteenOpen) {
   SimulatedValve valve(sim::ValveConfig{}, 10);
-  Receiver receiver;
+  Port port;
+  Receiver receiver(port);
   receiver.Start();
   for (int n = 10; n <= 16; ++n) {
     valve.addComEntry(n);
     {
-      PortLockGuard lock;
-      ASSERT_TRUE(OpenPort(n)) << n;
+      PortLockGuard lock(port);
+      ASSERT_TRUE(OpenPort(port, n)) << n;
     }
-    EXPECT_EQ(ReadRegister(30), 14031122u) << n;
-    PortLockGuard lock;
-    ClosePort();
+    EXPECT_EQ(ReadRegister(port, 30), 14031122u) << n;
+    PortLockGuard lock(port);
+    ClosePort(port);
   }
   receiver.Stop();
 }
 
-bool WaitForPortLost() {
+bool WaitForPortLost(const Port& port) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!PortLost() && std::chrono::steady_clock::now() < deadline)
+  while (!PortLost(port) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return PortLost();
+  return PortLost(port);
 }
 
 // Ending the simulator is what pulling the cable does to a real port: the
@@ -186,33 +191,34 @@ bool WaitForPortLost() {
 // hung-up tty reports its hang-up at once, for ever), and a new port opens
 // clean. While the line is merely quiet it sleeps.
 TEST(Receiver, SeesTheDeviceGoAndSleepsWhileQuietOrLost) {
-  auto sleepsOver = [](std::chrono::milliseconds span) {
-    const std::uint64_t before = ReceiverSleeps.load();
-    std::this_thread::sleep_for(span);
-    return ReceiverSleeps.load() - before;
-  };
   SimulatedValve valve;
   LinkSession session(valve.comNumber());
+  Port& port = session.port();
+  auto sleepsOver = [&port](std::chrono::milliseconds span) {
+    const std::uint64_t before = port.ReceiverSleeps.load();
+    std::this_thread::sleep_for(span);
+    return port.ReceiverSleeps.load() - before;
+  };
   ASSERT_TRUE(session.open());
-  EXPECT_EQ(ReadRegister(30), 14031122u);
+  EXPECT_EQ(ReadRegister(port, 30), 14031122u);
   EXPECT_LE(sleepsOver(std::chrono::milliseconds(100)), 2u);
-  EXPECT_FALSE(PortLost());
+  EXPECT_FALSE(PortLost(port));
 
   valve.server().stop();
-  ASSERT_TRUE(WaitForPortLost());
+  ASSERT_TRUE(WaitForPortLost(port));
   EXPECT_LE(sleepsOver(std::chrono::milliseconds(100)), 2u);
 
   // Closed, the valve back, opened again.
   session.close();
-  EXPECT_FALSE(PortLost());
+  EXPECT_FALSE(PortLost(port));
   valve.server().start();
   valve.addComEntry(valve.comNumber());
   {
-    PortLockGuard lock;
-    ASSERT_TRUE(OpenPort(valve.comNumber()));
+    PortLockGuard lock(port);
+    ASSERT_TRUE(OpenPort(port, valve.comNumber()));
   }
-  EXPECT_FALSE(PortLost());
-  EXPECT_EQ(ReadRegister(30), 14031122u);
+  EXPECT_FALSE(PortLost(port));
+  EXPECT_EQ(ReadRegister(port, 30), 14031122u);
 }
 
 TEST(PumpWait, EndsNoEarlierThanItsDeadlineAndWaitsInTheHook) {

@@ -123,7 +123,7 @@ Requests Concat(std::initializer_list<Requests> parts) {
 
 class Profiles : public ::testing::Test {
  protected:
-  Profiles() : session_(valve_.comNumber()), ops_(dialog_, questions_, storage_) {}
+  Profiles() : session_(valve_.comNumber()), ops_(session_.port(), dialog_, questions_, storage_) {}
   void SetUp() override {
     ASSERT_TRUE(session_.open());
     link::SetErrorReporter([this](const std::string& text, const std::string&) { reports_.push_back(text); });
@@ -150,6 +150,8 @@ class Profiles : public ::testing::Test {
 
   SimulatedValve valve_;
   LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   RecordingDialog dialog_;
   ScriptedQuestions questions_;
   MemoryStorage storage_;
@@ -399,7 +401,7 @@ TEST_F(Profiles, SelectingAProfile) {
     ScriptedSelection selection;
     selection.answer = c.answer;
     std::int64_t current = 0;
-    SelectProfile(selection, current);
+    SelectProfile(port(), selection, current);
     EXPECT_EQ(selection.offered, c.offered);
     EXPECT_EQ(valve_.requests(), c.frames);
     EXPECT_EQ(selection.shown, c.shown);
@@ -422,7 +424,7 @@ TEST_F(Profiles, WhatMayChangeTheWorkingSetForgetsTheHeldErrorMask) {
          ScriptedSelection selection;
          selection.answer = 2;
          std::int64_t current = 0;
-         SelectProfile(selection, current);
+         SelectProfile(port(), selection, current);
        },
        false},
       {"load",

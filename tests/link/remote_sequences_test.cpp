@@ -48,7 +48,7 @@ TEST_F(RemoteSequences, TestSignalShowsTheWaveformAndWritesTheCheckedOne) {
         for (const WaveformRadio& w : Waveforms) d.setChecked(w.name, w.name == c.chosen);
       return true;
     };
-    TestSignalSetup(dialog);
+    TestSignalSetup(port(), dialog);
     EXPECT_EQ(shown, c.shown);
     const Requests r = requests();
     ASSERT_EQ(r.size(), 8u);
@@ -64,7 +64,7 @@ TEST_F(RemoteSequences, TestSignalWritesTheFieldsOrNothing) {
     d.setChecked("AutoSinus", true);
     return true;
   };
-  TestSignalSetup(dialog_);
+  TestSignalSetup(port(), dialog_);
   EXPECT_EQ(dialog_.text("Amplitude"), "1,235");
   EXPECT_EQ(requests(), (Requests{"R105", "R106", "R107", "R108", "W105=3F9E0610", "W106=3F800000", "W107=C0200000",
                                   "W108=00000001"}));
@@ -72,7 +72,7 @@ TEST_F(RemoteSequences, TestSignalWritesTheFieldsOrNothing) {
   valve_.clearRequests();
   ScriptedDialog cancelled;
   cancelled.user = [](ScriptedDialog&) { return false; };
-  TestSignalSetup(cancelled);
+  TestSignalSetup(port(), cancelled);
   EXPECT_EQ(requests(), (Requests{"R105", "R106", "R107", "R108"}));
 
   valve_.clearRequests();
@@ -81,7 +81,7 @@ TEST_F(RemoteSequences, TestSignalWritesTheFieldsOrNothing) {
     d.type("Frequency", "");
     return d.runs == 1;  // OK fails, then cancel
   };
-  TestSignalSetup(bad);
+  TestSignalSetup(port(), bad);
   EXPECT_EQ(bad.failedFields, std::vector<std::string>{"Frequency"});
   EXPECT_EQ(requests().back(), "R108");  // all or nothing
 }
@@ -89,7 +89,7 @@ TEST_F(RemoteSequences, TestSignalWritesTheFieldsOrNothing) {
 TEST_F(RemoteSequences, ManualPwmOpensWithTheValvesStateAndSendsBothCommands) {
   valve_.model().setState(27, 2);  // coil B under manual PWM
   valve_.model().setState(28, 1000u << 16 | 250u);
-  ManualPwm pwm(dialog_);
+  ManualPwm pwm(port(), dialog_);
   pwm.Open();
   EXPECT_EQ(requests(), (Requests{"G027", "G028"}));
   EXPECT_EQ(pwm.maximum(), 5000u);
@@ -109,7 +109,7 @@ TEST_F(RemoteSequences, ManualPwmOpensWithTheValvesStateAndSendsBothCommands) {
 }
 
 TEST_F(RemoteSequences, ManualPwmKeyReleasesLimitAndConvert) {
-  ManualPwm pwm(dialog_);
+  ManualPwm pwm(port(), dialog_);
   pwm.Open();
   struct Case {
     const char* field;
@@ -146,7 +146,7 @@ TEST_F(RemoteSequences, ManualPwmKeyReleasesLimitAndConvert) {
 
 TEST_F(RemoteSequences, ValuesAboveTheMaximumNeverSpillIntoTheOtherHalf) {
   valve_.model().setState(28, 6000u << 16 | 70000u % 65536u);
-  ManualPwm pwm(dialog_);
+  ManualPwm pwm(port(), dialog_);
   pwm.Open();
   EXPECT_EQ(dialog_.text("PWM_A"), "6000");
   valve_.clearRequests();
@@ -159,7 +159,7 @@ TEST_F(RemoteSequences, ValuesAboveTheMaximumNeverSpillIntoTheOtherHalf) {
 
 TEST_F(RemoteSequences, AFailedMaximumReadOpensTheDialogWithTheFallback) {
   valve_.server().injectFault(sim::Fault{sim::FaultKind::Drop, 0, "G027", 1});
-  ManualPwm pwm(dialog_);
+  ManualPwm pwm(port(), dialog_);
   EXPECT_NO_THROW(pwm.Open());
   EXPECT_EQ(reports_.size(), 1u);
   EXPECT_EQ(requests(), Requests{"G027"});  // 28 is not read after it
@@ -181,7 +181,7 @@ class ZeroPwmMaximum : public RemoteSequences {
 
 TEST_F(ZeroPwmMaximum, PercentShowsAndConvertsToZero) {
   valve_.model().setState(28, 300u << 16);
-  ManualPwm pwm(dialog_);
+  ManualPwm pwm(port(), dialog_);
   pwm.Open();
   EXPECT_EQ(pwm.maximum(), 0u);
   EXPECT_EQ(dialog_.text("PWM_A_Percent"), "0");
@@ -192,11 +192,12 @@ TEST_F(ZeroPwmMaximum, PercentShowsAndConvertsToZero) {
 }
 
 TEST_F(RemoteSequences, DacValueIsLimitedAndTheReplyReturned) {
-  EXPECT_EQ(SendDacValue("5000"), 4095u);
-  EXPECT_EQ(SendDacValue("62"), 62u);
+  EXPECT_EQ(SendDacValue(port(), "5000"), 4095u);
+  EXPECT_EQ(SendDacValue(port(), "62"), 62u);
   EXPECT_EQ(requests(), (Requests{"S004=00000FFF", "S004=0000003E"}));
   valve_.clearRequests();
-  for (const char* bad : {"---", "-1", "4,5", ""}) EXPECT_THROW(SendDacValue(bad), link::ConversionError) << bad;
+  for (const char* bad : {"---", "-1", "4,5", ""})
+    EXPECT_THROW(SendDacValue(port(), bad), link::ConversionError) << bad;
   EXPECT_TRUE(requests().empty());
 }
 

@@ -74,7 +74,7 @@ TEST_F(SetValueTest, TheFourFormsOfASend) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     valve_.clearRequests();
-    EXPECT_EQ(SendSetValue(c.press, c.text), c.recorderRestarted);
+    EXPECT_EQ(SendSetValue(port(), c.press, c.text), c.recorderRestarted);
     EXPECT_EQ(valve_.requests(), c.requests);
   }
   EXPECT_EQ(valve_.model().commandCount(2), 0u);
@@ -99,7 +99,7 @@ TEST_F(SetValueTest, AShortClickMakesOneStepShiftTen) {
   for (const Case& c : cases) {
     Bar bar(-100, 100, 23);
     AfterSteps(bar, 1, [this] { stepper_.Stop(); });
-    stepper_.Run(bar, c.press);
+    stepper_.Run(port(), bar, c.press);
     EXPECT_EQ(bar.Position(), c.position);
     EXPECT_EQ(bar.steps, 1);
   }
@@ -113,7 +113,7 @@ TEST_F(SetValueTest, CtrlSendsEveryStepOnlyWithRemoteOnAlsoAtTheRangeEnd) {
     Bar bar(0, 100, 99);
     bar.remote = remote;
     AfterSteps(bar, 3, [this] { stepper_.Stop(); });
-    stepper_.Run(bar, {+1, false, true});
+    stepper_.Run(port(), bar, {+1, false, true});
     EXPECT_EQ(bar.Position(), 100);
     EXPECT_EQ(bar.steps, 3);
     const Requests expected = remote ? Requests(3, "S017=41200000") : Requests{};
@@ -127,11 +127,11 @@ TEST_F(SetValueTest, CtrlSendsEveryStepOnlyWithRemoteOnAlsoAtTheRangeEnd) {
 TEST_F(SetValueTest, EveryPressMakesOneStepAndALostReleaseEndsTheRun) {
   Bar clicked(-100, 100, 0);
   AfterSteps(clicked, 1, [&] {
-    stepper_.Stop();                            // first release
-    stepper_.Run(clicked, {+1, false, false});  // second press
-    stepper_.Stop();                            // second release
+    stepper_.Stop();                                    // first release
+    stepper_.Run(port(), clicked, {+1, false, false});  // second press
+    stepper_.Stop();                                    // second release
   });
-  stepper_.Run(clicked, {+1, false, false});
+  stepper_.Run(port(), clicked, {+1, false, false});
   EXPECT_EQ(clicked.steps, 2);
   EXPECT_EQ(clicked.Position(), 2);
 
@@ -145,9 +145,9 @@ TEST_F(SetValueTest, EveryPressMakesOneStepAndALostReleaseEndsTheRun) {
     // In the run's wait after the second step, not in the wait of its send.
     if (done || bar.steps < 2 || link::ExchangeInProgress()) return;
     done = true;
-    stepper_.Run(bar, {-1, true, true});
+    stepper_.Run(port(), bar, {-1, true, true});
   });
-  stepper_.Run(bar, {+1, false, true});
+  stepper_.Run(port(), bar, {+1, false, true});
   EXPECT_FALSE(stepper_.running());
   EXPECT_EQ(bar.steps, 4);
   EXPECT_EQ(bar.Position(), -7);  // 1, 2, -8, -7
@@ -158,14 +158,14 @@ TEST_F(SetValueTest, AFailedSendEndsTheRunAndAPressDuringAnExchangeIsRefused) {
   Bar bar(-100, 100, 0);
   bar.remote = true;
   valve_.server().injectFault(*sim::parseFault("drop@S017+2"));
-  EXPECT_THROW(stepper_.Run(bar, {+1, false, true}), link::UsbError);
+  EXPECT_THROW(stepper_.Run(port(), bar, {+1, false, true}), link::UsbError);
   EXPECT_FALSE(stepper_.running());
   EXPECT_EQ(bar.steps, 2);
   EXPECT_EQ(reports_.size(), 1u);
 
   Bar other(-100, 100, 0);
-  link::SetPumpHook([&](std::chrono::nanoseconds) { stepper_.Run(other, {+1, false, false}); });
-  link::ReadParameter(2);
+  link::SetPumpHook([&](std::chrono::nanoseconds) { stepper_.Run(port(), other, {+1, false, false}); });
+  link::ReadParameter(port(), 2);
   EXPECT_EQ(other.steps, 0);
 }
 

@@ -38,7 +38,7 @@ TEST_F(ReportContentTest, ReadsSetStatusAndRecordingWithoutWritingAndKeepsTheHel
   params::Held.rampEnable = true;
   const params::HeldParameters held = params::Held;
 
-  const ReportContent r = ReadReport(app::ShownAtLevel(4), ',', questions_);
+  const ReportContent r = ReadReport(port(), app::ShownAtLevel(4), ',', questions_);
 
   const std::vector<std::string> log = valve_.requests();
   EXPECT_TRUE(std::none_of(log.begin(), log.end(), [](const std::string& q) { return q[0] == 'W'; }));
@@ -80,7 +80,7 @@ TEST_F(ReportContentTest, ListsTheItemsShownAtTheReadersLevel) {
   valve_.model().setParameter(2, 1500);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.level);
-    const ReportContent r = ReadReport(app::ShownAtLevel(c.level), ',', questions_);
+    const ReportContent r = ReadReport(port(), app::ShownAtLevel(c.level), ',', questions_);
     EXPECT_EQ(Titles(r), c.sections);
     const Entry* pwm = Find(r.parameters.front().entries, "Częstotliwość PWM (PWM)");
     ASSERT_NE(pwm, nullptr);
@@ -113,7 +113,7 @@ TEST_F(ReportContentTest, SaysWhetherTheWorkingSetIsTheStoredProfile) {
     valve_.model().command(995, 0xAA55AA00u);  // profile 1: its stored data into working memory
     c.change(valve_.model());
     valve_.clearRequests();
-    const ReportContent r = ReadReport(app::ShownAtLevel(4), ',', questions_);
+    const ReportContent r = ReadReport(port(), app::ShownAtLevel(4), ',', questions_);
     const Requests log = requests();
     EXPECT_TRUE(std::none_of(log.begin(), log.end(), [](const std::string& q) { return q[0] == 'W'; }));
     EXPECT_EQ(std::count(log.begin(), log.end(), "S991=AA550200"), c.compared ? 1 : 0);

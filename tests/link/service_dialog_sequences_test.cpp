@@ -40,7 +40,7 @@ TEST_F(ServiceDialogSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
     d.setChecked(RampEnableBox, true);
     return true;
   };
-  RampSetup(dialog_, held_, true);
+  RampSetup(port(), dialog_, held_, true);
   EXPECT_EQ(requests(), (Requests{"R070", "R071", "R072", "R073", "W070=3F9E0610", "W071=3FC00000", "W072=3DCCCCCE",
                                   "W073=3ECCCCCD", "S012=AAAAAAAA"}));
   EXPECT_EQ(dialog_.text("Ramp_A_Rise"), "1,235");
@@ -54,7 +54,7 @@ TEST_F(ServiceDialogSequences, RampsWriteUnchangedTimesBackAndSwitchTheRamp) {
 TEST_F(ServiceDialogSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
   struct Case {
     const char* name;
-    std::function<void(view::DialogView&, params::HeldParameters&, bool)> setup;
+    std::function<void(link::Port&, view::DialogView&, params::HeldParameters&, bool)> setup;
     std::uint32_t bit;
     bool params::HeldParameters::*flag;
     std::string_view box;
@@ -70,7 +70,7 @@ TEST_F(ServiceDialogSequences, FlagsComeFromRegisterOneWhenTheSetWasNotRead) {
     params::HeldParameters held;  // unset: no read since connecting
     ScriptedDialog dialog;
     valve_.clearRequests();
-    c.setup(dialog, held, false);
+    c.setup(port(), dialog, held, false);
     const Requests r = requests();
     ASSERT_EQ(r.size(), 10u);
     EXPECT_EQ(r[4], "R001");
@@ -86,7 +86,7 @@ TEST_F(ServiceDialogSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConsta
     d.setChecked(RampOnlyBox, true);
     return true;
   };
-  LargeErrorPidSetup(dialog_, held_);
+  LargeErrorPidSetup(port(), dialog_, held_);
   EXPECT_EQ(requests(), (Requests{"R111", "R112", "R113", "R114", "W111=40200000", "W112=3F99999A", "W113=3F99999A",
                                   "W114=40000000"}));
   EXPECT_EQ(held_.largeErrorKp, FloatToWord(2.5f));
@@ -96,7 +96,7 @@ TEST_F(ServiceDialogSequences, PidSetsReadAndWriteTheirRegistersAndKeepTheConsta
   valve_.clearRequests();
   ScriptedDialog nearZero;
   nearZero.user = dialog_.user;
-  NearZeroPidSetup(nearZero, held_, true);
+  NearZeroPidSetup(port(), nearZero, held_, true);
   EXPECT_EQ(requests(), (Requests{"R101", "R102", "R103", "R104", "W101=3E99999A", "W102=3E99999A", "W103=40200000",
                                   "W104=3ECCCCCD", "S015=AAAAAAAA"}));
   EXPECT_EQ(nearZero.text("XPID_Limit_A"), "0,300");
@@ -109,9 +109,9 @@ TEST_F(ServiceDialogSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
   held_.rampEnable = true;
   held_.xpidRampOnly = true;
   const std::function<void(view::DialogView&)> setups[] = {
-      [this](view::DialogView& d) { RampSetup(d, held_, true); },
-      [this](view::DialogView& d) { NearZeroPidSetup(d, held_, true); },
-      [this](view::DialogView& d) { LargeErrorPidSetup(d, held_); },
+      [this](view::DialogView& d) { RampSetup(port(), d, held_, true); },
+      [this](view::DialogView& d) { NearZeroPidSetup(port(), d, held_, true); },
+      [this](view::DialogView& d) { LargeErrorPidSetup(port(), d, held_); },
   };
   for (const auto& setup : setups) {
     ScriptedDialog cancelled;
@@ -141,7 +141,7 @@ TEST_F(ServiceDialogSequences, CancelWritesNothingAndABadFieldStopsTheWrites) {
       d.type("Ramp_B_Rise", "2");
       return corrected;
     };
-    RampSetup(bad, held_, true);
+    RampSetup(port(), bad, held_, true);
     EXPECT_EQ(bad.runs, 2);
     EXPECT_EQ(bad.failedFields, std::vector<std::string>{"Ramp_B_Rise"});
     EXPECT_EQ(bad.checkErrors, std::vector<std::string>{"'x' is not a valid floating point value"});
@@ -179,10 +179,10 @@ TEST_F(ServiceDialogSequences, ServiceValuesWriteOneRegisterEach) {
     ASSERT_NE(value, nullptr);
     const view::FieldValue field{c.text, c.kept};
     if (c.request) {
-      SendServiceValue(*value, field);
+      SendServiceValue(port(), *value, field);
       EXPECT_EQ(requests(), Requests{c.request});
     } else {
-      EXPECT_THROW(SendServiceValue(*value, field), link::ConversionError);
+      EXPECT_THROW(SendServiceValue(port(), *value, field), link::ConversionError);
       EXPECT_TRUE(requests().empty());
     }
   }

@@ -24,13 +24,15 @@ class ServiceSequences : public ::testing::Test {
 
   testing::SimulatedValve valve_;
   link::LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   testing::ScriptedQuestions questions_;
 };
 
 TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
   // A kept word goes back as it was read.
-  EXPECT_TRUE(
-      SendOptionSettings({{"250", std::nullopt}, {"1000", std::nullopt}, {"99", 99u}, "", "ABCDE"}, questions_));
+  EXPECT_TRUE(SendOptionSettings(port(), {{"250", std::nullopt}, {"1000", std::nullopt}, {"99", 99u}, "", "ABCDE"},
+                                 questions_));
   Requests expected{"W117=000000FA", "W118=000003E8", "W119=00000063"};
   for (int k = 0; k < 10; ++k) expected.push_back("S0" + std::to_string(90 + k) + "=00000000");
   expected.emplace_back("S100=44434241");
@@ -50,7 +52,7 @@ TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
                link::ConversionError);
   EXPECT_EQ(failed, std::vector<std::string>{"Dither_Freq"});
   EXPECT_FALSE(SendOptionSettings(
-      {{"250", std::nullopt}, {"1251", std::nullopt}, {"300", std::nullopt}, "", "", 5000, ','}, questions_));
+      port(), {{"250", std::nullopt}, {"1251", std::nullopt}, {"300", std::nullopt}, "", "", 5000, ','}, questions_));
   ASSERT_EQ(questions_.asked.size(), 1u);
   EXPECT_NE(questions_.asked[0].find("\n amplituda pwm:  1251   (dozwolone: najwyżej 1250)"
                                      "\n częstotliwość [Hz]:  300   (dozwolone: od 10 do 250)"),
@@ -62,16 +64,16 @@ TEST_F(ServiceSequences, OptionSettingsSendTheNumbersThenBothTextsAsTenWords) {
 TEST_F(ServiceSequences, SwitchesSendTheirCommandsAndRemoteControlAdoptsTheSetValue) {
   valve_.model().setStateFloat(params::state::SetValue, 2.5f);
   testing::RecordingView view;
-  remote::SwitchRemoteControl(view, true);
-  SendOptionSwitch("MedianFilter", true);
-  SendOptionSwitch("NoSuchBox", true);
-  remote::SwitchDacOverride(false);
-  remote::SwitchBreakpoint(true);
-  remote::SwitchServiceMode(false);
+  remote::SwitchRemoteControl(port(), view, true);
+  SendOptionSwitch(port(), "MedianFilter", true);
+  SendOptionSwitch(port(), "NoSuchBox", true);
+  remote::SwitchDacOverride(port(), false);
+  remote::SwitchBreakpoint(port(), true);
+  remote::SwitchServiceMode(port(), false);
   EXPECT_EQ(valve_.requests(),
             Requests({"S001=AAAAAAAA", "G002", "S008=AAAAAAAA", "S005=55555555", "S006=AAAAAAAA", "S110=55555555"}));
   EXPECT_EQ(view.setValue, 2.5f);
-  EXPECT_EQ(ReadPwmMaximum(), 5000u);
+  EXPECT_EQ(ReadPwmMaximum(port()), 5000u);
 }
 
 }  // namespace

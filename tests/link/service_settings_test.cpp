@@ -27,6 +27,8 @@ class ServiceSettings : public ::testing::Test {
 
   SimulatedValve valve_;
   LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   std::vector<std::string> reports_;
 };
 
@@ -84,7 +86,7 @@ TEST_F(ServiceSettings, ErrorSettingsReadTheMaskWhenItIsNotKnownAndWriteBackWhat
     std::uint32_t mask = c.heldMask;
     bool known = c.known;
     ScriptedErrorEditor editor;
-    status::EditErrorSettings({mask, known}, editor);
+    status::EditErrorSettings(port(), {mask, known}, editor);
     EXPECT_EQ(valve_.requests(), c.frames);
     EXPECT_TRUE(known);
     EXPECT_EQ(mask, 0x003FFFFFu);
@@ -114,7 +116,7 @@ TEST_F(ServiceSettings, ErrorSettingsSendWhatTheFieldsShow) {
     bool known = true;
     ScriptedErrorEditor editor;
     editor.stopText = c.typedStop;
-    status::EditErrorSettings({mask, known}, editor);
+    status::EditErrorSettings(port(), {mask, known}, editor);
     Requests expected{"R115", "R116", "R122", "W067=00001234"};
     expected.insert(expected.end(), c.writes.begin(), c.writes.end());
     EXPECT_EQ(valve_.requests(), expected);
@@ -126,14 +128,14 @@ TEST_F(ServiceSettings, ErrorSettingsSendNothingForAFieldThatIsNoIntegerAndCance
   bool known = true;
   ScriptedErrorEditor editor;
   editor.stopText = "7a";
-  status::EditErrorSettings({mask, known}, editor);
+  status::EditErrorSettings(port(), {mask, known}, editor);
   EXPECT_EQ(valve_.requests(), (Requests{"R115", "R116", "R122"}));
   EXPECT_EQ(editor.failed, std::vector<std::string>{"Stop_Limit"});
 
   valve_.clearRequests();
   editor.ok = false;
   mask = 0x15;
-  status::EditErrorSettings({mask, known}, editor);
+  status::EditErrorSettings(port(), {mask, known}, editor);
   EXPECT_EQ(valve_.requests(), (Requests{"R115", "R116", "R122"}));
   EXPECT_EQ(mask, 0x15u);
 }
@@ -175,7 +177,7 @@ TEST_F(ServiceSettings, LinTableIsReadAsABlockAndWrittenRegisterByRegisterBefore
     answer.use = true;
     editor.answer = answer;
     bool use = false;
-    service::EditLinTable(c.kind, use, editor);
+    service::EditLinTable(port(), c.kind, use, editor);
     ASSERT_TRUE(editor.shown);
     EXPECT_EQ((*editor.shown)[5], 0x42055555u);
     EXPECT_EQ((*editor.shown)[11], params::FloatToWord(c.kind == service::LinTableKind::Lvdt ? -100.0f : 0.0f));
@@ -189,14 +191,14 @@ TEST_F(ServiceSettings, LinTableIsReadAsABlockAndWrittenRegisterByRegisterBefore
 TEST_F(ServiceSettings, LinTableCancelWritesNothingAndAFailedWriteKeepsTheFlag) {
   ScriptedTableEditor editor;
   bool use = true;
-  service::EditLinTable(service::LinTableKind::SolenoidA, use, editor);
+  service::EditLinTable(port(), service::LinTableKind::SolenoidA, use, editor);
   EXPECT_EQ(valve_.requests(), (Requests{"G035"}));
   EXPECT_TRUE(use);
 
   valve_.clearRequests();
   editor.answer = service::LinTableAnswer{};
   valve_.server().injectFault(sim::Fault{sim::FaultKind::Drop, 0, "W030", 1});
-  EXPECT_THROW(service::EditLinTable(service::LinTableKind::SolenoidA, use, editor), link::UsbError);
+  EXPECT_THROW(service::EditLinTable(port(), service::LinTableKind::SolenoidA, use, editor), link::UsbError);
   EXPECT_EQ(valve_.requests().size(), 1u + 8u);
   EXPECT_EQ(valve_.requests().back().substr(0, 4), "W030");
   EXPECT_TRUE(use);

@@ -30,7 +30,7 @@ class StatusSequences : public ::testing::Test {
     valve_.clearRequests();
   }
   void TearDown() override { link::SetErrorReporter({}); }
-  void Refresh() { StatusRefresh(view_, {true, true}); }
+  void Refresh() { StatusRefresh(port(), view_, {true, true}); }
   std::size_t count(const std::string& request) const {
     const Requests r = valve_.requests();
     return static_cast<std::size_t>(std::count(r.begin(), r.end(), request));
@@ -38,6 +38,8 @@ class StatusSequences : public ::testing::Test {
 
   testing::SimulatedValve valve_;
   link::LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   testing::RecordingView view_;
   std::vector<std::string> reports_;
 };
@@ -125,15 +127,15 @@ TEST_F(StatusSequences, ResetsAndTheStopClearSendTheirCommands) {
   };
   LastStopCode = 15;
   const Case cases[] = {
-      {ResetTemperatureMax, {"S992=5555AAAA"}},
-      {ResetUsupplyMax, {"S996=5555AAAA"}},
-      {[&] { ResetPeak(view_, 'A'); }, {"S993=5555AAAA"}},
-      {[&] { ResetPeak(view_, 'B'); }, {"S993=AAAA5555"}},
-      {SendFirmwareLabelCommand, {"S025=AAAAAAAA"}},
-      {ClearSoftStop, {}},  // code 15 is not cleared
-      {[] {
+      {[this] { ResetTemperatureMax(port()); }, {"S992=5555AAAA"}},
+      {[this] { ResetUsupplyMax(port()); }, {"S996=5555AAAA"}},
+      {[&] { ResetPeak(port(), view_, 'A'); }, {"S993=5555AAAA"}},
+      {[&] { ResetPeak(port(), view_, 'B'); }, {"S993=AAAA5555"}},
+      {[this] { SendFirmwareLabelCommand(port()); }, {"S025=AAAAAAAA"}},
+      {[this] { ClearSoftStop(port()); }, {}},  // code 15 is not cleared
+      {[this] {
          LastStopCode = 12;
-         ClearSoftStop();
+         ClearSoftStop(port());
        },
        {"S009=AAAAAAAA"}},
   };

@@ -71,7 +71,7 @@ class TraceAcquisitionTest : public testing::ValveLinkTest {
   }
 
   RecordingView view_;
-  TraceAcquisition acquisition_{view_, 2000, 1};
+  TraceAcquisition acquisition_{port(), view_, 2000, 1};
 };
 
 TEST_F(TraceAcquisitionTest, ReadOutEndsAtTheMarkerOrAfterFiveHundredSamples) {
@@ -169,7 +169,7 @@ TEST_F(TraceAcquisitionTest, TheHeldDividerNeverDiffersFromTheValves) {
   EXPECT_EQ(acquisition_.valveDivider(), 10u);
   EXPECT_EQ(acquisition_.divider(), 10u);
 
-  TraceAcquisition other(view_, 2000, 5);
+  TraceAcquisition other(port(), view_, 2000, 5);
   valve_.server().injectFault(sim::Fault{sim::FaultKind::Ignore, 0, "W096", 1});
   EXPECT_THROW(other.PickDivider(50), link::UsbError);
   EXPECT_EQ(valve_.model().parameter(96), 10u);
@@ -179,7 +179,7 @@ TEST_F(TraceAcquisitionTest, TheHeldDividerNeverDiffersFromTheValves) {
 }
 
 TEST_F(TraceAcquisitionTest, RestartWaitsForTheWholeRecordingRoundedUp) {
-  TraceAcquisition fast(view_, 3000, 1);
+  TraceAcquisition fast(port(), view_, 3000, 1);
   fast.Restart();
   EXPECT_EQ(valve_.requests(), (Requests{"S002=00000000"}));
   EXPECT_EQ(view_.waits, (std::vector<std::int64_t>{167}));
@@ -207,7 +207,7 @@ TEST_F(TraceAcquisitionTest, OpeningReadsMaskAndSourceAndRepairsTheSource) {
     valve_.model().setParameter(109, 0x1B);
     valve_.model().setParameter(120, c.source);
     valve_.clearRequests();
-    const auto opening = OpenChart("2000", 0, messages);
+    const auto opening = OpenChart(port(), "2000", 0, messages);
     ASSERT_TRUE(opening);
     EXPECT_EQ(opening->channelMask, 0x1Bu);
     EXPECT_EQ(opening->source, c.used);
@@ -222,7 +222,7 @@ TEST_F(TraceAcquisitionTest, AFailedMaskReadOpensWithAllChannelsAndSourceOne) {
   testing::ScriptedQuestions messages;
   valve_.model().setParameter(120, 5);
   valve_.server().injectFault(*sim::parseFault("drop@R109"));
-  const auto opening = OpenChart("1000", 20, messages);
+  const auto opening = OpenChart(port(), "1000", 20, messages);
   ASSERT_TRUE(opening);
   EXPECT_EQ(opening->channelMask, AllChannels);
   EXPECT_EQ(opening->source, 1);
@@ -234,26 +234,26 @@ TEST_F(TraceAcquisitionTest, AFailedMaskReadOpensWithAllChannelsAndSourceOne) {
 TEST_F(TraceAcquisitionTest, APwmWithoutPeriodsKeepsTheChartClosed) {
   for (const char* pwm : {"---", "0", "-2000"}) {
     testing::ScriptedQuestions messages;
-    EXPECT_FALSE(OpenChart(pwm, 1, messages)) << pwm;
+    EXPECT_FALSE(OpenChart(port(), pwm, 1, messages)) << pwm;
     EXPECT_EQ(messages.asked.size(), 1u);
   }
   EXPECT_TRUE(valve_.requests().empty());
 }
 
 TEST_F(TraceAcquisitionTest, ClosingWritesTheMaskOnlyWhenItChanged) {
-  EXPECT_TRUE(CloseChart(0x1F, 0x1F));
+  EXPECT_TRUE(CloseChart(port(), 0x1F, 0x1F));
   EXPECT_TRUE(valve_.requests().empty());
-  EXPECT_TRUE(CloseChart(0xFFFFFFFFu, 0xFFFFFFEFu));
+  EXPECT_TRUE(CloseChart(port(), 0xFFFFFFFFu, 0xFFFFFFEFu));
   EXPECT_EQ(valve_.requests(), (Requests{"W109=FFFFFFEF"}));
   valve_.server().injectFault(*sim::parseFault("drop@W109"));
-  EXPECT_FALSE(CloseChart(0x1F, 0x0F));
+  EXPECT_FALSE(CloseChart(port(), 0x1F, 0x0F));
   EXPECT_EQ(reports_.size(), 1u);
 }
 
 TEST_F(TraceAcquisitionTest, ACsvOfTheValvesOwnRecordingLoadsBackIntoTheSimulator) {
   // The simulator's physics: a step to 5 V recorded at 2000 Hz.
-  link::SendCommand(1, 0xAAAAAAAAu);
-  link::SendCommand(3, Bits(5.0f));
+  link::SendCommand(port(), 1, 0xAAAAAAAAu);
+  link::SendCommand(port(), 3, Bits(5.0f));
   link::PumpWait(300);
   acquisition_.ReadOut();
   ASSERT_EQ(acquisition_.drawnSamples(), 500);

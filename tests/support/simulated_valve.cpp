@@ -68,9 +68,9 @@ ScriptedReply::~ScriptedReply() {
   if (thread_.joinable()) thread_.join();
 }
 
-int PendingInputBytes() {
+int PendingInputBytes(const link::Port& port) {
   int waiting = 0;
-  return ::ioctl(static_cast<int>(link::PortHandle.native), FIONREAD, &waiting) == 0 ? waiting : -1;
+  return ::ioctl(static_cast<int>(port.PortHandle.native), FIONREAD, &waiting) == 0 ? waiting : -1;
 }
 
 }  // namespace tvx::testing

@@ -33,6 +33,8 @@ class ValveLinkTest : public ::testing::Test {
 
   SimulatedValve valve_;
   link::LinkSession session_;
+
+  link::Port& port() { return session_.port(); }
   std::vector<std::string> reports_;
 };
 

@@ -152,19 +152,20 @@ TEST(OpenPortFailure, NamesThePortNumberAndLeavesThePortClosed) {
     caption = c;
   });
   std::vector<bool> indicator;
-  link::SetPortIndicatorHook([&](bool open) { indicator.push_back(open); });
+  link::Port port;
+  port.PortIndicatorHook = [&](bool open) { indicator.push_back(open); };
   for (int n : {0, 16}) {
     bool unavailable = false;
     {
-      link::PortLockGuard lock;
-      EXPECT_FALSE(link::OpenPort(n, &unavailable));
+      link::PortLockGuard lock(port);
+      EXPECT_FALSE(link::OpenPort(port, n, &unavailable));
       EXPECT_TRUE(text.empty());  // no message while the lock is held
     }
     EXPECT_TRUE(unavailable);
     link::ReportPortUnavailable(n);
     EXPECT_EQ(text, " Port szeregowy COM" + std::to_string(n) + " niedostępny!   ");
     EXPECT_EQ(caption, " Informacja o błędzie");
-    EXPECT_FALSE(link::PortOpen.load());
+    EXPECT_FALSE(port.PortOpen.load());
     text.clear();
   }
   EXPECT_EQ(indicator, (std::vector<bool>{false, false}));
@@ -174,14 +175,13 @@ TEST(OpenPortFailure, NamesThePortNumberAndLeavesThePortClosed) {
   fs::create_symlink(ports.path() / "plain", ports.path() / "com5");
   bool unavailable = false;
   {
-    link::PortLockGuard lock;
-    EXPECT_FALSE(link::OpenPort(5, &unavailable));
+    link::PortLockGuard lock(port);
+    EXPECT_FALSE(link::OpenPort(port, 5, &unavailable));
   }
   EXPECT_TRUE(unavailable);
-  EXPECT_FALSE(link::PortOpen.load());
-  EXPECT_EQ(link::PortHandle, InvalidSerialHandle());
+  EXPECT_FALSE(port.PortOpen.load());
+  EXPECT_EQ(port.PortHandle, InvalidSerialHandle());
   link::SetErrorReporter({});
-  link::SetPortIndicatorHook({});
   ::unsetenv(PortMapEnvironmentVariable);
 }
 

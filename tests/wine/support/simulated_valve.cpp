@@ -208,10 +208,10 @@ ScriptedReply::ScriptedReply(RemoteServer& server, std::vector<std::uint8_t> byt
 
 ScriptedReply::~ScriptedReply() { server_.joinScriptedReplies(); }
 
-int PendingInputBytes() {
+int PendingInputBytes(const link::Port& port) {
   DWORD errors = 0;
   COMSTAT status{};
-  if (!ClearCommError(reinterpret_cast<HANDLE>(link::PortHandle.native), &errors, &status)) return -1;
+  if (!ClearCommError(reinterpret_cast<HANDLE>(port.PortHandle.native), &errors, &status)) return -1;
   return static_cast<int>(status.cbInQue);
 }
 

@@ -144,6 +144,6 @@ class ScriptedReply {
 };
 
 // Bytes waiting in the driver's input queue of the open port.
-int PendingInputBytes();
+int PendingInputBytes(const link::Port& port);
 
 }  // namespace tvx::testing
