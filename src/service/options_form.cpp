@@ -213,7 +213,7 @@ void TOptionsForm::SendConfigClick() {
   if (params::OptionsOkSetsDitherPwm(DitherAtActivation, Dither_Mode->isChecked(),
                                      ui::CurrentAccessStates().accessLevel))
     emit DitherPwmRequested();
-  QDialog::accept();
+  QDialog::accept();  // NOLINT(bugprone-parent-virtual-call): its check passed above, once
 }
 
 OptionSettings TOptionsForm::Settings() const {
