@@ -10,6 +10,7 @@
 #include "params/profiles.h"
 #include "params/recorded_view.h"
 #include "params/register_map.h"
+#include "support/no_profile_dialog.h"
 #include "support/recording_view.h"
 #include "support/valve_link_test.h"
 
@@ -18,14 +19,6 @@
 
 namespace tvx::history {
 namespace {
-
-struct NoDialog : params::ProfileDialog {
-  void CheckBank(int) override {}
-  std::optional<int> CheckedProfile() const override { return std::nullopt; }
-  void MarkProfiles(std::uint32_t) override {}
-  void SetBusy(params::ProfileBusy) override {}
-  void Beep() override {}
-};
 
 class WindowRecords : public testing::ValveLinkTest {
  protected:
