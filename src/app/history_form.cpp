@@ -42,8 +42,8 @@ QTableWidgetItem* Cell(const QString& text) {
 
 }  // namespace
 
-THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, const QString& serialNumber, Window window)
-    : QDialog(owner), store_(store), serial_(serialNumber), window_(std::move(window)) {
+THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, QString serialNumber, Window window)
+    : QDialog(owner), store_(store), serial_(std::move(serialNumber)), window_(std::move(window)) {
   setObjectName(QStringLiteral("HistoryForm"));
   setWindowTitle(QStringLiteral(" Historia zaworu"));
   setFixedSize(ClientWidth, ClientHeight);

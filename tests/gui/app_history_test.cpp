@@ -26,6 +26,7 @@ class AppHistory : testing::StateFileFolder, public ParamsTest {
   // The rows of the dialog's record list: operation and changes.
   static std::vector<std::pair<QString, QString>> Listed(app::THistoryForm& form) {
     std::vector<std::pair<QString, QString>> rows;
+    rows.reserve(static_cast<std::size_t>(form.Records->rowCount()));
     for (int r = 0; r < form.Records->rowCount(); ++r)
       rows.emplace_back(form.Records->item(r, 2)->text(), form.Records->item(r, 3)->text());
     return rows;

@@ -37,7 +37,7 @@ ScopedEnvironment::~ScopedEnvironment() {
 }
 
 SimulatedValve::SimulatedValve(sim::ValveConfig config, int comNumber, sim::PtyOptions options)
-    : config_(std::move(config)), options_(options), com_(comNumber) {
+    : config_(std::move(config)), options_(std::move(options)), com_(comNumber) {
   env_ = std::make_unique<ScopedEnvironment>(platform::PortMapEnvironmentVariable, folder_.path().string());
   start();
 }
