@@ -26,6 +26,7 @@ set(TVX_WINDOWS_SKIPPED_TESTS
   gui/app_change_log_test.cpp
   gui/app_history_test.cpp
   gui/app_profiles_test.cpp
+  gui/dialog_ok_check_test.cpp
   gui/app_text_fit_test.cpp
   gui/status_errors_form_test.cpp
   gui/service_lin_table_form_test.cpp
