@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     Measure("PostgreSQL", server->newDatabase(), 100000);
     testing::PostgresServer::StopInstance();
   } else {
-    std::printf("PostgreSQL: not measured (no server installed: scripts/setup.sh --test)\n");
+    std::printf("PostgreSQL: not measured (no server could be started; scripts/setup.sh --test installs one)\n");
   }
   return 0;
 }

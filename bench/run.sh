@@ -14,4 +14,13 @@ echo
 "$bin/trace_bench" || status=$?
 echo
 "$bin/cli_bench" || status=$?
+echo
+# SQLite always; PostgreSQL on a throw-away server of its own where the
+# postgresql package is installed, otherwise it says so and measures SQLite alone.
+# Built with the tests only (it starts its server as they do).
+if [ -x "$bin/history_bench" ]; then
+  "$bin/history_bench" || status=$?
+else
+  echo "history_bench: not built (configure with the tests)"
+fi
 exit $status

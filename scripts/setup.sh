@@ -8,7 +8,10 @@
 #            GoogleTest and SQLite), tcl (SQLite's makefile joins its sources
 #            with tclsh), zip (the Windows zip), the PostgreSQL server the
 #            history tests start a cluster of their own with, and
-#            clang-format and clang-tidy (scripts/check-style.sh)
+#            clang-format and clang-tidy (scripts/check-style.sh); and
+#            xdotool, x11-utils and ImageMagick, with which
+#            scripts/windows-screenshot.sh types the login into the Windows
+#            build under Wine and takes its picture
 set -euo pipefail
 
 packages=(
@@ -25,7 +28,8 @@ packages=(
 
 # ---- test-only packages (scripts/test.sh passes --test) --------------------
 if [ "${1:-}" = "--test" ]; then
-  packages+=(wine wine64 lintian poppler-utils dpkg-dev tcl zip unzip postgresql clang-format clang-tidy)
+  packages+=(wine wine64 lintian poppler-utils dpkg-dev tcl zip unzip postgresql clang-format clang-tidy
+    xdotool x11-utils imagemagick)
 fi
 # ---------------------------------------------------------------------------
 

@@ -129,15 +129,17 @@ if [ ! -f "$TVX_WIN_PREFIX/.qt-sql" ]; then
     rm -rf "$deps_build/qt" && mkdir -p "$deps_build/qt"
     # Host tools (moc, uic, rcc) are Debian's own, of the same Qt version.
     # Off what the program does not use; tablet events off because Debian's
-    # tarball lacks their sources; DirectWrite 3 off with Direct2D, or the
-    # windows plugin does not link; the offscreen plugin needs freetype.
+    # tarball lacks their sources; OpenGL off through its input (switching the
+    # feature off leaves dynamic OpenGL on, and the windows plugin then does
+    # not compile); DirectWrite 3 off with Direct2D, or the windows plugin
+    # does not link; the offscreen plugin needs freetype.
     build_logged "$deps_build/qt.log" cmake -S "$src" -B "$deps_build/qt" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_INSTALL_PREFIX="$TVX_WIN_PREFIX" \
       -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
       -DBUILD_SHARED_LIBS=ON -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
       -DQT_FEATURE_network=OFF -DQT_FEATURE_sql=ON -DQT_FEATURE_sql_sqlite=ON -DQT_FEATURE_system_sqlite=OFF -DQT_FEATURE_sql_odbc=OFF -DQT_FEATURE_dbus=OFF -DQT_FEATURE_xml=OFF \
-      -DQT_FEATURE_printsupport=OFF -DQT_FEATURE_concurrent=OFF -DQT_FEATURE_opengl=OFF \
+      -DQT_FEATURE_printsupport=OFF -DQT_FEATURE_concurrent=OFF -DINPUT_opengl=no \
       -DQT_FEATURE_vulkan=OFF -DQT_FEATURE_tabletevent=OFF \
       -DQT_FEATURE_direct2d=OFF -DQT_FEATURE_directwrite3=OFF \
       -DQT_FEATURE_freetype=ON -DQT_FEATURE_system_freetype=OFF \

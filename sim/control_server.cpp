@@ -192,7 +192,7 @@ std::string ControlServer::handle(const std::string& line) {
       return "ok";
     }
     long param = 0, count = 0;
-    if (cmd == "fault" && toNumber(a, n) && n >= 0 && n <= static_cast<long>(FaultKind::HangUp) && toNumber(b, param) &&
+    if (cmd == "fault" && toNumber(a, n) && n >= 0 && n <= static_cast<long>(LastFaultKind) && toNumber(b, param) &&
         toNumber(c, count) && fromHex(d, bytes)) {
       server_.injectFault(
           Fault{static_cast<FaultKind>(n), int(param), std::string(bytes.begin(), bytes.end()), int(count)});

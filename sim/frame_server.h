@@ -71,6 +71,8 @@ enum class FaultKind {
                // reply keeps its frame and carries 8 noise hex digits, a raw
                // block is noise bytes (as with Garbage, which it has no frame)
 };
+// The last kind above: the control port takes kinds up to it by number.
+inline constexpr FaultKind LastFaultKind = FaultKind::Noise;
 
 struct Fault {
   FaultKind kind = FaultKind::Drop;

@@ -42,8 +42,8 @@ QTableWidgetItem* Cell(const QString& text) {
 
 }  // namespace
 
-THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, const QString& serialNumber, Window window)
-    : QDialog(owner), store_(store), serial_(serialNumber), window_(std::move(window)) {
+THistoryForm::THistoryForm(QWidget* owner, history::HistoryStore& store, QString serialNumber, Window window)
+    : QDialog(owner), store_(store), serial_(std::move(serialNumber)), window_(std::move(window)) {
   setObjectName(QStringLiteral("HistoryForm"));
   setWindowTitle(QStringLiteral(" Historia zaworu"));
   setFixedSize(ClientWidth, ClientHeight);
@@ -144,7 +144,9 @@ void THistoryForm::ShowComparison() {
     Differences->setText(Records->rowCount() == 0 ? QStringLiteral("Brak zapisów tego zaworu.") : QString());
     return;
   }
-  const auto compared = window_.compare(chosen_->words);
+  // An operation that reads no parameter (a profile load or copy) leaves nothing to compare.
+  const auto compared =
+      chosen_->hasWords() ? window_.compare(chosen_->words) : std::vector<history::ComparedParameter>{};
   Compared->setRowCount(static_cast<int>(compared.size()));
   int differing = 0;
   for (int row = 0; row < static_cast<int>(compared.size()); ++row) {

@@ -39,7 +39,7 @@ class THistoryForm : public QDialog {
     std::function<void(const history::ValveRecord& record)> restoreProfiles;
   };
 
-  THistoryForm(QWidget* owner, history::HistoryStore& store, const QString& serialNumber, Window window);
+  THistoryForm(QWidget* owner, history::HistoryStore& store, QString serialNumber, Window window);
 
   ui::Label* Label1 = nullptr;          // "Zapisy zaworu nr ..."
   QTableWidget* Records = nullptr;      // time, who, operation, changes

@@ -196,6 +196,10 @@ std::optional<QString> HistoryStore::open(const QString& location) {
       // In WAL mode this survives a crash of the program; a record costs no
       // disk flush, so recording never holds up the work.
       Exec(d, QStringLiteral("PRAGMA synchronous=NORMAL"));
+    } else {
+      // The server's notices ("relation ... already exists, skipping" on every
+      // opening) would reach the user's terminal through the client library.
+      Exec(d, QStringLiteral("SET client_min_messages TO WARNING"));
     }
     // Bring the schema to this program's version, one process at a time.
     if (auto e = Exec(d, db->postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"))) return *e;

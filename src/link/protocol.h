@@ -43,7 +43,7 @@ inline constexpr int LinTableRegisterFirst = 35;  // tables 1..3 are registers 3
 // 10, then their corrected values, one 32-bit word each.
 inline constexpr int LinTablePoints = 11;
 inline constexpr int LinTableValues = 2 * LinTablePoints;
-inline constexpr std::size_t LinTableLength = std::size_t{4} * static_cast<std::size_t>(LinTableValues);  // 88 bytes
+inline constexpr std::size_t LinTableLength = std::size_t{4} * LinTableValues;  // 88 bytes
 
 inline constexpr int SerialNumberRegister = 40;
 inline constexpr int DeviceTypeRegister = 41;

@@ -209,17 +209,20 @@ std::optional<Prompts::SavedFile> ScriptedPrompts::saveFile(QWidget*, const File
 std::optional<QString> ScriptedPrompts::openFileName(QWidget*, const FileRequest& request) {
   shown_.push_back({Shown::Kind::OpenFile, request.fileName, request.caption, Icon::None, Buttons::Ok, request});
   if (files_.empty()) return std::nullopt;
-  std::optional<SavedFile> saved = files_.front();
+  const bool chosen = files_.front().has_value();
+  const QString path = chosen ? files_.front()->path : QString();
   files_.pop_front();
-  if (!saved) return std::nullopt;
-  return saved->path;
+  if (!chosen) return std::nullopt;
+  return path;
 }
 
 std::optional<QString> ScriptedPrompts::directory(QWidget*, const QString& caption, const QString& start) {
   shown_.push_back({Shown::Kind::Directory, start, caption, Icon::None, Buttons::Ok, {}});
   if (directories_.empty()) return std::nullopt;
-  std::optional<QString> path = directories_.front();
+  const bool chosen = directories_.front().has_value();
+  const QString path = chosen ? *directories_.front() : QString();
   directories_.pop_front();
+  if (!chosen) return std::nullopt;
   return path;
 }
 

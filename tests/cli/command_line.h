@@ -18,6 +18,8 @@ namespace tvx::cli {
 
 class CommandLine : public ::testing::Test {
  protected:
+  explicit CommandLine(sim::ValveConfig config = {}) : valve_(std::move(config)) {}
+
   struct Result {
     int code;
     std::string out, err;

@@ -13,25 +13,12 @@
 namespace tvx::apptest {
 namespace {
 
-class AppHistory : public ::testing::Test {
+// A valve that keeps its EEPROM in the test's state file, as valve-sim does.
+class AppHistory : testing::StateFileFolder, public ParamsTest {
  protected:
-  // A valve that keeps its EEPROM in the test's state file, as valve-sim does.
-  void StartValve() {
-    sim::ValveConfig config;
-    config.stateFile = (folder_.path() / "valve.state").string();
-    valve_ = std::make_unique<testing::SimulatedValve>(config);
-  }
-  void OpenAndRead(int level) {
-    options_.reset();
-    pgm_.reset();
-    pgm_ = MainWindowAt(level);
-    options_ = std::make_unique<service::TOptionsForm>(pgm_->port(), pgm_.get());
-    ClickDisConnect(*pgm_);
-    ASSERT_TRUE(pgm_->port().PortOpen.load());
-    pgm_->ReadParameters->click();
-  }
+  AppHistory() : ParamsTest(StateFileValve()) {}
   void Close() {
-    if (pgm_ && pgm_->port().PortOpen.load()) ClickDisConnect(*pgm_);
+    ParamsTest::TearDown();
     options_.reset();
     pgm_.reset();
   }
@@ -39,42 +26,35 @@ class AppHistory : public ::testing::Test {
   // The rows of the dialog's record list: operation and changes.
   static std::vector<std::pair<QString, QString>> Listed(app::THistoryForm& form) {
     std::vector<std::pair<QString, QString>> rows;
+    rows.reserve(static_cast<std::size_t>(form.Records->rowCount()));
     for (int r = 0; r < form.Records->rowCount(); ++r)
       rows.emplace_back(form.Records->item(r, 2)->text(), form.Records->item(r, 3)->text());
     return rows;
   }
 
-  ScopedLocale locale_{QLocale(QLocale::Polish, QLocale::Poland)};
-  IsolatedSysfs sysfs_;
-  testing::TempFolder folder_;
-  const testing::ScopedEnvironment database_{history::HistoryVariable, (folder_.path() / "history.sqlite").string()};
+  const testing::ScopedEnvironment database_{history::HistoryVariable,
+                                             (stateFolder.path() / "history.sqlite").string()};
   QStringList warnings_;
   history::HistoryRecorder recorder_{[this](const QString& text) { warnings_ << text; }};
-  ui::ScopedScriptedPrompts prompts_;
-  std::unique_ptr<testing::SimulatedValve> valve_;
-  std::unique_ptr<app::TPgm> pgm_;
-  std::unique_ptr<service::TOptionsForm> options_;
 };
 
 TEST_F(AppHistory, YesterdaysChangesAreSeenAndTheEarlierSetStoredAgainAfterARestart) {
   // Day one: read, change two values, store, disconnect.
-  StartValve();
-  const std::uint32_t pwm = valve_->model().parameter(params::reg::PWM);
-  const std::uint32_t imin = valve_->model().parameter(params::reg::Coil_A_Imin);
+  const std::uint32_t pwm = valve_.model().parameter(params::reg::PWM);
+  const std::uint32_t imin = valve_.model().parameter(params::reg::Coil_A_Imin);
   OpenAndRead(2);
   const QString pwmBefore = pgm_->PWM->text();
   pgm_->PWM->setText(QString::number(pwm == 1500 ? 1600 : 1500));
   pgm_->Coil_A_Imin->setText(QStringLiteral("0,123"));
   pgm_->WriteParameters->click();
-  ASSERT_NE(valve_->model().parameter(params::reg::PWM), pwm);
+  ASSERT_NE(valve_.model().parameter(params::reg::PWM), pwm);
   Close();
-  valve_.reset();
 
   // Day two: the simulator starts again from its state file.
-  StartValve();
-  ASSERT_NE(valve_->model().parameter(params::reg::PWM), pwm) << "the store did not reach the state file";
+  valve_.restart();
+  ASSERT_NE(valve_.model().parameter(params::reg::PWM), pwm) << "the store did not reach the state file";
   OpenAndRead(2);
-  valve_->clearRequests();
+  valve_.clearRequests();
   bool shown = false;
   WhileModal<app::THistoryForm>(
       [&](app::THistoryForm& form) {
@@ -100,22 +80,74 @@ TEST_F(AppHistory, YesterdaysChangesAreSeenAndTheEarlierSetStoredAgainAfterARest
   ASSERT_TRUE(shown);
 
   // The window's own send: configuration word written and read back, the set, then the store.
-  const auto requests = valve_->requests();
+  const auto requests = valve_.requests();
   ASSERT_FALSE(requests.empty());
   EXPECT_EQ(requests.front().substr(0, 4), "W001");
   EXPECT_EQ(requests.back().substr(0, 4), "S999");
-  EXPECT_EQ(valve_->model().parameter(params::reg::PWM), pwm);
-  EXPECT_EQ(valve_->model().parameter(params::reg::Coil_A_Imin), imin);
+  EXPECT_EQ(valve_.model().parameter(params::reg::PWM), pwm);
+  EXPECT_EQ(valve_.model().parameter(params::reg::Coil_A_Imin), imin);
   EXPECT_EQ(pgm_->PWM->text(), pwmBefore);
   EXPECT_FALSE(pgm_->PWM->isMarked());
-  const auto latest = recorder_.store().list(QString::fromStdString(valve_->model().serialNumber()), 1);
+  const auto latest = recorder_.store().list(QString::fromStdString(valve_.model().serialNumber()), 1);
   ASSERT_EQ(latest.size(), 1u);
   EXPECT_EQ(latest[0].operation, QStringLiteral("Przywróć zapis 1 (Zapisz)"));
   EXPECT_TRUE(warnings_.isEmpty()) << warnings_.join('\n').toStdString();
 }
 
+TEST_F(AppHistory, ProfilesOfABackupAreWrittenBackOnlyAfterTheUserSaysYes) {
+  OpenAndRead(2);
+  prompts_->queueAnswer(ui::Prompts::Answer::Ok);
+  pgm_->Backup->click();
+  std::array<sim::Bank, 3> kept{};
+  std::array<std::uint32_t, 129> words{};
+  for (int r = 1; r <= 128; ++r) words[static_cast<std::size_t>(r)] = valve_.model().parameter(r);
+  for (int bank = 0; bank < 3; ++bank) {  // a later change of every bank
+    kept[static_cast<std::size_t>(bank)] = valve_.model().userBank(bank);
+    words[params::reg::PWM] = 1234u + static_cast<std::uint32_t>(bank);
+    valve_.model().setUserBank(bank, sim::ValveModel::imageOf(words));
+  }
+  valve_.clearRequests();
+  prompts_->clear();
+  bool shown = false;
+  WhileModal<app::THistoryForm>(
+      [&](app::THistoryForm& form) {
+        ASSERT_EQ(Listed(form).front().first, QStringLiteral("Kopia zapasowa (profile)"));
+        ASSERT_TRUE(form.RestoreBanks->isEnabled());
+        prompts_->queueAnswer(ui::Prompts::Answer::No);
+        form.RestoreBanks->click();
+        EXPECT_TRUE(valve_.requests().empty());
+        prompts_->queueAnswer(ui::Prompts::Answer::Yes);
+        form.RestoreBanks->click();
+        // The load is the newest record: banks, no parameter set to compare or send.
+        form.Records->selectRow(0);
+        EXPECT_TRUE(Listed(form).front().first.startsWith(QStringLiteral("Pobierz profile użytkownika")));
+        EXPECT_EQ(form.Compared->rowCount(), 0);
+        EXPECT_FALSE(form.StoreRecord->isEnabled());
+        EXPECT_TRUE(form.RestoreBanks->isEnabled());
+        form.CloseButton->click();
+      },
+      &shown);
+  pgm_->HistoryClick();
+  ASSERT_TRUE(shown);
+
+  const auto asked = prompts_->messages();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_TRUE(asked[0].text.contains(QStringLiteral("Zastąpić profile użytkownika")));
+  EXPECT_EQ(asked[0].buttons, ui::Prompts::Buttons::YesNoDefaultNo);
+  // The file-load sequence: the active bank read, then per bank its begin, 128 words and store.
+  const auto requests = valve_.requests();
+  EXPECT_EQ(requests.size(), 3u * (1 + 128 + 1) + 1);
+  const auto sent = [&](int command) {
+    const std::string start = "S" + std::to_string(command) + "=";
+    return std::count_if(requests.begin(), requests.end(), [&](const std::string& r) { return r.starts_with(start); });
+  };
+  EXPECT_EQ(sent(params::cmd::ProfileWord), 3 * 128);
+  EXPECT_EQ(sent(params::cmd::StoreProfileBank), 3);
+  for (int bank = 0; bank < 3; ++bank) EXPECT_EQ(valve_.model().userBank(bank), kept[static_cast<std::size_t>(bank)]);
+  EXPECT_TRUE(warnings_.isEmpty()) << warnings_.join('\n').toStdString();
+}
+
 TEST_F(AppHistory, OfferedFromLevelTwoForTheValveReadAndEditedFieldsAreMarkedUntilSent) {
-  StartValve();
   OpenAndRead(1);
   EXPECT_FALSE(Shown(pgm_->History));
   EXPECT_FALSE(Shown(pgm_->Backup));
@@ -137,13 +169,13 @@ TEST_F(AppHistory, OfferedFromLevelTwoForTheValveReadAndEditedFieldsAreMarkedUnt
   EXPECT_FALSE(pgm_->Coil_A_Imin->isMarked());
 
   // The backup reads the three banks and writes nothing.
-  valve_->clearRequests();
+  valve_.clearRequests();
   prompts_->queueAnswer(ui::Prompts::Answer::Ok);
   pgm_->Backup->click();
-  const auto requests = valve_->requests();
+  const auto requests = valve_.requests();
   EXPECT_EQ(requests.size(), 3u);
   for (const std::string& r : requests) EXPECT_EQ(r.substr(0, 4), "S" + std::to_string(proto::ProfileBankCommand)) << r;
-  const auto latest = recorder_.store().list(QString::fromStdString(valve_->model().serialNumber()), 1);
+  const auto latest = recorder_.store().list(QString::fromStdString(valve_.model().serialNumber()), 1);
   ASSERT_EQ(latest.size(), 1u);
   EXPECT_EQ(latest[0].operation, QStringLiteral("Kopia zapasowa"));
   EXPECT_TRUE(latest[0].hasBanks);

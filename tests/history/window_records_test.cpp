@@ -10,6 +10,7 @@
 #include "params/profiles.h"
 #include "params/recorded_view.h"
 #include "params/register_map.h"
+#include "support/no_profile_dialog.h"
 #include "support/recording_view.h"
 #include "support/valve_link_test.h"
 
@@ -18,14 +19,6 @@
 
 namespace tvx::history {
 namespace {
-
-struct NoDialog : params::ProfileDialog {
-  void CheckBank(int) override {}
-  std::optional<int> CheckedProfile() const override { return std::nullopt; }
-  void MarkProfiles(std::uint32_t) override {}
-  void SetBusy(params::ProfileBusy) override {}
-  void Beep() override {}
-};
 
 class WindowRecords : public testing::ValveLinkTest {
  protected:
@@ -104,7 +97,7 @@ TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKept
 
   const sim::Bank before = valve_.model().userBank(1);
   valve_.model().setUserBank(1, valve_.model().userBank(0));
-  NoDialog dialog;
+  testing::NoProfileDialog dialog;
   testing::ScriptedQuestions answers;
   answers.answers.push_back(view::Questions::Answer::No);
   EXPECT_FALSE(RestoreProfiles(port(), *backup, dialog, answers));
@@ -119,6 +112,28 @@ TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKept
             QStringLiteral("Pobierz profile użytkownika z pliku konfiguracyjnego historia, zapis %1").arg(backup->id));
   EXPECT_EQ(loaded.banks, backup->banks);
   EXPECT_FALSE(loaded.hasWords());
+
+  // A copy between factory and user profiles reads nothing, so its record has
+  // the operation alone: no words, no changes, nothing to send back.
+  struct NoFiles : params::ProfileQuestions, params::CfgStorage {
+    std::optional<std::string> SaveFileName() override { return std::nullopt; }
+    std::optional<std::string> OpenFileName() override { return std::nullopt; }
+    bool Confirm(const std::string&, const std::string&) override { return false; }
+    void Inform(const std::string&, const std::string&) override {}
+    bool Exists(const std::string&) override { return false; }
+    std::optional<std::vector<std::uint8_t>> Read(const std::string&, std::size_t) override { return std::nullopt; }
+    void Write(const std::string&, const std::vector<std::uint8_t>&) override {}
+  } files;
+  valve_.clearRequests();
+  params::ProfileOperations(dialog, files, files).CopyFactoryToUser();
+  EXPECT_EQ(requests().size(), 1u);
+  const ValveRecord copied = LastRecord();
+  EXPECT_EQ(copied.operation, QStringLiteral("Skopiuj profile fabryczne do profilów użytkownika"));
+  EXPECT_FALSE(copied.hasWords() || copied.banks);
+  const auto line = RecordLines(recorder_.store().list(copied.valve.serialNumber, 1));
+  ASSERT_EQ(line.size(), 1u);
+  EXPECT_EQ(line[0].operation, copied.operation);
+  EXPECT_EQ(line[0].changes, QString());
   EXPECT_TRUE(warnings_.isEmpty()) << warnings_.join('\n').toStdString();
 }
 

@@ -8,6 +8,7 @@
 #include "params/valve_state.h"
 #include "service/lin_table.h"
 #include "status/error_settings.h"
+#include "support/no_profile_dialog.h"
 #include "support/recording_view.h"
 #include "support/valve_link_test.h"
 
@@ -19,14 +20,6 @@
 
 namespace tvx {
 namespace {
-
-struct NoDialog : params::ProfileDialog {
-  void CheckBank(int) override {}
-  std::optional<int> CheckedProfile() const override { return std::nullopt; }
-  void MarkProfiles(std::uint32_t) override {}
-  void SetBusy(params::ProfileBusy) override {}
-  void Beep() override {}
-};
 
 struct SaveTo : params::ProfileQuestions {
   std::optional<std::string> SaveFileName() override { return "/cfg/a.cfg"; }
@@ -73,7 +66,7 @@ TEST_F(PlausibleReads, AReplyWithWordsNoValveHoldsIsAFailedReadAndNothingOfItIsU
   };
   testing::RecordingView view;
   Files files;
-  NoDialog dialog;
+  testing::NoProfileDialog dialog;
   SaveTo questions;
   params::ProfileOperations profiles(port(), dialog, questions, files);
   ErrorEditor errors;

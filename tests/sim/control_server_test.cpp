@@ -47,6 +47,8 @@ TEST_F(ControlServerTest, CommandsActOnTheValve) {
   EXPECT_EQ(control_.handle("set-stop 0000000F 40A00000"), "ok");
   EXPECT_EQ(model_.stopCode(), 15u);
   EXPECT_EQ(control_.handle("command-count 6"), "ok 0");
+  for (const auto kind : {sim::FaultKind::Drop, sim::LastFaultKind})  // the last kind too
+    EXPECT_EQ(control_.handle("fault " + std::to_string(static_cast<int>(kind)) + " 0 1 47"), "ok");
   EXPECT_EQ(control_.handle("clear-faults"), "ok");
 
   EXPECT_EQ(control_.handle("register 7"), "ok");

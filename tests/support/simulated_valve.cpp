@@ -36,17 +36,30 @@ ScopedEnvironment::~ScopedEnvironment() {
   else ::unsetenv(name_.c_str());
 }
 
-SimulatedValve::SimulatedValve(sim::ValveConfig config, int comNumber, sim::PtyOptions options) : com_(comNumber) {
+SimulatedValve::SimulatedValve(sim::ValveConfig config, int comNumber, sim::PtyOptions options)
+    : config_(std::move(config)), options_(std::move(options)), com_(comNumber) {
   env_ = std::make_unique<ScopedEnvironment>(platform::PortMapEnvironmentVariable, folder_.path().string());
-  model_ = std::make_unique<sim::ValveModel>(std::move(config));
-  server_ = std::make_unique<sim::PtyServer>(*model_, options);
+  start();
+}
+
+void SimulatedValve::start() {
+  model_ = std::make_unique<sim::ValveModel>(config_);
+  server_ = std::make_unique<sim::PtyServer>(*model_, options_);
   server_->start();
-  registration_ = std::make_unique<sim::PortRegistration>(folder_.path(), comNumber, server_->slavePath());
+  registration_ = std::make_unique<sim::PortRegistration>(folder_.path(), com_, server_->slavePath());
 }
 
 SimulatedValve::~SimulatedValve() {
   registration_.reset();
   server_->stop();
+}
+
+void SimulatedValve::restart() {
+  registration_.reset();
+  server_->stop();
+  server_.reset();
+  model_.reset();
+  start();
 }
 
 void SimulatedValve::addComEntry(int comNumber) {

@@ -59,13 +59,33 @@ class SimulatedValve {
   // Adds another COM entry (comN) pointing at the same pty.
   void addComEntry(int comNumber);
 
+  // Stops the simulator and starts it again on a new pty behind the same COM
+  // entry, with a new model: what it keeps comes from its state file, as a
+  // valve-sim started again the next day.
+  void restart();
+
  private:
+  void start();
+
+  sim::ValveConfig config_;
+  sim::PtyOptions options_;
   TempFolder folder_;
   std::unique_ptr<ScopedEnvironment> env_;
   std::unique_ptr<sim::ValveModel> model_;
   std::unique_ptr<sim::PtyServer> server_;
   std::unique_ptr<sim::PortRegistration> registration_;
   int com_;
+};
+
+// A folder for a valve's state file, made before the valve: a first base
+// class of a fixture that hands its valve `StateFileValve()`.
+struct StateFileFolder {
+  TempFolder stateFolder;
+  sim::ValveConfig StateFileValve() const {
+    sim::ValveConfig config;
+    config.stateFile = (stateFolder.path() / "valve.state").string();
+    return config;
+  }
 };
 
 // Answers the next request with the given bytes instead of the valve's reply:

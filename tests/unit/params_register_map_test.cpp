@@ -8,7 +8,9 @@
 #include "params/config_word.h"
 #include "params/plausible_words.h"
 #include "params/register_map.h"
-#include "sim/valve_model.h"
+#ifndef _WIN32
+#include "sim/valve_model.h"  // a Windows build has no simulator of its own
+#endif
 
 namespace tvx::params {
 namespace {
@@ -101,6 +103,7 @@ namespace tvx::params {
 namespace {
 
 TEST(PlausibleWords, RefuseWhatNoValveHoldsAndTakeEverythingAValveDoes) {
+#ifndef _WIN32
   // Every word of the simulated valve's settings, for every configuration.
   for (const bool three : {false, true})
     for (const bool voltage : {false, true})
@@ -113,6 +116,7 @@ TEST(PlausibleWords, RefuseWhatNoValveHoldsAndTakeEverythingAValveDoes) {
         for (int reg = 1; reg <= 128; ++reg)
           EXPECT_TRUE(PlausibleParameterWord(reg, words[static_cast<std::size_t>(reg)])) << reg;
       }
+#endif
   struct Case {
     int reg;
     std::uint32_t word;

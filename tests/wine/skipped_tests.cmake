@@ -24,7 +24,9 @@ set(TVX_WINDOWS_SKIPPED_TESTS
   link/trace_acquisition_test.cpp
   # gui: the same, or built on params_fixture.h
   gui/app_change_log_test.cpp
+  gui/app_history_test.cpp
   gui/app_profiles_test.cpp
+  gui/dialog_ok_check_test.cpp
   gui/app_text_fit_test.cpp
   gui/status_errors_form_test.cpp
   gui/service_lin_table_form_test.cpp

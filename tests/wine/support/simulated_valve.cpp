@@ -4,6 +4,7 @@
 #include "support/simulated_valve.h"
 
 #include "link/port.h"
+#include "platform/valve_port_lookup.h"
 
 #include <bit>
 #include <cstdlib>
@@ -198,6 +199,23 @@ void RemoteServer::joinScriptedReplies() { link_.command("join-scripted"); }
 
 SimulatedValve::SimulatedValve(sim::ValveConfig, int comNumber) : com_(comNumber) {
   link_.command("register " + std::to_string(comNumber));
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, platform::ValveRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    throw std::runtime_error("cannot enter the valve's port in the registry");
+  const std::string name = "COM" + std::to_string(comNumber);
+  const LSTATUS set = RegSetValueExA(key, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                                     static_cast<DWORD>(name.size() + 1));
+  RegCloseKey(key);
+  if (set != ERROR_SUCCESS) throw std::runtime_error("cannot enter the valve's port in the registry");
+}
+
+SimulatedValve::~SimulatedValve() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, platform::ValveRegistryKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    RegDeleteValueA(key, "PortName");
+    RegCloseKey(key);
+  }
 }
 
 void SimulatedValve::addComEntry(int comNumber) { link_.command("link " + std::to_string(comNumber)); }

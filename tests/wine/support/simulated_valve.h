@@ -114,8 +114,12 @@ class RemoteServer {
 
 class SimulatedValve {
  public:
-  // Enters the valve's pty as COMn.
+  // Enters the valve's pty as COMn and names COMn as the valve's port in the
+  // registry value the program looks it up in (removed again on destruction).
   explicit SimulatedValve(sim::ValveConfig config = {}, int comNumber = 3);
+  ~SimulatedValve();
+  SimulatedValve(const SimulatedValve&) = delete;
+  SimulatedValve& operator=(const SimulatedValve&) = delete;
 
   RemoteModel& model() { return model_; }
   RemoteServer& server() { return server_; }
