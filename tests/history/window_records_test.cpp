@@ -125,7 +125,7 @@ TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKept
     void Write(const std::string&, const std::vector<std::uint8_t>&) override {}
   } files;
   valve_.clearRequests();
-  params::ProfileOperations(dialog, files, files).CopyFactoryToUser();
+  params::ProfileOperations(port(), dialog, files, files).CopyFactoryToUser();
   EXPECT_EQ(requests().size(), 1u);
   const ValveRecord copied = LastRecord();
   EXPECT_EQ(copied.operation, QStringLiteral("Skopiuj profile fabryczne do profilów użytkownika"));
