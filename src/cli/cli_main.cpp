@@ -10,8 +10,12 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QString>
 #include <conio.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <signal.h>  // NOLINT(modernize-deprecated-headers): sigaction is POSIX, <csignal> need not declare it
 #include <termios.h>
@@ -65,6 +69,14 @@ std::optional<std::string> AskPassword() {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
+  // Qt searches the program's folder for its plugins (the history's SQLite
+  // driver, the report's platform) only once an application object exists,
+  // which most commands never make: the folder is named here.
+  wchar_t module[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  if (length > 0 && length < MAX_PATH)
+    QCoreApplication::addLibraryPath(
+        QFileInfo(QString::fromWCharArray(module, static_cast<int>(length))).absolutePath());
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
 #else
