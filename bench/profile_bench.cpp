@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
   OneFile files;
   files.file = params::cfgfile::Compose(images);
   SilentDialog dialog;
-  params::ProfileOperations operations(valve.port(), dialog, files, files);
+  params::ValveState state;
+  params::ProfileOperations operations(valve.port(), state, dialog, files, files);
 
   bool met = true;
   const double floor = LoadFloorMs();

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the include lines against the layers of the program
 # (docs/architecture.md draws them):
-#   app, cli -> report -> service, trace, remote, status -> history -> params
-#     -> link -> platform;
+#   app, cli -> report, session -> service, trace, remote, status -> history
+#     -> params -> link -> platform (session: one valve's port and state);
 #   view (the interfaces the sequences show and ask through) and the program's
 #   few top-level headers stand at the bottom for everyone; ui (shared Qt
 #   pieces) is used by the forms and includes no subsystem.
@@ -44,7 +44,7 @@ floor() {
     params) echo 2 ;;
     history) echo 3 ;;
     status|remote|trace|service) echo 4 ;;
-    report) echo 5 ;;
+    report|session) echo 5 ;;
     app|cli) echo 6 ;;
     *) echo "" ;;
   esac
@@ -95,7 +95,7 @@ while IFS= read -r file; do
       esac
     fi
     case "$layer" in
-      params|history|status|remote|trace|service|report)
+      params|history|status|remote|trace|service|report|session)
         case "$base" in
           *_form.*) ;;
           *) case "$target" in ui|app) report "$file" "$inc" "a logic file includes neither ui nor app" ;; esac ;;
@@ -103,7 +103,7 @@ while IFS= read -r file; do
     esac
   done < <(own_includes "$file")
   case "$layer" in
-    params|history|status|remote|trace|service|report|view|link|platform|root|cli)
+    params|history|status|remote|trace|service|report|session|view|link|platform|root|cli)
       case "$base" in
         *_form.*) ;;
         *) while IFS= read -r inc; do

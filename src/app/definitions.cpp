@@ -9,9 +9,7 @@ bool FirstReadPending = true;
 std::string FirmwareText;
 
 void ResetMainWindowFlags() {
-  RefreshBusy = false;
   FirstReadPending = true;
-  LastStopCode = -1;
   FirmwareText.clear();
 }
 

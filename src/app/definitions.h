@@ -1,14 +1,9 @@
 // Program-wide state shared by the main window and the modules behind it.
 //
-// There is one valve and one link per run, so this is plain global state owned
-// by the main window's module; what the sequences below keep lives in their
-// subsystems (params/valve_state.h, status/status_state.h). Everything here
-// runs on the user-interface thread; the link's own shared state (PortOpen,
-// PortLock, ...) is in link/port.h.
+// What belongs to the user and the run, not to the valve: what the sequences
+// keep about the valve is the window's valve session (session/valve_session.h).
+// Everything here runs on the user-interface thread.
 #pragma once
-
-#include "params/valve_state.h"
-#include "status/status_state.h"
 
 #include <array>
 #include <cstdint>
@@ -26,17 +21,6 @@ extern bool DetailMode;
 extern bool FirstReadPending;
 // The firmware-version text last built from state register 30.
 extern std::string FirmwareText;
-
-// What the sequences keep about the valve, under the names the windows use.
-using params::BoardVariant;
-using params::CurrentProfile;
-using params::Held;
-using params::In2Present;
-using status::DiagnosticMax;
-using status::ErrorHistory;
-using status::LastStopCode;
-using status::RefreshBusy;
-using status::TemperatureLimit;
 
 // Resets the flags the main window sets when it is created.
 void ResetMainWindowFlags();

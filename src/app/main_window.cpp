@@ -246,7 +246,7 @@ void TPgm::FormKeyUp(int key) {
 
 void TPgm::StopAutoTimer() { Timer1->stop(); }
 
-bool TPgm::Exchanging() const { return RefreshBusy || link::ExchangeInProgress(); }
+bool TPgm::Exchanging() const { return session_.status.RefreshBusy || link::ExchangeInProgress(); }
 
 access::States TPgm::AccessStates() const {
   access::States s;
@@ -275,7 +275,7 @@ void TPgm::ApplyAccessRules() {
   if (in2Known_) {
     for (ui::Label* l : {IN2_Type_Label, Info_IN2_Value}) {
       const std::uint16_t tag = components_.tag(l->objectName());
-      l->setEnabled(access::IsUsable(tag, states) && In2Present);
+      l->setEnabled(access::IsUsable(tag, states) && session_.valve.In2Present);
     }
   }
 }

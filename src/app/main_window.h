@@ -7,6 +7,7 @@
 #include "history/valve_record.h"
 #include "link/receiver.h"
 #include "remote/set_value.h"
+#include "session/valve_session.h"
 #include "ui/access_rules.h"
 #include "ui/form_components.h"
 #include "ui/valve_field.h"
@@ -55,8 +56,10 @@ class TPgm : public QWidget {
   explicit TPgm(QWidget* parent = nullptr);
   ~TPgm() override;
 
-  // The valve's port: the window's link, with its Receiver.
-  link::Port& port() { return port_; }
+  // The valve's session: its port (the window's link, with its Receiver) and
+  // what the sequences keep about the valve.
+  session::ValveSession& session() { return session_; }
+  link::Port& port() { return session_.port; }
 
   // The managed components in creation order, with their access tags.
   ui::FormComponents& components() { return components_; }
@@ -497,7 +500,8 @@ class TPgm : public QWidget {
   void WriteComponentList();
 
   ui::FormComponents components_;
-  link::Port port_;
+  session::ValveSession session_;
+  link::Port& port_ = session_.port;
   link::Receiver receiver_{port_};
   bool closed_ = false;
   bool in2Known_ = false;

@@ -99,9 +99,9 @@ void TPgm::SendSetValueMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers key
 void TPgm::ShowChartClick() {
   StopAutoTimer();
   const std::optional<trace::ChartOpening> opening =
-      trace::OpenChart(port_, PWM->text().toStdString(), Held.traceInterval, ui::CurrentPrompts());
+      trace::OpenChart(port_, PWM->text().toStdString(), session_.valve.Held.traceInterval, ui::CurrentPrompts());
   if (!opening) return;
-  Held.traceInterval = opening->divider;
+  session_.valve.Held.traceInterval = opening->divider;
 
   params::ConfigWord options;
   if (service::OptionsForm) service::OptionsForm->putOptionBits(options);
@@ -114,10 +114,10 @@ void TPgm::ShowChartClick() {
   legend.pidP = PID_P->text();
   legend.pidI = PID_I->text();
   legend.pidD = PID_D->text();
-  legend.dkp = params::WordToFloat(Held.largeErrorKp);
-  legend.dki = params::WordToFloat(Held.largeErrorKi);
-  legend.lkp = params::WordToFloat(Held.nearZeroKp);
-  legend.lki = params::WordToFloat(Held.nearZeroKi);
+  legend.dkp = params::WordToFloat(session_.valve.Held.largeErrorKp);
+  legend.dki = params::WordToFloat(session_.valve.Held.largeErrorKi);
+  legend.lkp = params::WordToFloat(session_.valve.Held.nearZeroKp);
+  legend.lki = params::WordToFloat(session_.valve.Held.nearZeroKi);
   legend.dynamicPid = options.dynamicPidMode;
   settings.reportDac = options.reportDac;
   settings.detailMode = DetailMode;
@@ -132,7 +132,7 @@ void TPgm::ShowChartClick() {
 
   trace::TChartForm chart(port_, std::move(settings), this);
   chart.exec();
-  Held.traceInterval = chart.divider();
+  session_.valve.Held.traceInterval = chart.divider();
   trace::CloseChart(port_, opening->channelMask, chart.channelMask());
 }
 

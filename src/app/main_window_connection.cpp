@@ -100,7 +100,7 @@ void TPgm::Disconnect(bool askAboutOutputs) {
     // during an exchange, and no message box opens while it is held.
     link::PortLockGuard lock(port_);
     // Whichever way, the held flags are no longer known to be the valve's.
-    params::HeldFlagsRead = false;
+    session_.valve.HeldFlagsRead = false;
     if (port_.PortOpen.load()) {
       // Nothing is sent to the valve about remote control.
       {
@@ -114,7 +114,7 @@ void TPgm::Disconnect(bool askAboutOutputs) {
   }
   // Another valve may be at the port now: its error mask is not known yet,
   // nor which of its outputs are on.
-  params::ErrorMaskKnown = false;
+  session_.valve.ErrorMaskKnown = false;
   remote::KnownOutputs().Forget();
   if (!port_.PortOpen.load()) {
     // Stopped before the message, so that no periodic refresh runs against the
@@ -123,10 +123,10 @@ void TPgm::Disconnect(bool askAboutOutputs) {
     if (unavailable) link::ReportPortUnavailable(port);
   } else {
     if (AccessLevel == 0) ReadParametersClick();
-    params::ReadHardwareFlags(port_);
+    params::ReadHardwareFlags(port_, session_.valve);
     in2Known_ = true;
-    IN2_Type_Label->setEnabled(In2Present);
-    Info_IN2_Value->setEnabled(In2Present);
+    IN2_Type_Label->setEnabled(session_.valve.In2Present);
+    Info_IN2_Value->setEnabled(session_.valve.In2Present);
   }
   ApplyAccessRules();
 }
@@ -157,7 +157,8 @@ void TPgm::FirmVerClick() {
 }
 
 void TPgm::FirmVerMouseMove() {
-  FirmVer->setToolTip(QString::fromStdString(params::DiagnosticHint(DiagnosticMax, ErrorHistory)));
+  FirmVer->setToolTip(
+      QString::fromStdString(params::DiagnosticHint(session_.status.DiagnosticMax, session_.status.ErrorHistory)));
 }
 
 }  // namespace tvx::app

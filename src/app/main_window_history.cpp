@@ -80,13 +80,13 @@ void TPgm::HistoryClick() {
   THistoryForm::Window window;
   window.compare = [this](const history::SetWordsArray& words) {
     const MainWindowView view(*this);
-    return history::CompareWithWindow(words, view);
+    return history::CompareWithWindow(words, view, session_.valve.Held);
   };
   window.restore = [this](const history::ValveRecord& record, bool store) { RestoreRecord(record, store); };
   window.restoreProfiles = [this](const history::ValveRecord& record) {
     if (Exchanging()) return;
     NoProfileDialog dialog;
-    history::RestoreProfiles(port_, record, dialog, ui::CurrentPrompts());
+    history::RestoreProfiles(port_, session_.valve, record, dialog, ui::CurrentPrompts());
   };
   THistoryForm form(this, store, recorder->currentValve(), std::move(window));
   form.exec();
@@ -100,7 +100,7 @@ void TPgm::RestoreRecord(const history::ValveRecord& record, bool store) {
   for (ui::ValveField* field : fields) valveTexts.push_back(field->valveText());
   {
     MainWindowView view(*this);
-    history::ShowRecordedSet(view, record.words);
+    history::ShowRecordedSet(view, session_.valve, record.words);
   }
   for (std::size_t i = 0; i < fields.size(); ++i) fields[i]->setValveTextOnly(valveTexts[i]);
   link::ChangeLogScope logged(history::RestoreOperation(record.id, store).toStdString());

@@ -143,7 +143,7 @@ void TPgm::ReadParametersClick() {
   std::exception_ptr failure;
   try {
     MainWindowView view(*this);
-    params::ReadParameterSet(port_, view);
+    params::ReadParameterSet(port_, session_.valve, view);
   } catch (...) {
     failure = std::current_exception();
   }
@@ -176,7 +176,7 @@ void TPgm::SendWriteParamsClick(QObject* sender) {
     for (QPushButton* b : buttons) b->setEnabled(true);
   });
   MainWindowView view(*this);
-  if (params::SendParameterSet(port_, view, ui::CurrentPrompts(),
+  if (params::SendParameterSet(port_, session_.valve, view, ui::CurrentPrompts(),
                                sender && sender->objectName() == QLatin1String("WriteParameters")))
     KeepSentTexts();
 }

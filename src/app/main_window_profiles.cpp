@@ -5,8 +5,6 @@
 #include "app/definitions.h"
 #include "app/main_window.h"
 #include "params/setup_form.h"
-#include "params/valve_state.h"
-#include "scope_guard.h"
 #include "service/lin_table_form.h"
 #include "status/errors_form.h"
 #include "ui/application.h"
@@ -24,21 +22,19 @@ void TPgm::ConnectProfileHandlers() {
 }
 
 void TPgm::SelectSetupClick() {
-  params::SetupFormSelection selection(port_, this, SelectSetup, AccessLevel);
-  std::int64_t current = params::CurrentProfile;
-  const ScopeGuard keep([&] { params::CurrentProfile = current; });
-  params::SelectProfile(port_, selection, current);
+  params::SetupFormSelection selection(port_, session_.valve, this, SelectSetup, AccessLevel);
+  params::SelectProfile(port_, session_.valve, selection);
 }
 
 void TPgm::ErrorSetupClick() {
   status::TErrorsForm form(this);
-  status::EditErrorSettings(port_, {params::Held.errorMask, params::ErrorMaskKnown}, form);
+  status::EditErrorSettings(port_, {session_.valve.Held.errorMask, session_.valve.ErrorMaskKnown}, form);
 }
 
 void TPgm::LinTableClick(QObject* sender) {
   const service::LinTableKind kind = service::KindOfOpener(sender->objectName().toStdString());
   service::TLinTableForm form(this);
-  service::EditLinTable(port_, kind, service::UseFlagOf(params::Held, kind), form);
+  service::EditLinTable(port_, kind, service::UseFlagOf(session_.valve.Held, kind), form);
 }
 
 }  // namespace tvx::app

@@ -45,11 +45,11 @@ void TPgm::WriteReport() {
 
   // The report's read-out runs over many exchanges: no refresh, timer tick
   // or click may start one between them.
-  RefreshBusy = true;
+  session_.status.RefreshBusy = true;
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const ScopeGuard idle([] {
+  const ScopeGuard idle([this] {
     QGuiApplication::restoreOverrideCursor();
-    RefreshBusy = false;
+    session_.status.RefreshBusy = false;
   });
   const char sep = ui::DecimalSeparator();
   const report::ReportContent content = report::ReadReport(port_, ShownAtLevel(AccessLevel), sep, ui::CurrentPrompts());

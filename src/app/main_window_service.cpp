@@ -63,13 +63,13 @@ void TPgm::ConnectServiceHandlers() {
 void TPgm::RampSetupClick() {
   if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  service::OpenRampDialog(port_, this, params::Held, params::HeldFlagsRead, ThreePositions());
+  service::OpenRampDialog(port_, this, session_.valve.Held, session_.valve.HeldFlagsRead, ThreePositions());
 }
 
 void TPgm::Dynamic_PIDClick() {
   if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  service::OpenLargeErrorPidDialog(port_, this, params::Held);
+  service::OpenLargeErrorPidDialog(port_, this, session_.valve.Held);
 }
 
 void TPgm::LVDT_SetupMouseDown(QMouseEvent* event) {
@@ -92,7 +92,7 @@ void TPgm::LVDT_SetupMouseDown(QMouseEvent* event) {
   } reenable{LVDT_Setup};
   switch (*action) {
     case service::LvdtSetupAction::NearZeroPid:
-      service::OpenNearZeroPidDialog(port_, this, params::Held, params::HeldFlagsRead);
+      service::OpenNearZeroPidDialog(port_, this, session_.valve.Held, session_.valve.HeldFlagsRead);
       break;
     case service::LvdtSetupAction::Calibration: service::OpenCalibrationDialog(port_, this); break;
     case service::LvdtSetupAction::LinearisationTable: LinTableClick(LVDT_Setup); break;

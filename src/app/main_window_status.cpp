@@ -49,22 +49,22 @@ void TPgm::ConnectStatusHandlers() {
 void TPgm::InfoRefreshClick() {
   if (Exchanging()) return;
   InfoRefresh->setEnabled(false);
-  RefreshBusy = true;
+  session_.status.RefreshBusy = true;
   StopCodeLabel->setEnabled(true);
   StopInfo->setEnabled(true);
   // Also after a failure: the values read so far stay shown, the rest keep
   // their old texts.
   const ScopeGuard enable([this] {
     InfoRefresh->setEnabled(true);
-    RefreshBusy = false;
+    session_.status.RefreshBusy = false;
   });
   MainWindowView view(*this);
-  status::StatusRefresh(port_, view, {LvdtFitted(), VoltageInput()});
+  status::StatusRefresh(port_, session_.valve, session_.status, view, {LvdtFitted(), VoltageInput()});
 }
 
 void TPgm::StopInfoClick() {
   if (Exchanging()) return;
-  status::ClearSoftStop(port_);
+  status::ClearSoftStop(port_, session_.status);
   InfoRefreshClick();
 }
 

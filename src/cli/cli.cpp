@@ -24,7 +24,6 @@
 #include "params/parameter_set.h"
 #include "params/plausible_words.h"
 #include "params/register_map.h"
-#include "params/valve_state.h"
 #include "platform/port_names.h"
 #include "platform/program_files.h"
 #include "platform/valve_port_lookup.h"
@@ -205,9 +204,10 @@ int WithLink(Context& c, const std::function<int()>& body) {
   });
   InstallChangeLog(c.io.err);
   InstallHistory(c.io.err, AccessLevel(c.io, false));
-  link::LinkSession session(com);
-  if (!session.open()) {
-    c.io.err << PortFailureLine(com, platform::ComDeviceName(com), session.port().OpenFailure) << '\n';
+  session::ValveSession valve;
+  link::LinkSession connection(valve.port, com);
+  if (!connection.open()) {
+    c.io.err << PortFailureLine(com, platform::ComDeviceName(com), valve.port.OpenFailure) << '\n';
     return ExitLinkFailure;
   }
   // Ctrl+C ends the command at its next wait; a send of the parameter set is
@@ -219,10 +219,10 @@ int WithLink(Context& c, const std::function<int()>& body) {
     if (maxWait.count() > 0)
       std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(maxWait, std::chrono::milliseconds(50)));
   });
-  c.link = &session.port();
+  c.session = &valve;
   const ScopeGuard unhook([&c] {
     link::SetPumpHook({});
-    c.link = nullptr;
+    c.session = nullptr;
   });
   try {
     const int code = body();
@@ -319,7 +319,7 @@ int Info(Context& c) {
   const int level = AccessLevel(c.io, false);
   return WithLink(c, [&] {
     CliView view;
-    params::ReadParameterSet(c.port(), view);
+    params::ReadParameterSet(c.port(), c.valve(), view);
     auto& out = c.io.out;
     // The profile button's caption without its words: the number, or "F".
     std::string profile = CliQuestions::Trimmed(view.profile.caption);
@@ -350,7 +350,7 @@ int Info(Context& c) {
   });
 }
 
-void ParameterTable(const CliView& view, int level, std::ostream& out) {
+void ParameterTable(const CliView& view, const params::HeldParameters& held, int level, std::ostream& out) {
   out << std::left << std::setw(20) << "NAME" << std::setw(6) << "REG" << std::setw(16) << "VALUE" << std::setw(6)
       << "UNIT"
       << "MEANING\n";
@@ -359,7 +359,7 @@ void ParameterTable(const CliView& view, int level, std::ostream& out) {
     if (ShowLevel(row.field) > level) continue;
     std::string value;
     if (row.holder == params::Holder::Held) {
-      value = params::FieldText(row, *params::Held.WordOf(row.number), view.decimalSeparator());
+      value = params::FieldText(row, *held.WordOf(row.number), view.decimalSeparator());
     } else {
       const auto it = view.fields.find(row.field);
       if (it == view.fields.end()) continue;
@@ -375,9 +375,9 @@ int Read(Context& c) {
   const int level = AccessLevel(c.io, true);
   return WithLink(c, [&] {
     CliView view;
-    params::ReadParameterSet(c.port(), view);
-    if (c.has("--json")) c.io.out << ParameterFileJson(view, level);
-    else ParameterTable(view, level, c.io.out);
+    params::ReadParameterSet(c.port(), c.valve(), view);
+    if (c.has("--json")) c.io.out << ParameterFileJson(view, c.valve().Held, level);
+    else ParameterTable(view, c.valve().Held, level, c.io.out);
     if (level == 0)
       c.note("Access level 0 shows no parameters; give the password in " + std::string(PasswordVariable) + ".");
     return int{ExitDone};
@@ -426,12 +426,12 @@ int Write(Context& c) {
   return WithLink(c, [&] {
     // The send writes the whole set: what the file leaves out goes back as read.
     CliView view;
-    params::ReadParameterSet(c.port(), view);
+    params::ReadParameterSet(c.port(), c.valve(), view);
     if (c.linkErrors > 0) return int{ExitLinkFailure};
     const ValveSet valve{
-        params::ConfigurationWordOf(view),
-        [&view](const params::ParameterRegister& row) -> std::uint32_t {
-          if (row.holder == params::Holder::Held) return *params::Held.WordOf(row.number);
+        params::ConfigurationWordOf(view, c.valve().Held),
+        [&c, &view](const params::ParameterRegister& row) -> std::uint32_t {
+          if (row.holder == params::Holder::Held) return *c.valve().Held.WordOf(row.number);
           const auto it = view.fields.find(row.field);
           return it != view.fields.end() && it->second.keptWord ? *it->second.keptWord : 0;
         },
@@ -442,9 +442,9 @@ int Write(Context& c) {
         CheckWrite(file, valve, level, {c.has("--allow-out-of-range"), c.has("--other-valve")});
     if (c.linkErrors > 0) return int{ExitLinkFailure};
     if (!problems.empty()) return Refused(c, problems);
-    if (file.configuration) params::ShowConfigurationWord(view, *file.configuration);
+    if (file.configuration) params::ShowConfigurationWord(view, c.valve(), *file.configuration);
     for (const ParameterValue& v : file.values) {
-      if (v.row->holder == params::Holder::Held) *params::Held.WordOf(v.row->number) = v.word;
+      if (v.row->holder == params::Holder::Held) *c.valve().Held.WordOf(v.row->number) = v.word;
       else view.fields[std::string(v.row->field)] = {params::FieldText(*v.row, v.word, '.'), v.word};
     }
     CliQuestions questions(c.io.err);
@@ -452,7 +452,7 @@ int Write(Context& c) {
     // The checks above refused values outside their range unless the user
     // allowed them; the sequence's own question about them is answered so.
     questions.allowOutOfRange = c.has("--allow-out-of-range");
-    if (!params::SendParameterSet(c.port(), view, questions, store)) {
+    if (!params::SendParameterSet(c.port(), c.valve(), view, questions, store)) {
       c.io.err << ProgramName << ": values outside their limits; nothing was sent\n";
       return int{ExitFileError};
     }
@@ -501,7 +501,7 @@ int Status(Context& c) {
     try {
       const params::ConfigWord config =
           params::ConfigWord::Decode(params::ReadParameterWord(c.port(), params::reg::Configuration));
-      params::ReadHardwareFlags(c.port());
+      params::ReadHardwareFlags(c.port(), c.valve());
       const status::RefreshModes modes{config.lvdtMode, config.voltageMode};
       const StatusUnits units{config.lvdtMode, config.voltageMode};
       const std::string header = StatusCsvHeader(units);
@@ -515,7 +515,7 @@ int Status(Context& c) {
       const auto start = std::chrono::steady_clock::now();
       for (;;) {
         view.clearTexts();
-        status::StatusRefresh(c.port(), view, modes);
+        status::StatusRefresh(c.port(), c.valve(), c.session->status, view, modes);
         // Only what the window shows at the user's level: the rest stays empty.
         for (const std::string& name : view.order)
           if (!app::WindowShows(name, level, config.positions3)) {
@@ -523,10 +523,9 @@ int Status(Context& c) {
             view.setVisible(name, false);
           }
         // The stop code in words, as the stop label's hint lists it above level 1.
-        if (level > 1 && status::LastStopCode >= 0 &&
-            static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop)
-          view.setText(StopTextColumn,
-                       std::string(status::StopCodeText(static_cast<std::uint32_t>(status::LastStopCode))));
+        const std::int32_t stop = c.session->status.LastStopCode;
+        if (level > 1 && stop >= 0 && static_cast<std::uint32_t>(stop) != status::NoStop)
+          view.setText(StopTextColumn, std::string(status::StopCodeText(static_cast<std::uint32_t>(stop))));
         else view.setVisible(StopTextColumn, false);
         const std::string time = Timestamp();
         if (json) {

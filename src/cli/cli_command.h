@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "link/port.h"
+#include "session/valve_session.h"
 #include "view/questions.h"
 
 #include <array>
@@ -49,9 +50,11 @@ struct Context {
   bool quiet = false;
   // Link errors reported while the command ran, also those a sequence went on after.
   int linkErrors = 0;
-  // The valve's port while WithLink runs the command's body.
-  link::Port* link = nullptr;
-  link::Port& port() const { return *link; }
+  // The valve's session (its port and what the sequences keep about the
+  // valve) while WithLink runs the command's body.
+  session::ValveSession* session = nullptr;
+  link::Port& port() const { return session->port; }
+  params::ValveState& valve() const { return session->valve; }
 
   bool has(std::string_view option) const { return options.contains(option); }
   void note(const std::string& text) const {
@@ -141,6 +144,7 @@ const std::vector<Command>& HistoryCommands();
 void InstallHistory(std::ostream& err, int accessLevel);
 void CloseHistory();
 // A record's words into a view, as a read would show them, for a send.
-void FillView(params::RecordedView& view, const std::array<std::optional<std::uint32_t>, 128>& words);
+void FillView(params::RecordedView& view, params::ValveState& valve,
+              const std::array<std::optional<std::uint32_t>, 128>& words);
 
 }  // namespace tvx::cli

@@ -7,7 +7,6 @@
 #include "link/change_log.h"
 #include "params/conversions.h"
 #include "params/held_parameters.h"
-#include "params/valve_state.h"
 #include "params/parameter_set.h"
 #include "params/register_map.h"
 
@@ -131,7 +130,7 @@ int Diff(Context& c) {
   }
   return WithLink(c, [&] {
     CliView view;
-    params::ReadParameterSet(c.port(), view);  // recorded as a read of its own
+    params::ReadParameterSet(c.port(), c.valve(), view);  // recorded as a read of its own
     const auto now = Store(c).latestWithWords(SerialOf(view));
     if (!now || SerialOf(view) != a.valve.serialNumber)
       c.note("Note: the valve connected is " + Text(SerialOf(view)) + ", the record's " + Text(a.valve.serialNumber) +
@@ -153,20 +152,20 @@ int Restore(Context& c) {
   if (const auto refused = RefusedBelow(c, HistoryLevel, "restoring a parameter set")) return *refused;
   return WithLink(c, [&] {
     CliView view;
-    params::ReadParameterSet(c.port(), view);
+    params::ReadParameterSet(c.port(), c.valve(), view);
     if (SerialOf(view) != record.valve.serialNumber && !c.has("--other-valve")) {
       c.io.err << ProgramName << ": refused: record " << record.id << " is of valve " << Text(record.valve.serialNumber)
                << ", the valve connected is " << Text(SerialOf(view))
                << " (--other-valve sends it anyway); nothing was sent\n";
       return int{ExitRefused};
     }
-    FillView(view, record.words);
+    FillView(view, c.valve(), record.words);
     CliQuestions questions(c.io.err);
     const bool store = c.has("--store");
     {
       link::ChangeLogScope logged(history::RestoreOperation(record.id, store).toStdString());
       logged.CommandsKeepParameters();
-      params::SendParameterSet(c.port(), view, questions, store);
+      params::SendParameterSet(c.port(), c.valve(), view, questions, store);
     }
     if (questions.errors > 0) return int{ExitFileError};
     c.note(std::string("Record ") + std::to_string(record.id) + (store ? " sent and stored." : " sent (not stored)."));
@@ -187,8 +186,8 @@ void InstallHistory(std::ostream& err, int accessLevel) {
 
 void CloseHistory() { recorder.reset(); }
 
-void FillView(params::RecordedView& view, const history::SetWordsArray& words) {
-  history::ShowRecordedSet(view, words);
+void FillView(params::RecordedView& view, params::ValveState& valve, const history::SetWordsArray& words) {
+  history::ShowRecordedSet(view, valve, words);
 }
 
 const std::vector<Command>& HistoryCommands() {

@@ -1,7 +1,7 @@
 #include "cli/parameter_file.h"
 
 #include "params/conversions.h"
-#include "params/valve_state.h"
+#include "params/parameter_set.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -222,7 +222,7 @@ ParameterFile ParseParameterFile(const std::string& json) {
   return file;
 }
 
-std::string ParameterFileJson(const CliView& view, int level) {
+std::string ParameterFileJson(const CliView& view, const params::HeldParameters& held, int level) {
   std::string out = "{\n  \"valve\": {";
   out += "\"serial\": " + Quoted(IdentityText(view.identity.serialNumber));
   out += ", \"type\": " + Quoted(IdentityText(view.identity.deviceType));
@@ -232,7 +232,7 @@ std::string ParameterFileJson(const CliView& view, int level) {
   out += ", \"lvdt\": " + std::string(view.configuration.lvdtMode ? "true" : "false") + "},\n";
   if (level >= EditLevel(ConfigurationName)) {
     // The configuration word as the window would send it back.
-    out += "  \"configuration\": " + Quoted(Hex(params::ConfigurationWordOf(view))) + ",\n";
+    out += "  \"configuration\": " + Quoted(Hex(params::ConfigurationWordOf(view, held))) + ",\n";
   }
   out += "  \"parameters\": {";
   bool first = true;
@@ -240,7 +240,7 @@ std::string ParameterFileJson(const CliView& view, int level) {
     if (!Writable(row) || EditLevel(row.field) > level) continue;
     std::uint32_t word;
     if (row.holder == params::Holder::Held) {
-      word = *params::Held.WordOf(row.number);
+      word = *held.WordOf(row.number);
     } else {
       const auto it = view.fields.find(row.field);
       if (it == view.fields.end() || !it->second.keptWord) continue;

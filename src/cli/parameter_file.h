@@ -13,6 +13,7 @@
 
 #include "cli/cli_view.h"
 #include "app/access_tags.h"
+#include "params/held_parameters.h"
 #include "params/register_map.h"
 
 #include <cstdint>
@@ -60,8 +61,8 @@ struct ParameterFile {
 // of the register's kind or out of its range are refused with FileError.
 ParameterFile ParseParameterFile(const std::string& json);
 
-// The set a read showed, with the items editable at `level`.
-std::string ParameterFileJson(const CliView& view, int level);
+// The set a read showed (the held values: `held`), with the items editable at `level`.
+std::string ParameterFileJson(const CliView& view, const params::HeldParameters& held, int level);
 
 // The registers `write` may carry: those the send writes, from a field or held.
 bool Writable(const params::ParameterRegister& row);

@@ -98,7 +98,7 @@ int RunProfiles(Context& c, const char* what, void (params::ProfileOperations::*
   Progress progress(c, what);
   CliProfileDialog dialog(progress);
   CliProfileQuestions questions(path, c.io.err);
-  params::ProfileOperations operations(c.port(), dialog, questions, storage);
+  params::ProfileOperations operations(c.port(), c.valve(), dialog, questions, storage);
   // Ctrl+C is taken as the dialog's Cancel: a load stops after the profile in
   // progress, so no profile is left half written.
   bool interrupted = false;

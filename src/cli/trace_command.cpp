@@ -6,7 +6,6 @@
 #include "params/conversions.h"
 #include "params/identity_text.h"
 #include "params/parameter_set.h"
-#include "params/valve_state.h"
 #include "platform/program_files.h"
 #include "trace/acquisition.h"
 #include "trace/chart_export.h"
@@ -86,12 +85,12 @@ int Trace(Context& c) {
     // The chart takes the PWM frequency, the divider and its legend from the
     // parameter set, which the window has read before.
     CliView view;
-    params::ReadParameterSet(c.port(), view);
+    params::ReadParameterSet(c.port(), c.valve(), view);
     CliQuestions questions(c.io.err);
     const std::optional<trace::ChartOpening> opening =
-        trace::OpenChart(c.port(), view.fieldValue("PWM").text, params::Held.traceInterval, questions);
+        trace::OpenChart(c.port(), view.fieldValue("PWM").text, c.valve().Held.traceInterval, questions);
     if (!opening) return int{ExitFileError};
-    params::Held.traceInterval = opening->divider;
+    c.valve().Held.traceInterval = opening->divider;
 
     const char separator = view.decimalSeparator();
     const trace::SamplingPeriod period = trace::PeriodOf(opening->divider, opening->pwmHz, separator);
@@ -104,10 +103,10 @@ int Trace(Context& c) {
     legend.pidP = Q(view.fieldValue("PID_P").text);
     legend.pidI = Q(view.fieldValue("PID_I").text);
     legend.pidD = Q(view.fieldValue("PID_D").text);
-    legend.dkp = params::WordToFloat(params::Held.largeErrorKp);
-    legend.dki = params::WordToFloat(params::Held.largeErrorKi);
-    legend.lkp = params::WordToFloat(params::Held.nearZeroKp);
-    legend.lki = params::WordToFloat(params::Held.nearZeroKi);
+    legend.dkp = params::WordToFloat(c.valve().Held.largeErrorKp);
+    legend.dki = params::WordToFloat(c.valve().Held.largeErrorKi);
+    legend.lkp = params::WordToFloat(c.valve().Held.nearZeroKp);
+    legend.lki = params::WordToFloat(c.valve().Held.nearZeroKi);
     legend.dynamicPid = view.configuration.dynamicPidMode;
     frame.reportDac = view.configuration.reportDac;
     frame.grid = (opening->channelMask & trace::GridBit) != 0;

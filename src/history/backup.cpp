@@ -71,8 +71,8 @@ std::optional<qint64> BackUpProfiles(link::Port& port, HistoryRecorder& recorder
   return recorder.recordBanks(QString::fromUtf8(BackupOperation), banks);
 }
 
-bool RestoreProfiles(link::Port& port, const ValveRecord& record, params::ProfileDialog& dialog,
-                     view::Questions& questions) {
+bool RestoreProfiles(link::Port& port, params::ValveState& valve, const ValveRecord& record,
+                     params::ProfileDialog& dialog, view::Questions& questions) {
   if (!record.banks) return false;
   const std::string name = "historia, zapis " + std::to_string(record.id);
   const std::string text =
@@ -82,7 +82,7 @@ bool RestoreProfiles(link::Port& port, const ValveRecord& record, params::Profil
     return false;
   RecordFile file(*record.banks);
   RecordQuestions asked(name, questions);
-  params::ProfileOperations(port, dialog, asked, file).LoadFromFile();
+  params::ProfileOperations(port, valve, dialog, asked, file).LoadFromFile();
   return true;
 }
 

@@ -22,7 +22,7 @@ std::optional<qint64> BackUpProfiles(link::Port& port, HistoryRecorder& recorder
 // sequence that loads a configuration file (its checks, frames, pauses and
 // change-log line, the record named as the file), after the user said yes.
 // False when the record keeps no banks or the user said no.
-bool RestoreProfiles(link::Port& port, const ValveRecord& record, params::ProfileDialog& dialog,
-                     view::Questions& questions);
+bool RestoreProfiles(link::Port& port, params::ValveState& valve, const ValveRecord& record,
+                     params::ProfileDialog& dialog, view::Questions& questions);
 
 }  // namespace tvx::history

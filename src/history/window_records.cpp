@@ -4,7 +4,6 @@
 #include "params/config_word.h"
 #include "params/conversions.h"
 #include "params/register_map.h"
-#include "params/valve_state.h"
 
 #include <exception>
 
@@ -35,7 +34,8 @@ std::vector<RecordLine> RecordLines(const std::vector<RecordSummary>& records) {
   return lines;
 }
 
-std::vector<ComparedParameter> CompareWithWindow(const SetWordsArray& recorded, const params::ParameterView& window) {
+std::vector<ComparedParameter> CompareWithWindow(const SetWordsArray& recorded, const params::ParameterView& window,
+                                                 const params::HeldParameters& held) {
   params::MaskFloatingPointExceptions();
   const char sep = window.decimalSeparator();
   std::vector<ComparedParameter> out;
@@ -49,13 +49,13 @@ std::vector<ComparedParameter> CompareWithWindow(const SetWordsArray& recorded, 
     bool fromField = false;
     if (row.holder == params::Holder::ConfigWord) {
       try {
-        shownWord = params::ConfigurationWordOf(window);
+        shownWord = params::ConfigurationWordOf(window, held);
       } catch (const std::exception&) {
         // A window without its options dialog cannot tell the word.
       }
       c.differs = word && shownWord && ((*word ^ *shownWord) & ConfigurationCompared) != 0;
     } else if (row.holder == params::Holder::Held) {
-      shownWord = *params::Held.WordOf(row.number);
+      shownWord = *held.WordOf(row.number);
       c.differs = word && *word != *shownWord;
     } else if (window.hasComponent(row.field)) {
       std::optional<view::FieldValue> value;
@@ -88,15 +88,16 @@ bool HoldsSentSet(const SetWordsArray& words) {
   return true;
 }
 
-void ShowRecordedSet(params::ParameterView& window, const SetWordsArray& words) {
+void ShowRecordedSet(params::ParameterView& window, params::ValveState& valve, const SetWordsArray& words) {
   params::MaskFloatingPointExceptions();
-  if (const auto config = WordOf(words, params::reg::Configuration)) params::ShowConfigurationWord(window, *config);
+  if (const auto config = WordOf(words, params::reg::Configuration))
+    params::ShowConfigurationWord(window, valve, *config);
   const char sep = window.decimalSeparator();
   for (const params::ParameterRegister& row : params::ParameterSet) {
     const auto word = WordOf(words, row.number);
     if (!word || row.holder == params::Holder::ConfigWord) continue;
     if (row.holder == params::Holder::Held) {
-      *params::Held.WordOf(row.number) = *word;
+      *valve.Held.WordOf(row.number) = *word;
       continue;
     }
     if (row.holder == params::Holder::OptionsDialog && !window.hasComponent(row.field)) continue;

@@ -23,7 +23,7 @@ struct RecordLine {
 };
 std::vector<RecordLine> RecordLines(const std::vector<RecordSummary>& records);
 
-// One parameter of a record against the window.
+// One parameter of a record against the window (the held values: `held`).
 struct ComparedParameter {
   int reg = 0;
   QString caption;   // the window's words and the unit: "Częstotliwość PWM (PWM) [Hz]"
@@ -31,15 +31,16 @@ struct ComparedParameter {
   QString window;    // the field's text now; "?" where the window has no such field
   bool differs = false;
 };
-std::vector<ComparedParameter> CompareWithWindow(const SetWordsArray& recorded, const params::ParameterView& window);
+std::vector<ComparedParameter> CompareWithWindow(const SetWordsArray& recorded, const params::ParameterView& window,
+                                                 const params::HeldParameters& held);
 
 // Whether a record holds every word the window's send writes.
 bool HoldsSentSet(const SetWordsArray& words);
 
 // The record's words into the window as a read puts them there: the
 // configuration word, the fields (each remembering its word, so the send
-// writes it bit for bit) and the held values. No exchange.
-void ShowRecordedSet(params::ParameterView& window, const SetWordsArray& words);
+// writes it bit for bit) and the held values of `valve`. No exchange.
+void ShowRecordedSet(params::ParameterView& window, params::ValveState& valve, const SetWordsArray& words);
 
 // The operation named in the change log and the history for a restore.
 QString RestoreOperation(qint64 record, bool store);

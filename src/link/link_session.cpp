@@ -2,14 +2,22 @@
 
 #include "link/receiver.h"
 
+#include <optional>
+
 namespace tvx::link {
 
 struct LinkSession::Impl {
-  Port port;
+  explicit Impl(Port* given) : port(given ? *given : own.emplace()) {}
+  std::optional<Port> own;
+  Port& port;
   Receiver receiver{port};
 };
 
-LinkSession::LinkSession(int comNumber) : impl_(std::make_unique<Impl>()) {
+LinkSession::LinkSession(int comNumber) : LinkSession(nullptr, comNumber) {}
+
+LinkSession::LinkSession(Port& port, int comNumber) : LinkSession(&port, comNumber) {}
+
+LinkSession::LinkSession(Port* port, int comNumber) : impl_(std::make_unique<Impl>(port)) {
   impl_->receiver.Start();
   PortLockGuard lock(impl_->port);
   OpenPort(impl_->port, comNumber);

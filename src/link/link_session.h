@@ -1,7 +1,8 @@
-// A link session: a Port of its own with its Receiver started and COMn
-// opened; closes the port and ends the Receiver by the handshake on
-// destruction. The command line tool holds one per command and valve; the
-// link tests (native and under Wine) one per test.
+// A link session: a Port (its own, or one the caller keeps with the rest of
+// what it knows about the valve) with its Receiver started and COMn opened;
+// closes the port and ends the Receiver by the handshake on destruction. The
+// command line tool holds one per command and valve; the link tests (native
+// and under Wine) one per test.
 #pragma once
 
 #include "link/port.h"
@@ -13,6 +14,8 @@ namespace tvx::link {
 class LinkSession {
  public:
   explicit LinkSession(int comNumber);
+  // On `port`, which must outlive the session.
+  LinkSession(Port& port, int comNumber);
   ~LinkSession();
   LinkSession(const LinkSession&) = delete;
   LinkSession& operator=(const LinkSession&) = delete;
@@ -21,6 +24,7 @@ class LinkSession {
   Port& port();
 
  private:
+  LinkSession(Port* port, int comNumber);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

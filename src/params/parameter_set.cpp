@@ -10,7 +10,6 @@
 #include "params/out_of_range.h"
 #include "params/plausible_words.h"
 #include "params/register_map.h"
-#include "params/valve_state.h"
 
 #include <array>
 #include <exception>
@@ -26,7 +25,7 @@ bool Yes(link::Port& port, int stateRegister) { return link::ReadRegister(port, 
 
 }  // namespace
 
-void ShowConfigurationWord(ParameterView& view, std::uint32_t word) {
+void ShowConfigurationWord(ParameterView& view, ValveState& valve, std::uint32_t word) {
   const ConfigWord c = ConfigWord::Decode(word);
   view.setChecked("Positions_3", c.positions3);
   view.setChecked("Voltage_Mode", c.voltageMode);
@@ -34,19 +33,19 @@ void ShowConfigurationWord(ParameterView& view, std::uint32_t word) {
   // Its own reaction clears the box again without an LVDT.
   view.setChecked("LVDT_CrossWire", c.lvdtCrossWire);
   view.showOptionBits(c);
-  Held.TakeFlags(c);
-  HeldFlagsRead = true;
+  valve.Held.TakeFlags(c);
+  valve.HeldFlagsRead = true;
   view.setChecked("ServiceMode", c.serviceMode);
 }
 
-std::uint32_t ConfigurationWordOf(const ParameterView& view) {
+std::uint32_t ConfigurationWordOf(const ParameterView& view, const HeldParameters& held) {
   ConfigWord c;
   c.positions3 = view.isChecked("Positions_3");
   c.voltageMode = view.isChecked("Voltage_Mode");
   c.lvdtMode = view.isChecked("LVDT_Mode");
   c.lvdtCrossWire = view.isChecked("LVDT_CrossWire");
   view.putOptionBits(c);
-  Held.PutFlags(c);
+  held.PutFlags(c);
   c.remoteControl = view.isChecked("RemoteControl");
   c.serviceMode = view.isChecked("ServiceMode");
   return c.Build();
@@ -64,22 +63,22 @@ void LogValve(std::uint32_t firmware, const std::string& serialNumber, const std
 
 }  // namespace
 
-void ReadParameterSet(link::Port& port, ParameterView& view) {
+void ReadParameterSet(link::Port& port, ValveState& valve, ParameterView& view) {
   MaskFloatingPointExceptions();
   std::array<std::uint8_t, proto::ParameterBlockLength> block{};
   ReadParameterBlock(port, block.data());
   const auto words = DecodeParameterBlock(block);
   auto word = [&](int reg) { return words[static_cast<std::size_t>(reg - 1)]; };
 
-  ShowConfigurationWord(view, word(reg::Configuration));
+  ShowConfigurationWord(view, valve, word(reg::Configuration));
 
   // Words to fields and held values. Filling a field runs its change check.
   const char sep = view.decimalSeparator();
   for (int reg : ReadOrder) {
     const ParameterRegister* row = FindParameter(reg);
     if (row->holder == Holder::Held) {
-      *Held.WordOf(reg) = word(reg);
-      if (reg == reg::ErrorMask) ErrorMaskKnown = true;
+      *valve.Held.WordOf(reg) = word(reg);
+      if (reg == reg::ErrorMask) valve.ErrorMaskKnown = true;
       continue;
     }
     if (row->holder == Holder::OptionsDialog && !view.hasComponent(row->field)) continue;
@@ -101,12 +100,12 @@ void ReadParameterSet(link::Port& port, ParameterView& view) {
   view.setText("DebugPanel", std::to_string(link::ReadRegister(port, state::DebugNumber)));
 
   const ProfileCaption profile = ProfileFromRegister(link::ReadRegister(port, state::ActiveProfile));
-  CurrentProfile = profile.number;
+  valve.CurrentProfile = profile.number;
   view.showProfile(profile);
 
   const std::uint32_t firmware = link::ReadRegister(port, state::Firmware);
   view.showFirmware(firmware);
-  ReadHardwareFlags(port);
+  ReadHardwareFlags(port, valve);
   // Each text is shown as soon as it is read.
   const std::string serialNumber = link::ReadSerialNumber(port);
   view.showSerialNumber(serialNumber);
@@ -131,14 +130,15 @@ void ParameterView::showProfile(const ProfileCaption& profile) {
   setEnabled("SelectSetup", profile.enabled);
 }
 
-bool SendParameterSet(link::Port& port, ParameterView& view, view::Questions& questions, bool store) {
+bool SendParameterSet(link::Port& port, const ValveState& valve, ParameterView& view, view::Questions& questions,
+                      bool store) {
   // Every word before the first frame.
-  const std::uint32_t word = ConfigurationWordOf(view);
+  const std::uint32_t word = ConfigurationWordOf(view, valve.Held);
   std::array<std::uint32_t, SendOrder.size()> values{};
   for (std::size_t i = 0; i < SendOrder.size(); ++i) {
     const ParameterRegister* row = FindParameter(SendOrder[i]);
     if (row->holder == Holder::Held) {
-      values[i] = *Held.WordOf(row->number);
+      values[i] = *valve.Held.WordOf(row->number);
       continue;
     }
     try {
@@ -168,9 +168,9 @@ bool SendParameterSet(link::Port& port, ParameterView& view, view::Questions& qu
   return true;
 }
 
-void ReadHardwareFlags(link::Port& port) {
-  BoardVariant = Yes(port, state::BoardVariant);
-  In2Present = Yes(port, state::In2Present);
+void ReadHardwareFlags(link::Port& port, ValveState& valve) {
+  valve.BoardVariant = Yes(port, state::BoardVariant);
+  valve.In2Present = Yes(port, state::In2Present);
 }
 
 void ResetValve(link::Port& port) {

@@ -7,6 +7,7 @@
 #include "link/port.h"
 #include "params/config_word.h"
 #include "params/derived.h"
+#include "params/valve_state.h"
 #include "view/component_sink.h"
 #include "view/field_value.h"
 #include "view/questions.h"
@@ -44,15 +45,16 @@ class ParameterView : public view::ComponentSink {
 };
 
 // The configuration word: the modes, the cross-wire box, the option bits and
-// the service-mode box; the held flags go to Held. Remote control is not taken
-// from it (state register 1 tells).
-void ShowConfigurationWord(ParameterView& view, std::uint32_t word);
-// The configuration word as the view and Held give it.
-std::uint32_t ConfigurationWordOf(const ParameterView& view);
+// the service-mode box; the held flags go to the valve's Held. Remote control
+// is not taken from it (state register 1 tells).
+void ShowConfigurationWord(ParameterView& view, ValveState& valve, std::uint32_t word);
+// The configuration word as the view and the held flags give it.
+std::uint32_t ConfigurationWordOf(const ParameterView& view, const HeldParameters& held);
 
 // The whole-set read: the 512-byte block, then the switches, the set value,
-// the profile, firmware, hardware flags and the identity texts.
-void ReadParameterSet(link::Port& port, ParameterView& view);
+// the profile, firmware, hardware flags and the identity texts. The held
+// words, the profile and the hardware flags go to `valve`.
+void ReadParameterSet(link::Port& port, ValveState& valve, ParameterView& view);
 // Reads only what the change log names a valve by (firmware, serial number,
 // type), for a write that does not read the set first.
 void ReadLoggedValve(link::Port& port);
@@ -63,11 +65,12 @@ void ReadLoggedValve(link::Port& port);
 // (fields outside them are sent only when the user says yes; false: nothing
 // was sent). Then the configuration word is written and read back (a mismatch
 // is reported and the send goes on), then every other register of the set in
-// its order. `store` adds the EEPROM command.
-bool SendParameterSet(link::Port& port, ParameterView& view, view::Questions& questions, bool store);
+// its order, the held words from `valve`. `store` adds the EEPROM command.
+bool SendParameterSet(link::Port& port, const ValveState& valve, ParameterView& view, view::Questions& questions,
+                      bool store);
 
-// State registers 39 and 42 into BoardVariant and In2Present.
-void ReadHardwareFlags(link::Port& port);
+// State registers 39 and 42 into the valve's BoardVariant and In2Present.
+void ReadHardwareFlags(link::Port& port, ValveState& valve);
 
 // Command 998: the valve restarts.
 void ResetValve(link::Port& port);

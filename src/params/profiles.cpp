@@ -8,7 +8,6 @@
 #include "params/cfg_file.h"
 #include "params/plausible_words.h"
 #include "params/register_map.h"
-#include "params/valve_state.h"
 #include "scope_guard.h"
 
 #include <utility>
@@ -28,7 +27,7 @@ std::string FileMessage(const char* text, const std::string& path) { return text
 // profile made active, typical values) or what a profile holds: the held
 // error mask is no longer known to be the valve's, and the error settings read
 // register 67 again before they write it.
-void WorkingSetMayChange() { ErrorMaskKnown = false; }
+void WorkingSetMayChange(ValveState& valve) { valve.ErrorMaskKnown = false; }
 
 }  // namespace
 
@@ -43,13 +42,14 @@ std::optional<int> ProfileButton(std::int64_t number) {
 
 std::string ProfileButtonCaption(std::int64_t number) { return "Profil nr " + std::to_string(number) + " "; }
 
-void SelectProfile(link::Port& port, ProfileSelection& selection, std::int64_t& current) {
+void SelectProfile(link::Port& port, ValveState& valve, ProfileSelection& selection) {
+  std::int64_t& current = valve.CurrentProfile;
   current = ProfileNumber(link::ReadRegister(port, state::ActiveProfile));
   if (const std::optional<int> chosen = selection.Choose(ProfileButton(current))) {
     current = *chosen;
     selection.ShowProfile(current);
     link::ChangeLogScope logged("Wybierz");
-    WorkingSetMayChange();
+    WorkingSetMayChange(valve);
     link::SendCommand(port, cmd::SelectProfile, ProfileArgumentBase + static_cast<std::uint32_t>(*chosen - 1));
   }
   if (current >= 1 && current <= 9) selection.ShowProfile(current);
@@ -83,9 +83,9 @@ class ProfileOperations::FileOperation {
   int current_ = -1;
 };
 
-ProfileOperations::ProfileOperations(link::Port& port, ProfileDialog& dialog, ProfileQuestions& questions,
-                                     CfgStorage& storage)
-    : port_(port), dialog_(dialog), questions_(questions), storage_(storage) {}
+ProfileOperations::ProfileOperations(link::Port& port, ValveState& valve, ProfileDialog& dialog,
+                                     ProfileQuestions& questions, CfgStorage& storage)
+    : port_(port), valve_(valve), dialog_(dialog), questions_(questions), storage_(storage) {}
 
 void ProfileOperations::Command(int command, std::uint32_t argument) { link::SendCommand(port_, command, argument); }
 
@@ -161,7 +161,7 @@ void ProfileOperations::LoadFromFile() {
   const std::optional<std::vector<std::uint8_t>> file = ReadCfgFile(*path, false);
   if (!file) return;
   const int complete = cfgfile::Inspect(*file).completeImages;
-  WorkingSetMayChange();
+  WorkingSetMayChange(valve_);
   for (int bank = 0; bank < cfgfile::Banks; ++bank) {
     dialog_.CheckBank(bank);
     if (bank >= complete) {
@@ -208,7 +208,7 @@ void ProfileOperations::CopyUserToFactory() {
   dialog_.SetBusy(ProfileBusy::Command);
   const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   link::ChangeLogScope logged("Skopiuj profile użytkownika do profilów fabrycznych");
-  WorkingSetMayChange();
+  WorkingSetMayChange(valve_);
   Command(cmd::UserToFactory, ProfileBulkArgument);
 }
 
@@ -217,7 +217,7 @@ void ProfileOperations::CopyFactoryToUser() {
   dialog_.SetBusy(ProfileBusy::Command);
   const ScopeGuard restore([&] { dialog_.SetBusy(ProfileBusy::None); });
   link::ChangeLogScope logged("Skopiuj profile fabryczne do profilów użytkownika");
-  WorkingSetMayChange();
+  WorkingSetMayChange(valve_);
   Command(cmd::FactoryToUser, ProfileBulkArgument);
 }
 
@@ -231,7 +231,7 @@ void ProfileOperations::RestoreCheckedProfile() {
     return;
   }
   link::ChangeLogScope logged("Przywróć wybrany profil ustawień z profilów fabrycznych");
-  WorkingSetMayChange();
+  WorkingSetMayChange(valve_);
   Command(cmd::RestoreProfile, RestoreProfileBase + static_cast<std::uint32_t>(*profile - 1));
 }
 
@@ -268,7 +268,7 @@ void ProfileOperations::CompareWithFile() {
 void ProfileOperations::WriteTypicalValues() {
   dialog_.MarkProfiles(0);
   link::ChangeLogScope logged("Wpisz do aktualnych ustawień rozdzielacza wartości typowe");
-  WorkingSetMayChange();
+  WorkingSetMayChange(valve_);
   Command(cmd::TypicalValues, proto::OneShot);
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "link/port.h"
+#include "params/valve_state.h"
 
 #include <cstdint>
 #include <optional>
@@ -39,9 +40,10 @@ class ProfileSelection {
   virtual void ShowProfile(std::int64_t number) = 0;
 };
 
-// Reads the current profile into `current`, lets the user choose and makes
-// the chosen one active (command 995); `current` then holds it.
-void SelectProfile(link::Port& port, ProfileSelection& selection, std::int64_t& current);
+// Reads the current profile into the valve's CurrentProfile, lets the user
+// choose and makes the chosen one active (command 995); CurrentProfile then
+// holds it.
+void SelectProfile(link::Port& port, ValveState& valve, ProfileSelection& selection);
 
 // ---- the profiles dialog ----------------------------------------------------------
 
@@ -102,7 +104,8 @@ CfgFileCheck JudgeCfgFile(CfgStorage& storage, const std::string& path, bool nee
 // The operations of the dialog's menu, and the stop request of a file load.
 class ProfileOperations {
  public:
-  ProfileOperations(link::Port& port, ProfileDialog& dialog, ProfileQuestions& questions, CfgStorage& storage);
+  ProfileOperations(link::Port& port, ValveState& valve, ProfileDialog& dialog, ProfileQuestions& questions,
+                    CfgStorage& storage);
 
   // The three user profiles into a configuration file.
   void SaveToFile();
@@ -135,6 +138,7 @@ class ProfileOperations {
   void Command(int command, std::uint32_t argument);
 
   link::Port& port_;
+  ValveState& valve_;
   ProfileDialog& dialog_;
   ProfileQuestions& questions_;
   CfgStorage& storage_;

@@ -77,10 +77,10 @@ class TSetupForm::Questions : public ProfileQuestions {
   QWidget* parent_;
 };
 
-TSetupForm::TSetupForm(link::Port& port, int accessLevel, QWidget* parent)
+TSetupForm::TSetupForm(link::Port& port, ValveState& valve, int accessLevel, QWidget* parent)
     : QDialog(parent), questions_(std::make_unique<Questions>(this)) {
   ProfileDialog& dialog = *this;
-  operations_ = std::make_unique<ProfileOperations>(port, dialog, *questions_, storage_);
+  operations_ = std::make_unique<ProfileOperations>(port, valve, dialog, *questions_, storage_);
   setObjectName(QStringLiteral("SetupForm"));
   setFixedSize(330, 166);
   auto& f = components_;
@@ -241,7 +241,7 @@ void TSetupForm::Beep() { QApplication::beep(); }
 // ---- the main window's part -------------------------------------------------------------
 
 std::optional<int> SetupFormSelection::Choose(std::optional<int> button) {
-  TSetupForm form(port_, accessLevel_, parent_);
+  TSetupForm form(port_, valve_, accessLevel_, parent_);
   form.ShowCurrentProfile(button);
   if (form.exec() != QDialog::Accepted) return std::nullopt;
   return form.ChosenProfile();

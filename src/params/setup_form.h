@@ -30,7 +30,7 @@ namespace tvx::params {
 class TSetupForm : public QDialog, private ProfileDialog {
   Q_OBJECT
  public:
-  TSetupForm(link::Port& port, int accessLevel, QWidget* parent = nullptr);
+  TSetupForm(link::Port& port, ValveState& valve, int accessLevel, QWidget* parent = nullptr);
   ~TSetupForm() override;
 
   ui::FormComponents& components() { return components_; }
@@ -103,13 +103,14 @@ class TSetupForm : public QDialog, private ProfileDialog {
 // profile button's caption.
 class SetupFormSelection : public ProfileSelection {
  public:
-  SetupFormSelection(link::Port& port, QWidget* parent, QPushButton* selectSetup, int accessLevel)
-      : port_(port), parent_(parent), selectSetup_(selectSetup), accessLevel_(accessLevel) {}
+  SetupFormSelection(link::Port& port, ValveState& valve, QWidget* parent, QPushButton* selectSetup, int accessLevel)
+      : port_(port), valve_(valve), parent_(parent), selectSetup_(selectSetup), accessLevel_(accessLevel) {}
   std::optional<int> Choose(std::optional<int> button) override;
   void ShowProfile(std::int64_t number) override;
 
  private:
   link::Port& port_;
+  ValveState& valve_;
   QWidget* parent_;
   QPushButton* selectSetup_;
   int accessLevel_;

@@ -11,7 +11,6 @@
 #include "params/recorded_view.h"
 #include "params/register_map.h"
 #include "params/valve_state.h"
-#include "scope_guard.h"
 #include "status/status_refresh.h"
 #include "status/status_state.h"
 #include "status/status_text.h"
@@ -118,10 +117,11 @@ std::string WordText(const params::ParameterRegister& row, std::uint32_t word, c
   return row.encoding == params::Encoding::BitSet ? Hex(word) : params::FieldText(row, word, sep);
 }
 
-StorageCheck CompareWithStoredProfile(link::Port& port, const ReportView& set, const params::HeldParameters& held,
+StorageCheck CompareWithStoredProfile(link::Port& port, const ReportView& set, const params::ValveState& valve,
                                       const ShownItem& shown, char sep) {
+  const params::HeldParameters& held = valve.Held;
   StorageCheck check;
-  check.profile = params::CurrentProfile;
+  check.profile = valve.CurrentProfile;
   const std::string number = std::to_string(check.profile);
   if (check.profile < 1 || check.profile > params::cfgfile::Banks) {
     check.summary =
@@ -138,7 +138,7 @@ StorageCheck CompareWithStoredProfile(link::Port& port, const ReportView& set, c
     std::uint32_t working = 0;
     std::string field(row.field);
     if (row.number == params::reg::Configuration) {
-      working = params::ConfigurationWordOf(set);
+      working = params::ConfigurationWordOf(set, held);
       if ((working & ConfigurationCompared) == (stored & ConfigurationCompared)) continue;
       field = ConfigurationItem;
     } else if (row.holder == params::Holder::Held) {
@@ -194,25 +194,25 @@ constexpr StatusName StatusNames[] = {
     {"Info_IN2_Value", "Wejście dodatkowe We2", Needs::In2},
 };
 
-bool Applies(Needs needs, const params::ConfigWord& config) {
+bool Applies(Needs needs, const params::ConfigWord& config, bool in2Present) {
   switch (needs) {
     case Needs::Nothing: break;
     case Needs::TwoSolenoids: return config.positions3;
     case Needs::Lvdt: return config.lvdtMode;
-    case Needs::In2: return params::In2Present;
+    case Needs::In2: return in2Present;
   }
   return true;
 }
 
 std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set, const params::ConfigWord& config,
-                                 const ShownItem& shown, char sep) {
+                                 bool in2Present, const ShownItem& shown, char sep) {
   std::vector<Entry> entries;
   if (set.setValue) {
     entries.push_back({"Wartość zadana", status::SetValueText(*set.setValue, sep), config.voltageMode ? "V" : "mA"});
   }
   for (const StatusName& s : StatusNames) {
     const std::optional<std::string> text = Shown(status, s.component);
-    if (!text || !Applies(s.needs, config) || !shown(s.component)) continue;
+    if (!text || !Applies(s.needs, config, in2Present) || !shown(s.component)) continue;
     std::string name(s.name);
     if (s.component == "Coil_A_Set" || s.component == "Coil_B_Set")
       name += " (" + status::SetCoilCaption(s.component == "Coil_A_Set" ? 'A' : 'B', config.lvdtMode) + ")";
@@ -231,22 +231,17 @@ std::vector<Entry> StatusEntries(const ReportView& status, const ReportView& set
 }  // namespace
 
 ReportContent ReadReport(link::Port& port, const ShownItem& shown, char sep, view::Questions& questions) {
-  // The report only looks: what the program keeps between a read and a send
-  // (and the service dialogs may have changed since) is put back afterwards.
-  const params::HeldParameters heldBefore = params::Held;
-  const bool errorMaskKnown = params::ErrorMaskKnown;
-  const bool heldFlagsRead = params::HeldFlagsRead;
-  const ScopeGuard restore([&] {
-    params::Held = heldBefore;
-    params::ErrorMaskKnown = errorMaskKnown;
-    params::HeldFlagsRead = heldFlagsRead;
-  });
+  // The report only looks: it reads into a valve state and a status of its
+  // own, so that what the caller keeps between a read and a send (and the
+  // service dialogs may have changed since) stays as it is.
+  params::ValveState valve;
+  status::StatusState refreshed;
 
   ReportContent report;
   ReportView set(sep);
-  params::ReadParameterSet(port, set);
-  const params::HeldParameters held = params::Held;
-  const params::ConfigWord config = params::ConfigWord::Decode(params::ConfigurationWordOf(set));
+  params::ReadParameterSet(port, valve, set);
+  const params::HeldParameters& held = valve.Held;
+  const params::ConfigWord config = params::ConfigWord::Decode(params::ConfigurationWordOf(set, held));
 
   report.firmware = params::FirmwareText(set.identity.firmware);
   report.serialNumber = params::IdentityText(set.identity.serialNumber);
@@ -266,13 +261,13 @@ ReportContent ReadReport(link::Port& port, const ShownItem& shown, char sep, vie
     report.identity.push_back({"Podłączenie czujnika LVDT", config.lvdtCrossWire ? "zmiana biegunów" : "zwykłe", ""});
   report.identity.push_back({"Aktywny profil ustawień", std::string(Trimmed(set.profile.caption)), ""});
   report.parameters = ParameterSections(set, held, config, shown, sep);
-  report.storage = CompareWithStoredProfile(port, set, held, shown, sep);
+  report.storage = CompareWithStoredProfile(port, set, valve, shown, sep);
 
   ReportView state(sep);
-  status::StatusRefresh(port, state, {config.lvdtMode, config.voltageMode});
-  report.status = StatusEntries(state, set, config, shown, sep);
-  if (status::LastStopCode >= 0 && static_cast<std::uint32_t>(status::LastStopCode) != status::NoStop) {
-    const auto code = static_cast<std::uint32_t>(status::LastStopCode);
+  status::StatusRefresh(port, valve, refreshed, state, {config.lvdtMode, config.voltageMode});
+  report.status = StatusEntries(state, set, config, valve.In2Present, shown, sep);
+  if (refreshed.LastStopCode >= 0 && static_cast<std::uint32_t>(refreshed.LastStopCode) != status::NoStop) {
+    const auto code = static_cast<std::uint32_t>(refreshed.LastStopCode);
     report.stop = StopSnapshot{code, status::StopCodeCaption(code), std::string(status::StopCodeText(code)),
                                std::string(Trimmed(state.text("StopInfo")))};
   }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include "link/port.h"
-#include "params/valve_state.h"
 #include "service/options_settings.h"
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
@@ -33,7 +32,7 @@ class TOptionsForm : public ui::CheckedDialog {
  public:
   // The hint of Q51_PWM_Sequence names the transistor of the board variant
   // known when the dialog is created.
-  explicit TOptionsForm(link::Port& port, QWidget* parent = nullptr, bool boardVariant = params::BoardVariant);
+  explicit TOptionsForm(link::Port& port, QWidget* parent = nullptr, bool boardVariant = false);
   ~TOptionsForm() override;
 
   ui::FormComponents& components() { return components_; }

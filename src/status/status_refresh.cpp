@@ -6,8 +6,6 @@
 #include "params/conversions.h"
 #include "params/plausible_words.h"
 #include "params/register_map.h"
-#include "params/valve_state.h"
-#include "status/status_state.h"
 #include "status/status_text.h"
 #include "view/no_value.h"
 
@@ -21,10 +19,10 @@ namespace cmd = params::cmd;
 // Pause between a reset command and the refresh that shows its effect.
 constexpr unsigned ResetSettleMs = 100;
 
-void ReadErrorHistory(link::Port& port) {
-  ErrorHistory.fill(0);
+void ReadErrorHistory(link::Port& port, StatusState& status) {
+  status.ErrorHistory.fill(0);
   link::SendCommand(port, cmd::RestartErrorHistory, proto::OneShot);
-  for (std::uint8_t& code : ErrorHistory) {
+  for (std::uint8_t& code : status.ErrorHistory) {
     // A word above 255 is no code and ends the refresh.
     code = ErrorHistoryCode(link::ReadRegister(port, state::ErrorHistory));
     if (code == 0) break;
@@ -33,14 +31,15 @@ void ReadErrorHistory(link::Port& port) {
 
 }  // namespace
 
-void StatusRefresh(link::Port& port, view::ComponentSink& view, const RefreshModes& modes) {
+void StatusRefresh(link::Port& port, const params::ValveState& valve, StatusState& status, view::ComponentSink& view,
+                   const RefreshModes& modes) {
   params::MaskFloatingPointExceptions();
-  TemperatureLimit = DefaultTemperatureLimit;
+  status.TemperatureLimit = DefaultTemperatureLimit;
   const char sep = view.decimalSeparator();
 
   const std::uint32_t errorMask = params::ReadParameterWord(port, params::reg::ErrorMask);
   if (TemperatureLimitFromRegister(errorMask))
-    TemperatureLimit = TemperatureLimitOf(params::ReadParameterWord(port, params::reg::TemperatureWarning));
+    status.TemperatureLimit = TemperatureLimitOf(params::ReadParameterWord(port, params::reg::TemperatureWarning));
 
   // Unlike the parameter read, a failed exchange here ends the refresh.
   view.setSetValue(link::ReadRegisterFloat(port, state::SetValue));
@@ -48,15 +47,15 @@ void StatusRefresh(link::Port& port, view::ComponentSink& view, const RefreshMod
   view.setText("Coil_A_Peak", PeakText(link::ReadRegister(port, state::PeakA), sep));
   view.setText("Coil_B_Peak", PeakText(link::ReadRegister(port, state::PeakB), sep));
 
-  DiagnosticMax = link::ReadRegister(port, state::DiagnosticMax);
-  ReadErrorHistory(port);
+  status.DiagnosticMax = link::ReadRegister(port, state::DiagnosticMax);
+  ReadErrorHistory(port, status);
 
   view.setText("Coil_A_Set", SetCoilText(link::ReadRegisterFloat(port, state::SetCoilA), modes.lvdt, sep));
   view.setText("Coil_A_Set_Type", SetCoilCaption('A', modes.lvdt));
   view.setText("Coil_B_Set", SetCoilText(link::ReadRegisterFloat(port, state::SetCoilB), modes.lvdt, sep));
   view.setText("Coil_B_Set_Type", SetCoilCaption('B', modes.lvdt));
 
-  ShowStop(port, view, link::ReadRegister(port, state::StopCode));
+  ShowStop(port, valve, status, view, link::ReadRegister(port, state::StopCode));
 
   const std::uint32_t dac = link::ReadRegister(port, state::DAC_Value);
   view.setValveText("DAC_Value", std::to_string(dac), dac);
@@ -64,12 +63,12 @@ void StatusRefresh(link::Port& port, view::ComponentSink& view, const RefreshMod
   StatusFlags flags;
   flags.lvdt = modes.lvdt;
   flags.voltageInput = modes.voltageInput;
-  flags.boardVariant = params::BoardVariant;
-  flags.in2Present = params::In2Present;
+  flags.boardVariant = valve.BoardVariant;
+  flags.in2Present = valve.In2Present;
   for (const StatusFloat& value : StatusFloats) {
     const float x = link::ReadRegisterFloat(port, value.stateRegister);
     view.setText(value.label, StatusValueText(value.format, x, flags, sep));
-    if (value.stateRegister == state::Temperature) view.setRed(value.label, TemperatureRed(x, TemperatureLimit));
+    if (value.stateRegister == state::Temperature) view.setRed(value.label, TemperatureRed(x, status.TemperatureLimit));
   }
 
   view.setHint("Info_Temp", TemperatureMaxHint(link::ReadRegisterFloat(port, state::TemperatureMax), sep));
@@ -83,8 +82,9 @@ void ShowStatusUnknown(view::ComponentSink& view) {
   view.setRed("Info_Temp", false);
 }
 
-void ShowStop(link::Port& port, view::ComponentSink& view, std::uint32_t code) {
-  LastStopCode = static_cast<std::int32_t>(code);
+void ShowStop(link::Port& port, const params::ValveState& valve, StatusState& status, view::ComponentSink& view,
+              std::uint32_t code) {
+  status.LastStopCode = static_cast<std::int32_t>(code);
   if (code == NoStop) {
     view.setVisible("StopCodeLabel", false);
     view.setVisible("StopInfo", false);
@@ -93,12 +93,12 @@ void ShowStop(link::Port& port, view::ComponentSink& view, std::uint32_t code) {
   view.setText("StopCodeLabel", StopCodeCaption(code));
   view.setVisible("StopCodeLabel", true);
   const float critical = link::ReadRegisterFloat(port, state::CriticalValue);
-  view.setText("StopInfo", StopInfoText(code, critical, params::BoardVariant, view.decimalSeparator()));
+  view.setText("StopInfo", StopInfoText(code, critical, valve.BoardVariant, view.decimalSeparator()));
   view.setVisible("StopInfo", true);
 }
 
-void ClearSoftStop(link::Port& port) {
-  if (StopInfoClickClears(LastStopCode)) link::SendCommand(port, cmd::ClearStop, proto::MarkerTrue);
+void ClearSoftStop(link::Port& port, const StatusState& status) {
+  if (StopInfoClickClears(status.LastStopCode)) link::SendCommand(port, cmd::ClearStop, proto::MarkerTrue);
 }
 
 void ResetTemperatureMax(link::Port& port) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "link/port.h"
+#include "params/valve_state.h"
+#include "status/status_state.h"
 #include "view/component_sink.h"
 
 #include <cstdint>
@@ -17,19 +19,25 @@ struct RefreshModes {
   bool voltageInput = false;
 };
 
-// One status refresh. A failed exchange ends it: the values read so far stay shown.
-void StatusRefresh(link::Port& port, view::ComponentSink& view, const RefreshModes& modes);
+// One status refresh: the valve's hardware flags choose texts, what is kept
+// between refreshes goes to `status`. A failed exchange ends it: the values
+// read so far stay shown.
+void StatusRefresh(link::Port& port, const params::ValveState& valve, StatusState& status, view::ComponentSink& view,
+                   const RefreshModes& modes);
 
 // The port is gone: every live value shown turns to "---", so that nobody
 // reads old values as live. The next refresh shows values again.
 void ShowStatusUnknown(view::ComponentSink& view);
 
 // The stop labels for the stop code of state register 11 (NoStop hides them);
-// for a stop, the critical value of state register 26 is read and shown.
-void ShowStop(link::Port& port, view::ComponentSink& view, std::uint32_t code);
+// for a stop, the critical value of state register 26 is read and shown. The
+// code is kept in the status's LastStopCode.
+void ShowStop(link::Port& port, const params::ValveState& valve, StatusState& status, view::ComponentSink& view,
+              std::uint32_t code);
 
-// A click on the stop text: command 9 clears a SOFT stop where the valve allows it.
-void ClearSoftStop(link::Port& port);
+// A click on the stop text: command 9 clears a SOFT stop (the last code shown)
+// where the valve allows it.
+void ClearSoftStop(link::Port& port, const StatusState& status);
 
 // Resets of the valve's memories, each followed by the pause that lets the
 // valve settle before the refresh that shows its effect. The peak label shows

@@ -75,11 +75,11 @@ TEST_F(ConnectionTest, HardwareFlagsAndTheSecondInputLabels) {
   valve_.model().setState(39, proto::MarkerTrue);
   valve_.model().setState(42, proto::MarkerFalse);
   auto pgm = MainWindowAt(2);
-  app::BoardVariant = false;
-  app::In2Present = true;
+  pgm->session().valve.BoardVariant = false;
+  pgm->session().valve.In2Present = true;
   ClickDisConnect(*pgm);
-  EXPECT_TRUE(app::BoardVariant);
-  EXPECT_FALSE(app::In2Present);
+  EXPECT_TRUE(pgm->session().valve.BoardVariant);
+  EXPECT_FALSE(pgm->session().valve.In2Present);
   EXPECT_FALSE(pgm->IN2_Type_Label->isEnabled());
   EXPECT_FALSE(pgm->Info_IN2_Value->isEnabled());
   // A later application of the access rules keeps them grey.
@@ -91,8 +91,8 @@ TEST_F(ConnectionTest, HardwareFlagsAndTheSecondInputLabels) {
   valve_.model().setState(39, 0x00000001);
   valve_.model().setState(42, proto::MarkerTrue);
   ClickDisConnect(*pgm);
-  EXPECT_FALSE(app::BoardVariant);
-  EXPECT_TRUE(app::In2Present);
+  EXPECT_FALSE(pgm->session().valve.BoardVariant);
+  EXPECT_TRUE(pgm->session().valve.In2Present);
   EXPECT_TRUE(pgm->IN2_Type_Label->isEnabled());
   EXPECT_TRUE(pgm->Info_IN2_Value->isEnabled());
   ClickDisConnect(*pgm);
@@ -189,17 +189,17 @@ TEST_F(PortLookupTest, FirmwareLabelAndDiagnosticHint) {
   EXPECT_TRUE(pgm->FirmVer->text().startsWith(QStringLiteral("Firmware: V")));
   EXPECT_TRUE(pgm->FirmVer->text().endsWith(QStringLiteral("-2045")));
 
-  app::DiagnosticMax = 850;
-  app::ErrorHistory.fill(0);
-  app::ErrorHistory[0] = 17;
-  app::ErrorHistory[1] = 20;
+  pgm->session().status.DiagnosticMax = 850;
+  pgm->session().status.ErrorHistory.fill(0);
+  pgm->session().status.ErrorHistory[0] = 17;
+  pgm->session().status.ErrorHistory[1] = 20;
   // Moving over any of the four labels rebuilds the hint of FirmVer only.
   QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(pgm->Coil_A_Set, &move);
   EXPECT_EQ(pgm->FirmVer->toolTip(),
             QString::fromUtf8(" Diagnostic_Max - 850us \n Kod błędu nr 1 - 17\n Kod błędu nr 2 - 20"));
   EXPECT_EQ(pgm->Coil_A_Set->toolTip(), QString());
-  app::ErrorHistory[0] = 0;
+  pgm->session().status.ErrorHistory[0] = 0;
   QApplication::sendEvent(pgm->SoftVer, &move);
   EXPECT_EQ(pgm->FirmVer->toolTip(), QString::fromUtf8(" Diagnostic_Max - 850us "));
 }

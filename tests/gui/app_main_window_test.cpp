@@ -37,13 +37,9 @@ TEST_F(MainWindowTest, FixedSizeAndCaption) {
 
 TEST_F(MainWindowTest, StartUpState) {
   app::FirstReadPending = false;
-  app::RefreshBusy = true;
-  app::LastStopCode = 5;
   app::FirmwareText = "old";
   auto pgm = MainWindowAt(1);
   EXPECT_TRUE(app::FirstReadPending);
-  EXPECT_FALSE(app::RefreshBusy);
-  EXPECT_EQ(app::LastStopCode, -1);
   EXPECT_TRUE(app::FirmwareText.empty());
   EXPECT_FALSE(app::DetailMode);
   EXPECT_FALSE(pgm->port().PortLock.test());

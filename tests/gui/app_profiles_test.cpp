@@ -41,7 +41,7 @@ TEST_F(AppProfilesTest, ErrorSettingsRightAfterConnectingShowTheValvesMask) {
   // Connecting again forgets the mask.
   ClickDisConnect(*pgm_);
   ClickDisConnect(*pgm_);
-  EXPECT_FALSE(params::ErrorMaskKnown);
+  EXPECT_FALSE(pgm_->session().valve.ErrorMaskKnown);
 }
 
 TEST_F(AppProfilesTest, ProfileButtonAndTableButtonOpenTheirDialogs) {
@@ -55,7 +55,7 @@ TEST_F(AppProfilesTest, ProfileButtonAndTableButtonOpenTheirDialogs) {
   QTest::mouseClick(pgm_->SelectSetup, Qt::LeftButton);
   EXPECT_EQ(valve_.requests(), Requests({"G029", "S995=AA55AA02"}));
   EXPECT_EQ(pgm_->SelectSetup->text(), QStringLiteral("Profil nr 3 "));
-  EXPECT_EQ(params::CurrentProfile, 3);
+  EXPECT_EQ(pgm_->session().valve.CurrentProfile, 3);
 
   valve_.clearRequests();
   WhileModal<service::TLinTableForm>([](service::TLinTableForm& form) {
@@ -63,11 +63,11 @@ TEST_F(AppProfilesTest, ProfileButtonAndTableButtonOpenTheirDialogs) {
     QTest::mouseClick(form.UseTable, Qt::LeftButton);
     QTest::mouseClick(form.SendTable, Qt::LeftButton);
   });
-  const bool before = params::Held.useTableB;
+  const bool before = pgm_->session().valve.Held.useTableB;
   QTest::mouseClick(pgm_->LinTable_B, Qt::LeftButton);
   EXPECT_EQ(valve_.requests().front(), "G036");
   EXPECT_EQ(valve_.requests().size(), 23u);
-  EXPECT_EQ(params::Held.useTableB, !before);
+  EXPECT_EQ(pgm_->session().valve.Held.useTableB, !before);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // decimal comma, and helpers that act on a modal dialog once it is shown.
 #pragma once
 
+#include "params/valve_state.h"
 #include "params_fixture.h"
 
 #include <QApplication>
@@ -71,6 +72,8 @@ class DialogTest : public ::testing::Test {
   link::LinkSession session_;
 
   link::Port& port() { return session_.port(); }
+  // What the sequences keep about this test's valve.
+  params::ValveState valveState_;
   ui::ScopedScriptedPrompts prompts_;
 };
 

@@ -106,7 +106,7 @@ void VisitEveryForm(int level, const FormVisitor& visit) {
       {QStringLiteral("TRampForm"), [&] { p.RampSetupClick(); }},
       {QStringLiteral("TXPIDForm [large error]"), [&] { p.Dynamic_PIDClick(); }},
       {QStringLiteral("TXPIDForm [near zero]"),
-       [&] { service::OpenNearZeroPidDialog(p.port(), &p, params::Held, params::HeldFlagsRead); }},
+       [&] { service::OpenNearZeroPidDialog(p.port(), &p, p.session().valve.Held, p.session().valve.HeldFlagsRead); }},
       {QStringLiteral("TCalibrateForm"), [&] { service::OpenCalibrationDialog(p.port(), &p); }},
       {QStringLiteral("TSetPWMForm"), [&] { p.PWM_ManualClick(); }},
       {QStringLiteral("TAutoForm"), [&] { p.AutoModeClick(); }},

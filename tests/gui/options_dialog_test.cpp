@@ -172,15 +172,12 @@ TEST(OptionsHint, SequenceHintChosenAtCreationByTheBoardVariant) {
   IsolatedPorts ports;
   auto pgm = MainWindowAt(2);
   for (bool variant : {true, false}) {
-    app::BoardVariant = variant;
-    service::TOptionsForm options(pgm->port(), pgm.get());
-    app::BoardVariant = !variant;  // later changes do not matter
+    service::TOptionsForm options(pgm->port(), pgm.get(), variant);
     const QString hint = options.Q51_PWM_Sequence->toolTip();
     EXPECT_TRUE(hint.contains(variant ? QStringLiteral("tranzystor Q5 i") : QStringLiteral("tranzystor Q1 i")));
     EXPECT_TRUE(hint.startsWith(QStringLiteral(" Po każdej zmianie stanu sygnału  ENABLE  tranzystor")));
     EXPECT_TRUE(hint.contains(QLatin1Char('\n')));
   }
-  app::BoardVariant = false;
 }
 
 }  // namespace

@@ -44,18 +44,18 @@ TEST_F(ReadTest, FillsFieldsHeldValuesOptionsAndIdentity) {
   EXPECT_EQ(pgm_->PWM->text(), QStringLiteral("2000"));
   EXPECT_EQ(pgm_->DigiPot_Value->text(), QStringLiteral("300"));
   EXPECT_EQ(pgm_->PID_D->text(), QStringLiteral("0,050"));
-  EXPECT_EQ(app::Held.errorMask, 0x00012345u);
-  EXPECT_EQ(app::Held.traceInterval, 20u);
-  EXPECT_EQ(app::Held.nearZeroKp, std::bit_cast<std::uint32_t>(0.25f));
-  EXPECT_EQ(app::Held.largeErrorKi, std::bit_cast<std::uint32_t>(4.0f));
+  EXPECT_EQ(pgm_->session().valve.Held.errorMask, 0x00012345u);
+  EXPECT_EQ(pgm_->session().valve.Held.traceInterval, 20u);
+  EXPECT_EQ(pgm_->session().valve.Held.nearZeroKp, std::bit_cast<std::uint32_t>(0.25f));
+  EXPECT_EQ(pgm_->session().valve.Held.largeErrorKi, std::bit_cast<std::uint32_t>(4.0f));
   EXPECT_EQ(options_->Ramp_Start_Delay->text(), QStringLiteral("150"));
   EXPECT_EQ(options_->Dither_Ampl->text(), QStringLiteral("900"));
   EXPECT_EQ(options_->Dither_Freq->text(), QStringLiteral("120"));
   EXPECT_EQ(pgm_->DAC_Value->text(), QStringLiteral("2048"));
   EXPECT_EQ(pgm_->DebugPanel->text(), QStringLiteral("4711"));
   EXPECT_EQ(pgm_->FirmVer->text(), QStringLiteral("Firmware: V1.4   03-11-2022"));
-  EXPECT_TRUE(app::BoardVariant);
-  EXPECT_FALSE(app::In2Present);
+  EXPECT_TRUE(pgm_->session().valve.BoardVariant);
+  EXPECT_FALSE(pgm_->session().valve.In2Present);
   EXPECT_EQ(options_->Serial_Number->text(), QStringLiteral("SN-42"));
   EXPECT_EQ(options_->Device_Type->text(), QStringLiteral("PRV-10 3P U LVDT"));
   EXPECT_EQ(pgm_->Device_Type->text(), QStringLiteral("PRV-10 3P U LVDT"));
@@ -120,16 +120,17 @@ TEST_F(ReadTest, ServiceModeWordClearsEverythingElse) {
   EXPECT_FALSE(pgm_->LVDT_CrossWire->isChecked());
   for (QCheckBox* box : options_->findChildren<QCheckBox*>())
     EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
-  EXPECT_FALSE(app::Held.rampEnable || app::Held.useTableA || app::Held.useTableB || app::Held.useTableLvdt ||
-               app::Held.xpidRampOnly);
+  EXPECT_FALSE(pgm_->session().valve.Held.rampEnable || pgm_->session().valve.Held.useTableA ||
+               pgm_->session().valve.Held.useTableB || pgm_->session().valve.Held.useTableLvdt ||
+               pgm_->session().valve.Held.xpidRampOnly);
 
   // Held flags come from bits 10, 12, 13, 14 and 20.
   valve_.model().setParameter(1, (1u << 10) | (1u << 13) | (1u << 20));
   Read();
-  EXPECT_TRUE(app::Held.rampEnable);
-  EXPECT_FALSE(app::Held.useTableA);
-  EXPECT_TRUE(app::Held.useTableB);
-  EXPECT_TRUE(app::Held.xpidRampOnly);
+  EXPECT_TRUE(pgm_->session().valve.Held.rampEnable);
+  EXPECT_FALSE(pgm_->session().valve.Held.useTableA);
+  EXPECT_TRUE(pgm_->session().valve.Held.useTableB);
+  EXPECT_TRUE(pgm_->session().valve.Held.xpidRampOnly);
   EXPECT_FALSE(pgm_->ServiceMode->isChecked());
   EXPECT_TRUE(Sent("S110=55555555"));
 }
@@ -189,7 +190,7 @@ TEST_F(ReadTest, WordsTheReadIgnoresChangeNothing) {
     return texts;
   };
   const auto before = snapshot();
-  const params::HeldParameters held = app::Held;
+  const params::HeldParameters held = pgm_->session().valve.Held;
   std::vector<int> ignored{7, 8, 9, 10, 101, 102, 120};
   for (int k = 23; k <= 66; ++k) ignored.push_back(k);
   for (int k = 70; k <= 95; ++k) ignored.push_back(k);
@@ -200,7 +201,7 @@ TEST_F(ReadTest, WordsTheReadIgnoresChangeNothing) {
   valve_.model().setParameter(1, valve_.model().parameter(1) | 0x7E000000u);
   Read();
   EXPECT_EQ(snapshot(), before);
-  EXPECT_EQ(app::Held, held);
+  EXPECT_EQ(pgm_->session().valve.Held, held);
 }
 
 TEST_F(ReadTest, ProfileCaption) {
@@ -210,7 +211,7 @@ TEST_F(ReadTest, ProfileCaption) {
     valve_.model().setState(29, value);
     Read();
     EXPECT_EQ(pgm_->SelectSetup->text(), QString::fromLatin1(caption)) << value;
-    EXPECT_EQ(app::CurrentProfile, static_cast<int>(value) + 1);
+    EXPECT_EQ(pgm_->session().valve.CurrentProfile, static_cast<int>(value) + 1);
   }
   // No profile number from 0x7FFFFFFF up: the read ends there with the
   // standard error, and the buttons come back.

@@ -66,9 +66,9 @@ TEST_F(SendTest, WordsReadGoBackBitForBitWhateverTheFieldsShow) {
 
 TEST_F(SendTest, ConfigurationWordFromModesOptionsHeldFlagsAndSwitches) {
   OpenAndRead(4);
-  app::Held = {};
-  app::Held.rampEnable = true;
-  app::Held.useTableLvdt = true;
+  pgm_->session().valve.Held = {};
+  pgm_->session().valve.Held.rampEnable = true;
+  pgm_->session().valve.Held.useTableLvdt = true;
   for (QCheckBox* box : options_->findChildren<QCheckBox*>()) box->setChecked(false);
   options_->MedianFilter->setChecked(true);   // bit 17
   options_->SetValDacMode->setChecked(true);  // bit 24

@@ -42,7 +42,7 @@ class SetupFormTest : public DialogTest {
 TEST_F(SetupFormTest, ChoosingAProfileMakesItActiveAndCaptionsTheButton) {
   valve_.model().setState(29, 1);
   QPushButton selectSetup(QStringLiteral("Profil"));
-  params::SetupFormSelection selection(port(), nullptr, &selectSetup, 1);
+  params::SetupFormSelection selection(port(), valveState_, nullptr, &selectSetup, 1);
   bool ran = false;
   WhileModal<TSetupForm>(
       [](TSetupForm& form) {
@@ -55,8 +55,7 @@ TEST_F(SetupFormTest, ChoosingAProfileMakesItActiveAndCaptionsTheButton) {
         QTest::mouseClick(form.SetActive, Qt::LeftButton);
       },
       &ran);
-  std::int64_t current = 0;
-  params::SelectProfile(port(), selection, current);
+  params::SelectProfile(port(), valveState_, selection);
   EXPECT_TRUE(ran);
   EXPECT_EQ(valve_.requests(), Requests({"G029", "S995=AA55AA02"}));
   EXPECT_EQ(selectSetup.text(), QStringLiteral("Profil nr 3 "));
@@ -66,7 +65,7 @@ TEST_F(SetupFormTest, ChoosingAProfileMakesItActiveAndCaptionsTheButton) {
 TEST_F(SetupFormTest, SaveWritesTheFileAndEscDuringALoadStopsItAfterTheBank) {
   testing::TempFolder folder;
   const std::filesystem::path path = folder.path() / "maszyna.cfg";
-  TSetupForm form(port(), 2);
+  TSetupForm form(port(), valveState_, 2);
   form.show();
   prompts_->queueFileName(QString::fromStdString(path.string()));
   form.MemoryToFile->trigger();
@@ -111,7 +110,7 @@ TEST_F(SetupFormTest, SaveWritesTheFileAndEscDuringALoadStopsItAfterTheBank) {
 TEST_F(SetupFormTest, AFailedWriteIsReportedAndLeavesTheDialogUsable) {
   testing::TempFolder folder;
   const std::filesystem::path path = folder.path() / "brak" / "maszyna.cfg";
-  TSetupForm form(port(), 2);
+  TSetupForm form(port(), valveState_, 2);
   form.show();
   prompts_->queueFileName(QString::fromStdString(path.string()));
   form.MemoryToFile->trigger();

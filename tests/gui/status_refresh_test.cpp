@@ -45,7 +45,7 @@ TEST_F(StatusTest, ValuesWithTheirUnitsInTheSystemFormat) {
   EXPECT_EQ(pgm_->Coil_A_Peak->text(), Utf8("3,300 A"));
   EXPECT_EQ(pgm_->Coil_B_Peak->text(), Utf8("0,000 A"));
   EXPECT_EQ(pgm_->DAC_Value->text(), Utf8("1234"));
-  EXPECT_EQ(app::DiagnosticMax, 850u);
+  EXPECT_EQ(pgm_->session().status.DiagnosticMax, 850u);
   EXPECT_EQ(pgm_->Coil_A_Set_Type->text(), Utf8("Lset A"));
   EXPECT_EQ(pgm_->Coil_B_Set_Type->text(), Utf8("Lset B"));
   EXPECT_TRUE(pgm_->Coil_A_Set->text().endsWith(Utf8(" V")));
@@ -77,14 +77,14 @@ TEST_F(StatusTest, WithoutLvdtPositionsShowDashesAndTheCoilsTheirSetCurrents) {
 TEST_F(StatusTest, SecondInputDashesOnTheBoardVariantWithoutIt) {
   Float(state::In2Value, 5.0f);
   pgm_->SetVoltageInput(false);
-  app::BoardVariant = true;
-  app::In2Present = false;
+  pgm_->session().valve.BoardVariant = true;
+  pgm_->session().valve.In2Present = false;
   Refresh();
   EXPECT_EQ(pgm_->Info_IN2_Value->text(), Utf8("--- mA"));
-  app::In2Present = true;
+  pgm_->session().valve.In2Present = true;
   Refresh();
   EXPECT_EQ(pgm_->Info_IN2_Value->text(), Utf8("5,000 mA"));
-  app::BoardVariant = false;
+  pgm_->session().valve.BoardVariant = false;
 }
 
 TEST_F(StatusTest, TemperatureColourFollowsTheLimit) {
@@ -94,7 +94,7 @@ TEST_F(StatusTest, TemperatureColourFollowsTheLimit) {
   model().setParameter(params::reg::TemperatureWarning, 50);
   Float(state::Temperature, 999.0f);
   Refresh();
-  EXPECT_EQ(app::TemperatureLimit, 999);
+  EXPECT_EQ(pgm_->session().status.TemperatureLimit, 999);
   EXPECT_EQ(pgm_->Info_Temp->fontColor(), red);
   Float(state::Temperature, 998.9f);
   Refresh();
@@ -105,7 +105,7 @@ TEST_F(StatusTest, TemperatureColourFollowsTheLimit) {
   model().setParameter(params::reg::TemperatureWarning, 80);
   Float(state::Temperature, 80.0f);
   Refresh();
-  EXPECT_EQ(app::TemperatureLimit, 80);
+  EXPECT_EQ(pgm_->session().status.TemperatureLimit, 80);
   EXPECT_EQ(pgm_->Info_Temp->text(), Utf8("80,0 °C"));
   EXPECT_EQ(pgm_->Info_Temp->fontColor(), red);
   Float(state::Temperature, 79.9f);
@@ -164,7 +164,7 @@ TEST_F(StatusTest, FailedExchangeReEnablesTheButton) {
   EXPECT_EQ(shown[1].text, Utf8("USB error."));
   EXPECT_EQ(valve_.requests().back(), "G013");
   EXPECT_TRUE(pgm_->InfoRefresh->isEnabled());
-  EXPECT_FALSE(app::RefreshBusy);
+  EXPECT_FALSE(pgm_->session().status.RefreshBusy);
   // The next refresh works again.
   prompts_->clear();
   Refresh();

@@ -47,26 +47,26 @@ const StopRow StopRows[] = {
 TEST_F(StatusTest, StopCodesWithTheirCriticalValues) {
   for (const StopRow& row : StopRows) {
     model().setStop(row.code, row.critical);
-    app::BoardVariant = row.boardVariant;
+    pgm_->session().valve.BoardVariant = row.boardVariant;
     valve_.clearRequests();
     Refresh();
     const std::string where = std::to_string(row.code) + " " + std::to_string(row.critical);
     EXPECT_EQ(Count(valve_.requests(), "G026"), 1u) << where;
     EXPECT_EQ(From(valve_.requests(), "G011").at(1), "G026") << where;
-    EXPECT_EQ(app::LastStopCode, static_cast<std::int32_t>(row.code)) << where;
+    EXPECT_EQ(pgm_->session().status.LastStopCode, static_cast<std::int32_t>(row.code)) << where;
     EXPECT_TRUE(Shown(pgm_->StopCodeLabel)) << where;
     EXPECT_TRUE(Shown(pgm_->StopInfo)) << where;
     EXPECT_EQ(pgm_->StopCodeLabel->text(), Utf8(row.caption)) << where;
     EXPECT_EQ(pgm_->StopInfo->text(), Utf8(row.info)) << where;
   }
-  app::BoardVariant = false;
+  pgm_->session().valve.BoardVariant = false;
   EXPECT_TRUE(prompts_->shown().empty());
 
   // The stop is over: both labels hide, register 26 is not read.
   model().setStop(sim::NoStop, 0);
   valve_.clearRequests();
   Refresh();
-  EXPECT_EQ(app::LastStopCode, -1);
+  EXPECT_EQ(pgm_->session().status.LastStopCode, -1);
   EXPECT_FALSE(Shown(pgm_->StopCodeLabel));
   EXPECT_FALSE(Shown(pgm_->StopInfo));
   EXPECT_EQ(Count(valve_.requests(), "G026"), 0u);
@@ -91,7 +91,7 @@ TEST_F(StatusTest, FailedCriticalValueReadLeavesTheCodeShown) {
   EXPECT_EQ(prompts_->messages().size(), 2u);
   EXPECT_EQ(pgm_->StopCodeLabel->text(), Utf8("STOP  5"));
   EXPECT_EQ(pgm_->StopInfo->text(), Utf8("Upower = 3,250 V"));
-  EXPECT_EQ(app::LastStopCode, 5);
+  EXPECT_EQ(pgm_->session().status.LastStopCode, 5);
   EXPECT_TRUE(pgm_->InfoRefresh->isEnabled());
 }
 
@@ -99,7 +99,7 @@ TEST_F(StatusTest, StopInfoClickClearsOnlySoftStops) {
   for (std::uint32_t code : {11u, 12u, 21u}) {
     model().setStop(code, 1.0f);
     Refresh();
-    ASSERT_EQ(app::LastStopCode, static_cast<std::int32_t>(code));
+    ASSERT_EQ(pgm_->session().status.LastStopCode, static_cast<std::int32_t>(code));
     valve_.clearRequests();
     QTest::mouseClick(pgm_->StopInfo, Qt::LeftButton);
     const Requests r = valve_.requests();
@@ -107,7 +107,7 @@ TEST_F(StatusTest, StopInfoClickClearsOnlySoftStops) {
     EXPECT_EQ(r[0], "S009=AAAAAAAA") << code;
     EXPECT_EQ(r[1], "R067") << code;
     // The valve cleared it; the refresh shows that.
-    EXPECT_EQ(app::LastStopCode, -1) << code;
+    EXPECT_EQ(pgm_->session().status.LastStopCode, -1) << code;
     EXPECT_FALSE(Shown(pgm_->StopCodeLabel)) << code;
   }
 
@@ -120,7 +120,7 @@ TEST_F(StatusTest, StopInfoClickClearsOnlySoftStops) {
     ASSERT_FALSE(r.empty()) << code;
     EXPECT_EQ(r[0], "R067") << code;
     EXPECT_EQ(Count(r, "S009=AAAAAAAA"), 0u) << code;
-    EXPECT_EQ(app::LastStopCode, static_cast<std::int32_t>(code)) << code;
+    EXPECT_EQ(pgm_->session().status.LastStopCode, static_cast<std::int32_t>(code)) << code;
     EXPECT_TRUE(Shown(pgm_->StopCodeLabel)) << code;
   }
   EXPECT_TRUE(prompts_->shown().empty());

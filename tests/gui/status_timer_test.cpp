@@ -112,7 +112,7 @@ TEST_F(StatusTimerTest, TickDuringARefreshDoesNothing) {
   bool disabledSeen = false;
   QTimer probe;
   QObject::connect(&probe, &QTimer::timeout, [&] {
-    busySeen |= app::RefreshBusy;
+    busySeen |= pgm_->session().status.RefreshBusy;
     disabledSeen |= !pgm_->InfoRefresh->isEnabled();
   });
   probe.start(10);

@@ -111,7 +111,8 @@ TEST_F(QtDialogs, MessageBoxesAndFileDialogsHaveNoEnglishWordOfQtsOwn) {
 
   // The profiles dialog's save and open of a configuration file.
   link::Port port;  // closed: showing the dialog sends nothing
-  params::TSetupForm form(port, 2);
+  params::ValveState valve;
+  params::TSetupForm form(port, valve, 2);
   form.show();
   for (QAction* action : {form.MemoryToFile, form.FileToMemory}) {
     bool shown = false;

@@ -43,24 +43,25 @@ class WindowRecords : public testing::ValveLinkTest {
 };
 
 TEST_F(WindowRecords, ARecordPutBackIntoTheFieldsIsSentWordForWord) {
-  params::ReadParameterSet(port(), view_);
+  params::ReadParameterSet(port(), valveState_, view_);
   ValveRecord record = LastRecord();
   ASSERT_TRUE(HoldsSentSet(record.words));
 
   view_.fields["PWM"] = {"1234", std::nullopt};
   view_.fields["Coil_A_Imin"] = {"0,5", std::nullopt};
   std::map<int, ComparedParameter> differing;
-  for (const auto& c : CompareWithWindow(record.words, view_))
+  for (const auto& c : CompareWithWindow(record.words, view_, valveState_.Held))
     if (c.differs) differing[c.reg] = c;
   ASSERT_EQ(differing.size(), 2u);
   EXPECT_EQ(differing[params::reg::PWM].caption, QStringLiteral("Częstotliwość PWM (PWM) [Hz]"));
   EXPECT_EQ(differing[params::reg::PWM].window, QStringLiteral("1234"));
   EXPECT_EQ(differing[params::reg::Coil_A_Imin].caption, QStringLiteral("Elektromagnes A: Prąd minimalny Imin [A]"));
 
-  ShowRecordedSet(view_, record.words);
-  for (const auto& c : CompareWithWindow(record.words, view_)) EXPECT_FALSE(c.differs) << c.caption.toStdString();
+  ShowRecordedSet(view_, valveState_, record.words);
+  for (const auto& c : CompareWithWindow(record.words, view_, valveState_.Held))
+    EXPECT_FALSE(c.differs) << c.caption.toStdString();
   testing::ScriptedQuestions questions;
-  ASSERT_TRUE(params::SendParameterSet(port(), view_, questions, false));
+  ASSERT_TRUE(params::SendParameterSet(port(), valveState_, view_, questions, false));
   int written = 0;
   for (const std::string& r : requests()) {
     int reg = 0;
@@ -77,7 +78,7 @@ TEST_F(WindowRecords, ARecordPutBackIntoTheFieldsIsSentWordForWord) {
 }
 
 TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKeptWhole) {
-  params::ReadParameterSet(port(), view_);  // names the valve
+  params::ReadParameterSet(port(), valveState_, view_);  // names the valve
   valve_.clearRequests();
   const auto id = BackUpProfiles(port(), recorder_);
   ASSERT_TRUE(id);
@@ -100,10 +101,10 @@ TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKept
   testing::NoProfileDialog dialog;
   testing::ScriptedQuestions answers;
   answers.answers.push_back(view::Questions::Answer::No);
-  EXPECT_FALSE(RestoreProfiles(port(), *backup, dialog, answers));
+  EXPECT_FALSE(RestoreProfiles(port(), valveState_, *backup, dialog, answers));
   answers.answers.push_back(view::Questions::Answer::Yes);
   valve_.clearRequests();
-  ASSERT_TRUE(RestoreProfiles(port(), *backup, dialog, answers));
+  ASSERT_TRUE(RestoreProfiles(port(), valveState_, *backup, dialog, answers));
   EXPECT_EQ(valve_.model().userBank(1), before);
   EXPECT_EQ(requests().size(), 3u * (1 + 128 + 1) + 1);  // the active bank, then per bank: begin, words, store
   // The load is recorded with the banks it wrote; the working set is no longer known.
@@ -125,7 +126,7 @@ TEST_F(WindowRecords, ABackupReadsTheBanksOnlyAndALoadOfItUndoesAChangeAndIsKept
     void Write(const std::string&, const std::vector<std::uint8_t>&) override {}
   } files;
   valve_.clearRequests();
-  params::ProfileOperations(port(), dialog, files, files).CopyFactoryToUser();
+  params::ProfileOperations(port(), valveState_, dialog, files, files).CopyFactoryToUser();
   EXPECT_EQ(requests().size(), 1u);
   const ValveRecord copied = LastRecord();
   EXPECT_EQ(copied.operation, QStringLiteral("Skopiuj profile fabryczne do profilów użytkownika"));

@@ -29,7 +29,6 @@ class ChangeLog : public testing::ValveLinkTest {
     m.setSerialNumber("SN-42");
     m.setDeviceType("PRV-10");
     m.setState(params::state::Firmware, 14031122);
-    params::Held = {};
     SetChangeLogFile(file_);
     SetChangeLogFailureReporter([this](const std::string& file, const std::string&) { failures_.push_back(file); });
   }
@@ -58,7 +57,7 @@ class ChangeLog : public testing::ValveLinkTest {
 };
 
 TEST_F(ChangeLog, ASendRecordsTheValveAndExactlyTheRegistersItChanged) {
-  params::ReadParameterSet(port(), view_);
+  params::ReadParameterSet(port(), valveState_, view_);
   EXPECT_TRUE(lines().empty());  // reading writes nothing
   const std::uint32_t pid = valve_.model().parameter(reg::PID_P);
   const std::uint32_t pot = valve_.model().parameter(reg::DigiPot_Value);
@@ -66,11 +65,11 @@ TEST_F(ChangeLog, ASendRecordsTheValveAndExactlyTheRegistersItChanged) {
 
   view_.fields["PID_P"] = {"1.25", std::nullopt};
   view_.fields["DigiPot_Value"] = {"300", std::nullopt};
-  params::SendParameterSet(port(), view_, questions_, false);
+  params::SendParameterSet(port(), valveState_, view_, questions_, false);
   // Sent again: the words written are now the known ones.
-  params::SendParameterSet(port(), view_, questions_, true);
+  params::SendParameterSet(port(), valveState_, view_, questions_, true);
   view_.fields["DigiPot_Value"] = {"301", std::nullopt};
-  params::SendParameterSet(port(), view_, questions_, false);
+  params::SendParameterSet(port(), valveState_, view_, questions_, false);
 
   const auto all = lines();
   ASSERT_EQ(all.size(), 3u);
@@ -87,18 +86,18 @@ TEST_F(ChangeLog, ASendRecordsTheValveAndExactlyTheRegistersItChanged) {
 }
 
 TEST_F(ChangeLog, AnOperationRecordsWhatItSentUpToAFailure) {
-  params::ReadParameterSet(port(), view_);
+  params::ReadParameterSet(port(), valveState_, view_);
   const std::uint32_t pid = valve_.model().parameter(reg::PID_P);
   const std::uint32_t pot = valve_.model().parameter(reg::DigiPot_Value);
   view_.fields["PID_P"] = {"1.25", std::nullopt};
   view_.fields["DigiPot_Value"] = {"300", std::nullopt};
   // The write of the potentiometer is lost on its way: no reply.
   valve_.server().injectFault(sim::Fault{sim::FaultKind::Ignore, 0, "W021", 1});
-  EXPECT_THROW(params::SendParameterSet(port(), view_, questions_, true), UsbError);
+  EXPECT_THROW(params::SendParameterSet(port(), valveState_, view_, questions_, true), UsbError);
   // A field that does not convert stops the send before its first frame:
   // nothing to record.
   view_.fields["DigiPot_Value"] = {"-5", std::nullopt};
-  EXPECT_THROW(params::SendParameterSet(port(), view_, questions_, true), ConversionError);
+  EXPECT_THROW(params::SendParameterSet(port(), valveState_, view_, questions_, true), ConversionError);
 
   const auto ops = operations();
   ASSERT_EQ(ops.size(), 1u);
@@ -150,9 +149,9 @@ TEST_F(ChangeLog, WhatCountsAsAnOperation) {
 
 TEST_F(ChangeLog, AnUnwritableLogNeitherStopsTheOperationNorIsReportedTwice) {
   std::ofstream(folder_.path() / "data") << "a file where the folder should be";
-  params::ReadParameterSet(port(), view_);
+  params::ReadParameterSet(port(), valveState_, view_);
   view_.fields["DigiPot_Value"] = {"300", std::nullopt};
-  params::SendParameterSet(port(), view_, questions_, true);
+  params::SendParameterSet(port(), valveState_, view_, questions_, true);
   params::ResetValve(port());
   EXPECT_EQ(valve_.model().parameter(reg::DigiPot_Value), 300u);
   EXPECT_EQ(valve_.model().commandCount(params::cmd::StoreParameters), 1u);

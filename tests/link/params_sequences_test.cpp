@@ -30,7 +30,6 @@ class ParameterSequences : public ::testing::Test {
   ParameterSequences() : session_(valve_.comNumber()) {}
   void SetUp() override {
     ASSERT_TRUE(session_.open());
-    Held = {};
     valve_.clearRequests();
   }
   Requests names() const {
@@ -43,6 +42,7 @@ class ParameterSequences : public ::testing::Test {
   link::LinkSession session_;
 
   link::Port& port() { return session_.port(); }
+  ValveState valveState_;
   testing::RecordingView view_;
   testing::ScriptedQuestions questions_;
 };
@@ -68,7 +68,7 @@ TEST_F(ParameterSequences, ReadShowsEachValueAsItComesInTheValvesOrder) {
     if (call.rfind("serial", 0) == 0) requestsAtSerial = valve_.requests().size();
   };
 
-  ReadParameterSet(port(), view_);
+  ReadParameterSet(port(), valveState_, view_);
   EXPECT_EQ(names(),
             Requests({"G031", "G001", "G002", "G013", "G014", "G025", "G029", "G030", "G039", "G042", "G040", "G041"}));
   EXPECT_EQ(requestsAtSerial, 11u);
@@ -86,24 +86,24 @@ TEST_F(ParameterSequences, ReadShowsEachValueAsItComesInTheValvesOrder) {
   EXPECT_EQ(view_.fields["Dither_Freq"].text, "120");
   EXPECT_EQ(view_.fields["DAC_Value"].keptWord, 2048u);
   EXPECT_FALSE(view_.fields.contains("ErrorMask"));
-  EXPECT_EQ(Held.errorMask, 0x00012345u);
-  EXPECT_EQ(Held.nearZeroKp, std::bit_cast<std::uint32_t>(0.25f));
+  EXPECT_EQ(valveState_.Held.errorMask, 0x00012345u);
+  EXPECT_EQ(valveState_.Held.nearZeroKp, std::bit_cast<std::uint32_t>(0.25f));
   EXPECT_TRUE(view_.optionBits.Get(cfg::Dither_Mode));
 
   EXPECT_EQ(view_.texts["DebugPanel"], "4711");
   EXPECT_EQ(view_.texts["SelectSetup"], "Profil nr 10 ");
   EXPECT_TRUE(view_.enabled["SelectSetup"]);
-  EXPECT_EQ(CurrentProfile, 10);
+  EXPECT_EQ(valveState_.CurrentProfile, 10);
   EXPECT_EQ(view_.firmware, 14031122u);
-  EXPECT_TRUE(BoardVariant);
-  EXPECT_FALSE(In2Present);
+  EXPECT_TRUE(valveState_.BoardVariant);
+  EXPECT_FALSE(valveState_.In2Present);
   EXPECT_EQ(view_.serialNumber.substr(0, 5), "SN-42");
   EXPECT_EQ(view_.deviceType.substr(0, 6), "PRV-10");
 
   // Without the options dialog its three fields are left out.
   view_ = {};
   view_.missing = {"Ramp_Start_Delay", "Dither_Ampl", "Dither_Freq"};
-  ReadParameterSet(port(), view_);
+  ReadParameterSet(port(), valveState_, view_);
   EXPECT_FALSE(view_.fields.contains("Dither_Freq"));
   EXPECT_TRUE(view_.fields.contains("DAC_Imax"));
 }
@@ -112,7 +112,7 @@ TEST_F(ParameterSequences, ASetValueThatCannotBeReadPutsTheBarAtZeroAndTheReadGo
   valve_.server().injectFault(sim::Fault{sim::FaultKind::CorruptStx, 0, "G002", 1});
   std::vector<std::string> reports;
   link::SetErrorReporter([&](const std::string& text, const std::string&) { reports.push_back(text); });
-  ReadParameterSet(port(), view_);
+  ReadParameterSet(port(), valveState_, view_);
   link::SetErrorReporter({});
   EXPECT_EQ(reports.size(), 1u);
   EXPECT_FALSE(view_.setValue.has_value());
@@ -121,10 +121,10 @@ TEST_F(ParameterSequences, ASetValueThatCannotBeReadPutsTheBarAtZeroAndTheReadGo
 }
 
 TEST_F(ParameterSequences, SendWritesTheSetInOrderAndStoresIt) {
-  ReadParameterSet(port(), view_);
+  ReadParameterSet(port(), valveState_, view_);
   const auto before = valve_.model().workingImage();
   valve_.clearRequests();
-  SendParameterSet(port(), view_, questions_, true);
+  SendParameterSet(port(), valveState_, view_, questions_, true);
   Requests expected{"W001", "R001"};
   for (int reg : SendOrder) expected.push_back(Write(reg, 0).substr(0, 4));
   expected.emplace_back("S999");
@@ -135,9 +135,9 @@ TEST_F(ParameterSequences, SendWritesTheSetInOrderAndStoresIt) {
   // Edited fields are converted; held values go as they are held.
   view_.fields["PID_P"] = {"1.25", std::nullopt};
   view_.fields["DigiPot_Value"] = {"300", std::nullopt};
-  Held.errorMask = 0x00ABCDEF;
+  valveState_.Held.errorMask = 0x00ABCDEF;
   valve_.clearRequests();
-  SendParameterSet(port(), view_, questions_, false);
+  SendParameterSet(port(), valveState_, view_, questions_, false);
   const Requests sent = valve_.requests();
   for (const std::string& w : {Write(18, 0x3FA00000u), Write(21, 300), Write(67, 0x00ABCDEF)})
     EXPECT_NE(std::find(sent.begin(), sent.end(), w), sent.end()) << w;
@@ -145,7 +145,7 @@ TEST_F(ParameterSequences, SendWritesTheSetInOrderAndStoresIt) {
 }
 
 TEST_F(ParameterSequences, ASendIsAllOrNothing) {
-  ReadParameterSet(port(), view_);
+  ReadParameterSet(port(), valveState_, view_);
   struct Case {
     const char* field;
     const char* text;
@@ -172,7 +172,7 @@ TEST_F(ParameterSequences, ASendIsAllOrNothing) {
     valve_.clearRequests();
     if (c.message) {
       try {
-        SendParameterSet(port(), view_, questions_, true);
+        SendParameterSet(port(), valveState_, view_, questions_, true);
         ADD_FAILURE() << "sent";
       } catch (const link::ConversionError& e) {
         EXPECT_STREQ(e.what(), c.message);
@@ -180,7 +180,7 @@ TEST_F(ParameterSequences, ASendIsAllOrNothing) {
       EXPECT_EQ(view_.calls, Requests{"failed " + std::string(c.field) + "="});
       EXPECT_TRUE(questions_.asked.empty());
     } else {
-      EXPECT_FALSE(SendParameterSet(port(), view_, questions_, true));
+      EXPECT_FALSE(SendParameterSet(port(), valveState_, view_, questions_, true));
       ASSERT_EQ(questions_.asked.size(), 1u);
       EXPECT_NE(questions_.asked[0].find(std::string(c.text) + "   (dozwolone: "), std::string::npos)
           << questions_.asked[0];
@@ -195,7 +195,7 @@ TEST_F(ParameterSequences, ASendIsAllOrNothing) {
   questions_.asked.clear();
   questions_.answers = {view::Questions::Answer::Yes};
   valve_.clearRequests();
-  EXPECT_TRUE(SendParameterSet(port(), view_, questions_, false));
+  EXPECT_TRUE(SendParameterSet(port(), valveState_, view_, questions_, false));
   ASSERT_EQ(questions_.asked.size(), 1u);
   EXPECT_EQ(questions_.asked[0],
             " Wartości poza zakresem|Wartości poza dopuszczalnym zakresem:\n"

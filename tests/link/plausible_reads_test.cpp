@@ -68,7 +68,7 @@ TEST_F(PlausibleReads, AReplyWithWordsNoValveHoldsIsAFailedReadAndNothingOfItIsU
   Files files;
   testing::NoProfileDialog dialog;
   SaveTo questions;
-  params::ProfileOperations profiles(port(), dialog, questions, files);
+  params::ProfileOperations profiles(port(), valveState_, dialog, questions, files);
   ErrorEditor errors;
   TableEditor table;
   std::uint32_t mask = 0;
@@ -76,8 +76,8 @@ TEST_F(PlausibleReads, AReplyWithWordsNoValveHoldsIsAFailedReadAndNothingOfItIsU
   bool useTable = false;
   const Case cases[] = {
       {"parameter block", sim::FaultKind::Garbage, "G031", link::ReadBlockCode,
-       [&] { params::ReadParameterSet(port(), view); },
-       [&] { return !view.calls.empty() || params::Held != params::HeldParameters{}; }},
+       [&] { params::ReadParameterSet(port(), valveState_, view); },
+       [&] { return !view.calls.empty() || valveState_.Held != params::HeldParameters{}; }},
       {"error mask", sim::FaultKind::Noise, "R067", link::ReadParameterCode,
        [&] {
          status::EditErrorSettings(port(), {mask, known}, errors);
@@ -91,7 +91,7 @@ TEST_F(PlausibleReads, AReplyWithWordsNoValveHoldsIsAFailedReadAndNothingOfItIsU
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    params::Held = {};
+    valveState_.Held = {};
     reports_.clear();
     valve_.server().injectFault(sim::Fault{c.fault, 0, c.request, 1});
     EXPECT_THROW(c.run(), link::UsbError);
@@ -103,7 +103,7 @@ TEST_F(PlausibleReads, AReplyWithWordsNoValveHoldsIsAFailedReadAndNothingOfItIsU
     valve_.clearRequests();
   }
   // The same reads go through without the fault.
-  EXPECT_NO_THROW(params::ReadParameterSet(port(), view));
+  EXPECT_NO_THROW(params::ReadParameterSet(port(), valveState_, view));
   EXPECT_NO_THROW(profiles.SaveToFile());
   EXPECT_EQ(files.files["/cfg/a.cfg"].size(), params::cfgfile::FileBytes);
 }

@@ -123,7 +123,7 @@ Requests Concat(std::initializer_list<Requests> parts) {
 
 class Profiles : public ::testing::Test {
  protected:
-  Profiles() : session_(valve_.comNumber()), ops_(session_.port(), dialog_, questions_, storage_) {}
+  Profiles() : session_(valve_.comNumber()), ops_(session_.port(), valveState_, dialog_, questions_, storage_) {}
   void SetUp() override {
     ASSERT_TRUE(session_.open());
     link::SetErrorReporter([this](const std::string& text, const std::string&) { reports_.push_back(text); });
@@ -150,6 +150,7 @@ class Profiles : public ::testing::Test {
 
   SimulatedValve valve_;
   LinkSession session_;
+  ValveState valveState_;
 
   link::Port& port() { return session_.port(); }
   RecordingDialog dialog_;
@@ -400,12 +401,12 @@ TEST_F(Profiles, SelectingAProfile) {
     valve_.model().overrideState(29, c.register29);
     ScriptedSelection selection;
     selection.answer = c.answer;
-    std::int64_t current = 0;
-    SelectProfile(port(), selection, current);
+    ValveState valve;
+    SelectProfile(port(), valve, selection);
     EXPECT_EQ(selection.offered, c.offered);
     EXPECT_EQ(valve_.requests(), c.frames);
     EXPECT_EQ(selection.shown, c.shown);
-    EXPECT_EQ(current, c.current);
+    EXPECT_EQ(valve.CurrentProfile, c.current);
   }
 }
 
@@ -423,8 +424,7 @@ TEST_F(Profiles, WhatMayChangeTheWorkingSetForgetsTheHeldErrorMask) {
        [&] {
          ScriptedSelection selection;
          selection.answer = 2;
-         std::int64_t current = 0;
-         SelectProfile(port(), selection, current);
+         SelectProfile(port(), valveState_, selection);
        },
        false},
       {"load",
@@ -446,9 +446,9 @@ TEST_F(Profiles, WhatMayChangeTheWorkingSetForgetsTheHeldErrorMask) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ErrorMaskKnown = true;
+    valveState_.ErrorMaskKnown = true;
     c.run();
-    EXPECT_EQ(ErrorMaskKnown, c.stillKnown);
+    EXPECT_EQ(valveState_.ErrorMaskKnown, c.stillKnown);
   }
 }
 

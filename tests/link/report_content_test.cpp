@@ -2,7 +2,6 @@
 // asks the valve, what it shows at which access level, and that it leaves the
 // program's own values as they were.
 #include "app/access_tags.h"
-#include "params/valve_state.h"
 #include "report/report_content.h"
 #include "status/status_text.h"
 #include "support/recording_view.h"
@@ -32,11 +31,8 @@ class ReportContentTest : public testing::ValveLinkTest {
   testing::ScriptedQuestions questions_;
 };
 
-TEST_F(ReportContentTest, ReadsSetStatusAndRecordingWithoutWritingAndKeepsTheHeldValues) {
+TEST_F(ReportContentTest, ReadsSetStatusAndRecordingWithoutWriting) {
   valve_.model().setStop(20, 1000.5f);
-  params::Held.errorMask = 0x1234;
-  params::Held.rampEnable = true;
-  const params::HeldParameters held = params::Held;
 
   const ReportContent r = ReadReport(port(), app::ShownAtLevel(4), ',', questions_);
 
@@ -52,7 +48,6 @@ TEST_F(ReportContentTest, ReadsSetStatusAndRecordingWithoutWritingAndKeepsTheHel
   EXPECT_TRUE(r.trace.read);
   EXPECT_EQ(r.trace.drawn, 500);
 
-  EXPECT_EQ(params::Held, held);
   EXPECT_EQ(r.serialNumber, valve_.model().serialNumber());
   EXPECT_EQ(r.deviceType, valve_.model().deviceType());
   ASSERT_TRUE(r.stop.has_value());

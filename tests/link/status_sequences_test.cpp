@@ -30,7 +30,7 @@ class StatusSequences : public ::testing::Test {
     valve_.clearRequests();
   }
   void TearDown() override { link::SetErrorReporter({}); }
-  void Refresh() { StatusRefresh(port(), view_, {true, true}); }
+  void Refresh() { StatusRefresh(port(), valveState_, statusState_, view_, {true, true}); }
   std::size_t count(const std::string& request) const {
     const Requests r = valve_.requests();
     return static_cast<std::size_t>(std::count(r.begin(), r.end(), request));
@@ -40,6 +40,8 @@ class StatusSequences : public ::testing::Test {
   link::LinkSession session_;
 
   link::Port& port() { return session_.port(); }
+  params::ValveState valveState_;
+  StatusState statusState_;
   testing::RecordingView view_;
   std::vector<std::string> reports_;
 };
@@ -54,11 +56,11 @@ TEST_F(StatusSequences, OneRefreshReadsEverythingInItsOrder) {
             Requests({"R067", "R115", "G002", "G003", "G004", "G005", "S997=5555AAAA", "G006", "G006",
                       "G006", "G007", "G008", "G011", "G026", "G013", "G015",          "G016", "G018",
                       "G019", "G020", "G021", "G022", "G023", "G034", "G043"}));
-  EXPECT_EQ(TemperatureLimit, 80);
-  EXPECT_EQ(ErrorHistory[0], 17);
-  EXPECT_EQ(ErrorHistory[1], 20);
-  EXPECT_EQ(ErrorHistory[2], 0);
-  EXPECT_EQ(LastStopCode, 15);
+  EXPECT_EQ(statusState_.TemperatureLimit, 80);
+  EXPECT_EQ(statusState_.ErrorHistory[0], 17);
+  EXPECT_EQ(statusState_.ErrorHistory[1], 20);
+  EXPECT_EQ(statusState_.ErrorHistory[2], 0);
+  EXPECT_EQ(statusState_.LastStopCode, 15);
   EXPECT_TRUE(view_.visible["StopInfo"]);
   EXPECT_TRUE(view_.hints.contains("Info_Temp"));
   EXPECT_TRUE(reports_.empty());
@@ -73,17 +75,17 @@ TEST_F(StatusSequences, OneRefreshReadsEverythingInItsOrder) {
   EXPECT_EQ(valve_.requests(),
             Requests({"R067", "G002", "G003", "G004", "G005", "S997=5555AAAA", "G006", "G007", "G008", "G011", "G013",
                       "G015", "G016", "G018", "G019", "G020", "G021",          "G022", "G023", "G034", "G043"}));
-  EXPECT_EQ(TemperatureLimit, 999);
+  EXPECT_EQ(statusState_.TemperatureLimit, 999);
   EXPECT_FALSE(view_.visible["StopCodeLabel"]);
   EXPECT_FALSE(view_.visible["StopInfo"]);
 }
 
 TEST_F(StatusSequences, ErrorHistoryEndsAtZeroOrAfter256Codes) {
-  ErrorHistory.fill(9);
+  statusState_.ErrorHistory.fill(9);
   valve_.model().setErrorHistory({});
   Refresh();
   EXPECT_EQ(count("G006"), 1u);
-  for (std::uint8_t code : ErrorHistory) ASSERT_EQ(code, 0);
+  for (std::uint8_t code : statusState_.ErrorHistory) ASSERT_EQ(code, 0);
 
   std::vector<std::uint32_t> codes(300);
   for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = 1 + i % 255;
@@ -91,9 +93,9 @@ TEST_F(StatusSequences, ErrorHistoryEndsAtZeroOrAfter256Codes) {
   valve_.clearRequests();
   Refresh();
   EXPECT_EQ(count("G006"), 256u);
-  EXPECT_EQ(ErrorHistory[0], 1);
-  EXPECT_EQ(ErrorHistory[254], 255);
-  EXPECT_EQ(ErrorHistory[255], 1);
+  EXPECT_EQ(statusState_.ErrorHistory[0], 1);
+  EXPECT_EQ(statusState_.ErrorHistory[254], 255);
+  EXPECT_EQ(statusState_.ErrorHistory[255], 1);
   const Requests r = valve_.requests();
   const auto history = std::find(r.begin(), r.end(), "S997=5555AAAA") - r.begin();
   EXPECT_EQ(r[static_cast<std::size_t>(history + 1 + 256)], "G007");
@@ -125,17 +127,17 @@ TEST_F(StatusSequences, ResetsAndTheStopClearSendTheirCommands) {
     std::function<void()> action;
     Requests sent;
   };
-  LastStopCode = 15;
+  statusState_.LastStopCode = 15;
   const Case cases[] = {
       {[this] { ResetTemperatureMax(port()); }, {"S992=5555AAAA"}},
       {[this] { ResetUsupplyMax(port()); }, {"S996=5555AAAA"}},
       {[&] { ResetPeak(port(), view_, 'A'); }, {"S993=5555AAAA"}},
       {[&] { ResetPeak(port(), view_, 'B'); }, {"S993=AAAA5555"}},
       {[this] { SendFirmwareLabelCommand(port()); }, {"S025=AAAAAAAA"}},
-      {[this] { ClearSoftStop(port()); }, {}},  // code 15 is not cleared
+      {[this] { ClearSoftStop(port(), statusState_); }, {}},  // code 15 is not cleared
       {[this] {
-         LastStopCode = 12;
-         ClearSoftStop(port());
+         statusState_.LastStopCode = 12;
+         ClearSoftStop(port(), statusState_);
        },
        {"S009=AAAAAAAA"}},
   };

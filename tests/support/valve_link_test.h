@@ -5,6 +5,8 @@
 
 #include "link/comm_error.h"
 #include "link/pump_wait.h"
+#include "params/valve_state.h"
+#include "status/status_state.h"
 #include "support/simulated_valve.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +37,9 @@ class ValveLinkTest : public ::testing::Test {
   link::LinkSession session_;
 
   link::Port& port() { return session_.port(); }
+  // What the sequences keep about this test's valve.
+  params::ValveState valveState_;
+  status::StatusState statusState_;
   std::vector<std::string> reports_;
 };
 

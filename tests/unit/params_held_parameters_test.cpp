@@ -42,13 +42,12 @@ TEST(HeldParameters, FlagsRoundTripThroughTheConfigurationWord) {
 // The command line tool and the report read modes, identity and profile from
 // the recorded view's typed fields; what a read showed goes back unchanged.
 TEST(RecordedView, KeepsWhatTheWindowShowsTypedAndSendsTheConfigurationBack) {
-  const HeldParameters heldBefore = Held;
-  const bool flagsReadBefore = HeldFlagsRead;
   const std::uint32_t word = BitMask(cfg::Positions_3) | BitMask(cfg::LVDT_Mode) | BitMask(cfg::LVDT_CrossWire) |
                              BitMask(cfg::Report_DAC) | BitMask(cfg::Q51_PWM_Sequence) | BitMask(cfg::RampEnable) |
                              BitMask(cfg::ServiceMode);
   RecordedView view;
-  ShowConfigurationWord(view, word);
+  ValveState valve;
+  ShowConfigurationWord(view, valve, word);
   view.setChecked("RemoteControl", true);  // from its state register, not from the word
   view.showSerialNumber("SN 0042");
   view.showProfile(ProfileFromRegister(1));
@@ -61,10 +60,7 @@ TEST(RecordedView, KeepsWhatTheWindowShowsTypedAndSendsTheConfigurationBack) {
   EXPECT_EQ(view.identity.serialNumber, "SN 0042");
   EXPECT_EQ(view.profile.number, 2);
   EXPECT_EQ(view.text("SelectSetup"), view.profile.caption);
-  EXPECT_EQ(ConfigurationWordOf(view), word | BitMask(cfg::RemoteControl));
-
-  Held = heldBefore;
-  HeldFlagsRead = flagsReadBefore;
+  EXPECT_EQ(ConfigurationWordOf(view, valve.Held), word | BitMask(cfg::RemoteControl));
 }
 
 }  // namespace
