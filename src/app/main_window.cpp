@@ -89,9 +89,9 @@ TPgm::TPgm(QWidget* parent) : QWidget(parent) {
   WakeEventLoopAfterExchanges(port_);
   ui::SetAccessStateSource([this] { return AccessStates(); });
   ui::SetAfterEscapedErrorHook([this] { ui::RunGuarded([this] { CloseLostPort(); }); });
-  remote::KnownOutputs().Forget();
-  remote::KnownOutputs().setChangedHook([this] { ShowLiveOutputs(); });
-  remote::WatchOutputs(port_, &remote::KnownOutputs());
+  session_.outputs.Forget();
+  session_.outputs.setChangedHook([this] { ShowLiveOutputs(); });
+  remote::WatchOutputs(port_, &session_.outputs);
   qApp->installEventFilter(this);
   FormCreate();
 
@@ -105,7 +105,7 @@ TPgm::~TPgm() {
   if (!closed_) FormClose();
   port_.PortIndicatorHook = {};
   remote::WatchOutputs(port_, nullptr);
-  remote::KnownOutputs().setChangedHook({});
+  session_.outputs.setChangedHook({});
   ui::SetAccessStateSource({});
   ui::SetAfterEscapedErrorHook({});
 }

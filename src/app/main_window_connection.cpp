@@ -49,7 +49,7 @@ void TPgm::DisConnectClick() { Disconnect(true); }
 void TPgm::OfferOutputsOff() {
   MainWindowView view(*this);
   try {
-    remote::OfferSwitchOff(port_, remote::KnownOutputs(),
+    remote::OfferSwitchOff(port_, session_.outputs,
                            {std::begin(remote::AllLiveOutputs), std::end(remote::AllLiveOutputs)}, ui::CurrentPrompts(),
                            &view);
   } catch (const link::UsbError&) {
@@ -61,11 +61,11 @@ void TPgm::OfferOutputsOff() {
 void TPgm::SyncOutputSwitches() {
   // The switches of the window follow what was switched off, without
   // sending anything again.
-  if (RemoteControl->isChecked() && !remote::KnownOutputs().on(remote::LiveOutput::RemoteControl)) {
+  if (RemoteControl->isChecked() && !session_.outputs.on(remote::LiveOutput::RemoteControl)) {
     const QSignalBlocker blocker(RemoteControl);
     RemoteControl->setChecked(false);
   }
-  if (EnableDAC_Override->isChecked() && !remote::KnownOutputs().on(remote::LiveOutput::DacOverride)) {
+  if (EnableDAC_Override->isChecked() && !session_.outputs.on(remote::LiveOutput::DacOverride)) {
     {
       const QSignalBlocker blocker(EnableDAC_Override);
       EnableDAC_Override->setChecked(false);
@@ -76,7 +76,7 @@ void TPgm::SyncOutputSwitches() {
 }
 
 void TPgm::ShowLiveOutputs() {
-  const QString text = QString::fromStdString(remote::LiveOutputsMarker(remote::KnownOutputs()));
+  const QString text = QString::fromStdString(remote::LiveOutputsMarker(session_.outputs));
   OutputsOn->setText(text);
   OutputsOn->setToolTip(text.isEmpty() ? QString()
                                        : QString::fromUtf8(" Rozdzielacz pozostaje w trybie ustawionym przez "
@@ -115,7 +115,7 @@ void TPgm::Disconnect(bool askAboutOutputs) {
   // Another valve may be at the port now: its error mask is not known yet,
   // nor which of its outputs are on.
   session_.valve.ErrorMaskKnown = false;
-  remote::KnownOutputs().Forget();
+  session_.outputs.Forget();
   if (!port_.PortOpen.load()) {
     // Stopped before the message, so that no periodic refresh runs against the
     // closed port while the message is shown.

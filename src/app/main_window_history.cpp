@@ -97,6 +97,7 @@ void TPgm::RestoreRecord(const history::ValveRecord& record, bool store) {
   // The fields show the record as edited values until the send has gone out.
   const std::vector<ui::ValveField*> fields = MarkedFields();
   std::vector<std::optional<QString>> valveTexts;
+  valveTexts.reserve(fields.size());
   for (ui::ValveField* field : fields) valveTexts.push_back(field->valveText());
   {
     MainWindowView view(*this);

@@ -102,13 +102,13 @@ void TPgm::LVDT_SetupMouseDown(QMouseEvent* event) {
 void TPgm::PWM_ManualClick() {
   if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  remote::OpenManualPwmDialog(port_, this, ThreePositions());
+  remote::OpenManualPwmDialog(port_, session_.outputs, this, ThreePositions());
 }
 
 void TPgm::AutoModeClick() {
   if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  remote::OpenTestSignalDialog(port_, this);
+  remote::OpenTestSignalDialog(port_, session_.outputs, this);
 }
 
 void TPgm::SendServiceValueClick(QObject* sender) {

@@ -22,7 +22,9 @@ namespace tvx::cli {
 
 namespace {
 
-std::unique_ptr<history::HistoryRecorder> recorder;
+// One per thread that talks to a valve: its database connection is used by
+// that thread only.
+thread_local std::unique_ptr<history::HistoryRecorder> recorder;
 
 history::HistoryStore& Store(Context& c) {
   InstallHistory(c.io.err, AccessLevel(c.io, false));

@@ -8,7 +8,9 @@ namespace tvx::history {
 
 namespace {
 
-HistoryRecorder* current = nullptr;
+// One recorder per thread that exchanges with a valve (the change log it
+// observes is the thread's).
+thread_local HistoryRecorder* current = nullptr;
 constexpr const char* UnknownValve = "?";
 
 SetWordsArray WordsOf(const std::map<int, std::uint32_t>& known) {

@@ -20,7 +20,8 @@ class HistoryRecorder {
   HistoryRecorder(const HistoryRecorder&) = delete;
   HistoryRecorder& operator=(const HistoryRecorder&) = delete;
 
-  // The recorder of this process, if one is installed.
+  // The recorder installed on this thread (the one that exchanges with the
+  // valve), if any.
   static HistoryRecorder* Current();
 
   void setAccessLevel(int level) { accessLevel_ = level; }

@@ -12,6 +12,7 @@
 #include <exception>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -53,8 +54,14 @@ struct LogState {
 };
 
 LogState& State() {
-  static LogState state;
+  thread_local LogState state;
   return state;
+}
+
+// Threads that talk to different valves may append to the same file.
+std::mutex& AppendLock() {
+  static std::mutex lock;
+  return lock;
 }
 
 // A text of the valve (Latin-1) or of the program as one tab-free UTF-8 field.
@@ -139,6 +146,7 @@ void Append(const std::string& line) {
     if (s.file.has_parent_path()) std::filesystem::create_directories(s.file.parent_path(), ec);
     // A FIFO or a device at the log's place is refused, never waited on.
     const std::u8string path = s.file.u8string();
+    const std::lock_guard lock(AppendLock());
     platform::AppendFile(std::string(path.begin(), path.end())).append(line + '\n');
     return;
   } catch (const platform::FileError& e) {

@@ -27,7 +27,10 @@
 // "interrupted".
 //
 // A log that cannot be written never stops an operation; the first failure of
-// the run goes to the failure reporter. User-interface thread only; no Qt.
+// the run goes to the failure reporter. What the log knows of the valve, its
+// file, reporter and observer belong to the thread that exchanges with the
+// valve (the window's, or one per valve of the command-line tool); lines of
+// several threads are appended one whole line at a time. No Qt.
 #pragma once
 
 #include <cstdint>

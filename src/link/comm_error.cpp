@@ -7,8 +7,9 @@
 namespace tvx::link {
 
 namespace {
+// One reporter per thread that exchanges with a valve.
 ErrorReporter& Reporter() {
-  static ErrorReporter reporter;
+  thread_local ErrorReporter reporter;
   return reporter;
 }
 }  // namespace

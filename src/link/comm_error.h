@@ -30,7 +30,9 @@ class ConversionError : public std::runtime_error {
 };
 
 // Shows an error message with a caption (error icon). The program installs one
-// that opens a message box; without one, messages go to standard error.
+// that opens a message box; without one, messages go to standard error. The
+// reporter belongs to the thread that installs it: each thread that exchanges
+// with a valve reports its own errors.
 using ErrorReporter = std::function<void(const std::string& text, const std::string& caption)>;
 
 void SetErrorReporter(ErrorReporter reporter);

@@ -8,8 +8,9 @@ namespace tvx::link {
 
 namespace {
 
+// Each thread that exchanges with a valve pumps its own messages.
 PumpHook& Hook() {
-  static PumpHook hook;
+  thread_local PumpHook hook;
   return hook;
 }
 
@@ -19,7 +20,7 @@ PumpHook& Hook() {
 // plus a short stretch that it spins on the counter.
 constexpr std::int64_t SpinNs = 10'000;
 constexpr std::int64_t MaxLatenessNs = 500'000;
-std::int64_t LatenessNs = 60'000;  // user-interface thread only
+thread_local std::int64_t LatenessNs = 60'000;
 
 std::int64_t TicksToNs(std::int64_t ticks, std::int64_t frequency) {
   return frequency == 1'000'000'000 ? ticks : ticks * 1'000'000'000 / frequency;

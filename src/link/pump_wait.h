@@ -20,6 +20,8 @@ namespace tvx::link {
 // earlier, for example after one message. With zero it never waits.
 using PumpHook = std::function<void(std::chrono::nanoseconds maxWait)>;
 
+// The hook of the calling thread (each thread that exchanges with a valve
+// waits in its own way).
 void SetPumpHook(PumpHook hook);
 // Processes pending messages once, without waiting (no-op without a hook).
 void PumpMessages();

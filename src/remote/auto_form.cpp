@@ -57,14 +57,14 @@ TAutoForm::TAutoForm(QWidget* parent) : CheckedDialog(parent) {
   ui::SetReadingTabOrder(this);
 }
 
-void OpenTestSignalDialog(link::Port& port, QWidget* parent) {
+void OpenTestSignalDialog(link::Port& port, LiveOutputs& outputs, QWidget* parent) {
   {
     TAutoForm form(parent);
     ui::FormDialogView view(form, form.components());
     TestSignalSetup(port, view);
   }
   // The valve keeps producing the signal after the dialog; never without a word.
-  OfferSwitchOff(port, KnownOutputs(), {LiveOutput::TestSignal}, ui::CurrentPrompts(), nullptr);
+  OfferSwitchOff(port, outputs, {LiveOutput::TestSignal}, ui::CurrentPrompts(), nullptr);
 }
 
 }  // namespace tvx::remote

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "link/port.h"
+#include "remote/live_outputs.h"
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
 
@@ -44,6 +45,6 @@ class TAutoForm : public ui::CheckedDialog {
 
 // AutoMode: reads the signal's registers into a new dialog, shows it and on
 // OK writes them (see test_signal.h).
-void OpenTestSignalDialog(link::Port& port, QWidget* parent);
+void OpenTestSignalDialog(link::Port& port, LiveOutputs& outputs, QWidget* parent);
 
 }  // namespace tvx::remote

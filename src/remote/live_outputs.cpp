@@ -118,11 +118,6 @@ std::vector<LiveOutput> LiveOutputs::on(const std::vector<LiveOutput>& which) co
   return result;
 }
 
-LiveOutputs& KnownOutputs() {
-  static LiveOutputs outputs;
-  return outputs;
-}
-
 void WatchOutputs(link::Port& port, LiveOutputs* outputs) {
   if (!outputs) {
     link::SetExchangeObserver(port, {});

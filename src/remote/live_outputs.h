@@ -57,9 +57,6 @@ class LiveOutputs {
   std::function<void()> changed_;
 };
 
-// The program's knowledge of its one valve.
-LiveOutputs& KnownOutputs();
-
 // Feeds `outputs` from every exchange from now on; nullptr stops it.
 void WatchOutputs(link::Port& port, LiveOutputs* outputs);
 

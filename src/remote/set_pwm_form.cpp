@@ -102,14 +102,14 @@ bool TSetPWMForm::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void OpenManualPwmDialog(link::Port& port, QWidget* parent, bool threePositions) {
+void OpenManualPwmDialog(link::Port& port, LiveOutputs& outputs, QWidget* parent, bool threePositions) {
   {
     TSetPWMForm form(port, parent, threePositions);
     form.ReadState();
     form.exec();
   }
   // The valve keeps manual PWM after the dialog; never without a word.
-  OfferSwitchOff(port, KnownOutputs(), {LiveOutput::ManualPwm}, ui::CurrentPrompts(), nullptr);
+  OfferSwitchOff(port, outputs, {LiveOutput::ManualPwm}, ui::CurrentPrompts(), nullptr);
 }
 
 }  // namespace tvx::remote

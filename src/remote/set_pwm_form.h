@@ -4,6 +4,7 @@
 #pragma once
 
 #include "link/port.h"
+#include "remote/live_outputs.h"
 #include "remote/manual_outputs.h"
 #include "ui/checked_dialog.h"
 #include "ui/form_components.h"
@@ -68,6 +69,6 @@ class TSetPWMForm : public ui::CheckedDialog {
 };
 
 // PWM_Manual: creates the dialog (reading the valve's state), shows it modally.
-void OpenManualPwmDialog(link::Port& port, QWidget* parent, bool threePositions);
+void OpenManualPwmDialog(link::Port& port, LiveOutputs& outputs, QWidget* parent, bool threePositions);
 
 }  // namespace tvx::remote

@@ -7,6 +7,7 @@
 
 #include "link/port.h"
 #include "params/valve_state.h"
+#include "remote/live_outputs.h"
 #include "status/status_state.h"
 
 namespace tvx::session {
@@ -15,6 +16,9 @@ struct ValveSession {
   link::Port port;
   params::ValveState valve;
   status::StatusState status;
+  // The valve's outputs known to be on (fed by the port's exchanges where
+  // watched), for the questions before they are left on.
+  remote::LiveOutputs outputs;
 };
 
 }  // namespace tvx::session

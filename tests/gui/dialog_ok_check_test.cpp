@@ -38,7 +38,7 @@ TEST_F(DialogOkCheck, AFieldThatDoesNotConvertKeepsTheDialogOpenOnIt) {
       {"XPIDForm", "XPID_Limit_A", ",", "',' is not a valid floating point value.",
        [&] { service::OpenLargeErrorPidDialog(pgm_->port(), pgm_.get(), held); }},
       {"AutoForm", "Frequency", "1e", "'1e' is not a valid floating point value.",
-       [&] { remote::OpenTestSignalDialog(pgm_->port(), pgm_.get()); }},
+       [&] { remote::OpenTestSignalDialog(pgm_->port(), pgm_->session().outputs, pgm_.get()); }},
       {"ErrorsForm", "Stop_Limit", "7a", "'7a' is not a valid integer value.",
        [&] {
          status::TErrorsForm form(pgm_.get());

@@ -22,6 +22,7 @@ class ServiceDialogTest : public DialogTest {
   using DialogTest::DialogTest;
   Requests requests() const { return valve_.requests(); }
   QWidget parent_;
+  remote::LiveOutputs outputs_;  // none known on: the dialogs ask nothing after
 };
 
 TEST_F(ServiceDialogTest, LayoutsFollowTheValveAndTheSet) {
@@ -67,7 +68,7 @@ TEST_F(ServiceDialogTest, TestSignalDialogShowsNoWaveformForAnUnknownCode) {
     EXPECT_TRUE(form.AutoSquare->isChecked());
     QTest::mouseClick(form.Cancel, Qt::LeftButton);
   });
-  remote::OpenTestSignalDialog(port(), &parent_);
+  remote::OpenTestSignalDialog(port(), outputs_, &parent_);
   valve_.model().setParameter(108, 6);
   WhenShown<remote::TAutoForm>([&](remote::TAutoForm& form) {
     noneChecked = !form.AutoStop->isChecked() && !form.AutoSinus->isChecked() && !form.AutoSquare->isChecked() &&
@@ -78,7 +79,7 @@ TEST_F(ServiceDialogTest, TestSignalDialogShowsNoWaveformForAnUnknownCode) {
     QTest::mouseClick(form.SendConfig, Qt::LeftButton);
   });
   valve_.clearRequests();
-  remote::OpenTestSignalDialog(port(), &parent_);
+  remote::OpenTestSignalDialog(port(), outputs_, &parent_);
   EXPECT_TRUE(noneChecked);
   EXPECT_EQ(requests(), (Requests{"R105", "R106", "R107", "R108", "W105=40A00000", "W106=3F800000", "W107=C0200000",
                                   "W108=00000001"}));
@@ -127,7 +128,7 @@ TEST_F(TwoPositionServiceDialogTest, ManualPwmDialogConvertsOnKeyReleaseAndSends
     QTest::mouseClick(form.SendPWM, Qt::LeftButton);
     QTest::keyClick(&form, Qt::Key_Escape);
   });
-  remote::OpenManualPwmDialog(port(), &parent_, false);
+  remote::OpenManualPwmDialog(port(), outputs_, &parent_, false);
   EXPECT_TRUE(bDisabled);
   EXPECT_TRUE(MessageTexts().empty());
   EXPECT_EQ(requests(), (Requests{"G027", "G028", "S018=06720000", "S019=00000001"}));
