@@ -44,6 +44,7 @@
 #include <iomanip>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -61,7 +62,9 @@ int Status(Context& c);
 int Log(Context& c);
 int Report(Context& c);
 
-const Option PortOption{"--port", "COMn", "the valve's port (default: the valve's USB port)"};
+const Option PortOption{"--port", "COMn",
+                        "the valve's port (default: the valve's USB port); info, read, status, write and "
+                        "report take several, one valve each"};
 const Option QuietOption{"--quiet", "", "no notes on standard error, only errors"};
 const Option HelpOption{"--help", "", "this help"};
 
@@ -250,8 +253,10 @@ int AccessLevel(Io& io, bool ask) {
   else if (ask) password = io.askPassword();
   // The derivation is slow on purpose: a password already judged in this run is not derived again.
   static std::map<std::string, int> judged;
+  static std::mutex judging;
   int level = 0;
   if (password) {
+    const std::lock_guard lock(judging);
     const auto [it, added] = judged.try_emplace(*password, 0);
     if (added) it->second = app::LevelForPassword(*password, app::login_table::Passwords);
     level = it->second;
@@ -585,10 +590,108 @@ int Report(Context& c) {
   }
   return WithLink(c, [&] {
     CliQuestions questions(c.io.err);
-    const int code = WriteReport(c.port(), path, level, questions, c.io.err);
-    if (code == ExitDone) c.note("Report written to " + path + ".");
+    std::string written;
+    const int code = WriteReport(c.port(), path, level, questions, c.io.err, &written);
+    if (code == ExitDone) c.note("Report written to " + written + ".");
     return code;
   });
+}
+
+// ---- several valves at once -------------------------------------------------------
+
+// The commands that may name several ports: each valve is talked to on a
+// thread of its own, with a session, change log and history of its own.
+constexpr std::string_view ManyValveCommands[] = {"info", "read", "status", "write", "report"};
+
+const char* ResultText(int code) {
+  switch (code) {
+    case ExitDone: return "done";
+    case ExitUsage: return "usage error";
+    case ExitLinkFailure: return "link failure";
+    case ExitFileError: return "file error";
+    case ExitRefused: return "refused";
+    case ExitInterrupted: return "interrupted";
+    default: return "failed";
+  }
+}
+
+// Why the command cannot run on these ports at once; nothing when it can.
+std::optional<std::string> ManyValveProblem(const Context& c, const std::vector<std::string>& ports) {
+  if (std::find(std::begin(ManyValveCommands), std::end(ManyValveCommands), c.command.name) ==
+      std::end(ManyValveCommands))
+    return "--port may be given several times only for info, read, status, write and report";
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    if (ComNumber(ports[i]) == 0) return "--port needs COM1 to COM16";
+    for (std::size_t j = 0; j < i; ++j)
+      if (ComNumber(ports[j]) == ComNumber(ports[i])) return ports[i] + " is named twice";
+  }
+  if (c.has("--cfg")) return "--cfg reads one valve's profiles into one file: give one --port";
+  if (c.has("--watch") || c.has("--csv")) return "--watch and --csv follow one valve: give one --port";
+  if (c.command.name == "report" && c.arguments.front().find(SerialPlaceholder) == std::string::npos)
+    return "the reports of several valves need " + std::string(SerialPlaceholder) +
+           " in the file name, e.g. raport-{serial}.pdf";
+  return std::nullopt;
+}
+
+// Runs the command on each valve at the same time. Standard output holds each
+// valve's output in the order the ports were named (under "[COMn]", or one
+// JSON object keyed by port); standard error each valve's messages after its
+// port, then one result line per valve. The exit code is the highest of them.
+int RunOnEachValve(Context& c, const std::vector<std::string>& ports) {
+  if (c.command.name == "report") EnsureGuiApplication();
+  // A password typed once serves every valve.
+  std::mutex asking;
+  std::optional<std::optional<std::string>> typed;
+  const auto askPassword = [&]() -> std::optional<std::string> {
+    const std::lock_guard lock(asking);
+    if (!typed) typed = c.io.askPassword();
+    return *typed;
+  };
+  struct Valve {
+    std::ostringstream out, err;
+    int code = ExitLinkFailure;
+  };
+  std::vector<Valve> valves(ports.size());
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    threads.emplace_back([&, i] {
+      Valve& v = valves[i];
+      Io io{v.out, v.err};
+      io.askPassword = askPassword;
+      io.stopRequested = c.io.stopRequested;
+      Context one{io, c.command, c.options, c.arguments};
+      one.options["--port"] = ports[i];
+      one.quiet = c.quiet;
+      try {
+        v.code = c.command.run(one);
+      } catch (const std::exception& e) {
+        v.err << ProgramName << ": " << e.what() << '\n';
+      }
+      // The valve's history database belongs to this thread.
+      CloseHistory();
+    });
+  }
+  for (std::thread& t : threads) t.join();
+
+  const bool json = c.has("--json");
+  int worst = ExitDone;
+  if (json) c.io.out << "{";
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    const std::string out = valves[i].out.str();
+    if (json) {
+      c.io.out << (i ? ",\n " : "\n ") << JsonString(ports[i]) << ": " << (out.empty() ? "null" : out);
+    } else if (!out.empty()) {
+      c.io.out << "[" << ports[i] << "]\n" << out;
+    }
+    std::istringstream err(valves[i].err.str());
+    for (std::string line; std::getline(err, line);) c.io.err << ports[i] << ": " << line << '\n';
+    worst = std::max(worst, valves[i].code);
+  }
+  if (json) c.io.out << "\n}\n";
+  for (std::size_t i = 0; i < ports.size(); ++i)
+    c.io.err << ProgramName << ": " << ports[i] << ": " << ResultText(valves[i].code) << " (exit " << valves[i].code
+             << ")\n";
+  return worst;
 }
 
 }  // namespace
@@ -606,6 +709,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
 
   Context c{io, *command, {}, {}};
   const std::vector<Option> options = OptionsOf(*command);
+  std::vector<std::string> ports;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a.size() > 1 && a[0] == '-') {
@@ -619,6 +723,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
         else if (!optional) return UsageError(io, a + " needs " + std::string(o->value), command->name);
       }
       c.options[a] = value;
+      if (a == PortOption.name) ports.push_back(value);
     } else {
       c.arguments.push_back(a);
     }
@@ -636,6 +741,11 @@ int Run(const std::vector<std::string>& args, Io& io) {
                                                   : "unexpected '" + c.arguments[most] + "'",
                       command->name);
   c.quiet = c.has("--quiet");
+  if (ports.size() > 1) {
+    if (const std::optional<std::string> problem = ManyValveProblem(c, ports))
+      return UsageError(io, *problem, command->name);
+    return FinishStandardOutput(io.out, io.err, RunOnEachValve(c, ports));
+  }
   const int code = command->run(c);
   // The database closes before the program's static objects go.
   CloseHistory();

@@ -13,8 +13,6 @@
 
 namespace tvx::cli {
 
-namespace {
-
 // Fonts and the chart picture need a QGuiApplication; the tool shows no
 // window, so on Linux it runs on the offscreen platform whatever the display
 // (on Windows the system's own platform needs no display and ships with the
@@ -33,11 +31,29 @@ void EnsureGuiApplication() {
   QGuiApplication::setFont(ProgramFont());
 }
 
-}  // namespace
+std::string ReportPath(const std::string& pattern, const std::string& serialNumber) {
+  std::string serial;
+  for (const char c : serialNumber) {
+    const auto byte = static_cast<unsigned char>(c);
+    // Nothing a file name cannot hold on either system, no folder of its own.
+    serial +=
+        byte < 0x20 || byte >= 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos ? '_' : c;
+  }
+  if (serial.empty() || serial.find_first_not_of('.') == std::string::npos) serial = "bez-numeru";
+  std::string path = pattern;
+  for (auto at = path.find(SerialPlaceholder); at != std::string::npos;
+       at = path.find(SerialPlaceholder, at + serial.size()))
+    path.replace(at, SerialPlaceholder.size(), serial);
+  return path;
+}
 
-int WriteReport(link::Port& port, const std::string& path, int level, view::Questions& questions, std::ostream& err) {
+int WriteReport(link::Port& port, const std::string& pathPattern, int level, view::Questions& questions,
+                std::ostream& err, std::string* written) {
   EnsureGuiApplication();
   const report::ReportContent content = report::ReadReport(port, app::ShownAtLevel(level), ',', questions);
+  // The serial number as the report shows it (none below the level that sees it).
+  const std::string path = ReportPath(pathPattern, content.serialNumber);
+  if (written) *written = path;
   // What the report says about storage, also where the user sees it at once.
   err << CliQuestions::Trimmed(content.storage.summary) << '\n';
   for (const report::Entry& e : content.storage.differences) err << "  " << e.name << ": " << e.value << '\n';

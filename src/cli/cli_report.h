@@ -7,14 +7,29 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace tvx::cli {
 
 // The access level the report needs, as F9 in the window.
 inline constexpr int ReportLevel = 2;
 
-// Reads the report with the port open and writes it to `path`; the exit code
-// (a file that cannot be written gives ExitFileError, nothing left behind).
-int WriteReport(link::Port& port, const std::string& path, int level, view::Questions& questions, std::ostream& err);
+// The report's file name may hold the valve's serial number, e.g.
+// "raport-{serial}.pdf".
+inline constexpr std::string_view SerialPlaceholder = "{serial}";
+// `pattern` with every SerialPlaceholder replaced by the serial number, made
+// fit for a file name.
+std::string ReportPath(const std::string& pattern, const std::string& serialNumber);
+
+// Reads the report with the port open and writes it to `pathPattern` (its
+// placeholder filled in; the name used goes to `written`); the exit code (a
+// file that cannot be written gives ExitFileError, nothing left behind).
+int WriteReport(link::Port& port, const std::string& pathPattern, int level, view::Questions& questions,
+                std::ostream& err, std::string* written = nullptr);
+
+// Fonts and pictures need a QGuiApplication: makes one (off screen) unless
+// the process has an application object. The thread that calls it first must
+// be the program's main thread.
+void EnsureGuiApplication();
 
 }  // namespace tvx::cli

@@ -1,6 +1,7 @@
 // trace --csv FILE [--png FILE]: the valve's recording of its last regulation,
 // read out by the chart window's sequence and saved as the chart saves it.
 #include "cli/cli_command.h"
+#include "cli/cli_report.h"
 
 #include "cli/cli_view.h"
 #include "params/conversions.h"
@@ -48,17 +49,6 @@ class CliTraceView : public trace::TraceView {
   std::uint32_t mask_;
   trace::PositionMode mode_;
 };
-
-// Text on a picture needs a QGuiApplication; the tool draws off screen.
-void EnsureGuiApplication() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 3;
-  static char name[] = "tarvelmundix-cli", platform[] = "-platform", offscreen[] = "offscreen";
-  static char* argv[] = {name, platform, offscreen, nullptr};
-  // Kept for the rest of the run.
-  static auto* application = new QGuiApplication(argc, argv);
-  (void)application;
-}
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
