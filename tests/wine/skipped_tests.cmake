@@ -46,4 +46,6 @@ set(TVX_WINDOWS_SKIPPED_TESTS
   cli/profile_trace_test.cpp
   # cli: FIFOs, the pty's exclusive mode and the simulator's state (POSIX)
   cli/files_test.cpp
+  # cli: several simulators at once (the Wine run starts one valve-sim a test)
+  cli/many_valves_test.cpp
 )
