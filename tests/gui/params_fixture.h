@@ -37,7 +37,7 @@ class ScopedLocale {
 // carrying `value` instead of the valve's own answer.
 class ReplaceReply {
  public:
-  ReplaceReply(sim::PtyServer& server, const std::string& match, std::uint32_t value) {
+  ReplaceReply(testing::ValveServer& server, const std::string& match, std::uint32_t value) {
     server.injectFault(sim::Fault{sim::FaultKind::Drop, 0, match, 1});
     const std::size_t before = server.requestCount();
     thread_ = std::thread([&server, match, value, before] {

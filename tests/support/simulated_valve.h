@@ -42,6 +42,10 @@ class ScopedEnvironment {
   bool had_;
 };
 
+// The simulator's server as the tests drive it (the Windows build's support
+// names its remote stand-in so).
+using ValveServer = sim::PtyServer;
+
 class SimulatedValve {
  public:
   explicit SimulatedValve(sim::ValveConfig config = {}, int comNumber = 3, sim::PtyOptions options = {});

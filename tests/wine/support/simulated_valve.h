@@ -112,6 +112,9 @@ class RemoteServer {
   ControlLink& link_;
 };
 
+// The server as the tests drive it, under the native support's name.
+using ValveServer = RemoteServer;
+
 class SimulatedValve {
  public:
   // Enters the valve's pty as COMn and names COMn as the valve's port in the
