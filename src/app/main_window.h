@@ -4,6 +4,7 @@
 // and hosts the handlers that the other modules fill in.
 #pragma once
 
+#include "app/handler_turn.h"
 #include "history/valve_record.h"
 #include "link/receiver.h"
 #include "remote/set_value.h"
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -467,6 +469,11 @@ class TPgm : public QWidget {
  private:
   void FormCreate();
   void FormClose();
+
+  // A handler's turn at the valve (handler_turn.h) on this window; nothing
+  // while Exchanging(), and the handler then does nothing.
+  std::optional<HandlerTurn> StartTurn(std::initializer_list<QWidget*> disabled,
+                                       HandlerTurn::Focus focus = HandlerTurn::Focus::Passes, bool* busy = nullptr);
 
   // The outputs known to be on: the marker, the question and the switches.
   void Disconnect(bool askAboutOutputs);
