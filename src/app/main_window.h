@@ -34,6 +34,10 @@ class QSlider;
 class QTabWidget;
 class QTimer;
 
+namespace tvx::trace {
+struct ChartSettings;
+}  // namespace tvx::trace
+
 namespace tvx::ui {
 class Image;
 class Label;
@@ -374,8 +378,9 @@ class TPgm : public QWidget {
   // Remote control switch, set-value bar and the switch check boxes.
   void RemoteControlClick();
   void Set_BarChange();
-  // The regulation chart: reads the recorder settings, shows the chart
-  // modally, keeps its sampling divider and writes a changed channel mask.
+  // The regulation chart (trace::OpenChartDialog): reads the recorder
+  // settings, shows the chart modally, keeps its sampling divider and writes a
+  // changed channel mask.
   void ShowChartClick();
   // Set_Low, Set_Mid, Set_Hi: the bar to its minimum, middle or maximum.
   void SetMarkerClick(remote::Marker marker);
@@ -444,6 +449,9 @@ class TPgm : public QWidget {
  private:
   void ConnectServiceHandlers();
   void ConnectRemoteHandlers();
+  // What the chart shows of the window and the options dialog besides the
+  // recording (all but the opening read from the valve).
+  trace::ChartSettings ChartSettingsOfWindow();
   remote::Stepper stepper_;
   bool sendSetValuePressed_ = false;
   void ResetPeakAndRefresh(char coil);
