@@ -33,6 +33,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <utility>
+
 namespace tvx::app {
 
 namespace {
@@ -247,6 +249,12 @@ void TPgm::FormKeyUp(int key) {
 void TPgm::StopAutoTimer() { Timer1->stop(); }
 
 bool TPgm::Exchanging() const { return session_.status.RefreshBusy || link::ExchangeInProgress(); }
+
+std::optional<HandlerTurn> TPgm::StartTurn(std::initializer_list<QWidget*> disabled, HandlerTurn::Focus focus,
+                                           bool* busy) {
+  if (Exchanging()) return std::nullopt;
+  return std::optional<HandlerTurn>(std::in_place, this, disabled, focus, busy);
+}
 
 access::States TPgm::AccessStates() const {
   access::States s;

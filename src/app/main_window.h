@@ -4,6 +4,7 @@
 // and hosts the handlers that the other modules fill in.
 #pragma once
 
+#include "app/handler_turn.h"
 #include "history/valve_record.h"
 #include "link/receiver.h"
 #include "remote/set_value.h"
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -31,6 +33,10 @@ class QPushButton;
 class QSlider;
 class QTabWidget;
 class QTimer;
+
+namespace tvx::trace {
+struct ChartSettings;
+}  // namespace tvx::trace
 
 namespace tvx::ui {
 class Image;
@@ -372,8 +378,9 @@ class TPgm : public QWidget {
   // Remote control switch, set-value bar and the switch check boxes.
   void RemoteControlClick();
   void Set_BarChange();
-  // The regulation chart: reads the recorder settings, shows the chart
-  // modally, keeps its sampling divider and writes a changed channel mask.
+  // The regulation chart (trace::OpenChartDialog): reads the recorder
+  // settings, shows the chart modally, keeps its sampling divider and writes a
+  // changed channel mask.
   void ShowChartClick();
   // Set_Low, Set_Mid, Set_Hi: the bar to its minimum, middle or maximum.
   void SetMarkerClick(remote::Marker marker);
@@ -442,6 +449,9 @@ class TPgm : public QWidget {
  private:
   void ConnectServiceHandlers();
   void ConnectRemoteHandlers();
+  // What the chart shows of the window and the options dialog besides the
+  // recording (all but the opening read from the valve).
+  trace::ChartSettings ChartSettingsOfWindow();
   remote::Stepper stepper_;
   bool sendSetValuePressed_ = false;
   void ResetPeakAndRefresh(char coil);
@@ -467,6 +477,11 @@ class TPgm : public QWidget {
  private:
   void FormCreate();
   void FormClose();
+
+  // A handler's turn at the valve (handler_turn.h) on this window; nothing
+  // while Exchanging(), and the handler then does nothing.
+  std::optional<HandlerTurn> StartTurn(std::initializer_list<QWidget*> disabled,
+                                       HandlerTurn::Focus focus = HandlerTurn::Focus::Passes, bool* busy = nullptr);
 
   // The outputs known to be on: the marker, the question and the switches.
   void Disconnect(bool askAboutOutputs);

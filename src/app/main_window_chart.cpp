@@ -1,17 +1,17 @@
 // TPgm: the regulation chart and the set value of the remote group: the
 // markers over the bar, the stepper on the group's free area and the send
-// button's forms.
+// button's forms. The chart's handler guards and delegates to
+// trace::OpenChartDialog; the window gives what the chart shows of it.
 #include "app/definitions.h"
 #include "app/main_window.h"
+#include "link/exchanges.h"
 #include "params/config_word.h"
 #include "params/conversions.h"
 #include "remote/set_value.h"
 #include "service/options_form.h"
 #include "trace/chart_form.h"
-#include "trace/chart_opening.h"
 #include "ui/application.h"
 #include "ui/mouse_hook.h"
-#include "ui/prompts.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>
@@ -97,16 +97,16 @@ void TPgm::SendSetValueMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers key
 }
 
 void TPgm::ShowChartClick() {
+  if (link::ExchangeInProgress()) return;
   StopAutoTimer();
-  const std::optional<trace::ChartOpening> opening =
-      trace::OpenChart(port_, PWM->text().toStdString(), session_.valve.Held.traceInterval, ui::CurrentPrompts());
-  if (!opening) return;
-  session_.valve.Held.traceInterval = opening->divider;
+  trace::OpenChartDialog(port_, this, PWM->text().toStdString(), session_.valve.Held.traceInterval,
+                         [this] { return ChartSettingsOfWindow(); });
+}
 
+trace::ChartSettings TPgm::ChartSettingsOfWindow() {
   params::ConfigWord options;
   if (service::OptionsForm) service::OptionsForm->putOptionBits(options);
   trace::ChartSettings settings;
-  settings.opening = *opening;
   trace::ChartLegend& legend = settings.legend;
   legend.threePositions = ThreePositions();
   legend.voltageInput = VoltageInput();
@@ -129,11 +129,7 @@ void TPgm::ShowChartClick() {
     FormShortCut(Qt::Key_F10);
     return DetailMode;
   };
-
-  trace::TChartForm chart(port_, std::move(settings), this);
-  chart.exec();
-  session_.valve.Held.traceInterval = chart.divider();
-  trace::CloseChart(port_, opening->channelMask, chart.channelMask());
+  return settings;
 }
 
 }  // namespace tvx::app

@@ -14,7 +14,6 @@
 #include "params/parameter_set.h"
 #include "status/status_refresh.h"
 #include "platform/valve_port_lookup.h"
-#include "ui/tab_order.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>
@@ -84,8 +83,8 @@ void TPgm::ShowLiveOutputs() {
 }
 
 void TPgm::Disconnect(bool askAboutOutputs) {
-  if (Exchanging()) return;
-  const ui::KeepFocus keepFocus(this);
+  const std::optional<HandlerTurn> turn = StartTurn({}, HandlerTurn::Focus::Kept);
+  if (!turn) return;
   // An output the valve keeps driving is not left on without a word; a port
   // whose device is gone can send nothing, so nothing is asked then.
   if (askAboutOutputs && port_.PortOpen.load() && !link::PortLost(port_)) {

@@ -6,11 +6,9 @@
 #include "link/exchanges.h"
 #include "params/derived.h"
 #include "params/parameter_set.h"
-#include "scope_guard.h"
 #include "ui/application.h"
 #include "ui/number_fields.h"
 #include "ui/prompts.h"
-#include "ui/tab_order.h"
 #include "ui/valve_field.h"
 #include "ui/widgets.h"
 
@@ -133,12 +131,11 @@ void TPgm::ShowDeviceType(const QString& text) {
 // ---- handlers ----------------------------------------------------------------------
 
 void TPgm::ReadParametersClick() {
-  if (Exchanging()) return;
   // The disabled button's focus would pass on to Reset.
-  const ui::KeepFocus keepFocus(this);
-  for (QWidget* w : std::initializer_list<QWidget*>{SendParameters, ReadParameters, WriteParameters, AutoMode,
-                                                    SendSetValue, ShowChart, Solenoid_A_GBox, Solenoid_B_GBox})
-    w->setEnabled(false);
+  std::optional<HandlerTurn> turn = StartTurn({SendParameters, ReadParameters, WriteParameters, AutoMode, SendSetValue,
+                                               ShowChart, Solenoid_A_GBox, Solenoid_B_GBox},
+                                              HandlerTurn::Focus::Kept);
+  if (!turn) return;
 
   std::exception_ptr failure;
   try {
@@ -157,24 +154,20 @@ void TPgm::ReadParametersClick() {
     InfoRefresh->click();
   }
   FirstReadPending = false;
-  for (QPushButton* b : {SendParameters, ReadParameters, WriteParameters}) b->setEnabled(true);
+  turn->End();
+  // These two only as the remote control and the input allow.
   AutoMode->setEnabled(RemoteControl->isChecked() && VoltageInput());
   SendSetValue->setEnabled(RemoteControl->isChecked());
-  for (QWidget* w : std::initializer_list<QWidget*>{ShowChart, Solenoid_A_GBox, Solenoid_B_GBox}) w->setEnabled(true);
   ApplyAccessRules();
 
   if (failure) std::rethrow_exception(failure);
 }
 
 void TPgm::SendWriteParamsClick(QObject* sender) {
-  if (Exchanging()) return;
   // The disabled button's focus would pass on to Reset.
-  const ui::KeepFocus keepFocus(this);
-  const std::array<QPushButton*, 3> buttons{SendParameters, ReadParameters, WriteParameters};
-  for (QPushButton* b : buttons) b->setEnabled(false);
-  const ScopeGuard enable([&] {
-    for (QPushButton* b : buttons) b->setEnabled(true);
-  });
+  const std::optional<HandlerTurn> turn =
+      StartTurn({SendParameters, ReadParameters, WriteParameters}, HandlerTurn::Focus::Kept);
+  if (!turn) return;
   MainWindowView view(*this);
   if (params::SendParameterSet(port_, session_.valve, view, ui::CurrentPrompts(),
                                sender && sender->objectName() == QLatin1String("WriteParameters")))

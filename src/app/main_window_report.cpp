@@ -45,12 +45,9 @@ void TPgm::WriteReport() {
 
   // The report's read-out runs over many exchanges: no refresh, timer tick
   // or click may start one between them.
-  session_.status.RefreshBusy = true;
+  const HandlerTurn turn(this, {}, HandlerTurn::Focus::Passes, &session_.status.RefreshBusy);
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const ScopeGuard idle([this] {
-    QGuiApplication::restoreOverrideCursor();
-    session_.status.RefreshBusy = false;
-  });
+  const ScopeGuard cursor([] { QGuiApplication::restoreOverrideCursor(); });
   const char sep = ui::DecimalSeparator();
   const report::ReportContent content = report::ReadReport(port_, ShownAtLevel(AccessLevel), sep, ui::CurrentPrompts());
   try {

@@ -85,11 +85,8 @@ void TPgm::LVDT_SetupMouseDown(QMouseEvent* event) {
   const auto action = service::LvdtSetupActionFor(press);
   if (!action) return;
 
-  LVDT_Setup->setEnabled(false);
-  struct Reenable {
-    QPushButton* button;
-    ~Reenable() { button->setEnabled(true); }
-  } reenable{LVDT_Setup};
+  // Guarded above: nothing has exchanged since.
+  const HandlerTurn turn(this, {LVDT_Setup});
   switch (*action) {
     case service::LvdtSetupAction::NearZeroPid:
       service::OpenNearZeroPidDialog(port_, this, session_.valve.Held, session_.valve.HeldFlagsRead);

@@ -5,7 +5,6 @@
 #include "app/definitions.h"
 #include "app/main_window.h"
 #include "app/main_window_view.h"
-#include "scope_guard.h"
 #include "status/status_refresh.h"
 #include "status/status_text.h"
 #include "ui/application.h"
@@ -47,17 +46,13 @@ void TPgm::ConnectStatusHandlers() {
 }
 
 void TPgm::InfoRefreshClick() {
-  if (Exchanging()) return;
-  InfoRefresh->setEnabled(false);
-  session_.status.RefreshBusy = true;
+  // The turn's end re-enables the button and clears RefreshBusy, also after a
+  // failure: the values read so far stay shown, the rest keep their old texts.
+  const std::optional<HandlerTurn> turn =
+      StartTurn({InfoRefresh}, HandlerTurn::Focus::Passes, &session_.status.RefreshBusy);
+  if (!turn) return;
   StopCodeLabel->setEnabled(true);
   StopInfo->setEnabled(true);
-  // Also after a failure: the values read so far stay shown, the rest keep
-  // their old texts.
-  const ScopeGuard enable([this] {
-    InfoRefresh->setEnabled(true);
-    session_.status.RefreshBusy = false;
-  });
   MainWindowView view(*this);
   status::StatusRefresh(port_, session_.valve, session_.status, view, {LvdtFitted(), VoltageInput()});
 }

@@ -154,17 +154,17 @@ void TSetupForm::FormCreate(int accessLevel) {
 }
 
 void TSetupForm::ConnectHandlers() {
-  auto guarded = [](auto handler) { return [handler] { ui::RunGuarded(handler); }; };
-  connect(FileToMemory, &QAction::triggered, this, guarded([this] { ReadSetupClick(); }));
-  connect(MemoryToFile, &QAction::triggered, this, guarded([this] { SaveSetupClick(); }));
-  connect(UserToFactoryAll, &QAction::triggered, this, guarded([this] { InterBankCopyClick(UserToFactoryAll); }));
-  connect(FactoryToUserAll, &QAction::triggered, this, guarded([this] { InterBankCopyClick(FactoryToUserAll); }));
-  connect(FactoryToUserOne, &QAction::triggered, this, guarded([this] { FactoryToOneUserClick(); }));
-  connect(CompareSettings, &QAction::triggered, this, guarded([this] { CompareSettingsClick(); }));
-  connect(DefaultOne, &QAction::triggered, this, guarded([this] { DefaultsClick(); }));
-  connect(CompareWithFile, &QAction::triggered, this, guarded([this] { CompareWithFileClick(); }));
+  using ui::Guarded;
+  connect(FileToMemory, &QAction::triggered, this, Guarded([this] { ReadSetupClick(); }));
+  connect(MemoryToFile, &QAction::triggered, this, Guarded([this] { SaveSetupClick(); }));
+  connect(UserToFactoryAll, &QAction::triggered, this, Guarded([this] { InterBankCopyClick(UserToFactoryAll); }));
+  connect(FactoryToUserAll, &QAction::triggered, this, Guarded([this] { InterBankCopyClick(FactoryToUserAll); }));
+  connect(FactoryToUserOne, &QAction::triggered, this, Guarded([this] { FactoryToOneUserClick(); }));
+  connect(CompareSettings, &QAction::triggered, this, Guarded([this] { CompareSettingsClick(); }));
+  connect(DefaultOne, &QAction::triggered, this, Guarded([this] { DefaultsClick(); }));
+  connect(CompareWithFile, &QAction::triggered, this, Guarded([this] { CompareWithFileClick(); }));
   connect(SetActive, &QPushButton::clicked, this, &QDialog::accept);
-  connect(Cancel, &QPushButton::clicked, this, guarded([this] { CancelClick(); }));
+  connect(Cancel, &QPushButton::clicked, this, Guarded([this] { CancelClick(); }));
 }
 
 void TSetupForm::ShowCurrentProfile(std::optional<int> profile) { CheckBank(profile ? *profile - 1 : -1); }

@@ -56,7 +56,7 @@ TSetPWMForm::TSetPWMForm(link::Port& port, QWidget* parent, bool threePositions)
   QFont tiny = Cancel->font();
   tiny.setPointSize(5);
   Cancel->setFont(tiny);
-  connect(SendPWM, &QPushButton::clicked, this, [this] { ui::RunGuarded([this] { SendPWMClick(); }); });
+  connect(SendPWM, &QPushButton::clicked, this, ui::Guarded(this, &TSetPWMForm::SendPWMClick));
   connect(Done, &QPushButton::clicked, this, &QDialog::accept);
   connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
   setFixedSize(ClientWidth, ClientHeight);

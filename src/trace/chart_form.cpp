@@ -60,8 +60,12 @@ QFont LedFont(const QWidget* widget) {
   return font;
 }
 
-QLabel* NavyLabel(QWidget* parent, const QString& text, int x, int y, bool bold, int pixels = 10) {
+// The chart's own components, each named and added to the form's list as it
+// is made.
+QLabel* NavyLabel(ui::FormComponents& form, QWidget* parent, const char* name, const QString& text, int x, int y,
+                  bool bold, int pixels = 10) {
   auto* label = new QLabel(text, parent);
+  label->setObjectName(Q(name));
   QFont font(QStringLiteral("Arial"));
   font.setBold(bold);
   font.setPixelSize(pixels);
@@ -71,14 +75,14 @@ QLabel* NavyLabel(QWidget* parent, const QString& text, int x, int y, bool bold,
   label->setPalette(p);
   label->move(x, y);
   label->adjustSize();
-  return label;
+  return form.add(label, "TLabel");
 }
 
-QPushButton* Button(QWidget* parent, const char* objectName, const char* caption, int x, int y) {
+QPushButton* Button(ui::FormComponents& form, QWidget* parent, const char* name, const char* caption, int x, int y) {
   auto* button = new QPushButton(Q(caption), parent);
-  button->setObjectName(Q(objectName));
+  button->setObjectName(Q(name));
   button->setGeometry(x, y, 80, 25);
-  return button;
+  return form.add(button, "TButton");
 }
 
 }  // namespace
@@ -165,10 +169,13 @@ TChartForm::TChartForm(link::Port& port, ChartSettings settings, QWidget* parent
 TChartForm::~TChartForm() = default;
 
 void TChartForm::CreateComponents() {
+  using ui::Guarded;
+  auto& f = components_;
   Diagram = new ChartDiagram(picture_, this);
   Diagram->setObjectName(QStringLiteral("Diagram"));
   Diagram->setGeometry(10, 10, PictureWidth, PictureHeight);
-  connect(Diagram, &ChartDiagram::mouseMoved, this, [this](QPoint p) { ui::RunGuarded([&] { DiagramMouseMove(p); }); });
+  f.add(Diagram, "TImage");
+  connect(Diagram, &ChartDiagram::mouseMoved, this, Guarded(this, &TChartForm::DiagramMouseMove));
 
   struct Row {
     ChartLed** led;
@@ -195,47 +202,44 @@ void TChartForm::CreateComponents() {
     led->setObjectName(Q(row.ledName));
     led->setGeometry(LedLeft, top, LedWidth, LedHeight);
     if (row.hint) led->setToolTip(Q(row.hint));
-    *row.led = led;
-    *row.label = NavyLabel(this, Q(row.caption), LabelLeft, top + 2, true, 12);
-    (*row.label)->setObjectName(Q(row.labelName));
-    *row.units = NavyLabel(this, Q(row.unit), LabelLeft + (*row.label)->width() + 2, top + 4, false);
-    (*row.units)->setObjectName(Q(row.unitsName));
+    *row.led = f.add(led, "TPanel");
+    *row.label = NavyLabel(f, this, row.labelName, Q(row.caption), LabelLeft, top + 2, true, 12);
+    *row.units = NavyLabel(f, this, row.unitsName, Q(row.unit), LabelLeft + (*row.label)->width() + 2, top + 4, false);
     top += 28;
   }
-  connect(Lv_LED, &ChartLed::mouseReleased, this,
-          [this](Qt::MouseButton b) { ui::RunGuarded([&] { Lv_LEDMouseUp(b); }); });
+  connect(Lv_LED, &ChartLed::mouseReleased, this, Guarded(this, &TChartForm::Lv_LEDMouseUp));
 
-  PID_Mode_Info = NavyLabel(this, Q(text::PidModeText), RightColumn, 154, false);
-  PID_Mode_Info->setObjectName(QStringLiteral("PID_Mode_Info"));
+  PID_Mode_Info = NavyLabel(f, this, "PID_Mode_Info", Q(text::PidModeText), RightColumn, 154, false);
   PID_Mode_Info->setMinimumWidth(85);
   PID_Mode_Info->hide();
 
-  Interval_Label = NavyLabel(this, Q(text::IntervalLabel), LabelLeft, 186, false);
-  Interval_Units = NavyLabel(this, Q(text::IntervalUnitLabel), LabelLeft, 200, false);
+  Interval_Label = NavyLabel(f, this, "Interval_Label", Q(text::IntervalLabel), LabelLeft, 186, false);
+  Interval_Units = NavyLabel(f, this, "Interval_Units", Q(text::IntervalUnitLabel), LabelLeft, 200, false);
   Trace_Interval = new QComboBox(this);
   Trace_Interval->setObjectName(QStringLiteral("Trace_Interval"));
   Trace_Interval->setGeometry(RightColumn, 218, 80, 22);
+  f.add(Trace_Interval, "TComboBox");
   Interval_Label->setBuddy(Trace_Interval);
   // Only a person's choice reaches the handler: the program fills and selects
   // the list under a QSignalBlocker (see the period list's fill below).
-  connect(Trace_Interval, &QComboBox::currentIndexChanged, this,
-          [this] { ui::RunGuarded([&] { Trace_IntervalChange(); }); });
+  connect(Trace_Interval, &QComboBox::currentIndexChanged, this, Guarded(this, &TChartForm::Trace_IntervalChange));
 
-  ShowChart = Button(this, "ShowChart", text::ShowChartCaption, RightColumn, 300);
+  ShowChart = Button(f, this, "ShowChart", text::ShowChartCaption, RightColumn, 300);
   ShowChart->setToolTip(Q(text::ShowChartHint));
-  Restart = Button(this, "Restart", text::RestartCaption, RightColumn, 332);
-  Save = Button(this, "Save", text::SaveCaption, RightColumn, 364);
+  Restart = Button(f, this, "Restart", text::RestartCaption, RightColumn, 332);
+  Save = Button(f, this, "Save", text::SaveCaption, RightColumn, 364);
   Save->setToolTip(Q(text::SaveHint));
-  Quit = Button(this, "Quit", text::QuitCaption, RightColumn, 430);
+  Quit = Button(f, this, "Quit", text::QuitCaption, RightColumn, 430);
   Quit->setDefault(true);
-  connect(ShowChart, &QPushButton::clicked, this, [this] { ui::RunGuarded([&] { ShowChartClick(); }); });
-  connect(Restart, &QPushButton::clicked, this, [this] { ui::RunGuarded([&] { RestartClick(); }); });
-  connect(Save, &QPushButton::clicked, this, [this] { ui::RunGuarded([&] { SaveClick(); }); });
-  connect(Quit, &QPushButton::clicked, this, [this] { ui::RunGuarded([&] { QuitClick(); }); });
+  connect(ShowChart, &QPushButton::clicked, this, Guarded(this, &TChartForm::ShowChartClick));
+  connect(Restart, &QPushButton::clicked, this, Guarded(this, &TChartForm::RestartClick));
+  connect(Save, &QPushButton::clicked, this, Guarded(this, &TChartForm::SaveClick));
+  connect(Quit, &QPushButton::clicked, this, Guarded(this, &TChartForm::QuitClick));
 
   Chart_Selection = new QGroupBox(Q(text::SourceGroupCaption), this);
   Chart_Selection->setObjectName(QStringLiteral("Chart_Selection"));
   Chart_Selection->setGeometry(257, 120, 264, 234);
+  f.add(Chart_Selection, "TGroupBox");
   Chart_Selection->setAutoFillBackground(true);
   QPalette p = Chart_Selection->palette();
   p.setColor(QPalette::Window, ChartBackground);
@@ -244,18 +248,19 @@ void TChartForm::CreateComponents() {
     auto* radio = new QRadioButton(Q(text::SourceCaptions[i]), Chart_Selection);
     radio->setObjectName(QStringLiteral("Chart_%1").arg(i + 1));
     radio->setGeometry(16, 26 + 26 * static_cast<int>(i), 236, 22);
-    Chart_Radio[i] = radio;
+    Chart_Radio[i] = f.add(radio, "TRadioButton");
   }
-  SendSelection = Button(Chart_Selection, "SendSelection", text::SendSelectionCaption, 34, 190);
-  Cancel = Button(Chart_Selection, "Cancel", text::CancelCaption, 150, 190);
-  connect(SendSelection, &QPushButton::clicked, this, [this] { ui::RunGuarded([&] { SendSelectionClick(); }); });
-  connect(Cancel, &QPushButton::clicked, this, [this] { ui::RunGuarded([&] { CancelClick(); }); });
+  SendSelection = Button(f, Chart_Selection, "SendSelection", text::SendSelectionCaption, 34, 190);
+  Cancel = Button(f, Chart_Selection, "Cancel", text::CancelCaption, 150, 190);
+  connect(SendSelection, &QPushButton::clicked, this, Guarded(this, &TChartForm::SendSelectionClick));
+  connect(Cancel, &QPushButton::clicked, this, Guarded(this, &TChartForm::CancelClick));
   Chart_Selection->hide();
 
   RecordTimer = new QTimer(this);
   RecordTimer->setObjectName(QStringLiteral("RecordTimer"));
   RecordTimer->setSingleShot(true);
-  connect(RecordTimer, &QTimer::timeout, this, [this] { ui::RunGuarded([&] { RecordTimerTimer(); }); });
+  f.add(RecordTimer, "TTimer");
+  connect(RecordTimer, &QTimer::timeout, this, Guarded(this, &TChartForm::RecordTimerTimer));
 }
 
 void TChartForm::FillIntervals() {
@@ -534,6 +539,21 @@ void TChartForm::closeEvent(QCloseEvent* event) {
     CloseWindow();
   }
   event->accept();
+}
+
+// ---- opening from the main window -------------------------------------------------
+
+void OpenChartDialog(link::Port& port, QWidget* parent, std::string_view pwmText, std::uint32_t& heldDivider,
+                     const std::function<ChartSettings()>& settingsOfWindow) {
+  const std::optional<ChartOpening> opening = OpenChart(port, pwmText, heldDivider, ui::CurrentPrompts());
+  if (!opening) return;
+  heldDivider = opening->divider;
+  ChartSettings settings = settingsOfWindow();
+  settings.opening = *opening;
+  TChartForm chart(port, std::move(settings), parent);
+  chart.exec();
+  heldDivider = chart.divider();
+  CloseChart(port, opening->channelMask, chart.channelMask());
 }
 
 }  // namespace tvx::trace

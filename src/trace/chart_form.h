@@ -7,6 +7,7 @@
 #include "trace/acquisition.h"
 #include "trace/chart_opening.h"
 #include "trace/chart_picture.h"
+#include "ui/form_components.h"
 
 #include <QDialog>
 #include <QString>
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 class QComboBox;
 class QKeyEvent;
@@ -92,6 +94,7 @@ class TChartForm : public QDialog, private TraceView {
   // The divider the valve has: a pick that was never written is not kept.
   std::uint32_t divider() const { return acquisition_.valveDivider(); }
 
+  ui::FormComponents& components() { return components_; }
   const ChartPicture& picture() const { return picture_; }
   const TraceAcquisition& acquisition() const { return acquisition_; }
   int source() const { return source_; }
@@ -173,6 +176,7 @@ class TChartForm : public QDialog, private TraceView {
   void SaveAs(const QString& path, const QString& filterSuffix);
   void CloseWindow();
 
+  ui::FormComponents components_;
   ChartSettings settings_;
   ChartPicture picture_;
   TraceAcquisition acquisition_;
@@ -183,5 +187,12 @@ class TChartForm : public QDialog, private TraceView {
   bool closed_ = false;
   const QKeyEvent* filteredRelease_ = nullptr;
 };
+
+// ShowChart of the main window: reads the recorder settings (OpenChart; the
+// divider the valve holds goes to `heldDivider`), asks the window for what the
+// chart shows besides the recording, shows the chart modally, keeps the
+// divider the valve has then and writes a changed channel mask (CloseChart).
+void OpenChartDialog(link::Port& port, QWidget* parent, std::string_view pwmText, std::uint32_t& heldDivider,
+                     const std::function<ChartSettings()>& settingsOfWindow);
 
 }  // namespace tvx::trace

@@ -43,6 +43,11 @@ template <class T>
 auto Guarded(T* object, void (T::*method)()) {
   return [object, method] { RunGuarded([object, method] { (object->*method)(); }); };
 }
+// The same for a handler method that takes the signal's one argument.
+template <class T, class A>
+auto Guarded(T* object, void (T::*method)(A)) {
+  return [object, method](A argument) { RunGuarded([&] { (object->*method)(argument); }); };
+}
 
 class Application : public QApplication {
   Q_OBJECT

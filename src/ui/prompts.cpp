@@ -27,22 +27,6 @@ QMessageBox::Icon ToQt(Prompts::Icon icon) {
   return QMessageBox::NoIcon;
 }
 
-// The answer of a box closed with Enter: its default button.
-Prompts::Answer DefaultAnswer(Prompts::Buttons buttons) {
-  switch (buttons) {
-    case Prompts::Buttons::Ok:
-    case Prompts::Buttons::OkCancel: return Prompts::Answer::Ok;
-    case Prompts::Buttons::YesNoDefaultNo: return Prompts::Answer::No;
-    case Prompts::Buttons::YesNo:
-    case Prompts::Buttons::YesNoCancel: break;
-  }
-  return Prompts::Answer::Yes;
-}
-
-}  // namespace
-
-namespace {
-
 QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 std::optional<std::string> ToStd(const std::optional<QString>& text) {
@@ -173,65 +157,5 @@ std::optional<QString> QtPrompts::directory(QWidget* parent, const QString& capt
   if (chosen.isEmpty()) return std::nullopt;
   return QDir::toNativeSeparators(chosen);
 }
-
-std::vector<ScriptedPrompts::Shown> ScriptedPrompts::messages() const {
-  std::vector<Shown> result;
-  for (const Shown& s : shown_) {
-    if (s.kind == Shown::Kind::Message) result.push_back(s);
-  }
-  return result;
-}
-
-Prompts::Answer ScriptedPrompts::message(QWidget*, const QString& text, const QString& caption, Icon icon,
-                                         Buttons buttons) {
-  shown_.push_back({Shown::Kind::Message, text, caption, icon, buttons, {}});
-  if (whileShown_) {
-    // Once, as a modal box runs the event loop while it is open.
-    const std::function<void()> during = std::move(whileShown_);
-    whileShown_ = nullptr;
-    during();
-  }
-  if (answers_.empty()) return DefaultAnswer(buttons);
-  Answer answer = answers_.front();
-  answers_.pop_front();
-  return answer;
-}
-
-std::optional<Prompts::SavedFile> ScriptedPrompts::saveFile(QWidget*, const FileRequest& request) {
-  shown_.push_back({Shown::Kind::SaveFile, request.fileName, request.caption, Icon::None, Buttons::Ok, request});
-  if (files_.empty()) return std::nullopt;
-  std::optional<SavedFile> saved = files_.front();
-  files_.pop_front();
-  if (saved && saved->filter.isEmpty()) saved->filter = request.filter.section(QStringLiteral(";;"), 0, 0);
-  return saved;
-}
-
-std::optional<QString> ScriptedPrompts::openFileName(QWidget*, const FileRequest& request) {
-  shown_.push_back({Shown::Kind::OpenFile, request.fileName, request.caption, Icon::None, Buttons::Ok, request});
-  if (files_.empty()) return std::nullopt;
-  const bool chosen = files_.front().has_value();
-  const QString path = chosen ? files_.front()->path : QString();
-  files_.pop_front();
-  if (!chosen) return std::nullopt;
-  return path;
-}
-
-std::optional<QString> ScriptedPrompts::directory(QWidget*, const QString& caption, const QString& start) {
-  shown_.push_back({Shown::Kind::Directory, start, caption, Icon::None, Buttons::Ok, {}});
-  if (directories_.empty()) return std::nullopt;
-  const bool chosen = directories_.front().has_value();
-  const QString path = chosen ? *directories_.front() : QString();
-  directories_.pop_front();
-  if (!chosen) return std::nullopt;
-  return path;
-}
-
-ScopedScriptedPrompts::ScopedScriptedPrompts() {
-  auto prompts = std::make_unique<ScriptedPrompts>();
-  prompts_ = prompts.get();
-  InstallPrompts(std::move(prompts));
-}
-
-ScopedScriptedPrompts::~ScopedScriptedPrompts() { InstallPrompts(nullptr); }
 
 }  // namespace tvx::ui

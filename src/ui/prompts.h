@@ -1,7 +1,7 @@
 // Every question and message the program puts to the user goes through Prompts:
-// message boxes, file dialogs and the directory chooser. The program installs
-// the Qt implementation; tests install ScriptedPrompts, which records what was
-// shown and answers from a script, so every path that asks is testable.
+// message boxes, file dialogs and the directory chooser. The program uses the
+// Qt implementation; a test installs prompts of its own (InstallPrompts) that
+// record what was shown and answer from a script.
 // Prompts are also the Questions of the sequences below the windows: those
 // come here with the active window as parent.
 #pragma once
@@ -11,11 +11,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
+#include <string>
 
 class QWidget;
 
@@ -76,62 +74,5 @@ class QtPrompts : public Prompts {
 // `defaultSuffix` when they match; `defaultSuffix` for a filter without one.
 // Empty when `defaultSuffix` is (then nothing is added).
 QString SuffixForFilter(const QString& filter, const QString& defaultSuffix);
-
-// Records every prompt and answers from queues. A message without a queued
-// answer gets its default button's answer (Ok or Yes, No for YesNoDefaultNo),
-// as a person pressing Enter would; a file or directory
-// question without a queued answer is cancelled.
-class ScriptedPrompts : public Prompts {
- public:
-  struct Shown {
-    enum class Kind { Message, SaveFile, OpenFile, Directory } kind;
-    QString text;  // message text, or the proposed file name / start directory
-    QString caption;
-    Icon icon = Icon::None;
-    Buttons buttons = Buttons::Ok;
-    FileRequest request;
-  };
-
-  void queueAnswer(Answer answer) { answers_.push_back(answer); }
-  // An empty optional queues a cancel. A save answer comes back with
-  // `filter` selected, or the request's first filter when it is empty.
-  void queueFileName(std::optional<QString> path, QString filter = {}) {
-    files_.push_back(path ? std::optional<SavedFile>(SavedFile{std::move(*path), std::move(filter)}) : std::nullopt);
-  }
-  void queueDirectory(std::optional<QString> path) { directories_.push_back(std::move(path)); }
-  // Runs once while the next message is "open", as a real box runs the
-  // event loop (timers tick, posted events arrive).
-  void whileNextMessageShown(std::function<void()> during) { whileShown_ = std::move(during); }
-
-  const std::vector<Shown>& shown() const { return shown_; }
-  std::vector<Shown> messages() const;
-  void clear() { shown_.clear(); }
-
-  Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon, Buttons buttons) override;
-  std::optional<SavedFile> saveFile(QWidget* parent, const FileRequest& request) override;
-  std::optional<QString> openFileName(QWidget* parent, const FileRequest& request) override;
-  std::optional<QString> directory(QWidget* parent, const QString& caption, const QString& start) override;
-
- private:
-  std::vector<Shown> shown_;
-  std::deque<Answer> answers_;
-  std::deque<std::optional<SavedFile>> files_;
-  std::deque<std::optional<QString>> directories_;
-  std::function<void()> whileShown_;
-};
-
-// Installs a ScriptedPrompts for the lifetime of the object and gives access to it.
-class ScopedScriptedPrompts {
- public:
-  ScopedScriptedPrompts();
-  ~ScopedScriptedPrompts();
-  ScopedScriptedPrompts(const ScopedScriptedPrompts&) = delete;
-  ScopedScriptedPrompts& operator=(const ScopedScriptedPrompts&) = delete;
-  ScriptedPrompts* operator->() const { return prompts_; }
-  ScriptedPrompts& operator*() const { return *prompts_; }
-
- private:
-  ScriptedPrompts* prompts_;
-};
 
 }  // namespace tvx::ui

@@ -14,7 +14,7 @@ namespace {
 class AboutWiringTest : public ::testing::Test {
  protected:
   IsolatedPorts ports_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
 
   // Runs `action` and returns the class of the modal dialog it opened (closed
   // at once), or an empty text when none opened.
@@ -55,7 +55,7 @@ TEST_F(AboutWiringTest, DriversButtonStartsTheExportAtAnyLevel) {
   pgm->Options->setCurrentIndex(2);  // "Port COM"
   QTest::mouseClick(pgm->Drivers, Qt::LeftButton);
   ASSERT_EQ(prompts_->shown().size(), 1u);  // the chooser, cancelled
-  EXPECT_EQ(prompts_->shown()[0].kind, ui::ScriptedPrompts::Shown::Kind::Directory);
+  EXPECT_EQ(prompts_->shown()[0].kind, testing::ScriptedPrompts::Shown::Kind::Directory);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ class AccessTest : public ::testing::Test {
   IsolatedPorts ports_;
   // The options dialog reads the PWM maximum when it becomes active; without
   // a valve that read fails and is reported here.
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
 };
 
 TEST_F(AccessTest, LevelZeroWithThePortClosed) {

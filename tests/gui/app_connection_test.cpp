@@ -21,7 +21,7 @@ class ConnectionTest : public ::testing::Test {
  protected:
   IsolatedSysfs sysfs_;
   testing::SimulatedValve valve_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
 };
 
 TEST_F(ConnectionTest, ValvePortIsMarkedAndPreselected) {
@@ -144,7 +144,7 @@ TEST_F(ConnectionTest, FirmwareClickSendsCommand25) {
 class PortLookupTest : public ::testing::Test {
  protected:
   IsolatedPorts ports_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
 
   void Announce(const std::string& name) { std::ofstream(ports_.path() / "PortName") << name << "\n"; }
 };

@@ -2,6 +2,7 @@
 // questions and writes through the program's prompts.
 #include "app/drivers.h"
 #include "support/simulated_valve.h"
+#include "support/scripted_prompts.h"
 #include "ui/prompts.h"
 
 #include <QDir>
@@ -13,7 +14,7 @@
 namespace tvx::apptest {
 namespace {
 
-using Kind = ui::ScriptedPrompts::Shown::Kind;
+using Kind = testing::ScriptedPrompts::Shown::Kind;
 using ui::Prompts;
 
 QByteArray ReadAll(const QString& path) {
@@ -76,7 +77,7 @@ app::DriverExportResult ExportFromTheCurrentFolder() {
 
 class DriverExport : public ::testing::Test {
  protected:
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
   testing::TempFolder root_;
   std::vector<app::DriverFile> files_ = app::DriverFiles();
 

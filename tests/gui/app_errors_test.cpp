@@ -1,5 +1,6 @@
 // Errors that escape an event handler end in the program's standard error box.
 #include "ui/application.h"
+#include "support/scripted_prompts.h"
 #include "ui/prompts.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,7 @@ class Throwing : public QObject {
 };
 
 TEST(EscapedErrors, NotifyShowsTheTextWithAFullStop) {
-  ScopedScriptedPrompts prompts;
+  testing::ScopedScriptedPrompts prompts;
   Throwing object("USB error");
   QEvent event(QEvent::User);
   QCoreApplication::sendEvent(&object, &event);
@@ -40,7 +41,7 @@ TEST(EscapedErrors, NotifyShowsTheTextWithAFullStop) {
 }
 
 TEST(EscapedErrors, PostedEventsToo) {
-  ScopedScriptedPrompts prompts;
+  testing::ScopedScriptedPrompts prompts;
   Throwing object("posted");
   QCoreApplication::postEvent(&object, new QEvent(QEvent::User));
   QCoreApplication::processEvents();
@@ -49,7 +50,7 @@ TEST(EscapedErrors, PostedEventsToo) {
 }
 
 TEST(EscapedErrors, CaptionIsTheCurrentApplicationTitle) {
-  ScopedScriptedPrompts prompts;
+  testing::ScopedScriptedPrompts prompts;
   Application::setTitle(QStringLiteral("Logowanie"));
   RunGuarded([] { throw std::runtime_error("x"); });
   Application::setTitle(QStringLiteral("Tarvelmundix"));

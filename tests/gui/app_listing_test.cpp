@@ -14,7 +14,7 @@ namespace {
 class ListingTest : public ::testing::Test {
  protected:
   IsolatedPorts ports_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
   testing::TempFolder out_;
 
   QString OutPath(const char* name) const { return QString::fromStdString((out_.path() / name).string()); }
@@ -37,7 +37,7 @@ TEST_F(ListingTest, CancelWritesNothing) {
   auto pgm = MainWindowAt(4);
   QTest::mouseRelease(pgm->PortState, Qt::LeftButton);
   ASSERT_EQ(prompts_->shown().size(), 1u);
-  EXPECT_EQ(prompts_->shown()[0].kind, ui::ScriptedPrompts::Shown::Kind::SaveFile);
+  EXPECT_EQ(prompts_->shown()[0].kind, testing::ScriptedPrompts::Shown::Kind::SaveFile);
   const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).replace('/', '-');
   EXPECT_EQ(prompts_->shown()[0].text, QStringLiteral("ComponentList ") + date + QStringLiteral(".txt"));
 }

@@ -9,7 +9,7 @@
 #include "platform/port_names.h"
 #include "platform/valve_port_lookup.h"
 #include "support/simulated_valve.h"
-#include "ui/prompts.h"
+#include "support/scripted_prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

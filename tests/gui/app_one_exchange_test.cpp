@@ -97,7 +97,7 @@ TEST_F(OneExchangeTest, AnExchangeThatFindsTheDeviceGoneClosesThePort) {
 
 TEST(OneExchange, FailedConnectShowsItsMessageWithoutTheLockAndNoRefreshRunsDuringIt) {
   IsolatedPorts ports;  // COM1 absent
-  ui::ScopedScriptedPrompts prompts;
+  testing::ScopedScriptedPrompts prompts;
   auto pgm = MainWindowAt(2);
   pgm->show();
   pgm->activateWindow();

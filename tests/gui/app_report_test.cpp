@@ -56,7 +56,7 @@ TEST_F(ReportKeyTest, AtLevelTwoWritesTheChosenFileWithoutARefreshInsideTheReadO
   app::InstallLinkHooks();
 
   ASSERT_EQ(prompts_->shown().size(), 1u);
-  EXPECT_EQ(prompts_->shown()[0].kind, ui::ScriptedPrompts::Shown::Kind::SaveFile);
+  EXPECT_EQ(prompts_->shown()[0].kind, testing::ScriptedPrompts::Shown::Kind::SaveFile);
   EXPECT_NE(prompts_->shown()[0].request.directory, QDir::currentPath());
   EXPECT_EQ(ui::StartFolder(ui::FileFolder::Report), QDir::cleanPath(QString::fromStdString(out_.path().string())));
   EXPECT_FALSE(pgm_->Timer1->isActive());

@@ -74,7 +74,7 @@ class DialogTest : public ::testing::Test {
   link::Port& port() { return session_.port(); }
   // What the sequences keep about this test's valve.
   params::ValveState valveState_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
 };
 
 }  // namespace tvx::apptest

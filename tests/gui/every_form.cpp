@@ -63,7 +63,7 @@ void VisitEveryForm(int level, const FormVisitor& visit) {
   ScopedLocale locale(QLocale(QLocale::Polish, QLocale::Poland));
   IsolatedSysfs sysfs;
   testing::SimulatedValve valve;
-  ui::ScopedScriptedPrompts prompts;
+  testing::ScopedScriptedPrompts prompts;
   // The history dialog lists the valve's records from a database of this visit.
   testing::TempFolder historyFolder;
   const testing::ScopedEnvironment historyFile(history::HistoryVariable,

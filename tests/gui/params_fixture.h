@@ -111,7 +111,7 @@ class ParamsTest : public ::testing::Test {
   ScopedLocale locale_{QLocale(QLocale::Polish, QLocale::Poland)};
   IsolatedSysfs sysfs_;
   testing::SimulatedValve valve_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
   std::unique_ptr<app::TPgm> pgm_;
   std::unique_ptr<service::TOptionsForm> options_;
 };

@@ -36,7 +36,7 @@ class ModesTest : public ::testing::Test {
 
   ScopedLocale locale_{QLocale(QLocale::Polish, QLocale::Poland)};
   IsolatedPorts ports_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
   std::unique_ptr<app::TPgm> pgm_;
   std::unique_ptr<service::TOptionsForm> options_;
 };

@@ -167,7 +167,7 @@ TEST_F(SendTest, ResetSwitchesRemoteControlOffResetsAndDisconnects) {
 TEST(ParamsRoundTrip, StoredValuesSurviveARestartOfTheValve) {
   ScopedLocale locale(QLocale(QLocale::Polish, QLocale::Poland));
   IsolatedSysfs sysfs;
-  ui::ScopedScriptedPrompts prompts;
+  testing::ScopedScriptedPrompts prompts;
   testing::TempFolder folder;
   sim::ValveConfig config;
   config.stateFile = (folder.path() / "valve.state").string();

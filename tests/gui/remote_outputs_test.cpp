@@ -19,8 +19,8 @@ class OutputsWiring : public StatusTest {
  protected:
   OutputsWiring() : StatusTest(3) {}
   QString Marker() const { return pgm_->OutputsOn->text(); }
-  std::vector<ui::ScriptedPrompts::Shown> Questions() const {
-    std::vector<ui::ScriptedPrompts::Shown> q;
+  std::vector<testing::ScriptedPrompts::Shown> Questions() const {
+    std::vector<testing::ScriptedPrompts::Shown> q;
     for (const auto& m : prompts_->messages())
       if (m.caption == QString::fromUtf8(remote::SwitchOffCaption)) q.push_back(m);
     return q;

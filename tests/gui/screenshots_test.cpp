@@ -104,7 +104,7 @@ class Screenshots : public ::testing::Test {
   }
   ScopedLocale locale_{QLocale(QLocale::Polish, QLocale::Poland)};
   IsolatedSysfs sysfs_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
 };
 
 TEST_F(Screenshots, MainWindow) {

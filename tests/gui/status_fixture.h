@@ -72,7 +72,7 @@ class StatusTest : public ::testing::Test {
 
   IsolatedSysfs sysfs_;
   testing::SimulatedValve valve_;
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
   std::unique_ptr<app::TPgm> pgm_;
 
  private:

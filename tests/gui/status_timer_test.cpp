@@ -141,12 +141,12 @@ TEST_F(StatusTimerTest, TickDuringARefreshDoesNothing) {
 
 // Prompts that keep their message box "open" for a while, processing events
 // as a modal box does, and record how deeply boxes nest.
-class LingeringPrompts : public ui::ScriptedPrompts {
+class LingeringPrompts : public testing::ScriptedPrompts {
  public:
   Answer message(QWidget* parent, const QString& text, const QString& caption, Icon icon, Buttons buttons) override {
     ++depth_;
     maxDepth_ = std::max(maxDepth_, depth_);
-    ui::ScriptedPrompts::message(parent, text, caption, icon, buttons);
+    testing::ScriptedPrompts::message(parent, text, caption, icon, buttons);
     QTest::qWait(lingerMs);
     --depth_;
     return Answer::Ok;

@@ -11,6 +11,7 @@
 #include "trace/chart_picture.h"
 #include "trace/chart_texts.h"
 #include "ui/jpeg_image.h"
+#include "support/scripted_prompts.h"
 #include "ui/prompts.h"
 
 #include <QComboBox>
@@ -167,7 +168,7 @@ class ChartWindow : public ::testing::Test {
   link::LinkSession session_;
 
   link::Port& port() { return session_.port(); }
-  ui::ScopedScriptedPrompts prompts_;
+  testing::ScopedScriptedPrompts prompts_;
   std::unique_ptr<TChartForm> form_;
 };
 
