@@ -4,7 +4,8 @@
 #
 #   scripts/windows-package.sh --deploy BIN_DIR
 #       puts the MinGW and Qt DLLs and the plugins the programs load beside the
-#       programs in BIN_DIR (plus the offscreen platform, for the GUI tests);
+#       programs in BIN_DIR (plus the offscreen platform, for the GUI tests)
+#       and Qt's Polish texts;
 #   scripts/windows-package.sh BIN_DIR OUT_DIR
 #       makes OUT_DIR/tarvelmundix-<version>-win64.zip: both programs, the DLLs
 #       and plugins they need, Qt's Polish texts, the README and the licence
@@ -63,6 +64,10 @@ deploy() {  # bin folder, extra plugins...
   for dll in $(needed_dlls "${binaries[@]}"); do
     cp "$(dll_source "$dll")" "$bin/"
   done
+  # Qt's own texts in Polish (Debian's qt6-translations-l10n), loaded by the
+  # program from its folder's translations.
+  mkdir -p "$bin/translations"
+  cp /usr/share/qt6/translations/qtbase_pl.qm "$bin/translations/"
 }
 
 if [ "${1:-}" = --deploy ]; then
@@ -83,8 +88,6 @@ for p in "${programs[@]}"; do
   x86_64-w64-mingw32-strip "$dir/$p"
 done
 deploy "$dir"
-# Qt's own texts in Polish (Debian's qt6-translations-l10n), loaded by the program.
-cp /usr/share/qt6/translations/qtbase_pl.qm "$dir/translations/"
 cp "$root/README.md" "$dir/README.md"
 
 # Licences of everything shipped. Qt under the LGPL 3 with the licences of
