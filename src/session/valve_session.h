@@ -2,7 +2,7 @@
 // its reply buffer and what one exchange at a time needs) and what the
 // sequences learn about the valve between exchanges. The window owns one, the
 // command-line tool one per command and valve, each test its own. The
-// sequences take the parts they use, so that their signatures show them.
+// sequences take only the members they use, so that their signatures show them.
 #pragma once
 
 #include "link/port.h"
