@@ -82,7 +82,7 @@ void TPgm::HistoryClick() {
     const MainWindowView view(*this);
     return history::CompareWithWindow(words, view, session_.valve.Held);
   };
-  window.restore = [this](const history::ValveRecord& record, bool store) { RestoreRecord(record, store); };
+  window.restore = [this](const history::ValveRecord& record, bool andStore) { RestoreRecord(record, andStore); };
   window.restoreProfiles = [this](const history::ValveRecord& record) {
     if (Exchanging()) return;
     NoProfileDialog dialog;

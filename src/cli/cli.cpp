@@ -713,7 +713,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a.size() > 1 && a[0] == '-') {
-      const auto o = std::find_if(options.begin(), options.end(), [&](const Option& o) { return o.name == a; });
+      const auto o = std::find_if(options.begin(), options.end(), [&](const Option& known) { return known.name == a; });
       if (o == options.end()) return UsageError(io, "unknown option '" + a + "'", command->name);
       std::string value;
       if (!o->value.empty()) {
