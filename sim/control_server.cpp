@@ -230,8 +230,8 @@ std::string ControlServer::handle(const std::string& line) {
     if (cmd == "request-count") return "ok " + std::to_string(server_.requestCount());
     if (cmd == "clear-log") return server_.clearLog(), "ok";
     if (cmd == "wait-requests" && toNumber(a, n) && toNumber(b, m)) {
-      const bool in = server_.waitForRequests(std::size_t(n), std::chrono::milliseconds(m));
-      return in ? "ok 1" : "ok 0";
+      const bool came = server_.waitForRequests(std::size_t(n), std::chrono::milliseconds(m));
+      return came ? "ok 1" : "ok 0";
     }
     if (cmd == "hung-up") return server_.hungUp() ? "ok 1" : "ok 0";
     if (cmd == "stop-server") return server_.stop(), "ok";
