@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     picture.DrawFrame({1986, 100}, frame);
     for (int n = 0; n < trace::SampleCount; ++n) {
       const trace::TraceSample s{static_cast<std::uint16_t>(n * 7), static_cast<std::uint16_t>(3000 - n * 5),
-                                 std::bit_cast<std::uint32_t>(std::sin(n / 40.0f) * 9.0f),
+                                 std::bit_cast<std::uint32_t>(std::sin(static_cast<float>(n) / 40.0f) * 9.0f),
                                  std::bit_cast<std::uint32_t>(n < 100 ? -5.0f : 5.0f)};
       picture.DrawSample(n, s, 0x1F, {});
     }

@@ -158,7 +158,7 @@ struct ValveModel::Impl {
     if (!remote) return analogInput;
     const std::uint32_t wave = params[108] & 7u;
     if (wave == 0 || !bit(BitVoltage)) return remoteSet;
-    const double ts = t * 1e-9;
+    const double ts = static_cast<double>(t) * 1e-9;
     const double amp = pf(105), freq = pf(106), off = pf(107);
     if (!std::isfinite(amp) || !std::isfinite(freq) || !std::isfinite(off)) return remoteSet;
     double phase = std::fmod(ts * freq, 1.0);
@@ -277,7 +277,7 @@ struct ValveModel::Impl {
 
   // ---- integration ------------------------------------------------------------
   void step(std::int64_t dtNs, std::int64_t tEnd) {
-    const double dt = dtNs * 1e-9;
+    const double dt = static_cast<double>(dtNs) * 1e-9;
     double tA, tB;
     rampedTargets(tEnd, dt, tA, tB);
     const double tPos = positionFor(tA, tB);
@@ -311,7 +311,7 @@ struct ValveModel::Impl {
   void advanceTo(std::int64_t t) {
     // After a long unobserved stretch only the last second matters for the state.
     if (!recording() && t - tNs > 2'000'000'000) {
-      const double gap = (t - 1'000'000'000 - tNs) * 1e-9;
+      const double gap = static_cast<double>(t - 1'000'000'000 - tNs) * 1e-9;
       const double h = 4.0 * (iA * iA + iB * iB);
       heat = h + (heat - h) * std::exp(-gap / HeatTau);
       tNs = t - 1'000'000'000;
@@ -338,19 +338,21 @@ struct ValveModel::Impl {
 
   // ---- live values ------------------------------------------------------------
   double usupplyAt(std::int64_t t) const {
-    const double s = t * 1e-9;
+    const double s = static_cast<double>(t) * 1e-9;
     return 24.05 + 0.11 * std::sin(2 * Pi * 0.37 * s) + 0.03 * std::sin(2 * Pi * 5.3 * s) - 0.04 * (iA + iB);
   }
   double upower() const { return usupplyAt(tNs) - 0.45 - 0.25 * (iA + iB); }
   double temperature() const {
-    const double s = tNs * 1e-9;
+    const double s = static_cast<double>(tNs) * 1e-9;
     return 31.0 + 6.5 * (1 - std::exp(-s / 600.0)) + 0.25 * std::sin(2 * Pi * s / 53.0) + heat;
   }
   double correction(int reg) const {
     const double c = safe(pf(reg), 1.0);
     return (c > 0.5 && c < 2.0) ? c : 1.0;
   }
-  double ripple(double freq, double amp) const { return amp * std::sin(2 * Pi * freq * (tNs * 1e-9)); }
+  double ripple(double freq, double amp) const {
+    return amp * std::sin(2 * Pi * freq * (static_cast<double>(tNs) * 1e-9));
+  }
   double coilA() const {
     double i = iA * correction(14);
     if (bit(BitDither) && iA > 0.01) i += ripple(7.1, 0.0015);
@@ -425,10 +427,10 @@ struct ValveModel::Impl {
     }
     const double n = normalised(setValueAt(tNs));
     const std::uint32_t sv = floatBits(static_cast<float>(n * 10.0));
-    s[0] = a & 0xFF;
-    s[1] = a >> 8;
-    s[2] = b & 0xFF;
-    s[3] = b >> 8;
+    s[0] = static_cast<std::uint8_t>(a & 0xFF);
+    s[1] = static_cast<std::uint8_t>(a >> 8);
+    s[2] = static_cast<std::uint8_t>(b & 0xFF);
+    s[3] = static_cast<std::uint8_t>(b >> 8);
     for (int i = 0; i < 4; ++i) {
       s[4 + i] = static_cast<std::uint8_t>(p >> (8 * i));
       s[8 + i] = static_cast<std::uint8_t>(sv >> (8 * i));
@@ -780,10 +782,10 @@ struct ValveModel::Impl {
 
 TraceRecord makeTraceRecord(std::uint16_t coilA, std::uint16_t coilB, std::uint32_t position, std::uint32_t setValue) {
   TraceRecord r{};
-  r[0] = coilA & 0xFF;
-  r[1] = coilA >> 8;
-  r[2] = coilB & 0xFF;
-  r[3] = coilB >> 8;
+  r[0] = static_cast<std::uint8_t>(coilA & 0xFF);
+  r[1] = static_cast<std::uint8_t>(coilA >> 8);
+  r[2] = static_cast<std::uint8_t>(coilB & 0xFF);
+  r[3] = static_cast<std::uint8_t>(coilB >> 8);
   for (int i = 0; i < 4; ++i) {
     r[4 + i] = static_cast<std::uint8_t>(position >> (8 * i));
     r[8 + i] = static_cast<std::uint8_t>(setValue >> (8 * i));
@@ -836,12 +838,13 @@ std::array<std::uint32_t, 129> ValveModel::factoryParameters(const ValveConfig& 
   p[21] = 128;
   f(22, 50.0f);
   for (int i = 0; i <= 10; ++i) {
-    f(23 + i, 10.0f * i);
-    f(34 + i, 10.0f * i);
-    f(45 + i, 10.0f * i);
-    f(56 + i, 10.0f * i);
-    f(74 + i, -100.0f + 20.0f * i);
-    f(85 + i, -100.0f + 20.0f * i);
+    const float x = static_cast<float>(i);
+    f(23 + i, 10.0f * x);
+    f(34 + i, 10.0f * x);
+    f(45 + i, 10.0f * x);
+    f(56 + i, 10.0f * x);
+    f(74 + i, -100.0f + 20.0f * x);
+    f(85 + i, -100.0f + 20.0f * x);
   }
   p[67] = 0x003FFFFFu;  // errors 1 to 22 handled
   f(68, 1.0f);

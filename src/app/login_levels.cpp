@@ -38,7 +38,7 @@ int LevelForPassword(const std::string& entered, const PasswordTable& table) {
     // Every byte compared, whatever differs first.
     std::uint8_t difference = 0;
     for (std::size_t j = 0; j < digest.size(); ++j)
-      difference |= digest[j] ^ table.digests[static_cast<std::size_t>(i)][j];
+      difference |= static_cast<std::uint8_t>(digest[j] ^ table.digests[static_cast<std::size_t>(i)][j]);
     return difference == 0;
   });
 }

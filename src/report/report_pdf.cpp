@@ -235,7 +235,8 @@ std::optional<Section> VisitChanges(const std::string& serialNumber) {
 void Parameters(Document& d, const ReportContent& c) {
   constexpr double NameWidth = 110;
   // The heading names the whole set; its first group is "Parametry pracy".
-  const double firstGroup = c.parameters.empty() ? 8 : RowHeight * (c.parameters.front().entries.size() + 2) + 1.2;
+  const double firstGroup =
+      c.parameters.empty() ? 8 : RowHeight * static_cast<double>(c.parameters.front().entries.size() + 2) + 1.2;
   d.Heading(QStringLiteral("3. Nastawy rozdzielacza"), std::min(firstGroup, Bottom - Top - 20));
   if (c.parameters.empty()) {
     d.Text(Left, d.y, Width, 6, QStringLiteral("Parametry nie są dostępne na tym poziomie dostępu."), Font(9), Grey);

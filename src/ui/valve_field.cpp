@@ -112,7 +112,7 @@ void ValveField::setTypedLimit(int characters) { typedLimit_ = std::max(0, chara
 
 void ValveField::setNumericKeys(NumericKeys keys) { keys_ = keys; }
 
-QString ValveField::insertable(const QString& text, int replaced) const {
+QString ValveField::insertable(const QString& text, qsizetype replaced) const {
   QString out;
   for (QChar c : text) {
     if (c.isPrint()) out.append(c);  // line breaks and tabs are not typed into a field

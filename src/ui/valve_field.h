@@ -64,7 +64,7 @@ class ValveField : public QLineEdit {
 
   // What a paste or drop of `text` may insert when `replaced` characters of
   // the field's text give way to it.
-  QString insertable(const QString& text, int replaced) const;
+  QString insertable(const QString& text, qsizetype replaced) const;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -108,17 +108,17 @@ TEST(ChartExport, FooterOnlyOnTheCopyAndABaselineJpegAtQualityNinety) {
   EXPECT_TRUE(inked(copy, PictureWidth - 150, PictureWidth - 20));
 
   const QByteArray jpeg = EncodeJpeg(copy);
-  const int sof0 = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+  const qsizetype sof0 = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
   ASSERT_GT(sof0, 0);
   EXPECT_EQ(jpeg.indexOf(QByteArray("\xFF\xC2", 2)), -1);  // not progressive
-  auto be16 = [&](int at) {
+  auto be16 = [&](qsizetype at) {
     return (static_cast<std::uint8_t>(jpeg[at]) << 8) | static_cast<std::uint8_t>(jpeg[at + 1]);
   };
   EXPECT_EQ(be16(sof0 + 5), PictureHeight);
   EXPECT_EQ(be16(sof0 + 7), PictureWidth);
   EXPECT_EQ(static_cast<std::uint8_t>(jpeg[sof0 + 9]), 3);  // three colour components
   // The first luminance quantiser: libjpeg's 16 scaled to quality 90.
-  const int dqt = jpeg.indexOf(QByteArray("\xFF\xDB", 2));
+  const qsizetype dqt = jpeg.indexOf(QByteArray("\xFF\xDB", 2));
   ASSERT_GT(dqt, 0);
   EXPECT_EQ(static_cast<std::uint8_t>(jpeg[dqt + 5]), 3);
   EXPECT_EQ(ui::DecodeJpeg(jpeg).size(), QSize(PictureWidth, PictureHeight));

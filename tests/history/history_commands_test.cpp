@@ -146,7 +146,7 @@ TEST_P(HistoryCommands, TwoChangesAreListedComparedAndUndoneTheNextDayOnlyOnThei
 
 INSTANTIATE_TEST_SUITE_P(Backends, HistoryCommands,
                          ::testing::Values(HistoryCommands::ParamType{Backend::Sqlite}, Backend::Postgres),
-                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+                         [](const auto& p) { return p.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
 
 // A history file that is no database: the tool says so once and the valve's
 // work is done all the same; the file is left as it was.

@@ -139,7 +139,7 @@ TEST_P(HistoryStoreTest, RecordsComeBackExactlyNewestFirstPerValveAcrossConnecti
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, HistoryStoreTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+                         [](const auto& p) { return p.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
 
 // Each damaged or unreachable database: one warning naming it, no record lost
 // that could be kept, and the next run with a sound database goes on.

@@ -88,7 +88,7 @@ TEST_F(StatusSequences, ErrorHistoryEndsAtZeroOrAfter256Codes) {
   for (std::uint8_t code : statusState_.ErrorHistory) ASSERT_EQ(code, 0);
 
   std::vector<std::uint32_t> codes(300);
-  for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = 1 + i % 255;
+  for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = static_cast<std::uint32_t>(1 + i % 255);
   valve_.model().setErrorHistory(codes);
   valve_.clearRequests();
   Refresh();
