@@ -838,7 +838,7 @@ std::array<std::uint32_t, 129> ValveModel::factoryParameters(const ValveConfig& 
   p[21] = 128;
   f(22, 50.0f);
   for (int i = 0; i <= 10; ++i) {
-    const float x = static_cast<float>(i);
+    const auto x = static_cast<float>(i);
     f(23 + i, 10.0f * x);
     f(34 + i, 10.0f * x);
     f(45 + i, 10.0f * x);

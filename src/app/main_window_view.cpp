@@ -76,7 +76,7 @@ void MainWindowView::setEnabled(std::string_view component, bool enabled) {
 }
 
 void MainWindowView::setRed(std::string_view component, bool red) {
-  QWidget* widget = get<QWidget>(component);
+  auto* widget = get<QWidget>(component);
   if (auto* label = qobject_cast<ui::Label*>(widget)) {
     label->setFontColor(red ? QColor(Qt::red) : ui::WindowTextColour());
   } else {

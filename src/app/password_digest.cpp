@@ -27,7 +27,7 @@ struct Sha256State {
 
   void compress() {
     std::uint32_t w[64];
-    for (int i = 0; i < 16; ++i)
+    for (std::size_t i = 0; i < 16; ++i)
       w[i] = std::uint32_t{block[4 * i]} << 24 | std::uint32_t{block[4 * i + 1]} << 16 |
              std::uint32_t{block[4 * i + 2]} << 8 | block[4 * i + 3];
     for (int i = 16; i < 64; ++i) {

@@ -11,7 +11,7 @@ namespace tvx::cli {
 
 namespace {
 // Years of lines; a file beyond it is no change log of this program.
-constexpr std::size_t ChangeLogReadLimit = 256u * 1024 * 1024;
+constexpr std::size_t ChangeLogReadLimit = std::size_t{256} * 1024 * 1024;
 }  // namespace
 
 void InstallChangeLog(std::ostream& err) {

@@ -4,7 +4,9 @@ namespace tvx::history {
 
 namespace {
 
-constexpr int HexDigits = 8;
+constexpr qsizetype HexDigits = 8;
+// One set's words as text: eight hex digits a word.
+constexpr qsizetype WordsTextLength = SetWords * HexDigits;
 const QString UnknownWord = QStringLiteral("--------");
 
 }  // namespace
@@ -17,16 +19,16 @@ bool ValveRecord::hasWords() const {
 
 QString WordsText(const SetWordsArray& words) {
   QString text;
-  text.reserve(SetWords * HexDigits);
+  text.reserve(WordsTextLength);
   for (const auto& w : words)
     text += w ? QStringLiteral("%1").arg(*w, HexDigits, 16, QLatin1Char('0')).toUpper() : UnknownWord;
   return text;
 }
 
 std::optional<SetWordsArray> WordsFromText(const QString& text) {
-  if (text.size() != SetWords * HexDigits) return std::nullopt;
+  if (text.size() != WordsTextLength) return std::nullopt;
   SetWordsArray words{};
-  for (int k = 0; k < SetWords; ++k) {
+  for (qsizetype k = 0; k < SetWords; ++k) {
     const QString digits = text.mid(k * HexDigits, HexDigits);
     if (digits == UnknownWord) continue;
     bool ok = false;
@@ -48,11 +50,10 @@ QString BanksText(const ProfileBanks& banks) {
 }
 
 std::optional<ProfileBanks> BanksFromText(const QString& text) {
-  const int length = SetWords * HexDigits;
-  if (text.size() != 3 * length) return std::nullopt;
+  if (text.size() != 3 * WordsTextLength) return std::nullopt;
   ProfileBanks banks{};
-  for (int b = 0; b < 3; ++b) {
-    const auto words = WordsFromText(text.mid(b * length, length));
+  for (qsizetype b = 0; b < 3; ++b) {
+    const auto words = WordsFromText(text.mid(b * WordsTextLength, WordsTextLength));
     if (!words) return std::nullopt;
     for (std::size_t k = 0; k < words->size(); ++k) {
       if (!(*words)[k]) return std::nullopt;

@@ -220,12 +220,16 @@ std::optional<Section> VisitChanges(const std::string& serialNumber) {
   Section section{"Zmiany podczas tej wizyty", {}};
   const QDate today = QDate::currentDate();
   const auto records = recorder->store().list(QString::fromStdString(serialNumber));
-  for (auto r = records.rbegin(); r != records.rend(); ++r) {
+  // Oldest first. (std::views::reverse would do, but clang-tidy's clang cannot
+  // parse GCC 12's ranges.)
+  for (auto r = records.rbegin(); r != records.rend(); ++r) {  // NOLINT(modernize-loop-convert)
     if (r->time.toLocalTime().date() != today || r->changes.isEmpty()) continue;
     const QStringList changes = r->changes.split(QStringLiteral("; "));
-    for (int k = 0; k < changes.size(); ++k) {
-      const QString name = k == 0 ? r->time.toLocalTime().toString(QStringLiteral("HH:mm ")) + r->operation : QString();
-      section.entries.push_back({name.toStdString(), changes[k].toStdString(), ""});
+    // The time and operation head the record's first change only.
+    QString name = r->time.toLocalTime().toString(QStringLiteral("HH:mm ")) + r->operation;
+    for (const QString& change : changes) {
+      section.entries.push_back({name.toStdString(), change.toStdString(), ""});
+      name.clear();
     }
   }
   if (section.entries.empty()) section.entries.push_back({"Brak zmian w historii", "", ""});

@@ -65,7 +65,7 @@ bool Compress(const std::uint8_t* rgb, int width, int height, int stride, int qu
   jpeg_set_quality(&info, quality, TRUE);  // baseline tables
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(rgb + static_cast<std::size_t>(info.next_scanline) * stride);
+    auto row = const_cast<JSAMPROW>(rgb + static_cast<std::size_t>(info.next_scanline) * stride);
     jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);

@@ -153,7 +153,7 @@ TEST_F(Files, InputsBeyondTheirLimitsAreRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(valve_.requests().empty());
   }
   // A JSON file of more than 1 MiB.
-  const std::string big = file("big.json", "{\"parameters\": {}}" + std::string(1024 * 1024, ' '));
+  const std::string big = file("big.json", "{\"parameters\": {}}" + std::string(std::size_t{1024} * 1024, ' '));
   const Result r = run({"write", big});
   EXPECT_EQ(r.code, ExitFileError);
   EXPECT_NE(r.err.find(big + ": too large"), std::string::npos) << r.err;

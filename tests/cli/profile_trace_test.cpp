@@ -162,6 +162,7 @@ TEST_F(ProfileCommands, ProfilesBelowTheirLevelAreRefusedAndSendNothing) {
 TEST_F(ProfileCommands, TraceIsSavedAsTheChartExportsIt) {
   // A recording of 120 samples, then the end marker.
   std::vector<sim::TraceRecord> records;
+  records.reserve(120);
   for (int n = 0; n < 120; ++n)
     records.push_back(sim::makeTraceRecord(static_cast<std::uint16_t>(1000 + n), static_cast<std::uint16_t>(n * 3),
                                            static_cast<std::uint32_t>(2048 + n), static_cast<std::uint32_t>(n * 7)));

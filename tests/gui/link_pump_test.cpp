@@ -62,7 +62,7 @@ TEST(MessagePump, UserInputWaitsForTheExchangeButNotForAWaitBetweenExchanges) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
   std::vector<std::string> order;
-  auto clicked = [&] { order.push_back(ExchangeInProgress() ? "click inside the exchange" : "click"); };
+  auto clicked = [&] { order.emplace_back(ExchangeInProgress() ? "click inside the exchange" : "click"); };
   QObject::connect(&button, &QPushButton::clicked, clicked);
   QObject::connect(&other, &QPushButton::clicked, clicked);
   auto clickSoon = [&](QPushButton& target) {

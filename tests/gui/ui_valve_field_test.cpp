@@ -159,7 +159,7 @@ TEST(ValveField, PastesAndDropsAreFilteredAndCutToTheLimit) {
   field->clear();
   QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2), field->mapToGlobal(QPoint(2, 2)));
   QApplication::sendEvent(field, &menuEvent);
-  QMenu* menu = field->findChild<QMenu*>();
+  auto* menu = field->findChild<QMenu*>();
   ASSERT_NE(menu, nullptr);
   QAction* paste = nullptr;
   for (QAction* a : menu->actions())

@@ -13,7 +13,7 @@
 
 namespace {
 
-std::uint16_t coilA(const std::vector<std::uint8_t>& chunk, int i) {
+std::uint16_t coilA(const std::vector<std::uint8_t>& chunk, std::size_t i) {
   return static_cast<std::uint16_t>(chunk[12 * i] | chunk[12 * i + 1] << 8);
 }
 

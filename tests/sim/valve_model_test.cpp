@@ -207,7 +207,7 @@ TEST_F(ModelTest, ProfileOperations) {
   const sim::Bank b1 = model.userBank(1);
   EXPECT_EQ(b1[0], 0x00);
   EXPECT_EQ(b1[1], 0x10);
-  EXPECT_EQ(b1[4 * 127], 127);
+  EXPECT_EQ(b1[std::size_t{4} * 127], 127);
   EXPECT_EQ(model.command(984, 0xAAAA5503u), 0xAAAA0002u);
 
   auto read = model.readProfileBank(0xAA551200u);
@@ -433,8 +433,8 @@ TEST_F(ModelTest, TraceRecorderFillsInRealTime) {
   auto chunk = model.readRawState(10);
   ASSERT_TRUE(chunk);
   ASSERT_EQ(chunk->size(), 60u);
-  const std::uint16_t a0 = (*chunk)[0] | (*chunk)[1] << 8;
-  const std::uint16_t a4 = (*chunk)[48] | (*chunk)[49] << 8;
+  const auto a0 = static_cast<std::uint16_t>((*chunk)[0] | (*chunk)[1] << 8);
+  const auto a4 = static_cast<std::uint16_t>((*chunk)[48] | (*chunk)[49] << 8);
   EXPECT_LT(a0, a4);                                // the current rises towards its target
   EXPECT_FLOAT_EQ(asFloat(word(*chunk, 2)), 5.0f);  // set value normalised to +-10 V
   // Not recorded yet: end markers.
@@ -448,8 +448,8 @@ TEST_F(ModelTest, TraceRecorderFillsInRealTime) {
   std::size_t samples = 0;
   for (int block = 0; block < 101; ++block) {
     chunk = model.readRawState(10);
-    for (int i = 0; i < 5; ++i) {
-      const std::uint16_t a = (*chunk)[12 * i] | (*chunk)[12 * i + 1] << 8;
+    for (std::size_t i = 0; i < 5; ++i) {
+      const auto a = static_cast<std::uint16_t>((*chunk)[12 * i] | (*chunk)[12 * i + 1] << 8);
       if (a != 0xFFFF) ++samples;
     }
   }
@@ -458,7 +458,7 @@ TEST_F(ModelTest, TraceRecorderFillsInRealTime) {
   model.command(11, 0);
   for (int block = 0; block < 99; ++block) model.readRawState(10);
   chunk = model.readRawState(10);
-  const std::uint16_t last = (*chunk)[48] | (*chunk)[49] << 8;
+  const auto last = static_cast<std::uint16_t>((*chunk)[48] | (*chunk)[49] << 8);
   EXPECT_NEAR(last * 3.3 / 4096, 0.9, 0.01);
 }
 

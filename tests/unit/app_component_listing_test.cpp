@@ -35,6 +35,7 @@ TEST(ComponentListing, WholeListingByteForByte) {
       {"TShape", "PortState", 0},       {"TButton", "ReadParameters", 4},  {"TLabel", "Label33", 512},
       {"TEdit", "Coil_B_Imin", 0x0101}, {"TButton", "LinTable_B", 0x0215}, {"TGroupBox", "LVDT_CrossWire_", 0x3308},
   };
+  // NOLINTBEGIN(bugprone-suspicious-missing-comma): each rule is one line, in two literals.
   const std::vector<std::string> expected = {
       "{  1 TShape     0} PortState      .Tag := 0;",
       "{  2 TButton    4} ReadParameters .Tag := USB_ENABLED;",
@@ -65,6 +66,7 @@ TEST(ComponentListing, WholeListingByteForByte) {
       "if Components[i].ClassType = TShape    then (Components[i] as TShape   ).Enabled := AccessLevel >= "
       "(Components[i].Tag shr 8) else",
   };
+  // NOLINTEND(bugprone-suspicious-missing-comma)
   EXPECT_EQ(Lines(ComponentListing(components)), expected);
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tvx::link {
@@ -73,7 +74,7 @@ TEST(FramedReply, ChecksFramingAndConvertsBothHexCases) {
 TEST(TextReply, TrailingNulsAreTrimmedOnly) {
   std::uint8_t bytes[40] = {};
   EXPECT_EQ(TextFromReply(bytes, 40), "");
-  std::memcpy(bytes, "ABC", 3);
+  std::copy_n("ABC", 3, bytes);  // no NUL after it
   EXPECT_EQ(TextFromReply(bytes, 40), "ABC");
   bytes[5] = 'Z';  // an inner NUL stays
   EXPECT_EQ(TextFromReply(bytes, 40), std::string("ABC\0\0Z", 6));
