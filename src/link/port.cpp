@@ -47,7 +47,6 @@ bool OpenPort(Port& port, int portNumber, bool* unavailable) {
   port.OpenFailure = {};
   platform::SerialHandle handle = platform::OpenSerialDevice(platform::ComDeviceName(portNumber), &port.OpenFailure);
   bool ok = false;
-  if (unavailable) *unavailable = handle == platform::InvalidSerialHandle();
   if (handle != platform::InvalidSerialHandle()) {
     platform::LineSettings settings;
     ok = platform::SetSerialQueueSizes(handle, InputQueueSize, OutputQueueSize) &&
@@ -63,6 +62,9 @@ bool OpenPort(Port& port, int portNumber, bool* unavailable) {
       handle = platform::InvalidSerialHandle();
     }
   }
+  // A device that opens but takes no line settings (no serial line, or one
+  // whose driver fails) is as unusable as one that does not open.
+  if (unavailable) *unavailable = !ok;
   port.PortHandle = handle;
   port.LineLost.store(false);
   port.PortOpen.store(ok);

@@ -107,8 +107,9 @@ inline constexpr const char* PortUnavailableCaption = " Informacja o błędzie";
 // configuration step that fails ends the sequence and closes the handle.
 // Stores the result in PortOpen and shows it on the indicator. Nothing is
 // reported here, since no message box may open while PortLock is held:
-// `unavailable` tells the caller that the device could not be opened, which
-// it reports with ReportPortUnavailable once the lock is released.
+// `unavailable` tells the caller that the port cannot be used (the device did
+// not open, or took no line settings), which it reports with
+// ReportPortUnavailable once the lock is released.
 bool OpenPort(Port& port, int portNumber, bool* unavailable = nullptr);
 // The "port unavailable" message through the error reporter.
 void ReportPortUnavailable(int portNumber);
