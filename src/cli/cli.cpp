@@ -11,6 +11,7 @@
 #include "cli/cli_view.h"
 #include "cli/parameter_file.h"
 #include "cli/write_checks.h"
+#include "history/history_store.h"
 #include "link/change_log.h"
 #include "link/comm_error.h"
 #include "link/exchanges.h"
@@ -639,6 +640,8 @@ std::optional<std::string> ManyValveProblem(const Context& c, const std::vector<
 // port, then one result line per valve. The exit code is the highest of them.
 int RunOnEachValve(Context& c, const std::vector<std::string>& ports) {
   if (c.command.name == "report") EnsureGuiApplication();
+  // Before the first valve's port opens (see LoadDrivers).
+  history::LoadDrivers(history::ConfiguredLocation());
   // A password typed once serves every valve.
   std::mutex asking;
   std::optional<std::optional<std::string>> typed;
@@ -697,6 +700,7 @@ int RunOnEachValve(Context& c, const std::vector<std::string>& ports) {
 }  // namespace
 
 int Run(const std::vector<std::string>& args, Io& io) {
+  NameProgramFolderToQt();
   if (args.empty()) return UsageError(io, "no command given");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     GeneralHelp(io.out);

@@ -10,9 +10,6 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QString>
 #include <conio.h>
 #include <io.h>
 #include <windows.h>
@@ -69,14 +66,6 @@ std::optional<std::string> AskPassword() {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-  // Qt searches the program's folder for its plugins (the history's SQLite
-  // driver, the report's platform) only once an application object exists,
-  // which most commands never make: the folder is named here.
-  wchar_t module[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
-  if (length > 0 && length < MAX_PATH)
-    QCoreApplication::addLibraryPath(
-        QFileInfo(QString::fromWCharArray(module, static_cast<int>(length))).absolutePath());
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
 #else

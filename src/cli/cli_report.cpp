@@ -10,6 +10,12 @@
 #include <QGuiApplication>
 
 #include <memory>
+#include <mutex>
+
+#ifdef Q_OS_WIN
+#include <QFileInfo>
+#include <windows.h>
+#endif
 
 namespace tvx::cli {
 
@@ -29,6 +35,19 @@ void EnsureGuiApplication() {
   static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
   // The windows' font, so that the chart looks as it does there.
   QGuiApplication::setFont(ProgramFont());
+}
+
+void NameProgramFolderToQt() {
+#ifdef Q_OS_WIN
+  static std::once_flag once;
+  std::call_once(once, [] {
+    wchar_t module[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+      QCoreApplication::addLibraryPath(
+          QFileInfo(QString::fromWCharArray(module, static_cast<int>(length))).absolutePath());
+  });
+#endif
 }
 
 std::string ReportPath(const std::string& pattern, const std::string& serialNumber) {

@@ -31,5 +31,10 @@ int WriteReport(link::Port& port, const std::string& pathPattern, int level, vie
 // the process has an application object. The thread that calls it first must
 // be the program's main thread.
 void EnsureGuiApplication();
+// On Windows Qt searches the program's folder for its plugins (the history's
+// SQLite driver, the report's platform) only once an application object
+// exists, which most commands never make: this names the folder to Qt.
+// Nothing elsewhere.
+void NameProgramFolderToQt();
 
 }  // namespace tvx::cli

@@ -90,6 +90,19 @@ QString ConfiguredLocation() {
   return chosen.isEmpty() ? LocalLocation() : chosen;
 }
 
+void LoadDrivers(const QString& location) {
+  QStringList drivers{SqliteDriver};
+  if (IsPostgres(location)) drivers << PostgresDriver;
+  for (const QString& driver : drivers) {
+    if (!QSqlDatabase::isDriverAvailable(driver)) continue;
+    // Making a connection makes the driver, which loads its library; the
+    // library stays loaded after the connection is gone.
+    const QString name = NewConnectionName();
+    QSqlDatabase::addDatabase(driver, name);
+    QSqlDatabase::removeDatabase(name);
+  }
+}
+
 QString ShownLocation(const QString& location) {
   if (!IsPostgres(location)) return QDir::toNativeSeparators(location);
   QUrl url(location);

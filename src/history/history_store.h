@@ -38,6 +38,12 @@ void SetSettingsLocation(const QString& location);  // empty: none
 QString LocalLocation();
 // A location for messages: a PostgreSQL address without its password.
 QString ShownLocation(const QString& location);
+// Loads the SQL drivers the location needs (and the local file's, its
+// fallback) now, when the program has not yet opened a valve's port. Loading
+// a driver's library later, with the port's threads running, never returns
+// under Wine (it waits on its library loader for good); a driver that is
+// missing is left to the store's opening to report.
+void LoadDrivers(const QString& location);
 
 struct RecordSummary {
   qint64 id = 0;

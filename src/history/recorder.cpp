@@ -32,6 +32,7 @@ void StampRecord(ValveRecord& record, int accessLevel) {
 
 HistoryRecorder::HistoryRecorder(HistoryStore::Warning warning, QString location)
     : warning_(std::move(warning)), location_(std::move(location)) {
+  LoadDrivers(location_);
   current = this;
   link::SetChangeLogObserver([this](const link::LoggedOperation& o) { observe(o); });
 }

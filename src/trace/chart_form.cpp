@@ -75,6 +75,11 @@ QLabel* NavyLabel(ui::FormComponents& form, QWidget* parent, const char* name, c
   label->setPalette(p);
   label->move(x, y);
   label->adjustSize();
+  // The right column's labels end at the window's edge: a font whose glyphs
+  // come out a pixel wider (Arial on Windows) widens only the empty margin
+  // the label keeps beside its text.
+  const int room = parent->width() - x;
+  if (label->width() > room && room > 0) label->resize(room, label->height());
   return form.add(label, "TLabel");
 }
 
