@@ -13,14 +13,12 @@
 # (scripts/wine-tests.sh) and builds and checks the Debian packages
 # (scripts/package-check.sh, lintian); each says when it is skipped.
 # TVX_SKIP_SANITIZERS=1 runs step 1 only.
-# TVX_WINDOWS_BUILD=1 also makes the whole Windows build (Qt cross-built from
-# Debian's sources once, into ~/.cache/tarvelmundix), runs its tests under
-# Wine and makes and checks the Windows zip. Off by default: the rest takes
-# about 32 minutes on a fresh two-core machine, and the first Windows build
-# adds about 20 (Qt alone, on two idle cores) plus the Windows build of the
-# programs and tests and their run under Wine, one Wine process a test; that
-# does not fit the hour with certainty, and on a shared machine Qt alone takes
-# well over an hour.
+# Last, the whole Windows build: Qt, libjpeg-turbo, GoogleTest and SQLite
+# cross-built from Debian's sources once, into ~/.cache/tarvelmundix (started
+# in the background at the lowest priority right after the set-up, so that it
+# takes the processor time the tests leave idle), then the program, the tool
+# and the tests for Windows, their run under Wine, and the Windows zip with the
+# check of its contents. TVX_WINDOWS_BUILD=0 leaves it out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -32,7 +30,13 @@ step() {
   [ -n "$1" ] && echo "== $1"
   return 0
 }
-trap 'step ""; echo "   (whole test run: $SECONDS s)"' EXIT
+windows_deps_pid=
+finish() {
+  [ -n "$windows_deps_pid" ] && kill -- "-$windows_deps_pid" 2>/dev/null
+  step ""
+  echo "   (whole test run: $SECONDS s)"
+}
+trap finish EXIT
 configure_and_build() {
   local dir=$1; shift
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
@@ -45,6 +49,16 @@ run_tests() {
 
 step "Setting up the machine"
 bash "$root/scripts/setup.sh" --test
+
+windows_build=${TVX_WINDOWS_BUILD:-1}
+if [ "$windows_build" = 1 ]; then
+  step "Windows build's libraries from Debian's sources: started in the background (once; kept in the cache)"
+  mkdir -p "$root/build"
+  # Its own process group, so that an early end of the run stops all of it.
+  setsid bash "$root/scripts/windows-build.sh" --deps >"$root/build/windows-deps.log" 2>&1 &
+  windows_deps_pid=$!
+  echo "   its steps and times: build/windows-deps.log"
+fi
 
 step "Layering of the includes"
 bash "$root/scripts/check-layers.sh"
@@ -66,14 +80,6 @@ step "Windows build of the platform and link layers, tested under Wine"
 bash "$root/scripts/wine-tests.sh" "$root/build/release"
 step "Debian package"
 bash "$root/scripts/package-check.sh" "$root/build/release"
-if [ "${TVX_WINDOWS_BUILD:-0}" = 1 ]; then
-  step "The whole Windows build (Qt from Debian's sources once, into the cache)"
-  bash "$root/scripts/windows-build.sh"
-  step "The Windows build's tests under Wine"
-  bash "$root/scripts/wine-tests.sh" "$root/build/release" "$root/build/win64/bin"
-  step "The Windows zip and the check of its contents"
-  bash "$root/scripts/windows-package.sh" "$root/build/win64/bin" "$root/build"
-fi
 # -----------------------------------------------------------------------------
 
 if [ "${TVX_SKIP_SANITIZERS:-0}" != 1 ]; then
@@ -108,4 +114,24 @@ if [ "${TVX_SKIP_SANITIZERS:-0}" != 1 ]; then
   else
     echo "clang++ not found: fuzz targets skipped"
   fi
+fi
+
+# ---- The whole Windows build -------------------------------------------------
+if [ "$windows_build" = 1 ]; then
+  step "Windows build's libraries (waiting for the background build)"
+  deps_status=0
+  wait "$windows_deps_pid" || deps_status=$?
+  windows_deps_pid=
+  grep -E '^(==|   \()' "$root/build/windows-deps.log" || true
+  if [ "$deps_status" != 0 ]; then
+    tail -n 80 "$root/build/windows-deps.log"
+    echo "the Windows build's libraries failed (exit $deps_status)"
+    exit 1
+  fi
+  step "The program, the tool and the tests for Windows"
+  bash "$root/scripts/windows-build.sh"
+  step "The Windows build's tests under Wine"
+  bash "$root/scripts/wine-tests.sh" "$root/build/release" "$root/build/win64/bin"
+  step "The Windows zip and the check of its contents"
+  bash "$root/scripts/windows-package.sh" "$root/build/win64/bin" "$root/build"
 fi
