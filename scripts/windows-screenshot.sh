@@ -44,17 +44,17 @@ wine reg add 'HKLM\SYSTEM\ControlSet001\ENUM\USB\VID_0000&PID_0400\0x00000004\De
   /v PortName /d COM3 /f >>"$work/wineboot.log" 2>&1
 
 cc -shared -fPIC -O2 -o "$work/pty_shim.so" "$root/tests/wine/pty_shim.c" -ldl
-"$native/bin/valve-sim" --ports "$WINEPREFIX/dosdevices" --com 3 --no-register >"$work/sim.log" 2>&1 &
+"$native/bin/valve-sim" --ports "$WINEPREFIX/dosdevices" --com 3 >"$work/sim.log" 2>&1 &
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$WINEPREFIX/dosdevices/com3" ] && break; sleep 0.1; done
 
 LD_PRELOAD="$work/pty_shim.so" wine "$bin/tarvelmundix.exe" >"$work/app.log" 2>&1 &
 app_pid=$!
 
-window() {  # title -> the id of its visible window, waiting up to 60 s
+window() {  # title pattern -> the id of its visible window, waiting up to 60 s
   local id
   for _ in $(seq 300); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.2
   done
@@ -62,12 +62,13 @@ window() {  # title -> the id of its visible window, waiting up to 60 s
   cat "$work/app.log" >&2
   return 1
 }
-login=$(window Logowanie)
+# The login form's caption, then the main window's (its title, then the notice).
+login=$(window '^ Tarvelmundix$')
 sleep 1
 xdotool windowactivate --sync "$login" 2>/dev/null || xdotool windowfocus --sync "$login"
 xdotool type --delay 50 "$password"
 xdotool key Return
-main=$(window Tarvelmundix)
+main=$(window '^ Tarvelmundix rozdzielaczy')
 sleep 2
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
 xdotool key alt+p   # "&Połącz"
@@ -75,8 +76,9 @@ sleep 2
 xdotool key alt+d   # " O&dczytaj "
 sleep 4
 eval "$(xdotool getwindowgeometry --shell "$main")"
-# The frame Wine draws around the window is outside the client area.
+# The screen has no window manager, so the window has no frame: the picture
+# is its client area.
 xwd -root -display "$display" -silent >"$work/screen.xwd"
 mkdir -p "$(dirname "$out")"
-convert "xwd:$work/screen.xwd" -crop "$((WIDTH + 8))x$((HEIGHT + 34))+$((X - 4))+$((Y - 30))" +repage "$out"
+convert "xwd:$work/screen.xwd" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
 echo "Picture in $out"
