@@ -32,6 +32,7 @@ step() {
 }
 windows_deps_pid=
 finish() {
+  trap - EXIT  # once
   [ -n "$windows_deps_pid" ] && kill -- "-$windows_deps_pid" 2>/dev/null
   step ""
   echo "   (whole test run: $SECONDS s)"

@@ -11,6 +11,9 @@
 #       runs the whole Windows build's tests (scripts/windows-build.sh):
 #       unit_tests at once, link_tests, gui_tests and cli_tests test by test
 #       (TVX_WINE_FILTER, a GoogleTest filter, picks some of the latter).
+#       A test that fails runs once more against a fresh valve-sim
+#       (TVX_WINE_RERUN=0: never): it fails if it fails again; one that
+#       passes the second time is named in the summary, both logs kept.
 #
 # NATIVE_BUILD_DIR holds a Linux build with bin/valve-sim. Without Wine the
 # step says so and passes.
@@ -85,7 +88,38 @@ trap cleanup EXIT
 dosdevices="$WINEPREFIX/dosdevices"
 passed=0
 failed=()
+second=()
 total=0
+
+# One test in a Windows process of its own against a fresh valve-sim; its
+# output in LOG.out, the simulator's in LOG.sim.out and LOG.sim.err.
+run_one() {
+  local exe=$1 t=$2 log=$3 port= status=0
+  # Only the ports the test's valve enters: none of Wine's own (com1 is
+  # /dev/ttyS0) and none a previous test's simulator left behind.
+  find "$dosdevices" -maxdepth 1 -name 'com*' -type l -delete
+  : >"$log.sim.err"  # there before the background job opens it
+  "$native/bin/valve-sim" --no-pacing --no-register --ports "$dosdevices" --control 0 \
+    >"$log.sim.out" 2>"$log.sim.err" &
+  sim_pid=$!
+  for _ in $(seq 100); do
+    port=$(sed -n 's/^valve-sim: control port 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log.sim.err" || true)
+    [ -n "$port" ] && break
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  if [ -z "$port" ]; then
+    echo "valve-sim did not start:" >&2
+    cat "$log.sim.err" >&2
+    exit 1
+  fi
+  TVX_SIM_CONTROL=$port LD_PRELOAD="$shim" timeout "${TVX_WINE_TIMEOUT:-180}" "$wine_cmd" "$exe" --gtest_filter="$t" \
+    >"$log.out" 2>&1 || status=$?
+  kill "$sim_pid" 2>/dev/null || true
+  wait "$sim_pid" 2>/dev/null || true
+  sim_pid=
+  return "$status"
+}
 
 # Test programs that need no valve: run whole, once.
 for exe in "${whole[@]}"; do
@@ -114,37 +148,28 @@ for exe in "${per_test[@]}"; do
   total=$((total + ${#tests[@]}))
   for t in "${tests[@]}"; do
     log="$logs/$name.${t//\//_}"
-    # Only the ports the test's valve enters: none of Wine's own (com1 is
-    # /dev/ttyS0) and none a previous test's simulator left behind.
-    find "$dosdevices" -maxdepth 1 -name 'com*' -type l -delete
-    : >"$log.sim.err"  # there before the background job opens it
-    "$native/bin/valve-sim" --no-pacing --no-register --ports "$dosdevices" --control 0 \
-      >"$log.sim.out" 2>"$log.sim.err" &
-    sim_pid=$!
-    port=
-    for _ in $(seq 100); do
-      port=$(sed -n 's/^valve-sim: control port 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log.sim.err" || true)
-      [ -n "$port" ] && break
-      kill -0 "$sim_pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    if [ -z "$port" ]; then
-      echo "valve-sim did not start:" >&2
-      cat "$log.sim.err" >&2
-      exit 1
-    fi
-    if TVX_SIM_CONTROL=$port LD_PRELOAD="$shim" timeout "${TVX_WINE_TIMEOUT:-180}" "$wine_cmd" "$exe" --gtest_filter="$t" >"$log.out" 2>&1; then
+    if run_one "$exe" "$t" "$log"; then
       passed=$((passed + 1))
-    else
-      failed+=("$name $t")
-      echo "---- $name $t (Windows, under Wine) failed:"
-      tr -d '\r' <"$log.out" | grep -v '^\(Running main\|Note: Google Test filter\)' || true
+      continue
     fi
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-    sim_pid=
+    echo "---- $name $t (Windows, under Wine) failed:"
+    tr -d '\r' <"$log.out" | grep -v '^\(Running main\|Note: Google Test filter\)' || true
+    # Once more against a fresh valve-sim: a test that fails twice fails; one
+    # that passes the second time is named in the summary, its first log kept.
+    if [ "${TVX_WINE_RERUN:-1}" = 1 ]; then
+      for f in "$log".*; do [ -e "$f" ] && mv "$f" "${f/$log./$log.first.}"; done
+      if run_one "$exe" "$t" "$log"; then
+        echo "---- $name $t passed on its second run (first run's log: $log.first.out)"
+        passed=$((passed + 1))
+        second+=("$name $t")
+        continue
+      fi
+      echo "---- $name $t failed again"
+    fi
+    failed+=("$name $t")
   done
 done
 
 echo "Windows tests under Wine: $passed of $total passed"
+[ ${#second[@]} -eq 0 ] || printf '  passed on a second run only: %s\n' "${second[@]}"
 [ ${#failed[@]} -eq 0 ] || { printf '  failed: %s\n' "${failed[@]}"; exit 1; }

@@ -20,8 +20,13 @@ TEST_F(ChangeLogTest, ResetFromTheWindowIsOneLineOfTheValveRead) {
   QTest::mouseClick(pgm_->Reset, Qt::LeftButton);
 
   // Switching remote control (on, and off before the reset) changes no setting.
+  // On a failure, the messages shown and the valve's requests say which step broke.
   const auto lines = testing::ChangeLogLines(link::ChangeLogFile());
-  ASSERT_EQ(lines.size(), 1u);
+  const std::vector<QString> shown = MessageTexts();
+  EXPECT_EQ(QStringList(shown.begin(), shown.end()).join(u'|').toStdString(), "");
+  std::string requests;
+  for (const std::string& r : valve_.requests()) requests += r + ' ';
+  ASSERT_EQ(lines.size(), 1u) << "requests: " << requests;
   ASSERT_EQ(lines[0].size(), 7u);
   EXPECT_EQ(lines[0][1], "SN-42");
   // The operation, what was sent and the level of the person at the window.
