@@ -63,6 +63,7 @@ fi
 
 step "Layering of the includes"
 bash "$root/scripts/check-layers.sh"
+bash "$root/tests/layers/planted_includes.sh"
 
 step "Windows compile check of the platform and link layers"
 bash "$root/scripts/check-windows-build.sh"
